@@ -1,0 +1,63 @@
+// The plain bitmap picture: a device-independent bitmap held in memory, read from and written to BMP
+// files and streams. Decoding needs neither GDI nor the user-interface thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/graphics/graphic.h"
+
+namespace zeb {
+
+class TBitmap : public TGraphic {
+ public:
+  ZEB_GRAPHIC_CLASS_DECL(TBitmap)
+  TBitmap();
+  ~TBitmap() override;
+
+  void Draw(TCanvas& canvas, const TRect& rect) override;
+  bool GetEmpty() override;
+  int32_t GetWidth() override;
+  int32_t GetHeight() override;
+  TPaletteHandle GetPalette() override;
+  void SetPalette(TPaletteHandle palette) override;
+  void SetWidth(int32_t width) override;
+  void SetHeight(int32_t height) override;
+  // Reads a BMP file (file header first). Raises EInvalidGraphic for anything malformed; on error the
+  // bitmap keeps what it held.
+  void LoadFromStream(TStream& stream) override;
+  // Writes a BMP file: file header, BITMAPINFOHEADER, colour table, rows.
+  void SaveToStream(TStream& stream) override;
+  // Copies another TBitmap (its pixels, colour table and palette).
+  void Assign(TGraphic& source) override;
+
+  // A new blank (zero-filled) picture. BitCount 1, 4, 8 (with a grey colour table), 24 or 32.
+  // TopDown stores row 0 first in memory.
+  void SetSize(int32_t width, int32_t height, uint16_t bitCount, bool topDown = false);
+  uint16_t BitCount() const;
+  bool TopDown() const;
+  // The BITMAPINFO: a 40-byte BITMAPINFOHEADER (biHeight negative when top-down) and the colour table.
+  const uint8_t* Info() const;
+  uint32_t InfoSize() const;
+  // Colour-table entries as stored (blue, green, red, reserved).
+  uint32_t ColorCount() const;
+  void SetColorTable(const uint8_t* rgbQuads, uint32_t count);
+  const uint8_t* Bits() const;
+  uint8_t* Bits();
+  size_t BitsSize() const;
+  size_t RowStride() const;
+  // Row Y counted from the top of the picture, whatever the row order in memory.
+  uint8_t* ScanLine(int32_t y);
+
+ private:
+  struct Dib;
+  void Replace(std::unique_ptr<Dib> dib);
+  std::unique_ptr<Dib> dib_;
+  TPaletteHandle palette_ = 0;
+};
+
+// Draws a picture stretched onto a new bitmap of the given size (as the wallpaper needs): through GDI
+// on Win32, through the raster canvas headless.
+std::unique_ptr<TBitmap> DrawToNewBitmap(TGraphic& graphic, int32_t width, int32_t height);
+
+}  // namespace zeb

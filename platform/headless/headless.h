@@ -1,0 +1,160 @@
+// The headless platform: everything the Win32 layer does, held in memory, so the viewer's logic runs
+// and is tested natively. Tests reach its state through this header.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/canvas.h"
+#include "platform/services/desktop.h"
+#include "platform/services/file_system.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/forms.h"
+
+namespace zeb::headless {
+
+// An in-memory file system with Windows paths ("C:\pics\a.jpg"). Paths compare without regard to
+// case (A to Z); entries are listed in the order they were added.
+class MemoryFileSystem : public FileSystem {
+ public:
+  MemoryFileSystem();
+  void Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) override;
+  bool Attributes(const std::string& path, uint32_t& attributes) override;
+  std::string ExpandFileName(const std::string& path) override;
+  std::string CurrentDirectory() override { return current_; }
+  std::unique_ptr<FileHandle> Open(const std::string& path, TFileMode mode) override;
+  bool ReplaceFile(const std::string& source, const std::string& target) override;
+  bool DeleteFile(const std::string& path) override;
+  std::string WindowsDirectory() override { return windowsDir_; }
+  std::string SystemDirectory() override { return systemDir_; }
+  std::string ProgramFileName() override { return programFile_; }
+
+  // Adds a file (and its missing parent folders); an existing one is replaced.
+  void AddFile(const std::string& path, std::string contents, uint32_t attributes = faArchive);
+  void AddFolder(const std::string& path, uint32_t attributes = faDirectory);
+  std::string Contents(const std::string& path) const;
+  void SetCurrentDirectory(const std::string& path) { current_ = path; }
+  void SetWindowsDirectory(const std::string& path) { windowsDir_ = path; }
+  void SetSystemDirectory(const std::string& path) { systemDir_ = path; }
+  void SetProgramFileName(const std::string& path) { programFile_ = path; }
+  // Makes Open fail for this path (for a file that exists but cannot be read or written).
+  void SetLocked(const std::string& path, bool locked);
+  // Counts of Find calls, for tests of how often the file system is searched.
+  int findCalls = 0;
+
+  struct Node {
+    std::string name;  // as spelled when added
+    uint32_t attributes = faArchive;
+    std::shared_ptr<std::string> data;
+    std::vector<Node> children;
+    bool locked = false;
+  };
+
+ private:
+  Node* Lookup(const std::string& path, Node** parent = nullptr);
+  Node& MakeFolders(const std::string& folder);
+  Node root_;
+  std::string current_ = "C:\\";
+  std::string windowsDir_ = "C:\\windows";
+  std::string systemDir_ = "C:\\windows\\system32";
+  std::string programFile_ = "C:\\zeb\\zeb.exe";
+};
+
+// The process's default headless file system.
+MemoryFileSystem& DefaultFiles();
+
+// Fake plug-in libraries: a path maps to a table of exports. Load counts are kept per library.
+void RegisterLibrary(const std::string& path, std::map<std::string, void*> exports,
+                     std::string reportedFileName = "");
+void UnregisterAllLibraries();
+int LibraryLoadCount(const std::string& path);
+int TotalLibraryLoads();
+
+// Local-memory blocks alive now, and blocks freed twice or unknown handles passed (both should be 0).
+int LiveLocalBlocks();
+int LocalMemoryFaults();
+
+// Palettes created and not yet freed.
+int LivePalettes();
+
+// The settings store: key -> value name -> (is a string, value).
+struct SettingValue {
+  bool isString = true;
+  std::string value;
+};
+std::map<std::string, std::map<std::string, SettingValue>>& Settings();
+// Keys that cannot be opened for writing.
+std::vector<std::string>& ReadOnlySettingsKeys();
+
+// The desktop as the viewer sees it.
+struct DesktopState {
+  int screenWidth = 1024, screenHeight = 768;
+  int cxFrame = 4, cyCaption = 19;
+  bool taskbarKnown = true;
+  TaskbarEdge taskbarEdge = TaskbarEdge::Bottom;
+  ScreenRect taskbar{0, 738, 1024, 768};
+  std::vector<std::string> wallpapers;  // every path handed to SetDesktopWallpaper
+};
+DesktopState& Desktop();
+
+// Window messages: ProcessMessages runs this hook (if set), then every posted task.
+std::function<void()>& OnProcessMessages();
+void PostTask(std::function<void()> task);
+
+// Scripted answers to modal questions. Unset scripts answer mrCancel / false.
+struct Scripts {
+  // ShowModal of a form: the script may type into the form's edit and returns the result.
+  std::function<ui::TModalResult(ui::TForm& form)> showModal;
+  // Message boxes: every text shown is logged; the script answers (default: mrOk for OK boxes).
+  std::function<ui::TModalResult(const std::string& text, ui::TMsgDlgButtons buttons)> messageBox;
+  std::vector<std::string> messages;
+  // File dialogs: the chosen name, or empty for Cancel.
+  std::function<std::string(bool save, const ui::TOpenDialog& dialog)> fileDialog;
+};
+Scripts& Script();
+
+// Resets every piece of headless state above (between tests).
+void ResetAll();
+
+}  // namespace zeb::headless
+
+namespace zeb::ui {
+
+// The headless form's state, visible to tests.
+struct TForm::Impl {
+  TBorderStyle style;
+  std::string caption;
+  int32_t left = 100, top = 100, width = 0, height = 0;  // outer
+  int32_t clientWidth = 0, clientHeight = 0;
+  TWindowState state = TWindowState::wsNormal;
+  bool visible = false;
+  bool modal = false;
+  bool closed = false;
+  bool acceptsFiles = false;
+  bool focused = false;
+  TModalResult modalResult = TModalResult::mrNone;
+  int invalidations = 0;
+  std::vector<TEdit*> edits;
+};
+
+struct TListBox::Impl {
+  std::function<std::string(int32_t)> source;
+  int32_t count = 0;
+  int32_t itemIndex = -1;
+};
+
+struct TEdit::Impl {
+  std::string text;
+  int32_t selStart = 0, selLength = 0;
+  bool focused = false;
+};
+
+// Types one character into an edit as the user would (through OnKeyPress; a character not discarded
+// replaces the selection).
+void TypeChar(TEdit& edit, char32_t ch);
+
+}  // namespace zeb::ui

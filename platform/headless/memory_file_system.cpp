@@ -1,0 +1,221 @@
+#include <algorithm>
+#include <cstring>
+
+#include "platform/core/errors.h"
+#include "platform/core/strings.h"
+#include "platform/headless/headless.h"
+
+namespace zeb {
+
+FileSystem& DefaultFileSystem() { return headless::DefaultFiles(); }
+
+namespace headless {
+
+MemoryFileSystem& DefaultFiles() {
+  static MemoryFileSystem files;
+  return files;
+}
+
+MemoryFileSystem::MemoryFileSystem() { root_.attributes = faDirectory; }
+
+// Splits "C:\a\b" into {"C:", "a", "b"}.
+static std::vector<std::string> Split(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string cur;
+  for (char c : path) {
+    if (c == '\\' || c == '/') {
+      if (!cur.empty()) parts.push_back(cur);
+      cur.clear();
+    } else {
+      cur += c;
+    }
+  }
+  if (!cur.empty()) parts.push_back(cur);
+  return parts;
+}
+
+static MemoryFileSystem::Node* Child(MemoryFileSystem::Node& node, const std::string& name) {
+  for (auto& c : node.children)
+    if (SameTextAscii(c.name, name)) return &c;
+  return nullptr;
+}
+
+std::string MemoryFileSystem::ExpandFileName(const std::string& path) {
+  std::string full = path;
+  bool absolute = path.size() >= 2 && path[1] == ':';
+  if (!absolute) {
+    if (!path.empty() && (path[0] == '\\' || path[0] == '/'))
+      full = current_.substr(0, 2) + path;
+    else
+      full = current_ + (current_.empty() || current_.back() == '\\' ? "" : "\\") + path;
+  }
+  std::vector<std::string> parts = Split(full), out;
+  for (auto& p : parts) {
+    if (p == ".") continue;
+    if (p == "..") {
+      if (out.size() > 1) out.pop_back();
+      continue;
+    }
+    out.push_back(p);
+  }
+  std::string result;
+  for (size_t i = 0; i < out.size(); ++i) result += (i ? "\\" : "") + out[i];
+  if (out.size() == 1) result += "\\";
+  bool trailing = !full.empty() && (full.back() == '\\' || full.back() == '/');
+  if (trailing && out.size() > 1) result += "\\";
+  return result;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::string& path, Node** parent) {
+  std::vector<std::string> parts = Split(ExpandFileName(path));
+  Node* node = &root_;
+  Node* up = nullptr;
+  for (auto& p : parts) {
+    up = node;
+    node = Child(*node, p);
+    if (!node) return nullptr;
+  }
+  if (parent) *parent = up;
+  return node;
+}
+
+MemoryFileSystem::Node& MemoryFileSystem::MakeFolders(const std::string& folder) {
+  Node* node = &root_;
+  for (auto& p : Split(ExpandFileName(folder))) {
+    Node* c = Child(*node, p);
+    if (!c) {
+      node->children.push_back(Node{p, faDirectory, nullptr, {}, false});
+      c = &node->children.back();
+    }
+    node = c;
+  }
+  return *node;
+}
+
+void MemoryFileSystem::AddFolder(const std::string& path, uint32_t attributes) {
+  MakeFolders(path).attributes = attributes | faDirectory;
+}
+
+void MemoryFileSystem::AddFile(const std::string& path, std::string contents, uint32_t attributes) {
+  std::string full = ExpandFileName(path);
+  Node& folder = MakeFolders(FolderPart(full));
+  std::string name = FileNamePart(full);
+  Node* existing = Child(folder, name);
+  auto data = std::make_shared<std::string>(std::move(contents));
+  if (existing) {
+    existing->data = data;
+    existing->attributes = attributes;
+  } else {
+    folder.children.push_back(Node{name, attributes, data, {}, false});
+  }
+}
+
+std::string MemoryFileSystem::Contents(const std::string& path) const {
+  Node* n = const_cast<MemoryFileSystem*>(this)->Lookup(path);
+  return n && n->data ? *n->data : std::string();
+}
+
+void MemoryFileSystem::SetLocked(const std::string& path, bool locked) {
+  if (Node* n = Lookup(path)) n->locked = locked;
+}
+
+void MemoryFileSystem::Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) {
+  ++findCalls;
+  std::string folder = FolderPart(pattern), mask = FileNamePart(pattern);
+  Node* dir = folder.empty() ? Lookup(current_) : Lookup(folder);
+  if (!dir || !(dir->attributes & faDirectory) || mask.empty()) return;
+  // Copy the names first: the caller may change the file system while listing.
+  std::vector<FindData> found;
+  if (dir != &root_ && Split(ExpandFileName(folder)).size() > 1) {
+    if (MatchesMask(".", mask)) found.push_back({".", faDirectory});
+    if (MatchesMask("..", mask)) found.push_back({"..", faDirectory});
+  }
+  for (auto& c : dir->children)
+    if (MatchesMask(c.name, mask)) found.push_back({c.name, c.attributes});
+  for (auto& f : found)
+    if (!each(f)) break;
+}
+
+bool MemoryFileSystem::Attributes(const std::string& path, uint32_t& attributes) {
+  if (path.find_first_of("*?") != std::string::npos) return false;
+  Node* n = Lookup(path);
+  if (!n) return false;
+  attributes = n->attributes;
+  return true;
+}
+
+namespace {
+class MemoryFile : public FileHandle {
+ public:
+  explicit MemoryFile(std::shared_ptr<std::string> data) : data_(std::move(data)) {}
+  int64_t Read(void* buffer, int64_t count) override {
+    if (count <= 0 || pos_ >= static_cast<int64_t>(data_->size())) return 0;
+    int64_t n = std::min<int64_t>(count, static_cast<int64_t>(data_->size()) - pos_);
+    std::memcpy(buffer, data_->data() + pos_, static_cast<size_t>(n));
+    pos_ += n;
+    return n;
+  }
+  int64_t Write(const void* buffer, int64_t count) override {
+    if (count <= 0) return 0;
+    if (pos_ + count > static_cast<int64_t>(data_->size())) data_->resize(static_cast<size_t>(pos_ + count));
+    std::memcpy(data_->data() + pos_, buffer, static_cast<size_t>(count));
+    pos_ += count;
+    return count;
+  }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+    int64_t base = origin == TSeekOrigin::soBeginning ? 0
+                   : origin == TSeekOrigin::soCurrent ? pos_
+                                                      : static_cast<int64_t>(data_->size());
+    pos_ = std::max<int64_t>(0, base + offset);
+    return pos_;
+  }
+  bool Truncate(int64_t size) override {
+    data_->resize(static_cast<size_t>(size));
+    return true;
+  }
+
+ private:
+  std::shared_ptr<std::string> data_;
+  int64_t pos_ = 0;
+};
+}  // namespace
+
+std::unique_ptr<FileHandle> MemoryFileSystem::Open(const std::string& path, TFileMode mode) {
+  Node* n = Lookup(path);
+  if (mode == TFileMode::fmCreate) {
+    if (n && (n->locked || (n->attributes & (faDirectory | faReadOnly))))
+      throw EFCreateError("Cannot create file \"" + path + "\"");
+    Node* folder = Lookup(FolderPart(ExpandFileName(path)));
+    if (!folder || !(folder->attributes & faDirectory) || folder->locked)
+      throw EFCreateError("Cannot create file \"" + path + "\"");
+    AddFile(path, std::string());
+    n = Lookup(path);
+    return std::make_unique<MemoryFile>(n->data);
+  }
+  if (!n || !n->data || n->locked || (mode == TFileMode::fmOpenReadWrite && (n->attributes & faReadOnly)))
+    throw EFOpenError("Cannot open file \"" + path + "\"");
+  return std::make_unique<MemoryFile>(n->data);
+}
+
+bool MemoryFileSystem::ReplaceFile(const std::string& source, const std::string& target) {
+  Node* s = Lookup(source);
+  if (!s || !s->data) return false;
+  Node* t = Lookup(target);
+  if (t && (t->locked || (t->attributes & faReadOnly))) return false;
+  std::string data = *s->data;
+  DeleteFile(source);
+  AddFile(target, std::move(data));
+  return true;
+}
+
+bool MemoryFileSystem::DeleteFile(const std::string& path) {
+  Node* parent = nullptr;
+  Node* n = Lookup(path, &parent);
+  if (!n || !parent || n->locked) return false;
+  auto& ch = parent->children;
+  ch.erase(std::remove_if(ch.begin(), ch.end(), [n](const Node& c) { return &c == n; }), ch.end());
+  return true;
+}
+
+}  // namespace headless
+}  // namespace zeb

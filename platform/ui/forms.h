@@ -1,0 +1,217 @@
+// The window layer: the application, forms and the controls the viewer uses. The same declarations
+// are implemented with Win32 (platform/win32) and headless, in memory (platform/headless).
+// Every event handler runs guarded: an error leaving it goes to the application's error handler.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/graphic.h"
+
+namespace zeb::ui {
+
+// Modifier keys held with a key press.
+using TShiftState = uint32_t;
+enum : uint32_t { ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04 };
+
+// Virtual-key codes used by the viewer (the Windows values).
+enum : uint16_t {
+  VK_BACK_ = 0x08, VK_RETURN_ = 0x0D, VK_ESCAPE_ = 0x1B, VK_SPACE_ = 0x20,
+  VK_LEFT_ = 0x25, VK_UP_ = 0x26, VK_RIGHT_ = 0x27, VK_DOWN_ = 0x28, VK_DELETE_ = 0x2E,
+};
+
+enum class TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum class TBorderStyle {
+  bsSingle,    // fixed single border, caption, system menu and minimise box, no maximise box
+  bsDialog,    // fixed dialog frame with a caption and a close button
+  bsSizeable,  // sizeable frame
+};
+
+class TForm;
+
+class TApplication {
+ public:
+  static TApplication& Instance();
+  void SetTitle(const std::string& title);
+  const std::string& Title() const { return title_; }
+  // Handles every pending window message, then returns.
+  void ProcessMessages();
+  // Runs the message loop until the main form closes or Terminate is called.
+  void Run();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  // Minimises the application (its main window).
+  void Minimize();
+  // The default error handler: shows the error's message in a message box; EAbort shows nothing.
+  void ShowException(const std::exception& error);
+  // Runs F; an error leaving it goes to ShowException.
+  void Guard(const std::function<void()>& f);
+
+  TForm* MainForm = nullptr;
+  std::function<void()> OnMinimize;
+  std::function<void()> OnRestore;
+
+ private:
+  std::string title_;
+  bool terminated_ = false;
+};
+
+inline TApplication& Application() { return TApplication::Instance(); }
+
+class TForm {
+ public:
+  TForm(TBorderStyle style, const std::string& caption, int32_t clientWidth, int32_t clientHeight);
+  virtual ~TForm();
+  TForm(const TForm&) = delete;
+  TForm& operator=(const TForm&) = delete;
+
+  std::string Caption() const;
+  void SetCaption(const std::string& caption);
+  // Outer bounds in screen pixels (frame and caption included).
+  int32_t Left() const;
+  int32_t Top() const;
+  int32_t Width() const;
+  int32_t Height() const;
+  void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+  void SetLeft(int32_t left) { SetBounds(left, Top(), Width(), Height()); }
+  void SetTop(int32_t top) { SetBounds(Left(), top, Width(), Height()); }
+  int32_t ClientWidth() const;
+  int32_t ClientHeight() const;
+  TWindowState WindowState() const;
+  void SetWindowState(TWindowState state);
+  void Show();
+  void Hide();
+  bool Visible() const;
+  // Closes the form: the main form ends the application; a modal form ends with mrCancel; any other
+  // form is hidden.
+  void Close();
+  TModalResult ShowModal();
+  TModalResult ModalResult() const;
+  void SetModalResult(TModalResult result);  // a value other than mrNone ends ShowModal
+  void SetFocus();
+  void BringToFront();
+  // Repaints the client area (the picture controls) soon.
+  void Invalidate();
+  // Registers the form as a target for files dropped from the shell.
+  void AcceptFiles(bool accept);
+  // Opaque native handle (HWND on Win32).
+  void* Handle() const;
+
+  // Key presses on the form, also those made with Alt held; a handler may set Key to 0.
+  std::function<void(uint16_t& key, TShiftState shift)> OnKeyDown;
+  std::function<void()> OnMove;
+  std::function<void()> OnShow;
+  // Files dropped on the form, with the Ctrl and Alt state at the drop.
+  std::function<void(const std::vector<std::string>& paths, TShiftState shift)> OnDropFiles;
+
+  struct Impl;
+  Impl& impl() const { return *impl_; }
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+// A picture control: paints its picture into its rectangle of the form's client area (black around
+// it), at natural size or stretched to its own size.
+class TImage {
+ public:
+  explicit TImage(TForm& owner);
+  ~TImage();
+  TPicture& Picture() { return picture_; }
+  int32_t Left() const { return left_; }
+  int32_t Top() const { return top_; }
+  int32_t Width() const;
+  int32_t Height() const;
+  void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool stretch);
+  // Client alignment: the control fills the owner's client area.
+  bool AlignClient() const { return alignClient_; }
+  void SetAlignClient(bool align);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+  void Invalidate();
+  // Draws the control into a canvas the size of the owner's client area (used by the window layer).
+  void Paint(TCanvas& canvas, int32_t clientWidth, int32_t clientHeight);
+
+  TProgressEvent OnProgress;
+
+ private:
+  TForm& owner_;
+  TPicture picture_;
+  int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  bool stretch_ = false, alignClient_ = false, visible_ = true;
+};
+
+// A window timer of a form: while enabled, OnTimer runs every Interval milliseconds; an interval of 0
+// gives no ticks. Enabling or setting the interval restarts the count.
+class TTimer {
+ public:
+  explicit TTimer(TForm& owner);
+  ~TTimer();
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  uint32_t Interval() const { return interval_; }
+  void SetInterval(uint32_t interval);
+  // Runs OnTimer once (the window layer calls it on each tick).
+  void Tick();
+
+  std::function<void()> OnTimer;
+
+ private:
+  void Restart();
+  TForm& owner_;
+  bool enabled_ = false;
+  uint32_t interval_ = 1000;
+  uintptr_t id_ = 0;
+};
+
+// A single-selection list box that shows Count items which it asks for by index (it holds no copy).
+class TListBox {
+ public:
+  explicit TListBox(TForm& owner);
+  ~TListBox();
+  void SetItemSource(std::function<std::string(int32_t index)> source);
+  // The number of items changed (or their texts): the box redraws.
+  void SetCount(int32_t count);
+  int32_t Count() const;
+  int32_t ItemIndex() const;
+  void SetItemIndex(int32_t index);
+  void SetFocus();
+
+  std::function<void()> OnClick;
+  std::function<void(uint16_t& key, TShiftState shift)> OnKeyDown;
+
+  struct Impl;
+  Impl& impl() const { return *impl_; }
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+// A single-line edit box.
+class TEdit {
+ public:
+  TEdit(TForm& owner, int32_t left, int32_t top, int32_t width, int32_t height);
+  ~TEdit();
+  std::string Text() const;
+  void SetText(const std::string& text);
+  void Select(int32_t start, int32_t length);
+  int32_t SelStart() const;
+  int32_t SelLength() const;
+  void SetFocus();
+  // Each typed character (UTF-32); a handler may set it to 0 to discard it.
+  std::function<void(char32_t& key)> OnKeyPress;
+
+  struct Impl;
+  Impl& impl() const { return *impl_; }
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace zeb::ui

@@ -1,0 +1,7 @@
+# Shared settings for ZEB's scripts: where the cache, the cross libjpeg and the Wine prefix live.
+ZEB_CACHE=${ZEB_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zeb}
+ZEB_JPEG_PREFIX="$ZEB_CACHE/jpeg-i686"
+export ZEB_CACHE ZEB_JPEG_PREFIX
+export WINEPREFIX=${WINEPREFIX:-$ZEB_CACHE/wineprefix}
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}

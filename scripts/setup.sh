@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Installs everything ZEB needs from Debian's packages, builds libjpeg-turbo for the
+# cross build from Debian's source package, and makes the Wine prefix.
+# Idempotent: a second run only checks and returns in seconds.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=env.sh
+source "$here/scripts/env.sh"
+
+sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+packages=(
+  cmake ninja-build g++ clang-14 libclang-rt-14-dev
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools nasm
+  googletest libgtest-dev libjpeg62-turbo-dev libjpeg-turbo-progs
+  wine wine32:i386 xvfb x11-utils dpkg-dev
+)
+
+missing_packages() {
+  local p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || echo "$p"
+  done
+}
+
+# 1. Debian packages (the i386 architecture first, for wine32).
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  sudo_ dpkg --add-architecture i386
+  need_update=1
+fi
+srcfile=/etc/apt/sources.list.d/zeb-deb-src.sources
+if [ ! -f "$srcfile" ]; then
+  # Source packages need deb-src entries: derive them from the machine's own Debian sources.
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    grep -qi '^URIs:.*debian' "$f" || continue
+    sed -e 's/^Types:.*/Types: deb-src/' "$f"
+    echo
+  done | sudo_ tee "$srcfile" >/dev/null
+  if [ -f /etc/apt/sources.list ]; then
+    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | sudo_ tee -a /etc/apt/sources.list.d/zeb-deb-src.list >/dev/null || true
+  fi
+  need_update=1
+fi
+missing=$(missing_packages)
+if [ -n "$missing" ]; then
+  echo "setup: installing $(echo $missing | tr '\n' ' ')"
+  sudo_ apt-get update -qq
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive sudo_ apt-get install -y -qq --no-install-recommends $missing >/dev/null
+elif [ "${need_update:-0}" = 1 ]; then
+  sudo_ apt-get update -qq
+fi
+
+mkdir -p "$ZEB_CACHE"
+
+# 2. libjpeg-turbo for the cross build, from Debian's source package.
+if [ ! -f "$ZEB_JPEG_PREFIX/lib/libjpeg.a" ]; then
+  echo "setup: building libjpeg-turbo for i686-w64-mingw32"
+  src="$ZEB_CACHE/src"
+  rm -rf "$src" && mkdir -p "$src"
+  if ! (cd "$src" && apt-get source --download-only -qq libjpeg-turbo >/dev/null 2>&1); then
+    sudo_ apt-get update -qq
+    (cd "$src" && apt-get source --download-only -qq libjpeg-turbo >/dev/null)
+  fi
+  (cd "$src" && dpkg-source -x --no-check ./*.dsc jpeg >/dev/null)
+  cmake -S "$src/jpeg" -B "$src/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+    -Wno-dev -DWITH_TURBOJPEG=ON -DCMAKE_INSTALL_PREFIX="$ZEB_JPEG_PREFIX" >/dev/null
+  cmake --build "$src/build" >/dev/null
+  cmake --install "$src/build" >/dev/null
+  rm -rf "$src"
+fi
+
+# 3. The Wine prefix (32-bit, no Mono or Gecko offers).
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "setup: creating the Wine prefix"
+  WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all wineboot -i >/dev/null 2>&1 || true
+  wineserver -w || true
+fi
+echo "setup: ready (cache $ZEB_CACHE)"

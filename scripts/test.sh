@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the Win32 build (zeb.exe, Wine-run tests, test plug-ins), the
+# BMP fuzz target (clang), then the native build whose ctest run covers all of them.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$here"
+bash scripts/setup.sh
+source scripts/env.sh
+jobs=$(nproc)
+
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs"
+
+if [ -f tests/fuzz/CMakeLists.txt ]; then
+  cmake -S tests/fuzz -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+  cmake --build build/fuzz -j "$jobs"
+  fuzz_dir="$here/build/fuzz"
+else
+  fuzz_dir=""
+fi
+
+cmake --preset native -DZEB_WIN32_DIR="$here/build/win32" -DZEB_FUZZ_DIR="$fuzz_dir" >/dev/null
+cmake --build --preset native -j "$jobs"
+cd build/native
+ctest --output-on-failure -j "$jobs" "$@"
