@@ -1,0 +1,139 @@
+// One loaded Susie plug-in library: its texts, its exports and guarded calls of them. A small class
+// family gives each API version its own kind; CreateSPI picks the class by the plug-in's own answer.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/core/errors.h"
+#include "platform/services/library.h"
+#include "spi/susie.h"
+
+namespace zeb::spi {
+
+// A library cannot be loaded.
+ZEB_EXCEPTION(ESPIFOpenErrorSPI, Exception);
+// An export that a module's kind needs, or that is called, is missing.
+ZEB_EXCEPTION(ESPIInvalidAPI, Exception);
+// A file is not a usable plug-in (CreateSPI treats it like ESPIFOpenErrorSPI).
+ZEB_EXCEPTION(ESPIInvalidSPI, Exception);
+
+class TSPI;
+// A plug-in class reference: its name, its base and its constructor.
+struct TSPIClassInfo {
+  const char* ClassName;
+  const TSPIClassInfo* Parent;
+  std::unique_ptr<TSPI> (*Create)(const std::string& fileName);
+  bool InheritsFrom(const TSPIClassInfo* other) const {
+    for (auto* c = this; c; c = c->Parent)
+      if (c == other) return true;
+    return false;
+  }
+};
+using TSPIClass = const TSPIClassInfo*;
+
+class TSPI {
+ public:
+  static const TSPIClassInfo Class;
+  virtual TSPIClass ClassType() const { return &Class; }
+  bool InheritsFrom(TSPIClass cls) const { return ClassType()->InheritsFrom(cls); }
+
+  // Loads the library and reads its texts; raises ESPIFOpenErrorSPI or ESPIInvalidAPI.
+  explicit TSPI(const std::string& fileName);
+  virtual ~TSPI();
+  TSPI(const TSPI&) = delete;
+  TSPI& operator=(const TSPI&) = delete;
+
+  LibraryHandle Handle() const { return handle_; }
+  const std::string& FileName() const { return fileName_; }
+  const std::string& APIVersion() const { return apiVersion_; }
+  const std::string& PluginName() const { return pluginName_; }
+  const std::vector<std::string>& Filters() const { return filters_; }
+  const std::vector<std::string>& Descriptions() const { return descriptions_; }
+  bool IsLoader() const { return isLoader_; }
+
+  void* GetProc(const char* name) const;
+  void CheckProc(const void* entry, const char* name) const;
+
+  // Guarded calls: each raises ESPIInvalidAPI when its export is missing.
+  int GetPluginInfo(int infoNo, char* buffer, int bufferLength);
+  int IsSupported(const char* fileName, uintptr_t data);
+  int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info);
+  int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
+                 ProgressCallback progress, intptr_t userData);
+  int GetPreview(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
+                 ProgressCallback progress, intptr_t userData);
+
+ protected:
+  // Raises ESPIInvalidAPI unless the exports this kind needs are present.
+  virtual void CheckAPI();
+  virtual bool QueryIsLoader() const { return false; }
+  // Runs the construction steps; subclasses' constructors call it so their CheckAPI applies.
+  void Load(const std::string& fileName);
+  struct NoLoad {};
+  explicit TSPI(NoLoad) {}
+
+  LibraryHandle handle_ = nullptr;
+  std::string fileName_;
+  std::string apiVersion_;
+  std::string pluginName_;
+  std::vector<std::string> filters_;
+  std::vector<std::string> descriptions_;
+  bool isLoader_ = false;
+  void* pGetPluginInfo_ = nullptr;
+  void* pIsSupported_ = nullptr;
+  void* pGetPictureInfo_ = nullptr;
+  void* pGetPicture_ = nullptr;
+  void* pGetPreview_ = nullptr;
+  void* pGetArchiveInfo_ = nullptr;
+  void* pGetFileInfo_ = nullptr;
+  void* pGetFile_ = nullptr;
+  void* pConfigurationDlg_ = nullptr;
+};
+
+class TLoaderSPI : public TSPI {
+ public:
+  static const TSPIClassInfo Class;
+  TSPIClass ClassType() const override { return &Class; }
+  explicit TLoaderSPI(const std::string& fileName);
+
+ protected:
+  void CheckAPI() override;
+  explicit TLoaderSPI(NoLoad n) : TSPI(n) {}
+};
+
+class TInSPI : public TLoaderSPI {
+ public:
+  static const TSPIClassInfo Class;
+  TSPIClass ClassType() const override { return &Class; }
+  explicit TInSPI(const std::string& fileName);
+
+ protected:
+  void CheckAPI() override;
+  bool QueryIsLoader() const override { return true; }
+};
+
+class TAmSPI : public TLoaderSPI {
+ public:
+  static const TSPIClassInfo Class;
+  TSPIClass ClassType() const override { return &Class; }
+  explicit TAmSPI(const std::string& fileName);
+
+ protected:
+  void CheckAPI() override;
+  bool QueryIsLoader() const override { return true; }
+};
+
+class TXnSPI : public TSPI {
+ public:
+  static const TSPIClassInfo Class;
+  TSPIClass ClassType() const override { return &Class; }
+  explicit TXnSPI(const std::string& fileName);
+};
+
+// A module of the class that matches the file's API version, or nullptr when the file cannot be
+// loaded. ESPIInvalidAPI and other errors pass to the caller.
+std::unique_ptr<TSPI> CreateSPI(const std::string& fileName);
+
+}  // namespace zeb::spi
