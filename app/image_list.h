@@ -1,0 +1,51 @@
+// The image list: the ordered list of picture paths the viewer walks. Entries stand in ascending
+// order of a case-insensitive, locale-aware collation key made once per entry; an entry added next to
+// equal-key entries goes after them. The List window shows this model; it holds no copy.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zeb::app {
+
+class TImageList {
+ public:
+  // The number of entries. Entries added since the last read are sorted in first, so every read sees
+  // the whole, ordered list.
+  int32_t Count();
+  bool Empty() { return Count() == 0; }
+  // The entry at Index; raises EListError outside 0 .. Count - 1.
+  const std::string& Entry(int32_t index);
+  // Every entry in order.
+  const std::vector<std::string>& Entries();
+
+  // Adds one entry at its sorted place. Adds are collected and sorted in on the next read, so a scan
+  // that adds many entries costs one sort, not one shift per entry.
+  void Add(const std::string& path);
+  // Deletes the entry at Index; raises EListError outside 0 .. Count - 1.
+  void Delete(int32_t index);
+  void Clear();
+  // Replaces every entry by these, each sorted in.
+  void Assign(const std::vector<std::string>& paths);
+  // Reduces each run of exactly equal (case-sensitive) adjacent entries to its first entry; returns
+  // how many went.
+  int32_t RemoveAdjacentDuplicates();
+
+  // Told the new count whenever the list has changed (the List window's list box redraws).
+  std::function<void(int32_t count)> OnChange;
+
+ private:
+  void Flush();
+  void Changed();
+  struct Pending {
+    std::string key;
+    std::string path;
+  };
+  std::vector<std::string> paths_;  // in order
+  std::vector<std::string> keys_;   // collation key of each entry, same index
+  std::vector<Pending> pending_;    // added, not yet sorted in
+};
+
+}  // namespace zeb::app
