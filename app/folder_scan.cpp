@@ -1,0 +1,94 @@
+// Filling the image list: the picture extensions, folder scans and single files (list files merged).
+#include <algorithm>
+
+#include "app/dialogs/list_window.h"
+#include "app/form1.h"
+#include "app/list_file.h"
+#include "platform/core/strings.h"
+#include "platform/services/file_system.h"
+#include "platform/services/folder_identity.h"
+
+namespace zeb::app {
+
+void TForm1::BuildExtensionList() {
+  PictureExtensions.clear();
+  const std::string mask = PictureFormats::FileMask();
+  size_t start = 0;
+  while (start <= mask.size()) {
+    size_t end = mask.find(';', start);
+    if (end == std::string::npos) end = mask.size();
+    std::string item = mask.substr(start, end - start);
+    if (!item.empty() && item[0] == '*') item.erase(0, 1);
+    // An empty item would make every file a picture.
+    if (!item.empty()) PictureExtensions.push_back(UpperAscii(item));
+    start = end + 1;
+  }
+  PictureExtensions.push_back(".ZEB");
+}
+
+bool TForm1::IsPictureExtension(const std::string& path, bool listFilesToo) const {
+  const std::string ext = UpperAscii(ExtensionPart(path));
+  if (ext.empty() || PictureExtensions.empty()) return false;
+  auto end = listFilesToo ? PictureExtensions.end() : PictureExtensions.end() - 1;
+  return std::find(PictureExtensions.begin(), end, ext) != end;
+}
+
+bool TForm1::PumpMessages(bool force) {
+  auto now = std::chrono::steady_clock::now();
+  if (!force && now - lastPump_ < PumpInterval) return false;
+  lastPump_ = now;
+  // A visible List window shows the list as far as it has been built.
+  if (Form3 && Form3->Visible()) List().Count();
+  ui::Application().ProcessMessages();
+  return true;
+}
+
+void TForm1::AddFolder(const std::string& folder, bool recursive) {
+  // A link that leads back into a folder being walked would make the walk endless: skip it.
+  std::string identity = FolderIdentity(folder);
+  if (std::find(walkChain_.begin(), walkChain_.end(), identity) != walkChain_.end()) return;
+  walkChain_.push_back(std::move(identity));
+  struct PopChain {
+    std::vector<std::string>& chain;
+    ~PopChain() { chain.pop_back(); }
+  } pop{walkChain_};
+
+  const std::vector<std::string> extensions = PictureExtensions;
+  for (const std::string& ext : extensions) {
+    if (AbortRequested) break;
+    bool first = true;
+    Files().Find(folder + "*" + ext, [&](const FindData& match) {
+      if (match.attributes & faDirectory) return true;
+      PumpMessages(false);
+      // The first match of each extension is always added.
+      if (!first && AbortRequested) return false;
+      first = false;
+      AddFile(folder + match.name);
+      return true;
+    });
+  }
+  if (!recursive) return;
+
+  std::vector<std::string> subfolders;
+  Files().Find(folder + "*.*", [&](const FindData& match) {
+    if ((match.attributes & faDirectory) && !(match.attributes & (faHidden | faSysFile)) &&
+        match.name != "." && match.name != "..")
+      subfolders.push_back(match.name);
+    return true;
+  });
+  for (const std::string& name : subfolders) AddFolder(folder + name + "\\", true);
+}
+
+void TForm1::AddFile(const std::string& fileName) {
+  const std::string path = Files().ExpandFileName(fileName);
+  ShowBuildProgress(path);
+  if (UpperAscii(ExtensionPart(path)) != ".ZEB") {
+    List().Add(path);
+    return;
+  }
+  std::vector<std::string> lines = ReadListFile(path);
+  FilterPictures(lines);
+  for (const std::string& line : lines) List().Add(line);
+}
+
+}  // namespace zeb::app

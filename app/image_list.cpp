@@ -1,0 +1,100 @@
+#include "app/image_list.h"
+
+#include <algorithm>
+
+#include "platform/core/errors.h"
+#include "platform/services/collation.h"
+
+namespace zeb::app {
+
+int32_t TImageList::Count() {
+  Flush();
+  return static_cast<int32_t>(paths_.size());
+}
+
+const std::string& TImageList::Entry(int32_t index) {
+  Flush();
+  if (index < 0 || index >= static_cast<int32_t>(paths_.size()))
+    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+  return paths_[static_cast<size_t>(index)];
+}
+
+const std::vector<std::string>& TImageList::Entries() {
+  Flush();
+  return paths_;
+}
+
+void TImageList::Add(const std::string& path) { pending_.push_back({CollationKey(path), path}); }
+
+// Sorts the collected entries by key (stable, so equal keys keep the order they were added in) and
+// merges them in after any equal-key entries already there.
+void TImageList::Flush() {
+  if (pending_.empty()) return;
+  std::stable_sort(pending_.begin(), pending_.end(),
+                   [](const Pending& a, const Pending& b) { return a.key < b.key; });
+  std::vector<std::string> paths, keys;
+  paths.reserve(paths_.size() + pending_.size());
+  keys.reserve(paths_.size() + pending_.size());
+  size_t i = 0, j = 0;
+  while (i < paths_.size() || j < pending_.size()) {
+    if (j == pending_.size() || (i < paths_.size() && !(pending_[j].key < keys_[i]))) {
+      paths.push_back(std::move(paths_[i]));
+      keys.push_back(std::move(keys_[i]));
+      ++i;
+    } else {
+      paths.push_back(std::move(pending_[j].path));
+      keys.push_back(std::move(pending_[j].key));
+      ++j;
+    }
+  }
+  paths_ = std::move(paths);
+  keys_ = std::move(keys);
+  pending_.clear();
+  Changed();
+}
+
+void TImageList::Delete(int32_t index) {
+  Flush();
+  if (index < 0 || index >= static_cast<int32_t>(paths_.size()))
+    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+  paths_.erase(paths_.begin() + index);
+  keys_.erase(keys_.begin() + index);
+  Changed();
+}
+
+void TImageList::Clear() {
+  paths_.clear();
+  keys_.clear();
+  pending_.clear();
+  Changed();
+}
+
+void TImageList::Assign(const std::vector<std::string>& paths) {
+  Clear();
+  for (const std::string& p : paths) Add(p);
+  Flush();
+}
+
+int32_t TImageList::RemoveAdjacentDuplicates() {
+  Flush();
+  size_t kept = 0;
+  for (size_t i = 0; i < paths_.size(); ++i) {
+    if (kept > 0 && paths_[i] == paths_[kept - 1]) continue;
+    if (kept != i) {
+      paths_[kept] = std::move(paths_[i]);
+      keys_[kept] = std::move(keys_[i]);
+    }
+    ++kept;
+  }
+  auto removed = static_cast<int32_t>(paths_.size() - kept);
+  paths_.resize(kept);
+  keys_.resize(kept);
+  if (removed) Changed();
+  return removed;
+}
+
+void TImageList::Changed() {
+  if (OnChange) OnChange(static_cast<int32_t>(paths_.size()));
+}
+
+}  // namespace zeb::app

@@ -1,0 +1,37 @@
+// The title bar is the status line: modes as letters, the position in the list, the file's name, the
+// picture's size and the zoom.
+#include <cmath>
+
+#include "app/form1.h"
+
+namespace zeb::app {
+
+void TForm1::UpdateTitle() {
+  const int32_t count = List().Count();
+  if (count == 0) return;
+  const bool running = Timer1.Enabled();
+  std::string title = !running ? "[" : PauseWhileLoading ? "{" : "<";
+  if (WallpaperMode) {
+    title += WallpaperAsShown ? "w" : "W";
+    if (WallpaperLayout <= 2) title += "CZT"[WallpaperLayout];
+  }
+  if (SlideDirection >= 1 && SlideDirection <= 3) title += (EnlargeSmall ? "fbr" : "FBR")[SlideDirection - 1];
+  if (LoopList) title += "L";
+  if (QuitAtEnd) title += "Q";
+  title += !running ? "] (" : PauseWhileLoading ? "} (" : "> (";
+  title += std::to_string(static_cast<int64_t>(CurrentIndex) + 1) + "/" + std::to_string(count) + ")";
+  title += " " + CurrentName + " ";
+  title += std::to_string(Image1.Picture().Width()) + "x" + std::to_string(Image1.Picture().Height());
+  title += " " + std::to_string(static_cast<int64_t>(std::trunc(ZoomRatio * 100))) + "%";
+  SetCaption(title);
+}
+
+void TForm1::ShowBuildProgress(const std::string& text) {
+  // A scan of many files names one now and then, not each: the caption is a window message.
+  auto now = std::chrono::steady_clock::now();
+  if (now - lastTitle_ < TitleInterval) return;
+  lastTitle_ = now;
+  SetCaption(text);
+}
+
+}  // namespace zeb::app
