@@ -16,14 +16,16 @@ ZEB_EXCEPTION(ESPIDupCreateSPIs, Exception);
 
 enum TSPISearchOption : uint8_t { spsSusieDir, spsAppDir, spsCurrentDir, spsSystemDir, spsWindowsDir };
 using TSPISearchOptions = uint8_t;  // bit i for option i
-constexpr TSPISearchOptions SearchOption(TSPISearchOption o) { return static_cast<TSPISearchOptions>(1u << o); }
+constexpr TSPISearchOptions SearchOption(TSPISearchOption o) {
+  return static_cast<TSPISearchOptions>(1u << o);
+}
 
 class TSPIs;
 using TSPISearchingEvent = std::function<void(TSPIs* sender, const std::string& fileName, bool& accept)>;
 using TSPISearchEvent = std::function<void(TSPIs* sender, TSPI* aSPI, bool& accept)>;
 using TSPIPictureRegisterEvent =
-    std::function<void(TSPIs* sender, TInSPI* aSPI, const std::string& aExtension, const std::string& aDescription,
-                       TGraphicClass& aGraphicClass)>;
+    std::function<void(TSPIs* sender, TInSPI* aSPI, const std::string& aExtension,
+                       const std::string& aDescription, TGraphicClass& aGraphicClass)>;
 
 // Where the Susie plug-in folder is recorded for the current user.
 constexpr const char* kSusieKey = "\\Software\\Vantorel\\Susie\\Plug-in";
@@ -45,11 +47,15 @@ class TSPIs {
   TSPI* Items(int index) const;  // raises EListError outside 0 .. Count - 1
   int IndexOf(const std::string& fileName) const;
   void Add(std::unique_ptr<TSPI> module);
+  // Takes the module and, for an import filter, registers each extension of its filters with the
+  // picture-format registry. When a registration raises, the module is freed and not held.
   void Insert(int index, std::unique_ptr<TSPI> module);
+  // Frees the module (releasing its library); its registrations stay.
   void Delete(int index);
   void Clear();
   // Appends the modules of one of the classes, those whose filters name FileName's extension first.
-  void FindSPIs(const std::vector<TSPIClass>& classes, const std::string& fileName, std::vector<TSPI*>& result) const;
+  void FindSPIs(const std::vector<TSPIClass>& classes, const std::string& fileName,
+                std::vector<TSPI*>& result) const;
 
   static void SetDefaultGraphicClass(TGraphicClass cls);
   static TGraphicClass DefaultGraphicClass();
@@ -63,7 +69,8 @@ class TSPIs {
   TSPISearchingEvent OnSearching;
   TSPIPictureRegisterEvent OnPictureRegister;
   // When set, an error that loading one found file raises (an export its kind needs is missing, say)
-  // is handed here and the search goes on with the next file; when unset it leaves Search.
+  // is handed here and the search goes on with the next file and the remaining folders; when unset it
+  // leaves Search, keeping the modules added before.
   std::function<void(TSPIs* sender, const std::string& fileName, const std::exception& error)> OnLoadError;
 
  private:

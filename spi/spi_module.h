@@ -69,7 +69,9 @@ class TSPI {
   // Raises ESPIInvalidAPI unless the exports this kind needs are present.
   virtual void CheckAPI();
   virtual bool QueryIsLoader() const { return false; }
-  // Runs the construction steps; subclasses' constructors call it so their CheckAPI applies.
+  // Runs the construction steps. Each class's constructor calls it from its own body (after the
+  // base was made with NoLoad), so that the class's own CheckAPI and QueryIsLoader apply. On an error
+  // it releases the library and leaves the module empty before the error passes on.
   void Load(const std::string& fileName);
   struct NoLoad {};
   explicit TSPI(NoLoad) {}
@@ -112,6 +114,7 @@ class TInSPI : public TLoaderSPI {
  protected:
   void CheckAPI() override;
   bool QueryIsLoader() const override { return true; }
+  explicit TInSPI(NoLoad n) : TLoaderSPI(n) {}
 };
 
 class TAmSPI : public TLoaderSPI {
@@ -123,6 +126,7 @@ class TAmSPI : public TLoaderSPI {
  protected:
   void CheckAPI() override;
   bool QueryIsLoader() const override { return true; }
+  explicit TAmSPI(NoLoad n) : TLoaderSPI(n) {}
 };
 
 class TXnSPI : public TSPI {
@@ -130,7 +134,21 @@ class TXnSPI : public TSPI {
   static const TSPIClassInfo Class;
   TSPIClass ClassType() const override { return &Class; }
   explicit TXnSPI(const std::string& fileName);
+
+ protected:
+  explicit TXnSPI(NoLoad n) : TSPI(n) {}
 };
+
+// The most filter entries read from one module: a module that never ends its list must not hang the
+// search.
+constexpr int kMaxFilterEntries = 256;
+// The exact API version texts that pick a module's class.
+constexpr const char* kImportVersion = "00IN";
+constexpr const char* kArchiveVersion = "00AM";
+constexpr const char* kXnVersion = "00XN";
+
+// The class CreateSPI gives a module that answers this API version (compared whole, case-sensitively).
+TSPIClass ClassForAPIVersion(const std::string& version);
 
 // A module of the class that matches the file's API version, or nullptr when the file cannot be
 // loaded. ESPIInvalidAPI and other errors pass to the caller.

@@ -1,0 +1,210 @@
+#include "spi/spi_manager.h"
+
+#include "platform/core/strings.h"
+#include "platform/services/file_system.h"
+#include "platform/services/settings.h"
+
+namespace zeb::spi {
+
+namespace {
+
+TSPIs* currentManager = nullptr;
+TGraphicClass defaultGraphicClass = nullptr;
+
+// Volume labels are listed by the file system like files; they are never plug-ins.
+constexpr uint32_t kVolumeLabel = 0x08;
+
+[[noreturn]] void ListIndexError(int index) {
+  throw EListError(FormatText("List index out of bounds (%s)", {IntToStr(index)}));
+}
+
+}  // namespace
+
+TSPIs* CurrentSPIs() { return currentManager; }
+
+std::string WithBackslash(const std::string& path) {
+  if (path.empty() || path.back() == '\\') return path;
+  return path + "\\";
+}
+
+void TSPIs::SetDefaultGraphicClass(TGraphicClass cls) { defaultGraphicClass = cls; }
+
+TGraphicClass TSPIs::DefaultGraphicClass() { return defaultGraphicClass; }
+
+TSPIs::TSPIs(bool designMode) : designMode_(designMode) {
+  if (!designMode_) {
+    if (currentManager) throw ESPIDupCreateSPIs("TSPIs は複数生成できません");
+    currentManager = this;
+  }
+}
+
+TSPIs::~TSPIs() {
+  if (currentManager == this) currentManager = nullptr;
+  Clear();
+}
+
+void TSPIs::Loaded() {
+  if (!designMode_ && AutoSearch) Search("*.spi");
+}
+
+void TSPIs::Search(const std::string& mask) {
+  std::string folder = FolderPart(mask);
+  if (!folder.empty()) {
+    ScanFolder(WithBackslash(folder), FileNamePart(mask));
+    return;
+  }
+  if (SearchOptions & SearchOption(spsSusieDir)) {
+    std::string susieFolder;
+    if (SettingsKeyExists(kSusieKey)) {
+      try {
+        susieFolder = ReadSettingsString(kSusieKey, "Path");
+      } catch (const ERegistryException&) {
+        susieFolder.clear();  // a value of another type: the Susie folder is not known
+      }
+    }
+    if (!susieFolder.empty()) ScanFolder(WithBackslash(susieFolder), mask);
+  }
+  if (SearchOptions & SearchOption(spsAppDir)) {
+    std::string programFolder = FolderPart(Files().ProgramFileName());
+    if (!programFolder.empty()) ScanFolder(WithBackslash(programFolder), mask);
+  }
+  if (SearchOptions & SearchOption(spsCurrentDir)) {
+    std::string current = Files().CurrentDirectory();
+    if (!current.empty()) ScanFolder(WithBackslash(current), mask);
+  }
+  if (SearchOptions & SearchOption(spsSystemDir)) {
+    std::string system = Files().SystemDirectory();
+    if (!system.empty()) ScanFolder(WithBackslash(system), mask);
+  }
+  if (SearchOptions & SearchOption(spsWindowsDir)) {
+    std::string windows = Files().WindowsDirectory();
+    if (!windows.empty()) ScanFolder(WithBackslash(windows), mask);
+  }
+}
+
+void TSPIs::ScanFolder(const std::string& folder, const std::string& pattern) {
+  // Every entry is listed before any is loaded; files already held are left out.
+  std::vector<std::string> found;
+  Files().Find(folder + pattern, [&](const FindData& entry) {
+    if (entry.attributes & (faHidden | kVolumeLabel | faDirectory)) return true;
+    std::string path = folder + entry.name;
+    if (IndexOf(path) == -1) found.push_back(std::move(path));
+    return true;
+  });
+
+  for (const std::string& path : found) {
+    bool accept = true;
+    if (OnSearching) OnSearching(this, path, accept);
+    if (!accept) continue;
+
+    std::unique_ptr<TSPI> module;
+    try {
+      module = CreateSPI(path);
+    } catch (const std::exception& error) {
+      if (!OnLoadError) throw;
+      OnLoadError(this, path, error);
+      continue;
+    }
+    if (!module) continue;
+
+    try {
+      accept = true;
+      if (OnSearch) OnSearch(this, module.get(), accept);
+      if (accept) Add(std::move(module));
+    } catch (...) {
+      // The module is released (by Insert when it had taken it, else here) and the scan goes on.
+    }
+  }
+}
+
+TSPI* TSPIs::Items(int index) const {
+  if (index < 0 || index >= Count()) ListIndexError(index);
+  return modules_[static_cast<size_t>(index)].get();
+}
+
+int TSPIs::IndexOf(const std::string& fileName) const {
+  for (int i = 0; i < Count(); ++i)
+    if (SameTextAscii(modules_[static_cast<size_t>(i)]->FileName(), fileName)) return i;
+  return -1;
+}
+
+void TSPIs::Add(std::unique_ptr<TSPI> module) { Insert(Count(), std::move(module)); }
+
+void TSPIs::Insert(int index, std::unique_ptr<TSPI> module) {
+  if (index < 0 || index > Count()) ListIndexError(index);
+  if (!module) throw EListError("A plug-in module is required");
+  TSPI* inserted = module.get();
+  modules_.insert(modules_.begin() + index, std::move(module));
+  if (designMode_ || !inserted->InheritsFrom(&TInSPI::Class)) return;
+  try {
+    RegisterExtensions(*static_cast<TInSPI*>(inserted));
+  } catch (...) {
+    // A module whose registration fails is not held; what was registered before stays.
+    Delete(index);
+    throw;
+  }
+}
+
+void TSPIs::RegisterExtensions(TInSPI& module) {
+  const std::vector<std::string>& filters = module.Filters();
+  const std::vector<std::string>& descriptions = module.Descriptions();
+  for (size_t i = 0; i < filters.size(); ++i) {
+    // A class the handler changes carries over to the later extensions of the same entry only.
+    TGraphicClass graphicClass = defaultGraphicClass;
+    std::string remaining = filters[i];
+    const std::string description = i < descriptions.size() ? descriptions[i] : std::string();
+    while (!remaining.empty()) {
+      std::string item;
+      size_t semicolon = remaining.find(';');
+      if (semicolon != std::string::npos) {
+        item = remaining.substr(0, semicolon);
+        remaining.erase(0, semicolon + 1);
+      } else {
+        item.swap(remaining);
+      }
+      size_t dot = item.find('.');
+      std::string extension = dot == std::string::npos ? item : item.substr(dot + 1);
+      // An empty item ("*.pic;;*.mag", "*.") names no extension; registering it would hand every file
+      // without an extension to the plug-ins.
+      if (extension.empty()) continue;
+      if (OnPictureRegister) OnPictureRegister(this, &module, extension, description, graphicClass);
+      if (graphicClass) PictureFormats::Register(extension, description, graphicClass);
+    }
+  }
+}
+
+void TSPIs::Delete(int index) {
+  if (index < 0 || index >= Count()) ListIndexError(index);
+  auto& slot = modules_[static_cast<size_t>(index)];
+  // The forced loader is only a reference; it must not outlive the module it names.
+  if (GraphicForcedLoader && static_cast<TSPI*>(GraphicForcedLoader) == slot.get())
+    GraphicForcedLoader = nullptr;
+  slot.reset();
+  modules_.erase(modules_.begin() + index);
+}
+
+void TSPIs::Clear() {
+  while (Count() > 0) Delete(0);
+}
+
+void TSPIs::FindSPIs(const std::vector<TSPIClass>& classes, const std::string& fileName,
+                     std::vector<TSPI*>& result) const {
+  std::string extension = ExtensionPart(fileName);
+  for (const auto& module : modules_) {
+    bool wanted = false;
+    for (TSPIClass cls : classes)
+      if (module->InheritsFrom(cls)) wanted = true;
+    if (!wanted) continue;
+    // Each filter entry counts by its last pattern's extension only.
+    bool preferred = false;
+    if (!extension.empty())
+      for (const std::string& filter : module->Filters())
+        if (SameTextAscii(ExtensionPart(filter), extension)) preferred = true;
+    if (preferred)
+      result.insert(result.begin(), module.get());
+    else
+      result.push_back(module.get());
+  }
+}
+
+}  // namespace zeb::spi

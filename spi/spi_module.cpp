@@ -1,0 +1,179 @@
+#include "spi/spi_module.h"
+
+#include <cstring>
+
+#include "platform/core/strings.h"
+#include "platform/services/ansi.h"
+
+namespace zeb::spi {
+
+namespace {
+
+template <class T>
+std::unique_ptr<TSPI> Construct(const std::string& fileName) {
+  return std::make_unique<T>(fileName);
+}
+
+// Plug-in texts are asked for with a 256-byte buffer and a length of 255.
+constexpr int kInfoBufferSize = 256;
+constexpr int kInfoBufferLength = 255;
+
+template <class Proc>
+Proc As(void* entry) {
+  return reinterpret_cast<Proc>(entry);
+}
+
+}  // namespace
+
+const TSPIClassInfo TSPI::Class = {"TSPI", nullptr, &Construct<TSPI>};
+const TSPIClassInfo TLoaderSPI::Class = {"TLoaderSPI", &TSPI::Class, &Construct<TLoaderSPI>};
+const TSPIClassInfo TInSPI::Class = {"TInSPI", &TLoaderSPI::Class, &Construct<TInSPI>};
+const TSPIClassInfo TAmSPI::Class = {"TAmSPI", &TLoaderSPI::Class, &Construct<TAmSPI>};
+const TSPIClassInfo TXnSPI::Class = {"TXnSPI", &TSPI::Class, &Construct<TXnSPI>};
+
+TSPI::TSPI(const std::string& fileName) { Load(fileName); }
+
+TLoaderSPI::TLoaderSPI(const std::string& fileName) : TSPI(NoLoad{}) { Load(fileName); }
+
+TInSPI::TInSPI(const std::string& fileName) : TLoaderSPI(NoLoad{}) { Load(fileName); }
+
+TAmSPI::TAmSPI(const std::string& fileName) : TLoaderSPI(NoLoad{}) { Load(fileName); }
+
+TXnSPI::TXnSPI(const std::string& fileName) : TSPI(NoLoad{}) { Load(fileName); }
+
+TSPI::~TSPI() {
+  filters_.clear();
+  descriptions_.clear();
+  if (handle_) FreeLibraryHandle(handle_);
+}
+
+void TSPI::Load(const std::string& fileName) {
+  handle_ = LoadLibraryFile(fileName);
+  if (!handle_) throw ESPIFOpenErrorSPI(FormatText("%s:Susie Pluginがロードできませんでした", {fileName}));
+  try {
+    std::string reported = LibraryFileName(handle_);
+    fileName_ = reported.empty() ? fileName : reported;
+
+    pGetPluginInfo_ = GetProc("GetPluginInfo");
+    pConfigurationDlg_ = GetProc("ConfigurationDlg");
+    pIsSupported_ = GetProc("IsSupported");
+    pGetPictureInfo_ = GetProc("GetPictureInfo");
+    pGetPicture_ = GetProc("GetPicture");
+    pGetPreview_ = GetProc("GetPreview");
+    pGetArchiveInfo_ = GetProc("GetArchiveInfo");
+    pGetFileInfo_ = GetProc("GetFileInfo");
+    pGetFile_ = GetProc("GetFile");
+
+    CheckAPI();
+
+    // The buffer is cleared and ends in a NUL of ours, so a text the plug-in leaves unterminated stops
+    // at 255 characters.
+    auto askInfo = [this](int infoNo, char(&buffer)[kInfoBufferSize]) {
+      std::memset(buffer, 0, sizeof buffer);
+      int result = GetPluginInfo(infoNo, buffer, kInfoBufferLength);
+      buffer[kInfoBufferLength] = 0;
+      return result;
+    };
+    auto text = [](const char* buffer) {
+      return FromAnsi(std::string(buffer, strnlen(buffer, kInfoBufferLength)));
+    };
+
+    char first[kInfoBufferSize];
+    char second[kInfoBufferSize];
+    if (askInfo(0, first) > 0) apiVersion_ = text(first);
+    if (askInfo(1, first) > 0) pluginName_ = text(first);
+
+    filters_.clear();
+    descriptions_.clear();
+    for (int n = 2; static_cast<int>(filters_.size()) < kMaxFilterEntries; n += 2) {
+      if (askInfo(n, first) <= 0) break;
+      if (askInfo(n + 1, second) <= 0) break;
+      filters_.push_back(text(first));
+      descriptions_.push_back(text(second));
+    }
+
+    isLoader_ = QueryIsLoader();
+  } catch (...) {
+    filters_.clear();
+    descriptions_.clear();
+    FreeLibraryHandle(handle_);
+    handle_ = nullptr;
+    throw;
+  }
+}
+
+void* TSPI::GetProc(const char* name) const { return handle_ ? LibraryProc(handle_, name) : nullptr; }
+
+void TSPI::CheckProc(const void* entry, const char* name) const {
+  if (!entry) throw ESPIInvalidAPI(FormatText("%sは[%s]では使えないSusie Plugin APIです", {name, fileName_}));
+}
+
+void TSPI::CheckAPI() { CheckProc(pGetPluginInfo_, "GetPluginInfo"); }
+
+void TLoaderSPI::CheckAPI() {
+  CheckProc(pGetPluginInfo_, "GetPluginInfo");
+  CheckProc(pIsSupported_, "IsSupported");
+}
+
+void TInSPI::CheckAPI() {
+  CheckProc(pGetPluginInfo_, "GetPluginInfo");
+  CheckProc(pIsSupported_, "IsSupported");
+  CheckProc(pGetPictureInfo_, "GetPictureInfo");
+  CheckProc(pGetPicture_, "GetPicture");
+}
+
+void TAmSPI::CheckAPI() {
+  CheckProc(pGetPluginInfo_, "GetPluginInfo");
+  CheckProc(pIsSupported_, "IsSupported");
+  CheckProc(pGetArchiveInfo_, "GetArchiveInfo");
+  CheckProc(pGetFileInfo_, "GetFileInfo");
+  CheckProc(pGetFile_, "GetFile");
+}
+
+int TSPI::GetPluginInfo(int infoNo, char* buffer, int bufferLength) {
+  CheckProc(pGetPluginInfo_, "GetPluginInfo");
+  return As<GetPluginInfoProc>(pGetPluginInfo_)(infoNo, buffer, bufferLength);
+}
+
+int TSPI::IsSupported(const char* fileName, uintptr_t data) {
+  CheckProc(pIsSupported_, "IsSupported");
+  return As<IsSupportedProc>(pIsSupported_)(fileName, data);
+}
+
+int TSPI::GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info) {
+  CheckProc(pGetPictureInfo_, "GetPictureInfo");
+  return As<GetPictureInfoProc>(pGetPictureInfo_)(buffer, length, flag, info);
+}
+
+int TSPI::GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
+                     LocalHandle* hBits, ProgressCallback progress, intptr_t userData) {
+  CheckProc(pGetPicture_, "GetPicture");
+  return As<GetPictureProc>(pGetPicture_)(buffer, length, flag, hInfo, hBits, progress, userData);
+}
+
+int TSPI::GetPreview(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
+                     LocalHandle* hBits, ProgressCallback progress, intptr_t userData) {
+  CheckProc(pGetPreview_, "GetPreview");
+  return As<GetPreviewProc>(pGetPreview_)(buffer, length, flag, hInfo, hBits, progress, userData);
+}
+
+TSPIClass ClassForAPIVersion(const std::string& version) {
+  if (version == kImportVersion) return &TInSPI::Class;
+  if (version == kArchiveVersion) return &TAmSPI::Class;
+  if (version == kXnVersion) return &TXnSPI::Class;
+  return &TSPI::Class;
+}
+
+std::unique_ptr<TSPI> CreateSPI(const std::string& fileName) {
+  try {
+    // The probe stays loaded while the typed module loads the library again, and goes whatever happens.
+    auto probe = std::make_unique<TSPI>(fileName);
+    return ClassForAPIVersion(probe->APIVersion())->Create(fileName);
+  } catch (const ESPIFOpenErrorSPI&) {
+    return nullptr;
+  } catch (const ESPIInvalidSPI&) {
+    return nullptr;
+  }
+}
+
+}  // namespace zeb::spi

@@ -1,0 +1,60 @@
+// Shared set-up of the plug-in manager tests: headless state and fake plug-ins reset, and two picture
+// classes of the tests' own whose registrations are removed again after each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "platform/core/strings.h"
+#include "platform/headless/headless.h"
+#include "spi/spi_manager.h"
+#include "tests/support/fake_plugins.h"
+
+namespace zeb::spi::testing_support {
+
+class TestGraphic : public TGraphic {
+ public:
+  ZEB_GRAPHIC_CLASS_DECL(TestGraphic)
+  void Draw(TCanvas&, const TRect&) override {}
+  bool GetEmpty() override { return true; }
+  int32_t GetWidth() override { return 0; }
+  int32_t GetHeight() override { return 0; }
+  void SetWidth(int32_t) override {}
+  void SetHeight(int32_t) override {}
+  void LoadFromStream(TStream&) override {}
+  void SaveToStream(TStream&) override {}
+};
+
+class OtherTestGraphic : public TestGraphic {
+ public:
+  ZEB_GRAPHIC_CLASS_DECL(OtherTestGraphic)
+};
+
+// Their class references are defined in manager_test.cpp.
+
+class ManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    headless::ResetAll();
+    test::ResetFakePlugins();
+    TSPIs::SetDefaultGraphicClass(&TestGraphic::Class);
+  }
+  void TearDown() override {
+    PictureFormats::UnregisterClass(&TestGraphic::Class);
+    PictureFormats::UnregisterClass(&OtherTestGraphic::Class);
+    TSPIs::SetDefaultGraphicClass(nullptr);
+    test::ResetFakePlugins();
+  }
+
+  // A working import filter at Path with these filter entries.
+  test::FakePlugin& Import(const std::string& path,
+                           std::vector<std::pair<std::string, std::string>> filters = {}) {
+    return test::InstallFakePlugin(path, {.name = FileNamePart(path), .filters = std::move(filters)});
+  }
+  static std::vector<std::string> FileNames(const TSPIs& spis) {
+    std::vector<std::string> names;
+    for (int i = 0; i < spis.Count(); ++i) names.push_back(spis.Items(i)->FileName());
+    return names;
+  }
+};
+
+}  // namespace zeb::spi::testing_support

@@ -1,0 +1,383 @@
+// The plug-in manager: the one instance, its defaults, and the search over the plug-in folders.
+#include <gtest/gtest.h>
+
+#include "tests/spi/manager_fixture.h"
+
+namespace zeb::spi::testing_support {
+
+ZEB_GRAPHIC_CLASS_DEF(TestGraphic, nullptr)
+ZEB_GRAPHIC_CLASS_DEF(OtherTestGraphic, &TestGraphic::Class)
+
+namespace {
+
+using test::FakePluginSpec;
+using test::InstallFakePlugin;
+
+TEST(WithBackslash, AddsABackslashOnlyWhenThePathHasNone) {
+  EXPECT_EQ(WithBackslash(""), "");
+  EXPECT_EQ(WithBackslash("C:\\plugins"), "C:\\plugins\\");
+  EXPECT_EQ(WithBackslash("C:\\plugins\\"), "C:\\plugins\\");
+  EXPECT_EQ(WithBackslash("C:"), "C:\\");
+}
+
+TEST_F(ManagerTest, ASecondManagerIsRefusedAndTheFirstStaysCurrent) {
+  EXPECT_EQ(CurrentSPIs(), nullptr);
+  {
+    TSPIs first;
+    EXPECT_EQ(CurrentSPIs(), &first);
+    try {
+      TSPIs second;
+      FAIL() << "a second manager was made";
+    } catch (const ESPIDupCreateSPIs& e) {
+      EXPECT_EQ(e.Message(), "TSPIs は複数生成できません");
+    }
+    EXPECT_EQ(CurrentSPIs(), &first);
+    // A manager edited in a designer is neither refused nor current.
+    TSPIs designed(true);
+    EXPECT_EQ(CurrentSPIs(), &first);
+  }
+  EXPECT_EQ(CurrentSPIs(), nullptr);
+  TSPIs again;
+  EXPECT_EQ(CurrentSPIs(), &again);
+}
+
+TEST_F(ManagerTest, ConstructionDefaults) {
+  TSPIs spis;
+  EXPECT_EQ(spis.SearchOptions, SearchOption(spsSusieDir) | SearchOption(spsAppDir));
+  EXPECT_EQ(spis.SearchOptions, 0x03);
+  EXPECT_TRUE(spis.AutoSearch);
+  EXPECT_TRUE(spis.MacBinary);
+  EXPECT_FALSE(spis.GraphicPreview);
+  EXPECT_EQ(spis.GraphicForcedLoader, nullptr);
+  EXPECT_EQ(spis.Count(), 0);
+  EXPECT_FALSE(spis.OnSearch || spis.OnSearching || spis.OnPictureRegister || spis.OnLoadError);
+}
+
+TEST_F(ManagerTest, LoadedSearchesThePluginFoldersWhenAutoSearchIsOn) {
+  Import("C:\\zeb\\a.spi");
+  Import("C:\\zeb\\notes.txt");
+  {
+    TSPIs spis;
+    spis.Loaded();
+    EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\zeb\\a.spi"}));
+  }
+  {
+    TSPIs spis;
+    spis.AutoSearch = false;
+    spis.Loaded();
+    EXPECT_EQ(spis.Count(), 0);
+  }
+  TSPIs designed(true);
+  designed.Loaded();
+  EXPECT_EQ(designed.Count(), 0);
+  EXPECT_EQ(headless::TotalLibraryLoads(), 0);
+}
+
+TEST_F(ManagerTest, AMaskWithAFolderScansThatFolderOnly) {
+  Import("C:\\zeb\\app.spi");
+  Import("D:\\extra\\x.spi");
+  Import("D:\\extra\\sub\\y.spi");
+  TSPIs spis;
+  spis.SearchOptions = 0x1F;
+  spis.Search("D:\\extra\\*.spi");
+  EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"D:\\extra\\x.spi"}));
+  spis.Search("D:\\extra\\sub\\y.*");
+  EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"D:\\extra\\x.spi", "D:\\extra\\sub\\y.spi"}));
+}
+
+TEST_F(ManagerTest, SearchScansTheChosenFoldersInOrder) {
+  headless::Settings()[kSusieKey]["Path"] = {true, "E:\\susie"};
+  auto& files = headless::DefaultFiles();
+  files.SetCurrentDirectory("F:\\work");
+  files.SetSystemDirectory("C:\\win\\system32");
+  files.SetWindowsDirectory("C:\\win");
+  for (std::string path : {"C:\\win\\w.spi", "C:\\win\\system32\\s.spi", "F:\\work\\c.spi", "C:\\zeb\\p.spi",
+                           "E:\\susie\\u.spi"})
+    Import(path);
+  TSPIs spis;
+  std::vector<std::string> seen;
+  spis.OnSearching = [&](TSPIs* sender, const std::string& name, bool& accept) {
+    EXPECT_EQ(sender, &spis);
+    EXPECT_TRUE(accept);
+    seen.push_back(name);
+  };
+  spis.SearchOptions = 0x1F;
+  spis.Search("*.spi");
+  std::vector<std::string> order = {"E:\\susie\\u.spi", "C:\\zeb\\p.spi", "F:\\work\\c.spi",
+                                    "C:\\win\\system32\\s.spi", "C:\\win\\w.spi"};
+  EXPECT_EQ(seen, order);
+  EXPECT_EQ(FileNames(spis), order);
+
+  // Only the chosen folders.
+  spis.Clear();
+  seen.clear();
+  spis.SearchOptions = SearchOption(spsCurrentDir) | SearchOption(spsWindowsDir);
+  spis.Search("*.spi");
+  EXPECT_EQ(seen, (std::vector<std::string>{"F:\\work\\c.spi", "C:\\win\\w.spi"}));
+}
+
+TEST_F(ManagerTest, FoldersThePlatformCannotNameAreSkipped) {
+  auto& files = headless::DefaultFiles();
+  files.SetCurrentDirectory("F:\\work");
+  files.SetSystemDirectory("");
+  files.SetWindowsDirectory("");
+  files.SetProgramFileName("");
+  Import("F:\\work\\c.spi");
+  TSPIs spis;
+  spis.SearchOptions = SearchOption(spsAppDir) | SearchOption(spsSystemDir) | SearchOption(spsWindowsDir);
+  spis.Search("*.spi");
+  // An empty folder would otherwise have listed the current one.
+  EXPECT_EQ(spis.Count(), 0);
+}
+
+TEST_F(ManagerTest, TheSusieFolderComesFromItsSetting) {
+  Import("E:\\susie\\u.spi");
+  Import("C:\\zeb\\p.spi");
+  auto run = [&]() {
+    TSPIs spis;
+    std::vector<std::string> seen;
+    spis.OnSearching = [&](TSPIs*, const std::string& name, bool&) { seen.push_back(name); };
+    spis.Search("*.spi");
+    return seen;
+  };
+  const std::vector<std::string> programOnly = {"C:\\zeb\\p.spi"};
+  const std::vector<std::string> both = {"E:\\susie\\u.spi", "C:\\zeb\\p.spi"};
+
+  EXPECT_EQ(run(), programOnly) << "no key";
+  headless::Settings()[kSusieKey];
+  EXPECT_EQ(run(), programOnly) << "no Path value";
+  headless::Settings()[kSusieKey]["Path"] = {true, ""};
+  EXPECT_EQ(run(), programOnly) << "empty Path";
+  headless::Settings()[kSusieKey]["Path"] = {false, "E:\\susie"};
+  EXPECT_EQ(run(), programOnly) << "Path of another type";
+  headless::Settings()[kSusieKey]["Path"] = {true, "E:\\susie"};
+  EXPECT_EQ(run(), both);
+  headless::Settings()[kSusieKey]["Path"] = {true, "E:\\susie\\"};
+  EXPECT_EQ(run(), both) << "a Path ending in a backslash gets no second one";
+  headless::Settings()["\\Software\\Other"]["Path"] = {true, "E:\\susie"};
+  headless::Settings().erase(kSusieKey);
+  EXPECT_EQ(run(), programOnly) << "only the Susie key counts";
+}
+
+TEST_F(ManagerTest, AFolderSpelledTwiceInDifferentCaseLoadsEachModuleOnce) {
+  Import("C:\\zeb\\a.spi");
+  Import("C:\\zeb\\b.spi");
+  headless::Settings()[kSusieKey]["Path"] = {true, "c:\\ZEB"};
+  TSPIs spis;
+  int offered = 0;
+  spis.OnSearching = [&](TSPIs*, const std::string&, bool&) { ++offered; };
+  spis.Search("*.spi");
+  EXPECT_EQ(spis.Count(), 2);
+  EXPECT_EQ(offered, 2);
+  EXPECT_EQ(headless::LibraryLoadCount("C:\\zeb\\a.spi"), 1);
+  EXPECT_EQ(headless::LibraryLoadCount("C:\\zeb\\b.spi"), 1);
+}
+
+TEST_F(ManagerTest, ScanFolderLeavesOutHiddenEntriesVolumeLabelsAndFolders) {
+  auto& files = headless::DefaultFiles();
+  Import("C:\\zeb\\plain.spi");
+  InstallFakePlugin("C:\\zeb\\hidden.spi", {}, false);
+  files.AddFile("C:\\zeb\\hidden.spi", "x", faHidden);
+  InstallFakePlugin("C:\\zeb\\label.spi", {}, false);
+  files.AddFile("C:\\zeb\\label.spi", "x", 0x08);
+  InstallFakePlugin("C:\\zeb\\readonly.spi", {}, false);
+  files.AddFile("C:\\zeb\\readonly.spi", "x", faReadOnly | faSysFile);
+  files.AddFolder("C:\\zeb\\folder.spi");
+  TSPIs spis;
+  spis.Search("*.spi");
+  EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\zeb\\plain.spi", "C:\\zeb\\readonly.spi"}));
+}
+
+TEST_F(ManagerTest, EveryEntryIsListedBeforeAnyIsLoaded) {
+  Import("C:\\zeb\\a.spi");
+  TSPIs spis;
+  std::vector<std::string> seen;
+  spis.OnSearching = [&](TSPIs*, const std::string& name, bool&) {
+    seen.push_back(name);
+    Import("C:\\zeb\\late.spi");
+  };
+  spis.Search("*.spi");
+  EXPECT_EQ(seen, (std::vector<std::string>{"C:\\zeb\\a.spi"}));
+}
+
+TEST_F(ManagerTest, RefusedFilesAreNotLoadedAndRefusedModulesAreReleased) {
+  Import("C:\\zeb\\a.spi");
+  Import("C:\\zeb\\b.spi");
+  TSPIs spis;
+  spis.OnSearching = [](TSPIs*, const std::string& name, bool& accept) { accept = name != "C:\\zeb\\a.spi"; };
+  spis.OnSearch = [&](TSPIs* sender, TSPI* module, bool& accept) {
+    EXPECT_EQ(sender, &spis);
+    EXPECT_TRUE(accept);
+    EXPECT_EQ(headless::LibraryLoadCount(module->FileName()), 1);
+    accept = false;
+  };
+  spis.Search("*.spi");
+  EXPECT_EQ(spis.Count(), 0);
+  EXPECT_EQ(headless::TotalLibraryLoads(), 0);
+}
+
+TEST_F(ManagerTest, FilesThatAreNoLibrariesAreSkippedSilently) {
+  headless::DefaultFiles().AddFile("C:\\zeb\\text.spi", "just text");
+  Import("C:\\zeb\\z.spi");
+  TSPIs spis;
+  bool reported = false;
+  spis.OnLoadError = [&](TSPIs*, const std::string&, const std::exception&) { reported = true; };
+  spis.Search("*.spi");
+  EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\zeb\\z.spi"}));
+  EXPECT_FALSE(reported);
+}
+
+TEST_F(ManagerTest, AnOnSearchErrorReleasesThatModuleAndTheScanGoesOn) {
+  Import("C:\\zeb\\a.spi");
+  Import("C:\\zeb\\b.spi");
+  TSPIs spis;
+  spis.OnSearch = [](TSPIs*, TSPI* module, bool&) {
+    if (module->PluginName() == "a.spi") throw Exception("refused loudly");
+  };
+  spis.Search("*.spi");
+  EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\zeb\\b.spi"}));
+  EXPECT_EQ(headless::LibraryLoadCount("C:\\zeb\\a.spi"), 0);
+}
+
+TEST_F(ManagerTest, ARegistrationErrorReleasesThatModuleAndTheScanGoesOn) {
+  Import("C:\\zeb\\a.spi", {{"*.aaa;*.abb", "A"}});
+  Import("C:\\zeb\\b.spi", {{"*.bbb", "B"}});
+  TSPIs spis;
+  spis.OnPictureRegister = [](TSPIs*, TInSPI*, const std::string& ext, const std::string&, TGraphicClass&) {
+    if (ext == "abb") throw Exception("cannot register");
+  };
+  spis.Search("*.spi");
+  EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\zeb\\b.spi"}));
+  EXPECT_EQ(headless::LibraryLoadCount("C:\\zeb\\a.spi"), 0);
+  // What was registered before the error stays.
+  EXPECT_EQ(PictureFormats::Find("aaa"), &TestGraphic::Class);
+  EXPECT_EQ(PictureFormats::Find("abb"), nullptr);
+  EXPECT_EQ(PictureFormats::Find("bbb"), &TestGraphic::Class);
+}
+
+// A module that lacks an export its kind needs, in the Susie folder, ahead of good ones.
+class BrokenPluginTest : public ManagerTest {
+ protected:
+  void SetUp() override {
+    ManagerTest::SetUp();
+    headless::Settings()[kSusieKey]["Path"] = {true, "E:\\susie"};
+    Import("E:\\susie\\first.spi");
+    InstallFakePlugin("E:\\susie\\nopicture.spi", {.missing = {"GetPicture"}});
+    Import("E:\\susie\\third.spi");
+    Import("C:\\zeb\\app.spi");
+  }
+};
+
+TEST_F(BrokenPluginTest, WithoutOnLoadErrorTheErrorLeavesSearchAndTheModulesBeforeStay) {
+  TSPIs spis;
+  try {
+    spis.Search("*.spi");
+    FAIL() << "the search went on";
+  } catch (const ESPIInvalidAPI& e) {
+    EXPECT_EQ(e.Message(), "GetPictureは[E:\\susie\\nopicture.spi]では使えないSusie Plugin APIです");
+  }
+  EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"E:\\susie\\first.spi"}));
+  EXPECT_EQ(headless::LibraryLoadCount("E:\\susie\\nopicture.spi"), 0);
+  EXPECT_EQ(headless::LibraryLoadCount("E:\\susie\\third.spi"), 0);
+}
+
+TEST_F(BrokenPluginTest, OnLoadErrorGetsTheErrorAndTheSearchGoesOn) {
+  TSPIs spis;
+  std::vector<std::string> errors;
+  spis.OnLoadError = [&](TSPIs* sender, const std::string& name, const std::exception& error) {
+    EXPECT_EQ(sender, &spis);
+    EXPECT_NE(dynamic_cast<const ESPIInvalidAPI*>(&error), nullptr);
+    errors.push_back(name + " | " + error.what());
+  };
+  spis.Search("*.spi");
+  EXPECT_EQ(
+      errors,
+      (std::vector<std::string>{"E:\\susie\\nopicture.spi | "
+                                "GetPictureは[E:\\susie\\nopicture.spi]では使えないSusie Plugin APIです"}));
+  EXPECT_EQ(FileNames(spis),
+            (std::vector<std::string>{"E:\\susie\\first.spi", "E:\\susie\\third.spi", "C:\\zeb\\app.spi"}));
+  EXPECT_EQ(headless::LibraryLoadCount("E:\\susie\\nopicture.spi"), 0);
+}
+
+TEST_F(BrokenPluginTest, AnOnSearchingErrorLeavesSearchEvenWithOnLoadError) {
+  TSPIs spis;
+  spis.OnLoadError = [](TSPIs*, const std::string&, const std::exception&) {};
+  spis.OnSearching = [](TSPIs*, const std::string& name, bool&) {
+    if (name == "E:\\susie\\third.spi") throw Exception("stop");
+  };
+  EXPECT_THROW(spis.Search("*.spi"), Exception);
+  EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"E:\\susie\\first.spi"}));
+}
+
+TEST_F(BrokenPluginTest, AnOnLoadErrorThatRaisesEndsTheSearch) {
+  TSPIs spis;
+  spis.OnLoadError = [](TSPIs*, const std::string&, const std::exception&) { throw EAbort("enough"); };
+  EXPECT_THROW(spis.Search("*.spi"), EAbort);
+  EXPECT_EQ(spis.Count(), 1);
+}
+
+// The list of modules.
+
+TEST_F(ManagerTest, ItemsIndexOfInsertDeleteAndClear) {
+  Import("C:\\p\\a.spi");
+  Import("C:\\p\\b.spi");
+  Import("C:\\p\\c.spi");
+  TSPIs spis;
+  spis.Add(CreateSPI("C:\\p\\a.spi"));
+  spis.Add(CreateSPI("C:\\p\\c.spi"));
+  spis.Insert(1, CreateSPI("C:\\p\\b.spi"));
+  EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\p\\a.spi", "C:\\p\\b.spi", "C:\\p\\c.spi"}));
+  EXPECT_THROW(spis.Items(3), EListError);
+  EXPECT_THROW(spis.Items(-1), EListError);
+  EXPECT_THROW(spis.Insert(5, CreateSPI("C:\\p\\a.spi")), EListError);
+  EXPECT_THROW(spis.Delete(3), EListError);
+  EXPECT_EQ(headless::LibraryLoadCount("C:\\p\\a.spi"), 1) << "a refused insertion frees its module";
+
+  EXPECT_EQ(spis.IndexOf("c:\\P\\B.SPI"), 1);
+  EXPECT_EQ(spis.IndexOf("C:\\p\\d.spi"), -1);
+  EXPECT_EQ(spis.IndexOf("C:\\p\\b.sp"), -1);
+
+  spis.Delete(1);
+  EXPECT_EQ(headless::LibraryLoadCount("C:\\p\\b.spi"), 0);
+  EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\p\\a.spi", "C:\\p\\c.spi"}));
+  spis.Clear();
+  EXPECT_EQ(spis.Count(), 0);
+  EXPECT_EQ(headless::TotalLibraryLoads(), 0);
+}
+
+TEST_F(ManagerTest, IndexOfFindsTheLowestIndexAndComparesOnlyAToZWithoutCase) {
+  InstallFakePlugin("C:\\p\\a.spi", {}, true, "C:\\Ä\\a.spi");
+  TSPIs spis;
+  spis.Add(CreateSPI("C:\\p\\a.spi"));
+  spis.Add(CreateSPI("C:\\p\\a.spi"));
+  EXPECT_EQ(spis.IndexOf("c:\\Ä\\A.SPI"), 0);
+  EXPECT_EQ(spis.IndexOf("C:\\ä\\a.spi"), -1);
+}
+
+TEST_F(ManagerTest, DestroyingTheManagerReleasesEveryLibrary) {
+  Import("C:\\zeb\\a.spi");
+  Import("C:\\zeb\\b.spi");
+  {
+    TSPIs spis;
+    spis.Search("*.spi");
+    EXPECT_EQ(headless::TotalLibraryLoads(), 2);
+  }
+  EXPECT_EQ(headless::TotalLibraryLoads(), 0);
+  EXPECT_EQ(CurrentSPIs(), nullptr);
+}
+
+TEST_F(ManagerTest, DeletingTheForcedLoaderClearsTheReference) {
+  Import("C:\\p\\a.spi");
+  Import("C:\\p\\b.spi");
+  TSPIs spis;
+  spis.Add(CreateSPI("C:\\p\\a.spi"));
+  spis.Add(CreateSPI("C:\\p\\b.spi"));
+  spis.GraphicForcedLoader = static_cast<TInSPI*>(spis.Items(1));
+  spis.Delete(0);
+  EXPECT_EQ(spis.GraphicForcedLoader, spis.Items(0));
+  spis.Delete(0);
+  EXPECT_EQ(spis.GraphicForcedLoader, nullptr);
+}
+
+}  // namespace
+}  // namespace zeb::spi::testing_support

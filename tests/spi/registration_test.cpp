@@ -1,0 +1,256 @@
+// The plug-in manager's extension registration, FindSPIs and the main window's two handlers.
+#include <gtest/gtest.h>
+
+#include "spi/spi_handlers.h"
+#include "tests/spi/manager_fixture.h"
+
+namespace zeb::spi::testing_support {
+namespace {
+
+using test::InstallFakePlugin;
+
+struct Registered {
+  std::string extension, description;
+  TGraphicClass cls;
+  bool operator==(const Registered&) const = default;
+};
+
+// Records every OnPictureRegister call (with the class it came with) and lets Change alter the class.
+class RegistrationTest : public ManagerTest {
+ protected:
+  void Watch(TSPIs& spis, std::function<void(const std::string&, TGraphicClass&)> change = nullptr) {
+    spis.OnPictureRegister = [this, &spis, change](TSPIs* sender, TInSPI* module, const std::string& ext,
+                                                   const std::string& description, TGraphicClass& cls) {
+      EXPECT_EQ(sender, &spis);
+      EXPECT_NE(module, nullptr);
+      offered.push_back({ext, description, cls});
+      if (change) change(ext, cls);
+    };
+  }
+  std::unique_ptr<TSPI> Module(const std::string& path,
+                               std::vector<std::pair<std::string, std::string>> filters) {
+    Import(path, std::move(filters));
+    return CreateSPI(path);
+  }
+  std::vector<Registered> offered;
+};
+
+TEST_F(RegistrationTest, EachItemOfEachEntryIsRegisteredWithItsEntrysDescription) {
+  TSPIs spis;
+  Watch(spis);
+  spis.Add(Module("C:\\p\\m.spi", {{"*.pic;*.mag;*.pi", "Japanese"}, {"*.q0", "Q0"}}));
+  std::vector<Registered> expected = {{"pic", "Japanese", &TestGraphic::Class},
+                                      {"mag", "Japanese", &TestGraphic::Class},
+                                      {"pi", "Japanese", &TestGraphic::Class},
+                                      {"q0", "Q0", &TestGraphic::Class}};
+  EXPECT_EQ(offered, expected);
+  for (const char* ext : {"pic", "MAG", ".pi", "q0"})
+    EXPECT_EQ(PictureFormats::Find(ext), &TestGraphic::Class) << ext;
+  // The registry lists the latest registration first.
+  EXPECT_EQ(PictureFormats::FileMask().rfind("*.q0;*.pi;*.mag;*.pic", 0), 0u) << PictureFormats::FileMask();
+}
+
+TEST_F(RegistrationTest, TheExtensionIsTheItemAfterItsFirstDot) {
+  TSPIs spis;
+  Watch(spis);
+  spis.Add(Module("C:\\p\\m.spi", {{"*.tar.gz;pic;*.*; *.sp", "Mixed"}}));
+  std::vector<std::string> extensions;
+  for (auto& r : offered) extensions.push_back(r.extension);
+  EXPECT_EQ(extensions, (std::vector<std::string>{"tar.gz", "pic", "*", "sp"}));
+  EXPECT_EQ(PictureFormats::Find("tar.gz"), &TestGraphic::Class);
+  EXPECT_EQ(PictureFormats::Find("*"), &TestGraphic::Class) << "no handler refuses it here";
+}
+
+TEST_F(RegistrationTest, ItemsWithoutAnExtensionAreNotRegistered) {
+  TSPIs spis;
+  Watch(spis);
+  spis.Add(Module("C:\\p\\m.spi", {{"*.aa;;*.bb;*.;", "Gaps"}}));
+  std::vector<std::string> extensions;
+  for (auto& r : offered) extensions.push_back(r.extension);
+  EXPECT_EQ(extensions, (std::vector<std::string>{"aa", "bb"}));
+  EXPECT_EQ(PictureFormats::Find(""), nullptr);
+}
+
+TEST_F(RegistrationTest, AClassChangedByTheHandlerCarriesOverWithinItsEntryOnly) {
+  TSPIs spis;
+  Watch(spis, [](const std::string& ext, TGraphicClass& cls) {
+    if (ext == "bb") cls = nullptr;
+    if (ext == "xx") cls = &OtherTestGraphic::Class;
+  });
+  spis.Add(Module("C:\\p\\m.spi",
+                  {{"*.aa;*.bb;*.cc", "One"}, {"*.dd", "Two"}, {"*.xx;*.yy", "Three"}, {"*.zz", "4"}}));
+  std::vector<Registered> expected = {{"aa", "One", &TestGraphic::Class},
+                                      {"bb", "One", &TestGraphic::Class},
+                                      {"cc", "One", nullptr},
+                                      {"dd", "Two", &TestGraphic::Class},
+                                      {"xx", "Three", &TestGraphic::Class},
+                                      {"yy", "Three", &OtherTestGraphic::Class},
+                                      {"zz", "4", &TestGraphic::Class}};
+  EXPECT_EQ(offered, expected);
+  EXPECT_EQ(PictureFormats::Find("aa"), &TestGraphic::Class);
+  EXPECT_EQ(PictureFormats::Find("bb"), nullptr);
+  EXPECT_EQ(PictureFormats::Find("cc"), nullptr);
+  EXPECT_EQ(PictureFormats::Find("dd"), &TestGraphic::Class);
+  EXPECT_EQ(PictureFormats::Find("xx"), &OtherTestGraphic::Class);
+  EXPECT_EQ(PictureFormats::Find("yy"), &OtherTestGraphic::Class);
+  EXPECT_EQ(PictureFormats::Find("zz"), &TestGraphic::Class);
+}
+
+TEST_F(RegistrationTest, WithoutADefaultClassOnlyAHandlerSuppliedClassIsRegistered) {
+  TSPIs::SetDefaultGraphicClass(nullptr);
+  EXPECT_EQ(TSPIs::DefaultGraphicClass(), nullptr);
+  TSPIs spis;
+  spis.Add(Module("C:\\p\\m.spi", {{"*.aa", "A"}}));
+  EXPECT_EQ(PictureFormats::Find("aa"), nullptr);
+  Watch(spis, [](const std::string& ext, TGraphicClass& cls) {
+    if (ext == "bb") cls = &TestGraphic::Class;
+  });
+  spis.Add(Module("C:\\p\\n.spi", {{"*.bb;*.cc", "B"}}));
+  EXPECT_EQ(PictureFormats::Find("bb"), &TestGraphic::Class);
+  EXPECT_EQ(PictureFormats::Find("cc"), &TestGraphic::Class);
+  EXPECT_EQ(offered.front().cls, nullptr);
+}
+
+TEST_F(RegistrationTest, OnlyImportFiltersRegisterExtensions) {
+  TSPIs spis;
+  Watch(spis);
+  const std::set<std::string> archive = {"GetArchiveInfo", "GetFileInfo", "GetFile"};
+  InstallFakePlugin("C:\\p\\am.spi", {.apiVersion = "00AM", .filters = {{"*.lzh", "LZH"}}, .extra = archive});
+  InstallFakePlugin("C:\\p\\xn.spi", {.apiVersion = "00XN", .filters = {{"*.xn", "XN"}}});
+  InstallFakePlugin("C:\\p\\lc.spi", {.apiVersion = "00in", .filters = {{"*.lc", "LC"}}});
+  spis.Add(CreateSPI("C:\\p\\am.spi"));
+  spis.Add(CreateSPI("C:\\p\\xn.spi"));
+  spis.Add(CreateSPI("C:\\p\\lc.spi"));
+  EXPECT_EQ(spis.Count(), 3);
+  EXPECT_TRUE(offered.empty());
+  for (const char* ext : {"lzh", "xn", "lc"}) EXPECT_EQ(PictureFormats::Find(ext), nullptr) << ext;
+}
+
+TEST_F(RegistrationTest, ADesignTimeManagerRegistersNothing) {
+  TSPIs spis(true);
+  Watch(spis);
+  spis.Add(Module("C:\\p\\m.spi", {{"*.aa", "A"}}));
+  EXPECT_EQ(spis.Count(), 1);
+  EXPECT_TRUE(offered.empty());
+  EXPECT_EQ(PictureFormats::Find("aa"), nullptr);
+}
+
+TEST_F(RegistrationTest, RegistrationsOutliveTheirModule) {
+  {
+    TSPIs spis;
+    spis.Add(Module("C:\\p\\m.spi", {{"*.aa", "A"}}));
+    spis.Add(Module("C:\\p\\n.spi", {{"*.bb", "B"}}));
+    spis.Delete(0);
+    EXPECT_EQ(PictureFormats::Find("aa"), &TestGraphic::Class);
+  }
+  EXPECT_EQ(PictureFormats::Find("aa"), &TestGraphic::Class);
+  EXPECT_EQ(PictureFormats::Find("bb"), &TestGraphic::Class);
+}
+
+// FindSPIs.
+
+class FindSPIsTest : public ManagerTest {
+ protected:
+  void SetUp() override {
+    ManagerTest::SetUp();
+    Import("C:\\p\\A.spi", {{"*.pic;*.mag", "A"}});
+    Import("C:\\p\\B.spi", {{"*.mag", "B"}});
+    Import("C:\\p\\C.spi", {{"*.jpg", "C"}});
+    InstallFakePlugin("C:\\p\\D.spi", {.apiVersion = "00AM",
+                                       .filters = {{"*.mag", "D"}},
+                                       .extra = {"GetArchiveInfo", "GetFileInfo", "GetFile"}});
+    for (const char* name : {"A", "B", "C", "D"}) spis.Add(CreateSPI(std::string("C:\\p\\") + name + ".spi"));
+  }
+  std::string Find(const std::string& fileName, std::vector<TSPIClass> classes = {&TInSPI::Class}) {
+    std::vector<TSPI*> found;
+    spis.FindSPIs(classes, fileName, found);
+    std::string names;
+    for (TSPI* m : found) names += m->Descriptions().at(0);
+    return names;
+  }
+  TSPIs spis;
+};
+
+TEST_F(FindSPIsTest, ModulesThatNameTheExtensionComeFirstInReverseOrder) {
+  EXPECT_EQ(Find("photo.mag"), "BAC");
+  EXPECT_EQ(Find("photo.pic"), "ABC") << "only the last pattern of an entry counts";
+  EXPECT_EQ(Find("photo.jpg"), "CAB");
+  EXPECT_EQ(Find("photo"), "ABC");
+  EXPECT_EQ(Find("PHOTO.MAG"), "BAC");
+  EXPECT_EQ(Find(".mag"), "BAC");
+  EXPECT_EQ(Find("C:\\dir.mag\\photo"), "ABC") << "a dot in the folder is no extension";
+  EXPECT_EQ(Find("photo.ma"), "ABC");
+}
+
+TEST_F(FindSPIsTest, OnlyModulesOfTheGivenClassesTakePart) {
+  EXPECT_EQ(Find("photo.mag", {&TAmSPI::Class}), "D");
+  EXPECT_EQ(Find("photo.mag", {&TLoaderSPI::Class}), "DBAC");
+  EXPECT_EQ(Find("photo.mag", {&TAmSPI::Class, &TInSPI::Class}), "DBAC");
+  EXPECT_EQ(Find("photo.mag", {}), "");
+}
+
+TEST_F(FindSPIsTest, ResultsAreAddedToWhatTheListHolds) {
+  std::vector<TSPI*> found = {nullptr};
+  spis.FindSPIs({&TInSPI::Class}, "x.mag", found);
+  ASSERT_EQ(found.size(), 4u);
+  EXPECT_EQ(found[0], spis.Items(1));
+  EXPECT_EQ(found[1], spis.Items(0));
+  EXPECT_EQ(found[2], nullptr);
+  EXPECT_EQ(found[3], spis.Items(2));
+}
+
+// The main window's handlers.
+
+TEST_F(ManagerTest, TheSearchHandlerKeepsImportFiltersOnly) {
+  const std::set<std::string> archive = {"GetArchiveInfo", "GetFileInfo", "GetFile"};
+  InstallFakePlugin("C:\\p\\in.spi", {});
+  InstallFakePlugin("C:\\p\\am.spi", {.apiVersion = "00AM", .extra = archive});
+  InstallFakePlugin("C:\\p\\xn.spi", {.apiVersion = "00XN"});
+  InstallFakePlugin("C:\\p\\plain.spi", {.apiVersion = "00in"});
+  for (const char* name : {"in", "am", "xn", "plain"}) {
+    std::unique_ptr<TSPI> module = CreateSPI(std::string("C:\\p\\") + name + ".spi");
+    bool accept = true;
+    AcceptImportFiltersOnly(module.get(), accept);
+    EXPECT_EQ(accept, std::string(name) == "in") << name;
+    accept = false;
+    AcceptImportFiltersOnly(module.get(), accept);
+    EXPECT_EQ(accept, std::string(name) == "in") << name;
+  }
+}
+
+TEST_F(ManagerTest, TheRegisterHandlerRefusesOnlyTheExtensionStar) {
+  for (const char* ext : {"*", "pic", "**", "*.*", "", " *"}) {
+    TGraphicClass cls = &TestGraphic::Class;
+    RefuseStarExtension(ext, cls);
+    EXPECT_EQ(cls, std::string(ext) == "*" ? nullptr : &TestGraphic::Class) << ext;
+  }
+  TGraphicClass none = nullptr;
+  RefuseStarExtension("pic", none);
+  EXPECT_EQ(none, nullptr);
+}
+
+TEST_F(ManagerTest, WithTheMainWindowsHandlersTheSearchKeepsImportFiltersAndSkipsStar) {
+  const std::set<std::string> archive = {"GetArchiveInfo", "GetFileInfo", "GetFile"};
+  InstallFakePlugin("C:\\zeb\\arc.spi",
+                    {.apiVersion = "00AM", .filters = {{"*.lzh", "LZH"}}, .extra = archive});
+  Import("C:\\zeb\\star.spi", {{"*.*;*.st", "All"}, {"*.s2", "S2"}});
+  Import("C:\\zeb\\ppm.spi", {{"*.ppm;*.pnm", "PPM"}});
+  TSPIs spis;
+  spis.OnSearch = [](TSPIs*, TSPI* module, bool& accept) { AcceptImportFiltersOnly(module, accept); };
+  spis.OnPictureRegister = [](TSPIs*, TInSPI*, const std::string& ext, const std::string&,
+                              TGraphicClass& cls) { RefuseStarExtension(ext, cls); };
+  spis.Loaded();
+  EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\zeb\\star.spi", "C:\\zeb\\ppm.spi"}));
+  EXPECT_EQ(headless::LibraryLoadCount("C:\\zeb\\arc.spi"), 0);
+  EXPECT_EQ(PictureFormats::Find("lzh"), nullptr);
+  EXPECT_EQ(PictureFormats::Find("*"), nullptr);
+  EXPECT_EQ(PictureFormats::Find("st"), nullptr) << "refusing \"*\" also refuses the rest of its entry";
+  EXPECT_EQ(PictureFormats::Find("s2"), &TestGraphic::Class);
+  EXPECT_EQ(PictureFormats::Find("pnm"), &TestGraphic::Class);
+  std::string mask = PictureFormats::FileMask();
+  EXPECT_NE(mask.find("*.ppm"), std::string::npos) << mask;
+  EXPECT_EQ(mask.find("*.*"), std::string::npos) << mask;
+}
+
+}  // namespace
+}  // namespace zeb::spi::testing_support
