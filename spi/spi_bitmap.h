@@ -1,0 +1,69 @@
+// The picture class registered for every extension an import plug-in declares: a plain bitmap that
+// loads through a temporary plug-in picture (or a plain bitmap, whichever succeeds) and takes the
+// result over as an ordinary bitmap.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/graphics/bitmap.h"
+#include "spi/spi_graphic.h"
+
+namespace zeb::spi {
+
+using TSPILoadFromStreamWithNameEvent = std::function<void(TStream& stream, const std::string& fileName)>;
+
+class TSPIBitmap : public TBitmap {
+ public:
+  ZEB_GRAPHIC_CLASS_DECL(TSPIBitmap)
+  TSPIBitmap();
+
+  void Assign(TGraphic& source) override;
+  void LoadFromFile(const std::string& fileName) override;
+  void LoadFromStream(TStream& stream) override;
+  // Takes over a loaded temporary picture and frees it, also on error; nullptr raises EInvalidGraphic.
+  virtual void AssignSPIGraphic(std::unique_ptr<TGraphic> graphic);
+  virtual void LoadFromStreamWithName(TStream& stream, const std::string& fileName);
+
+  // The progress handler given to the temporary pictures: their ending report is dropped, the rest is
+  // reported as this bitmap's.
+  void ForwardProgress(TGraphic* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow,
+                       const TRect& r, const std::string& msg);
+
+  // Always this bitmap's own LoadFromStreamWithName; setting it has no effect.
+  TSPILoadFromStreamWithNameEvent OnLoadFromStreamWithName() const { return onLoadFromStreamWithName_; }
+  void SetOnLoadFromStreamWithName(TSPILoadFromStreamWithNameEvent) {}
+
+  // A new plain bitmap read from the BMP file that G writes; G keeps its picture.
+  static std::unique_ptr<TBitmap> ConvertToBitmap(TSPIGraphic& g);
+  // The same, but G's plug-in blocks are freed as soon as the BMP file is in memory.
+  static std::unique_ptr<TBitmap> ConvertToBitmapAndClear(TSPIGraphic& g);
+
+ protected:
+  // The first of the two classes (plain bitmap and plug-in picture, plain bitmap first for a ".BMP")
+  // that loads the file or stream; nullptr when neither does.
+  std::unique_ptr<TGraphic> CreateGraphicFromFile(const std::string& fileName, bool isBmp);
+  std::unique_ptr<TGraphic> CreateGraphicFromStream(TStream& stream, const std::string& fileName, bool isBmp);
+
+ private:
+  // The plain bitmap class is tried first for a ".BMP" name, the plug-in picture first otherwise. The
+  // plain bitmap class is TBitmap itself, never TSPIBitmap, so a temporary bitmap starts no plug-in search.
+  static std::array<TGraphicClass, 2> ClassOrder(bool isBmp);
+  // A temporary picture of Cls whose progress reaches this bitmap's listeners.
+  std::unique_ptr<TGraphic> NewTemporary(TGraphicClass cls);
+  template <typename CreateGraphic>
+  void LoadThrough(const std::string& fileName, CreateGraphic create);
+  void AssignCopyOfPalette(TPaletteHandle palette);
+
+  TSPILoadFromStreamWithNameEvent onLoadFromStreamWithName_;
+};
+
+// Program start: every plug-in extension is registered with TSPIBitmap from then on. Called before the
+// plug-in manager is created.
+void InitializeSPIBitmap();
+// Program end: removes TSPIBitmap and every extension registered for it from the picture-format registry.
+void FinalizeSPIBitmap();
+
+}  // namespace zeb::spi

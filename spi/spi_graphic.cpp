@@ -1,0 +1,156 @@
+#include "spi/spi_graphic.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/core/errors.h"
+#include "platform/core/streams.h"
+#include "spi/dib_layout.h"
+
+namespace zeb::spi {
+
+ZEB_GRAPHIC_CLASS_DEF(TSPIGraphic, nullptr)
+
+TSPIGraphic::TSPIGraphic() = default;
+
+TSPIGraphic::~TSPIGraphic() { Clear(); }
+
+void TSPIGraphic::Clear() {
+  source_.reset();
+  if (palette_) {
+    FreePalette(palette_);
+    palette_ = 0;
+  }
+  infoCached_ = false;
+}
+
+bool TSPIGraphic::GetEmpty() { return !source_ || source_->IsEmpty(); }
+
+void TSPIGraphic::UpdateInfo() {
+  if (infoCached_) return;
+  if (GetEmpty()) {
+    width_ = height_ = colors_ = bitsSize_ = infoSize_ = 0;
+    palette_ = 0;
+    isFourBit_ = false;
+    infoCached_ = true;
+    return;
+  }
+  // The source keeps only blocks that passed IsUsableDib, so every size here is within bounds.
+  const uint8_t* info = source_->LockBitmapInfo();
+  DibLayout d = ReadDibLayout(info);
+  colors_ = static_cast<int32_t>(d.colors);
+  bitsSize_ = static_cast<int32_t>(d.bitsSize);
+  width_ = d.width;
+  height_ = d.height;
+  infoSize_ = static_cast<int32_t>(d.infoSize);
+  isFourBit_ = d.bitCount == 4;
+  std::vector<TPaletteEntry> entries(d.colors);
+  const uint8_t* table = info + kBitmapInfoHeaderSize;
+  for (uint32_t i = 0; i < d.colors; ++i) {
+    // RGBQUAD: blue, green, red, reserved.
+    entries[i].peBlue = table[4 * i];
+    entries[i].peGreen = table[4 * i + 1];
+    entries[i].peRed = table[4 * i + 2];
+    entries[i].peFlags = 0;
+  }
+  palette_ = NewPalette(entries);
+  infoCached_ = true;
+}
+
+int32_t TSPIGraphic::GetWidth() {
+  UpdateInfo();
+  return width_;
+}
+
+int32_t TSPIGraphic::GetHeight() {
+  UpdateInfo();
+  return height_;
+}
+
+TPaletteHandle TSPIGraphic::GetPalette() {
+  UpdateInfo();
+  return palette_;
+}
+
+bool TSPIGraphic::IsFourBit() {
+  UpdateInfo();
+  return isFourBit_;
+}
+
+int32_t TSPIGraphic::InfoSize() {
+  UpdateInfo();
+  return infoSize_;
+}
+
+int32_t TSPIGraphic::BitsSize() {
+  UpdateInfo();
+  return bitsSize_;
+}
+
+int32_t TSPIGraphic::Colors() {
+  UpdateInfo();
+  return colors_;
+}
+
+void TSPIGraphic::SetHeight(int32_t) {}
+void TSPIGraphic::SetWidth(int32_t) {}
+void TSPIGraphic::LoadFromClipboardFormat(uint16_t, uintptr_t, TPaletteHandle) {}
+void TSPIGraphic::SaveToClipboardFormat(uint16_t&, uintptr_t&, TPaletteHandle&) {}
+
+void TSPIGraphic::Assign(TGraphic& source) {
+  throw EConvertError(std::string("Cannot assign a ") + source.ClassType()->ClassName + " to a " +
+                      ClassType()->ClassName);
+}
+
+void TSPIGraphic::Draw(TCanvas& canvas, const TRect& rect) {
+  if (!source_) return;
+  UpdateInfo();
+  if (GetEmpty()) return;
+  canvas.StretchDIB(rect, width_, height_, source_->LockBits(), source_->LockBitmapInfo(), GetPalette());
+}
+
+void TSPIGraphic::SaveToStream(TStream& stream) {
+  UpdateInfo();
+  if (GetEmpty()) return;  // nothing to write
+  uint8_t fileHeader[14];
+  uint32_t fileSize = 14 + static_cast<uint32_t>(infoSize_) + static_cast<uint32_t>(bitsSize_);
+  uint32_t offBits = 14 + static_cast<uint32_t>(infoSize_);
+  uint16_t reserved = 0;
+  fileHeader[0] = 'B';
+  fileHeader[1] = 'M';
+  std::memcpy(fileHeader + 2, &fileSize, 4);
+  std::memcpy(fileHeader + 6, &reserved, 2);
+  std::memcpy(fileHeader + 8, &reserved, 2);
+  std::memcpy(fileHeader + 10, &offBits, 4);
+  stream.WriteBuffer(fileHeader, sizeof fileHeader);
+  stream.WriteBuffer(source_->LockBitmapInfo(), infoSize_);
+  stream.WriteBuffer(source_->LockBits(), bitsSize_);
+}
+
+void TSPIGraphic::LoadSource() {
+  try {
+    source_->OnProgress = OnProgress;
+    source_->Decode();
+    if (source_->IsEmpty()) throw EInvalidGraphic("Susie Plugins could not decode");
+  } catch (...) {
+    Clear();
+    throw;
+  }
+  Changed();
+}
+
+void TSPIGraphic::LoadFromFile(const std::string& fileName) {
+  Clear();
+  source_ = std::make_unique<TInSPIAbleFromFile>(this, fileName);
+  LoadSource();
+}
+
+void TSPIGraphic::LoadFromStream(TStream& stream) { LoadFromStreamWithName(stream, std::string()); }
+
+void TSPIGraphic::LoadFromStreamWithName(TStream& stream, const std::string& fileName) {
+  Clear();
+  source_ = std::make_unique<TInSPIAbleFromStream>(this, stream, fileName);
+  LoadSource();
+}
+
+}  // namespace zeb::spi

@@ -1,0 +1,295 @@
+#include "spi/spi_source.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/core/errors.h"
+#include "platform/core/strings.h"
+#include "platform/services/ansi.h"
+#include "platform/services/local_memory.h"
+#include "spi/dib_layout.h"
+#include "spi/spi_manager.h"
+
+namespace zeb::spi {
+
+// ---------------------------------------------------------------------------------------------------
+// TInSPIAbleData
+
+TInSPIAbleData::TInSPIAbleData(TGraphic* graphic, std::string fileName)
+    : fileName_(std::move(fileName)), graphic_(graphic) {
+  ansiFileName_ = ToAnsi(fileName_, &ansiNameLossless_);
+}
+
+TInSPIAbleData::~TInSPIAbleData() { ReleaseData(); }
+
+const uint8_t* TInSPIAbleData::LockBitmapInfo() {
+  if (!bitmapInfo_ && bitmapInfoHandle_)
+    bitmapInfo_ = static_cast<const uint8_t*>(LocalLockHandle(bitmapInfoHandle_));
+  return bitmapInfo_;
+}
+
+const uint8_t* TInSPIAbleData::LockBits() {
+  if (!bits_ && bitsHandle_) bits_ = static_cast<const uint8_t*>(LocalLockHandle(bitsHandle_));
+  return bits_;
+}
+
+void TInSPIAbleData::DropPictureBlocks() {
+  if (bitmapInfo_) {
+    LocalUnlockHandle(bitmapInfoHandle_);
+    bitmapInfo_ = nullptr;
+  }
+  if (bits_) {
+    LocalUnlockHandle(bitsHandle_);
+    bits_ = nullptr;
+  }
+  if (bitmapInfoHandle_) {
+    LocalFreeHandle(bitmapInfoHandle_);
+    bitmapInfoHandle_ = nullptr;
+  }
+  if (bitsHandle_) {
+    LocalFreeHandle(bitsHandle_);
+    bitsHandle_ = nullptr;
+  }
+}
+
+void TInSPIAbleData::ReleaseData() {
+  DropPictureBlocks();
+  if (info_.hInfo) {
+    // Only a live block is freed: a plug-in may leave anything in the record's last field.
+    if (LocalHandleSize(info_.hInfo) > 0) LocalFreeHandle(info_.hInfo);
+    info_.hInfo = nullptr;
+  }
+}
+
+void TInSPIAbleData::DoProgress(TProgressStage stage, uint8_t percentDone, const std::string& msg) {
+  if (OnProgress) OnProgress(graphic_, stage, percentDone, stage == psEnding, TRect{}, msg);
+}
+
+int SPI_API TInSPIAbleData::SPIProgress(int num, int denom, intptr_t data) noexcept {
+  auto* source = reinterpret_cast<TInSPIAbleData*>(data);
+  if (!source || !source->OnProgress) return 0;
+  // A listener that already failed has ended the load; the plug-in is only asked to stop again.
+  if (source->listenerError_) return 1;
+  // Nothing may unwind through the plug-in's own code: errors are caught here, the plug-in is told to
+  // stop, and a listener's error other than the silent abort is raised again after the call returned.
+  try {
+    source->DoProgress(psRunning, static_cast<uint8_t>(MulDivInt(num, 97, denom) + 2), std::string());
+    return 0;
+  } catch (const EAbort&) {
+    return 1;
+  } catch (...) {
+    source->listenerError_ = std::current_exception();
+    return 1;
+  }
+}
+
+void TInSPIAbleData::RaiseListenerError() {
+  if (!listenerError_) return;
+  std::exception_ptr error = listenerError_;
+  listenerError_ = nullptr;
+  // Whatever the plug-in returned in spite of being told to stop is not kept.
+  DropPictureBlocks();
+  std::rethrow_exception(error);
+}
+
+void TInSPIAbleData::PluginCallReturned(int result) {
+  if (result != SPI_SUCCESS) {
+    bitmapInfoHandle_ = nullptr;
+    bitsHandle_ = nullptr;
+  }
+}
+
+void TInSPIAbleData::CheckReturnedBlocks() {
+  if (IsEmpty()) return;
+  // A handle that is not a live block is not the plug-in's memory to free: it is dropped as it is.
+  size_t infoBlock = LocalHandleSize(bitmapInfoHandle_);
+  size_t bitsBlock = LocalHandleSize(bitsHandle_);
+  if (infoBlock == 0) bitmapInfoHandle_ = nullptr;
+  if (bitsBlock == 0 || bitsHandle_ == bitmapInfoHandle_) bitsHandle_ = nullptr;
+  bool usable = !IsEmpty() && IsUsableDib(LockBitmapInfo(), infoBlock, bitsBlock);
+  if (!usable) DropPictureBlocks();
+}
+
+bool TInSPIAbleData::IsSupportedBy(TInSPI& module, const uint8_t* header) {
+  return module.IsSupported(ansiFileName_.c_str(), reinterpret_cast<uintptr_t>(header)) != 0;
+}
+
+std::vector<TInSPI*> TInSPIAbleData::GetLoaders() {
+  std::vector<TInSPI*> loaders;
+  TSPIs* manager = CurrentSPIs();
+  if (!manager) return loaders;
+  if (manager->GraphicForcedLoader) {
+    loaders.push_back(manager->GraphicForcedLoader);
+    return loaders;
+  }
+  std::vector<TSPI*> found;
+  manager->FindSPIs({&TInSPI::Class}, fileName_, found);
+  for (TSPI* module : found)
+    if (module->InheritsFrom(&TInSPI::Class)) loaders.push_back(static_cast<TInSPI*>(module));
+  return loaders;
+}
+
+void TInSPIAbleData::TryLoader(TInSPI& module, const uint8_t* buffer, int offset) {
+  if (!IsSupportedBy(module, buffer + offset)) return;
+  if (!HasDataAt(offset)) return;
+  LoadInfo(module, offset);
+  TSPIs* manager = CurrentSPIs();
+  if (manager && manager->GraphicPreview) {
+    try {
+      LoadPreview(module, offset);
+    } catch (const ESPIInvalidAPI&) {
+      // A module without GetPreview: a preview that failed.
+      bitmapInfoHandle_ = nullptr;
+      bitsHandle_ = nullptr;
+    }
+    RaiseListenerError();
+    CheckReturnedBlocks();
+    if (!IsEmpty()) return;
+  }
+  LoadPicture(module, offset);
+  RaiseListenerError();
+  CheckReturnedBlocks();
+}
+
+void TInSPIAbleData::Decode() {
+  TSPIs* manager = CurrentSPIs();
+  const bool macBinary = manager && manager->MacBinary;
+  DoProgress(psStarting, 0, "Loading Graphic by Susie Plugin");
+  try {
+    ReleaseData();
+    DoProgress(psRunning, 1, "Seeking enabled Susie Plugins");
+    std::vector<TInSPI*> loaders = GetLoaders();
+    uint8_t header[kHeaderBufferSize];
+    std::memset(header, 0, sizeof header);
+    ReadHeader(header, kHeaderBufferSize);
+    const int offsets[] = {0, kMacBinaryOffset};
+    const int offsetCount = macBinary ? 2 : 1;
+    bool found = false;
+    for (TInSPI* module : loaders) {
+      for (int i = 0; i < offsetCount && !found; ++i) {
+        DoProgress(psRunning, 1, FormatText("Loading by [%s]", {FileNamePart(module->FileName())}));
+        TryLoader(*module, header, offsets[i]);
+        found = !IsEmpty();
+        if (!found) ReleaseData();
+      }
+      if (found) break;
+    }
+  } catch (...) {
+    DoProgress(psEnding, 100, "Loaded Graphic by Susie Plugin");
+    throw;
+  }
+  DoProgress(psEnding, 100, "Loaded Graphic by Susie Plugin");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TInSPIAbleFromFile
+
+TInSPIAbleFromFile::TInSPIAbleFromFile(TGraphic* graphic, const std::string& fileName)
+    : TInSPIAbleData(graphic, fileName) {}
+
+TInSPIAbleFromFile::~TInSPIAbleFromFile() = default;
+
+void TInSPIAbleFromFile::ReadHeader(uint8_t* buffer, int length) {
+  try {
+    if (!ansiNameLossless_) {
+      // The plug-in could not open this path by its ANSI name: it gets the file's bytes instead.
+      if (!inMemory_) {
+        auto copy = std::make_unique<TMemoryStream>();
+        copy->LoadFromFile(fileName_);
+        inMemory_ = std::move(copy);
+      }
+      int64_t n = std::min<int64_t>(length, inMemory_->Size());
+      if (n > 0) std::memcpy(buffer, inMemory_->Memory(), static_cast<size_t>(n));
+      return;
+    }
+    TFileStream file(fileName_, TFileMode::fmOpenRead);
+    int64_t done = 0;
+    while (done < length) {
+      int64_t n = file.Read(buffer + done, length - done);
+      if (n <= 0) break;
+      done += n;
+    }
+  } catch (const std::exception&) {
+    // Unreadable: the buffer stays as it is and the plug-ins are asked all the same.
+  }
+}
+
+bool TInSPIAbleFromFile::HasDataAt(int offset) const { return !inMemory_ || offset < inMemory_->Size(); }
+
+void TInSPIAbleFromFile::LoadInfo(TInSPI& module, int offset) {
+  if (inMemory_)
+    module.GetPictureInfo(reinterpret_cast<const char*>(inMemory_->Memory() + offset),
+                          static_cast<intptr_t>(inMemory_->Size() - offset), 1, &info_);
+  else
+    module.GetPictureInfo(ansiFileName_.c_str(), offset, 0, &info_);
+}
+
+void TInSPIAbleFromFile::LoadPreview(TInSPI& module, int offset) {
+  int result;
+  if (inMemory_)
+    result = module.GetPreview(reinterpret_cast<const char*>(inMemory_->Memory() + offset),
+                               static_cast<intptr_t>(inMemory_->Size() - offset), 1, &bitmapInfoHandle_,
+                               &bitsHandle_, &SPIProgress, UserData());
+  else
+    result = module.GetPreview(ansiFileName_.c_str(), offset, 0, &bitmapInfoHandle_, &bitsHandle_,
+                               &SPIProgress, UserData());
+  PluginCallReturned(result);
+}
+
+void TInSPIAbleFromFile::LoadPicture(TInSPI& module, int offset) {
+  int result;
+  if (inMemory_)
+    result = module.GetPicture(reinterpret_cast<const char*>(inMemory_->Memory() + offset),
+                               static_cast<intptr_t>(inMemory_->Size() - offset), 1, &bitmapInfoHandle_,
+                               &bitsHandle_, &SPIProgress, UserData());
+  else
+    result = module.GetPicture(ansiFileName_.c_str(), offset, 0, &bitmapInfoHandle_, &bitsHandle_,
+                               &SPIProgress, UserData());
+  PluginCallReturned(result);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TInSPIAbleFromStream
+
+TInSPIAbleFromStream::TInSPIAbleFromStream(TGraphic* graphic, TStream& stream, const std::string& fileName)
+    : TInSPIAbleData(graphic, fileName) {
+  if (auto* memoryStream = dynamic_cast<TMemoryStream*>(&stream)) {
+    memory_ = memoryStream->Memory();
+    size_ = memoryStream->Size();
+    return;
+  }
+  int64_t position = stream.Position();
+  ownCopy_ = std::make_unique<TMemoryStream>();
+  ownCopy_->LoadFromStream(stream);
+  stream.SetPosition(position);
+  memory_ = ownCopy_->Memory();
+  size_ = ownCopy_->Size();
+}
+
+TInSPIAbleFromStream::~TInSPIAbleFromStream() { ownCopy_.reset(); }
+
+void TInSPIAbleFromStream::ReadHeader(uint8_t* buffer, int length) {
+  int64_t n = std::min<int64_t>(length, size_);
+  if (n > 0) std::memcpy(buffer, memory_, static_cast<size_t>(n));
+}
+
+bool TInSPIAbleFromStream::HasDataAt(int offset) const { return offset < size_; }
+
+void TInSPIAbleFromStream::LoadInfo(TInSPI& module, int offset) {
+  module.GetPictureInfo(reinterpret_cast<const char*>(memory_ + offset), static_cast<intptr_t>(size_ - offset), 1,
+                        &info_);
+}
+
+void TInSPIAbleFromStream::LoadPreview(TInSPI& module, int offset) {
+  PluginCallReturned(module.GetPreview(reinterpret_cast<const char*>(memory_ + offset),
+                                       static_cast<intptr_t>(size_ - offset), 1, &bitmapInfoHandle_, &bitsHandle_,
+                                       &SPIProgress, UserData()));
+}
+
+void TInSPIAbleFromStream::LoadPicture(TInSPI& module, int offset) {
+  PluginCallReturned(module.GetPicture(reinterpret_cast<const char*>(memory_ + offset),
+                                       static_cast<intptr_t>(size_ - offset), 1, &bitmapInfoHandle_, &bitsHandle_,
+                                       &SPIProgress, UserData()));
+}
+
+}  // namespace zeb::spi

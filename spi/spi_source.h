@@ -1,0 +1,131 @@
+// Input sources: how a plug-in picture hands a file or a stream to the Susie import plug-ins. A source
+// reads the first bytes for the support test, tries the modules the manager offers at each start
+// offset, and keeps the two local-memory blocks (bitmap information and pixel bits) that a successful
+// plug-in returns until it is released.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/core/streams.h"
+#include "platform/graphics/graphic.h"
+#include "spi/spi_module.h"
+#include "spi/susie.h"
+
+namespace zeb::spi {
+
+class TInSPIAbleData {
+ public:
+  virtual ~TInSPIAbleData();
+  TInSPIAbleData(const TInSPIAbleData&) = delete;
+  TInSPIAbleData& operator=(const TInSPIAbleData&) = delete;
+
+  // Asks the import modules in turn until one returns a usable picture. Afterwards IsEmpty tells
+  // whether one did; any error other than the plain absence of a picture propagates.
+  void Decode();
+  bool IsEmpty() const { return !bitmapInfoHandle_ || !bitsHandle_; }
+  // The blocks, locked on first use and kept locked until ReleaseData.
+  const uint8_t* LockBitmapInfo();
+  const uint8_t* LockBits();
+  // Unlocks what was locked and frees both blocks and the text block, each once.
+  void ReleaseData();
+
+  LocalHandle BitmapInfoHandle() const { return bitmapInfoHandle_; }
+  LocalHandle BitsHandle() const { return bitsHandle_; }
+  const std::string& FileName() const { return fileName_; }
+  const PictureInfo& Info() const { return info_; }
+  TGraphic* Graphic() const { return graphic_; }
+
+  // The progress callback handed to GetPicture and GetPreview; Data is the source.
+  static int SPI_API SPIProgress(int num, int denom, intptr_t data) noexcept;
+
+  TProgressEvent OnProgress;
+
+ protected:
+  TInSPIAbleData(TGraphic* graphic, std::string fileName);
+
+  // Copies the first bytes of the data into Buffer (failures leave it as it is).
+  virtual void ReadHeader(uint8_t* buffer, int length) = 0;
+  // GetPictureInfo into Info.
+  virtual void LoadInfo(TInSPI& module, int offset) = 0;
+  // GetPreview / GetPicture into the two handle fields; each ends with PluginCallReturned.
+  virtual void LoadPreview(TInSPI& module, int offset) = 0;
+  virtual void LoadPicture(TInSPI& module, int offset) = 0;
+  // Whether there is data at Offset to hand over (a short stream has nothing 128 bytes in).
+  virtual bool HasDataAt(int offset) const = 0;
+
+  // After GetPreview or GetPicture: a failed call leaves nothing behind (the handles are dropped
+  // without freeing, as the plug-in may not have set them).
+  void PluginCallReturned(int result);
+  void DoProgress(TProgressStage stage, uint8_t percentDone, const std::string& msg);
+  intptr_t UserData() { return reinterpret_cast<intptr_t>(this); }
+
+  LocalHandle bitmapInfoHandle_ = nullptr;
+  LocalHandle bitsHandle_ = nullptr;
+  const uint8_t* bitmapInfo_ = nullptr;
+  const uint8_t* bits_ = nullptr;
+  std::string fileName_;
+  std::string ansiFileName_;  // FileName in the ANSI code page, as plug-ins take it
+  bool ansiNameLossless_ = true;
+  PictureInfo info_{};
+  TGraphic* graphic_;
+
+ private:
+  void TryLoader(TInSPI& module, const uint8_t* buffer, int offset);
+  bool IsSupportedBy(TInSPI& module, const uint8_t* header);
+  std::vector<TInSPI*> GetLoaders();
+  // Keeps the returned blocks only when they hold a picture that can be read safely.
+  void CheckReturnedBlocks();
+  void DropPictureBlocks();
+  // An error a progress listener raised inside a plug-in call, raised again once the call returned.
+  void RaiseListenerError();
+
+  std::exception_ptr listenerError_;
+};
+
+// A file named by path: the plug-in reads the file itself. A path that the ANSI code page cannot carry
+// is read into memory and handed over as memory instead, so every file name works.
+class TInSPIAbleFromFile : public TInSPIAbleData {
+ public:
+  TInSPIAbleFromFile(TGraphic* graphic, const std::string& fileName);
+  ~TInSPIAbleFromFile() override;
+  bool HandsOverMemory() const { return inMemory_ != nullptr; }
+
+ protected:
+  void ReadHeader(uint8_t* buffer, int length) override;
+  void LoadInfo(TInSPI& module, int offset) override;
+  void LoadPreview(TInSPI& module, int offset) override;
+  void LoadPicture(TInSPI& module, int offset) override;
+  bool HasDataAt(int offset) const override;
+
+ private:
+  std::unique_ptr<TMemoryStream> inMemory_;
+};
+
+// A stream: an in-memory stream is handed over in place, any other stream is copied once. The source
+// covers the whole stream from its first byte, whatever its position.
+class TInSPIAbleFromStream : public TInSPIAbleData {
+ public:
+  TInSPIAbleFromStream(TGraphic* graphic, TStream& stream, const std::string& fileName);
+  ~TInSPIAbleFromStream() override;
+  const uint8_t* Memory() const { return memory_; }
+  int64_t Size() const { return size_; }
+  bool HasOwnCopy() const { return ownCopy_ != nullptr; }
+
+ protected:
+  void ReadHeader(uint8_t* buffer, int length) override;
+  void LoadInfo(TInSPI& module, int offset) override;
+  void LoadPreview(TInSPI& module, int offset) override;
+  void LoadPicture(TInSPI& module, int offset) override;
+  bool HasDataAt(int offset) const override;
+
+ private:
+  const uint8_t* memory_ = nullptr;
+  int64_t size_ = 0;
+  std::unique_ptr<TMemoryStream> ownCopy_;
+};
+
+}  // namespace zeb::spi
