@@ -1,0 +1,185 @@
+// The real file system through the W functions.
+#include "platform/services/file_system.h"
+
+#include <algorithm>
+
+#include "platform/core/errors.h"
+#include "platform/win32/system_error.h"
+#include "platform/win32/utf16.h"
+#include "platform/win32/windows_api.h"
+
+namespace zeb {
+
+namespace {
+
+using win32::Narrow;
+using win32::Widen;
+
+constexpr uint32_t kKnownAttributes = faReadOnly | faHidden | faSysFile | faDirectory | faArchive;
+
+// ReadFile and WriteFile take 32-bit counts: larger requests go in pieces.
+constexpr int64_t kMaxChunk = 1 << 30;
+
+class Win32File : public FileHandle {
+ public:
+  explicit Win32File(HANDLE handle) : handle_(handle) {}
+  ~Win32File() override { CloseHandle(handle_); }
+  Win32File(const Win32File&) = delete;
+  Win32File& operator=(const Win32File&) = delete;
+
+  int64_t Read(void* buffer, int64_t count) override {
+    int64_t total = 0;
+    auto* p = static_cast<char*>(buffer);
+    while (total < count) {
+      DWORD done = 0;
+      DWORD ask = static_cast<DWORD>(std::min(count - total, kMaxChunk));
+      if (!ReadFile(handle_, p + total, ask, &done, nullptr) || done == 0) break;
+      total += done;
+    }
+    return total;
+  }
+
+  int64_t Write(const void* buffer, int64_t count) override {
+    int64_t total = 0;
+    auto* p = static_cast<const char*>(buffer);
+    while (total < count) {
+      DWORD done = 0;
+      DWORD ask = static_cast<DWORD>(std::min(count - total, kMaxChunk));
+      if (!WriteFile(handle_, p + total, ask, &done, nullptr) || done == 0) break;
+      total += done;
+    }
+    return total;
+  }
+
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+    DWORD method = origin == TSeekOrigin::soBeginning ? FILE_BEGIN
+                   : origin == TSeekOrigin::soCurrent ? FILE_CURRENT
+                                                      : FILE_END;
+    LARGE_INTEGER distance, position;
+    distance.QuadPart = offset;
+    if (!SetFilePointerEx(handle_, distance, &position, method)) return -1;
+    return position.QuadPart;
+  }
+
+  bool Truncate(int64_t size) override {
+    int64_t old = Seek(0, TSeekOrigin::soCurrent);
+    if (old < 0 || Seek(size, TSeekOrigin::soBeginning) != size || !SetEndOfFile(handle_)) return false;
+    if (old < size) Seek(old, TSeekOrigin::soBeginning);
+    return true;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// Asks a W function that fills a buffer of a given length (and returns the length needed when the
+// buffer is too small) for its whole text.
+template <typename Call>
+std::string GrowingText(Call call) {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = call(buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return Narrow(buffer);
+    }
+    buffer.resize(n + 1);
+  }
+}
+
+class Win32FileSystem : public FileSystem {
+ public:
+  void Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) override {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileExW(Widen(pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                FIND_FIRST_EX_LARGE_FETCH);
+    if (h == INVALID_HANDLE_VALUE) return;
+    FindData data;  // one record whose name storage is reused for every entry
+    do {
+      win32::NarrowInto(fd.cFileName, data.name);
+      data.attributes = fd.dwFileAttributes & kKnownAttributes;
+      if (!each(data)) break;
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  }
+
+  bool Attributes(const std::string& path, uint32_t& attributes) override {
+    // Wildcards name no single file (the W function would fail anyway; be explicit).
+    if (path.find_first_of("*?") != std::string::npos) return false;
+    DWORD a = GetFileAttributesW(Widen(path).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return false;
+    attributes = a & kKnownAttributes;
+    return true;
+  }
+
+  std::string ExpandFileName(const std::string& path) override {
+    if (path.empty()) return {};
+    std::wstring wide = Widen(path);
+    std::string full = GrowingText(
+        [&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(wide.c_str(), size, buffer, nullptr); });
+    return full.empty() ? path : full;
+  }
+
+  std::string CurrentDirectory() override {
+    return GrowingText([](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
+  }
+
+  std::unique_ptr<FileHandle> Open(const std::string& path, TFileMode mode) override {
+    DWORD access = GENERIC_READ, share = FILE_SHARE_READ | FILE_SHARE_WRITE, disposition = OPEN_EXISTING;
+    if (mode == TFileMode::fmOpenReadWrite) {
+      access |= GENERIC_WRITE;
+      share = FILE_SHARE_READ;
+    } else if (mode == TFileMode::fmCreate) {
+      access |= GENERIC_WRITE;
+      share = FILE_SHARE_READ;
+      disposition = CREATE_ALWAYS;
+    }
+    HANDLE h = CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      std::string reason = win32::SystemErrorMessage(GetLastError());
+      if (mode == TFileMode::fmCreate) throw EFCreateError("Cannot create file \"" + path + "\". " + reason);
+      throw EFOpenError("Cannot open file \"" + path + "\". " + reason);
+    }
+    return std::make_unique<Win32File>(h);
+  }
+
+  bool ReplaceFile(const std::string& source, const std::string& target) override {
+    return MoveFileExW(Widen(source).c_str(), Widen(target).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  }
+
+  bool DeleteFile(const std::string& path) override { return ::DeleteFileW(Widen(path).c_str()) != 0; }
+
+  std::string WindowsDirectory() override {
+    return GrowingText([](wchar_t* buffer, DWORD size) { return GetWindowsDirectoryW(buffer, size); });
+  }
+
+  std::string SystemDirectory() override {
+    return GrowingText([](wchar_t* buffer, DWORD size) { return GetSystemDirectoryW(buffer, size); });
+  }
+
+  std::string ProgramFileName() override {
+    // GetModuleFileNameW returns the buffer size (cut text) when the buffer is too small.
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+      DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (n == 0) return {};
+      if (n < buffer.size()) {
+        buffer.resize(n);
+        return Narrow(buffer);
+      }
+      if (buffer.size() >= 32768) return {};
+      buffer.resize(buffer.size() * 2);
+    }
+  }
+};
+
+}  // namespace
+
+FileSystem& DefaultFileSystem() {
+  static Win32FileSystem files;
+  return files;
+}
+
+}  // namespace zeb

@@ -1,0 +1,84 @@
+// Drawing through GDI, and logical palettes.
+#include "platform/win32/gdi_canvas.h"
+
+#include <cstdlib>
+#include <memory>
+
+namespace zeb {
+
+namespace win32 {
+
+void GdiCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                           const void* info, TPaletteHandle palette) {
+  HPALETTE old = nullptr;
+  if (palette) {
+    old = SelectPalette(dc_, reinterpret_cast<HPALETTE>(palette), TRUE);
+    RealizePalette(dc_);
+  }
+  int oldMode = SetStretchBltMode(dc_, COLORONCOLOR);
+  // The row order is the header's business; the source rectangle is always the whole picture.
+  StretchDIBits(dc_, dest.Left, dest.Top, dest.Width(), dest.Height(), 0, 0, srcWidth, std::abs(srcHeight), bits,
+                static_cast<const BITMAPINFO*>(info), DIB_RGB_COLORS, CopyMode);
+  if (oldMode) SetStretchBltMode(dc_, oldMode);
+  if (old) SelectPalette(dc_, old, TRUE);
+}
+
+void GdiCanvas::FillRect(const TRect& rect, uint32_t rgb) {
+  HBRUSH brush = CreateSolidBrush(RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF));
+  RECT r = {rect.Left, rect.Top, rect.Right, rect.Bottom};
+  ::FillRect(dc_, &r, brush);
+  DeleteObject(brush);
+}
+
+void GdiCanvas::DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height, const TRect& dest) {
+  HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(image), static_cast<DWORD>(size), TRUE, 0x00030000, width,
+                                        height, LR_DEFAULTCOLOR);
+  if (!icon) return;
+  DrawIconEx(dc_, dest.Left, dest.Top, icon, dest.Width(), dest.Height(), 0, nullptr, DI_NORMAL);
+  DestroyIcon(icon);
+}
+
+void GdiCanvas::PlayMetafile(const uint8_t* data, size_t size, bool enhanced, const TRect& dest) {
+  // A Windows metafile without a picture frame is fitted to the reference device; playing it into Dest
+  // then scales that frame to Dest.
+  HENHMETAFILE emf = enhanced ? SetEnhMetaFileBits(static_cast<UINT>(size), data)
+                              : SetWinMetaFileBits(static_cast<UINT>(size), data, nullptr, nullptr);
+  if (!emf) return;
+  RECT r = {dest.Left, dest.Top, dest.Right, dest.Bottom};
+  PlayEnhMetaFile(dc_, emf, &r);
+  DeleteEnhMetaFile(emf);
+}
+
+}  // namespace win32
+
+TPaletteHandle NewPalette(const std::vector<TPaletteEntry>& entries) {
+  if (entries.empty() || entries.size() > 0xFFFF) return 0;
+  size_t bytes = sizeof(LOGPALETTE) + entries.size() * sizeof(PALETTEENTRY);
+  auto storage = std::make_unique<uint64_t[]>((bytes + 7) / 8);
+  auto* log = reinterpret_cast<LOGPALETTE*>(storage.get());
+  log->palVersion = 0x300;
+  log->palNumEntries = static_cast<WORD>(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const TPaletteEntry& e = entries[i];
+    log->palPalEntry[i] = PALETTEENTRY{e.peRed, e.peGreen, e.peBlue, e.peFlags};
+  }
+  return reinterpret_cast<TPaletteHandle>(CreatePalette(log));
+}
+
+void FreePalette(TPaletteHandle palette) {
+  if (palette) DeleteObject(reinterpret_cast<HPALETTE>(palette));
+}
+
+std::vector<TPaletteEntry> PaletteEntries(TPaletteHandle palette) {
+  if (!palette) return {};
+  auto h = reinterpret_cast<HPALETTE>(palette);
+  UINT n = GetPaletteEntries(h, 0, 0, nullptr);
+  if (n == 0) return {};
+  std::vector<PALETTEENTRY> raw(n);
+  n = GetPaletteEntries(h, 0, n, raw.data());
+  std::vector<TPaletteEntry> entries(n);
+  for (UINT i = 0; i < n; ++i) entries[i] = {raw[i].peRed, raw[i].peGreen, raw[i].peBlue, raw[i].peFlags};
+  return entries;
+}
+
+}  // namespace zeb
