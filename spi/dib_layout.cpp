@@ -27,9 +27,10 @@ DibLayout ReadDibLayout(const uint8_t* header) {
     if (d.bitCount == 8) d.colors = 256;
   }
   d.infoSize = int64_t{kBitmapInfoHeaderSize} + int64_t{4} * d.colors;
-  int64_t rowBytes = (int64_t{d.width} * d.bitCount + 31) / 32 * 4;
+  int64_t rowBytes = d.width > 0 ? (int64_t{d.width} * d.bitCount + 31) / 32 * 4 : 0;
   int64_t rows = d.height < 0 ? -int64_t{d.height} : int64_t{d.height};
-  d.bitsSize = rowBytes * rows;
+  // Saturates instead of overflowing: a size that large is refused anyway.
+  d.bitsSize = rows != 0 && rowBytes > INT64_MAX / rows ? INT64_MAX : rowBytes * rows;
   return d;
 }
 

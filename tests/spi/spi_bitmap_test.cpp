@@ -1,0 +1,305 @@
+// The plug-in file loader: which class reads a file first, the conversion into a plain bitmap, the
+// progress its listeners see, and the start and end hooks.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/core/errors.h"
+#include "platform/core/streams.h"
+#include "platform/headless/headless.h"
+#include "spi/spi_bitmap.h"
+#include "spi/spi_manager.h"
+#include "tests/support/fake_plugins.h"
+#include "tests/support/fake_plugins_pictures.h"
+
+namespace zeb::spi {
+namespace {
+
+using test::RawDib;
+
+class SPIBitmapTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    headless::ResetAll();
+    test::ResetFakePlugins();
+    blocksBefore_ = headless::LiveLocalBlocks();
+    palettesBefore_ = headless::LivePalettes();
+    faultsBefore_ = headless::LocalMemoryFaults();
+    spis = std::make_unique<TSPIs>();
+  }
+  void TearDown() override {
+    spis.reset();
+    EXPECT_EQ(headless::LiveLocalBlocks(), blocksBefore_) << "a block was not freed";
+    EXPECT_EQ(headless::LivePalettes(), palettesBefore_) << "a palette was not freed";
+    EXPECT_EQ(headless::LocalMemoryFaults(), faultsBefore_);
+  }
+
+  // a.spi: supports data that begins with "RAW" and decodes it into Dib.
+  test::FakePlugin& RawPlugin(const RawDib& dib) {
+    test::FakePluginSpec spec;
+    spec.filters = {{"*.raw", "Raw pictures"}};
+    spec.isSupported = [](const std::string&, const uint8_t* h) { return h[0] == 'R' && h[1] == 'A' && h[2] == 'W'; };
+    spec.getPicture = [dib](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits,
+                            ProgressCallback progress, intptr_t data) {
+      progress(0, 1, data);
+      progress(1, 1, data);
+      return test::ReturnDib(dib, hInfo, hBits);
+    };
+    test::FakePlugin& p = test::InstallFakePlugin("C:\\plugins\\a.spi", spec);
+    spis->Add(CreateSPI(p.path));
+    return p;
+  }
+  static int SupportTests(const test::FakePlugin& p) {
+    int n = 0;
+    for (auto& c : p.calls) n += c.name == "IsSupported";
+    return n;
+  }
+
+  std::unique_ptr<TSPIs> spis;
+  test::ProgressLog log;
+
+ private:
+  int blocksBefore_ = 0, palettesBefore_ = 0, faultsBefore_ = 0;
+};
+
+TEST_F(SPIBitmapTest, ABitmapFileIsReadByThePlainBitmapWithoutAskingPlugins) {
+  test::FakePlugin& p = RawPlugin(test::MakeDib(9, 9, 24));
+  for (const char* name : {"C:\\pics\\a.bmp", "C:\\pics\\b.BMP", "C:\\pics\\c.bMp"}) {
+    SCOPED_TRACE(name);
+    headless::DefaultFiles().AddFile(name, test::MakeBmpFile(test::MakeDib(5, 3, 24)));
+    TSPIBitmap b;
+    log.reports.clear();
+    b.OnProgress = log.Listener();
+    b.LoadFromFile(name);
+    EXPECT_EQ(b.GetWidth(), 5);
+    EXPECT_EQ(b.GetHeight(), 3);
+    ASSERT_EQ(log.reports.size(), 1u);
+    const auto& r = log.reports[0];
+    EXPECT_EQ(r.sender, &b);
+    EXPECT_EQ(r.stage, psEnding);
+    EXPECT_EQ(r.percent, 100);
+    EXPECT_TRUE(r.redrawNow);
+    EXPECT_EQ(r.r, Rect(0, 0, 5, 3));
+    EXPECT_EQ(r.msg, "Loaded Graphic");
+  }
+  EXPECT_TRUE(p.calls.empty());
+}
+
+TEST_F(SPIBitmapTest, ABmpNameThatThePlainReaderRejectsGoesToThePlugins) {
+  RawPlugin(test::MakeDib(7, 2, 24));
+  headless::DefaultFiles().AddFile("C:\\pics\\x.BMP", "RAW not a bitmap");
+  TSPIBitmap b;
+  b.LoadFromFile("C:\\pics\\x.BMP");
+  EXPECT_EQ(b.GetWidth(), 7);
+  EXPECT_EQ(b.GetHeight(), 2);
+  EXPECT_EQ(b.ClassType(), &TSPIBitmap::Class);
+}
+
+TEST_F(SPIBitmapTest, AFileNothingDecodesFailsAfterTheEndingReportAndKeepsThePicture) {
+  test::FakePlugin& p = RawPlugin(test::MakeDib(7, 2, 24));
+  headless::DefaultFiles().AddFile("C:\\pics\\junk.BMP", "junk");
+  TSPIBitmap b;
+  b.SetSize(5, 4, 24);
+  b.OnProgress = log.Listener();
+  try {
+    b.LoadFromFile("C:\\pics\\junk.BMP");
+    FAIL() << "no error";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(e.Message(), "Susie Plugins could not decode");
+  }
+  EXPECT_EQ(b.GetWidth(), 5);
+  EXPECT_EQ(b.GetHeight(), 4);
+  ASSERT_FALSE(log.reports.empty());
+  EXPECT_EQ(log.reports.back().msg, "Loaded Graphic");
+  EXPECT_EQ(log.reports.back().r, Rect(0, 0, 5, 4));
+  // One search only, at offsets 0 and 128: the temporary plain bitmap asks no plug-in itself.
+  EXPECT_EQ(SupportTests(p), 2);
+  // A file that is not there fails the same way.
+  EXPECT_THROW(b.LoadFromFile("C:\\pics\\missing.raw"), EInvalidGraphic);
+}
+
+TEST_F(SPIBitmapTest, ABitmapUnderAPluginExtensionIsOfferedToThePluginsFirst) {
+  test::FakePlugin& p = RawPlugin(test::MakeDib(7, 2, 24));
+  headless::DefaultFiles().AddFile("C:\\pics\\photo.raw", test::MakeBmpFile(test::MakeDib(4, 6, 8)));
+  TSPIBitmap b;
+  b.OnProgress = log.Listener();
+  b.LoadFromFile("C:\\pics\\photo.raw");
+  EXPECT_EQ(b.GetWidth(), 4);
+  EXPECT_EQ(SupportTests(p), 2);
+  // The plug-in search's reports, then the single ending report.
+  EXPECT_EQ(log.Messages(), (std::vector<std::string>{"Loading Graphic by Susie Plugin",
+                                                      "Seeking enabled Susie Plugins", "Loading by [a.spi]",
+                                                      "Loading by [a.spi]", "Loaded Graphic"}));
+}
+
+TEST_F(SPIBitmapTest, ListenersSeeThePluginsProgressAndOneEndingReport) {
+  RawPlugin(test::MakeDib(7, 2, 24));
+  headless::DefaultFiles().AddFile("C:\\pics\\p.raw", "RAW data");
+  TSPIBitmap b;
+  b.OnProgress = log.Listener();
+  b.LoadFromFile("C:\\pics\\p.raw");
+  struct Expected {
+    TProgressStage stage;
+    uint8_t percent;
+    std::string msg;
+    TRect r;
+  };
+  std::vector<Expected> expected = {{psStarting, 0, "Loading Graphic by Susie Plugin", {}},
+                                    {psRunning, 1, "Seeking enabled Susie Plugins", {}},
+                                    {psRunning, 1, "Loading by [a.spi]", {}},
+                                    {psRunning, 2, "", {}},
+                                    {psRunning, 99, "", {}},
+                                    {psEnding, 100, "Loaded Graphic", Rect(0, 0, 7, 2)}};
+  ASSERT_EQ(log.reports.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(log.reports[i].sender, &b);
+    EXPECT_EQ(log.reports[i].stage, expected[i].stage);
+    EXPECT_EQ(log.reports[i].percent, expected[i].percent);
+    EXPECT_EQ(log.reports[i].msg, expected[i].msg);
+    EXPECT_EQ(log.reports[i].r, expected[i].r);
+    EXPECT_EQ(log.reports[i].redrawNow, expected[i].stage == psEnding);
+  }
+}
+
+TEST_F(SPIBitmapTest, AnUnnamedStreamTriesPluginsFirstThenTheBitmapReaderFromItsPosition) {
+  test::FakePlugin& p = RawPlugin(test::MakeDib(7, 2, 24));
+  std::string bmp = test::MakeBmpFile(test::MakeDib(3, 5, 24));
+  TMemoryStream stream;
+  stream.WriteBuffer("XXXX", 4);
+  stream.WriteBuffer(bmp.data(), static_cast<int64_t>(bmp.size()));
+  stream.SetPosition(4);
+  TSPIBitmap b;
+  b.LoadFromStream(stream);
+  EXPECT_EQ(b.GetWidth(), 3);
+  EXPECT_EQ(b.GetHeight(), 5);
+  ASSERT_EQ(SupportTests(p), 2);
+  EXPECT_EQ(p.calls[0].fileName, "");
+  EXPECT_EQ(p.calls[0].header.substr(0, 4), "XXXX");  // the plug-ins see the stream from its first byte
+}
+
+TEST_F(SPIBitmapTest, ANamedStreamFollowsTheNamesOrder) {
+  test::FakePlugin& p = RawPlugin(test::MakeDib(7, 2, 24));
+  std::string bmp = test::MakeBmpFile(test::MakeDib(3, 5, 24));
+  TMemoryStream stream;
+  stream.WriteBuffer(bmp.data(), static_cast<int64_t>(bmp.size()));
+  stream.SetPosition(0);
+  TSPIBitmap b;
+  b.LoadFromStreamWithName(stream, "picture.bmp");
+  EXPECT_EQ(b.GetWidth(), 3);
+  EXPECT_TRUE(p.calls.empty());
+  TMemoryStream raw;
+  raw.WriteBuffer("RAW", 3);
+  raw.SetPosition(0);
+  b.LoadFromStreamWithName(raw, "picture.BMP");
+  EXPECT_EQ(b.GetWidth(), 7);
+  EXPECT_EQ(p.calls[0].fileName, "picture.BMP");
+}
+
+TEST_F(SPIBitmapTest, AFourBitPictureKeepsThePluginsPalette) {
+  std::vector<uint32_t> table;
+  for (uint32_t i = 0; i < 16; ++i) table.push_back(0x101010u * i + 0x030201u);
+  RawPlugin(test::MakeDib(5, 5, 4, 0, table));
+  headless::DefaultFiles().AddFile("C:\\pics\\four.raw", "RAW 4-bit");
+  TSPIBitmap b;
+  b.LoadFromFile("C:\\pics\\four.raw");
+  std::vector<TPaletteEntry> entries = PaletteEntries(b.GetPalette());
+  ASSERT_EQ(entries.size(), 16u);
+  for (uint32_t i = 0; i < 16; ++i)
+    EXPECT_EQ(entries[i], (TPaletteEntry{static_cast<uint8_t>(table[i] >> 16), static_cast<uint8_t>(table[i] >> 8),
+                                         static_cast<uint8_t>(table[i]), 0}));
+}
+
+TEST_F(SPIBitmapTest, AssigningAPluginPictureCopiesItAndLeavesItLoaded) {
+  RawPlugin(test::MakeDib(6, 3, 4));
+  TMemoryStream raw;
+  raw.WriteBuffer("RAW", 3);
+  TSPIGraphic g;
+  g.LoadFromStream(raw);
+  TSPIBitmap b;
+  b.Assign(g);
+  EXPECT_EQ(b.GetWidth(), 6);
+  EXPECT_EQ(b.GetHeight(), 3);
+  EXPECT_FALSE(g.GetEmpty());
+  EXPECT_EQ(PaletteEntries(b.GetPalette()), PaletteEntries(g.GetPalette()));
+  EXPECT_NE(b.GetPalette(), g.GetPalette());
+  // Anything else is the plain bitmap's assignment.
+  TBitmap plain;
+  plain.SetSize(2, 8, 24);
+  b.Assign(plain);
+  EXPECT_EQ(b.GetHeight(), 8);
+}
+
+TEST_F(SPIBitmapTest, ConversionGivesAPlainBitmapAndTheClearingOneFreesThePluginsBlocks) {
+  RawPlugin(test::MakeDib(6, 3, 24));
+  TMemoryStream raw;
+  raw.WriteBuffer("RAW", 3);
+  TSPIGraphic g;
+  g.LoadFromStream(raw);
+  int blocksLoaded = headless::LiveLocalBlocks();
+  std::unique_ptr<TBitmap> kept = TSPIBitmap::ConvertToBitmap(g);
+  EXPECT_EQ(kept->ClassType(), &TBitmap::Class);
+  EXPECT_EQ(kept->GetWidth(), 6);
+  EXPECT_FALSE(g.GetEmpty());
+  std::unique_ptr<TBitmap> cleared = TSPIBitmap::ConvertToBitmapAndClear(g);
+  EXPECT_EQ(cleared->ClassType(), &TBitmap::Class);
+  EXPECT_EQ(cleared->GetHeight(), 3);
+  EXPECT_TRUE(g.GetEmpty());
+  EXPECT_EQ(headless::LiveLocalBlocks(), blocksLoaded - 2);
+}
+
+TEST_F(SPIBitmapTest, TakingOverAPictureFreesIt) {
+  RawPlugin(test::MakeDib(6, 3, 24));
+  TMemoryStream raw;
+  raw.WriteBuffer("RAW", 3);
+  auto g = std::make_unique<TSPIGraphic>();
+  g->LoadFromStream(raw);
+  TSPIBitmap b;
+  int blocksLoaded = headless::LiveLocalBlocks();
+  b.AssignSPIGraphic(std::move(g));
+  EXPECT_EQ(headless::LiveLocalBlocks(), blocksLoaded - 2);
+  EXPECT_EQ(b.GetWidth(), 6);
+  try {
+    b.AssignSPIGraphic(nullptr);
+    FAIL() << "no error";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(e.Message(), "Susie Plugins could not decode");
+  }
+  EXPECT_THROW(b.AssignSPIGraphic(std::make_unique<TSPIGraphic>()), EInvalidGraphic);  // empty: no BMP
+  EXPECT_EQ(b.GetWidth(), 6);
+}
+
+TEST_F(SPIBitmapTest, SettingOnLoadFromStreamWithNameHasNoEffect) {
+  RawPlugin(test::MakeDib(7, 2, 24));
+  TSPIBitmap b;
+  bool replacementCalled = false;
+  b.SetOnLoadFromStreamWithName([&](TStream&, const std::string&) { replacementCalled = true; });
+  TSPILoadFromStreamWithNameEvent handler = b.OnLoadFromStreamWithName();
+  ASSERT_TRUE(handler);
+  TMemoryStream raw;
+  raw.WriteBuffer("RAW", 3);
+  handler(raw, "x.raw");
+  EXPECT_FALSE(replacementCalled);
+  EXPECT_EQ(b.GetWidth(), 7);
+}
+
+TEST_F(SPIBitmapTest, TheStartHookRegistersPluginExtensionsWithThisClassAndTheEndHookRemovesThem) {
+  TGraphicClass before = TSPIs::DefaultGraphicClass();
+  InitializeSPIBitmap();
+  EXPECT_EQ(TSPIs::DefaultGraphicClass(), &TSPIBitmap::Class);
+  RawPlugin(test::MakeDib(7, 2, 24));
+  EXPECT_EQ(PictureFormats::Find("raw"), &TSPIBitmap::Class);
+  headless::DefaultFiles().AddFile("C:\\pics\\via picture.raw", "RAW data");
+  TPicture picture;
+  picture.LoadFromFile("C:\\pics\\via picture.raw");
+  ASSERT_NE(picture.Graphic(), nullptr);
+  EXPECT_EQ(picture.Graphic()->ClassType(), &TSPIBitmap::Class);
+  EXPECT_EQ(picture.Width(), 7);
+  FinalizeSPIBitmap();
+  EXPECT_EQ(PictureFormats::Find("raw"), nullptr);
+  EXPECT_EQ(PictureFormats::Find("bmp"), &TBitmap::Class);
+  TSPIs::SetDefaultGraphicClass(before);
+}
+
+}  // namespace
+}  // namespace zeb::spi
