@@ -128,7 +128,8 @@ class TForm1 : public ui::TForm {
 
   // --- The title-bar status line (title.cpp) ---
   void UpdateTitle();
-  // Sets the caption while the list is being built, at most once per TitleInterval.
+  // Sets the caption while the list is being built: during a folder scan at most once per
+  // TitleInterval.
   void ShowBuildProgress(const std::string& text);
 
   // --- Keys (keys.cpp) and the list walk ---

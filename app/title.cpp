@@ -27,9 +27,10 @@ void TForm1::UpdateTitle() {
 }
 
 void TForm1::ShowBuildProgress(const std::string& text) {
-  // A scan of many files names one now and then, not each: the caption is a window message.
+  // A folder scan names one file now and then, not each: the caption is a window message. A file
+  // added by itself is always named.
   auto now = std::chrono::steady_clock::now();
-  if (now - lastTitle_ < TitleInterval) return;
+  if (!walkChain_.empty() && now - lastTitle_ < TitleInterval) return;
   lastTitle_ = now;
   SetCaption(text);
 }

@@ -1,0 +1,180 @@
+// The image list model and the edits of the list: order, tidying, deleting and removing.
+#include <gtest/gtest.h>
+
+#include "platform/core/errors.h"
+#include "tests/app/app_fixture.h"
+
+namespace zeb::app {
+namespace {
+
+using testing_support::AppTest;
+using Strings = std::vector<std::string>;
+
+TEST(ImageListTest, EntriesStandInCaseInsensitiveOrder) {
+  TImageList list;
+  list.Add("C:\\p\\c.bmp");
+  list.Add("C:\\p\\B.JPG");
+  list.Add("C:\\p\\a.jpg");
+  EXPECT_EQ(list.Entries(), (Strings{"C:\\p\\a.jpg", "C:\\p\\B.JPG", "C:\\p\\c.bmp"}));
+  // A later add is sorted in among the earlier ones.
+  list.Add("C:\\p\\Ab.png");
+  EXPECT_EQ(list.Entry(1), "C:\\p\\Ab.png");
+  EXPECT_EQ(list.Count(), 4);
+}
+
+TEST(ImageListTest, ANewEntryGoesAfterEqualOnes) {
+  TImageList list;
+  list.Add("C:\\p\\A.jpg");
+  EXPECT_EQ(list.Count(), 1);
+  list.Add("C:\\p\\a.jpg");
+  list.Add("C:\\p\\a.JPG");
+  EXPECT_EQ(list.Entries(), (Strings{"C:\\p\\A.jpg", "C:\\p\\a.jpg", "C:\\p\\a.JPG"}));
+}
+
+TEST(ImageListTest, ASubfolderSortsAmongItsParentsFilesByName) {
+  TImageList list;
+  for (const char* p : {"C:\\p\\z.jpg", "C:\\p\\m\\a.jpg", "C:\\p\\a.jpg"}) list.Add(p);
+  EXPECT_EQ(list.Entries(), (Strings{"C:\\p\\a.jpg", "C:\\p\\m\\a.jpg", "C:\\p\\z.jpg"}));
+}
+
+TEST(ImageListTest, EveryReadSeesTheWholeListAndTheListBoxIsToldItsCount) {
+  TImageList list;
+  std::vector<int32_t> told;
+  list.OnChange = [&](int32_t count) { told.push_back(count); };
+  for (int i = 0; i < 3; ++i) list.Add("C:\\" + std::to_string(i) + ".jpg");
+  EXPECT_TRUE(told.empty());
+  EXPECT_EQ(list.Count(), 3);
+  list.Add("C:\\9.jpg");
+  EXPECT_EQ(list.Entry(3), "C:\\9.jpg");
+  list.Delete(0);
+  list.Clear();
+  EXPECT_EQ(told, (std::vector<int32_t>{3, 4, 3, 0}));
+}
+
+TEST(ImageListTest, OutOfRangeIndexesRaise) {
+  TImageList list;
+  list.Add("C:\\a.jpg");
+  EXPECT_THROW(list.Entry(1), EListError);
+  EXPECT_THROW(list.Entry(-1), EListError);
+  EXPECT_THROW(list.Delete(1), EListError);
+}
+
+TEST(ImageListTest, AdjacentDuplicatesAreExactMatches) {
+  TImageList list;
+  for (const char* p : {"C:\\a.jpg", "C:\\A.jpg", "C:\\a.jpg", "C:\\b.jpg", "C:\\b.jpg", "C:\\b.jpg"})
+    list.Add(p);
+  // Equal keys keep the order they came in, so the two a.jpg are not neighbours.
+  EXPECT_EQ(list.RemoveAdjacentDuplicates(), 2);
+  EXPECT_EQ(list.Entries(), (Strings{"C:\\a.jpg", "C:\\A.jpg", "C:\\a.jpg", "C:\\b.jpg"}));
+}
+
+class ListEditTest : public AppTest {
+ protected:
+  TForm1& WithEntries(const Strings& entries) {
+    TForm1& f = Make();
+    for (const auto& e : entries) f.List().Add(e);
+    return f;
+  }
+};
+
+TEST_F(ListEditTest, TidyListReducesDuplicatesAndNoticesSeveralFolders) {
+  TForm1& f = WithEntries({"C:\\p\\a.jpg", "C:\\p\\a.jpg", "C:\\p\\A.jpg", "C:\\p\\b.jpg"});
+  f.TidyList();
+  EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.jpg", "C:\\p\\A.jpg", "C:\\p\\b.jpg"}));
+  EXPECT_FALSE(f.ShowFullPath);
+  f.List().Add("C:\\q\\c.jpg");
+  f.TidyList();
+  EXPECT_TRUE(f.ShowFullPath);
+  // It never turns it off again.
+  f.List().Delete(3);
+  f.TidyList();
+  EXPECT_TRUE(f.ShowFullPath);
+}
+
+TEST_F(ListEditTest, FolderPartsCompareExactly) {
+  TForm1& f = WithEntries({"C:\\P\\b.jpg", "C:\\p\\a.jpg"});
+  f.TidyList();
+  EXPECT_TRUE(f.ShowFullPath);
+}
+
+TEST_F(ListEditTest, DeletingKeepsTheBookmarkOnItsPicture) {
+  TForm1& f = WithEntries({"C:\\a.jpg", "C:\\b.jpg", "C:\\c.jpg", "C:\\d.jpg"});
+  f.MarkIndex = 2;
+  f.CurrentIndex = 3;
+  f.DeleteEntry(1, false);
+  EXPECT_EQ(f.MarkIndex, 1);
+  EXPECT_EQ(Entries()[f.MarkIndex], "C:\\c.jpg");
+  // CurrentIndex stays although an entry before it went; it now equals the count and steps back.
+  EXPECT_EQ(f.CurrentIndex, 2);
+  f.CurrentIndex = 0;
+  f.DeleteEntry(1, false);
+  EXPECT_EQ(f.MarkIndex, -1);
+  EXPECT_EQ(f.CurrentIndex, 0);
+  f.DeleteEntry(1, false);
+  EXPECT_EQ(f.MarkIndex, -1);
+}
+
+TEST_F(ListEditTest, DeletingTheOnlyEntryLeavesNoCurrentEntry) {
+  TForm1& f = WithEntries({"C:\\a.jpg"});
+  f.CurrentIndex = 0;
+  f.DeleteEntry(0, true);
+  EXPECT_EQ(f.CurrentIndex, -1);
+  EXPECT_EQ(f.Caption(), "<empty>");
+  // An empty list is left alone.
+  f.DeleteEntry(0, true);
+  EXPECT_EQ(f.CurrentIndex, -1);
+}
+
+TEST_F(ListEditTest, RemoveFolderTakesItsSubfoldersAndComparesCase) {
+  TForm1& f =
+      WithEntries({"C:\\p\\a.jpg", "C:\\p\\s\\b.jpg", "C:\\P\\c.jpg", "C:\\pq\\d.jpg", "C:\\q\\e.jpg"});
+  f.RemoveFolder("C:\\p\\");
+  EXPECT_EQ(Entries(), (Strings{"C:\\P\\c.jpg", "C:\\pq\\d.jpg", "C:\\q\\e.jpg"}));
+  EXPECT_EQ(f.Caption(), "C:\\p\\...");
+}
+
+TEST_F(ListEditTest, RemoveFileTakesOneEntryWithoutRegardToCase) {
+  TForm1& f = WithEntries({"C:\\p\\a.jpg", "C:\\p\\A.jpg", "C:\\p\\b.jpg"});
+  f.RemoveFile("C:\\P\\A.JPG");
+  EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.jpg", "C:\\p\\b.jpg"}));
+  EXPECT_EQ(f.Caption(), "C:\\P\\A.JPG");
+}
+
+TEST_F(ListEditTest, RemoveFileOfAListFileTakesEveryEntryItNames) {
+  TForm1& f = WithEntries({"C:\\p\\a.jpg", "C:\\p\\b.jpg", "C:\\p\\c.jpg"});
+  Fs().AddFile("C:\\l.zeb", "c:\\p\\A.jpg\r\nC:\\p\\c.jpg\r\nC:\\p\\zzz.jpg\r\n");
+  f.RemoveFile("C:\\l.zeb");
+  EXPECT_EQ(Entries(), Strings{"C:\\p\\b.jpg"});
+}
+
+TEST_F(ListEditTest, RemoveCurrentFolderShowsWhatFollowed) {
+  RegisterFake();
+  for (const char* p : {"C:\\a\\1.fak", "C:\\a\\2.fak", "C:\\b\\3.fak", "C:\\b\\4.fak", "C:\\c\\5.fak"})
+    AddFake(p);
+  TForm1& f = Make({"C:\\a", "C:\\b", "C:\\c"});
+  f.CurrentIndex = 0;
+  f.RemoveCurrentFolder();
+  EXPECT_EQ(Entries().size(), 3u);
+  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.CurrentName, "C:\\b\\3.fak");
+  f.CurrentIndex = 2;  // the last folder
+  f.RemoveCurrentFolder();
+  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(f.CurrentName, "C:\\b\\4.fak");
+  f.CurrentIndex = 1;  // the middle of the only folder left
+  f.RemoveCurrentFolder();
+  EXPECT_EQ(f.CurrentIndex, -1);
+  EXPECT_EQ(f.Caption(), "<empty>");
+}
+
+TEST_F(ListEditTest, FilterPicturesKeepsPicturesOnly) {
+  RegisterFake();
+  TForm1& f = Make();
+  Strings lines{"C:\\a.FAK",     "",          "C:\\noext",     "C:\\nested.zeb",
+                "C:\\notes.txt", "C:\\b.bmp", "C:\\dir.fak\\x"};
+  f.FilterPictures(lines);
+  EXPECT_EQ(lines, (Strings{"C:\\a.FAK", "C:\\b.bmp"}));
+}
+
+}  // namespace
+}  // namespace zeb::app

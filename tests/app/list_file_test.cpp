@@ -1,0 +1,70 @@
+// Reading and writing list files.
+#include <gtest/gtest.h>
+
+#include "app/list_file.h"
+#include "platform/core/errors.h"
+#include "platform/headless/headless.h"
+
+namespace zeb::app {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class ListFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { headless::ResetAll(); }
+  static Strings Read(const std::string& bytes) {
+    headless::DefaultFiles().AddFile("C:\\l.zeb", bytes);
+    return ReadListFile("C:\\l.zeb");
+  }
+};
+
+TEST_F(ListFileTest, LineRules) {
+  EXPECT_EQ(Read("a\r\nb\r\n"), (Strings{"a", "b"}));
+  EXPECT_EQ(Read("a\nb\rc\r\nd"), (Strings{"a", "b", "c", "d"}));
+  EXPECT_EQ(Read("a\n\nb\n"), (Strings{"a", "", "b"}));
+  EXPECT_EQ(Read("a\r\rb"), (Strings{"a", "", "b"}));
+  EXPECT_EQ(Read(std::string("a\r\nb\0c\r\nd", 10)), (Strings{"a", "b"}));
+  EXPECT_EQ(Read(""), Strings{});
+  EXPECT_EQ(Read("\r\n"), Strings{""});
+  EXPECT_EQ(Read("\n\r"), (Strings{"", ""}));
+}
+
+TEST_F(ListFileTest, AByteOrderMarkMeansUtf8) {
+  EXPECT_EQ(Read("\xEF\xBB\xBF"
+                 "C:\\写真\\a.jpg\r\n"),
+            Strings{"C:\\写真\\a.jpg"});
+}
+
+TEST_F(ListFileTest, AFileThatCannotBeOpenedRaises) {
+  EXPECT_THROW(ReadListFile("C:\\missing.zeb"), EFOpenError);
+}
+
+TEST_F(ListFileTest, WriterEndsEveryLineWithCrLf) {
+  EXPECT_EQ(ListFileText({"C:\\a.jpg", "b.jpg"}), "C:\\a.jpg\r\nb.jpg\r\n");
+  EXPECT_EQ(ListFileText({}), "");
+  headless::DefaultFiles().AddFolder("C:\\out");
+  WriteListFile("C:\\out\\l.zeb", {"C:\\a.jpg", ""});
+  EXPECT_EQ(headless::DefaultFiles().Contents("C:\\out\\l.zeb"), "C:\\a.jpg\r\n\r\n");
+  EXPECT_FALSE(headless::DefaultFiles().FileExists("C:\\out\\l.zeb.tmp"));
+  EXPECT_EQ(ReadListFile("C:\\out\\l.zeb"), (Strings{"C:\\a.jpg", ""}));
+}
+
+TEST_F(ListFileTest, AFailedWriteLeavesTheOldFile) {
+  auto& fs = headless::DefaultFiles();
+  fs.AddFile("C:\\l.zeb", "old\r\n", faReadOnly);
+  EXPECT_THROW(WriteListFile("C:\\l.zeb", {"new"}), EFCreateError);
+  EXPECT_EQ(fs.Contents("C:\\l.zeb"), "old\r\n");
+  EXPECT_FALSE(fs.FileExists("C:\\l.zeb.tmp"));
+  fs.AddFile("C:\\l.zeb.tmp", "", faArchive);
+  fs.SetLocked("C:\\l.zeb.tmp", true);
+  fs.AddFile("C:\\m.zeb", "old\r\n");
+  // The temporary file of another write cannot be made: the target stays as it was.
+  fs.AddFile("C:\\m.zeb.tmp", "");
+  fs.SetLocked("C:\\m.zeb.tmp", true);
+  EXPECT_THROW(WriteListFile("C:\\m.zeb", {"new"}), EFCreateError);
+  EXPECT_EQ(fs.Contents("C:\\m.zeb"), "old\r\n");
+}
+
+}  // namespace
+}  // namespace zeb::app
