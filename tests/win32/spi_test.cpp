@@ -1,0 +1,248 @@
+// The plug-in modules and manager with real plug-in DLLs (tests/plugins), loaded through the real
+// library loader. The plug-ins are built into the folder "plugins" next to this program.
+#include <windows.h>
+// The picture registry's UnregisterClass, not the window-class call of that name.
+#undef UnregisterClass
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+#include "platform/core/strings.h"
+#include "platform/services/ansi.h"
+#include "platform/services/file_system.h"
+#include "platform/win32/utf16.h"
+#include "spi/spi_handlers.h"
+#include "spi/spi_manager.h"
+
+namespace zeb::spi {
+namespace {
+
+using win32::Widen;
+
+class PluginTestGraphic : public TGraphic {
+ public:
+  ZEB_GRAPHIC_CLASS_DECL(PluginTestGraphic)
+  void Draw(TCanvas&, const TRect&) override {}
+  bool GetEmpty() override { return true; }
+  int32_t GetWidth() override { return 0; }
+  int32_t GetHeight() override { return 0; }
+  void SetWidth(int32_t) override {}
+  void SetHeight(int32_t) override {}
+  void LoadFromStream(TStream&) override {}
+  void SaveToStream(TStream&) override {}
+};
+ZEB_GRAPHIC_CLASS_DEF(PluginTestGraphic, nullptr)
+
+std::string PluginFolder() { return FolderPart(Files().ProgramFileName()) + "plugins\\"; }
+std::string Plugin(const std::string& name) { return PluginFolder() + name; }
+bool IsLoaded(const std::string& path) { return GetModuleHandleW(Widen(path).c_str()) != nullptr; }
+
+template <class E, class Fn>
+std::string MessageOf(Fn fn) {
+  try {
+    fn();
+  } catch (const E& e) {
+    return e.Message();
+  }
+  ADD_FAILURE() << "nothing was raised";
+  return {};
+}
+
+class SpiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(Files().FileExists(Plugin("ppm.spi"))) << "no test plug-ins in " << PluginFolder();
+    TSPIs::SetDefaultGraphicClass(&PluginTestGraphic::Class);
+  }
+  void TearDown() override {
+    PictureFormats::UnregisterClass(&PluginTestGraphic::Class);
+    TSPIs::SetDefaultGraphicClass(nullptr);
+  }
+};
+
+TEST_F(SpiTest, TheImportPluginIsReadThroughTheRealLoader) {
+  std::string path = Plugin("ppm.spi");
+  {
+    std::unique_ptr<TSPI> module = CreateSPI(path);
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module->ClassType(), &TInSPI::Class);
+    EXPECT_EQ(module->APIVersion(), "00IN");
+    EXPECT_EQ(module->PluginName(), "PPM/PGM test plug-in");
+    EXPECT_EQ(module->Filters(), (std::vector<std::string>{"*.ppm;*.pnm", "*.pgm"}));
+    EXPECT_EQ(module->Descriptions(), (std::vector<std::string>{"PPM/PGM", "PGM"}));
+    EXPECT_TRUE(module->IsLoader());
+    EXPECT_TRUE(SameTextAscii(module->FileName(), path)) << module->FileName();
+    EXPECT_TRUE(IsLoaded(path));
+  }
+  EXPECT_FALSE(IsLoaded(path)) << "the probe or the module kept the library";
+}
+
+TEST_F(SpiTest, EachMisfitGetsItsClassOrItsError) {
+  struct Kind {
+    const char* file;
+    TSPIClass cls;
+    const char* version;
+    size_t filters;
+  } kinds[] = {{"archive.spi", &TAmSPI::Class, "00AM", 1},    {"xn.spi", &TXnSPI::Class, "00XN", 1},
+               {"lowercase.spi", &TSPI::Class, "00in", 1},    {"info2only.spi", &TInSPI::Class, "00IN", 0},
+               {"starfilter.spi", &TInSPI::Class, "00IN", 2}, {"multi.spi", &TInSPI::Class, "00IN", 1}};
+  for (const Kind& k : kinds) {
+    std::unique_ptr<TSPI> module = CreateSPI(Plugin(k.file));
+    ASSERT_NE(module, nullptr) << k.file;
+    EXPECT_EQ(module->ClassType(), k.cls) << k.file;
+    EXPECT_EQ(module->APIVersion(), k.version) << k.file;
+    EXPECT_EQ(module->Filters().size(), k.filters) << k.file;
+    EXPECT_EQ(module->Descriptions().size(), k.filters) << k.file;
+    EXPECT_EQ(module->IsLoader(), k.cls == &TInSPI::Class || k.cls == &TAmSPI::Class) << k.file;
+  }
+  EXPECT_EQ(CreateSPI(Plugin("multi.spi"))->Filters(), (std::vector<std::string>{"*.pic;*.mag;*.pi"}));
+
+  EXPECT_EQ(CreateSPI(Plugin("notadll.spi")), nullptr);
+  EXPECT_EQ(CreateSPI(Plugin("missing.spi")), nullptr);
+  EXPECT_EQ(MessageOf<ESPIFOpenErrorSPI>([] { TSPI m(Plugin("notadll.spi")); }),
+            Plugin("notadll.spi") + ":Susie Pluginがロードできませんでした");
+
+  for (const char* file : {"nogetinfo.spi", "nopicture.spi"}) {
+    std::string message = MessageOf<ESPIInvalidAPI>([&] { CreateSPI(Plugin(file)); });
+    std::string missing = std::string(file) == "nogetinfo.spi" ? "GetPluginInfo" : "GetPicture";
+    EXPECT_EQ(message.rfind(missing + "は[", 0), 0u) << message;
+    EXPECT_NE(message.find(std::string(file) + "]では使えないSusie Plugin APIです"), std::string::npos)
+        << message;
+    EXPECT_FALSE(IsLoaded(Plugin(file))) << file << " stayed loaded";
+  }
+}
+
+TEST_F(SpiTest, AnExportTheModuleLacksCannotBeCalled) {
+  std::unique_ptr<TSPI> module = CreateSPI(Plugin("ppm.spi"));
+  LocalHandle info = nullptr, bits = nullptr;
+  std::string message =
+      MessageOf<ESPIInvalidAPI>([&] { module->GetPreview("", 0, 1, &info, &bits, nullptr, 0); });
+  EXPECT_EQ(message, "GetPreviewは[" + module->FileName() + "]では使えないSusie Plugin APIです");
+}
+
+TEST_F(SpiTest, APluginInAFolderWithAJapaneseNameKeepsItsPath) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  std::string folder = win32::Narrow(temp) + "zeb プラグイン\\";
+  CreateDirectoryW(Widen(folder).c_str(), nullptr);
+  std::string copy = folder + "画像.spi";
+  ASSERT_TRUE(CopyFileW(Widen(Plugin("ppm.spi")).c_str(), Widen(copy).c_str(), FALSE));
+  {
+    TSPIs spis;
+    spis.Search(folder + "*.spi");
+    ASSERT_EQ(spis.Count(), 1);
+    EXPECT_TRUE(SameTextAscii(spis.Items(0)->FileName(), copy)) << spis.Items(0)->FileName();
+    EXPECT_EQ(spis.IndexOf(copy), 0);
+  }
+  DeleteFileW(Widen(copy).c_str());
+  RemoveDirectoryW(Widen(folder).c_str());
+}
+
+// The manager over the plug-in folder, with the main window's handlers.
+class SpiSearchTest : public SpiTest {
+ protected:
+  void UseMainWindowHandlers(TSPIs& spis) {
+    spis.OnSearch = [](TSPIs*, TSPI* module, bool& accept) { AcceptImportFiltersOnly(module, accept); };
+    spis.OnPictureRegister = [](TSPIs*, TInSPI*, const std::string& ext, const std::string&,
+                                TGraphicClass& cls) { RefuseStarExtension(ext, cls); };
+  }
+  static std::vector<std::string> Names(const TSPIs& spis) {
+    std::vector<std::string> names;
+    for (int i = 0; i < spis.Count(); ++i)
+      names.push_back(LowerAscii(FileNamePart(spis.Items(i)->FileName())));
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+TEST_F(SpiSearchTest, SearchingThePluginFolderKeepsImportFiltersAndRegistersTheirExtensions) {
+  TSPIs spis;
+  UseMainWindowHandlers(spis);
+  std::vector<std::string> failed;
+  spis.OnLoadError = [&](TSPIs*, const std::string& path, const std::exception& error) {
+    EXPECT_NE(dynamic_cast<const ESPIInvalidAPI*>(&error), nullptr) << error.what();
+    failed.push_back(LowerAscii(FileNamePart(path)));
+  };
+  spis.Search(PluginFolder() + "*.spi");
+  std::sort(failed.begin(), failed.end());
+  EXPECT_EQ(failed, (std::vector<std::string>{"nogetinfo.spi", "nopicture.spi"}));
+  EXPECT_EQ(Names(spis),
+            (std::vector<std::string>{"info2only.spi", "multi.spi", "ppm.spi", "starfilter.spi"}));
+  for (const char* refused : {"archive.spi", "xn.spi", "lowercase.spi", "nogetinfo.spi", "nopicture.spi"})
+    EXPECT_FALSE(IsLoaded(Plugin(refused))) << refused;
+
+  std::string mask = PictureFormats::FileMask();
+  std::printf("registered: %s\n", mask.c_str());
+  for (const char* ext : {"ppm", "pnm", "pgm", "pic", "mag", "pi", "str"})
+    EXPECT_EQ(PictureFormats::Find(ext), &PluginTestGraphic::Class) << ext;
+  for (const char* ext : {"*", "sf", "tar", "xn", "low", "i2", "nop"})
+    EXPECT_EQ(PictureFormats::Find(ext), nullptr) << ext;
+  EXPECT_EQ(mask.find("*.*"), std::string::npos) << mask;
+
+  // A second search of the same folder loads nothing again.
+  int offered = 0;
+  spis.OnSearching = [&](TSPIs*, const std::string& path, bool&) {
+    ++offered;
+    EXPECT_EQ(spis.IndexOf(path), -1) << path;
+  };
+  spis.Search(PluginFolder() + "*.spi");
+  EXPECT_EQ(spis.Count(), 4);
+  EXPECT_EQ(offered, 6) << "the four held modules are skipped";
+}
+
+TEST_F(SpiSearchTest, WithoutOnLoadErrorAMisfitEndsTheSearch) {
+  TSPIs spis;
+  UseMainWindowHandlers(spis);
+  EXPECT_THROW(spis.Search(PluginFolder() + "*.spi"), ESPIInvalidAPI);
+  EXPECT_LT(spis.Count(), 4);
+}
+
+TEST_F(SpiSearchTest, AMaskPicksTheFiles) {
+  TSPIs spis;
+  UseMainWindowHandlers(spis);
+  spis.Search(PluginFolder() + "m*.spi");
+  EXPECT_EQ(Names(spis), (std::vector<std::string>{"multi.spi"}));
+  std::vector<TSPI*> found;
+  spis.Search(PluginFolder() + "p*.spi");
+  spis.FindSPIs({&TInSPI::Class}, "photo.pgm", found);
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(LowerAscii(FileNamePart(found[0]->FileName())), "ppm.spi");
+}
+
+TEST_F(SpiSearchTest, TheSusieFolderSettingIsRead) {
+  const wchar_t* key = L"Software\\Vantorel\\Susie\\Plug-in";
+  HKEY h;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &h) == ERROR_SUCCESS) {
+    RegCloseKey(h);
+    GTEST_SKIP() << "a Susie folder is set in this prefix; it is left alone";
+  }
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+  std::wstring folder = Widen(PluginFolder().substr(0, PluginFolder().size() - 1));  // no final backslash
+  RegSetValueExW(h, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                 static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+  {
+    TSPIs spis;
+    UseMainWindowHandlers(spis);
+    spis.OnLoadError = [](TSPIs*, const std::string&, const std::exception&) {};
+    spis.SearchOptions = SearchOption(spsSusieDir);
+    spis.Search("*.spi");
+    EXPECT_EQ(spis.Count(), 4);
+  }
+  DWORD number = 1;
+  RegSetValueExW(h, L"Path", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  {
+    TSPIs spis;
+    spis.SearchOptions = SearchOption(spsSusieDir);
+    EXPECT_NO_THROW(spis.Search("*.spi"));
+    EXPECT_EQ(spis.Count(), 0);
+  }
+  RegCloseKey(h);
+  RegDeleteKeyW(HKEY_CURRENT_USER, key);
+}
+
+}  // namespace
+}  // namespace zeb::spi
