@@ -1,7 +1,11 @@
-// The formats the framework reads itself. Registered so that the mask reads
+// The formats the framework reads itself. The mask is built from the latest registration back to the
+// first, so registering wmf, emf, ico, bmp, then jpeg and jpg makes it read
 // *.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf.
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/graphic.h"
+#include "platform/graphics/icon.h"
+#include "platform/graphics/jpeg.h"
+#include "platform/graphics/metafile.h"
 
 namespace zeb::PictureFormats {
 
@@ -11,8 +15,12 @@ void EnsureBuiltIns() {
   static bool done = false;
   if (done) return;
   done = true;
-  // Icons, metafiles and JPEG are added with their classes.
+  RegisterBuiltIn("wmf", "Metafiles", &TMetafile::Class);
+  RegisterBuiltIn("emf", "Enhanced Metafiles", &TMetafile::Class);
+  RegisterBuiltIn("ico", "Icons", &TIcon::Class);
   RegisterBuiltIn("bmp", "Bitmaps", &TBitmap::Class);
+  RegisterBuiltIn("jpeg", "JPEG Image File", &TJPEGImage::Class);
+  RegisterBuiltIn("jpg", "JPEG Image File", &TJPEGImage::Class);
 }
 
 }  // namespace zeb::PictureFormats

@@ -68,6 +68,8 @@ void UnregisterClass(TGraphicClass cls) {
 TGraphicClass Find(const std::string& extension) {
   EnsureBuiltIns();
   std::string ext = LowerAscii(!extension.empty() && extension[0] == '.' ? extension.substr(1) : extension);
+  // A file without an extension never matches a format registered without one.
+  if (ext.empty()) return nullptr;
   auto& f = Formats();
   for (auto it = f.rbegin(); it != f.rend(); ++it)
     if (it->extension == ext) return it->cls;
@@ -118,7 +120,12 @@ void TPicture::LoadFromFile(const std::string& fileName) {
   if (!cls) throw EInvalidGraphic("Unknown picture file extension (" + ext + ")");
   std::unique_ptr<TGraphic> g = cls->Create();
   Attach(*g);
+  // The new picture's own change notices during the load are not passed on: the change is reported
+  // once, when it has taken the old picture's place.
+  TNotifyEvent onChange = std::move(g->OnChange);
+  g->OnChange = nullptr;
   g->LoadFromFile(fileName);
+  g->OnChange = std::move(onChange);
   graphic_ = std::move(g);
   if (OnChange) OnChange(this);
 }

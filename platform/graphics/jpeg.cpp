@@ -1,0 +1,269 @@
+#include "platform/graphics/jpeg.h"
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "platform/core/errors.h"
+#include "platform/core/streams.h"
+#include "platform/graphics/picture_bytes.h"
+
+namespace zeb {
+
+ZEB_GRAPHIC_CLASS_DEF(TJPEGImage, nullptr)
+
+namespace {
+
+// Running reports are sent when the decode has advanced by at least this many percent.
+constexpr int kProgressStep = 5;
+// Rows handed to libjpeg per call (it fills fewer when it has fewer ready).
+constexpr int kRowsPerCall = 16;
+// The whole file is read into memory before decoding; beyond this it is not a picture we can hold.
+constexpr int64_t kMaxFileSize = int64_t{1} << 30;
+
+// Everything the decoder's callbacks reach, through client_data. The objects with destructors (the
+// bitmap and a pending exception) live here, in the caller's frame, and never in a frame that a
+// longjmp skips.
+struct DecodeJob {
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  TJPEGImage* owner = nullptr;
+  std::shared_ptr<TBitmap> bitmap;
+  std::exception_ptr pending;  // raised by a progress handler
+  char message[JMSG_LENGTH_MAX + 32] = {};
+  bool headerRead = false;
+  int lastPercent = 0;
+  TRect rect;
+};
+
+struct ErrorManager {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+
+DecodeJob& JobOf(j_common_ptr cinfo) { return *static_cast<DecodeJob*>(cinfo->client_data); }
+
+// libjpeg's fatal errors come back to RunDecoder's setjmp; no exception ever crosses libjpeg's C frames.
+void ErrorExit(j_common_ptr cinfo) {
+  char text[JMSG_LENGTH_MAX];
+  (*cinfo->err->format_message)(cinfo, text);
+  DecodeJob& job = JobOf(cinfo);
+  std::snprintf(job.message, sizeof job.message, "JPEG error #%d: %s", cinfo->err->msg_code, text);
+  std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// Warnings (corrupt data, premature end) are counted by libjpeg but never printed.
+void OutputMessage(j_common_ptr) {}
+
+const JOCTET kFakeEoi[2] = {0xFF, JPEG_EOI};
+
+void InitSource(j_decompress_ptr) {}
+
+// The whole file is in memory, so asking for more means it is truncated. Within the headers that is
+// an error; within the picture data the picture ends where the data ends (the rest stays grey), as
+// viewers show a partly downloaded file.
+boolean FillInputBuffer(j_decompress_ptr cinfo) {
+  if (!JobOf(reinterpret_cast<j_common_ptr>(cinfo)).headerRead) ERREXIT(cinfo, JERR_INPUT_EOF);
+  WARNMS(cinfo, JWRN_JPEG_EOF);
+  cinfo->src->next_input_byte = kFakeEoi;
+  cinfo->src->bytes_in_buffer = 2;
+  return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr cinfo, long count) {
+  if (count <= 0) return;
+  jpeg_source_mgr* src = cinfo->src;
+  while (count > static_cast<long>(src->bytes_in_buffer)) {
+    count -= static_cast<long>(src->bytes_in_buffer);
+    FillInputBuffer(cinfo);
+  }
+  src->next_input_byte += count;
+  src->bytes_in_buffer -= static_cast<size_t>(count);
+}
+
+void TermSource(j_decompress_ptr) {}
+
+void ReportProgress(j_common_ptr cinfo) {
+  jpeg_progress_mgr* p = cinfo->progress;
+  if (p->total_passes <= 0 || p->pass_limit <= 0) return;
+  int64_t done = int64_t{p->completed_passes} * 100 + int64_t{p->pass_counter} * 100 / p->pass_limit;
+  int64_t percent = done / p->total_passes;
+  if (percent > 100) percent = 100;
+  DecodeJob& job = JobOf(cinfo);
+  if (percent < job.lastPercent + kProgressStep) return;
+  job.lastPercent = static_cast<int>(percent);
+  bool failed = false;
+  try {
+    job.owner->Progress(job.owner, psRunning, static_cast<uint8_t>(percent), false, job.rect, std::string());
+  } catch (...) {
+    job.pending = std::current_exception();
+    failed = true;
+  }
+  // Nothing with a destructor is alive here any more.
+  if (failed) std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 2);
+}
+
+bool MakeBitmap(DecodeJob& job, uint32_t width, uint32_t height) noexcept {
+  try {
+    auto bitmap = std::make_shared<TBitmap>();
+    bitmap->SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height), 24, true);
+    job.bitmap = std::move(bitmap);
+    return true;
+  } catch (...) {
+    std::snprintf(job.message, sizeof job.message, "Not enough memory for a %u x %u JPEG image", width,
+                  height);
+    return false;
+  }
+}
+
+// Inverted CMYK (as Adobe writes it) or plain CMYK to blue, green, red.
+void CmykToBgr(const JSAMPLE* cmyk, uint8_t* bgr, uint32_t width, bool inverted) {
+  for (uint32_t x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+    unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+    if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+    bgr[0] = static_cast<uint8_t>((y * k + 127) / 255);
+    bgr[1] = static_cast<uint8_t>((m * k + 127) / 255);
+    bgr[2] = static_cast<uint8_t>((c * k + 127) / 255);
+  }
+}
+
+// Decodes Job's bytes into Job.bitmap. Returns false with Job.message (or Job.pending) set when it
+// fails. Only plain C objects live in this frame, since a decoder error longjmps back to it.
+bool RunDecoder(DecodeJob& job) {
+  jpeg_decompress_struct cinfo;
+  ErrorManager err;
+  jpeg_source_mgr src;
+  jpeg_progress_mgr progress;
+  std::memset(&cinfo, 0, sizeof cinfo);
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = ErrorExit;
+  err.pub.output_message = OutputMessage;
+  cinfo.client_data = &job;
+  if (setjmp(err.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  jpeg_create_decompress(&cinfo);
+
+  src.init_source = InitSource;
+  src.fill_input_buffer = FillInputBuffer;
+  src.skip_input_data = SkipInputData;
+  src.resync_to_restart = jpeg_resync_to_restart;
+  src.term_source = TermSource;
+  src.next_input_byte = job.data;
+  src.bytes_in_buffer = job.size;
+  cinfo.src = &src;
+  progress.progress_monitor = ReportProgress;
+  cinfo.progress = &progress;
+
+  jpeg_read_header(&cinfo, TRUE);
+  job.headerRead = true;
+  if (uint64_t{cinfo.image_width} * cinfo.image_height > TJPEGImage::kMaxPixels) {
+    std::snprintf(job.message, sizeof job.message, "JPEG image too large (%u x %u)", cinfo.image_width,
+                  cinfo.image_height);
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+  cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+  jpeg_start_decompress(&cinfo);
+
+  const uint32_t width = cinfo.output_width, height = cinfo.output_height;
+  job.rect = Rect(0, 0, static_cast<int32_t>(width), static_cast<int32_t>(height));
+  if (!MakeBitmap(job, width, height)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  TBitmap& bitmap = *job.bitmap;
+  if (cmyk) {
+    const bool inverted = cinfo.saw_Adobe_marker;
+    JSAMPARRAY row =
+        (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, width * 4, 1);
+    while (cinfo.output_scanline < height) {
+      uint8_t* out = bitmap.ScanLine(static_cast<int32_t>(cinfo.output_scanline));
+      if (jpeg_read_scanlines(&cinfo, row, 1) == 1) CmykToBgr(row[0], out, width, inverted);
+    }
+  } else {
+    JSAMPROW rows[kRowsPerCall];
+    while (cinfo.output_scanline < height) {
+      uint32_t first = cinfo.output_scanline;
+      uint32_t count = height - first < kRowsPerCall ? height - first : kRowsPerCall;
+      for (uint32_t i = 0; i < count; ++i) rows[i] = bitmap.ScanLine(static_cast<int32_t>(first + i));
+      jpeg_read_scanlines(&cinfo, rows, count);
+    }
+  }
+  // Whatever follows the last row (up to EOI) is not needed; destroying ends the decode.
+  jpeg_destroy_decompress(&cinfo);
+  return true;
+}
+
+}  // namespace
+
+TJPEGImage::TJPEGImage() = default;
+TJPEGImage::~TJPEGImage() = default;
+
+void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect) {
+  if (bitmap_) bitmap_->Draw(canvas, rect);
+}
+
+bool TJPEGImage::GetEmpty() { return !bitmap_; }
+int32_t TJPEGImage::GetWidth() { return bitmap_ ? bitmap_->GetWidth() : 0; }
+int32_t TJPEGImage::GetHeight() { return bitmap_ ? bitmap_->GetHeight() : 0; }
+
+void TJPEGImage::SetWidth(int32_t) { throw EInvalidGraphic("Cannot change the size of a JPEG image"); }
+void TJPEGImage::SetHeight(int32_t) { throw EInvalidGraphic("Cannot change the size of a JPEG image"); }
+
+void TJPEGImage::LoadFromStream(TStream& stream) {
+  auto data = ReadRestOfStream(stream, kMaxFileSize, "JPEG file too large");
+
+  Progress(this, psStarting, 0, false, TRect{}, std::string());
+  DecodeJob job;
+  job.data = data->data();
+  job.size = data->size();
+  job.owner = this;
+  const bool ok = RunDecoder(job);
+  Progress(this, psEnding, static_cast<uint8_t>(ok ? 100 : job.lastPercent), false, job.rect, std::string());
+  if (job.pending) std::rethrow_exception(job.pending);
+  if (!ok) throw EInvalidGraphic(job.message);
+
+  data_ = std::move(data);
+  bitmap_ = std::move(job.bitmap);
+  Changed();
+}
+
+void TJPEGImage::SaveToStream(TStream& stream) {
+  if (data_ && !data_->empty()) stream.WriteBuffer(data_->data(), static_cast<int64_t>(data_->size()));
+}
+
+void TJPEGImage::Assign(TGraphic& source) {
+  if (source.InheritsFrom(&TJPEGImage::Class)) {
+    auto& jpeg = static_cast<TJPEGImage&>(source);
+    if (&jpeg == this) return;
+    data_ = jpeg.data_;
+    bitmap_ = jpeg.bitmap_;
+    Changed();
+    return;
+  }
+  TGraphic::Assign(source);
+}
+
+void TJPEGImage::AssignTo(TGraphic& dest) {
+  if (dest.InheritsFrom(&TBitmap::Class)) {
+    if (bitmap_) {
+      dest.Assign(*bitmap_);
+    } else {
+      TBitmap empty;
+      dest.Assign(empty);
+    }
+    return;
+  }
+  TGraphic::AssignTo(dest);
+}
+
+}  // namespace zeb

@@ -1,0 +1,18 @@
+#include "platform/graphics/picture_bytes.h"
+
+#include "platform/core/errors.h"
+#include "platform/core/streams.h"
+
+namespace zeb {
+
+std::shared_ptr<std::vector<uint8_t>> ReadRestOfStream(TStream& stream, int64_t maxSize,
+                                                       const std::string& message) {
+  int64_t size = stream.Size() - stream.Position();
+  if (size < 0) size = 0;
+  if (size > maxSize) throw EInvalidGraphic(message);
+  auto data = std::make_shared<std::vector<uint8_t>>(static_cast<size_t>(size));
+  if (size > 0) stream.ReadBuffer(data->data(), size);
+  return data;
+}
+
+}  // namespace zeb

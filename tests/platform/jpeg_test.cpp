@@ -1,0 +1,314 @@
+#include "platform/graphics/jpeg.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/core/errors.h"
+#include "platform/core/streams.h"
+#include "platform/graphics/icon.h"
+#include "tests/support/jpeg_maker.h"
+#include "tests/support/recording_canvas.h"
+
+namespace zeb {
+namespace {
+
+using test::JpegColour;
+using test::JpegSpec;
+using test::MakeJpeg;
+
+void LoadBytes(TGraphic& graphic, const std::string& bytes) {
+  TMemoryStream stream;
+  stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  stream.SetPosition(0);
+  graphic.LoadFromStream(stream);
+}
+
+// Offset of the first marker FF Code in a JPEG file, or npos.
+size_t FindMarker(const std::string& jpg, uint8_t code) {
+  for (size_t i = 0; i + 1 < jpg.size(); ++i)
+    if (static_cast<uint8_t>(jpg[i]) == 0xFF && static_cast<uint8_t>(jpg[i + 1]) == code) return i;
+  return std::string::npos;
+}
+
+// Largest difference of any channel between the decoded picture and what the pattern should show,
+// over the rows [FirstRow, LastRow).
+int WorstDifference(const TJPEGImage& jpeg, const JpegSpec& spec, int firstRow, int lastRow) {
+  const TBitmap* bitmap = jpeg.Bitmap();
+  int worst = 0;
+  for (int y = firstRow; y < lastRow; ++y) {
+    const uint8_t* row = bitmap->Bits() + static_cast<size_t>(y) * bitmap->RowStride();
+    for (int x = 0; x < spec.width; ++x) {
+      test::Rgb want = test::JpegExpected(spec, x, y);
+      const uint8_t* bgr = row + x * 3;
+      worst =
+          std::max({worst, std::abs(bgr[0] - want.b), std::abs(bgr[1] - want.g), std::abs(bgr[2] - want.r)});
+    }
+  }
+  return worst;
+}
+
+struct DecodeCase {
+  const char* name;
+  JpegSpec spec;
+};
+
+class JpegDecodeTest : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(JpegDecodeTest, DecodesIntoATopDown24BitBitmapMatchingThePicture) {
+  const JpegSpec& spec = GetParam().spec;
+  TJPEGImage jpeg;
+  LoadBytes(jpeg, MakeJpeg(spec));
+  ASSERT_FALSE(jpeg.GetEmpty());
+  EXPECT_EQ(jpeg.GetWidth(), spec.width);
+  EXPECT_EQ(jpeg.GetHeight(), spec.height);
+  ASSERT_NE(jpeg.Bitmap(), nullptr);
+  EXPECT_EQ(jpeg.Bitmap()->BitCount(), 24);
+  EXPECT_TRUE(jpeg.Bitmap()->TopDown());
+  EXPECT_LE(WorstDifference(jpeg, spec, 0, spec.height), 12);
+}
+
+// Odd sizes leave partial MCUs and padded rows.
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, JpegDecodeTest,
+    ::testing::Values(
+        DecodeCase{"Baseline", {.width = 37, .height = 23, .quality = 95}},
+        DecodeCase{"Progressive", {.width = 41, .height = 30, .progressive = true, .quality = 95}},
+        DecodeCase{"Grey", {.width = 33, .height = 17, .colour = JpegColour::Grey, .quality = 95}},
+        DecodeCase{"GreyProgressive",
+                   {.width = 20, .height = 19, .colour = JpegColour::Grey, .progressive = true}},
+        DecodeCase{"AdobeCmyk", {.width = 24, .height = 24, .colour = JpegColour::Cmyk, .quality = 95}},
+        DecodeCase{"AdobeCmykWithBlack",
+                   {.width = 24, .height = 16, .colour = JpegColour::Cmyk, .quality = 95, .black = 100}},
+        DecodeCase{"AdobeYcck",
+                   {.width = 30, .height = 18, .colour = JpegColour::Ycck, .quality = 95, .black = 60}},
+        DecodeCase{"RestartMarkers", {.width = 64, .height = 64, .quality = 95, .restartRows = 1}},
+        DecodeCase{"OnePixel", {.width = 1, .height = 1}}),
+    [](const ::testing::TestParamInfo<DecodeCase>& info) { return std::string(info.param.name); });
+
+TEST(JpegImage, ReadsFromTheStreamsPositionAndSavesTheFileAsRead) {
+  std::string jpg = MakeJpeg({.width = 8, .height = 6});
+  TMemoryStream stream;
+  stream.WriteBuffer("JUNK", 4);
+  stream.WriteBuffer(jpg.data(), static_cast<int64_t>(jpg.size()));
+  stream.SetPosition(4);
+  TJPEGImage jpeg;
+  jpeg.LoadFromStream(stream);
+  EXPECT_EQ(jpeg.GetWidth(), 8);
+
+  TMemoryStream saved;
+  jpeg.SaveToStream(saved);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(saved.Memory()), static_cast<size_t>(saved.Size())),
+            jpg);
+}
+
+TEST(JpegImage, AssignSharesThePictureAndRefusesOtherClasses) {
+  TJPEGImage source;
+  LoadBytes(source, MakeJpeg({.width = 12, .height = 7}));
+  TJPEGImage copy;
+  int changes = 0;
+  copy.OnChange = [&](TGraphic*) { ++changes; };
+  copy.Assign(source);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(copy.GetWidth(), 12);
+  EXPECT_EQ(copy.GetHeight(), 7);
+  EXPECT_EQ(copy.Bitmap(), source.Bitmap());  // shared, not copied
+
+  TIcon icon;
+  EXPECT_THROW(copy.Assign(icon), EConvertError);
+  EXPECT_EQ(copy.GetWidth(), 12);
+}
+
+TEST(JpegImage, AssignsItsPixelsToABitmap) {
+  TJPEGImage jpeg;
+  LoadBytes(jpeg, MakeJpeg({.width = 10, .height = 5}));
+  TBitmap bitmap;
+  bitmap.Assign(jpeg);
+  EXPECT_EQ(bitmap.GetWidth(), 10);
+  EXPECT_EQ(bitmap.GetHeight(), 5);
+  EXPECT_EQ(bitmap.BitCount(), 24);
+}
+
+TEST(JpegImage, DrawsThroughItsBitmapAndKeepsItsSize) {
+  TJPEGImage jpeg;
+  test::RecordingCanvas empty;
+  jpeg.Draw(empty, Rect(0, 0, 5, 5));
+  EXPECT_TRUE(empty.calls.empty());
+
+  LoadBytes(jpeg, MakeJpeg({.width = 9, .height = 4}));
+  test::RecordingCanvas canvas;
+  jpeg.Draw(canvas, Rect(1, 2, 19, 10));
+  ASSERT_EQ(canvas.calls.size(), 1u);
+  EXPECT_EQ(canvas.calls[0].what, "StretchDIB");
+  EXPECT_EQ(canvas.calls[0].dest, Rect(1, 2, 19, 10));
+  EXPECT_EQ(canvas.calls[0].width, 9);
+
+  EXPECT_THROW(jpeg.SetWidth(3), EInvalidGraphic);
+  EXPECT_THROW(jpeg.SetHeight(3), EInvalidGraphic);
+  EXPECT_EQ(jpeg.GetWidth(), 9);
+}
+
+// --- Damaged files --------------------------------------------------------------------------------
+
+TEST(JpegDamage, DataThatIsNotAJpegIsAnInvalidGraphic) {
+  for (std::string bytes : {std::string(), std::string("hello, world"), std::string("\xFF\xD8", 2),
+                            std::string("\xFF\xD8\xFF\xD9", 4)}) {
+    TJPEGImage jpeg;
+    EXPECT_THROW(LoadBytes(jpeg, bytes), EInvalidGraphic) << bytes.size();
+    EXPECT_TRUE(jpeg.GetEmpty());
+  }
+}
+
+TEST(JpegDamage, AFailedLoadKeepsThePreviousPicture) {
+  TJPEGImage jpeg;
+  std::string good = MakeJpeg({.width = 15, .height = 9});
+  LoadBytes(jpeg, good);
+  const TBitmap* before = jpeg.Bitmap();
+  EXPECT_THROW(LoadBytes(jpeg, "not a picture"), EInvalidGraphic);
+  EXPECT_EQ(jpeg.Bitmap(), before);
+  EXPECT_EQ(jpeg.GetWidth(), 15);
+  EXPECT_EQ(jpeg.Data()->size(), good.size());
+}
+
+TEST(JpegDamage, AFileCutInsideItsHeadersIsAnInvalidGraphic) {
+  std::string jpg = MakeJpeg({.width = 32, .height = 32});
+  size_t sos = FindMarker(jpg, 0xDA);
+  ASSERT_NE(sos, std::string::npos);
+  for (size_t cut : {size_t{20}, sos / 2, sos, sos + 4}) {
+    TJPEGImage jpeg;
+    EXPECT_THROW(LoadBytes(jpeg, jpg.substr(0, cut)), EInvalidGraphic) << cut;
+  }
+}
+
+TEST(JpegDamage, AFileCutInsideItsPictureDataShowsTheRowsItHolds) {
+  JpegSpec spec{.width = 64, .height = 128, .quality = 95};
+  std::string jpg = MakeJpeg(spec);
+  size_t sos = FindMarker(jpg, 0xDA);
+  TJPEGImage jpeg;
+  ::testing::internal::CaptureStderr();
+  LoadBytes(jpeg, jpg.substr(0, sos + (jpg.size() - sos) * 6 / 10));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // the warning is not printed
+  ASSERT_EQ(jpeg.GetHeight(), 128);
+  EXPECT_LE(WorstDifference(jpeg, spec, 0, 16), 12);
+  // What the file no longer holds is mid-grey.
+  const uint8_t* last = jpeg.Bitmap()->Bits() + 127 * jpeg.Bitmap()->RowStride();
+  for (int i = 0; i < 64 * 3; ++i) ASSERT_NEAR(last[i], 128, 2) << i;
+}
+
+TEST(JpegDamage, CorruptPictureDataDecodesQuietly) {
+  for (bool progressive : {false, true}) {
+    std::string jpg = MakeJpeg({.width = 48, .height = 48, .progressive = progressive});
+    size_t sos = FindMarker(jpg, 0xDA);
+    for (size_t i = sos + 20; i < jpg.size() - 2; i += 7) jpg[i] = static_cast<char>(jpg[i] ^ 0x5A);
+    TJPEGImage jpeg;
+    ::testing::internal::CaptureStderr();
+    try {
+      LoadBytes(jpeg, jpg);
+      EXPECT_EQ(jpeg.GetWidth(), 48);
+    } catch (const EInvalidGraphic&) {
+      // A damaged marker may end the decode; either outcome is clean.
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << progressive;
+  }
+}
+
+TEST(JpegDamage, EveryTruncationLoadsOrFailsCleanly) {
+  for (bool progressive : {false, true}) {
+    std::string jpg =
+        MakeJpeg({.width = 24, .height = 16, .colour = JpegColour::Rgb, .progressive = progressive});
+    for (size_t cut = 0; cut < jpg.size(); ++cut) {
+      TJPEGImage jpeg;
+      try {
+        LoadBytes(jpeg, jpg.substr(0, cut));
+        EXPECT_EQ(jpeg.GetWidth(), 24) << cut;
+      } catch (const EInvalidGraphic&) {
+        EXPECT_TRUE(jpeg.GetEmpty()) << cut;
+      }
+    }
+  }
+}
+
+TEST(JpegDamage, HugeDimensionsAreRefusedBeforeAnyPixelMemoryIsTaken) {
+  std::string jpg = MakeJpeg({.width = 8, .height = 8});
+  size_t sof = FindMarker(jpg, 0xC0);
+  ASSERT_NE(sof, std::string::npos);
+  // Height and width: 20000 x 20000 is 4e8 pixels, over the 2^28 limit.
+  for (size_t at : {sof + 5, sof + 7}) {
+    jpg[at] = static_cast<char>(20000 >> 8);
+    jpg[at + 1] = static_cast<char>(20000 & 0xFF);
+  }
+  TJPEGImage jpeg;
+  try {
+    LoadBytes(jpeg, jpg);
+    FAIL() << "a 20000 x 20000 picture was decoded";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_NE(std::string(e.what()).find("20000 x 20000"), std::string::npos) << e.what();
+  }
+}
+
+// --- Progress ---------------------------------------------------------------------------------------
+
+struct Report {
+  TProgressStage stage;
+  int percent;
+};
+
+TEST(JpegProgress, ReportsStartingRunningEveryFewPercentAndEnding) {
+  for (bool progressive : {false, true}) {
+    TJPEGImage jpeg;
+    std::vector<Report> reports;
+    TGraphic* sender = nullptr;
+    jpeg.OnProgress = [&](TGraphic* s, TProgressStage stage, uint8_t percent, bool, const TRect&,
+                          const std::string&) {
+      sender = s;
+      reports.push_back({stage, percent});
+    };
+    LoadBytes(jpeg, MakeJpeg({.width = 200, .height = 300, .progressive = progressive}));
+    EXPECT_EQ(sender, &jpeg);
+    ASSERT_GE(reports.size(), 4u) << progressive;
+    EXPECT_EQ(reports.front().stage, psStarting);
+    EXPECT_EQ(reports.front().percent, 0);
+    EXPECT_EQ(reports.back().stage, psEnding);
+    EXPECT_EQ(reports.back().percent, 100);
+    EXPECT_LE(reports.size(), 2u + 100 / 5);
+    int last = 0;
+    for (size_t i = 1; i + 1 < reports.size(); ++i) {
+      EXPECT_EQ(reports[i].stage, psRunning);
+      EXPECT_GE(reports[i].percent, last + 5) << i;
+      EXPECT_LE(reports[i].percent, 100);
+      last = reports[i].percent;
+    }
+  }
+}
+
+TEST(JpegProgress, AFailedDecodeStillReportsItsEnd) {
+  TJPEGImage jpeg;
+  std::vector<TProgressStage> stages;
+  jpeg.OnProgress = [&](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&, const std::string&) {
+    stages.push_back(stage);
+  };
+  EXPECT_THROW(LoadBytes(jpeg, "\xFF\xD8 not really"), EInvalidGraphic);
+  ASSERT_EQ(stages.size(), 2u);
+  EXPECT_EQ(stages[0], psStarting);
+  EXPECT_EQ(stages[1], psEnding);
+}
+
+TEST(JpegProgress, AnErrorRaisedByTheHandlerStopsTheDecodeAndComesThrough) {
+  TJPEGImage jpeg;
+  LoadBytes(jpeg, MakeJpeg({.width = 5, .height = 5}));
+  std::vector<TProgressStage> stages;
+  jpeg.OnProgress = [&](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&, const std::string&) {
+    stages.push_back(stage);
+    if (stage == psRunning) throw EAbort("stop");
+  };
+  EXPECT_THROW(LoadBytes(jpeg, MakeJpeg({.width = 100, .height = 100, .progressive = true})), EAbort);
+  ASSERT_EQ(stages.size(), 3u);
+  EXPECT_EQ(stages.back(), psEnding);
+  EXPECT_EQ(jpeg.GetWidth(), 5);  // the previous picture stays
+}
+
+}  // namespace
+}  // namespace zeb

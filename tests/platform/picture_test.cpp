@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/core/errors.h"
+#include "platform/graphics/graphic.h"
+#include "platform/graphics/icon.h"
+#include "platform/graphics/jpeg.h"
+#include "platform/graphics/metafile.h"
+#include "platform/headless/headless.h"
+#include "tests/support/fake_graphic.h"
+#include "tests/support/jpeg_maker.h"
+
+namespace zeb {
+namespace {
+
+using test::TFakeGraphic;
+
+// A one-image icon file of a 32 x 32, 32-bit DIB.
+std::string SmallIcon() {
+  std::string image(40 + (128 + 4) * 32, '\0');
+  const uint8_t header[16] = {40, 0, 0, 0, 32, 0, 0, 0, 64, 0, 0, 0, 1, 0, 32, 0};
+  image.replace(0, 16, reinterpret_cast<const char*>(header), 16);
+  std::string dir("\0\0\1\0\1\0\x20\x20\0\0\1\0\x20\0", 14);
+  uint32_t size = static_cast<uint32_t>(image.size()), offset = 22;
+  for (uint32_t v : {size, offset})
+    for (int i = 0; i < 4; ++i) dir += static_cast<char>((v >> (8 * i)) & 0xFF);
+  return dir + image;
+}
+
+class PictureTest : public ::testing::Test {
+ protected:
+  void SetUp() override { headless::ResetAll(); }
+  void TearDown() override { PictureFormats::UnregisterClass(&TFakeGraphic::Class); }
+  void AddFile(const std::string& path, std::string bytes) {
+    headless::DefaultFiles().AddFile(path, std::move(bytes));
+  }
+};
+
+TEST_F(PictureTest, LoadingByNameCreatesTheClassRegisteredForTheExtension) {
+  AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 40, .height = 30}));
+  AddFile("C:\\p\\b.JPEG", test::MakeJpeg({.width = 3, .height = 2, .progressive = true}));
+  AddFile("C:\\p\\c.Ico", SmallIcon());
+  TPicture picture;
+  picture.LoadFromFile("C:\\p\\a.jpg");
+  ASSERT_NE(picture.Graphic(), nullptr);
+  EXPECT_TRUE(picture.Graphic()->InheritsFrom(&TJPEGImage::Class));
+  EXPECT_EQ(picture.Width(), 40);
+  EXPECT_EQ(picture.Height(), 30);
+
+  picture.LoadFromFile("C:\\p\\b.JPEG");
+  EXPECT_EQ(picture.Width(), 3);
+  picture.LoadFromFile("C:\\p\\c.Ico");
+  EXPECT_TRUE(picture.Graphic()->InheritsFrom(&TIcon::Class));
+  EXPECT_EQ(picture.Width(), 32);
+
+  // A class registered later for an extension takes it over.
+  PictureFormats::Register("jpg", "Fake", &TFakeGraphic::Class);
+  AddFile("C:\\p\\fake.jpg", "FAKE 7 9");
+  picture.LoadFromFile("C:\\p\\fake.jpg");
+  EXPECT_EQ(picture.Graphic()->ClassType(), &TFakeGraphic::Class);
+  EXPECT_EQ(picture.Height(), 9);
+}
+
+TEST_F(PictureTest, FailuresRaiseTheirErrorsAndKeepThePreviousPicture) {
+  AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 40, .height = 30}));
+  AddFile("C:\\p\\notes.txt", "text");
+  AddFile("C:\\p\\noext", "FAKE 1 1");
+  AddFile("C:\\p\\bad.jpg", "not a JPEG");
+  AddFile("C:\\p\\icon.jpg", SmallIcon());
+  AddFile("C:\\p\\cut.emf", std::string(20, '\0'));
+  AddFile("C:\\p\\locked.jpg", test::MakeJpeg({.width = 5, .height = 5}));
+  headless::DefaultFiles().SetLocked("C:\\p\\locked.jpg", true);
+
+  TPicture picture;
+  picture.LoadFromFile("C:\\p\\a.jpg");
+  TGraphic* before = picture.Graphic();
+  int changes = 0;
+  picture.OnChange = [&](TPicture*) { ++changes; };
+
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\notes.txt"), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\noext"), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\bad.jpg"), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\icon.jpg"), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\cut.emf"), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\missing.jpg"), EFOpenError);
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\locked.jpg"), EFOpenError);
+  EXPECT_THROW(picture.LoadFromFile("C:\\nowhere\\a.wmf"), EFOpenError);
+
+  EXPECT_EQ(picture.Graphic(), before);
+  EXPECT_EQ(picture.Width(), 40);
+  EXPECT_EQ(changes, 0);
+}
+
+TEST_F(PictureTest, ForwardsTheDecodersProgressAndReportsTheChange) {
+  AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 64, .height = 64}));
+  TPicture picture;
+  std::vector<TProgressStage> stages;
+  std::vector<TGraphic*> senders;
+  picture.OnProgress = [&](TGraphic* sender, TProgressStage stage, uint8_t, bool, const TRect&,
+                           const std::string&) {
+    stages.push_back(stage);
+    senders.push_back(sender);
+  };
+  std::vector<TGraphic*> changedTo;
+  picture.OnChange = [&](TPicture* p) { changedTo.push_back(p->Graphic()); };
+  picture.LoadFromFile("C:\\p\\a.jpg");
+  ASSERT_GE(stages.size(), 2u);
+  EXPECT_EQ(stages.front(), psStarting);
+  EXPECT_EQ(stages.back(), psEnding);
+  for (TGraphic* s : senders) EXPECT_EQ(s, picture.Graphic());
+  ASSERT_EQ(changedTo.size(), 1u);
+  EXPECT_EQ(changedTo[0], picture.Graphic());
+
+  // A picture that reports nothing still changes the picture once.
+  PictureFormats::Register("fake", "Fake", &TFakeGraphic::Class);
+  AddFile("C:\\p\\a.fake", "FAKE 2 2");
+  stages.clear();
+  picture.LoadFromFile("C:\\p\\a.fake");
+  EXPECT_TRUE(stages.empty());
+  EXPECT_EQ(changedTo.size(), 2u);
+}
+
+TEST_F(PictureTest, AssignMakesAnIndependentPictureOfTheSameClass) {
+  AddFile("C:\\p\\a.wmf", [] {
+    // Placeable header (1 x 0.5 inch) and a Windows metafile of just its header and META_EOF.
+    std::string s("\xD7\xCD\xC6\x9A\0\0\0\0\0\0\x60\0\x30\0\x60\0\0\0\0\0\0\0", 22);
+    s += std::string("\1\0\x09\0\0\3\x0C\0\0\0\0\0\3\0\0\0\0\0\3\0\0\0\0\0", 24);
+    return s;
+  }());
+  TPicture source;
+  source.LoadFromFile("C:\\p\\a.wmf");
+  ASSERT_TRUE(source.Graphic()->InheritsFrom(&TMetafile::Class));
+  TPicture copy;
+  copy.Assign(source);
+  ASSERT_NE(copy.Graphic(), nullptr);
+  EXPECT_NE(copy.Graphic(), source.Graphic());
+  EXPECT_EQ(copy.Graphic()->ClassType(), &TMetafile::Class);
+  EXPECT_EQ(copy.Width(), 96);
+  EXPECT_EQ(copy.Height(), 48);
+  copy.Graphic()->SetWidth(10);
+  EXPECT_EQ(source.Width(), 96);
+
+  TPicture empty;
+  copy.Assign(empty);
+  EXPECT_EQ(copy.Graphic(), nullptr);
+  EXPECT_EQ(copy.Width(), 0);
+}
+
+}  // namespace
+}  // namespace zeb

@@ -1,0 +1,93 @@
+#include "tests/support/jpeg_maker.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace zeb::test {
+
+namespace {
+uint8_t Scale(int value, int range) { return static_cast<uint8_t>(range > 0 ? value * 255 / range : 0); }
+uint8_t Darken(uint8_t value, int black) { return static_cast<uint8_t>((value * (255 - black) + 127) / 255); }
+uint8_t Luma(Rgb c) { return static_cast<uint8_t>((299 * c.r + 587 * c.g + 114 * c.b + 500) / 1000); }
+}  // namespace
+
+Rgb JpegPattern(int x, int y, int width, int height) {
+  uint8_t r = Scale(x, width - 1), g = Scale(y, height - 1);
+  return {r, g, static_cast<uint8_t>((510 - r - g) / 2)};
+}
+
+Rgb JpegExpected(const JpegSpec& spec, int x, int y) {
+  Rgb c = JpegPattern(x, y, spec.width, spec.height);
+  switch (spec.colour) {
+    case JpegColour::Rgb:
+      return c;
+    case JpegColour::Grey: {
+      uint8_t l = Luma(c);
+      return {l, l, l};
+    }
+    case JpegColour::Cmyk:
+    case JpegColour::Ycck:
+      return {Darken(c.r, spec.black), Darken(c.g, spec.black), Darken(c.b, spec.black)};
+  }
+  return c;
+}
+
+std::string MakeJpeg(const JpegSpec& spec) {
+  jpeg_compress_struct cinfo;
+  jpeg_error_mgr err;
+  cinfo.err = jpeg_std_error(&err);  // a compressor error is a fault of the test itself: libjpeg exits
+  jpeg_create_compress(&cinfo);
+  unsigned char* out = nullptr;
+  unsigned long outSize = 0;
+  jpeg_mem_dest(&cinfo, &out, &outSize);
+
+  cinfo.image_width = static_cast<JDIMENSION>(spec.width);
+  cinfo.image_height = static_cast<JDIMENSION>(spec.height);
+  const bool fourComponents = spec.colour == JpegColour::Cmyk || spec.colour == JpegColour::Ycck;
+  cinfo.input_components = spec.colour == JpegColour::Grey ? 1 : fourComponents ? 4 : 3;
+  cinfo.in_color_space = spec.colour == JpegColour::Grey ? JCS_GRAYSCALE
+                         : fourComponents                ? JCS_CMYK
+                                                         : JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  if (spec.colour == JpegColour::Cmyk) jpeg_set_colorspace(&cinfo, JCS_CMYK);
+  if (spec.colour == JpegColour::Ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
+  jpeg_set_quality(&cinfo, spec.quality, TRUE);
+  if (spec.progressive) jpeg_simple_progression(&cinfo);
+  cinfo.restart_in_rows = spec.restartRows;
+  jpeg_start_compress(&cinfo, TRUE);
+
+  std::vector<JSAMPLE> row(static_cast<size_t>(spec.width) * static_cast<size_t>(cinfo.input_components));
+  while (cinfo.next_scanline < cinfo.image_height) {
+    const int y = static_cast<int>(cinfo.next_scanline);
+    JSAMPLE* p = row.data();
+    for (int x = 0; x < spec.width; ++x) {
+      Rgb c = JpegPattern(x, y, spec.width, spec.height);
+      switch (spec.colour) {
+        case JpegColour::Rgb:
+          *p++ = c.r, *p++ = c.g, *p++ = c.b;
+          break;
+        case JpegColour::Grey:
+          *p++ = Luma(c);
+          break;
+        // Adobe's inverted CMYK: each ink stored as 255 - ink, so cyan holds the red level.
+        case JpegColour::Cmyk:
+        case JpegColour::Ycck:
+          *p++ = c.r, *p++ = c.g, *p++ = c.b, *p++ = static_cast<JSAMPLE>(255 - spec.black);
+          break;
+      }
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::string bytes(reinterpret_cast<const char*>(out), outSize);
+  std::free(out);
+  return bytes;
+}
+
+}  // namespace zeb::test

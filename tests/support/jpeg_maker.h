@@ -1,0 +1,45 @@
+// Real JPEG files for tests and benchmarks, made with libjpeg's compressor.
+//
+//   std::string jpg = zeb::test::MakeJpeg({.width = 64, .height = 48, .progressive = true});
+//
+// The pixels follow JpegPattern: smooth gradients, so a decoder's result stays within a few levels of
+// the pattern at any reasonable quality.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zeb::test {
+
+enum class JpegColour {
+  Rgb,   // YCbCr in the file
+  Grey,  // one component
+  Cmyk,  // four components with an Adobe marker, inverted as Adobe writes them
+  Ycck,  // as Cmyk, stored as YCCK
+};
+
+struct JpegSpec {
+  int width = 16;
+  int height = 16;
+  JpegColour colour = JpegColour::Rgb;
+  bool progressive = false;
+  int quality = 90;
+  // Cmyk and Ycck: the (not inverted) black ink of every pixel, 0 to 255.
+  int black = 0;
+  // Restart markers every this many MCU rows (0: none).
+  int restartRows = 0;
+};
+
+// The pattern's colour at (X, Y) of a Width x Height picture, as red, green and blue.
+struct Rgb {
+  uint8_t r, g, b;
+};
+Rgb JpegPattern(int x, int y, int width, int height);
+// What a correct decoder shows for the pattern pixel: Grey gives the pattern's luma, Cmyk and Ycck the
+// pattern darkened by the black ink.
+Rgb JpegExpected(const JpegSpec& spec, int x, int y);
+
+// The bytes of a JPEG file of Spec.
+std::string MakeJpeg(const JpegSpec& spec);
+
+}  // namespace zeb::test
