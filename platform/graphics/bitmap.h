@@ -51,8 +51,10 @@ class TBitmap : public TGraphic {
 
  private:
   struct Dib;
-  void Replace(std::unique_ptr<Dib> dib);
-  std::unique_ptr<Dib> dib_;
+  void Replace(std::shared_ptr<Dib> dib);
+  // Pictures copied by Assign share their pixels until one of them is changed.
+  Dib* Unshared();
+  std::shared_ptr<Dib> dib_;
   TPaletteHandle palette_ = 0;
 };
 

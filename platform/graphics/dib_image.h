@@ -1,0 +1,56 @@
+// A device-independent bitmap as the plain bitmap keeps it in memory: a 40-byte BITMAPINFOHEADER, a
+// colour table (2^BitCount entries for 8 bits and fewer, none above) and uncompressed BI_RGB rows
+// padded to 4 bytes. Shared by the BMP reader and TBitmap; not part of the public interface.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace zeb {
+
+class TStream;
+
+constexpr uint32_t kBitmapInfoHeaderSize = 40;
+// Beyond this many pixels a picture is taken as absurd (1 GiB of 32-bit pixels).
+constexpr uint64_t kMaxDibPixels = uint64_t(1) << 28;
+
+struct FreeDeleter {
+  void operator()(uint8_t* p) const { std::free(p); }
+};
+using DibBits = std::unique_ptr<uint8_t, FreeDeleter>;
+
+struct DibImage {
+  int32_t width = 0;
+  int32_t height = 0;  // always the magnitude; TopDown tells the row order
+  uint16_t bitCount = 0;
+  bool topDown = false;
+  int32_t xPelsPerMeter = 0, yPelsPerMeter = 0;
+  std::vector<uint8_t> info;  // header + colour table, as handed to StretchDIB
+  DibBits bits;               // RowStride * height bytes; null when the picture is empty
+  size_t bitsSize = 0;
+
+  static size_t StrideFor(int32_t width, uint16_t bitCount) {
+    return static_cast<size_t>((static_cast<uint64_t>(width) * bitCount + 31) / 32 * 4);
+  }
+  size_t Stride() const { return StrideFor(width, bitCount); }
+  uint32_t ColorCount() const {
+    return bitCount <= 8 ? static_cast<uint32_t>((info.size() - kBitmapInfoHeaderSize) / 4) : 0;
+  }
+  // Fills the 40-byte header from the fields above and sizes the colour table to 2^BitCount entries
+  // (new entries black), or none above 8 bits.
+  void WriteHeader();
+  // A deep copy (pixels included).
+  DibImage Clone() const;
+};
+
+// Allocates Size bytes of pixels, zero-filled or not; raises EOutOfResources when memory runs out.
+DibBits AllocateDibBits(size_t size, bool zeroed);
+
+// Reads a BMP file from the stream's current position into a normalised DibImage. Raises
+// EInvalidGraphic for anything malformed; never reads past the end of the stream.
+DibImage ReadBmpFile(TStream& stream);
+
+}  // namespace zeb

@@ -1,0 +1,156 @@
+#include "platform/graphics/raster_canvas.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace zeb {
+
+namespace {
+uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t U32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+}
+uint32_t Bgr(uint8_t b, uint8_t g, uint8_t r) { return b | g << 8 | static_cast<uint32_t>(r) << 16; }
+void Store(uint8_t* dst, uint32_t bgr) { std::memcpy(dst, &bgr, 4); }
+uint8_t Expand5(uint32_t v) { return static_cast<uint8_t>(v << 3 | v >> 2); }
+
+// One axis of a stretch: the visible destination span and the source index of each of its pixels.
+struct AxisMap {
+  int64_t first = 0, last = 0;  // visible destination range [first, last)
+  std::vector<int32_t> source;
+};
+
+AxisMap MapAxis(int64_t a, int64_t b, int64_t sourceSize, int64_t limit) {
+  AxisMap m;
+  const bool mirrored = b < a;
+  if (mirrored) std::swap(a, b);
+  const int64_t size = b - a;
+  m.first = std::max<int64_t>(a, 0);
+  m.last = std::min<int64_t>(b, limit);
+  if (size <= 0 || m.first >= m.last) {
+    m.last = m.first;
+    return m;
+  }
+  m.source.resize(static_cast<size_t>(m.last - m.first));
+  for (int64_t d = m.first; d < m.last; ++d) {
+    int64_t t = d - a;
+    if (mirrored) t = size - 1 - t;
+    // Sample at the centre of each destination pixel.
+    m.source[static_cast<size_t>(d - m.first)] = static_cast<int32_t>((2 * t + 1) * sourceSize / (2 * size));
+  }
+  return m;
+}
+}  // namespace
+
+TRasterCanvas::TRasterCanvas(int32_t width, int32_t height)
+    : own_(static_cast<size_t>(std::max(width, 0)) * static_cast<size_t>(std::max(height, 0)) * 4),
+      pixels_(own_.data()),
+      width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      stride_(static_cast<ptrdiff_t>(width_) * 4) {}
+
+TRasterCanvas::TRasterCanvas(uint8_t* pixels, int32_t width, int32_t height, ptrdiff_t stride)
+    : pixels_(pixels),
+      width_(pixels ? std::max(width, 0) : 0),
+      height_(pixels ? std::max(height, 0) : 0),
+      stride_(stride) {}
+
+uint32_t TRasterCanvas::Pixel(int32_t x, int32_t y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) throw std::out_of_range("pixel outside the canvas");
+  const uint8_t* p = pixels_ + y * stride_ + 4 * x;
+  return p[2] | p[1] << 8 | static_cast<uint32_t>(p[0]) << 16;
+}
+
+void TRasterCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                               const void* info, TPaletteHandle) {
+  if (!bits || !info) return;
+  const auto* h = static_cast<const uint8_t*>(info);
+  const uint32_t headerSize = U32(h);
+  if (headerSize < 40) return;
+  const int64_t dibWidth = static_cast<int32_t>(U32(h + 4));
+  const int64_t dibHeight = static_cast<int32_t>(U32(h + 8));
+  const uint16_t bitCount = U16(h + 14);
+  const uint32_t clrUsed = U32(h + 32);
+  if (U32(h + 16) != 0 || dibWidth <= 0 || dibHeight == 0) return;
+  const bool topDown = dibHeight < 0;
+  const int64_t rows = topDown ? -dibHeight : dibHeight;
+
+  uint32_t colors[256] = {};
+  switch (bitCount) {
+    case 1:
+    case 4:
+    case 8: {
+      const uint32_t max = 1u << bitCount;
+      const uint32_t n = clrUsed ? std::min(clrUsed, max) : max;
+      const uint8_t* q = h + headerSize;
+      for (uint32_t i = 0; i < n; ++i) colors[i] = Bgr(q[4 * i], q[4 * i + 1], q[4 * i + 2]);
+      break;
+    }
+    case 16:
+    case 24:
+    case 32:
+      break;
+    default:
+      return;
+  }
+
+  // The source is the first rows stored, as GDI counts from the DIB's origin.
+  const int64_t sw = std::min<int64_t>(srcWidth < 0 ? -int64_t(srcWidth) : srcWidth, dibWidth);
+  const int64_t sh = std::min<int64_t>(srcHeight < 0 ? -int64_t(srcHeight) : srcHeight, rows);
+  if (sw <= 0 || sh <= 0) return;
+  const AxisMap xs = MapAxis(dest.Left, dest.Right, sw, width_);
+  const AxisMap ys = MapAxis(dest.Top, dest.Bottom, sh, height_);
+  if (xs.source.empty() || ys.source.empty()) return;
+
+  const size_t stride = static_cast<size_t>((dibWidth * bitCount + 31) / 32 * 4);
+  const auto* src = static_cast<const uint8_t*>(bits);
+  for (int64_t y = ys.first; y < ys.last; ++y) {
+    const int64_t sy = ys.source[static_cast<size_t>(y - ys.first)];
+    const uint8_t* row = src + static_cast<size_t>(topDown ? sy : sh - 1 - sy) * stride;
+    uint8_t* out = Row(static_cast<int32_t>(y)) + 4 * xs.first;
+    for (int32_t sx : xs.source) {
+      uint32_t px;
+      switch (bitCount) {
+        case 1:
+          px = colors[(row[sx >> 3] >> (7 - (sx & 7))) & 1];
+          break;
+        case 4:
+          px = colors[(sx & 1) ? row[sx >> 1] & 0x0F : row[sx >> 1] >> 4];
+          break;
+        case 8:
+          px = colors[row[sx]];
+          break;
+        case 16: {
+          const uint32_t v = U16(row + 2 * sx);
+          px = Bgr(Expand5(v & 31), Expand5((v >> 5) & 31), Expand5((v >> 10) & 31));
+          break;
+        }
+        case 24:
+          px = Bgr(row[3 * sx], row[3 * sx + 1], row[3 * sx + 2]);
+          break;
+        default:
+          px = Bgr(row[4 * sx], row[4 * sx + 1], row[4 * sx + 2]);
+          break;
+      }
+      Store(out, px);
+      out += 4;
+    }
+  }
+}
+
+void TRasterCanvas::FillRect(const TRect& rect, uint32_t rgb) {
+  const uint32_t px =
+      Bgr(static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb));
+  const int32_t left = std::max(rect.Left, 0), right = std::min(rect.Right, width_);
+  const int32_t top = std::max(rect.Top, 0), bottom = std::min(rect.Bottom, height_);
+  for (int32_t y = top; y < bottom; ++y)
+    for (int32_t x = left; x < right; ++x) Store(Row(y) + 4 * x, px);
+}
+
+void TRasterCanvas::DrawIcon(const uint8_t*, size_t, int32_t, int32_t, const TRect&) { ++iconsDrawn; }
+
+void TRasterCanvas::PlayMetafile(const uint8_t*, size_t, bool, const TRect&) { ++metafilesPlayed; }
+
+}  // namespace zeb

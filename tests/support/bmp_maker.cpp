@@ -1,0 +1,196 @@
+#include "tests/support/bmp_maker.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace zeb::test {
+
+namespace {
+void Put8(std::string& s, uint32_t v) { s.push_back(static_cast<char>(v & 0xFF)); }
+void Put16(std::string& s, uint32_t v) {
+  Put8(s, v);
+  Put8(s, v >> 8);
+}
+void Put32(std::string& s, uint32_t v) {
+  Put16(s, v);
+  Put16(s, v >> 16);
+}
+
+// Scales an 8-bit channel value into a mask's bits.
+uint32_t PackChannel(uint32_t value8, uint32_t mask) {
+  if (mask == 0) return 0;
+  int shift = 0;
+  while (!((mask >> shift) & 1)) ++shift;
+  const uint64_t max = mask >> shift;
+  return static_cast<uint32_t>((value8 * max + 127) / 255) << shift;
+}
+
+uint32_t PixelValue(const BmpSpec& spec, uint32_t p) {
+  if (spec.bitCount <= 8 || spec.rawPixelValues) return p;
+  const uint32_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+  if (spec.compression == BiBitfields) {
+    auto m = EffectiveMasks(spec);
+    return PackChannel(r, m[0]) | PackChannel(g, m[1]) | PackChannel(b, m[2]);
+  }
+  if (spec.bitCount == 16) return (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
+  return p & 0xFFFFFF;
+}
+}  // namespace
+
+std::array<uint32_t, 3> EffectiveMasks(const BmpSpec& spec) {
+  if (spec.masks != std::array<uint32_t, 3>{}) return spec.masks;
+  if (spec.bitCount == 16) return {0xF800, 0x07E0, 0x001F};
+  return {0xFF0000, 0x00FF00, 0x0000FF};
+}
+
+std::string EncodeRle(int32_t width, int32_t height, const std::vector<uint32_t>& indices, bool fourBit) {
+  if (indices.size() != static_cast<size_t>(width) * static_cast<size_t>(height))
+    throw std::invalid_argument("EncodeRle: pixel count");
+  std::string out;
+  for (int32_t y = height - 1; y >= 0; --y) {
+    const uint32_t* row = indices.data() + static_cast<size_t>(y) * width;
+    int32_t x = 0;
+    while (x < width) {
+      int32_t run = 1;
+      while (x + run < width && run < 255 && row[x + run] == row[x]) ++run;
+      if (run >= 3) {
+        Put8(out, static_cast<uint32_t>(run));
+        Put8(out, fourBit ? (row[x] << 4 | row[x]) : row[x]);
+        x += run;
+        continue;
+      }
+      // Literal pixels up to the next repeat of three; fewer than three go as runs of one.
+      int32_t n = 0;
+      while (x + n < width && n < 254) {
+        if (x + n + 2 < width && row[x + n] == row[x + n + 1] && row[x + n] == row[x + n + 2]) break;
+        ++n;
+      }
+      if (n < 3) {
+        for (int32_t i = 0; i < n; ++i) {
+          Put8(out, 1);
+          Put8(out, fourBit ? row[x + i] << 4 : row[x + i]);
+        }
+        x += n;
+        continue;
+      }
+      Put8(out, 0);
+      Put8(out, static_cast<uint32_t>(n));
+      std::string data;
+      if (fourBit) {
+        for (int32_t i = 0; i < n; i += 2) Put8(data, row[x + i] << 4 | (i + 1 < n ? row[x + i + 1] : 0));
+      } else {
+        for (int32_t i = 0; i < n; ++i) Put8(data, row[x + i]);
+      }
+      if (data.size() & 1) data.push_back(0);
+      out += data;
+      x += n;
+    }
+    Put16(out, 0x0000);  // end of line
+  }
+  Put16(out, 0x0100);  // end of bitmap
+  return out;
+}
+
+std::string EncodePixels(const BmpSpec& spec) {
+  if (spec.compression == BiRle8 || spec.compression == BiRle4)
+    return EncodeRle(spec.width, spec.height, spec.pixels, spec.compression == BiRle4);
+  if (spec.pixels.size() != static_cast<size_t>(spec.width) * static_cast<size_t>(spec.height))
+    throw std::invalid_argument("EncodePixels: pixel count");
+  const size_t stride = (static_cast<size_t>(spec.width) * spec.bitCount + 31) / 32 * 4;
+  std::string out;
+  for (int32_t i = 0; i < spec.height; ++i) {
+    const int32_t y = spec.topDown ? i : spec.height - 1 - i;
+    std::string row(stride, '\0');
+    for (int32_t x = 0; x < spec.width; ++x) {
+      const uint32_t v = PixelValue(spec, spec.pixels[static_cast<size_t>(y) * spec.width + x]);
+      switch (spec.bitCount) {
+        case 1:
+          row[x / 8] = static_cast<char>(row[x / 8] | (v & 1) << (7 - x % 8));
+          break;
+        case 4:
+          row[x / 2] = static_cast<char>(row[x / 2] | (v & 15) << (x % 2 ? 0 : 4));
+          break;
+        case 8:
+          row[x] = static_cast<char>(v);
+          break;
+        case 16:
+          row[2 * x] = static_cast<char>(v);
+          row[2 * x + 1] = static_cast<char>(v >> 8);
+          break;
+        case 24:
+          for (int k = 0; k < 3; ++k) row[3 * x + k] = static_cast<char>(v >> (8 * k));
+          break;
+        case 32:
+          for (int k = 0; k < 4; ++k) row[4 * x + k] = static_cast<char>(v >> (8 * k));
+          break;
+        default:
+          throw std::invalid_argument("EncodePixels: bit count");
+      }
+    }
+    out += row;
+  }
+  return out;
+}
+
+std::string MakeDib(const BmpSpec& spec) {
+  const std::string bits = spec.rawBits ? *spec.rawBits : EncodePixels(spec);
+  const uint32_t size = static_cast<uint32_t>(spec.header);
+  std::string h;
+  Put32(h, size);
+  if (spec.header == BmpHeaderKind::Core) {
+    Put16(h, static_cast<uint32_t>(spec.width));
+    Put16(h, static_cast<uint32_t>(spec.height));
+    Put16(h, spec.planes);
+    Put16(h, spec.bitCount);
+    for (uint32_t c : spec.colors) {
+      Put8(h, c);
+      Put8(h, c >> 8);
+      Put8(h, c >> 16);
+    }
+    return h + bits;
+  }
+  Put32(h, static_cast<uint32_t>(spec.width));
+  Put32(h, static_cast<uint32_t>(spec.topDown ? -spec.height : spec.height));
+  Put16(h, spec.planes);
+  Put16(h, spec.bitCount);
+  Put32(h, spec.compression);
+  Put32(h, spec.sizeImage ? *spec.sizeImage : static_cast<uint32_t>(bits.size()));
+  Put32(h, 2835);  // 72 dpi
+  Put32(h, 2835);
+  Put32(h, spec.clrUsed);
+  Put32(h, 0);
+  const bool bitfields = spec.compression == BiBitfields;
+  const auto masks = EffectiveMasks(spec);
+  if (size >= 52 && spec.header != BmpHeaderKind::Os2)
+    for (uint32_t m : bitfields ? masks : spec.masks) Put32(h, m);
+  if (size >= 56 && spec.header != BmpHeaderKind::Os2) Put32(h, 0);  // alpha mask
+  if (size >= 108) Put32(h, 0x73524742);                             // LCS_sRGB
+  h.resize(size, '\0');  // colour space end points, gamma, V5 intent and profile: zero
+  if (bitfields && spec.header == BmpHeaderKind::Info)
+    for (uint32_t m : masks) Put32(h, m);
+  for (uint32_t c : spec.colors) Put32(h, c & 0xFFFFFF);
+  return h + bits;
+}
+
+std::string MakeBmp(const BmpSpec& spec) {
+  const std::string dib = MakeDib(spec);
+  const size_t bitsSize = spec.rawBits ? spec.rawBits->size() : EncodePixels(spec).size();
+  std::string f = "BM";
+  Put32(f, spec.fileSize ? *spec.fileSize : static_cast<uint32_t>(14 + dib.size()));
+  Put32(f, 0);
+  Put32(f, spec.offBits ? *spec.offBits : static_cast<uint32_t>(14 + dib.size() - bitsSize));
+  return f + dib;
+}
+
+std::string SimpleBmp(int32_t width, int32_t height, uint16_t bitCount, std::vector<uint32_t> pixels,
+                      std::vector<uint32_t> colors) {
+  BmpSpec s;
+  s.width = width;
+  s.height = height;
+  s.bitCount = bitCount;
+  s.pixels = std::move(pixels);
+  s.colors = std::move(colors);
+  return MakeBmp(s);
+}
+
+}  // namespace zeb::test
