@@ -1,4 +1,5 @@
 // The parts of the window layer that are the same on every platform.
+#include <algorithm>
 #include <exception>
 
 #include "platform/core/errors.h"
@@ -28,6 +29,7 @@ void TApplication::Guard(const std::function<void()>& f) {
 }
 
 TImage::TImage(TForm& owner) : owner_(owner) {
+  owner_.images_.push_back(this);
   picture_.OnChange = [this](TPicture*) { Invalidate(); };
   picture_.OnProgress = [this](TGraphic* sender, TProgressStage stage, uint8_t percent, bool redraw,
                                const TRect& r, const std::string& msg) {
@@ -35,7 +37,10 @@ TImage::TImage(TForm& owner) : owner_(owner) {
   };
 }
 
-TImage::~TImage() = default;
+TImage::~TImage() {
+  auto& images = owner_.images_;
+  images.erase(std::remove(images.begin(), images.end(), this), images.end());
+}
 
 int32_t TImage::Width() const { return alignClient_ ? owner_.ClientWidth() : width_; }
 int32_t TImage::Height() const { return alignClient_ ? owner_.ClientHeight() : height_; }

@@ -32,6 +32,7 @@ enum class TBorderStyle {
 };
 
 class TForm;
+class TImage;
 
 class TApplication {
  public:
@@ -108,11 +109,16 @@ class TForm {
   // Files dropped on the form, with the Ctrl and Alt state at the drop.
   std::function<void(const std::vector<std::string>& paths, TShiftState shift)> OnDropFiles;
 
+  // The picture controls on the form, in creation order (each adds itself; the window layer paints them).
+  const std::vector<TImage*>& Images() const { return images_; }
+
   struct Impl;
   Impl& impl() const { return *impl_; }
 
  private:
+  friend class TImage;
   std::unique_ptr<Impl> impl_;
+  std::vector<TImage*> images_;
 };
 
 // A picture control: paints its picture into its rectangle of the form's client area (black around

@@ -1,0 +1,86 @@
+// The application: the message loop, the hidden window that owns the forms, and what the window
+// layer's files share.
+#include "platform/ui/forms.h"
+#include "platform/win32/utf16.h"
+#include "platform/win32/window_layer.h"
+
+namespace zeb {
+
+namespace win32 {
+
+HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
+
+HWND ApplicationWindow() {
+  static HWND window = [] {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = Instance();
+    wc.lpszClassName = L"ZEBApplication";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, Instance(), nullptr);
+  }();
+  return window;
+}
+
+HFONT DialogFont() {
+  static HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                  L"ＭＳ Ｐゴシック");
+  return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+ui::TShiftState ShiftState() {
+  ui::TShiftState shift = 0;
+  if (GetKeyState(VK_SHIFT) < 0) shift |= ui::ssShift;
+  if (GetKeyState(VK_MENU) < 0) shift |= ui::ssAlt;
+  if (GetKeyState(VK_CONTROL) < 0) shift |= ui::ssCtrl;
+  return shift;
+}
+
+}  // namespace win32
+
+namespace ui {
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void TApplication::Run() {
+  MSG msg;
+  while (!terminated_) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      terminated_ = true;
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void TApplication::Terminate() {
+  if (terminated_) return;
+  terminated_ = true;
+  PostQuitMessage(0);
+}
+
+void TApplication::Minimize() {
+  if (!MainForm) {
+    // No window to minimise yet: the handler still learns of it.
+    if (OnMinimize) Guard(OnMinimize);
+    return;
+  }
+  // Also a main form not shown yet: it appears minimised (start-up minimised).
+  win32::ShowForm(*MainForm, SW_MINIMIZE);
+}
+
+}  // namespace ui
+}  // namespace zeb

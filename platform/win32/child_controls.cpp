@@ -1,0 +1,275 @@
+// The controls on a form: window timers, the owner-drawn list box and the edit box.
+#include <algorithm>
+
+#include "platform/core/errors.h"
+#include "platform/win32/utf16.h"
+#include "platform/win32/window_layer.h"
+
+namespace zeb {
+
+using ui::Application;
+using ui::TEdit;
+using ui::TForm;
+using ui::TListBox;
+
+namespace {
+
+// Child controls are subclassed: their object sits in GWLP_USERDATA.
+template <typename Impl>
+Impl* ImplOf(HWND hwnd) {
+  return reinterpret_cast<Impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+HWND CreateChild(TForm& owner, const wchar_t* cls, DWORD style, int left, int top, int width, int height) {
+  TForm::Impl& form = owner.impl();
+  HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, left, top, width,
+                              height, form.hwnd, nullptr, win32::Instance(), nullptr);
+  if (!hwnd) throw EOutOfResources("Cannot create a control");
+  if (form.font) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form.font), FALSE);
+  if (!form.focusChild) form.focusChild = hwnd;
+  return hwnd;
+}
+
+template <typename Impl>
+void Subclass(Impl& im, WNDPROC proc) {
+  SetWindowLongPtrW(im.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&im));
+  im.baseProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(im.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+}
+
+template <typename Impl>
+void DestroyChild(Impl& im) {
+  if (!im.hwnd) return;
+  SetWindowLongPtrW(im.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(im.baseProc));
+  SetWindowLongPtrW(im.hwnd, GWLP_USERDATA, 0);
+  TForm::Impl& form = im.owner->impl();
+  if (form.focusChild == im.hwnd) form.focusChild = nullptr;
+  DestroyWindow(im.hwnd);
+}
+
+// Alt+letter in a control: no beep; Alt+Space goes to the form (its system menu).
+LRESULT SysChar(HWND hwnd, WPARAM wp, LPARAM lp) {
+  if (wp == L' ') return SendMessageW(GetParent(hwnd), WM_SYSCHAR, wp, lp);
+  return 0;
+}
+
+LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* im = ImplOf<TListBox::Impl>(hwnd);
+  if (!im) return DefWindowProcW(hwnd, msg, wp, lp);
+  try {
+    if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) {
+      uint16_t key = static_cast<uint16_t>(wp);
+      if (auto handler = im->box->OnKeyDown) {
+        ui::TShiftState shift = win32::ShiftState();
+        Application().Guard([&] { handler(key, shift); });
+      }
+      if (key == 0) return 0;
+      wp = key;
+    } else if (msg == WM_SYSCHAR) {
+      return SysChar(hwnd, wp, lp);
+    } else if (msg == WM_SETFOCUS) {
+      im->owner->impl().focusChild = hwnd;
+    }
+  } catch (...) {
+  }
+  return CallWindowProcW(im->baseProc, hwnd, msg, wp, lp);
+}
+
+// Hands one UTF-16 character (one unit or a surrogate pair) to the edit control.
+LRESULT PassChar(TEdit::Impl& im, char32_t ch, LPARAM lp) {
+  if (ch < 0x10000) return CallWindowProcW(im.baseProc, im.hwnd, WM_CHAR, ch, lp);
+  ch -= 0x10000;
+  CallWindowProcW(im.baseProc, im.hwnd, WM_CHAR, 0xD800 + (ch >> 10), lp);
+  return CallWindowProcW(im.baseProc, im.hwnd, WM_CHAR, 0xDC00 + (ch & 0x3FF), lp);
+}
+
+LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* im = ImplOf<TEdit::Impl>(hwnd);
+  if (!im) return DefWindowProcW(hwnd, msg, wp, lp);
+  try {
+    if (msg == WM_CHAR) {
+      char32_t ch = static_cast<char32_t>(wp & 0xFFFF);
+      if (ch >= 0xD800 && ch <= 0xDBFF) {  // the first half of a pair: wait for the second
+        im->pendingHighSurrogate = static_cast<wchar_t>(ch);
+        return 0;
+      }
+      if (ch >= 0xDC00 && ch <= 0xDFFF && im->pendingHighSurrogate)
+        ch = 0x10000 + ((static_cast<char32_t>(im->pendingHighSurrogate) - 0xD800) << 10) + (ch - 0xDC00);
+      im->pendingHighSurrogate = 0;
+      if (auto handler = im->edit->OnKeyPress) Application().Guard([&] { handler(ch); });
+      if (ch == 0) return 0;
+      return PassChar(*im, ch, lp);
+    }
+    if (msg == WM_SYSCHAR) return SysChar(hwnd, wp, lp);
+    if (msg == WM_SETFOCUS) im->owner->impl().focusChild = hwnd;
+  } catch (...) {
+  }
+  return CallWindowProcW(im->baseProc, hwnd, msg, wp, lp);
+}
+
+std::wstring WindowText(HWND hwnd) {
+  int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(n + 1, L'\0');
+  n = GetWindowTextW(hwnd, text.data(), n + 1);
+  text.resize(n > 0 ? n : 0);
+  return text;
+}
+
+}  // namespace
+
+namespace ui {
+
+// Timers: ids unique in the process, dispatched by the owner form's WM_TIMER.
+TTimer::TTimer(TForm& owner) : owner_(owner) {
+  static uintptr_t nextId = 1;
+  id_ = nextId++;
+  owner_.impl().timers[id_] = this;
+}
+
+TTimer::~TTimer() {
+  KillTimer(owner_.impl().hwnd, id_);
+  owner_.impl().timers.erase(id_);
+}
+
+void TTimer::Restart() {
+  HWND hwnd = owner_.impl().hwnd;
+  KillTimer(hwnd, id_);
+  if (enabled_ && interval_ > 0) SetTimer(hwnd, id_, interval_, nullptr);
+}
+
+TListBox::TListBox(TForm& owner) : impl_(std::make_unique<Impl>()) {
+  Impl& im = *impl_;
+  im.box = this;
+  im.owner = &owner;
+  RECT client;
+  GetClientRect(owner.impl().hwnd, &client);
+  im.hwnd = CreateChild(owner, L"LISTBOX",
+                        WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOINTEGRALHEIGHT, 0, 0,
+                        client.right, client.bottom);
+  SendMessageW(im.hwnd, LB_SETITEMHEIGHT, 0, 12);
+  Subclass(im, ListBoxProc);
+  owner.impl().listBoxes.push_back(this);
+}
+
+TListBox::~TListBox() {
+  auto& boxes = impl_->owner->impl().listBoxes;
+  boxes.erase(std::remove(boxes.begin(), boxes.end(), this), boxes.end());
+  DestroyChild(*impl_);
+}
+
+void TListBox::SetItemSource(std::function<std::string(int32_t)> source) {
+  impl_->source = std::move(source);
+  InvalidateRect(impl_->hwnd, nullptr, TRUE);
+}
+
+void TListBox::SetCount(int32_t count) {
+  HWND hwnd = impl_->hwnd;
+  LRESULT selected = SendMessageW(hwnd, LB_GETCURSEL, 0, 0);
+  LRESULT top = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
+  SendMessageW(hwnd, LB_SETCOUNT, count < 0 ? 0 : count, 0);
+  // A new count keeps the selection and the scroll position where they still exist.
+  if (selected >= 0 && selected < count) SendMessageW(hwnd, LB_SETCURSEL, selected, 0);
+  if (top > 0 && top < count) SendMessageW(hwnd, LB_SETTOPINDEX, top, 0);
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+int32_t TListBox::Count() const {
+  LRESULT n = SendMessageW(impl_->hwnd, LB_GETCOUNT, 0, 0);
+  return n < 0 ? 0 : static_cast<int32_t>(n);
+}
+
+int32_t TListBox::ItemIndex() const {
+  LRESULT i = SendMessageW(impl_->hwnd, LB_GETCURSEL, 0, 0);
+  return i < 0 ? -1 : static_cast<int32_t>(i);
+}
+
+void TListBox::SetItemIndex(int32_t index) {
+  SendMessageW(impl_->hwnd, LB_SETCURSEL, index >= 0 && index < Count() ? index : -1, 0);
+}
+
+void TListBox::SetFocus() {
+  impl_->owner->impl().focusChild = impl_->hwnd;
+  if (IsWindowVisible(impl_->hwnd)) ::SetFocus(impl_->hwnd);
+}
+
+TEdit::TEdit(TForm& owner, int32_t left, int32_t top, int32_t width, int32_t height)
+    : impl_(std::make_unique<Impl>()) {
+  Impl& im = *impl_;
+  im.edit = this;
+  im.owner = &owner;
+  im.hwnd = CreateChild(owner, L"EDIT", ES_AUTOHSCROLL, left, top, width, height);
+  Subclass(im, EditProc);
+  owner.impl().edits.push_back(this);
+}
+
+TEdit::~TEdit() {
+  auto& edits = impl_->owner->impl().edits;
+  edits.erase(std::remove(edits.begin(), edits.end(), this), edits.end());
+  DestroyChild(*impl_);
+}
+
+std::string TEdit::Text() const { return win32::Narrow(WindowText(impl_->hwnd)); }
+
+void TEdit::SetText(const std::string& text) { SetWindowTextW(impl_->hwnd, win32::Widen(text).c_str()); }
+
+// Offsets are in bytes of the UTF-8 text; the control counts UTF-16 units.
+void TEdit::Select(int32_t start, int32_t length) {
+  std::string text = Text();
+  size_t from = win32::Utf16Offset(text, start < 0 ? 0 : start);
+  size_t to = win32::Utf16Offset(text, start < 0 || length < 0 ? 0 : static_cast<size_t>(start) + length);
+  SendMessageW(impl_->hwnd, EM_SETSEL, from, std::max(from, to));
+}
+
+int32_t TEdit::SelStart() const {
+  DWORD from = 0, to = 0;
+  SendMessageW(impl_->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  return static_cast<int32_t>(win32::Utf8Offset(WindowText(impl_->hwnd), from));
+}
+
+int32_t TEdit::SelLength() const {
+  DWORD from = 0, to = 0;
+  SendMessageW(impl_->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  std::wstring text = WindowText(impl_->hwnd);
+  return static_cast<int32_t>(win32::Utf8Offset(text, to) - win32::Utf8Offset(text, from));
+}
+
+void TEdit::SetFocus() {
+  impl_->owner->impl().focusChild = impl_->hwnd;
+  if (IsWindowVisible(impl_->hwnd)) ::SetFocus(impl_->hwnd);
+}
+
+}  // namespace ui
+
+void win32::DrawListItem(ui::TListBox::Impl& box, const DRAWITEMSTRUCT& item) {
+  HDC dc = item.hDC;
+  RECT r = item.rcItem;
+  if (item.itemID == static_cast<UINT>(-1)) {  // an empty list with the focus
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
+    return;
+  }
+  bool selected = item.itemState & ODS_SELECTED;
+  FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  std::string text;
+  // The source is the image list itself; a failing read draws an empty line rather than a message
+  // box per painted item.
+  if (box.source) {
+    try {
+      text = box.source(static_cast<int32_t>(item.itemID));
+    } catch (...) {
+      text.clear();
+    }
+  }
+  std::wstring wide = win32::Widen(text);
+  HFONT font = box.owner->impl().font;
+  HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+  int oldMode = SetBkMode(dc, TRANSPARENT);
+  COLORREF oldColor = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  RECT textRect = r;
+  textRect.left += 2;
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &textRect, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
+  SetTextColor(dc, oldColor);
+  SetBkMode(dc, oldMode);
+  if (oldFont) SelectObject(dc, oldFont);
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
+}
+
+}  // namespace zeb

@@ -1,0 +1,76 @@
+// Message boxes and the common open and save dialogs.
+#include "platform/ui/dialogs.h"
+
+#include <cwchar>
+
+#include "platform/win32/utf16.h"
+#include "platform/win32/window_layer.h"
+
+namespace zeb::ui {
+
+namespace {
+
+HWND DialogOwner() {
+  HWND active = GetActiveWindow();
+  if (active) return active;
+  TForm* main = Application().MainForm;
+  return main && main->Visible() ? static_cast<HWND>(main->Handle()) : nullptr;
+}
+
+bool RunFileDialog(TOpenDialog& dialog, bool save) {
+  // "Name|*.ext|..." becomes "Name\0*.ext\0...\0\0".
+  std::wstring filter = win32::Widen(dialog.Filter);
+  for (wchar_t& c : filter)
+    if (c == L'|') c = L'\0';
+  filter.push_back(L'\0');
+  filter.push_back(L'\0');
+  std::wstring ext = win32::Widen(dialog.DefaultExt);
+  std::wstring file = win32::Widen(dialog.FileName);
+  constexpr size_t kFileBuffer = 32768;
+  if (file.size() >= kFileBuffer) file.clear();
+  file.resize(kFileBuffer, L'\0');
+
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = DialogOwner();
+  ofn.lpstrFilter = dialog.Filter.empty() ? nullptr : filter.c_str();
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
+  // The system's defaults otherwise: no overwrite prompt, no test that the file exists, and the
+  // current folder follows the dialog.
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+  BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  if (!chosen) return false;
+  file.resize(wcsnlen(file.c_str(), file.size()));
+  dialog.FileName = win32::Narrow(file);
+  return true;
+}
+
+}  // namespace
+
+TModalResult MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
+  UINT flags = buttons == TMsgDlgButtons::mbYesNo ? MB_YESNO : MB_OK;
+  switch (type) {
+    case TMsgDlgType::mtWarning: flags |= MB_ICONWARNING; break;
+    case TMsgDlgType::mtError: flags |= MB_ICONERROR; break;
+    case TMsgDlgType::mtInformation: flags |= MB_ICONINFORMATION; break;
+    case TMsgDlgType::mtConfirmation: flags |= MB_ICONQUESTION; break;
+  }
+  int answer = MessageBoxW(DialogOwner(), win32::Widen(text).c_str(), win32::Widen(Application().Title()).c_str(),
+                           flags);
+  switch (answer) {
+    case IDYES: return TModalResult::mrYes;
+    case IDNO: return TModalResult::mrNo;
+    case IDOK: return TModalResult::mrOk;
+    default:  // the box could not be shown
+      return buttons == TMsgDlgButtons::mbYesNo ? TModalResult::mrNo : TModalResult::mrOk;
+  }
+}
+
+bool TOpenDialog::Execute() { return RunFileDialog(*this, false); }
+
+bool TSaveDialog::Execute() { return RunFileDialog(*this, true); }
+
+}  // namespace zeb::ui

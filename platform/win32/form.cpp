@@ -1,0 +1,441 @@
+// Forms: top-level windows, their messages, showing, the modal loop and dropped files.
+#include <vector>
+
+#include "platform/core/errors.h"
+#include "platform/win32/utf16.h"
+#include "platform/win32/window_layer.h"
+
+namespace zeb {
+
+using ui::Application;
+using ui::TForm;
+using ui::TModalResult;
+using ui::TWindowState;
+
+namespace {
+
+const wchar_t kFormClass[] = L"ZEBForm";
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+void RegisterFormClass() {
+  static const bool registered = [] {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = FormProc;
+    wc.hInstance = win32::Instance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(win32::Instance(), L"MAINICON");
+    if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.lpszClassName = kFormClass;
+    return RegisterClassExW(&wc) != 0;
+  }();
+  (void)registered;
+}
+
+// Runs a handler guarded, on a copy: the handler may replace itself.
+template <typename Handler, typename... Args>
+void Fire(const Handler& handler, Args&... args) {
+  if (!handler) return;
+  Handler copy = handler;
+  Application().Guard([&] { copy(args...); });
+}
+
+void LayOutChildren(TForm::Impl& im) {
+  RECT client;
+  GetClientRect(im.hwnd, &client);
+  for (ui::TListBox* box : im.listBoxes) MoveWindow(box->impl().hwnd, 0, 0, client.right, client.bottom, TRUE);
+}
+
+void HandleDrop(TForm& form, HDROP drop) {
+  std::vector<std::string> paths;
+  UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  std::wstring buffer;
+  for (UINT i = 0; i < count; ++i) {
+    UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    buffer.assign(length + 1, L'\0');
+    length = DragQueryFileW(drop, i, buffer.data(), length + 1);
+    buffer.resize(length);
+    paths.push_back(win32::Narrow(buffer));
+  }
+  DragFinish(drop);
+  ui::TShiftState shift = win32::ShiftState() & (ui::ssCtrl | ui::ssAlt);
+  Fire(form.OnDropFiles, paths, shift);
+}
+
+void HandleSize(TForm& form, TForm::Impl& im, WPARAM kind) {
+  LayOutChildren(im);
+  im.cacheValid = false;
+  if (Application().MainForm != &form) return;
+  if (kind == SIZE_MINIMIZED) {
+    if (im.minimized) return;
+    im.minimized = true;
+    Fire(Application().OnMinimize);
+  } else if ((kind == SIZE_RESTORED || kind == SIZE_MAXIMIZED) && im.minimized) {
+    im.minimized = false;
+    Fire(Application().OnRestore);
+  }
+}
+
+ui::TListBox* ListBoxOf(TForm::Impl& im, HWND child) {
+  for (ui::TListBox* box : im.listBoxes)
+    if (box->impl().hwnd == child) return box;
+  return nullptr;
+}
+
+LRESULT HandleMessage(TForm::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
+  TForm& form = *im.form;
+  HWND hwnd = im.hwnd;
+  switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      uint16_t key = static_cast<uint16_t>(wp);
+      ui::TShiftState shift = win32::ShiftState();
+      Fire(form.OnKeyDown, key, shift);
+      // A key the handler left alone keeps its system meaning (Alt+F4 closes).
+      if (key != 0 && msg == WM_SYSKEYDOWN) return DefWindowProcW(hwnd, msg, wp, lp);
+      return 0;
+    }
+    case WM_SYSCHAR:
+      // There is no menu: Alt+letter must not beep; Alt+Space still opens the system menu.
+      if (wp == L' ') return DefWindowProcW(hwnd, msg, wp, lp);
+      return 0;
+    case WM_SYSCOMMAND:
+      // Alt pressed and released alone would park the keyboard in the system menu.
+      if ((wp & 0xFFF0) == SC_KEYMENU && lp != L' ') return 0;
+      break;
+    case WM_MOVE:
+      Fire(form.OnMove);
+      return 0;
+    case WM_SIZE:
+      HandleSize(form, im, wp);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT covers the whole area
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      win32::PaintForm(im, dc, ps.rcPaint);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_TIMER: {
+      auto it = im.timers.find(wp);
+      if (it != im.timers.end()) it->second->Tick();
+      return 0;
+    }
+    case WM_CLOSE:
+      form.Close();
+      return 0;
+    case WM_DROPFILES:
+      HandleDrop(form, reinterpret_cast<HDROP>(wp));
+      return 0;
+    case WM_MEASUREITEM: {
+      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+      if (item->CtlType != ODT_LISTBOX) break;
+      item->itemHeight = 12;
+      return TRUE;
+    }
+    case WM_DRAWITEM: {
+      auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+      ui::TListBox* box = item->CtlType == ODT_LISTBOX ? ListBoxOf(im, item->hwndItem) : nullptr;
+      if (!box) break;
+      win32::DrawListItem(box->impl(), *item);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (HIWORD(wp) == LBN_SELCHANGE) {
+        if (ui::TListBox* box = ListBoxOf(im, reinterpret_cast<HWND>(lp))) Fire(box->OnClick);
+        return 0;
+      }
+      break;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd, focus)) im.focusChild = focus;
+      } else if (!HIWORD(wp) && im.focusChild && IsWindow(im.focusChild)) {
+        SetFocus(im.focusChild);
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+      if (im.focusChild && IsWindow(im.focusChild) && IsWindowVisible(im.focusChild)) {
+        SetFocus(im.focusChild);
+        return 0;
+      }
+      break;
+    case WM_DESTROY:
+      if (Application().MainForm == &form) Application().Terminate();
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* im = static_cast<TForm::Impl*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    im->hwnd = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(im));
+  }
+  auto* im = reinterpret_cast<TForm::Impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!im) return DefWindowProcW(hwnd, msg, wp, lp);
+  // Nothing may unwind through the system's frames.
+  try {
+    return HandleMessage(*im, msg, wp, lp);
+  } catch (...) {
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+}
+
+BOOL CALLBACK DisableOther(HWND window, LPARAM context) {
+  auto* list = reinterpret_cast<std::vector<HWND>*>(context);
+  if (window != list->front() && IsWindowVisible(window) && IsWindowEnabled(window)) {
+    EnableWindow(window, FALSE);
+    list->push_back(window);
+  }
+  return TRUE;
+}
+
+RECT WindowRect(HWND hwnd) {
+  RECT r = {};
+  GetWindowRect(hwnd, &r);
+  return r;
+}
+
+}  // namespace
+
+void win32::ShowForm(TForm& form, int command) {
+  TForm::Impl& im = form.impl();
+  bool wasVisible = IsWindowVisible(im.hwnd);
+  if (Application().MainForm == &form) {
+    // Forms are owned by the hidden application window; the main form still gets its taskbar button.
+    LONG_PTR ex = GetWindowLongPtrW(im.hwnd, GWL_EXSTYLE);
+    if (!(ex & WS_EX_APPWINDOW)) SetWindowLongPtrW(im.hwnd, GWL_EXSTYLE, ex | WS_EX_APPWINDOW);
+  }
+  if (!wasVisible && im.style == ui::TBorderStyle::bsDialog) {
+    RECT r = WindowRect(im.hwnd);
+    int x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
+    SetWindowPos(im.hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ShowWindow(im.hwnd, command);
+  if (!wasVisible && IsWindowVisible(im.hwnd)) Fire(form.OnShow);
+}
+
+namespace ui {
+
+TForm::TForm(TBorderStyle style, const std::string& caption, int32_t clientWidth, int32_t clientHeight)
+    : impl_(std::make_unique<Impl>()) {
+  RegisterFormClass();
+  Impl& im = *impl_;
+  im.form = this;
+  im.style = style;
+  DWORD ws = WS_CLIPCHILDREN, ex = 0;
+  switch (style) {
+    case TBorderStyle::bsSingle:
+      ws |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_BORDER;
+      im.background = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+      break;
+    case TBorderStyle::bsDialog:
+      ws |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+      ex = WS_EX_DLGMODALFRAME;
+      im.background = GetSysColorBrush(COLOR_BTNFACE);
+      im.font = win32::DialogFont();
+      break;
+    case TBorderStyle::bsSizeable:
+      ws |= WS_OVERLAPPEDWINDOW;
+      im.background = GetSysColorBrush(COLOR_BTNFACE);
+      im.font = win32::DialogFont();
+      break;
+  }
+  RECT r = {0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&r, ws, FALSE, ex);
+  HWND hwnd = CreateWindowExW(ex, kFormClass, win32::Widen(caption).c_str(), ws, CW_USEDEFAULT, CW_USEDEFAULT,
+                              r.right - r.left, r.bottom - r.top, win32::ApplicationWindow(), nullptr,
+                              win32::Instance(), &im);
+  if (!hwnd) throw EOutOfResources("Cannot create a window");
+  // The frame may differ from the prediction: correct the outer size so that the client area is as asked.
+  RECT client;
+  GetClientRect(hwnd, &client);
+  if (client.right != clientWidth || client.bottom != clientHeight) {
+    RECT outer = WindowRect(hwnd);
+    SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left + clientWidth - client.right,
+                 outer.bottom - outer.top + clientHeight - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+TForm::~TForm() {
+  Impl& im = *impl_;
+  if (im.hwnd) {
+    SetWindowLongPtrW(im.hwnd, GWLP_USERDATA, 0);
+    for (auto& [id, timer] : im.timers) KillTimer(im.hwnd, id);
+    DestroyWindow(im.hwnd);
+  }
+  win32::ReleasePaintCache(im);
+  if (Application().MainForm == this) Application().MainForm = nullptr;
+}
+
+std::string TForm::Caption() const {
+  int n = GetWindowTextLengthW(impl_->hwnd);
+  std::wstring text(n + 1, L'\0');
+  n = GetWindowTextW(impl_->hwnd, text.data(), n + 1);
+  text.resize(n > 0 ? n : 0);
+  return win32::Narrow(text);
+}
+
+void TForm::SetCaption(const std::string& caption) { SetWindowTextW(impl_->hwnd, win32::Widen(caption).c_str()); }
+
+int32_t TForm::Left() const { return WindowRect(impl_->hwnd).left; }
+int32_t TForm::Top() const { return WindowRect(impl_->hwnd).top; }
+int32_t TForm::Width() const {
+  RECT r = WindowRect(impl_->hwnd);
+  return r.right - r.left;
+}
+int32_t TForm::Height() const {
+  RECT r = WindowRect(impl_->hwnd);
+  return r.bottom - r.top;
+}
+
+void TForm::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+  SetWindowPos(impl_->hwnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int32_t TForm::ClientWidth() const {
+  RECT r = {};
+  GetClientRect(impl_->hwnd, &r);
+  return r.right;
+}
+
+int32_t TForm::ClientHeight() const {
+  RECT r = {};
+  GetClientRect(impl_->hwnd, &r);
+  return r.bottom;
+}
+
+TWindowState TForm::WindowState() const {
+  HWND hwnd = impl_->hwnd;
+  if (!IsWindowVisible(hwnd)) return impl_->pendingState;
+  if (IsIconic(hwnd)) return TWindowState::wsMinimized;
+  if (IsZoomed(hwnd)) return TWindowState::wsMaximized;
+  return TWindowState::wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState state) {
+  HWND hwnd = impl_->hwnd;
+  // ShowWindow would also show a hidden form: keep the state for Show.
+  if (!IsWindowVisible(hwnd)) {
+    impl_->pendingState = state;
+    return;
+  }
+  switch (state) {
+    case TWindowState::wsMaximized:
+      if (!IsZoomed(hwnd)) ShowWindow(hwnd, SW_MAXIMIZE);
+      break;
+    case TWindowState::wsMinimized:
+      if (!IsIconic(hwnd)) win32::ShowForm(*this, SW_MINIMIZE);
+      break;
+    case TWindowState::wsNormal:
+      if (IsZoomed(hwnd) || IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+      break;
+  }
+}
+
+void TForm::Show() {
+  HWND hwnd = impl_->hwnd;
+  if (IsWindowVisible(hwnd)) {
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return;
+  }
+  int command = SW_SHOW;
+  switch (impl_->pendingState) {
+    case TWindowState::wsMaximized: command = SW_SHOWMAXIMIZED; break;
+    case TWindowState::wsMinimized: command = SW_SHOWMINIMIZED; break;
+    case TWindowState::wsNormal:
+      if (IsZoomed(hwnd) || IsIconic(hwnd)) command = SW_SHOWNORMAL;
+      break;
+  }
+  win32::ShowForm(*this, command);
+}
+
+void TForm::Hide() {
+  if (!IsWindowVisible(impl_->hwnd)) return;
+  impl_->pendingState = WindowState();
+  ShowWindow(impl_->hwnd, SW_HIDE);
+}
+
+bool TForm::Visible() const { return IsWindowVisible(impl_->hwnd) != 0; }
+
+void TForm::Close() {
+  if (Application().MainForm == this) {
+    Hide();
+    Application().Terminate();
+  } else if (impl_->modal) {
+    SetModalResult(TModalResult::mrCancel);
+  } else {
+    Hide();
+  }
+}
+
+TModalResult TForm::ShowModal() {
+  Impl& im = *impl_;
+  HWND hwnd = im.hwnd;
+  im.modal = true;
+  im.modalResult = TModalResult::mrNone;
+  HWND previous = GetActiveWindow();
+  std::vector<HWND> disabled{hwnd};  // the first entry is the form itself, kept enabled
+  EnumThreadWindows(GetCurrentThreadId(), DisableOther, reinterpret_cast<LPARAM>(&disabled));
+  Show();
+  bool quit = false;
+  WPARAM quitCode = 0;
+  MSG msg;
+  while (im.modalResult == TModalResult::mrNone && IsWindowVisible(hwnd)) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      quit = true;
+      quitCode = msg.wParam;
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  if (im.modalResult == TModalResult::mrNone) im.modalResult = TModalResult::mrCancel;
+  // Enable the others before hiding, so that activation goes back to them.
+  for (size_t i = 1; i < disabled.size(); ++i) EnableWindow(disabled[i], TRUE);
+  Hide();
+  if (previous && previous != hwnd && IsWindow(previous)) SetActiveWindow(previous);
+  im.modal = false;
+  if (quit) PostQuitMessage(static_cast<int>(quitCode));
+  return im.modalResult;
+}
+
+TModalResult TForm::ModalResult() const { return impl_->modalResult; }
+
+void TForm::SetModalResult(TModalResult result) {
+  impl_->modalResult = result;
+  // Wake the modal loop even when this was set outside a message.
+  if (impl_->modal && result != TModalResult::mrNone) PostMessageW(impl_->hwnd, WM_NULL, 0, 0);
+}
+
+void TForm::SetFocus() {
+  HWND hwnd = impl_->hwnd;
+  if (!IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return;
+  HWND child = impl_->focusChild;
+  ::SetFocus(child && IsWindow(child) && IsWindowVisible(child) ? child : hwnd);
+}
+
+void TForm::BringToFront() {
+  SetForegroundWindow(impl_->hwnd);
+  BringWindowToTop(impl_->hwnd);
+}
+
+void TForm::Invalidate() {
+  impl_->cacheValid = false;
+  InvalidateRect(impl_->hwnd, nullptr, FALSE);
+}
+
+void TForm::AcceptFiles(bool accept) { DragAcceptFiles(impl_->hwnd, accept ? TRUE : FALSE); }
+
+void* TForm::Handle() const { return impl_->hwnd; }
+
+}  // namespace ui
+}  // namespace zeb

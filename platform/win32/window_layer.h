@@ -1,0 +1,79 @@
+// The Win32 window layer's own state behind the portable declarations of forms.h, and what its files
+// share: the hidden application window, the form window class, the dialog font and painting.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "platform/ui/forms.h"
+#include "platform/win32/windows_api.h"
+
+namespace zeb::ui {
+
+struct TForm::Impl {
+  TForm* form = nullptr;
+  HWND hwnd = nullptr;
+  TBorderStyle style = TBorderStyle::bsSingle;
+  HBRUSH background = nullptr;  // a stock or system brush: never deleted
+  HFONT font = nullptr;         // for child controls; shared, never deleted
+  bool modal = false;
+  TModalResult modalResult = TModalResult::mrNone;
+  // The state to take when shown (Show/ShowWindow would make a hidden window visible).
+  TWindowState pendingState = TWindowState::wsNormal;
+  // The main form's last size message was a minimise: the next restore or maximise is a restore.
+  bool minimized = false;
+  std::map<uintptr_t, TTimer*> timers;
+  std::vector<TListBox*> listBoxes;
+  std::vector<TEdit*> edits;
+  // The child control that gets the focus when the form is activated.
+  HWND focusChild = nullptr;
+
+  // The rendering of the picture controls, reused by every repaint until something changes.
+  HDC cacheDC = nullptr;
+  HBITMAP cacheBitmap = nullptr;
+  HGDIOBJ cacheOldBitmap = nullptr;
+  int cacheWidth = 0, cacheHeight = 0;
+  bool cacheValid = false;
+  int cacheRenders = 0;  // how often the picture controls were drawn (for tests of the cache)
+};
+
+struct TListBox::Impl {
+  TListBox* box = nullptr;
+  TForm* owner = nullptr;
+  HWND hwnd = nullptr;
+  WNDPROC baseProc = nullptr;
+  std::function<std::string(int32_t)> source;
+};
+
+struct TEdit::Impl {
+  TEdit* edit = nullptr;
+  TForm* owner = nullptr;
+  HWND hwnd = nullptr;
+  WNDPROC baseProc = nullptr;
+  wchar_t pendingHighSurrogate = 0;
+};
+
+}  // namespace zeb::ui
+
+namespace zeb::win32 {
+
+HINSTANCE Instance();
+// The hidden window that owns every form, so that only the main form has a taskbar button.
+HWND ApplicationWindow();
+// "ＭＳ Ｐゴシック", 12 pixels, Shift-JIS (or what the font mapper offers for it).
+HFONT DialogFont();
+// The modifier keys held now.
+ui::TShiftState ShiftState();
+
+// Shows a form with a ShowWindow command; OnShow runs when it was hidden.
+void ShowForm(ui::TForm& form, int command);
+
+// Paints a form's client area: its visible picture controls through the cached rendering, or its
+// background colour.
+void PaintForm(ui::TForm::Impl& impl, HDC dc, const RECT& area);
+void ReleasePaintCache(ui::TForm::Impl& impl);
+// Draws one owner-drawn list item.
+void DrawListItem(ui::TListBox::Impl& box, const DRAWITEMSTRUCT& item);
+
+}  // namespace zeb::win32

@@ -1,0 +1,174 @@
+// The GDI canvas under Wine: what it draws into a memory bitmap, pixel by pixel.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/gdi_canvas.h"
+
+namespace zeb {
+namespace {
+
+// A 32-bit top-down DIB section selected into a memory DC, filled grey at first.
+class Surface {
+ public:
+  Surface(int width, int height) : width_(width) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    dc_ = CreateCompatibleDC(nullptr);
+    dib_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    old_ = SelectObject(dc_, dib_);
+    for (int i = 0; i < width * height; ++i) bits_[i] = 0x808080;
+  }
+  ~Surface() {
+    SelectObject(dc_, old_);
+    DeleteObject(dib_);
+    DeleteDC(dc_);
+  }
+  HDC dc() const { return dc_; }
+  // 0xRRGGBB of a pixel.
+  uint32_t at(int x, int y) {
+    GdiFlush();
+    return bits_[y * width_ + x] & 0xFFFFFF;
+  }
+
+ private:
+  int width_;
+  HDC dc_;
+  HBITMAP dib_;
+  HGDIOBJ old_;
+  uint32_t* bits_ = nullptr;
+};
+
+constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF, kGrey = 0x808080;
+
+BITMAPINFOHEADER Header(int width, int height, int bitCount) {
+  BITMAPINFOHEADER h = {};
+  h.biSize = sizeof(h);
+  h.biWidth = width;
+  h.biHeight = height;
+  h.biPlanes = 1;
+  h.biBitCount = static_cast<WORD>(bitCount);
+  return h;
+}
+
+TEST(GdiCanvas, StretchesABottomUpDibIntoItsRectangle) {
+  // 2 x 2, 24 bits, rows of 8 bytes, the bottom row first: red green / blue white on top.
+  BITMAPINFOHEADER info = Header(2, 2, 24);
+  const uint8_t rows[16] = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0};
+  Surface s(6, 6);
+  win32::GdiCanvas canvas(s.dc());
+  canvas.StretchDIB(Rect(1, 1, 5, 5), 2, 2, rows, &info, 0);
+  EXPECT_EQ(s.at(1, 1), kBlue);
+  EXPECT_EQ(s.at(4, 1), kWhite);
+  EXPECT_EQ(s.at(1, 4), kRed);
+  EXPECT_EQ(s.at(4, 4), kGreen);
+  EXPECT_EQ(s.at(2, 2), kBlue) << "each source pixel covers 2 x 2";
+  EXPECT_EQ(s.at(0, 0), kGrey) << "nothing outside the rectangle";
+  EXPECT_EQ(s.at(5, 5), kGrey);
+}
+
+TEST(GdiCanvas, TopDownPalettedDibWithAPaletteAndACopyMode) {
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colors[2];
+  } info = {Header(2, -2, 8), {{0, 0, 255, 0}, {255, 0, 0, 0}}};  // index 0 red, 1 blue
+  const uint8_t rows[8] = {0, 1, 0, 0, 1, 1, 0, 0};               // top row: red blue; bottom: blue blue
+  TPaletteHandle palette = NewPalette({{255, 0, 0, 0}, {0, 0, 255, 0}});
+  Surface s(4, 4);
+  win32::GdiCanvas canvas(s.dc());
+  HGDIOBJ before = GetCurrentObject(s.dc(), OBJ_PAL);
+  canvas.StretchDIB(Rect(0, 0, 4, 4), 2, -2, rows, &info, palette);
+  EXPECT_EQ(s.at(0, 0), kRed);
+  EXPECT_EQ(s.at(3, 0), kBlue);
+  EXPECT_EQ(s.at(0, 3), kBlue);
+  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_PAL), before) << "the previous palette is selected back";
+  EXPECT_EQ(GetStretchBltMode(s.dc()), BLACKONWHITE) << "the stretch mode is restored";
+
+  canvas.CopyMode = NOTSRCCOPY;
+  canvas.StretchDIB(Rect(0, 0, 4, 4), 2, -2, rows, &info, 0);
+  EXPECT_EQ(s.at(0, 0), 0x00FFFF);
+  FreePalette(palette);
+}
+
+TEST(GdiCanvas, FillRectTakesRedGreenBlue) {
+  Surface s(4, 4);
+  win32::GdiCanvas canvas(s.dc());
+  canvas.FillRect(Rect(1, 1, 3, 3), 0x123456);
+  EXPECT_EQ(s.at(1, 1), 0x123456u);
+  EXPECT_EQ(s.at(2, 2), 0x123456u);
+  EXPECT_EQ(s.at(3, 3), kGrey);
+}
+
+TEST(GdiCanvas, DrawsAnIconImageStretched) {
+  // One .ico entry: a 2 x 2 32-bit image (height doubled for the mask), opaque, then an AND mask.
+  std::vector<uint8_t> image(sizeof(BITMAPINFOHEADER));
+  BITMAPINFOHEADER h = Header(2, 4, 32);
+  std::memcpy(image.data(), &h, sizeof(h));
+  const uint8_t pixels[16] = {0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 255, 255, 255, 255};
+  image.insert(image.end(), pixels, pixels + 16);
+  image.insert(image.end(), 8, 0);  // mask rows of 4 bytes, all opaque
+  Surface s(4, 4);
+  win32::GdiCanvas canvas(s.dc());
+  canvas.DrawIcon(image.data(), image.size(), 2, 2, Rect(0, 0, 4, 4));
+  EXPECT_EQ(s.at(0, 3), kRed);
+  EXPECT_EQ(s.at(3, 3), kGreen);
+  EXPECT_EQ(s.at(0, 0), kBlue);
+  EXPECT_EQ(s.at(3, 0), kWhite);
+  // Bytes that are no icon draw nothing and do not fail.
+  const uint8_t junk[4] = {1, 2, 3, 4};
+  canvas.DrawIcon(junk, sizeof(junk), 2, 2, Rect(0, 0, 4, 4));
+  EXPECT_EQ(s.at(0, 0), kBlue);
+}
+
+std::vector<uint8_t> RedSquareEmf() {
+  HDC rec = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  RECT r = {0, 0, 100, 100};
+  FillRect(rec, &r, red);
+  DeleteObject(red);
+  HENHMETAFILE emf = CloseEnhMetaFile(rec);
+  std::vector<uint8_t> bytes(GetEnhMetaFileBits(emf, 0, nullptr));
+  GetEnhMetaFileBits(emf, static_cast<UINT>(bytes.size()), bytes.data());
+  DeleteEnhMetaFile(emf);
+  return bytes;
+}
+
+std::vector<uint8_t> RedSquareWmf() {
+  HDC rec = CreateMetaFileW(nullptr);
+  SetWindowOrgEx(rec, 0, 0, nullptr);
+  SetWindowExtEx(rec, 100, 100, nullptr);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  HGDIOBJ old = SelectObject(rec, red);
+  SelectObject(rec, GetStockObject(NULL_PEN));
+  Rectangle(rec, 0, 0, 101, 101);
+  SelectObject(rec, old);
+  DeleteObject(red);
+  HMETAFILE wmf = CloseMetaFile(rec);
+  std::vector<uint8_t> bytes(GetMetaFileBitsEx(wmf, 0, nullptr));
+  GetMetaFileBitsEx(wmf, static_cast<UINT>(bytes.size()), bytes.data());
+  DeleteMetaFile(wmf);
+  return bytes;
+}
+
+TEST(GdiCanvas, PlaysMetafilesIntoTheRectangle) {
+  for (bool enhanced : {true, false}) {
+    std::vector<uint8_t> bytes = enhanced ? RedSquareEmf() : RedSquareWmf();
+    Surface s(40, 40);
+    win32::GdiCanvas canvas(s.dc());
+    canvas.PlayMetafile(bytes.data(), bytes.size(), enhanced, Rect(10, 10, 30, 30));
+    EXPECT_EQ(s.at(20, 20), kRed) << (enhanced ? "EMF" : "WMF");
+    EXPECT_EQ(s.at(2, 2), kGrey) << (enhanced ? "EMF" : "WMF");
+    EXPECT_EQ(s.at(37, 37), kGrey) << (enhanced ? "EMF" : "WMF");
+    const uint8_t junk[8] = {};
+    canvas.PlayMetafile(junk, sizeof(junk), enhanced, Rect(0, 0, 40, 40));
+    EXPECT_EQ(s.at(2, 2), kGrey);
+  }
+}
+
+}  // namespace
+}  // namespace zeb

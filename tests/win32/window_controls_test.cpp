@@ -1,0 +1,322 @@
+// The window layer under Wine: the list box, painting of picture controls, message boxes, the file
+// dialogs and the application's message loop.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "platform/core/errors.h"
+#include "platform/core/strings.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/forms.h"
+#include "platform/win32/utf16.h"
+#include "platform/win32/window_layer.h"
+#include "tests/win32/common/ui_test_helpers.h"
+
+namespace zeb {
+
+// A picture of one colour that counts how often it is drawn.
+class SolidGraphic : public TGraphic {
+ public:
+  ZEB_GRAPHIC_CLASS_DECL(SolidGraphic)
+  void Draw(TCanvas& canvas, const TRect& rect) override {
+    ++draws;
+    canvas.FillRect(rect, color);
+  }
+  bool GetEmpty() override { return false; }
+  int32_t GetWidth() override { return 50; }
+  int32_t GetHeight() override { return 40; }
+  void SetWidth(int32_t) override {}
+  void SetHeight(int32_t) override {}
+  void LoadFromStream(TStream&) override { throw EInvalidGraphic("no"); }
+  void SaveToStream(TStream&) override {}
+  int draws = 0;
+  uint32_t color = 0xFF0000;
+};
+ZEB_GRAPHIC_CLASS_DEF(SolidGraphic, nullptr)
+
+namespace ui {
+namespace {
+
+using testing_ui::Chord;
+using testing_ui::Focus;
+using testing_ui::Hwnd;
+using testing_ui::Pump;
+using testing_ui::PumpUntil;
+
+HWND ListHwnd(TListBox& box) { return box.impl().hwnd; }
+
+TEST(ListBox, FillsItsFormAndDrawsItemsFromTheSource) {
+  TForm form(TBorderStyle::bsSizeable, "List", 292, 373);
+  TListBox box(form);
+  std::set<int32_t> asked;
+  box.SetItemSource([&](int32_t i) {
+    asked.insert(i);
+    return "C:\\写真\\" + std::to_string(i) + ".jpg";
+  });
+  box.SetCount(100000);
+  EXPECT_EQ(box.Count(), 100000);
+  form.Show();
+  UpdateWindow(Hwnd(form));
+  UpdateWindow(ListHwnd(box));
+  RECT list;
+  GetWindowRect(ListHwnd(box), &list);
+  EXPECT_EQ(list.right - list.left, 292);
+  EXPECT_EQ(list.bottom - list.top, 373);
+  EXPECT_EQ(SendMessageW(ListHwnd(box), LB_GETITEMHEIGHT, 0, 0), 12);
+  // Only what is visible is asked for: about 373 / 12 items.
+  ASSERT_FALSE(asked.empty());
+  EXPECT_EQ(*asked.begin(), 0);
+  EXPECT_LE(*asked.rbegin(), 40);
+  EXPECT_GE(*asked.rbegin(), 25);
+  form.SetBounds(form.Left(), form.Top(), form.Width() + 100, form.Height() + 50);
+  GetWindowRect(ListHwnd(box), &list);
+  EXPECT_EQ(list.right - list.left, 392) << "the box follows the client area";
+  EXPECT_EQ(list.bottom - list.top, 423);
+}
+
+TEST(ListBox, SelectionSurvivesACountThatStillHoldsIt) {
+  TForm form(TBorderStyle::bsSizeable, "List", 292, 373);
+  TListBox box(form);
+  box.SetItemSource([](int32_t i) { return std::to_string(i); });
+  box.SetCount(100);
+  EXPECT_EQ(box.ItemIndex(), -1);
+  box.SetItemIndex(7);
+  EXPECT_EQ(box.ItemIndex(), 7);
+  box.SetItemIndex(100);
+  EXPECT_EQ(box.ItemIndex(), -1);
+  box.SetItemIndex(7);
+  box.SetCount(50);
+  EXPECT_EQ(box.ItemIndex(), 7);
+  box.SetCount(3);
+  EXPECT_EQ(box.ItemIndex(), -1);
+  box.SetCount(0);
+  EXPECT_EQ(box.Count(), 0);
+}
+
+TEST(ListBox, KeysGoToOnKeyDownAndASelectionChangeIsAClick) {
+  TForm form(TBorderStyle::bsSizeable, "List", 292, 373);
+  TListBox box(form);
+  box.SetItemSource([](int32_t i) { return std::to_string(i); });
+  box.SetCount(10);
+  box.SetItemIndex(0);
+  std::vector<std::pair<uint16_t, TShiftState>> keys;
+  bool take = false;
+  int clicks = 0;
+  box.OnKeyDown = [&](uint16_t& key, TShiftState shift) {
+    if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU) return;
+    keys.emplace_back(key, shift);
+    if (take) key = 0;
+  };
+  box.OnClick = [&] { ++clicks; };
+  form.Show();
+  Focus(form);
+  EXPECT_EQ(GetFocus(), ListHwnd(box)) << "activating the form focuses its list box";
+  Chord({}, VK_DOWN);
+  ASSERT_TRUE(PumpUntil([&] { return clicks == 1; }));
+  EXPECT_EQ(box.ItemIndex(), 1);
+  take = true;
+  Chord({}, VK_DOWN);
+  Chord({VK_MENU}, 'N');
+  ASSERT_TRUE(PumpUntil([&] { return keys.size() == 3; }));
+  Pump(50);
+  EXPECT_EQ(box.ItemIndex(), 1) << "a key the handler took does not move the selection";
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(keys[0].first, VK_DOWN);
+  EXPECT_EQ(keys[2], std::make_pair(uint16_t{'N'}, TShiftState{ssAlt}));
+  box.SetItemIndex(5);
+  Pump(50);
+  EXPECT_EQ(clicks, 1) << "setting the index is no click";
+}
+
+COLORREF PixelOf(HWND hwnd, int x, int y) {
+  HDC dc = GetDC(hwnd);
+  COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(hwnd, dc);
+  return c;
+}
+
+TEST(Painting, PicturesAreDrawnOnceAndRepaintedFromTheRendering) {
+  TForm form(TBorderStyle::bsSingle, "paint", 200, 150);
+  TImage image(form);
+  TImage blank(form);  // a hidden picture control made later must not paint over the first
+  blank.SetVisible(false);
+  auto owned = std::make_unique<SolidGraphic>();
+  SolidGraphic* graphic = owned.get();
+  image.Picture().SetGraphic(std::move(owned));
+  image.SetBounds(0, 0, 50, 40);
+  form.Show();
+  UpdateWindow(Hwnd(form));
+  EXPECT_EQ(graphic->draws, 1);
+  EXPECT_EQ(PixelOf(Hwnd(form), 10, 10), RGB(255, 0, 0));
+  EXPECT_EQ(PixelOf(Hwnd(form), 100, 100), RGB(0, 0, 0)) << "black around the picture";
+
+  form.SetBounds(300, 200, form.Width(), form.Height());
+  InvalidateRect(Hwnd(form), nullptr, TRUE);
+  UpdateWindow(Hwnd(form));
+  EXPECT_EQ(graphic->draws, 1) << "moving and exposing reuse the rendering";
+  EXPECT_EQ(PixelOf(Hwnd(form), 10, 10), RGB(255, 0, 0));
+
+  image.SetBounds(100, 100, 50, 40);
+  UpdateWindow(Hwnd(form));
+  EXPECT_EQ(graphic->draws, 2);
+  EXPECT_EQ(PixelOf(Hwnd(form), 110, 110), RGB(255, 0, 0));
+  EXPECT_EQ(PixelOf(Hwnd(form), 10, 10), RGB(0, 0, 0));
+
+  image.SetStretch(true);
+  image.SetAlignClient(true);
+  UpdateWindow(Hwnd(form));
+  EXPECT_EQ(PixelOf(Hwnd(form), 190, 140), RGB(255, 0, 0)) << "stretched over the client area";
+  int before = graphic->draws;
+  form.SetBounds(form.Left(), form.Top(), form.Width() + 20, form.Height());
+  UpdateWindow(Hwnd(form));
+  EXPECT_EQ(graphic->draws, before + 1) << "a new client size renders again";
+  EXPECT_EQ(PixelOf(Hwnd(form), 215, 140), RGB(255, 0, 0));
+
+  image.SetVisible(false);
+  UpdateWindow(Hwnd(form));
+  EXPECT_EQ(PixelOf(Hwnd(form), 100, 100), RGB(0, 0, 0)) << "no visible picture: the form's black";
+}
+
+TEST(Painting, DialogFormsHaveTheButtonFaceAndTheDialogFont) {
+  TForm form(TBorderStyle::bsDialog, "Jump", 115, 39);
+  TEdit edit(form, 8, 8, 89, 20);
+  form.Show();
+  UpdateWindow(Hwnd(form));
+  EXPECT_EQ(PixelOf(Hwnd(form), 2, 2), GetSysColor(COLOR_BTNFACE));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(edit.impl().hwnd, WM_GETFONT, 0, 0));
+  ASSERT_NE(font, nullptr);
+  LOGFONTW lf;
+  GetObjectW(font, sizeof(lf), &lf);
+  EXPECT_EQ(lf.lfHeight, -12);
+  EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
+  EXPECT_EQ(win32::Narrow(lf.lfFaceName), "ＭＳ Ｐゴシック");
+}
+
+// Answers the first top-level dialog box with this caption: records its texts and presses Button.
+struct BoxAnswer {
+  std::wstring caption;
+  int button;
+  std::string text{};
+  bool answered = false;
+};
+BoxAnswer* pending = nullptr;
+
+BOOL CALLBACK CollectText(HWND child, LPARAM) {
+  wchar_t buffer[512];
+  if (GetWindowTextW(child, buffer, 512) > 0) pending->text += win32::Narrow(buffer) + "|";
+  return TRUE;
+}
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR id, DWORD) {
+  if (!pending || pending->answered) return;
+  HWND box = FindWindowW(L"#32770", pending->caption.c_str());
+  if (!box) return;
+  EnumChildWindows(box, CollectText, 0);
+  pending->answered = true;
+  KillTimer(nullptr, id);
+  PostMessageW(box, WM_COMMAND, pending->button, 0);
+}
+
+TModalResult AskAnswered(BoxAnswer& answer, const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
+  pending = &answer;
+  SetTimer(nullptr, 0, 50, AnswerBox);
+  TModalResult r = MessageDlg(text, type, buttons);
+  pending = nullptr;
+  return r;
+}
+
+TEST(Dialogs, MessageBoxesCarryTheApplicationTitleAndReturnTheButton) {
+  Application().SetTitle("ZEB ver.1.00β");
+  BoxAnswer yes{L"ZEB ver.1.00β", IDYES};
+  std::string question = "C:\\a.zeb はすでに存在します。\r\n上書きしてもよろしいですか？";
+  EXPECT_EQ(AskAnswered(yes, question, TMsgDlgType::mtWarning, TMsgDlgButtons::mbYesNo), TModalResult::mrYes);
+  ASSERT_TRUE(yes.answered);
+  EXPECT_NE(yes.text.find("はすでに存在します。"), std::string::npos) << yes.text;
+  BoxAnswer no{L"ZEB ver.1.00β", IDNO};
+  EXPECT_EQ(AskAnswered(no, question, TMsgDlgType::mtWarning, TMsgDlgButtons::mbYesNo), TModalResult::mrNo);
+  BoxAnswer ok{L"ZEB ver.1.00β", IDOK};
+  EXPECT_EQ(AskAnswered(ok, "Width指定が異常です。(800x)", TMsgDlgType::mtError, TMsgDlgButtons::mbOK),
+            TModalResult::mrOk);
+  EXPECT_NE(ok.text.find("Width指定が異常です。(800x)"), std::string::npos) << ok.text;
+}
+
+TEST(Dialogs, ApplicationErrorHandlerShowsTheMessageAndSkipsAborts) {
+  Application().SetTitle("ZEB ver.1.00β");
+  BoxAnswer ok{L"ZEB ver.1.00β", IDOK};
+  pending = &ok;
+  SetTimer(nullptr, 0, 50, AnswerBox);
+  Application().Guard([] { throw EFOpenError("Cannot open file \"C:\\x.zeb\". 見つかりません"); });
+  Application().Guard([] { throw EAbort(""); });
+  pending = nullptr;
+  ASSERT_TRUE(ok.answered);
+  EXPECT_NE(ok.text.find("Cannot open file \"C:\\x.zeb\". 見つかりません"), std::string::npos) << ok.text;
+}
+
+// Types a name into the first file dialog that appears and presses OK (or Cancel).
+std::wstring typedName;
+bool pressCancel = false;
+void CALLBACK AnswerFileDialog(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND dialog = FindWindowW(L"#32770", nullptr);
+  if (!dialog || !IsWindowVisible(dialog)) return;
+  KillTimer(nullptr, id);
+  if (pressCancel) {
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return;
+  }
+  HWND name = GetDlgItem(dialog, 0x47C);  // the file-name box of the Explorer-style dialog
+  if (!name) name = GetDlgItem(dialog, 0x480);
+  SetWindowTextW(name, typedName.c_str());
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST(Dialogs, FileDialogsAddTheDefaultExtensionAndAskNothingMore) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::string folder = win32::Narrow(temp);
+  TSaveDialog save;
+  save.Filter = "ImageList(*.zeb)|*.zeb";
+  save.DefaultExt = "zeb";
+  typedName = win32::Widen(folder + "リスト");
+  SetTimer(nullptr, 0, 100, AnswerFileDialog);
+  ASSERT_TRUE(save.Execute());
+  EXPECT_TRUE(SameTextAscii(save.FileName, folder + "リスト.zeb")) << save.FileName;
+
+  // Opening does not test that the file exists.
+  TOpenDialog open;
+  open.Filter = save.Filter;
+  open.DefaultExt = save.DefaultExt;
+  typedName = win32::Widen(folder + "missing.zeb");
+  SetTimer(nullptr, 0, 100, AnswerFileDialog);
+  ASSERT_TRUE(open.Execute());
+  EXPECT_TRUE(SameTextAscii(open.FileName, folder + "missing.zeb")) << open.FileName;
+
+  pressCancel = true;
+  SetTimer(nullptr, 0, 100, AnswerFileDialog);
+  EXPECT_FALSE(open.Execute());
+  pressCancel = false;
+  EXPECT_TRUE(SameTextAscii(open.FileName, folder + "missing.zeb")) << "a cancel keeps the name";
+}
+
+// Last: ending the loop terminates the application for the rest of the process.
+TEST(Application, RunEndsWhenTheMainFormCloses) {
+  TForm form(TBorderStyle::bsSingle, "main", 100, 100);
+  Application().MainForm = &form;
+  form.Show();
+  int ticks = 0;
+  TTimer timer(form);
+  timer.SetInterval(10);
+  timer.OnTimer = [&] {
+    if (++ticks == 3) PostMessageW(Hwnd(form), WM_CLOSE, 0, 0);
+  };
+  timer.SetEnabled(true);
+  Application().Run();
+  EXPECT_GE(ticks, 3);
+  EXPECT_TRUE(Application().Terminated());
+  EXPECT_FALSE(form.Visible());
+  Application().MainForm = nullptr;
+}
+
+}  // namespace
+}  // namespace ui
+}  // namespace zeb

@@ -1,0 +1,335 @@
+// The window layer under Wine: forms, their geometry and states, timers, the modal loop, keys and drops.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <shlobj.h>
+#include <string>
+#include <vector>
+
+#include "platform/core/errors.h"
+#include "platform/ui/forms.h"
+#include "platform/win32/utf16.h"
+#include "platform/win32/window_layer.h"
+#include "tests/win32/common/ui_test_helpers.h"
+
+namespace zeb::ui {
+namespace {
+
+using testing_ui::Chord;
+using testing_ui::Focus;
+using testing_ui::Hwnd;
+using testing_ui::Pump;
+using testing_ui::PumpUntil;
+
+// Every test leaves the application as it found it.
+class WindowTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    Application().MainForm = nullptr;
+    Application().OnMinimize = nullptr;
+    Application().OnRestore = nullptr;
+  }
+};
+
+TEST_F(WindowTest, SingleBorderFormHasTheOuterSizeOfItsFrame) {
+  TForm form(TBorderStyle::bsSingle, "ImageView 日本語", 210, 213);
+  EXPECT_FALSE(form.Visible());
+  EXPECT_EQ(form.Width(), 216);
+  EXPECT_EQ(form.Height(), 238);
+  EXPECT_EQ(form.ClientWidth(), 210);
+  EXPECT_EQ(form.ClientHeight(), 213);
+  EXPECT_EQ(form.Caption(), "ImageView 日本語");
+  LONG style = GetWindowLongW(Hwnd(form), GWL_STYLE);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  form.SetCaption("😀");
+  EXPECT_EQ(form.Caption(), "😀");
+}
+
+TEST_F(WindowTest, DialogAndSizeableFormsGetTheClientSizeAsked) {
+  TForm dialog(TBorderStyle::bsDialog, "Jump", 115, 39);
+  EXPECT_EQ(dialog.ClientWidth(), 115);
+  EXPECT_EQ(dialog.ClientHeight(), 39);
+  EXPECT_FALSE(GetWindowLongW(Hwnd(dialog), GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX));
+  TForm list(TBorderStyle::bsSizeable, "List", 292, 373);
+  EXPECT_EQ(list.ClientWidth(), 292);
+  EXPECT_EQ(list.ClientHeight(), 373);
+  EXPECT_TRUE(GetWindowLongW(Hwnd(list), GWL_STYLE) & WS_THICKFRAME);
+}
+
+TEST_F(WindowTest, DialogIsCentredOnTheScreenWhenShown) {
+  TForm dialog(TBorderStyle::bsDialog, "Jump", 115, 39);
+  dialog.Show();
+  EXPECT_EQ(dialog.Left(), (1024 - dialog.Width()) / 2);
+  EXPECT_EQ(dialog.Top(), (768 - dialog.Height()) / 2);
+}
+
+TEST_F(WindowTest, SetBoundsMovesTheOuterRectangleAndReportsMoves) {
+  TForm form(TBorderStyle::bsSingle, "f", 210, 213);
+  int moves = 0;
+  form.OnMove = [&] { ++moves; };
+  form.Show();
+  form.SetBounds(50, 60, 300, 200);
+  EXPECT_EQ(form.Left(), 50);
+  EXPECT_EQ(form.Top(), 60);
+  EXPECT_EQ(form.Width(), 300);
+  EXPECT_EQ(form.Height(), 200);
+  EXPECT_EQ(form.ClientWidth(), 294);
+  EXPECT_EQ(form.ClientHeight(), 175);
+  EXPECT_GE(moves, 1);
+  int before = moves;
+  form.SetLeft(70);
+  EXPECT_EQ(form.Left(), 70);
+  EXPECT_EQ(form.Width(), 300);
+  EXPECT_GT(moves, before);
+}
+
+TEST_F(WindowTest, MaximisingWaitsForShowAndRestores) {
+  TForm form(TBorderStyle::bsSingle, "f", 210, 213);
+  form.SetWindowState(TWindowState::wsMaximized);
+  EXPECT_FALSE(form.Visible()) << "setting the state does not show a hidden form";
+  EXPECT_EQ(form.WindowState(), TWindowState::wsMaximized);
+  form.Show();
+  EXPECT_TRUE(form.Visible());
+  EXPECT_TRUE(IsZoomed(Hwnd(form))) << "no maximise box, maximised all the same";
+  EXPECT_GE(form.Width(), 1024);
+  form.SetWindowState(TWindowState::wsNormal);
+  EXPECT_EQ(form.WindowState(), TWindowState::wsNormal);
+  EXPECT_EQ(form.Width(), 216);
+  form.SetWindowState(TWindowState::wsMaximized);
+  EXPECT_EQ(form.WindowState(), TWindowState::wsMaximized);
+}
+
+TEST_F(WindowTest, MainFormMinimiseAndRestoreReachTheApplication) {
+  TForm form(TBorderStyle::bsSingle, "main", 210, 213);
+  Application().MainForm = &form;
+  int minimised = 0, restored = 0;
+  Application().OnMinimize = [&] { ++minimised; };
+  Application().OnRestore = [&] { ++restored; };
+  // Minimising before the first show starts the program minimised.
+  Application().Minimize();
+  EXPECT_TRUE(form.Visible());
+  EXPECT_EQ(form.WindowState(), TWindowState::wsMinimized);
+  EXPECT_EQ(minimised, 1);
+  EXPECT_TRUE(GetWindowLongW(Hwnd(form), GWL_EXSTYLE) & WS_EX_APPWINDOW) << "the main form is on the taskbar";
+  form.SetWindowState(TWindowState::wsNormal);
+  EXPECT_EQ(restored, 1);
+  EXPECT_EQ(form.WindowState(), TWindowState::wsNormal);
+  form.SetBounds(10, 10, 216, 238);  // a move is no restore
+  Application().Minimize();
+  EXPECT_EQ(minimised, 2);
+  ShowWindow(Hwnd(form), SW_RESTORE);
+  EXPECT_EQ(restored, 2);
+  EXPECT_EQ(minimised, 2);
+}
+
+TEST_F(WindowTest, TimerTicksWhileEnabledWithAnInterval) {
+  TForm form(TBorderStyle::bsSingle, "f", 100, 100);
+  TTimer timer(form), other(form);
+  int ticks = 0, otherTicks = 0;
+  timer.OnTimer = [&] { ++ticks; };
+  other.OnTimer = [&] { ++otherTicks; };
+  timer.SetInterval(20);
+  Pump(100);
+  EXPECT_EQ(ticks, 0) << "disabled";
+  timer.SetEnabled(true);
+  EXPECT_TRUE(PumpUntil([&] { return ticks >= 3; }));
+  timer.SetEnabled(false);
+  Pump(20);
+  int stopped = ticks;
+  Pump(150);
+  EXPECT_EQ(ticks, stopped);
+  timer.SetInterval(0);
+  timer.SetEnabled(true);
+  Pump(150);
+  EXPECT_EQ(ticks, stopped) << "an interval of 0 gives no ticks";
+  EXPECT_EQ(otherTicks, 0) << "each timer has its own id";
+}
+
+// The Jump dialog's pattern: Enter accepts, Escape cancels, digits pass, everything else is dropped.
+struct NumberDialog {
+  NumberDialog() : form(TBorderStyle::bsDialog, "Jump", 115, 39), edit(form, 8, 8, 89, 20) {
+    form.OnShow = [this] {
+      edit.SetText("5");
+      edit.Select(0, 1);
+      edit.SetFocus();
+    };
+    edit.OnKeyPress = [this](char32_t& key) {
+      if (key == U'\r') form.SetModalResult(TModalResult::mrOk);
+      if (key == 0x1B) form.SetModalResult(TModalResult::mrCancel);
+      if (key != 8 && key != U'.' && (key < U'0' || key > U'9')) key = 0;
+    };
+  }
+  void Type(const std::u16string& text) {
+    for (char16_t c : text) PostMessageW(edit.impl().hwnd, WM_CHAR, c, 1);
+  }
+  TForm form;
+  TEdit edit;
+};
+
+TEST_F(WindowTest, ModalFormEndsWithOkWhenItsEditGetsEnter) {
+  TForm main(TBorderStyle::bsSingle, "main", 100, 100);
+  main.Show();
+  NumberDialog dialog;
+  bool mainEnabledDuring = true;
+  auto filter = dialog.edit.OnKeyPress;
+  dialog.edit.OnKeyPress = [&](char32_t& key) {
+    mainEnabledDuring = IsWindowEnabled(Hwnd(main));
+    filter(key);
+  };
+  dialog.Type(u"1x-2😀\r7");
+  EXPECT_EQ(dialog.form.ShowModal(), TModalResult::mrOk);
+  EXPECT_EQ(dialog.edit.Text(), "12") << "typing replaced the selected preset; other characters dropped";
+  EXPECT_FALSE(mainEnabledDuring) << "the other windows are disabled while the dialog runs";
+  EXPECT_TRUE(IsWindowEnabled(Hwnd(main)));
+  EXPECT_FALSE(dialog.form.Visible());
+  EXPECT_EQ(dialog.form.ModalResult(), TModalResult::mrOk);
+  Pump(50);  // the "7" posted after Enter lands in the hidden edit
+}
+
+TEST_F(WindowTest, ModalFormIsCancelledByEscapeAndByItsCloseButton) {
+  NumberDialog dialog;
+  dialog.Type(u"9\x1B");
+  EXPECT_EQ(dialog.form.ShowModal(), TModalResult::mrCancel);
+  EXPECT_EQ(dialog.edit.Text(), "9");
+  PostMessageW(Hwnd(dialog.form), WM_CLOSE, 0, 0);
+  EXPECT_EQ(dialog.form.ShowModal(), TModalResult::mrCancel);
+  EXPECT_EQ(dialog.edit.Text(), "5") << "shown again: the preset is back";
+  // Close on a modal form is a cancel too, and the form can be used again.
+  PostMessageW(Hwnd(dialog.form), WM_NULL, 0, 0);
+  dialog.form.OnShow = [&] { dialog.form.Close(); };
+  EXPECT_EQ(dialog.form.ShowModal(), TModalResult::mrCancel);
+}
+
+TEST_F(WindowTest, EditSelectionCountsUtf8Bytes) {
+  TForm form(TBorderStyle::bsDialog, "Jump", 115, 39);
+  TEdit edit(form, 8, 8, 89, 20);
+  edit.SetText("日本12");
+  edit.Select(6, 2);
+  EXPECT_EQ(edit.SelStart(), 6);
+  EXPECT_EQ(edit.SelLength(), 2);
+  DWORD from = 0, to = 0;
+  SendMessageW(edit.impl().hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 2u);
+  EXPECT_EQ(to, 4u);
+  edit.Select(0, static_cast<int32_t>(edit.Text().size()));
+  EXPECT_EQ(edit.SelLength(), 8);
+}
+
+struct KeyLog {
+  std::vector<std::pair<uint16_t, TShiftState>> keys;
+  bool zero = false;
+  void Attach(TForm& form) {
+    form.OnKeyDown = [this](uint16_t& key, TShiftState shift) {
+      if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU) return;
+      keys.emplace_back(key, shift);
+      if (zero) key = 0;
+    };
+  }
+};
+
+TEST_F(WindowTest, KeysReachOnKeyDownWithTheirModifiersAlsoWithAlt) {
+  TForm form(TBorderStyle::bsSingle, "keys", 200, 200);
+  KeyLog log;
+  log.Attach(form);
+  form.Show();
+  Focus(form);
+  Chord({VK_MENU}, 'N');
+  ASSERT_TRUE(PumpUntil([&] { return log.keys.size() >= 1; }));
+  EXPECT_EQ(log.keys[0], std::make_pair(uint16_t{'N'}, TShiftState{ssAlt}));
+  Chord({VK_CONTROL, VK_SHIFT}, VK_LEFT);
+  ASSERT_TRUE(PumpUntil([&] { return log.keys.size() >= 2; }));
+  EXPECT_EQ(log.keys[1], std::make_pair(uint16_t{VK_LEFT}, TShiftState{ssCtrl | ssShift}));
+  // Alt pressed and released alone must not park the keyboard in a menu: the next key still arrives.
+  Chord({}, VK_MENU);
+  Chord({}, 'B');
+  ASSERT_TRUE(PumpUntil([&] { return log.keys.size() >= 3; }));
+  EXPECT_EQ(log.keys[2], std::make_pair(uint16_t{'B'}, TShiftState{0}));
+}
+
+TEST_F(WindowTest, AltF4ClosesUnlessTheHandlerTakesTheKey) {
+  TForm form(TBorderStyle::bsSingle, "keys", 200, 200);
+  KeyLog log;
+  log.Attach(form);
+  form.Show();
+  Focus(form);
+  log.zero = true;
+  Chord({VK_MENU}, VK_F4);
+  ASSERT_TRUE(PumpUntil([&] { return log.keys.size() >= 1; }));
+  Pump(100);
+  EXPECT_TRUE(form.Visible()) << "the handler took Alt+F4";
+  log.zero = false;
+  Chord({VK_MENU}, VK_F4);
+  EXPECT_TRUE(PumpUntil([&] { return !form.Visible(); })) << "a form that is not the main form hides";
+}
+
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+  std::wstring list;
+  for (auto& p : paths) list += win32::Widen(p) + L'\0';
+  list += L'\0';
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+TEST_F(WindowTest, DroppedFilesArriveWithFullPathsAndTheModifierState) {
+  TForm form(TBorderStyle::bsSingle, "drop", 200, 200);
+  form.AcceptFiles(true);
+  EXPECT_TRUE(GetWindowLongW(Hwnd(form), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  std::vector<std::vector<std::string>> drops;
+  std::vector<TShiftState> shifts;
+  form.OnDropFiles = [&](const std::vector<std::string>& paths, TShiftState shift) {
+    drops.push_back(paths);
+    shifts.push_back(shift);
+  };
+  form.Show();
+  Focus(form);
+  std::string longPath = "C:\\" + std::string(300, 'x') + ".jpg";
+  PostMessageW(Hwnd(form), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"C:\\写真\\a.jpg", longPath})), 0);
+  ASSERT_TRUE(PumpUntil([&] { return drops.size() == 1; }));
+  EXPECT_EQ(drops[0], (std::vector<std::string>{"C:\\写真\\a.jpg", longPath}));
+  EXPECT_EQ(shifts[0], 0u);
+
+  // The state the handler reads is the thread's key state: hold Ctrl there, as a key press would.
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = keys[VK_LCONTROL] = 0x80;
+  SetKeyboardState(keys);
+  PostMessageW(Hwnd(form), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"D:\\b"})), 0);
+  ASSERT_TRUE(PumpUntil([&] { return drops.size() == 2; }));
+  keys[VK_MENU] = keys[VK_LMENU] = 0x80;
+  SetKeyboardState(keys);
+  PostMessageW(Hwnd(form), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"D:\\c"})), 0);
+  ASSERT_TRUE(PumpUntil([&] { return drops.size() == 3; }));
+  keys[VK_CONTROL] = keys[VK_LCONTROL] = keys[VK_MENU] = keys[VK_LMENU] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(shifts[1], TShiftState{ssCtrl});
+  EXPECT_EQ(shifts[2], TShiftState{ssCtrl | ssAlt});
+  form.AcceptFiles(false);
+  EXPECT_FALSE(GetWindowLongW(Hwnd(form), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+}
+
+TEST_F(WindowTest, ErrorsInHandlersGoToTheApplicationNotThroughTheSystem) {
+  // A handler that raises EAbort: the default handler shows nothing and the form goes on working.
+  TForm form(TBorderStyle::bsSingle, "f", 100, 100);
+  int moves = 0;
+  form.OnMove = [&] {
+    ++moves;
+    throw EAbort("stop");
+  };
+  form.Show();
+  moves = 0;
+  form.SetBounds(30, 30, 116, 125);
+  form.SetBounds(40, 40, 116, 125);
+  EXPECT_EQ(moves, 2);
+  EXPECT_EQ(form.Left(), 40);
+}
+
+}  // namespace
+}  // namespace zeb::ui
