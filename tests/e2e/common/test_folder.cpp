@@ -1,0 +1,132 @@
+#include "tests/e2e/common/test_folder.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <vector>
+
+#include "tests/e2e/common/zeb_driver.h"
+#include "tests/support/bmp_maker.h"
+#include "tests/support/jpeg_maker.h"
+
+namespace zeb::e2e {
+
+namespace {
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = folder + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+void MakeFolders(const std::wstring& path) {
+  size_t slash = path.find_last_of(L'\\');
+  if (slash != std::wstring::npos && slash > 2) MakeFolders(path.substr(0, slash));
+  CreateDirectoryW(path.c_str(), nullptr);
+}
+
+}  // namespace
+
+TestFolder::TestFolder() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  std::wstring base = temp;
+  if (!base.empty() && base.back() == L'\\') base.pop_back();
+  for (unsigned n = GetTickCount() ^ GetCurrentProcessId();; ++n) {
+    std::wstring candidate = base + L"\\zeb-e2e-" + std::to_wstring(n % 1000000);
+    if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+      root_ = WideToUtf8(candidate);
+      return;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot make a test folder");
+  }
+}
+
+TestFolder::~TestFolder() { RemoveTree(Utf8ToWide(root_)); }
+
+std::string TestFolder::Path(const std::string& relative) const {
+  std::string path = root_ + "\\" + relative;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+void TestFolder::MakeFolder(const std::string& relative) { MakeFolders(Utf8ToWide(Path(relative))); }
+
+void TestFolder::WriteFile(const std::string& relative, const std::string& bytes) {
+  std::wstring path = Utf8ToWide(Path(relative));
+  MakeFolders(path.substr(0, path.find_last_of(L'\\')));
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + Path(relative));
+  DWORD written = 0;
+  BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  if (!ok || written != bytes.size()) throw std::runtime_error("cannot write " + Path(relative));
+}
+
+void TestFolder::WriteBmp(const std::string& relative, int width, int height, uint16_t bit_count) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  std::vector<uint32_t> colors;
+  if (bit_count <= 8) {
+    for (uint32_t i = 0; i < (1u << bit_count); ++i) {
+      uint32_t level = i * 255 / ((1u << bit_count) - 1);
+      colors.push_back(level << 16 | (255 - level) << 8 | (level * 7 & 0xFF));
+    }
+  }
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      uint32_t& p = pixels[static_cast<size_t>(y) * width + x];
+      bool stripe = ((x + y) / 16) % 4 == 0;
+      if (bit_count <= 8) {
+        p = stripe ? 0 : (x * ((1u << bit_count) - 1) / std::max(width - 1, 1));
+      } else {
+        uint32_t r = x * 255 / std::max(width - 1, 1), g = y * 255 / std::max(height - 1, 1);
+        p = stripe ? 0xFFFFFF : (r << 16 | g << 8 | 0x80);
+      }
+    }
+  }
+  WriteFile(relative, zeb::test::SimpleBmp(width, height, bit_count, std::move(pixels), std::move(colors)));
+}
+
+void TestFolder::WriteJpeg(const std::string& relative, int width, int height) {
+  WriteFile(relative, zeb::test::MakeJpeg({.width = width, .height = height}));
+}
+
+void TestFolder::WriteList(const std::string& relative, const std::string& lines_utf8) {
+  std::wstring wide = Utf8ToWide(lines_utf8);
+  std::string ansi;
+  if (!wide.empty()) {
+    int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                nullptr);
+    ansi.resize(n);
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr, nullptr);
+  }
+  // Lines given with "\n" are stored with CR LF.
+  std::string file;
+  for (char c : ansi) {
+    if (c == '\n') file += '\r';
+    file += c;
+  }
+  WriteFile(relative, file);
+}
+
+bool TestFolder::Exists(const std::string& relative) const {
+  return GetFileAttributesW(Utf8ToWide(Path(relative)).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace zeb::e2e

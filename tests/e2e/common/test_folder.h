@@ -1,0 +1,36 @@
+// A fresh folder under the system's temporary folder, filled by a test with pictures, broken files,
+// list files and subfolders, and removed with everything in it when the test ends.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zeb::e2e {
+
+class TestFolder {
+ public:
+  TestFolder();
+  ~TestFolder();
+  TestFolder(const TestFolder&) = delete;
+  TestFolder& operator=(const TestFolder&) = delete;
+
+  // Full Windows path of the folder, without a closing backslash.
+  const std::string& root() const { return root_; }
+  // Full path of RELATIVE ("sub/a.bmp" or "sub\\a.bmp") inside the folder.
+  std::string Path(const std::string& relative) const;
+
+  void MakeFolder(const std::string& relative);
+  // Writes the file, making the folders on its way.
+  void WriteFile(const std::string& relative, const std::string& bytes);
+  // A 24-bit BMP whose pixels make a gradient with a diagonal stripe, so that pictures differ.
+  void WriteBmp(const std::string& relative, int width, int height, uint16_t bit_count = 24);
+  void WriteJpeg(const std::string& relative, int width, int height);
+  // A list file: one line per entry, each ended by CR LF, in the system's ANSI code page.
+  void WriteList(const std::string& relative, const std::string& lines_utf8);
+  bool Exists(const std::string& relative) const;
+
+ private:
+  std::string root_;
+};
+
+}  // namespace zeb::e2e

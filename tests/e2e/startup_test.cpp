@@ -1,0 +1,220 @@
+// The real zeb.exe started on folders, files and list files made here: what a user sees once it has
+// started (the title's status line, the window's size and place) and how it ends.
+#include <windows.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/common/e2e_environment.h"
+#include "tests/e2e/common/status_title.h"
+#include "tests/e2e/common/test_folder.h"
+#include "tests/e2e/common/zeb_driver.h"
+
+namespace zeb::e2e {
+namespace {
+
+class StartupTest : public testing::Test {
+ protected:
+  bool StartZeb(const std::vector<std::string>& args) { return zeb.Start(ZebExe(), args, folder.root()); }
+
+  // The first status line shown: it appears only once the list has been built.
+  StatusTitle FirstPictureTitle() {
+    EXPECT_TRUE(zeb.WaitForTitle(ShowsPicture, "that shows a picture")) << zeb.failure();
+    return ParseStatusTitle(zeb.Title()).value_or(StatusTitle{});
+  }
+
+  void ExpectInsideWorkArea() {
+    ScreenRect area = WorkArea(), window = zeb.WindowRect();
+    EXPECT_GE(window.left, area.left) << Describe(window) << " in " << Describe(area);
+    EXPECT_GE(window.top, area.top) << Describe(window) << " in " << Describe(area);
+    EXPECT_LE(window.right, area.right) << Describe(window) << " in " << Describe(area);
+    EXPECT_LE(window.bottom, area.bottom) << Describe(window) << " in " << Describe(area);
+  }
+
+  TestFolder folder;
+  ZebProcess zeb;
+};
+
+TEST_F(StartupTest, FolderShowsItsFirstPictureAtNaturalSize) {
+  folder.WriteBmp("pics/a.bmp", 320, 240);
+  folder.WriteJpeg("pics/B.jpg", 200, 150);
+  folder.WriteBmp("pics/c.bmp", 96, 64, 8);
+  folder.WriteFile("pics/notes.txt", "not a picture");
+  ASSERT_TRUE(StartZeb({folder.Path("pics")})) << zeb.failure();
+
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/3) a.bmp 320x240 100%")) << zeb.failure();
+  EXPECT_TRUE(zeb.WaitForClient({320, 240})) << zeb.failure();
+  ExpectInsideWorkArea();
+}
+
+TEST_F(StartupTest, JpegFileArgumentShowsTheJpegAtNaturalSize) {
+  folder.WriteJpeg("photo.jpg", 333, 221);
+  folder.WriteBmp("other.bmp", 50, 50);
+  ASSERT_TRUE(StartZeb({folder.Path("photo.jpg")})) << zeb.failure();
+
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) photo.jpg 333x221 100%")) << zeb.failure();
+  EXPECT_TRUE(zeb.WaitForClient({333, 221})) << zeb.failure();
+}
+
+TEST_F(StartupTest, RelativeArgumentsAreTakenFromTheCurrentFolder) {
+  folder.WriteBmp("pics/only.bmp", 64, 48);
+  ASSERT_TRUE(StartZeb({"pics"})) << zeb.failure();
+
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) only.bmp 64x48 100%")) << zeb.failure();
+}
+
+TEST_F(StartupTest, UnreadableFirstEntriesAreDroppedSilently) {
+  folder.WriteFile("pics/a_noise.bmp", "BM this is not a bitmap at all");
+  folder.WriteFile("pics/b_noise.jpg", std::string("\xFF\xD8\xFF\xE0 garbage", 10));
+  folder.WriteFile("pics/c_empty.bmp", "");
+  folder.WriteBmp("pics/d.bmp", 120, 90);
+  ASSERT_TRUE(StartZeb({folder.Path("pics")})) << zeb.failure();
+
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) d.bmp 120x90 100%")) << zeb.failure();
+  EXPECT_TRUE(zeb.WaitForClient({120, 90})) << zeb.failure();
+  EXPECT_EQ(zeb.FindMessageBox(), nullptr) << "a message box for a broken picture";
+  // Dropping an entry never touches the file.
+  EXPECT_TRUE(folder.Exists("pics/a_noise.bmp"));
+}
+
+TEST_F(StartupTest, ListFileAddsItsPicturesAndTheTitleShowsFullPaths) {
+  folder.WriteBmp("pics/x.bmp", 128, 96);
+  folder.WriteBmp("pics/y.bmp", 144, 108);
+  folder.WriteBmp("pics/z.bmp", 10, 10);  // not in the list
+  folder.WriteList("list.zeb", folder.Path("pics/y.bmp") + "\n" + folder.Path("gone.bmp") + "\n" +
+                                   folder.Path("pics/notes.txt") + "\n\n" + folder.Path("pics/x.bmp") + "\n");
+  ASSERT_TRUE(StartZeb({folder.Path("list.zeb")})) << zeb.failure();
+
+  // gone.bmp sorts first, is missing, and leaves the list when it is shown; the entries come from two
+  // folders, so names are shown as full paths.
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/2) " + folder.Path("pics/x.bmp") + " 128x96 100%")) << zeb.failure();
+  EXPECT_TRUE(zeb.WaitForClient({128, 96})) << zeb.failure();
+}
+
+TEST_F(StartupTest, NestedFoldersAreScannedAndShownWithFullPaths) {
+  folder.WriteBmp("pics/a.bmp", 40, 30);
+  folder.WriteBmp("pics/sub/deeper/b.bmp", 50, 40);
+  folder.WriteJpeg("pics/sub/c.jpg", 60, 50);
+  ASSERT_TRUE(StartZeb({folder.Path("pics")})) << zeb.failure();
+
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/3) " + folder.Path("pics/a.bmp") + " 40x30 100%")) << zeb.failure();
+}
+
+TEST_F(StartupTest, PictureLargerThanTheWorkAreaIsShrunkToFit) {
+  const int width = 2000, height = 1500;
+  folder.WriteJpeg("big.jpg", width, height);
+  ASSERT_TRUE(StartZeb({folder.Path("big.jpg")})) << zeb.failure();
+  StatusTitle title = FirstPictureTitle();
+  ASSERT_EQ(title.name, "big.jpg");
+
+  // The available size is the work area less the frame and caption of a single-border window.
+  ScreenRect area = WorkArea();
+  int frame = GetSystemMetrics(SM_CXFRAME);
+  int avail_width = area.width() - (2 * frame - 2);
+  int avail_height = area.height() - (GetSystemMetrics(SM_CYCAPTION) + 2 * frame - 2);
+  double ratio = std::min(static_cast<double>(avail_width) / width, static_cast<double>(avail_height) / height);
+  ASSERT_LT(ratio, 1.0) << "the screen is too large for this test";
+
+  EXPECT_EQ(title.width, width);  // the natural size, not the displayed one
+  EXPECT_EQ(title.height, height);
+  EXPECT_EQ(title.zoom, static_cast<int>(ratio * 100));
+  EXPECT_EQ(title.open, '[');
+  // The scaled size is truncated; allow one pixel for the rounding of the binding side.
+  ClientSize client = zeb.Client();
+  EXPECT_NEAR(client.width, static_cast<int>(width * ratio), 1);
+  EXPECT_NEAR(client.height, static_cast<int>(height * ratio), 1);
+  EXPECT_TRUE(client.width <= avail_width && client.height <= avail_height);
+  ExpectInsideWorkArea();
+}
+
+TEST_F(StartupTest, QuitSwitchEndsTheProgramAfterTheFirstPicture) {
+  folder.WriteBmp("a.bmp", 30, 20);
+  ASSERT_TRUE(StartZeb({"-q", folder.Path("a.bmp")})) << zeb.failure();
+  DWORD code = 1;
+  ASSERT_TRUE(zeb.WaitForExit(ZebProcess::kTimeoutMs, &code)) << zeb.failure();
+  EXPECT_EQ(code, 0u);
+}
+
+TEST_F(StartupTest, QuitSwitchWithSlideShowStillEndsAtOnce) {
+  folder.WriteBmp("a.bmp", 30, 20);
+  folder.WriteBmp("b.bmp", 30, 20);
+  ASSERT_TRUE(StartZeb({"-s", "-i50", "-q", folder.root()})) << zeb.failure();
+  DWORD code = 1;
+  ASSERT_TRUE(zeb.WaitForExit(ZebProcess::kTimeoutMs, &code)) << zeb.failure();
+  EXPECT_EQ(code, 0u);
+}
+
+TEST_F(StartupTest, FolderOfOnlyUnreadablePicturesEndsEmpty) {
+  folder.WriteFile("bad/one.bmp", "garbage");
+  folder.WriteFile("bad/two.jpg", "garbage");
+  folder.WriteList("bad/list.zeb", folder.Path("bad/missing.bmp") + "\n");
+  ASSERT_TRUE(StartZeb({folder.Path("bad")})) << zeb.failure();
+
+  ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
+  EXPECT_EQ(zeb.Title(), "<empty>");
+  EXPECT_TRUE(zeb.WaitForClient({200, 200})) << zeb.failure();
+  EXPECT_TRUE(zeb.Running());
+}
+
+TEST_F(StartupTest, NoArgumentsShowTheEmptyState) {
+  ASSERT_TRUE(StartZeb({})) << zeb.failure();
+
+  ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
+  EXPECT_EQ(zeb.Title(), "<empty>");
+  EXPECT_TRUE(zeb.WaitForClient({200, 200})) << zeb.failure();
+  ExpectInsideWorkArea();
+}
+
+TEST_F(StartupTest, MissingArgumentsAreSkipped) {
+  folder.WriteBmp("a.bmp", 30, 20);
+  ASSERT_TRUE(StartZeb({folder.Path("nothing-here"), folder.Path("*.bmp"), folder.Path("a.bmp")}))
+      << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) a.bmp 30x20 100%")) << zeb.failure();
+}
+
+TEST_F(StartupTest, FixedBoxSwitchesGiveThatClientArea) {
+  folder.WriteBmp("a.bmp", 320, 240);
+  ASSERT_TRUE(StartZeb({"-w640", "-h480", folder.Path("a.bmp")})) << zeb.failure();
+
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) a.bmp 320x240 100%")) << zeb.failure();
+  EXPECT_TRUE(zeb.WaitForClient({640, 480})) << zeb.failure();
+  ExpectInsideWorkArea();
+}
+
+TEST_F(StartupTest, BadWidthSwitchIsReportedAndTheDefaultWidthIsFixed) {
+  folder.WriteBmp("a.bmp", 320, 240);
+  ASSERT_TRUE(StartZeb({"-w800x", folder.Path("a.bmp")})) << zeb.failure();
+
+  HWND box = zeb.WaitForMessageBox();
+  ASSERT_NE(box, nullptr) << zeb.failure();
+  EXPECT_EQ(zeb.MessageBoxText(box), "Width指定が異常です。(800x)");
+  ASSERT_TRUE(zeb.PressMessageBoxButton(box, IDOK)) << zeb.failure();
+
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) a.bmp 320x240 100%")) << zeb.failure();
+  EXPECT_TRUE(zeb.WaitForClient({640, 240})) << zeb.failure();
+}
+
+TEST_F(StartupTest, EscapeClosesTheProgram) {
+  folder.WriteBmp("a.bmp", 100, 80);
+  ASSERT_TRUE(StartZeb({folder.Path("a.bmp")})) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) a.bmp 100x80 100%")) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
+
+  ASSERT_TRUE(zeb.PressKey(VK_ESCAPE)) << zeb.failure();
+  DWORD code = 1;
+  ASSERT_TRUE(zeb.WaitForExit(ZebProcess::kTimeoutMs, &code)) << zeb.failure();
+  EXPECT_EQ(code, 0u);
+}
+
+TEST_F(StartupTest, EscapeClosesTheEmptyWindowToo) {
+  ASSERT_TRUE(StartZeb({})) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
+
+  ASSERT_TRUE(zeb.PressKey(VK_ESCAPE)) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForExit()) << zeb.failure();
+}
+
+}  // namespace
+}  // namespace zeb::e2e
