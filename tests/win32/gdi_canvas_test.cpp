@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/graphics/bitmap.h"
 #include "platform/win32/gdi_canvas.h"
 
 namespace zeb {
@@ -168,6 +169,63 @@ TEST(GdiCanvas, PlaysMetafilesIntoTheRectangle) {
     canvas.PlayMetafile(junk, sizeof(junk), enhanced, Rect(0, 0, 40, 40));
     EXPECT_EQ(s.at(2, 2), kGrey);
   }
+}
+
+// A 2 x 2 bitmap: red green on the top row, blue white below.
+std::unique_ptr<TBitmap> Quadrants(uint16_t bitCount, bool topDown) {
+  auto b = std::make_unique<TBitmap>();
+  b->SetSize(2, 2, bitCount, topDown);
+  if (bitCount == 8) {
+    const uint8_t table[16] = {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0};
+    b->SetColorTable(table, 4);
+    b->ScanLine(0)[0] = 0, b->ScanLine(0)[1] = 1, b->ScanLine(1)[0] = 2, b->ScanLine(1)[1] = 3;
+    return b;
+  }
+  const uint32_t colors[4] = {kRed, kGreen, kBlue, kWhite};
+  int step = bitCount / 8;
+  for (int i = 0; i < 4; ++i) {
+    uint8_t* p = b->ScanLine(i / 2) + (i % 2) * step;
+    p[0] = colors[i] & 0xFF, p[1] = colors[i] >> 8 & 0xFF, p[2] = colors[i] >> 16 & 0xFF;
+  }
+  return b;
+}
+
+TEST(GdiCanvas, BitmapsDrawStretchedWhateverTheirLayout) {
+  for (uint16_t bits : {8, 24, 32}) {
+    for (bool topDown : {false, true}) {
+      auto bitmap = Quadrants(bits, topDown);
+      if (bits == 8) bitmap->SetPalette(NewPalette({{255, 0, 0, 0}, {0, 255, 0, 0}, {0, 0, 255, 0}}));
+      Surface s(10, 8);
+      win32::GdiCanvas canvas(s.dc());
+      bitmap->Draw(canvas, Rect(0, 0, 10, 8));
+      std::string what = std::to_string(bits) + (topDown ? " top-down" : " bottom-up");
+      EXPECT_EQ(s.at(0, 0), kRed) << what;
+      EXPECT_EQ(s.at(9, 0), kGreen) << what;
+      EXPECT_EQ(s.at(0, 7), kBlue) << what;
+      EXPECT_EQ(s.at(9, 7), kWhite) << what;
+      EXPECT_EQ(s.at(4, 3), kRed) << what;
+      EXPECT_EQ(s.at(5, 4), kWhite) << what;
+    }
+  }
+}
+
+TEST(GdiCanvas, DrawToNewBitmapStretchesThePictureIntoANewBitmap) {
+  auto source = Quadrants(24, false);
+  std::unique_ptr<TBitmap> made = DrawToNewBitmap(*source, 6, 4);
+  ASSERT_FALSE(made->GetEmpty());
+  EXPECT_EQ(made->GetWidth(), 6);
+  EXPECT_EQ(made->GetHeight(), 4);
+  auto pixel = [&](int x, int y) {
+    int step = made->BitCount() / 8;
+    const uint8_t* p = made->ScanLine(y) + x * step;
+    return static_cast<uint32_t>(p[2] << 16 | p[1] << 8 | p[0]);
+  };
+  EXPECT_EQ(pixel(0, 0), kRed);
+  EXPECT_EQ(pixel(5, 0), kGreen);
+  EXPECT_EQ(pixel(2, 1), kRed);
+  EXPECT_EQ(pixel(3, 2), kWhite);
+  EXPECT_EQ(pixel(0, 3), kBlue);
+  EXPECT_TRUE(DrawToNewBitmap(*source, 0, 5)->GetEmpty());
 }
 
 }  // namespace
