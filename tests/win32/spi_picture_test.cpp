@@ -1,0 +1,316 @@
+// Plug-in pictures with real plug-in DLLs (tests/plugins: ppm.spi, rawbmp.spi), the real local memory
+// and GDI: decoding from files and streams, drawing into a memory DC, saving as BMP, the plug-in file
+// loader, names outside the ANSI code page, and a listener error raised under a plug-in's C code.
+#include <windows.h>
+// The picture registry's UnregisterClass, not the window-class call of that name.
+#undef UnregisterClass
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+#include "platform/core/errors.h"
+#include "platform/core/streams.h"
+#include "platform/core/strings.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/services/ansi.h"
+#include "platform/services/file_system.h"
+#include "platform/win32/gdi_canvas.h"
+#include "platform/win32/utf16.h"
+#include "spi/spi_bitmap.h"
+#include "spi/spi_graphic.h"
+#include "spi/spi_manager.h"
+
+namespace zeb::spi {
+namespace {
+
+using win32::Widen;
+
+std::string Plugin(const std::string& name) { return FolderPart(Files().ProgramFileName()) + "plugins\\" + name; }
+
+// A 3 x 2 PPM: red, green, blue / white, black, grey.
+const unsigned char kPixels[2][3][3] = {{{255, 0, 0}, {0, 255, 0}, {0, 0, 255}},
+                                        {{255, 255, 255}, {0, 0, 0}, {128, 128, 128}}};
+std::string PpmBytes() {
+  std::string s = "P6\n# a test picture\n3 2\n255\n";
+  s.append(reinterpret_cast<const char*>(kPixels), sizeof kPixels);
+  return s;
+}
+
+// The raw format of rawbmp.spi.
+std::string RawBytes(uint32_t width, uint32_t height, uint8_t bits, const std::string& palette,
+                     const std::string& pixels) {
+  std::string s = "ZRAWBMP1";
+  for (uint32_t v : {width, height})
+    for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  s.push_back(static_cast<char>(bits));
+  return s + palette + pixels;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+  TFileStream f(path, TFileMode::fmCreate);
+  f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+}
+
+class SpiPictureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(Files().FileExists(Plugin("ppm.spi"))) << "no test plug-ins next to this program";
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    folder = win32::Narrow(temp) + "zeb-spi-picture\\";
+    CreateDirectoryW(Widen(folder).c_str(), nullptr);
+    spis = std::make_unique<TSPIs>();
+    spis->Add(CreateSPI(Plugin("ppm.spi")));
+    spis->Add(CreateSPI(Plugin("rawbmp.spi")));
+    ASSERT_EQ(spis->Count(), 2);
+  }
+  void TearDown() override {
+    spis.reset();
+    for (const std::string& f : written) DeleteFileW(Widen(f).c_str());
+    RemoveDirectoryW(Widen(folder).c_str());
+  }
+  std::string File(const std::string& name, const std::string& bytes) {
+    std::string path = folder + name;
+    WriteWholeFile(path, bytes);
+    written.push_back(path);
+    return path;
+  }
+
+  // The DIB pixel (X, Y counted from the top) of a 24-bit bottom-up picture, as 0xRRGGBB.
+  static uint32_t DibPixel(TSPIGraphic& g, int x, int y) {
+    const uint8_t* bits = g.Source()->LockBits();
+    int stride = (g.GetWidth() * 3 + 3) / 4 * 4;
+    const uint8_t* p = bits + (g.GetHeight() - 1 - y) * stride + 3 * x;
+    return uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+  }
+  static uint32_t Expected(int x, int y) {
+    const unsigned char* c = kPixels[y][x];
+    return uint32_t{c[0]} << 16 | uint32_t{c[1]} << 8 | c[2];
+  }
+
+  std::string folder;
+  std::vector<std::string> written;
+  std::unique_ptr<TSPIs> spis;
+};
+
+TEST_F(SpiPictureTest, APpmIsDecodedFromAFile) {
+  std::string path = File("picture.ppm", PpmBytes());
+  TSPIGraphic g;
+  std::vector<std::string> messages;
+  g.OnProgress = [&](TGraphic*, TProgressStage, uint8_t, bool, const TRect&, const std::string& msg) {
+    messages.push_back(msg);
+  };
+  g.LoadFromFile(path);
+  ASSERT_FALSE(g.GetEmpty());
+  EXPECT_EQ(g.GetWidth(), 3);
+  EXPECT_EQ(g.GetHeight(), 2);
+  EXPECT_EQ(g.BitsSize(), 24);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(DibPixel(g, x, y), Expected(x, y)) << x << "," << y;
+  ASSERT_GE(messages.size(), 4u);
+  EXPECT_EQ(messages[2], "Loading by [ppm.spi]");
+  EXPECT_EQ(messages.back(), "Loaded Graphic by Susie Plugin");
+}
+
+TEST_F(SpiPictureTest, APpmIsDecodedFromAnInMemoryStreamAndFromAFileStream) {
+  std::string bytes = PpmBytes();
+  TMemoryStream memory;
+  memory.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  TSPIGraphic g;
+  g.LoadFromStream(memory);
+  EXPECT_EQ(g.GetWidth(), 3);
+  EXPECT_EQ(DibPixel(g, 2, 1), Expected(2, 1));
+
+  std::string path = File("stream.ppm", bytes);
+  TFileStream file(path, TFileMode::fmOpenRead);
+  file.SetPosition(7);
+  g.LoadFromStreamWithName(file, path);
+  EXPECT_EQ(g.GetHeight(), 2);
+  EXPECT_EQ(DibPixel(g, 0, 0), Expected(0, 0));
+}
+
+TEST_F(SpiPictureTest, ThePictureIsDrawnIntoAMemoryDC) {
+  std::string path = File("draw.ppm", PpmBytes());
+  TSPIGraphic g;
+  g.LoadFromFile(path);
+  HDC dc = CreateCompatibleDC(nullptr);
+  ASSERT_NE(dc, nullptr);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = 6;
+  bi.bmiHeader.biHeight = -4;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* pixels = nullptr;
+  HBITMAP target = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  ASSERT_NE(target, nullptr);
+  HGDIOBJ old = SelectObject(dc, target);
+  {
+    win32::GdiCanvas canvas(dc);
+    g.Draw(canvas, Rect(0, 0, 6, 4));
+  }
+  GdiFlush();
+  const uint32_t* p = static_cast<const uint32_t*>(pixels);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(p[y * 6 + x] & 0xFFFFFF, Expected(x / 2, y / 2)) << x << "," << y;
+  SelectObject(dc, old);
+  DeleteObject(target);
+  DeleteDC(dc);
+}
+
+TEST_F(SpiPictureTest, ThePictureIsSavedAsABmpFile) {
+  std::string path = File("save.ppm", PpmBytes());
+  TSPIGraphic g;
+  g.LoadFromFile(path);
+  TMemoryStream out;
+  g.SaveToStream(out);
+  ASSERT_EQ(out.Size(), 78);
+  const uint8_t* m = out.Memory();
+  EXPECT_EQ(m[0], 'B');
+  EXPECT_EQ(m[1], 'M');
+  EXPECT_EQ(m[2], 78);
+  EXPECT_EQ(m[10], 54);
+  out.SetPosition(0);
+  TBitmap b;
+  b.LoadFromStream(out);
+  EXPECT_EQ(b.GetWidth(), 3);
+  EXPECT_EQ(b.GetHeight(), 2);
+  const uint8_t* top = b.ScanLine(0);
+  EXPECT_EQ((uint32_t{top[2]} << 16 | uint32_t{top[1]} << 8 | top[0]), Expected(0, 0));
+}
+
+TEST_F(SpiPictureTest, ABmpNameOnlyAPluginReadsIsLoadedThroughThePlugin) {
+  std::string rgb;
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) rgb.append(reinterpret_cast<const char*>(kPixels[y][x]), 3);
+  std::string path = File("raw.BMP", RawBytes(3, 2, 24, "", rgb));
+  TSPIBitmap b;
+  std::vector<std::string> messages;
+  b.OnProgress = [&](TGraphic*, TProgressStage, uint8_t, bool, const TRect&, const std::string& msg) {
+    messages.push_back(msg);
+  };
+  b.LoadFromFile(path);
+  EXPECT_EQ(b.GetWidth(), 3);
+  EXPECT_EQ(b.GetHeight(), 2);
+  const uint8_t* row = b.ScanLine(1);
+  EXPECT_EQ((uint32_t{row[5]} << 16 | uint32_t{row[4]} << 8 | row[3]), Expected(1, 1));
+  EXPECT_NE(std::find(messages.begin(), messages.end(), "Loading by [rawbmp.spi]"), messages.end());
+  EXPECT_EQ(messages.back(), "Loaded Graphic");
+
+  // A real bitmap under .bmp is the plain reader's: only the ending report.
+  TMemoryStream bmp;
+  TSPIGraphic g;
+  g.LoadFromFile(File("for-bmp.ppm", PpmBytes()));
+  g.SaveToStream(bmp);
+  std::string real = File("real.bmp", std::string(reinterpret_cast<const char*>(bmp.Memory()), 78));
+  messages.clear();
+  b.LoadFromFile(real);
+  EXPECT_EQ(messages, std::vector<std::string>{"Loaded Graphic"});
+}
+
+TEST_F(SpiPictureTest, AFourBitPluginPictureBringsItsPalette) {
+  std::string palette, indices;
+  for (int i = 0; i < 16; ++i) {
+    palette.push_back(static_cast<char>(i * 16));
+    palette.push_back(static_cast<char>(255 - i * 16));
+    palette.push_back(static_cast<char>(i * 5));
+  }
+  for (int i = 0; i < 8; ++i) indices.push_back(static_cast<char>(i * 2));
+  std::string path = File("four.bmp", RawBytes(4, 2, 4, palette, indices));
+  TSPIBitmap b;
+  b.LoadFromFile(path);
+  EXPECT_EQ(b.GetWidth(), 4);
+  std::vector<TPaletteEntry> entries = PaletteEntries(b.GetPalette());
+  ASSERT_EQ(entries.size(), 16u);
+  for (int i = 0; i < 16; ++i)
+    EXPECT_EQ(entries[i], (TPaletteEntry{static_cast<uint8_t>(i * 16), static_cast<uint8_t>(255 - i * 16),
+                                         static_cast<uint8_t>(i * 5), 0}))
+        << i;
+}
+
+TEST_F(SpiPictureTest, AFileNothingDecodesIsReported) {
+  std::string path = File("junk.ppm", "neither PPM nor anything else");
+  TSPIGraphic g;
+  try {
+    g.LoadFromFile(path);
+    FAIL() << "no error";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(e.Message(), "Susie Plugins could not decode");
+  }
+  EXPECT_TRUE(g.GetEmpty());
+  TSPIBitmap b;
+  EXPECT_THROW(b.LoadFromFile(path), EInvalidGraphic);
+}
+
+TEST_F(SpiPictureTest, ANameOutsideTheAnsiCodePageIsHandedOverAsMemory) {
+  std::string path = File("写真 テスト.ppm", PpmBytes());
+  bool lossless = true;
+  ToAnsi(path, &lossless);
+  TSPIGraphic g;
+  g.LoadFromFile(path);
+  EXPECT_EQ(g.GetWidth(), 3);
+  EXPECT_EQ(DibPixel(g, 1, 0), Expected(1, 0));
+  auto* source = dynamic_cast<TInSPIAbleFromFile*>(g.Source());
+  ASSERT_NE(source, nullptr);
+  EXPECT_EQ(source->HandsOverMemory(), !lossless);
+  // Through the file loader as well.
+  TSPIBitmap b;
+  b.LoadFromFile(path);
+  EXPECT_EQ(b.GetHeight(), 2);
+}
+
+TEST_F(SpiPictureTest, AListenerErrorComesOutAfterThePluginReturned) {
+  std::string path = File("listener.ppm", PpmBytes());
+  TSPIGraphic g;
+  int calls = 0;
+  g.OnProgress = [&](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&, const std::string& msg) {
+    if (stage == psRunning && msg.empty()) {
+      ++calls;
+      throw std::runtime_error("listener failed");
+    }
+  };
+  try {
+    g.LoadFromFile(path);
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "listener failed");
+  }
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(g.GetEmpty());
+  // The plug-in is in a sound state: the next load works.
+  g.OnProgress = nullptr;
+  g.LoadFromFile(path);
+  EXPECT_EQ(g.GetWidth(), 3);
+}
+
+TEST_F(SpiPictureTest, AnAbortFromTheListenerStopsThePlugin) {
+  std::string path = File("abort.ppm", PpmBytes());
+  TSPIGraphic g;
+  g.OnProgress = [&](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&, const std::string& msg) {
+    if (stage == psRunning && msg.empty()) throw EAbort("");
+  };
+  EXPECT_THROW(g.LoadFromFile(path), EInvalidGraphic);
+}
+
+TEST_F(SpiPictureTest, ThePictureRegistryLoadsPluginExtensionsThroughTheFileLoader) {
+  spis.reset();
+  InitializeSPIBitmap();
+  spis = std::make_unique<TSPIs>();
+  spis->Add(CreateSPI(Plugin("ppm.spi")));
+  std::string path = File("registry.ppm", PpmBytes());
+  TPicture picture;
+  picture.LoadFromFile(path);
+  ASSERT_NE(picture.Graphic(), nullptr);
+  EXPECT_EQ(picture.Graphic()->ClassType(), &TSPIBitmap::Class);
+  EXPECT_EQ(picture.Width(), 3);
+  FinalizeSPIBitmap();
+  EXPECT_EQ(PictureFormats::Find("ppm"), nullptr);
+  TSPIs::SetDefaultGraphicClass(nullptr);
+}
+
+}  // namespace
+}  // namespace zeb::spi
