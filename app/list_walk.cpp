@@ -1,0 +1,103 @@
+// Walking the image list: first, last, one step either way, random, the bookmark and jumping to a
+// number. Every move ends by showing the entry at CurrentIndex.
+#include <utility>
+
+#include "app/dialogs/jump_dialog.h"
+#include "app/form1.h"
+#include "app/random_pick.h"
+#include "platform/core/strings.h"
+
+namespace zeb::app {
+
+void TForm1::ShowFirst() {
+  CurrentIndex = 0;
+  LoadFromFile();
+}
+
+void TForm1::ShowLast() {
+  CurrentIndex = List().Count() - 1;
+  LoadFromFile();
+}
+
+namespace {
+
+// A step that found the end of the list (LoopList off): a running slide show stops there, and with
+// QuitAtEnd the program ends. With the show stopped nothing happens at all.
+void EndOfList(TForm1& form) {
+  if (!form.Timer1.Enabled()) return;
+  form.Timer1.SetEnabled(false);
+  if (form.QuitAtEnd) form.Close();
+  form.UpdateTitle();
+}
+
+}  // namespace
+
+void TForm1::StepForward(int32_t count) {
+  bool moved = false;
+  for (int32_t i = 0; i < count; ++i) {
+    if (CurrentIndex < List().Count() - 1) {
+      ++CurrentIndex;
+    } else if (LoopList) {
+      CurrentIndex = 0;
+    } else {
+      break;
+    }
+    moved = true;
+  }
+  if (moved)
+    LoadFromFile();
+  else
+    EndOfList(*this);
+}
+
+void TForm1::StepBackward(int32_t count) {
+  bool moved = false;
+  for (int32_t i = 0; i < count; ++i) {
+    if (CurrentIndex > 0) {
+      --CurrentIndex;
+    } else if (LoopList) {
+      CurrentIndex = List().Count() - 1;
+    } else {
+      break;
+    }
+    moved = true;
+  }
+  if (moved)
+    LoadFromFile();
+  else
+    EndOfList(*this);
+}
+
+void TForm1::ShowRandom() {
+  CurrentIndex = RandomBelow(List().Count());
+  LoadFromFile();
+}
+
+void TForm1::SetMark() { MarkIndex = CurrentIndex; }
+
+// Without a mark (its picture has left the list) G and X do nothing.
+void TForm1::GoToMark() {
+  if (MarkIndex < 0 || CurrentIndex == MarkIndex) return;
+  CurrentIndex = MarkIndex;
+  LoadFromFile();
+}
+
+void TForm1::SwapWithMark() {
+  if (MarkIndex < 0 || CurrentIndex == MarkIndex) return;
+  std::swap(CurrentIndex, MarkIndex);
+  LoadFromFile();
+}
+
+void TForm1::JumpToNumber() {
+  Form2->SetCaption("Jump");
+  if (Form2->ShowModal() != ui::TModalResult::mrOk) return;
+  int32_t number;
+  // Text that is no number means the first picture; a number outside the list, a random one.
+  int64_t index = TryStrToInt(Form2->Edit1.Text(), number) ? static_cast<int64_t>(number) - 1 : 0;
+  const int32_t count = List().Count();
+  if (index < 0 || index > count - 1) index = RandomBelow(count);
+  CurrentIndex = static_cast<int32_t>(index);
+  LoadFromFile();
+}
+
+}  // namespace zeb::app
