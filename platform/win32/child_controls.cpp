@@ -22,8 +22,8 @@ Impl* ImplOf(HWND hwnd) {
 
 HWND CreateChild(TForm& owner, const wchar_t* cls, DWORD style, int left, int top, int width, int height) {
   TForm::Impl& form = owner.impl();
-  HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, left, top, width,
-                              height, form.hwnd, nullptr, win32::Instance(), nullptr);
+  HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, left,
+                              top, width, height, form.hwnd, nullptr, win32::Instance(), nullptr);
   if (!hwnd) throw EOutOfResources("Cannot create a control");
   if (form.font) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form.font), FALSE);
   if (!form.focusChild) form.focusChild = hwnd;
@@ -33,7 +33,8 @@ HWND CreateChild(TForm& owner, const wchar_t* cls, DWORD style, int left, int to
 template <typename Impl>
 void Subclass(Impl& im, WNDPROC proc) {
   SetWindowLongPtrW(im.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&im));
-  im.baseProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(im.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+  im.baseProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(im.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
 }
 
 template <typename Impl>
@@ -143,8 +144,8 @@ TListBox::TListBox(TForm& owner) : impl_(std::make_unique<Impl>()) {
   RECT client;
   GetClientRect(owner.impl().hwnd, &client);
   im.hwnd = CreateChild(owner, L"LISTBOX",
-                        WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOINTEGRALHEIGHT, 0, 0,
-                        client.right, client.bottom);
+                        WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOINTEGRALHEIGHT, 0,
+                        0, client.right, client.bottom);
   SendMessageW(im.hwnd, LB_SETITEMHEIGHT, 0, 12);
   Subclass(im, ListBoxProc);
   owner.impl().listBoxes.push_back(this);
@@ -265,7 +266,8 @@ void win32::DrawListItem(ui::TListBox::Impl& box, const DRAWITEMSTRUCT& item) {
   COLORREF oldColor = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   RECT textRect = r;
   textRect.left += 2;
-  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &textRect, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &textRect,
+            DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
   SetTextColor(dc, oldColor);
   SetBkMode(dc, oldMode);
   if (oldFont) SelectObject(dc, oldFont);

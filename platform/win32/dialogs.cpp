@@ -53,17 +53,28 @@ bool RunFileDialog(TOpenDialog& dialog, bool save) {
 TModalResult MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
   UINT flags = buttons == TMsgDlgButtons::mbYesNo ? MB_YESNO : MB_OK;
   switch (type) {
-    case TMsgDlgType::mtWarning: flags |= MB_ICONWARNING; break;
-    case TMsgDlgType::mtError: flags |= MB_ICONERROR; break;
-    case TMsgDlgType::mtInformation: flags |= MB_ICONINFORMATION; break;
-    case TMsgDlgType::mtConfirmation: flags |= MB_ICONQUESTION; break;
+    case TMsgDlgType::mtWarning:
+      flags |= MB_ICONWARNING;
+      break;
+    case TMsgDlgType::mtError:
+      flags |= MB_ICONERROR;
+      break;
+    case TMsgDlgType::mtInformation:
+      flags |= MB_ICONINFORMATION;
+      break;
+    case TMsgDlgType::mtConfirmation:
+      flags |= MB_ICONQUESTION;
+      break;
   }
-  int answer = MessageBoxW(DialogOwner(), win32::Widen(text).c_str(), win32::Widen(Application().Title()).c_str(),
-                           flags);
+  int answer = MessageBoxW(DialogOwner(), win32::Widen(text).c_str(),
+                           win32::Widen(Application().Title()).c_str(), flags);
   switch (answer) {
-    case IDYES: return TModalResult::mrYes;
-    case IDNO: return TModalResult::mrNo;
-    case IDOK: return TModalResult::mrOk;
+    case IDYES:
+      return TModalResult::mrYes;
+    case IDNO:
+      return TModalResult::mrNo;
+    case IDOK:
+      return TModalResult::mrOk;
     default:  // the box could not be shown
       return buttons == TMsgDlgButtons::mbYesNo ? TModalResult::mrNo : TModalResult::mrOk;
   }

@@ -135,7 +135,8 @@ class Win32FileSystem : public FileSystem {
       share = FILE_SHARE_READ;
       disposition = CREATE_ALWAYS;
     }
-    HANDLE h = CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       std::string reason = win32::SystemErrorMessage(GetLastError());
       if (mode == TFileMode::fmCreate) throw EFCreateError("Cannot create file \"" + path + "\". " + reason);

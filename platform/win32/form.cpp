@@ -44,7 +44,8 @@ void Fire(const Handler& handler, Args&... args) {
 void LayOutChildren(TForm::Impl& im) {
   RECT client;
   GetClientRect(im.hwnd, &client);
-  for (ui::TListBox* box : im.listBoxes) MoveWindow(box->impl().hwnd, 0, 0, client.right, client.bottom, TRUE);
+  for (ui::TListBox* box : im.listBoxes)
+    MoveWindow(box->impl().hwnd, 0, 0, client.right, client.bottom, TRUE);
 }
 
 void HandleDrop(TForm& form, HDROP drop) {
@@ -260,7 +261,8 @@ TForm::TForm(TBorderStyle style, const std::string& caption, int32_t clientWidth
   if (client.right != clientWidth || client.bottom != clientHeight) {
     RECT outer = WindowRect(hwnd);
     SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left + clientWidth - client.right,
-                 outer.bottom - outer.top + clientHeight - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                 outer.bottom - outer.top + clientHeight - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 
@@ -283,7 +285,9 @@ std::string TForm::Caption() const {
   return win32::Narrow(text);
 }
 
-void TForm::SetCaption(const std::string& caption) { SetWindowTextW(impl_->hwnd, win32::Widen(caption).c_str()); }
+void TForm::SetCaption(const std::string& caption) {
+  SetWindowTextW(impl_->hwnd, win32::Widen(caption).c_str());
+}
 
 int32_t TForm::Left() const { return WindowRect(impl_->hwnd).left; }
 int32_t TForm::Top() const { return WindowRect(impl_->hwnd).top; }
@@ -348,8 +352,12 @@ void TForm::Show() {
   }
   int command = SW_SHOW;
   switch (impl_->pendingState) {
-    case TWindowState::wsMaximized: command = SW_SHOWMAXIMIZED; break;
-    case TWindowState::wsMinimized: command = SW_SHOWMINIMIZED; break;
+    case TWindowState::wsMaximized:
+      command = SW_SHOWMAXIMIZED;
+      break;
+    case TWindowState::wsMinimized:
+      command = SW_SHOWMINIMIZED;
+      break;
     case TWindowState::wsNormal:
       if (IsZoomed(hwnd) || IsIconic(hwnd)) command = SW_SHOWNORMAL;
       break;

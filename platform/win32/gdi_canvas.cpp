@@ -17,8 +17,8 @@ void GdiCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeigh
   }
   int oldMode = SetStretchBltMode(dc_, COLORONCOLOR);
   // The row order is the header's business; the source rectangle is always the whole picture.
-  StretchDIBits(dc_, dest.Left, dest.Top, dest.Width(), dest.Height(), 0, 0, srcWidth, std::abs(srcHeight), bits,
-                static_cast<const BITMAPINFO*>(info), DIB_RGB_COLORS, CopyMode);
+  StretchDIBits(dc_, dest.Left, dest.Top, dest.Width(), dest.Height(), 0, 0, srcWidth, std::abs(srcHeight),
+                bits, static_cast<const BITMAPINFO*>(info), DIB_RGB_COLORS, CopyMode);
   if (oldMode) SetStretchBltMode(dc_, oldMode);
   if (old) SelectPalette(dc_, old, TRUE);
 }
@@ -30,9 +30,10 @@ void GdiCanvas::FillRect(const TRect& rect, uint32_t rgb) {
   DeleteObject(brush);
 }
 
-void GdiCanvas::DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height, const TRect& dest) {
-  HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(image), static_cast<DWORD>(size), TRUE, 0x00030000, width,
-                                        height, LR_DEFAULTCOLOR);
+void GdiCanvas::DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height,
+                         const TRect& dest) {
+  HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(image), static_cast<DWORD>(size), TRUE, 0x00030000,
+                                        width, height, LR_DEFAULTCOLOR);
   if (!icon) return;
   DrawIconEx(dc_, dest.Left, dest.Top, icon, dest.Width(), dest.Height(), 0, nullptr, DI_NORMAL);
   DestroyIcon(icon);

@@ -49,19 +49,22 @@ std::string ReadSettingsString(const std::string& key, const std::string& name) 
   LONG r = RegQueryValueExW(k.get(), wname.c_str(), nullptr, &type, nullptr, &size);
   if (r == ERROR_FILE_NOT_FOUND) return {};
   if (r != ERROR_SUCCESS) return {};
-  if (type != REG_SZ && type != REG_EXPAND_SZ) throw ERegistryException("Invalid data type for '" + name + "'");
+  if (type != REG_SZ && type != REG_EXPAND_SZ)
+    throw ERegistryException("Invalid data type for '" + name + "'");
   // The value may change between the two calls: ask again with a larger buffer while it grows.
   std::wstring data;
   for (;;) {
     data.assign(size / sizeof(wchar_t) + 1, L'\0');
     DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-    r = RegQueryValueExW(k.get(), wname.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &bytes);
+    r = RegQueryValueExW(k.get(), wname.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &bytes);
     if (r == ERROR_MORE_DATA) {
       size = bytes;
       continue;
     }
     if (r != ERROR_SUCCESS) return {};
-    if (type != REG_SZ && type != REG_EXPAND_SZ) throw ERegistryException("Invalid data type for '" + name + "'");
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+      throw ERegistryException("Invalid data type for '" + name + "'");
     data.resize(bytes / sizeof(wchar_t));
     break;
   }
@@ -71,15 +74,16 @@ std::string ReadSettingsString(const std::string& key, const std::string& name) 
   return win32::Narrow(data);
 }
 
-bool WriteSettingsStrings(const std::string& key, const std::vector<std::pair<std::string, std::string>>& values) {
+bool WriteSettingsStrings(const std::string& key,
+                          const std::vector<std::pair<std::string, std::string>>& values) {
   Key k;
   if (!k.Create(key)) return false;
   bool ok = true;
   for (auto& [name, value] : values) {
     std::wstring data = win32::Widen(value);
     DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
-    if (RegSetValueExW(k.get(), win32::Widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                       bytes) != ERROR_SUCCESS)
+    if (RegSetValueExW(k.get(), win32::Widen(name).c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(data.c_str()), bytes) != ERROR_SUCCESS)
       ok = false;
   }
   return ok;

@@ -16,8 +16,9 @@ using win32::Widen;
 
 std::string win32::SystemErrorMessage(uint32_t code) {
   wchar_t* text = nullptr;
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring message(text ? text : L"", n);
   if (text) LocalFree(text);
   while (!message.empty() && (message.back() <= L' ' || message.back() == L'.')) message.pop_back();
@@ -69,11 +70,20 @@ bool TaskbarPosition(TaskbarEdge& edge, ScreenRect& rect) {
   data.cbSize = sizeof(data);
   if (!SHAppBarMessage(ABM_GETTASKBARPOS, &data)) return false;
   switch (data.uEdge) {
-    case ABE_LEFT: edge = TaskbarEdge::Left; break;
-    case ABE_TOP: edge = TaskbarEdge::Top; break;
-    case ABE_RIGHT: edge = TaskbarEdge::Right; break;
-    case ABE_BOTTOM: edge = TaskbarEdge::Bottom; break;
-    default: return false;
+    case ABE_LEFT:
+      edge = TaskbarEdge::Left;
+      break;
+    case ABE_TOP:
+      edge = TaskbarEdge::Top;
+      break;
+    case ABE_RIGHT:
+      edge = TaskbarEdge::Right;
+      break;
+    case ABE_BOTTOM:
+      edge = TaskbarEdge::Bottom;
+      break;
+    default:
+      return false;
   }
   rect = {data.rc.left, data.rc.top, data.rc.right, data.rc.bottom};
   return true;
@@ -88,8 +98,9 @@ void SetDesktopWallpaper(const std::string& path) {
 std::string ToAnsi(const std::string& utf8, bool* lossless) {
   bool exact = true;
   // Bytes that are no UTF-8 have no faithful ANSI form either.
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0) ==
-      0 && !utf8.empty())
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                          0) == 0 &&
+      !utf8.empty())
     exact = false;
   std::wstring wide = Widen(utf8);
   std::string ansi;

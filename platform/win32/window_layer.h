@@ -33,7 +33,7 @@ struct TForm::Impl {
   HDC cacheDC = nullptr;
   HBITMAP cacheBitmap = nullptr;
   HGDIOBJ cacheOldBitmap = nullptr;
-  int cacheWidth = 0, cacheHeight = 0;
+  int cacheWidth = 0, cacheHeight = 0, cacheBitCount = 0;
   bool cacheValid = false;
   int cacheRenders = 0;  // how often the picture controls were drawn (for tests of the cache)
 };

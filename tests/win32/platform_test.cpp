@@ -26,7 +26,7 @@ using win32::Narrow;
 using win32::Widen;
 
 const std::string kJapanese = "日本語の写真";  // 6 characters
-const std::string kEmoji = "smile😀";         // a character outside the BMP
+const std::string kEmoji = "smile😀";           // a character outside the BMP
 
 // A fresh folder under the temp folder, removed with everything in it afterwards.
 class TempFolder {
@@ -34,7 +34,8 @@ class TempFolder {
   TempFolder() {
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);
-    path_ = Narrow(base) + "zeb-w32-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count_);
+    path_ =
+        Narrow(base) + "zeb-w32-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count_);
     CreateDirectoryW(Widen(path_).c_str(), nullptr);
   }
   ~TempFolder() {
@@ -189,7 +190,8 @@ TEST_F(FileSystemTest, OpenErrorsNameTheFile) {
     EXPECT_NE(std::string(e.what()).find("Cannot create file \"" + nowhere + "\". "), std::string::npos);
   }
   // A file another handle holds without sharing.
-  HANDLE held = CreateFileW(Widen(dir / "a.jpg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE held =
+      CreateFileW(Widen(dir / "a.jpg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_THROW(TFileStream(dir / "a.jpg", TFileMode::fmOpenRead), EFOpenError);
   EXPECT_THROW(TFileStream(dir / "a.jpg", TFileMode::fmCreate), EFCreateError);
@@ -262,7 +264,8 @@ TEST_F(SettingsTest, WriteCreatesTheKeyAndReadsBack) {
 TEST_F(SettingsTest, ExpandableStringsAreNotExpandedAndOtherTypesRaise) {
   ASSERT_TRUE(WriteSettingsStrings(key, {}));
   HKEY k;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\ZEB-W32-Test\\Plug-in", 0, KEY_WRITE, &k), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\ZEB-W32-Test\\Plug-in", 0, KEY_WRITE, &k),
+            ERROR_SUCCESS);
   const wchar_t expand[] = L"%WINDIR%\\spi";
   RegSetValueExW(k, L"Expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand), sizeof(expand));
   DWORD number = 7;
@@ -334,12 +337,15 @@ TEST(Desktop, ScreenFrameAndTaskbarOfTheTestDisplay) {
 
 // Text.
 TEST(Utf16, RoundTripsEveryKindOfCharacter) {
-  for (const std::string& s : {std::string(), std::string("plain"), kJapanese, kEmoji, std::string("é\\ü\x7F")})
+  for (const std::string& s :
+       {std::string(), std::string("plain"), kJapanese, kEmoji, std::string("é\\ü\x7F")})
     EXPECT_EQ(Narrow(Widen(s)), s);
   EXPECT_EQ(Widen(kJapanese), L"日本語の写真");
   EXPECT_EQ(Widen(kEmoji), std::wstring(L"smile\xD83D\xDE00"));
   // A lone surrogate (possible in a Windows file name) survives the trip through UTF-8.
-  std::wstring lone = L"a\xD800" L"b\xDC00";
+  std::wstring lone =
+      L"a\xD800"
+      L"b\xDC00";
   EXPECT_EQ(Widen(Narrow(lone)), lone);
   // Bytes that are not UTF-8 become replacement characters, one per bad byte.
   EXPECT_EQ(Widen("a\xFF\xC3"), std::wstring(L"a\xFFFD\xFFFD"));

@@ -7,6 +7,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/strings.h"
+#include "platform/graphics/bitmap.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "platform/win32/utf16.h"
@@ -178,6 +179,31 @@ TEST(Painting, PicturesAreDrawnOnceAndRepaintedFromTheRendering) {
   EXPECT_EQ(PixelOf(Hwnd(form), 100, 100), RGB(0, 0, 0)) << "no visible picture: the form's black";
 }
 
+TEST(Painting, BitmapsOfEachDepthShowStretched) {
+  for (uint16_t bits : {8, 24, 32}) {
+    TForm form(TBorderStyle::bsSingle, "paint", 120, 90);
+    TImage image(form);
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetSize(2, 1, bits);
+    if (bits == 8) {
+      const uint8_t table[8] = {0, 0, 255, 0, 255, 0, 0, 0};  // red, blue
+      bitmap->SetColorTable(table, 2);
+      bitmap->ScanLine(0)[1] = 1;
+    } else {
+      uint8_t* row = bitmap->ScanLine(0);
+      row[2] = 255;         // red
+      row[bits / 8] = 255;  // blue
+    }
+    image.Picture().SetGraphic(std::move(bitmap));
+    image.SetAlignClient(true);
+    image.SetStretch(true);
+    form.Show();
+    UpdateWindow(Hwnd(form));
+    EXPECT_EQ(PixelOf(Hwnd(form), 5, 80), RGB(255, 0, 0)) << bits;
+    EXPECT_EQ(PixelOf(Hwnd(form), 115, 5), RGB(0, 0, 255)) << bits;
+  }
+}
+
 TEST(Painting, DialogFormsHaveTheButtonFaceAndTheDialogFont) {
   TForm form(TBorderStyle::bsDialog, "Jump", 115, 39);
   TEdit edit(form, 8, 8, 89, 20);
@@ -218,7 +244,8 @@ void CALLBACK AnswerBox(HWND, UINT, UINT_PTR id, DWORD) {
   PostMessageW(box, WM_COMMAND, pending->button, 0);
 }
 
-TModalResult AskAnswered(BoxAnswer& answer, const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
+TModalResult AskAnswered(BoxAnswer& answer, const std::string& text, TMsgDlgType type,
+                         TMsgDlgButtons buttons) {
   pending = &answer;
   SetTimer(nullptr, 0, 50, AnswerBox);
   TModalResult r = MessageDlg(text, type, buttons);

@@ -291,7 +291,8 @@ TEST_F(WindowTest, DroppedFilesArriveWithFullPathsAndTheModifierState) {
   form.Show();
   Focus(form);
   std::string longPath = "C:\\" + std::string(300, 'x') + ".jpg";
-  PostMessageW(Hwnd(form), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"C:\\写真\\a.jpg", longPath})), 0);
+  PostMessageW(Hwnd(form), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"C:\\写真\\a.jpg", longPath})),
+               0);
   ASSERT_TRUE(PumpUntil([&] { return drops.size() == 1; }));
   EXPECT_EQ(drops[0], (std::vector<std::string>{"C:\\写真\\a.jpg", longPath}));
   EXPECT_EQ(shifts[0], 0u);
