@@ -19,8 +19,8 @@ __declspec(dllexport) int __stdcall GetFileInfo(LPCSTR buf, long len, LPCSTR fil
   return -1;
 }
 
-__declspec(dllexport) int __stdcall GetFile(LPCSTR src, long len, LPSTR dest, unsigned int flag, FARPROC progress,
-                                            long lData) {
+__declspec(dllexport) int __stdcall GetFile(LPCSTR src, long len, LPSTR dest, unsigned int flag,
+                                            FARPROC progress, long lData) {
   (void)src, (void)len, (void)dest, (void)flag, (void)progress, (void)lData;
   return -1;
 }

@@ -22,7 +22,9 @@ typedef struct PnmImage {
   char comment[64];
 } PnmImage;
 
-static int PnmIsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+static int PnmIsSpace(unsigned char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 static int PnmHasSignature(const unsigned char* data, size_t size) {
   return size >= 3 && data[0] == 'P' && (data[1] == '6' || data[1] == '5') && PnmIsSpace(data[2]);
@@ -38,7 +40,8 @@ static int PnmNumber(const unsigned char* data, size_t size, size_t* pos, long* 
     size_t start = *pos, n = 0;
     while (*pos < size && data[*pos] != '\n' && data[*pos] != '\r') ++*pos;
     if (image->comment[0] == 0) {
-      while (start + n < *pos && n < sizeof image->comment - 1) image->comment[n] = (char)data[start + n], ++n;
+      while (start + n < *pos && n < sizeof image->comment - 1)
+        image->comment[n] = (char)data[start + n], ++n;
       image->comment[n] = 0;
     }
   }
@@ -66,7 +69,8 @@ static int PnmParse(const unsigned char* data, size_t size, PnmImage* image) {
   if (width < 1 || height < 1 || width > PNM_MAX_SIDE || height > PNM_MAX_SIDE) return SPI_BROKEN_DATA;
   if (pos >= size || !PnmIsSpace(data[pos])) return SPI_BROKEN_DATA;
   ++pos;
-  if ((unsigned long long)(size - pos) < (unsigned long long)width * height * image->channels) return SPI_BROKEN_DATA;
+  if ((unsigned long long)(size - pos) < (unsigned long long)width * height * image->channels)
+    return SPI_BROKEN_DATA;
   image->width = (int)width;
   image->height = (int)height;
   image->pixels = data + pos;
@@ -75,7 +79,8 @@ static int PnmParse(const unsigned char* data, size_t size, PnmImage* image) {
 
 /* The input as bytes in memory: the caller's buffer, or the file read from the offset into a heap block
    (*Owned, freed by the caller with HeapFree). */
-static int PnmInput(LPCSTR buf, long len, unsigned int flag, const unsigned char** data, size_t* size, void** owned) {
+static int PnmInput(LPCSTR buf, long len, unsigned int flag, const unsigned char** data, size_t* size,
+                    void** owned) {
   *owned = NULL;
   if ((flag & SPI_INPUT_MASK) == SPI_INPUT_MEMORY) {
     if (buf == NULL || len < 0) return SPI_BROKEN_DATA;
@@ -84,7 +89,8 @@ static int PnmInput(LPCSTR buf, long len, unsigned int flag, const unsigned char
     return SPI_ALL_RIGHT;
   }
   if ((flag & SPI_INPUT_MASK) != SPI_INPUT_FILE || buf == NULL || len < 0) return SPI_UNKNOWN_FORMAT;
-  HANDLE file = CreateFileA(buf, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+  HANDLE file =
+      CreateFileA(buf, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
   if (file == INVALID_HANDLE_VALUE) return SPI_FILE_READ_ERROR;
   DWORD fileSize = GetFileSize(file, NULL);
   int result = SPI_FILE_READ_ERROR;
@@ -119,7 +125,8 @@ __declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD dw) {
   return PnmHasSignature((const unsigned char*)(ULONG_PTR)dw, 3);
 }
 
-__declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, long len, unsigned int flag, PictureInfo* lpInfo) {
+__declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, long len, unsigned int flag,
+                                                   PictureInfo* lpInfo) {
   const unsigned char* data;
   size_t size;
   void* owned;
@@ -150,11 +157,13 @@ __declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, long len, unsigne
 #ifndef PNM_NO_GET_PICTURE
 
 /* Writes the DIB of a parsed image into two new blocks, reporting progress per band of rows. */
-static int PnmToDib(const PnmImage* image, HLOCAL* pHBInfo, HLOCAL* pHBm, ProgressCallback progress, long lData) {
+static int PnmToDib(const PnmImage* image, HLOCAL* pHBInfo, HLOCAL* pHBm, ProgressCallback progress,
+                    long lData) {
   int bits = image->channels * 8;
   DWORD rowBytes = (DWORD)(((image->width * bits + 31) / 32) * 4);
   DWORD colours = image->channels == 1 ? 256 : 0;
-  HLOCAL hInfo = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(BITMAPINFOHEADER) + colours * sizeof(RGBQUAD));
+  HLOCAL hInfo =
+      LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(BITMAPINFOHEADER) + colours * sizeof(RGBQUAD));
   HLOCAL hBits = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, rowBytes * (DWORD)image->height);
   BITMAPINFO* info = hInfo ? (BITMAPINFO*)LocalLock(hInfo) : NULL;
   unsigned char* out = hBits ? (unsigned char*)LocalLock(hBits) : NULL;
@@ -183,10 +192,12 @@ static int PnmToDib(const PnmImage* image, HLOCAL* pHBInfo, HLOCAL* pHBm, Progre
       if (image->channels == 1) {
         CopyMemory(dst, src, image->width);
       } else {
-        for (int x = 0; x < image->width; ++x, src += 3, dst += 3) dst[0] = src[2], dst[1] = src[1], dst[2] = src[0];
+        for (int x = 0; x < image->width; ++x, src += 3, dst += 3)
+          dst[0] = src[2], dst[1] = src[1], dst[2] = src[0];
       }
     }
-    if (result == SPI_ALL_RIGHT && progress && progress(image->height, image->height, lData)) result = SPI_ABORT;
+    if (result == SPI_ALL_RIGHT && progress && progress(image->height, image->height, lData))
+      result = SPI_ABORT;
   }
   if (info) LocalUnlock(hInfo);
   if (out) LocalUnlock(hBits);
@@ -200,8 +211,8 @@ static int PnmToDib(const PnmImage* image, HLOCAL* pHBInfo, HLOCAL* pHBm, Progre
   return SPI_ALL_RIGHT;
 }
 
-__declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, long len, unsigned int flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
-                                               ProgressCallback lpPrgressCallback, long lData) {
+__declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, long len, unsigned int flag, HLOCAL* pHBInfo,
+                                               HLOCAL* pHBm, ProgressCallback lpPrgressCallback, long lData) {
   const unsigned char* data;
   size_t size;
   void* owned;
