@@ -1,0 +1,235 @@
+// Showing the current entry: unreadable entries leave the list and the next one is tried, the empty
+// state, other errors, and the slide-show timer held while a picture decodes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/blank_picture.h"
+#include "platform/core/errors.h"
+#include "platform/core/streams.h"
+#include "tests/app/app_fixture.h"
+#include "tests/support/bmp_maker.h"
+
+namespace zeb::app {
+namespace {
+
+using testing_support::AppTest;
+using Strings = std::vector<std::string>;
+
+// Reports the decode's stages, as a slow decoder does.
+class TReportingGraphic : public test::TFakeGraphic {
+ public:
+  ZEB_GRAPHIC_CLASS_DECL(TReportingGraphic)
+  void LoadFromStream(TStream& stream) override {
+    Progress(this, psStarting, 0, false, TRect{}, "");
+    if (duringDecode) duringDecode();
+    TFakeGraphic::LoadFromStream(stream);
+    Progress(this, psEnding, 100, false, TRect{}, "");
+  }
+  static inline std::function<void()> duringDecode;
+};
+ZEB_GRAPHIC_CLASS_DEF(TReportingGraphic, &test::TFakeGraphic::Class)
+
+// Fails with an error that is not about the picture's data.
+class TFailingGraphic : public test::TFakeGraphic {
+ public:
+  ZEB_GRAPHIC_CLASS_DECL(TFailingGraphic)
+  void LoadFromStream(TStream&) override { throw EReadError("Stream read error"); }
+};
+ZEB_GRAPHIC_CLASS_DEF(TFailingGraphic, &test::TFakeGraphic::Class)
+
+class ShowPictureTest : public AppTest {
+ protected:
+  void TearDown() override {
+    PictureFormats::UnregisterClass(&TReportingGraphic::Class);
+    PictureFormats::UnregisterClass(&TFailingGraphic::Class);
+    TReportingGraphic::duringDecode = nullptr;
+    AppTest::TearDown();
+  }
+  // A main window whose list holds these entries, the first shown.
+  TForm1& With(const Strings& entries) {
+    TForm1& f = Make();
+    for (const auto& e : entries) f.List().Add(e);
+    f.CurrentIndex = 0;
+    f.LoadFromFile();
+    return f;
+  }
+};
+
+TEST_F(ShowPictureTest, AMissingEntryLeavesAndTheNextOneIsShown) {
+  RegisterFake();
+  AddFake("C:\\p\\a.fak", 30, 20);
+  AddFake("C:\\p\\c.fak", 40, 30);
+  TForm1& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak", "C:\\p\\c.fak"});
+  EXPECT_EQ(f.Caption(), "[F] (1/3) a.fak 30x20 100%");
+  f.CurrentIndex = 1;
+  f.LoadFromFile();
+  EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.fak", "C:\\p\\c.fak"}));
+  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(f.Caption(), "[F] (2/2) c.fak 40x30 100%");
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(ShowPictureTest, WhenEveryEntryFailsTheEmptyStateIsShown) {
+  RegisterFake();
+  Fs().AddFile("C:\\p\\broken.fak", "not a picture");
+  Fs().AddFile("C:\\p\\notes.txt", "text");
+  TForm1& f = With({"C:\\p\\broken.fak", "C:\\p\\missing.fak", "C:\\p\\notes.txt", "C:\\p\\x.zeb", ""});
+  EXPECT_TRUE(Entries().empty());
+  EXPECT_EQ(f.Caption(), "<empty>");
+  EXPECT_EQ(f.CurrentIndex, -1);
+  EXPECT_EQ(f.Image1.Picture().Width(), 200);
+  EXPECT_EQ(f.Image1.Picture().Height(), 200);
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(ShowPictureTest, TheLastEntryFailingShowsTheOneBefore) {
+  RegisterFake();
+  AddFake("C:\\p\\a.fak");
+  AddFake("C:\\p\\b.fak");
+  TForm1& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak", "C:\\p\\c.fak"});
+  f.CurrentIndex = 2;
+  f.LoadFromFile();
+  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(f.CurrentName, "b.fak");
+  EXPECT_EQ(Entries().size(), 2u);
+}
+
+TEST_F(ShowPictureTest, ALongRunOfBrokenEntriesDoesNotExhaustTheStack) {
+  TForm1& f = Make();
+  for (int i = 0; i < 20000; ++i) f.List().Add("C:\\gone\\" + std::to_string(i) + ".bmp");
+  f.CurrentIndex = 0;
+  f.LoadFromFile();
+  EXPECT_EQ(f.Caption(), "<empty>");
+}
+
+TEST_F(ShowPictureTest, OtherErrorsReachTheCallerAndTheEntryStays) {
+  PictureFormats::Register("err", "Failing", &TFailingGraphic::Class);
+  Fs().AddFile("C:\\p\\a.err", "x");
+  TForm1& f = Make();
+  f.List().Add("C:\\p\\a.err");
+  EXPECT_THROW(f.LoadFromFile(), EReadError);
+  EXPECT_EQ(Entries().size(), 1u);
+  // Through the application's guard (as every handler runs) the message is shown.
+  ui::Application().Guard([&] { f.LoadFromFile(); });
+  EXPECT_EQ(Messages(), Strings{"Stream read error"});
+}
+
+TEST_F(ShowPictureTest, AnIndexOutsideTheListShowsTheNearestEntry) {
+  RegisterFake();
+  AddFake("C:\\p\\a.fak");
+  AddFake("C:\\p\\b.fak");
+  TForm1& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak"});
+  f.CurrentIndex = -1;
+  f.LoadFromFile();
+  EXPECT_EQ(f.CurrentIndex, 0);
+  f.CurrentIndex = 7;
+  f.LoadFromFile();
+  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(Entries().size(), 2u);
+}
+
+TEST_F(ShowPictureTest, FullPathsAreShownForSeveralFolders) {
+  RegisterFake();
+  AddFake("C:\\p\\a.fak");
+  AddFake("C:\\q\\b.fak");
+  TForm1& f = Make({"C:\\p", "C:\\q"});
+  EXPECT_EQ(f.CurrentName, "C:\\p\\a.fak");
+}
+
+TEST_F(ShowPictureTest, ABitmapFileLoads) {
+  Fs().AddFile("C:\\p\\a.bmp", test::SimpleBmp(3, 2, 24, {0xFF0000, 0x00FF00, 0x0000FF, 0, 0, 0}));
+  TForm1& f = Make({"C:\\p\\a.bmp"});
+  EXPECT_EQ(f.Caption(), "[F] (1/1) a.bmp 3x2 100%");
+  EXPECT_EQ(f.Image1.Picture().Graphic()->ClassType(), &TBitmap::Class);
+}
+
+TEST_F(ShowPictureTest, TheVisibleListWindowSelectsTheShownEntry) {
+  RegisterFake();
+  AddFake("C:\\p\\a.fak");
+  AddFake("C:\\p\\b.fak");
+  TForm1& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak"});
+  EXPECT_EQ(list->ListBox1.Count(), 2);
+  list->Show();
+  f.CurrentIndex = 1;
+  f.LoadFromFile();
+  EXPECT_EQ(list->ListBox1.ItemIndex(), 1);
+}
+
+TEST(BlankPictureTest, BlackWithWhiteWordsAcrossTheMiddle) {
+  auto bitmap = MakeBlankPicture();
+  ASSERT_EQ(bitmap->GetWidth(), 200);
+  ASSERT_EQ(bitmap->GetHeight(), 200);
+  EXPECT_EQ(bitmap->BitCount(), 1);
+  auto white = [&](int x, int y) { return (bitmap->ScanLine(y)[x / 8] >> (7 - x % 8)) & 1; };
+  int top = 200, bottom = -1, left = 200, right = -1, count = 0;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 200; ++x)
+      if (white(x, y)) {
+        ++count;
+        top = std::min(top, y), bottom = std::max(bottom, y);
+        left = std::min(left, x), right = std::max(right, x);
+      }
+  EXPECT_GT(count, 200);
+  EXPECT_NEAR((top + bottom) / 2, 100, 3);
+  EXPECT_NEAR((left + right) / 2, 100, 3);
+  EXPECT_GT(right - left, 100);
+  EXPECT_LT(bottom - top, 20);
+  // Colour 0 is black and colour 1 white.
+  const uint8_t* table = bitmap->Info() + 40;
+  EXPECT_EQ(table[0] | table[1] | table[2], 0);
+  EXPECT_EQ(table[4] & table[5] & table[6], 255);
+}
+
+class ProgressTest : public ShowPictureTest {
+ protected:
+  TForm1& Running(bool pause) {
+    PictureFormats::Register("prg", "Reporting", &TReportingGraphic::Class);
+    RegisterFake();
+    Fs().AddFile("C:\\p\\a.prg", "FAKE 5 5");
+    AddFake("C:\\p\\b.fak");
+    TForm1& f = With({"C:\\p\\a.prg", "C:\\p\\b.fak"});
+    f.PauseWhileLoading = pause;
+    f.Timer1.SetEnabled(true);
+    return f;
+  }
+};
+
+TEST_F(ProgressTest, TheTimerIsHeldWhileAPictureDecodes) {
+  TForm1& f = Running(true);
+  bool enabledDuringDecode = true;
+  TReportingGraphic::duringDecode = [&] { enabledDuringDecode = f.Timer1.Enabled(); };
+  f.CurrentIndex = 0;
+  f.LoadFromFile();
+  EXPECT_FALSE(enabledDuringDecode);
+  EXPECT_TRUE(f.TimerWasEnabled);
+  EXPECT_TRUE(f.Timer1.Enabled());
+  EXPECT_EQ(f.Caption(), "{F} (1/2) a.prg 5x5 100%");
+}
+
+TEST_F(ProgressTest, AStoppedTimerStaysStopped) {
+  TForm1& f = Running(true);
+  f.Timer1.SetEnabled(false);
+  f.CurrentIndex = 0;
+  f.LoadFromFile();
+  EXPECT_FALSE(f.TimerWasEnabled);
+  EXPECT_FALSE(f.Timer1.Enabled());
+}
+
+TEST_F(ProgressTest, WithoutPauseOrWithoutReportsTheTimerRuns) {
+  TForm1& f = Running(false);
+  bool enabledDuringDecode = false;
+  TReportingGraphic::duringDecode = [&] { enabledDuringDecode = f.Timer1.Enabled(); };
+  f.CurrentIndex = 0;
+  f.LoadFromFile();
+  EXPECT_TRUE(enabledDuringDecode);
+  f.PauseWhileLoading = true;
+  f.TimerWasEnabled = false;
+  f.CurrentIndex = 1;  // a class that reports nothing
+  f.LoadFromFile();
+  EXPECT_TRUE(f.Timer1.Enabled());
+  EXPECT_FALSE(f.TimerWasEnabled);
+}
+
+}  // namespace
+}  // namespace zeb::app
