@@ -26,9 +26,10 @@ class TBitmap : public TGraphic {
   // Reads a BMP file (file header first). Raises EInvalidGraphic for anything malformed; on error the
   // bitmap keeps what it held.
   void LoadFromStream(TStream& stream) override;
-  // Writes a BMP file: file header, BITMAPINFOHEADER, colour table, rows.
+  // Writes a BMP file: file header, BITMAPINFOHEADER, colour table, rows (nothing when empty).
   void SaveToStream(TStream& stream) override;
-  // Copies another TBitmap (its pixels, colour table and palette).
+  // Copies another TBitmap (its pixels, colour table and palette). The pixels are shared until either
+  // bitmap is changed through Bits, ScanLine, SetColorTable or SetPalette.
   void Assign(TGraphic& source) override;
 
   // A new blank (zero-filled) picture. BitCount 1, 4, 8 (with a grey colour table), 24 or 32.
