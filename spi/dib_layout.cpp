@@ -41,8 +41,15 @@ bool IsUsableDib(const uint8_t* info, size_t infoBlockSize, size_t bitsBlockSize
   if (ReadAt<uint32_t>(info, 16) != kBiRgb) return false;
   DibLayout d = ReadDibLayout(info);
   switch (d.bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: return false;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      break;
+    default:
+      return false;
   }
   if (d.width <= 0 || d.height == 0) return false;
   int64_t rows = d.height < 0 ? -int64_t{d.height} : int64_t{d.height};

@@ -17,9 +17,9 @@ struct DibLayout {
   int32_t width = 0;
   int32_t height = 0;  // as stored: negative for rows stored top-down
   uint16_t bitCount = 0;
-  uint32_t colors = 0;    // colour-table entries: biClrUsed, or 2, 16, 256 for 1, 4, 8 bits when it is 0
-  int64_t infoSize = 0;   // 40 + 4 * colors: what a BMP file carries of the information block
-  int64_t bitsSize = 0;   // row bytes * |height|
+  uint32_t colors = 0;   // colour-table entries: biClrUsed, or 2, 16, 256 for 1, 4, 8 bits when it is 0
+  int64_t infoSize = 0;  // 40 + 4 * colors: what a BMP file carries of the information block
+  int64_t bitsSize = 0;  // row bytes * |height|
 };
 
 // The values of a header as they are read (no checks): Header must hold 40 bytes.

@@ -276,20 +276,20 @@ void TInSPIAbleFromStream::ReadHeader(uint8_t* buffer, int length) {
 bool TInSPIAbleFromStream::HasDataAt(int offset) const { return offset < size_; }
 
 void TInSPIAbleFromStream::LoadInfo(TInSPI& module, int offset) {
-  module.GetPictureInfo(reinterpret_cast<const char*>(memory_ + offset), static_cast<intptr_t>(size_ - offset), 1,
-                        &info_);
+  module.GetPictureInfo(reinterpret_cast<const char*>(memory_ + offset),
+                        static_cast<intptr_t>(size_ - offset), 1, &info_);
 }
 
 void TInSPIAbleFromStream::LoadPreview(TInSPI& module, int offset) {
   PluginCallReturned(module.GetPreview(reinterpret_cast<const char*>(memory_ + offset),
-                                       static_cast<intptr_t>(size_ - offset), 1, &bitmapInfoHandle_, &bitsHandle_,
-                                       &SPIProgress, UserData()));
+                                       static_cast<intptr_t>(size_ - offset), 1, &bitmapInfoHandle_,
+                                       &bitsHandle_, &SPIProgress, UserData()));
 }
 
 void TInSPIAbleFromStream::LoadPicture(TInSPI& module, int offset) {
   PluginCallReturned(module.GetPicture(reinterpret_cast<const char*>(memory_ + offset),
-                                       static_cast<intptr_t>(size_ - offset), 1, &bitmapInfoHandle_, &bitsHandle_,
-                                       &SPIProgress, UserData()));
+                                       static_cast<intptr_t>(size_ - offset), 1, &bitmapInfoHandle_,
+                                       &bitsHandle_, &SPIProgress, UserData()));
 }
 
 }  // namespace zeb::spi

@@ -54,7 +54,8 @@ class GraphicTest : public ::testing::Test {
                            intptr_t) { return 1; };
     else
       spec.getPicture = test::Returning(dib);
-    test::FakePlugin& p = test::InstallFakePlugin("C:\\plugins\\p" + std::to_string(++installed_) + ".spi", spec);
+    test::FakePlugin& p =
+        test::InstallFakePlugin("C:\\plugins\\p" + std::to_string(++installed_) + ".spi", spec);
     spis->Add(CreateSPI(p.path));
     return p;
   }
@@ -75,8 +76,8 @@ struct SizeCase {
 };
 
 TEST_F(GraphicTest, ColoursInformationSizeAndPaletteFollowTheHeader) {
-  const SizeCase cases[] = {{8, 0, 256, 1064}, {8, 20, 20, 120}, {1, 0, 2, 48},
-                            {4, 0, 16, 104},   {24, 0, 0, 40},    {32, 0, 0, 40}, {24, 3, 3, 52}};
+  const SizeCase cases[] = {{8, 0, 256, 1064}, {8, 20, 20, 120}, {1, 0, 2, 48}, {4, 0, 16, 104},
+                            {24, 0, 0, 40},    {32, 0, 0, 40},   {24, 3, 3, 52}};
   for (const SizeCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.bits) + " bits, biClrUsed " + std::to_string(c.clrUsed));
     spis->Clear();

@@ -171,8 +171,9 @@ TEST_F(SourceTest, WithoutAManagerTheSearchEndsAtOnce) {
   source.Decode();
   EXPECT_TRUE(source.IsEmpty());
   EXPECT_TRUE(attempts.empty());
-  EXPECT_EQ(log.Messages(), (std::vector<std::string>{"Loading Graphic by Susie Plugin", "Seeking enabled Susie Plugins",
-                                                      "Loaded Graphic by Susie Plugin"}));
+  EXPECT_EQ(log.Messages(),
+            (std::vector<std::string>{"Loading Graphic by Susie Plugin", "Seeking enabled Susie Plugins",
+                                      "Loaded Graphic by Susie Plugin"}));
 }
 
 TEST_F(SourceTest, ProgressReportsOfOneSearch) {
@@ -227,8 +228,8 @@ TEST_F(SourceTest, TheProgressCallbackWithoutSourceOrListenerGoesOn) {
 TEST_F(SourceTest, AnAbortFromTheListenerStopsThePluginAndTheNextModuleIsTried) {
   int stopAnswer = -1;
   FakePluginSpec stops;
-  stops.getPicture = [&](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback progress,
-                         intptr_t data) {
+  stops.getPicture = [&](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*,
+                         ProgressCallback progress, intptr_t data) {
     int answer = progress(1, 3, data);
     if (stopAnswer < 0) stopAnswer = answer;
     return 1;  // this module never decodes the data
@@ -241,7 +242,8 @@ TEST_F(SourceTest, AnAbortFromTheListenerStopsThePluginAndTheNextModuleIsTried) 
   data.WriteBuffer("x", 1);
   TInSPIAbleFromStream source(&owner, data, "");
   bool aborted = false;
-  source.OnProgress = [&](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&, const std::string& msg) {
+  source.OnProgress = [&](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&,
+                          const std::string& msg) {
     if (stage == psRunning && msg.empty() && !aborted) {
       aborted = true;
       throw EAbort("");
@@ -357,8 +359,8 @@ TEST_F(SourceTest, FailedCallsDropTheHandlesWithoutFreeingThem) {
   // A plug-in that fails leaves its handles to itself: whatever it stored is not freed by the source.
   LocalHandle leftBehind = LocalAllocate(8);
   FakePluginSpec failing;
-  failing.getPicture = [&](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits, ProgressCallback,
-                           intptr_t) {
+  failing.getPicture = [&](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits,
+                           ProgressCallback, intptr_t) {
     *hInfo = leftBehind;
     *hBits = leftBehind;
     return 2;
@@ -410,9 +412,8 @@ TEST_F(SourceTest, EachFailedAttemptReleasesItsTextBlock) {
     info->hInfo = LocalAllocate(16);
     return 0;
   };
-  spec.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback, intptr_t) {
-    return 1;
-  };
+  spec.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback,
+                       intptr_t) { return 1; };
   Install("a.spi", spec, Always);
   Install("b.spi", spec, Always);
   int before = headless::LiveLocalBlocks();
@@ -440,7 +441,9 @@ class PlainStream : public TStream {
   }
   int64_t Write(const void*, int64_t) override { return 0; }
   int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-    int64_t base = origin == TSeekOrigin::soBeginning ? 0 : origin == TSeekOrigin::soCurrent ? pos_ : data_.size();
+    int64_t base = origin == TSeekOrigin::soBeginning ? 0
+                   : origin == TSeekOrigin::soCurrent ? pos_
+                                                      : data_.size();
     pos_ = base + offset;
     return pos_;
   }
@@ -494,9 +497,8 @@ TEST_F(SourceTest, AnyOtherStreamIsCopiedOnceFromPositionZero) {
 TEST_F(SourceTest, AShortStreamFillsTheHeaderWithZerosAndOffers128BytesInOnlyWhenThereIsData) {
   std::vector<std::string> headers;
   FakePluginSpec failing;
-  failing.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback, intptr_t) {
-    return 1;
-  };
+  failing.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback,
+                          intptr_t) { return 1; };
   FakePlugin& a = Install("a.spi", failing, [&](const std::string&, const uint8_t* h) {
     headers.emplace_back(reinterpret_cast<const char*>(h), 2048);
     return true;
@@ -522,9 +524,8 @@ TEST_F(SourceTest, AFileSourceHandsOverThePathAndTheOffset) {
   headless::DefaultFiles().AddFile("C:\\pics\\photo.mag", bytes);
   std::vector<std::string> headers;
   FakePluginSpec failing;
-  failing.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback, intptr_t) {
-    return 1;
-  };
+  failing.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback,
+                          intptr_t) { return 1; };
   FakePlugin& a = Install("a.spi", failing, [&](const std::string& name, const uint8_t* h) {
     headers.emplace_back(reinterpret_cast<const char*>(h), 4);
     return name == "C:\\pics\\photo.mag";

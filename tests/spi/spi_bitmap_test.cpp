@@ -38,7 +38,9 @@ class SPIBitmapTest : public ::testing::Test {
   test::FakePlugin& RawPlugin(const RawDib& dib) {
     test::FakePluginSpec spec;
     spec.filters = {{"*.raw", "Raw pictures"}};
-    spec.isSupported = [](const std::string&, const uint8_t* h) { return h[0] == 'R' && h[1] == 'A' && h[2] == 'W'; };
+    spec.isSupported = [](const std::string&, const uint8_t* h) {
+      return h[0] == 'R' && h[1] == 'A' && h[2] == 'W';
+    };
     spec.getPicture = [dib](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits,
                             ProgressCallback progress, intptr_t data) {
       progress(0, 1, data);
@@ -127,9 +129,9 @@ TEST_F(SPIBitmapTest, ABitmapUnderAPluginExtensionIsOfferedToThePluginsFirst) {
   EXPECT_EQ(b.GetWidth(), 4);
   EXPECT_EQ(SupportTests(p), 2);
   // The plug-in search's reports, then the single ending report.
-  EXPECT_EQ(log.Messages(), (std::vector<std::string>{"Loading Graphic by Susie Plugin",
-                                                      "Seeking enabled Susie Plugins", "Loading by [a.spi]",
-                                                      "Loading by [a.spi]", "Loaded Graphic"}));
+  EXPECT_EQ(log.Messages(),
+            (std::vector<std::string>{"Loading Graphic by Susie Plugin", "Seeking enabled Susie Plugins",
+                                      "Loading by [a.spi]", "Loading by [a.spi]", "Loaded Graphic"}));
 }
 
 TEST_F(SPIBitmapTest, ListenersSeeThePluginsProgressAndOneEndingReport) {
@@ -206,8 +208,9 @@ TEST_F(SPIBitmapTest, AFourBitPictureKeepsThePluginsPalette) {
   std::vector<TPaletteEntry> entries = PaletteEntries(b.GetPalette());
   ASSERT_EQ(entries.size(), 16u);
   for (uint32_t i = 0; i < 16; ++i)
-    EXPECT_EQ(entries[i], (TPaletteEntry{static_cast<uint8_t>(table[i] >> 16), static_cast<uint8_t>(table[i] >> 8),
-                                         static_cast<uint8_t>(table[i]), 0}));
+    EXPECT_EQ(entries[i],
+              (TPaletteEntry{static_cast<uint8_t>(table[i] >> 16), static_cast<uint8_t>(table[i] >> 8),
+                             static_cast<uint8_t>(table[i]), 0}));
 }
 
 TEST_F(SPIBitmapTest, AssigningAPluginPictureCopiesItAndLeavesItLoaded) {

@@ -57,13 +57,13 @@ TEST(DibLayoutTest, HeadersThatDescribeNoUsablePictureAreRefused) {
     change(d);
     return !Usable(d, bitsBlock);
   };
-  EXPECT_TRUE(refused([](RawDib& d) { test::PutLE32(d, 0, 12); }));   // an old-style core header
+  EXPECT_TRUE(refused([](RawDib& d) { test::PutLE32(d, 0, 12); }));  // an old-style core header
   EXPECT_TRUE(refused([](RawDib& d) { test::PutLE32(d, 0, 39); }));
-  EXPECT_TRUE(refused([](RawDib& d) { d.info.resize(39); }));          // a block shorter than a header
-  EXPECT_TRUE(refused([](RawDib& d) { test::PutLE32(d, 16, 1); }));   // compressed rows (RLE8)
-  EXPECT_TRUE(refused([](RawDib& d) { test::PutLE32(d, 4, 0); }));    // no width
+  EXPECT_TRUE(refused([](RawDib& d) { d.info.resize(39); }));        // a block shorter than a header
+  EXPECT_TRUE(refused([](RawDib& d) { test::PutLE32(d, 16, 1); }));  // compressed rows (RLE8)
+  EXPECT_TRUE(refused([](RawDib& d) { test::PutLE32(d, 4, 0); }));   // no width
   EXPECT_TRUE(refused([](RawDib& d) { test::PutLE32(d, 4, static_cast<uint32_t>(-2)); }));
-  EXPECT_TRUE(refused([](RawDib& d) { test::PutLE32(d, 8, 0); }));    // no height
+  EXPECT_TRUE(refused([](RawDib& d) { test::PutLE32(d, 8, 0); }));  // no height
   for (uint16_t bits : {0, 2, 3, 5, 12, 48, 64, 0xFFFF})
     EXPECT_TRUE(refused([bits](RawDib& d) { test::PutLE16(d, 14, bits); })) << bits;
   for (uint16_t bits : {1, 4, 8, 16, 24, 32}) {

@@ -14,10 +14,12 @@ void AppendLE16(std::string& s, uint16_t v) {
 }
 }  // namespace
 
-uint32_t MadeTableColour(uint32_t i) { return ((i * 7) & 0xFF) << 16 | ((i * 13 + 5) & 0xFF) << 8 | ((255 - i) & 0xFF); }
+uint32_t MadeTableColour(uint32_t i) {
+  return ((i * 7) & 0xFF) << 16 | ((i * 13 + 5) & 0xFF) << 8 | ((255 - i) & 0xFF);
+}
 
-RawDib MakeDib(int32_t width, int32_t height, uint16_t bitCount, uint32_t clrUsed, std::vector<uint32_t> table,
-               std::string bits) {
+RawDib MakeDib(int32_t width, int32_t height, uint16_t bitCount, uint32_t clrUsed,
+               std::vector<uint32_t> table, std::string bits) {
   RawDib d;
   AppendLE32(d.info, 40);
   AppendLE32(d.info, static_cast<uint32_t>(width));

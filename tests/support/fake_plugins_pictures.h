@@ -50,7 +50,9 @@ struct ProgressLog {
   std::vector<ProgressReport> reports;
   TProgressEvent Listener() {
     return [this](TGraphic* sender, TProgressStage stage, uint8_t percent, bool redraw, const TRect& r,
-                  const std::string& msg) { reports.push_back({sender, stage, percent, redraw, r, msg}); };
+                  const std::string& msg) {
+      reports.push_back({sender, stage, percent, redraw, r, msg});
+    };
   }
   std::vector<std::string> Messages() const {
     std::vector<std::string> m;

@@ -29,7 +29,9 @@ namespace {
 
 using win32::Widen;
 
-std::string Plugin(const std::string& name) { return FolderPart(Files().ProgramFileName()) + "plugins\\" + name; }
+std::string Plugin(const std::string& name) {
+  return FolderPart(Files().ProgramFileName()) + "plugins\\" + name;
+}
 
 // A 3 x 2 PPM: red, green, blue / white, black, grey.
 const unsigned char kPixels[2][3][3] = {{{255, 0, 0}, {0, 255, 0}, {0, 0, 255}},
