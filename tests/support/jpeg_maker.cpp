@@ -13,6 +13,22 @@ namespace {
 uint8_t Scale(int value, int range) { return static_cast<uint8_t>(range > 0 ? value * 255 / range : 0); }
 uint8_t Darken(uint8_t value, int black) { return static_cast<uint8_t>((value * (255 - black) + 127) / 255); }
 uint8_t Luma(Rgb c) { return static_cast<uint8_t>((299 * c.r + 587 * c.g + 114 * c.b + 500) / 1000); }
+
+// Adds up to +/- Amplitude levels from a small linear congruential generator.
+class Noise {
+ public:
+  explicit Noise(int amplitude) : amplitude_(amplitude) {}
+  JSAMPLE operator()(int value) {
+    if (amplitude_ == 0) return static_cast<JSAMPLE>(value);
+    state_ = state_ * 1103515245u + 12345u;
+    value += static_cast<int>((state_ >> 16) % (2u * amplitude_ + 1)) - amplitude_;
+    return static_cast<JSAMPLE>(value < 0 ? 0 : value > 255 ? 255 : value);
+  }
+
+ private:
+  int amplitude_;
+  uint32_t state_ = 1;
+};
 }  // namespace
 
 Rgb JpegPattern(int x, int y, int width, int height) {
@@ -61,6 +77,7 @@ std::string MakeJpeg(const JpegSpec& spec) {
   jpeg_start_compress(&cinfo, TRUE);
 
   std::vector<JSAMPLE> row(static_cast<size_t>(spec.width) * static_cast<size_t>(cinfo.input_components));
+  Noise noise(spec.noise);
   while (cinfo.next_scanline < cinfo.image_height) {
     const int y = static_cast<int>(cinfo.next_scanline);
     JSAMPLE* p = row.data();
@@ -68,15 +85,16 @@ std::string MakeJpeg(const JpegSpec& spec) {
       Rgb c = JpegPattern(x, y, spec.width, spec.height);
       switch (spec.colour) {
         case JpegColour::Rgb:
-          *p++ = c.r, *p++ = c.g, *p++ = c.b;
+          *p++ = noise(c.r), *p++ = noise(c.g), *p++ = noise(c.b);
           break;
         case JpegColour::Grey:
-          *p++ = Luma(c);
+          *p++ = noise(Luma(c));
           break;
         // Adobe's inverted CMYK: each ink stored as 255 - ink, so cyan holds the red level.
         case JpegColour::Cmyk:
         case JpegColour::Ycck:
-          *p++ = c.r, *p++ = c.g, *p++ = c.b, *p++ = static_cast<JSAMPLE>(255 - spec.black);
+          *p++ = noise(c.r), *p++ = noise(c.g), *p++ = noise(c.b);
+          *p++ = static_cast<JSAMPLE>(255 - spec.black);
           break;
       }
     }

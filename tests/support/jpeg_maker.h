@@ -28,6 +28,9 @@ struct JpegSpec {
   int black = 0;
   // Restart markers every this many MCU rows (0: none).
   int restartRows = 0;
+  // Pseudo-random noise of up to this many levels added to every sample, so the file holds as much
+  // detail as a photograph (for benchmarks; JpegExpected does not include it).
+  int noise = 0;
 };
 
 // The pattern's colour at (X, Y) of a Width x Height picture, as red, green and blue.
