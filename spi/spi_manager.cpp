@@ -139,8 +139,13 @@ void TSPIs::Insert(int index, std::unique_ptr<TSPI> module) {
   try {
     RegisterExtensions(*static_cast<TInSPI*>(inserted));
   } catch (...) {
-    // A module whose registration fails is not held; what was registered before stays.
-    Delete(index);
+    // A module whose registration fails is not held; what was registered before stays. It is found
+    // again by address, as a handler may have changed the list meanwhile.
+    for (int i = 0; i < Count(); ++i)
+      if (modules_[static_cast<size_t>(i)].get() == inserted) {
+        Delete(i);
+        break;
+      }
     throw;
   }
 }

@@ -147,6 +147,17 @@ TEST_F(RegistrationTest, RegistrationsOutliveTheirModule) {
   EXPECT_EQ(PictureFormats::Find("bb"), &TestGraphic::Class);
 }
 
+TEST_F(RegistrationTest, AnInsertWhoseRegistrationFailsHoldsNothing) {
+  TSPIs spis;
+  spis.Add(Module("C:\\p\\m.spi", {{"*.aa", "A"}}));
+  spis.OnPictureRegister = [](TSPIs*, TInSPI*, const std::string& ext, const std::string&, TGraphicClass&) {
+    if (ext == "bb") throw Exception("cannot register");
+  };
+  EXPECT_THROW(spis.Insert(0, Module("C:\\p\\n.spi", {{"*.bb", "B"}})), Exception);
+  EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\p\\m.spi"}));
+  EXPECT_EQ(headless::LibraryLoadCount("C:\\p\\n.spi"), 0);
+}
+
 // FindSPIs.
 
 class FindSPIsTest : public ManagerTest {
