@@ -26,6 +26,9 @@ constexpr int kProgressStep = 5;
 constexpr int kRowsPerCall = 16;
 // The whole file is read into memory before decoding; beyond this it is not a picture we can hold.
 constexpr int64_t kMaxFileSize = int64_t{1} << 30;
+// Encoders write about ten progressive scans; thousands of tiny ones make a small file decode for
+// minutes, so such a file is refused.
+constexpr int kMaxScans = 500;
 
 // Everything the decoder's callbacks reach, through client_data. The objects with destructors (the
 // bitmap and a pending exception) live here, in the caller's frame, and never in a frame that a
@@ -90,6 +93,11 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 void TermSource(j_decompress_ptr) {}
 
 void ReportProgress(j_common_ptr cinfo) {
+  if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
+    DecodeJob& job = JobOf(cinfo);
+    std::snprintf(job.message, sizeof job.message, "JPEG file has more than %d scans", kMaxScans);
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+  }
   jpeg_progress_mgr* p = cinfo->progress;
   if (p->total_passes <= 0 || p->pass_limit <= 0) return;
   int64_t done = int64_t{p->completed_passes} * 100 + int64_t{p->pass_counter} * 100 / p->pass_limit;

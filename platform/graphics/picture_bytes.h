@@ -21,8 +21,8 @@ inline uint32_t ReadBE32(const uint8_t* p) {
   return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
 }
 
-// The bytes from the stream's position to its end. A stream longer than MaxSize raises EInvalidGraphic
-// with Message (a picture file that size is taken as damaged, not read into memory).
+// The bytes from the stream's position to its end. A stream longer than MaxSize, or too long for the
+// memory left, raises EInvalidGraphic with Message (a picture file that size is not read into memory).
 std::shared_ptr<std::vector<uint8_t>> ReadRestOfStream(TStream& stream, int64_t maxSize,
                                                        const std::string& message);
 

@@ -249,6 +249,21 @@ TEST(JpegDamage, HugeDimensionsAreRefusedBeforeAnyPixelMemoryIsTaken) {
   }
 }
 
+TEST(JpegDamage, AProgressiveFileOfThousandsOfScansIsRefused) {
+  TJPEGImage jpeg;
+  try {
+    LoadBytes(jpeg, MakeJpeg({.width = 16, .height = 16, .scanPerCoefficient = true}));  // 569 scans
+    FAIL() << "decoded";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_NE(std::string(e.what()).find("scans"), std::string::npos) << e.what();
+  }
+  // 191 scans are still a picture.
+  JpegSpec grey{
+      .width = 16, .height = 16, .colour = JpegColour::Grey, .quality = 95, .scanPerCoefficient = true};
+  LoadBytes(jpeg, MakeJpeg(grey));
+  EXPECT_LE(WorstDifference(jpeg, grey, 0, 16), 12);
+}
+
 // --- Progress ---------------------------------------------------------------------------------------
 
 struct Report {

@@ -73,6 +73,20 @@ std::string MakeJpeg(const JpegSpec& spec) {
   if (spec.colour == JpegColour::Ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
   jpeg_set_quality(&cinfo, spec.quality, TRUE);
   if (spec.progressive) jpeg_simple_progression(&cinfo);
+  std::vector<jpeg_scan_info> scans;
+  if (spec.scanPerCoefficient) {
+    const int components = cinfo.num_components;
+    jpeg_scan_info dc{components, {0, 1, 2, 3}, 0, 0, 0, 1};
+    scans.push_back(dc);
+    dc.Ah = 1, dc.Al = 0;
+    scans.push_back(dc);
+    for (int c = 0; c < components; ++c)
+      for (int k = 1; k < 64; ++k)
+        for (int refine = 0; refine < 3; ++refine)
+          scans.push_back({1, {c}, k, k, refine == 0 ? 0 : 3 - refine, 2 - refine});
+    cinfo.scan_info = scans.data();
+    cinfo.num_scans = static_cast<int>(scans.size());
+  }
   cinfo.restart_in_rows = spec.restartRows;
   jpeg_start_compress(&cinfo, TRUE);
 

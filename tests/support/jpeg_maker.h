@@ -31,6 +31,9 @@ struct JpegSpec {
   // Pseudo-random noise of up to this many levels added to every sample, so the file holds as much
   // detail as a photograph (for benchmarks; JpegExpected does not include it).
   int noise = 0;
+  // A progressive file of one scan per coefficient of every component, each refined twice: 569 scans
+  // for three components, 191 for one.
+  bool scanPerCoefficient = false;
 };
 
 // The pattern's colour at (X, Y) of a Width x Height picture, as red, green and blue.
