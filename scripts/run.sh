@@ -2,26 +2,45 @@
 # Sets up, builds and runs the viewer. With no picture argument it opens the sample pictures the
 # build makes; with no display it runs under its own Xvfb and saves a screenshot.
 #   scripts/run.sh [zeb switches and files...]
+# ZEB_BUILD_DIR chooses the build folder (default build/win32).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
 bash scripts/setup.sh >/dev/null
 source scripts/env.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$(nproc)" >/dev/null
-exe="$here/build/win32/zeb.exe"
-samples="$here/build/win32/samples"
-"$here/build/win32/tools/zeb_samples.exe" "$samples" >/dev/null 2>&1 || wine "$here/build/win32/tools/zeb_samples.exe" "$samples" >/dev/null 2>&1 || true
+build="${ZEB_BUILD_DIR:-$here/build/win32}"
+mkdir -p "$build"
+log="$build/run-build.log"
+if ! { cmake --preset win32 -B "$build" && cmake --build "$build" -j "$(nproc)"; } >"$log" 2>&1; then
+  tail -n 40 "$log" >&2
+  echo "run.sh: the build failed (whole log: $log)" >&2
+  exit 1
+fi
+exe="$build/zeb.exe"
+tools="$build/tools"
+samples="$build/samples"
+# A console program: Wine needs no display for it.
+wine "$tools/zeb_samples.exe" "$samples" >/dev/null
+
 args=("$@")
 has_file=0
 for a in "${args[@]+"${args[@]}"}"; do case "$a" in -*) ;; *) has_file=1 ;; esac; done
-[ $has_file = 1 ] || args+=("$samples")
+# Wine shows the Linux file system as drive Z:; the viewer's titles then read as Windows paths.
+[ $has_file = 1 ] || args+=("Z:${samples//\//\\}")
 
 if [ -n "${DISPLAY:-}" ]; then
   exec wine "$exe" "${args[@]}"
 fi
-# No display: our own Xvfb, a screenshot after the viewer has started, then the viewer ends.
+# No display: our own Xvfb, a screenshot once the viewer shows its first picture, then the viewer ends.
+# Xvfb has no window manager to draw title bars, so Wine draws zeb.exe's own for the screenshot (the
+# title bar is the viewer's status line); the setting is removed again afterwards.
 shot="$here/build/screenshot.bmp"
+mkdir -p "$here/build"
+decorations='HKCU\Software\Wine\AppDefaults\zeb.exe\X11 Driver'
+wine reg add "$decorations" /v Decorated /d N /f >/dev/null 2>&1 || true
+rc=0
 ZEB_WINE_STATE="${TMPDIR:-/tmp}/zeb-run-$$" bash tests/wine/session.sh run \
-  "$here/build/win32/tools/zeb_screenshot.exe" "$shot" "$exe" "${args[@]}"
+  "$tools/zeb_screenshot.exe" "$shot" "$exe" "${args[@]}" || rc=$?
+wine reg delete "$decorations" /f >/dev/null 2>&1 || true
+[ $rc = 0 ] || exit $rc
 echo "screenshot: $shot"

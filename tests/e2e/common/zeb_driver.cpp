@@ -16,6 +16,20 @@ constexpr int kMessageBoxTextId = 0xFFFF;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// With ZEB_E2E_TRACE set, every wait reports how long it took on stderr (to find slow steps).
+class TraceWait {
+ public:
+  explicit TraceWait(const char* what) : what_(what), start_(GetTickCount64()) {}
+  ~TraceWait() {
+    static const bool enabled = GetEnvironmentVariableW(L"ZEB_E2E_TRACE", nullptr, 0) > 0;
+    if (enabled) std::fprintf(stderr, "[e2e] %s: %llu ms\n", what_, GetTickCount64() - start_);
+  }
+
+ private:
+  const char* what_;
+  ULONGLONG start_;
+};
+
 bool IsExtendedKey(UINT vk) {
   switch (vk) {
     case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_DELETE: case VK_INSERT:
@@ -192,6 +206,7 @@ std::vector<HWND> ZebProcess::TopLevelWindows() const {
 }
 
 bool ZebProcess::WaitForMainWindow(int timeout_ms) {
+  TraceWait trace("main window");
   for (ULONGLONG start = GetTickCount64();;) {
     if (main_ && IsWindow(main_)) return true;
     HWND first_visible = nullptr;
@@ -226,6 +241,7 @@ std::string ZebProcess::Title() const {
 
 bool ZebProcess::WaitForTitle(const std::function<bool(const std::string&)>& accept, const std::string& what,
                               int timeout_ms) {
+  TraceWait trace("title");
   ULONGLONG start = GetTickCount64();
   if (!WaitForMainWindow(timeout_ms)) return false;
   std::string title;
@@ -262,6 +278,7 @@ ClientSize ZebProcess::Client() const {
 
 bool ZebProcess::WaitForWindowRect(const std::function<bool(const ScreenRect&)>& accept,
                                    const std::string& what, int timeout_ms) {
+  TraceWait trace("window rect");
   ULONGLONG start = GetTickCount64();
   if (!WaitForMainWindow(timeout_ms)) return false;
   for (;;) {
@@ -275,6 +292,7 @@ bool ZebProcess::WaitForWindowRect(const std::function<bool(const ScreenRect&)>&
 }
 
 bool ZebProcess::WaitForClient(const ClientSize& size, int timeout_ms) {
+  TraceWait trace("client size");
   ULONGLONG start = GetTickCount64();
   if (!WaitForMainWindow(timeout_ms)) return false;
   for (;;) {
@@ -289,6 +307,7 @@ bool ZebProcess::WaitForClient(const ClientSize& size, int timeout_ms) {
 }
 
 bool ZebProcess::WaitForStartupDone(int timeout_ms) {
+  TraceWait trace("start-up");
   ULONGLONG start = GetTickCount64();
   if (!WaitForMainWindow(timeout_ms)) return false;
   for (;;) {
@@ -301,6 +320,7 @@ bool ZebProcess::WaitForStartupDone(int timeout_ms) {
 }
 
 bool ZebProcess::BringToFront(HWND window) {
+  TraceWait trace("foreground");
   for (ULONGLONG start = GetTickCount64(); GetForegroundWindow() != window;) {
     if (!IsWindow(window)) return Fail("the window to type into has gone");
     if (GetTickCount64() - start > 5000)
@@ -366,6 +386,7 @@ HWND ZebProcess::FindWindowWithCaption(const std::string& caption) const {
 }
 
 HWND ZebProcess::WaitForWindowWithCaption(const std::string& caption, int timeout_ms) {
+  TraceWait trace("window by caption");
   for (ULONGLONG start = GetTickCount64();;) {
     if (HWND window = FindWindowWithCaption(caption)) return window;
     if (!Running()) {
@@ -381,6 +402,7 @@ HWND ZebProcess::WaitForWindowWithCaption(const std::string& caption, int timeou
 }
 
 bool ZebProcess::WaitForWindowGone(HWND window, int timeout_ms) {
+  TraceWait trace("window gone");
   for (ULONGLONG start = GetTickCount64();;) {
     if (!IsWindow(window) || !IsWindowVisible(window)) return true;
     if (GetTickCount64() - start > static_cast<ULONGLONG>(timeout_ms))
@@ -395,6 +417,7 @@ std::string ZebProcess::EditText(HWND window) const {
 }
 
 bool ZebProcess::WaitForEditText(HWND window, const std::string& text, int timeout_ms) {
+  TraceWait trace("edit text");
   if (!FirstEditChild(window)) return Fail("the window has no edit box");
   std::string now;
   for (ULONGLONG start = GetTickCount64();;) {
@@ -415,6 +438,7 @@ HWND ZebProcess::FindMessageBox() const {
 }
 
 HWND ZebProcess::WaitForMessageBox(int timeout_ms) {
+  TraceWait trace("message box");
   for (ULONGLONG start = GetTickCount64();;) {
     if (HWND box = FindMessageBox()) return box;
     if (!Running()) {
@@ -448,6 +472,7 @@ bool ZebProcess::Close() {
 }
 
 bool ZebProcess::WaitForExit(int timeout_ms, DWORD* exit_code) {
+  TraceWait trace("exit");
   if (!info_.hProcess) return Fail("the program was never started");
   if (WaitForSingleObject(info_.hProcess, timeout_ms) != WAIT_OBJECT_0) {
     std::string title = Title();
