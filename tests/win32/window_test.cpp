@@ -316,6 +316,20 @@ TEST_F(WindowTest, DroppedFilesArriveWithFullPathsAndTheModifierState) {
   EXPECT_FALSE(GetWindowLongW(Hwnd(form), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 }
 
+TEST_F(WindowTest, ProcessMessagesHandlesWhatIsPendingAndCostsLittleWhenNothingIs) {
+  TForm form(TBorderStyle::bsSingle, "f", 100, 100);
+  form.Show();
+  Pump(20);
+  PostMessageW(Hwnd(form), WM_CLOSE, 0, 0);
+  Sleep(5);
+  Application().ProcessMessages();
+  EXPECT_FALSE(form.Visible()) << "the posted close was handled";
+  // A scan calls it before every file: 100,000 calls must not cost seconds.
+  DWORD start = GetTickCount();
+  for (int i = 0; i < 100000; ++i) Application().ProcessMessages();
+  EXPECT_LT(GetTickCount() - start, 1000u);
+}
+
 TEST_F(WindowTest, ErrorsInHandlersGoToTheApplicationNotThroughTheSystem) {
   // A handler that raises EAbort: the default handler shows nothing and the form goes on working.
   TForm form(TBorderStyle::bsSingle, "f", 100, 100);
