@@ -123,7 +123,15 @@ void TSPIGraphic::SaveToStream(TStream& stream) {
   std::memcpy(fileHeader + 8, &reserved, 2);
   std::memcpy(fileHeader + 10, &offBits, 4);
   stream.WriteBuffer(fileHeader, sizeof fileHeader);
-  stream.WriteBuffer(source_->LockBitmapInfo(), infoSize_);
+  // The colour table is taken to follow a 40-byte header, so the file says so: a plug-in that hands a
+  // longer header would otherwise get a file whose header size disagrees with its pixel offset.
+  const auto* info = static_cast<const uint8_t*>(source_->LockBitmapInfo());
+  uint8_t header[40];
+  std::memcpy(header, info, sizeof header);
+  const uint32_t headerSize = sizeof header;
+  std::memcpy(header, &headerSize, 4);
+  stream.WriteBuffer(header, sizeof header);
+  stream.WriteBuffer(info + sizeof header, infoSize_ - static_cast<int32_t>(sizeof header));
   stream.WriteBuffer(source_->LockBits(), bitsSize_);
 }
 

@@ -147,6 +147,28 @@ TEST_F(GraphicTest, SavingWritesOnlyTheColoursInUse) {
   EXPECT_EQ(b.GetWidth(), 4);
 }
 
+TEST_F(GraphicTest, ALongerHeaderIsWrittenAsTheFortyByteHeaderTheTableFollows) {
+  // A plug-in that claims a V4-sized header with a 40-byte layout: the file must stay consistent.
+  std::string bits;
+  for (int i = 0; i < 24; ++i) bits.push_back(static_cast<char>(0x40 + i));
+  RawDib dib = test::MakeDib(3, 2, 24, 0, {}, bits);
+  test::PutLE32(dib, 0, 108);
+  dib.info.resize(108, '\0');
+  Decoding(dib);
+  TSPIGraphic g;
+  g.LoadFromStream(data);
+  TMemoryStream out;
+  g.SaveToStream(out);
+  std::string written(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+  EXPECT_EQ(written.substr(14, 4), LE32(40));
+  EXPECT_EQ(written.substr(10, 4), LE32(54));
+  out.SetPosition(0);
+  TBitmap b;
+  b.LoadFromStream(out);
+  ASSERT_EQ(b.GetWidth(), 3);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.Bits()), 24), bits);
+}
+
 TEST_F(GraphicTest, AFailedWriteIsReported) {
   Decoding(test::MakeDib(3, 2, 24));
   TSPIGraphic g;
