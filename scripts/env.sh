@@ -5,3 +5,6 @@ export ZEB_CACHE ZEB_JPEG_PREFIX
 export WINEPREFIX=${WINEPREFIX:-$ZEB_CACHE/wineprefix}
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
+# The prefix the tests and the display-less runs use: a private Xvfb has no window manager, so windows
+# there are unmanaged (Wine otherwise waits 2 s for a manager each time a captioned window hides).
+export ZEB_SESSION_PREFIX=${ZEB_SESSION_PREFIX:-$ZEB_CACHE/wineprefix-session}

@@ -74,10 +74,20 @@ if [ ! -f "$ZEB_JPEG_PREFIX/lib/libjpeg.a" ]; then
   rm -rf "$src"
 fi
 
-# 3. The Wine prefix (32-bit, no Mono or Gecko offers).
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "setup: creating the Wine prefix"
-  WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all wineboot -i >/dev/null 2>&1 || true
-  wineserver -w || true
+# 3. The Wine prefixes (32-bit, no Mono or Gecko offers): one for running the viewer on a desktop,
+#    one for the tests' private displays, where windows are unmanaged.
+make_prefix() {
+  local prefix=$1
+  if [ ! -f "$prefix/system.reg" ]; then
+    echo "setup: creating the Wine prefix $prefix"
+    WINEPREFIX="$prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all wineboot -i >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" wineserver -w || true
+  fi
+}
+make_prefix "$WINEPREFIX"
+make_prefix "$ZEB_SESSION_PREFIX"
+if ! grep -q '"Managed"="N"' "$ZEB_SESSION_PREFIX/user.reg" 2>/dev/null; then
+  WINEPREFIX="$ZEB_SESSION_PREFIX" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+  WINEPREFIX="$ZEB_SESSION_PREFIX" wineserver -w || true
 fi
 echo "setup: ready (cache $ZEB_CACHE)"

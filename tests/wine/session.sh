@@ -4,6 +4,7 @@
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$here/scripts/env.sh"
+export WINEPREFIX="$ZEB_SESSION_PREFIX"
 state="${ZEB_WINE_STATE:-${TMPDIR:-/tmp}/zeb-wine-session-$(id -u)}"
 
 start() {
