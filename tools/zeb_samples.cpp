@@ -101,8 +101,10 @@ int main() {
   ok &= Write(photo, EncodeJpeg(640, 480, [](int x, int y) { return Rings(x, y, 640, 480); }));
   ok &= Write(root + "\\06 big gradient 2400x1600.jpg",
               EncodeJpeg(2400, 1600, [](int x, int y) {
+                // A gradient under a checkerboard of darker squares.
                 uint32_t base = Gradient(x, y, 2400, 1600);
-                return ((x / 200 + y / 200) % 2) ? base : base ^ 0x303030;
+                if ((x / 200 + y / 200) % 2) return base;
+                return Rgb(((base >> 16) & 0xFF) * 3 / 4, ((base >> 8) & 0xFF) * 3 / 4, (base & 0xFF) * 3 / 4);
               }));
   ok &= Write(root + "\\more\\07 stripes 4bit 300x200.bmp",
               EncodeBmp(300, 200, 4, [](int x, int y) { return static_cast<uint32_t>((x + y) / 20 % 16); },

@@ -15,6 +15,8 @@
 namespace zeb::e2e {
 namespace {
 
+constexpr int kScanFolders = 20, kScanFilesPerFolder = 200;
+
 class StartupTest : public testing::Test {
  protected:
   bool StartZeb(const std::vector<std::string>& args) { return zeb.Start(ZebExe(), args, folder.root()); }
@@ -214,6 +216,28 @@ TEST_F(StartupTest, EscapeClosesTheEmptyWindowToo) {
 
   ASSERT_TRUE(zeb.PressKey(VK_ESCAPE)) << zeb.failure();
   ASSERT_TRUE(zeb.WaitForExit()) << zeb.failure();
+}
+
+TEST_F(StartupTest, EscapeDuringTheFolderScanEndsTheProgramWithoutShowingAPicture) {
+  // Enough files that the scan outlasts the key press by far. They are all unreadable: a scan that
+  // went on to the end would drop every one of them and show "<empty>".
+  for (int f = 0; f < kScanFolders; ++f)
+    for (int i = 0; i < kScanFilesPerFolder; ++i)
+      folder.WriteFile("many/f" + std::to_string(f) + "/p" + std::to_string(i) + ".bmp", "");
+  ASSERT_TRUE(StartZeb({folder.Path("many")})) << zeb.failure();
+  // While the list is built the title names the file being added.
+  const std::string scanning = folder.Path("many");
+  ASSERT_TRUE(zeb.WaitForTitle([&](const std::string& t) { return t.starts_with(scanning); }, "of the scan"))
+      << zeb.failure();
+
+  ASSERT_TRUE(zeb.PressKey(VK_ESCAPE)) << zeb.failure();
+  // The key press itself may rebuild the status line of the list so far (no picture has been shown,
+  // so it names none); the walk then finishes the folder tree, adding the first file of each folder.
+  std::vector<std::string> shown;
+  ASSERT_TRUE(zeb.WatchTitlesUntilExit([&](const std::string& t) {
+    if ((t == "<empty>" || ShowsPicture(t)) && (shown.empty() || shown.back() != t)) shown.push_back(t);
+  })) << zeb.failure();
+  EXPECT_TRUE(shown.empty()) << "shown after Escape: " << testing::PrintToString(shown);
 }
 
 }  // namespace

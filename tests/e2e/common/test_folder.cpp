@@ -70,8 +70,14 @@ void TestFolder::MakeFolder(const std::string& relative) { MakeFolders(Utf8ToWid
 
 void TestFolder::WriteFile(const std::string& relative, const std::string& bytes) {
   std::wstring path = Utf8ToWide(Path(relative));
-  MakeFolders(path.substr(0, path.find_last_of(L'\\')));
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  auto create = [&] {
+    return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  HANDLE file = create();
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND) {
+    MakeFolders(path.substr(0, path.find_last_of(L'\\')));
+    file = create();
+  }
   if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + Path(relative));
   DWORD written = 0;
   BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

@@ -76,6 +76,20 @@ BOOL CALLBACK TakeFirstEdit(HWND child, LPARAM param) {
   return FALSE;
 }
 
+// The caption as the window system keeps it (no message to the program, so a busy program cannot
+// stall the reader). The caption may change between asking its length and reading it: read until the
+// buffer had room to spare.
+std::string WindowCaption(HWND window) {
+  for (int size = 512;; size *= 2) {
+    std::wstring text(size, L'\0');
+    int copied = GetWindowTextW(window, text.data(), size);
+    if (copied < size - 1 || size >= (1 << 20)) {
+      text.resize(std::max(copied, 0));
+      return WideToUtf8(text);
+    }
+  }
+}
+
 HWND FirstEditChild(HWND window) {
   HWND found = nullptr;
   EnumChildWindows(window, TakeFirstEdit, reinterpret_cast<LPARAM>(&found));
@@ -230,14 +244,7 @@ bool ZebProcess::WaitForMainWindow(int timeout_ms) {
   }
 }
 
-std::string ZebProcess::Title() const {
-  if (!main_) return {};
-  int length = GetWindowTextLengthW(main_);
-  std::wstring text(length + 1, L'\0');
-  int copied = GetWindowTextW(main_, text.data(), length + 1);
-  text.resize(std::max(copied, 0));
-  return WideToUtf8(text);
-}
+std::string ZebProcess::Title() const { return main_ ? WindowCaption(main_) : std::string(); }
 
 bool ZebProcess::WaitForTitle(const std::function<bool(const std::string&)>& accept, const std::string& what,
                               int timeout_ms) {
@@ -377,10 +384,7 @@ bool ZebProcess::TypeText(HWND window, const std::string& text) {
 HWND ZebProcess::FindWindowWithCaption(const std::string& caption) const {
   for (HWND window : TopLevelWindows()) {
     if (window == main_ || !IsWindowVisible(window)) continue;
-    int length = GetWindowTextLengthW(window);
-    std::wstring text(length + 1, L'\0');
-    text.resize(std::max(GetWindowTextW(window, text.data(), length + 1), 0));
-    if (WideToUtf8(text) == caption) return window;
+    if (WindowCaption(window) == caption) return window;
   }
   return nullptr;
 }
@@ -468,6 +472,16 @@ bool ZebProcess::PressMessageBoxButton(HWND box, int button_id) {
 bool ZebProcess::Close() {
   if (!WaitForMainWindow()) return false;
   if (!PostMessageW(main_, WM_CLOSE, 0, 0)) return Fail("could not post WM_CLOSE to the main window");
+  return true;
+}
+
+bool ZebProcess::WatchTitlesUntilExit(const std::function<void(const std::string&)>& see, int timeout_ms) {
+  TraceWait trace("titles until exit");
+  for (ULONGLONG start = GetTickCount64(); Running();) {
+    if (main_ && IsWindow(main_)) see(Title());
+    if (GetTickCount64() - start > static_cast<ULONGLONG>(timeout_ms)) return WaitForExit(0);
+    Sleep(kPollMs);
+  }
   return true;
 }
 

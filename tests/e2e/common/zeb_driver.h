@@ -109,6 +109,9 @@ class ZebProcess {
 
   // Asks the main window to close, as its close box would.
   bool Close();
+  // Hands every title seen (polled every 10 ms) to SEE until the program ends; on timeout kills it
+  // and fails.
+  bool WatchTitlesUntilExit(const std::function<void(const std::string&)>& see, int timeout_ms = kTimeoutMs);
   // Waits for the program to end; on timeout kills it and fails.
   bool WaitForExit(int timeout_ms = kTimeoutMs, DWORD* exit_code = nullptr);
   void Kill();
