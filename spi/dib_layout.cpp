@@ -40,17 +40,7 @@ bool IsUsableDib(const uint8_t* info, size_t infoBlockSize, size_t bitsBlockSize
   if (biSize < static_cast<uint32_t>(kBitmapInfoHeaderSize)) return false;
   if (ReadAt<uint32_t>(info, 16) != kBiRgb) return false;
   DibLayout d = ReadDibLayout(info);
-  switch (d.bitCount) {
-    case 1:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32:
-      break;
-    default:
-      return false;
-  }
+  if (!IsDibBitCount(d.bitCount)) return false;
   if (d.width <= 0 || d.height == 0) return false;
   int64_t rows = d.height < 0 ? -int64_t{d.height} : int64_t{d.height};
   if (int64_t{d.width} > kMaxDibPixels || rows > kMaxDibPixels || int64_t{d.width} * rows > kMaxDibPixels)

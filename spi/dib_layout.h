@@ -6,11 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/graphics/dib_limits.h"
+
 namespace zeb::spi {
 
 constexpr int32_t kBitmapInfoHeaderSize = 40;
 // Limits that keep every size computed from a header within what memory can hold.
-constexpr int64_t kMaxDibPixels = int64_t{1} << 28;
 constexpr int64_t kMaxDibBitsSize = INT32_MAX;
 
 struct DibLayout {

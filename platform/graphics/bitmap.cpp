@@ -74,18 +74,8 @@ namespace {
 // A zero-filled picture; sizes beyond kMaxDibPixels are refused.
 DibImage NewDib(int32_t width, int32_t height, uint16_t bitCount, bool topDown) {
   if (width < 0 || height < 0) throw EInvalidGraphic("Invalid bitmap size");
-  switch (bitCount) {
-    case 1:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32:
-      break;
-    default:
-      throw EInvalidGraphic("Invalid bitmap pixel format");
-  }
-  if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > kMaxDibPixels)
+  if (!IsDibBitCount(bitCount)) throw EInvalidGraphic("Invalid bitmap pixel format");
+  if (int64_t{width} * int64_t{height} > kMaxDibPixels)
     throw EOutOfResources("Out of memory");
   DibImage d;
   d.width = width;

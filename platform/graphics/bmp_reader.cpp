@@ -59,17 +59,7 @@ Header ParseHeader(const uint8_t* h, uint32_t size) {
     r.masksInHeader = true;
     for (int i = 0; i < 3; ++i) r.masks[i] = U32(h + 40 + 4 * i);
   }
-  switch (r.bitCount) {
-    case 1:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32:
-      break;
-    default:
-      Invalid();
-  }
+  if (!IsDibBitCount(r.bitCount)) Invalid();
   switch (r.compression) {
     case kBiRgb:
       break;
@@ -266,7 +256,7 @@ DibImage ReadBmpFile(TStream& stream) {
   const int64_t height = topDown ? -hdr.height : hdr.height;
   // Windows never draws compressed pictures stored top-down.
   if (topDown && (hdr.compression == kBiRle8 || hdr.compression == kBiRle4)) Invalid();
-  if (static_cast<uint64_t>(hdr.width) * static_cast<uint64_t>(height) > kMaxDibPixels) Invalid();
+  if (int64_t{hdr.width} * int64_t{height} > kMaxDibPixels) Invalid();
 
   int64_t tableStart = 14 + headerSize;
   if (hdr.compression == kBiBitfields && !hdr.masksInHeader) {

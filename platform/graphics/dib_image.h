@@ -9,13 +9,13 @@
 #include <memory>
 #include <vector>
 
+#include "platform/graphics/dib_limits.h"
+
 namespace zeb {
 
 class TStream;
 
 constexpr uint32_t kBitmapInfoHeaderSize = 40;
-// Beyond this many pixels a picture is taken as absurd (1 GiB of 32-bit pixels).
-constexpr uint64_t kMaxDibPixels = uint64_t(1) << 28;
 
 struct FreeDeleter {
   void operator()(uint8_t* p) const { std::free(p); }
