@@ -226,6 +226,28 @@ TEST_F(KeysTest, ArrowsMoveTheWindowByTheirStepWithoutResizingIt) {
   EXPECT_EQ(zeb.Title(), TitleOf(kA, 1, 5));
 }
 
+TEST_F(KeysTest, MaximiseKeyFillsTheWorkAreaAndRestoresThePictureSize) {
+  const ScreenRect area = WorkArea();
+  ASSERT_TRUE(zeb.PressKey('F')) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForWindowRect(
+      [&](const ScreenRect& r) {
+        // A maximised window's frame may lie outside the work area; it covers all of it.
+        return r.left <= area.left && r.top <= area.top && r.right >= area.right && r.bottom >= area.bottom;
+      },
+      "covering the work area " + Describe(area)))
+      << zeb.failure();
+  EXPECT_EQ(zeb.Title(), TitleOf(kA, 1, 5));  // shown at 100 %, centred
+  ASSERT_TRUE(zeb.PressKey('F')) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForClient({kA.width, kA.height})) << zeb.failure();
+}
+
+TEST_F(KeysTest, EnterShowsTheCurrentFileAgainAsItIsNow) {
+  folder.WriteBmp("pics/a.bmp", 250, 150);
+  PressAndExpect(VK_RETURN, "[F] (1/5) a.bmp 250x150 100%");
+  folder.WriteBmp("pics/a.bmp", 260, 170);
+  PressAndExpect(VK_DELETE, "[F] (1/5) a.bmp 260x170 100%");
+}
+
 TEST_F(KeysTest, SlideShowWithAShortIntervalStopsAtTheEndOfTheList) {
   SetInterval("300");
   ASSERT_TRUE(zeb.PressKey('S')) << zeb.failure();

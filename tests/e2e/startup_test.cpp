@@ -185,6 +185,46 @@ TEST_F(StartupTest, FixedBoxSwitchesGiveThatClientArea) {
   ExpectInsideWorkArea();
 }
 
+TEST_F(StartupTest, EnlargeSwitchScalesASmallPictureUpToTheFixedBox) {
+  folder.WriteBmp("a.bmp", 320, 240);
+  ASSERT_TRUE(StartZeb({"-S", "-w640", "-h480", folder.Path("a.bmp")})) << zeb.failure();
+
+  ASSERT_TRUE(zeb.WaitForTitleEq("[f] (1/1) a.bmp 320x240 200%")) << zeb.failure();
+  EXPECT_TRUE(zeb.WaitForClient({640, 480})) << zeb.failure();
+}
+
+TEST_F(StartupTest, PlacementSwitchPutsTheWindowInTheBottomRightCorner) {
+  folder.WriteBmp("a.bmp", 320, 240);
+  ASSERT_TRUE(StartZeb({"-Prb", folder.Path("a.bmp")})) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) a.bmp 320x240 100%")) << zeb.failure();
+
+  ScreenRect area = WorkArea();
+  EXPECT_TRUE(zeb.WaitForWindowRect(
+      [&](const ScreenRect& r) { return r.right == area.right && r.bottom == area.bottom; },
+      "in the bottom-right corner of " + Describe(area)))
+      << zeb.failure();
+}
+
+TEST_F(StartupTest, OpenInFolderSwitchListsTheFolderAndShowsTheFileGiven) {
+  folder.WriteBmp("pics/a.bmp", 130, 100);
+  folder.WriteJpeg("pics/b.jpg", 140, 110);
+  folder.WriteBmp("pics/c.bmp", 150, 120);
+  folder.WriteBmp("pics/sub/d.bmp", 160, 130);  // subfolders are not listed
+  ASSERT_TRUE(StartZeb({"-D", folder.Path("pics/b.jpg")})) << zeb.failure();
+
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (2/3) b.jpg 140x110 100%")) << zeb.failure();
+}
+
+TEST_F(StartupTest, SlideShowSwitchRunsThroughTheListAndStopsAtTheEnd) {
+  folder.WriteBmp("a.bmp", 130, 100);
+  folder.WriteBmp("b.bmp", 140, 110);
+  folder.WriteBmp("c.bmp", 150, 120);
+  ASSERT_TRUE(StartZeb({"-s", "-i100", folder.root()})) << zeb.failure();
+
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (3/3) c.bmp 150x120 100%")) << zeb.failure();
+  EXPECT_TRUE(zeb.Running());
+}
+
 TEST_F(StartupTest, BadWidthSwitchIsReportedAndTheDefaultWidthIsFixed) {
   folder.WriteBmp("a.bmp", 320, 240);
   ASSERT_TRUE(StartZeb({"-w800x", folder.Path("a.bmp")})) << zeb.failure();
