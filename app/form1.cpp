@@ -58,7 +58,13 @@ TForm1::TForm1(std::vector<std::string> params)
                                     const std::string& description, TGraphicClass& cls) {
     SPIs1PictureRegister(sender, aSPI, ext, description, cls);
   };
+  // One bad file in a plug-in folder must not keep the viewer from starting: its error is shown once
+  // and the search goes on. Searches made later report such errors to their caller.
+  SPIs1->OnLoadError = [](spi::TSPIs*, const std::string&, const std::exception& error) {
+    ui::Application().ShowException(error);
+  };
   SPIs1->Loaded();
+  SPIs1->OnLoadError = nullptr;
 
   ui::Application().Guard([this] { FormCreate(); });
 }
