@@ -50,9 +50,15 @@ std::string EncodeBmp(int width, int height, int bit_count, const PixelFunction&
     for (int x = 0; x < width; ++x) {
       uint32_t p = pixel(x, y);
       switch (bit_count) {
-        case 1: row[x / 8] = static_cast<char>(row[x / 8] | ((p & 1) << (7 - x % 8))); break;
-        case 4: row[x / 2] = static_cast<char>(row[x / 2] | ((p & 15) << (x % 2 ? 0 : 4))); break;
-        case 8: row[x] = static_cast<char>(p); break;
+        case 1:
+          row[x / 8] = static_cast<char>(row[x / 8] | ((p & 1) << (7 - x % 8)));
+          break;
+        case 4:
+          row[x / 2] = static_cast<char>(row[x / 2] | ((p & 15) << (x % 2 ? 0 : 4)));
+          break;
+        case 8:
+          row[x] = static_cast<char>(p);
+          break;
         case 24:
         case 32: {
           size_t at = static_cast<size_t>(x) * (bit_count / 8);
@@ -61,7 +67,8 @@ std::string EncodeBmp(int width, int height, int bit_count, const PixelFunction&
           row[at + 2] = static_cast<char>((p >> 16) & 0xFF);
           break;
         }
-        default: throw std::invalid_argument("unsupported depth");
+        default:
+          throw std::invalid_argument("unsupported depth");
       }
     }
     out += row;

@@ -63,7 +63,8 @@ bool Write(const std::string& path, const std::string& bytes) {
 // List files are in the system's ANSI code page, like the file names the viewer reads from them.
 std::string Ansi(const std::string& utf8) {
   std::wstring wide = Utf8ToWide(utf8);
-  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                              nullptr);
   std::string out(n, '\0');
   WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
   return out;
@@ -91,24 +92,27 @@ int main() {
   bool ok = true;
   ok &= Write(gradient, EncodeBmp(320, 240, 24, [](int x, int y) { return Gradient(x, y, 320, 240); }));
   ok &= Write(root + "\\02 checkerboard 8bit 256x256.bmp",
-              EncodeBmp(256, 256, 8, [](int x, int y) { return ((x / 32 + y / 32) % 2) ? (x + y) / 2 : 255 - y; },
-                        GreyRamp(256)));
+              EncodeBmp(
+                  256, 256, 8, [](int x, int y) { return ((x / 32 + y / 32) % 2) ? (x + y) / 2 : 255 - y; },
+                  GreyRamp(256)));
   ok &= Write(root + "\\03 rings 32bit 400x300.bmp",
               EncodeBmp(400, 300, 32, [](int x, int y) { return Rings(x, y, 400, 300); }));
-  ok &= Write(root + "\\04 checkerboard 1bit 160x120.bmp",
-              EncodeBmp(160, 120, 1, [](int x, int y) { return static_cast<uint32_t>((x / 20 + y / 20) % 2); },
-                        {Rgb(20, 20, 80), Rgb(250, 240, 200)}));
+  ok &=
+      Write(root + "\\04 checkerboard 1bit 160x120.bmp",
+            EncodeBmp(160, 120, 1, [](int x, int y) { return static_cast<uint32_t>((x / 20 + y / 20) % 2); },
+                      {Rgb(20, 20, 80), Rgb(250, 240, 200)}));
   ok &= Write(photo, EncodeJpeg(640, 480, [](int x, int y) { return Rings(x, y, 640, 480); }));
-  ok &= Write(root + "\\06 big gradient 2400x1600.jpg",
-              EncodeJpeg(2400, 1600, [](int x, int y) {
-                // A gradient under a checkerboard of darker squares.
-                uint32_t base = Gradient(x, y, 2400, 1600);
-                if ((x / 200 + y / 200) % 2) return base;
-                return Rgb(((base >> 16) & 0xFF) * 3 / 4, ((base >> 8) & 0xFF) * 3 / 4, (base & 0xFF) * 3 / 4);
-              }));
-  ok &= Write(root + "\\more\\07 stripes 4bit 300x200.bmp",
-              EncodeBmp(300, 200, 4, [](int x, int y) { return static_cast<uint32_t>((x + y) / 20 % 16); },
-                        GreyRamp(16)));
+  ok &=
+      Write(root + "\\06 big gradient 2400x1600.jpg", EncodeJpeg(2400, 1600, [](int x, int y) {
+              // A gradient under a checkerboard of darker squares.
+              uint32_t base = Gradient(x, y, 2400, 1600);
+              if ((x / 200 + y / 200) % 2) return base;
+              return Rgb(((base >> 16) & 0xFF) * 3 / 4, ((base >> 8) & 0xFF) * 3 / 4, (base & 0xFF) * 3 / 4);
+            }));
+  ok &= Write(
+      root + "\\more\\07 stripes 4bit 300x200.bmp",
+      EncodeBmp(
+          300, 200, 4, [](int x, int y) { return static_cast<uint32_t>((x + y) / 20 % 16); }, GreyRamp(16)));
   // A list file names pictures by full path, one per line, each line ended by CR LF.
   ok &= Write(root + "\\more\\favourites.zeb", Ansi(gradient + "\r\n" + photo + "\r\n"));
   return ok ? 0 : 1;

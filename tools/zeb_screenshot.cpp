@@ -116,9 +116,8 @@ int main() {
   zeb::e2e::ZebProcess zeb;
   if (!zeb.Start(exe, args)) return Fail(zeb.failure());
   // Folder scans can take a while on a big tree: wait for a minute.
-  if (!zeb.WaitForTitle(
-          [](const std::string& t) { return zeb::e2e::ShowsPicture(t) || t == "<empty>"; },
-          "that shows a picture or <empty>", 60000))
+  if (!zeb.WaitForTitle([](const std::string& t) { return zeb::e2e::ShowsPicture(t) || t == "<empty>"; },
+                        "that shows a picture or <empty>", 60000))
     return Fail(zeb.failure());
   // "<empty>" is also shown while the list is being built; the start-up has ended when the window
   // accepts dropped files.

@@ -35,8 +35,10 @@ class KeysTest : public testing::Test {
   void SetUp() override {
     for (const Picture* p : {&kA, &kB, &kC, &kD, &kE}) {
       std::string name = p->name;
-      if (name.ends_with(".jpg")) folder.WriteJpeg("pics/" + name, p->width, p->height);
-      else folder.WriteBmp("pics/" + name, p->width, p->height, p == &kC ? 8 : 24);
+      if (name.ends_with(".jpg"))
+        folder.WriteJpeg("pics/" + name, p->width, p->height);
+      else
+        folder.WriteBmp("pics/" + name, p->width, p->height, p == &kC ? 8 : 24);
     }
     ASSERT_TRUE(zeb.Start(ZebExe(), {folder.Path("pics")}, folder.root())) << zeb.failure();
     ASSERT_TRUE(zeb.WaitForTitleEq(TitleOf(kA, 1, 5))) << zeb.failure();
@@ -168,11 +170,13 @@ TEST_F(KeysTest, DeleteRemovesTheEntryButNeverTheFile) {
 TEST_F(KeysTest, CtrlArrowsHoldTheWindowAtTheWorkAreaEdges) {
   const ScreenRect area = WorkArea();
   ASSERT_TRUE(zeb.PressKey(VK_LEFT, kCtrl)) << zeb.failure();
-  ASSERT_TRUE(zeb.WaitForWindowRect([&](const ScreenRect& r) { return r.left == area.left; }, "at the left edge"))
+  ASSERT_TRUE(
+      zeb.WaitForWindowRect([&](const ScreenRect& r) { return r.left == area.left; }, "at the left edge"))
       << zeb.failure();
   ASSERT_TRUE(zeb.PressKey(VK_UP, kCtrl)) << zeb.failure();
-  ASSERT_TRUE(zeb.WaitForWindowRect([&](const ScreenRect& r) { return r.top == area.top && r.left == area.left; },
-                                    "in the top-left corner"))
+  ASSERT_TRUE(
+      zeb.WaitForWindowRect([&](const ScreenRect& r) { return r.top == area.top && r.left == area.left; },
+                            "in the top-left corner"))
       << zeb.failure();
   // The next picture, of another size, stays in the corner.
   PressAndExpect('E', TitleOf(kE, 5, 5));
@@ -209,8 +213,9 @@ TEST_F(KeysTest, ArrowsMoveTheWindowByTheirStepWithoutResizingIt) {
     unsigned modifiers;
     int dx, dy;
   };
-  const Move moves[] = {{VK_LEFT, kNoModifier, -20, 0}, {VK_LEFT, kShift, -50, 0},      {VK_LEFT, kAlt, -1, 0},
-                        {VK_RIGHT, kNoModifier, 20, 0}, {VK_UP, kNoModifier, 0, -20},   {VK_DOWN, kShift, 0, 50},
+  const Move moves[] = {{VK_LEFT, kNoModifier, -20, 0}, {VK_LEFT, kShift, -50, 0},
+                        {VK_LEFT, kAlt, -1, 0},         {VK_RIGHT, kNoModifier, 20, 0},
+                        {VK_UP, kNoModifier, 0, -20},   {VK_DOWN, kShift, 0, 50},
                         {VK_UP, kAlt, 0, -1},           {VK_LEFT, kShift | kAlt, -50, 0}};
   ScreenRect expected = start;
   for (const Move& m : moves) {
@@ -251,7 +256,8 @@ TEST_F(KeysTest, EnterShowsTheCurrentFileAgainAsItIsNow) {
 TEST_F(KeysTest, SlideShowWithAShortIntervalStopsAtTheEndOfTheList) {
   SetInterval("300");
   ASSERT_TRUE(zeb.PressKey('S')) << zeb.failure();
-  ASSERT_TRUE(zeb.WaitForTitle([](const std::string& t) { return t.starts_with("<F> ("); }, "of a running show"))
+  ASSERT_TRUE(
+      zeb.WaitForTitle([](const std::string& t) { return t.starts_with("<F> ("); }, "of a running show"))
       << zeb.failure();
   ULONGLONG started = GetTickCount64();
   std::vector<int> positions;
@@ -279,7 +285,8 @@ TEST_F(KeysTest, DirectionKeysTurnARunningShowAndTheBookmarkStillWorks) {
   ASSERT_TRUE(zeb.PressKey('M')) << zeb.failure();
   PressAndExpect('L', TitleOf(kB, 2, 5, "FL"));
   ASSERT_TRUE(zeb.PressKey('S')) << zeb.failure();
-  ASSERT_TRUE(zeb.WaitForTitle([](const std::string& t) { return t.starts_with("<FL> ("); }, "of a running show"))
+  ASSERT_TRUE(
+      zeb.WaitForTitle([](const std::string& t) { return t.starts_with("<FL> ("); }, "of a running show"))
       << zeb.failure();
   // P while the show runs only turns it backward: it passes the first picture and wraps to the last.
   ASSERT_TRUE(zeb.PressKey('P')) << zeb.failure();
@@ -288,7 +295,8 @@ TEST_F(KeysTest, DirectionKeysTurnARunningShowAndTheBookmarkStillWorks) {
       << zeb.failure();
   // S stops the show; the bookmark set before it still holds.
   ASSERT_TRUE(zeb.PressKey('S')) << zeb.failure();
-  ASSERT_TRUE(zeb.WaitForTitle([](const std::string& t) { return t.starts_with("[BL] ("); }, "of a stopped show"))
+  ASSERT_TRUE(
+      zeb.WaitForTitle([](const std::string& t) { return t.starts_with("[BL] ("); }, "of a stopped show"))
       << zeb.failure();
   PressAndExpect('E', TitleOf(kE, 5, 5, "BL"));
   PressAndExpect('G', TitleOf(kB, 2, 5, "BL"));

@@ -116,7 +116,8 @@ TEST_F(StartupTest, PictureLargerThanTheWorkAreaIsShrunkToFit) {
   int frame = GetSystemMetrics(SM_CXFRAME);
   int avail_width = area.width() - (2 * frame - 2);
   int avail_height = area.height() - (GetSystemMetrics(SM_CYCAPTION) + 2 * frame - 2);
-  double ratio = std::min(static_cast<double>(avail_width) / width, static_cast<double>(avail_height) / height);
+  double ratio =
+      std::min(static_cast<double>(avail_width) / width, static_cast<double>(avail_height) / height);
   ASSERT_LT(ratio, 1.0) << "the screen is too large for this test";
 
   EXPECT_EQ(title.width, width);  // the natural size, not the displayed one

@@ -7,14 +7,14 @@
 namespace zeb::e2e {
 
 struct StatusTitle {
-  char open = 0;       // "[" stopped, "<" slide show running, "{" running and held while decoding
-  std::string modes;   // the mode letters between the marks
-  char close = 0;      // "]", ">" or "}"
-  int position = 0;    // 1-based position in the list
+  char open = 0;      // "[" stopped, "<" slide show running, "{" running and held while decoding
+  std::string modes;  // the mode letters between the marks
+  char close = 0;     // "]", ">" or "}"
+  int position = 0;   // 1-based position in the list
   int count = 0;
-  std::string name;    // file name, or the full path when the list spans folders
+  std::string name;  // file name, or the full path when the list spans folders
   int width = 0, height = 0;
-  int zoom = 0;        // percent
+  int zoom = 0;  // percent
 };
 
 // Nothing when TITLE is not a status line (for example "<empty>" or a path shown while scanning).

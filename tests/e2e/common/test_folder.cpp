@@ -71,7 +71,8 @@ void TestFolder::MakeFolder(const std::string& relative) { MakeFolders(Utf8ToWid
 void TestFolder::WriteFile(const std::string& relative, const std::string& bytes) {
   std::wstring path = Utf8ToWide(Path(relative));
   auto create = [&] {
-    return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
   };
   HANDLE file = create();
   if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND) {
@@ -120,7 +121,8 @@ void TestFolder::WriteList(const std::string& relative, const std::string& lines
     int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
                                 nullptr);
     ansi.resize(n);
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr,
+                        nullptr);
   }
   // Lines given with "\n" are stored with CR LF.
   std::string file;

@@ -32,8 +32,16 @@ class TraceWait {
 
 bool IsExtendedKey(UINT vk) {
   switch (vk) {
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_DELETE: case VK_INSERT:
-    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_DELETE:
+    case VK_INSERT:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
       return true;
     default:
       return false;
@@ -174,10 +182,18 @@ ScreenRect WorkArea() {
   bar.cbSize = sizeof(bar);
   if (!SHAppBarMessage(ABM_GETTASKBARPOS, &bar)) return area;
   switch (bar.uEdge) {
-    case ABE_LEFT: area.left = bar.rc.right; break;
-    case ABE_TOP: area.top = bar.rc.bottom; break;
-    case ABE_RIGHT: area.right = bar.rc.left; break;
-    case ABE_BOTTOM: area.bottom = bar.rc.top; break;
+    case ABE_LEFT:
+      area.left = bar.rc.right;
+      break;
+    case ABE_TOP:
+      area.top = bar.rc.bottom;
+      break;
+    case ABE_RIGHT:
+      area.right = bar.rc.left;
+      break;
+    case ABE_BOTTOM:
+      area.bottom = bar.rc.top;
+      break;
   }
   return area;
 }
@@ -255,7 +271,8 @@ bool ZebProcess::WaitForTitle(const std::function<bool(const std::string&)>& acc
   for (;;) {
     title = Title();
     if (accept(title)) return true;
-    if (!Running()) return Fail("the program ended while waiting for a title " + what + "; last title " + Quoted(title));
+    if (!Running())
+      return Fail("the program ended while waiting for a title " + what + "; last title " + Quoted(title));
     if (GetTickCount64() - start > static_cast<ULONGLONG>(timeout_ms))
       return Fail("timed out waiting for a title " + what + "; last title " + Quoted(title));
     Sleep(kPollMs);
@@ -331,8 +348,7 @@ bool ZebProcess::BringToFront(HWND window) {
   for (ULONGLONG start = GetTickCount64(); GetForegroundWindow() != window;) {
     if (!IsWindow(window)) return Fail("the window to type into has gone");
     if (GetTickCount64() - start > 5000)
-      return Fail("could not bring a window of the program to the foreground; main title " +
-                  Quoted(Title()));
+      return Fail("could not bring a window of the program to the foreground; main title " + Quoted(Title()));
     SetForegroundWindow(window);
     Sleep(kPollMs);
   }
@@ -352,8 +368,9 @@ bool ZebProcess::SendKey(UINT vk, unsigned modifiers) {
   for (auto m = std::rbegin(kModifierKeys); m != std::rend(kModifierKeys); ++m)
     if (modifiers & m->flag) inputs.push_back(KeyInput(m->vk, true));
   UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-  if (sent != inputs.size()) return Fail("SendInput sent " + std::to_string(sent) + " of " +
-                                         std::to_string(inputs.size()) + " key events");
+  if (sent != inputs.size())
+    return Fail("SendInput sent " + std::to_string(sent) + " of " + std::to_string(inputs.size()) +
+                " key events");
   return true;
 }
 
@@ -370,12 +387,18 @@ bool ZebProcess::PressKeyIn(HWND window, UINT vk, unsigned modifiers) {
 bool ZebProcess::TypeText(HWND window, const std::string& text) {
   for (char c : text) {
     UINT vk = 0;
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')) vk = static_cast<UINT>(c);
-    else if (c >= 'a' && c <= 'z') vk = static_cast<UINT>(c - 'a' + 'A');
-    else if (c == '.') vk = VK_OEM_PERIOD;
-    else if (c == '-') vk = VK_OEM_MINUS;
-    else if (c == ' ') vk = VK_SPACE;
-    else return Fail(std::string("no key types the character ") + c);
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'))
+      vk = static_cast<UINT>(c);
+    else if (c >= 'a' && c <= 'z')
+      vk = static_cast<UINT>(c - 'a' + 'A');
+    else if (c == '.')
+      vk = VK_OEM_PERIOD;
+    else if (c == '-')
+      vk = VK_OEM_MINUS;
+    else if (c == ' ')
+      vk = VK_SPACE;
+    else
+      return Fail(std::string("no key types the character ") + c);
     if (!PressKeyIn(window, vk)) return false;
   }
   return true;
