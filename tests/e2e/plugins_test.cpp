@@ -47,20 +47,21 @@ class PluginsTest : public testing::Test {
 
 TEST_F(PluginsTest, PluginFormatsShowAtTheirSizeAndUndecodableEntriesLeaveTheList) {
   std::string exe = InstallViewer({"ppm.spi"});
-  folder.WriteFile("pics/a.ppm", Pnm(40, 30));
+  // Wider than the narrowest window the system allows a caption, so the client area follows them.
+  folder.WriteFile("pics/a.ppm", Pnm(160, 120));
   folder.WriteFile("pics/b_broken.ppm", "P6\n40 30\n255\nshort");
-  folder.WriteFile("pics/c.pgm", Pnm(64, 20, true));
+  folder.WriteFile("pics/c.pgm", Pnm(200, 64, true));
   folder.WriteBmp("pics/d.bmp", 16, 16);
   ASSERT_TRUE(zeb.Start(exe, {folder.Path("pics")}, folder.root())) << zeb.failure();
 
-  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/4) a.ppm 40x30 100%")) << zeb.failure();
-  EXPECT_TRUE(zeb.WaitForClient({40, 30})) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/4) a.ppm 160x120 100%")) << zeb.failure();
+  EXPECT_TRUE(zeb.WaitForClient({160, 120})) << zeb.failure();
   ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
 
   // The broken file is dropped without a message and the next entry takes its place.
   ASSERT_TRUE(zeb.PressKey('N')) << zeb.failure();
-  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (2/3) c.pgm 64x20 100%")) << zeb.failure();
-  EXPECT_TRUE(zeb.WaitForClient({64, 20})) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (2/3) c.pgm 200x64 100%")) << zeb.failure();
+  EXPECT_TRUE(zeb.WaitForClient({200, 64})) << zeb.failure();
   EXPECT_EQ(zeb.FindMessageBox(), nullptr);
   EXPECT_TRUE(folder.Exists("pics/b_broken.ppm")) << "the file itself must stay";
 
