@@ -2,8 +2,9 @@
 // started (the title's status line, the window's size and place) and how it ends.
 #include <windows.h>
 
-#include <cmath>
-#include <cstdlib>
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
