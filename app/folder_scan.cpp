@@ -35,6 +35,7 @@ bool TForm1::IsPictureExtension(const std::string& path, bool listFilesToo) cons
 
 bool TForm1::PumpMessages(bool force) {
   auto now = std::chrono::steady_clock::now();
+  scanNow_ = now;
   if (!force && now - lastPump_ < PumpInterval) return false;
   lastPump_ = now;
   // A visible List window shows the list as far as it has been built.
@@ -44,16 +45,33 @@ bool TForm1::PumpMessages(bool force) {
 }
 
 void TForm1::AddFolder(const std::string& folder, bool recursive) {
-  // A link that leads back into a folder being walked would make the walk endless: skip it.
-  std::string identity = FolderIdentity(folder);
-  if (std::find(walkChain_.begin(), walkChain_.end(), identity) != walkChain_.end()) return;
-  walkChain_.push_back(std::move(identity));
+  // A scan started while another runs (a drop during a scan) may lead into the folders being walked.
+  WalkFolder(folder, recursive, !walkChain_.empty());
+}
+
+void TForm1::WalkFolder(const std::string& folder, bool recursive, bool mayBeLink) {
+  // A link that leads back into a folder being walked would make the walk endless: skip it. Only a
+  // link can do that, so only then are the folders' identities asked for (each costs a file open).
+  std::string identity;
+  if (mayBeLink) {
+    identity = FolderIdentity(folder);
+    for (TWalkStep& step : walkChain_) {
+      if (step.identity.empty()) step.identity = FolderIdentity(step.folder);
+      if (step.identity == identity) return;
+    }
+  }
+  walkChain_.push_back({folder, std::move(identity)});
   struct PopChain {
-    std::vector<std::string>& chain;
+    std::vector<TWalkStep>& chain;
     ~PopChain() { chain.pop_back(); }
   } pop{walkChain_};
 
+  // The folder is expanded once; a name the file system reports needs no expanding of its own, unless
+  // it ends in a dot or a space, which expanding would drop.
+  const std::string fullFolder = Files().ExpandFileName(folder);
+  const bool expanded = !fullFolder.empty() && (fullFolder.back() == '\\' || fullFolder.back() == ':');
   const std::vector<std::string> extensions = PictureExtensions;
+  std::string path;
   for (const std::string& ext : extensions) {
     if (AbortRequested) break;
     bool first = true;
@@ -63,24 +81,31 @@ void TForm1::AddFolder(const std::string& folder, bool recursive) {
       // The first match of each extension is always added.
       if (!first && AbortRequested) return false;
       first = false;
-      AddFile(folder + match.name);
+      const char last = match.name.empty() ? '.' : match.name.back();
+      if (expanded && last != '.' && last != ' ') {
+        path.assign(fullFolder).append(match.name);
+        AddFullPath(path);
+      } else {
+        AddFile(folder + match.name);
+      }
       return true;
     });
   }
   if (!recursive) return;
 
-  std::vector<std::string> subfolders;
+  std::vector<std::pair<std::string, bool>> subfolders;  // name, is a link
   Files().Find(folder + "*.*", [&](const FindData& match) {
     if ((match.attributes & faDirectory) && !(match.attributes & (faHidden | faSysFile)) &&
         match.name != "." && match.name != "..")
-      subfolders.push_back(match.name);
+      subfolders.emplace_back(match.name, (match.attributes & faReparsePoint) != 0);
     return true;
   });
-  for (const std::string& name : subfolders) AddFolder(folder + name + "\\", true);
+  for (const auto& [name, isLink] : subfolders) WalkFolder(folder + name + "\\", true, isLink);
 }
 
-void TForm1::AddFile(const std::string& fileName) {
-  const std::string path = Files().ExpandFileName(fileName);
+void TForm1::AddFile(const std::string& fileName) { AddFullPath(Files().ExpandFileName(fileName)); }
+
+void TForm1::AddFullPath(const std::string& path) {
   ShowBuildProgress(path);
   if (UpperAscii(ExtensionPart(path)) != ".ZEB") {
     List().Add(path);

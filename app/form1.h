@@ -204,15 +204,24 @@ class TForm1 : public ui::TForm {
   // How often a long scan lets window messages through and shows its progress in the title. Tests
   // set them to zero to see every step.
   std::chrono::milliseconds PumpInterval{30};
-  std::chrono::milliseconds TitleInterval{30};
+  std::chrono::milliseconds TitleInterval{100};
 
  private:
   // Lets window messages through when PumpInterval has passed (or Force); true when it did.
   bool PumpMessages(bool force);
+  // AddFile for a path that is already full.
+  void AddFullPath(const std::string& path);
   std::chrono::steady_clock::time_point lastPump_{};
+  std::chrono::steady_clock::time_point scanNow_{};  // the clock as the scan last read it
   std::chrono::steady_clock::time_point lastTitle_{};
-  // The folders being walked by AddFolder, outermost first (their identities).
-  std::vector<std::string> walkChain_;
+  // AddFolder's walk; MayBeLink when the folder was reported as a link (or its way is unknown).
+  void WalkFolder(const std::string& folder, bool recursive, bool mayBeLink);
+  // The folders being walked, outermost first, each with its identity once one was needed.
+  struct TWalkStep {
+    std::string folder;
+    std::string identity;
+  };
+  std::vector<TWalkStep> walkChain_;
 };
 
 }  // namespace zeb::app

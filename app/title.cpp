@@ -19,18 +19,25 @@ void TForm1::UpdateTitle() {
   if (LoopList) title += "L";
   if (QuitAtEnd) title += "Q";
   title += !running ? "] (" : PauseWhileLoading ? "} (" : "> (";
-  title += std::to_string(static_cast<int64_t>(CurrentIndex) + 1) + "/" + std::to_string(count) + ")";
-  title += " " + CurrentName + " ";
-  title += std::to_string(Image1.Picture().Width()) + "x" + std::to_string(Image1.Picture().Height());
-  title += " " + std::to_string(static_cast<int64_t>(std::trunc(ZoomRatio * 100))) + "%";
+  for (const std::string& part :
+       {std::to_string(static_cast<int64_t>(CurrentIndex) + 1), std::string("/"), std::to_string(count),
+        std::string(") "), CurrentName, std::string(" "), std::to_string(Image1.Picture().Width()),
+        std::string("x"), std::to_string(Image1.Picture().Height()), std::string(" "),
+        std::to_string(static_cast<int64_t>(std::trunc(ZoomRatio * 100))), std::string("%")})
+    title.append(part);
   SetCaption(title);
 }
 
 void TForm1::ShowBuildProgress(const std::string& text) {
   // A folder scan names one file now and then, not each: the caption is a window message. A file
   // added by itself is always named.
-  auto now = std::chrono::steady_clock::now();
-  if (!walkChain_.empty() && now - lastTitle_ < TitleInterval) return;
+  std::chrono::steady_clock::time_point now;
+  if (walkChain_.empty()) {
+    now = std::chrono::steady_clock::now();
+  } else {
+    now = scanNow_;  // read by the scan just before this file
+    if (now - lastTitle_ < TitleInterval) return;
+  }
   lastTitle_ = now;
   SetCaption(text);
 }

@@ -18,6 +18,7 @@ enum : uint32_t {
   faSysFile = 0x04,
   faDirectory = 0x10,
   faArchive = 0x20,
+  faReparsePoint = 0x400,  // a link or junction that leads elsewhere
 };
 
 struct FindData {

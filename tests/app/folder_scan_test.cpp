@@ -188,13 +188,15 @@ class LinkingFileSystem : public headless::MemoryFileSystem {
 TEST_F(FolderScanTest, ALinkBackIntoAnAncestorIsNotFollowed) {
   LinkingFileSystem fs;
   fs.AddFile("C:\\p\\a.jpg", "");
-  fs.AddFolder("C:\\p\\loop");
+  fs.AddFolder("C:\\p\\loop", faDirectory | faReparsePoint);
   fs.AddFile("C:\\p\\sub\\b.jpg", "");
-  fs.AddFolder("C:\\p\\sub\\loop");
-  fs.AddFolder("C:\\p\\other");
+  fs.AddFolder("C:\\p\\sub\\loop", faDirectory | faReparsePoint);
+  fs.AddFolder("C:\\p\\other", faDirectory | faReparsePoint);
   fs.AddFile("C:\\q\\c.jpg", "");
   SetFiles(&fs);
-  headless::FolderIdentityRule() = [](const std::string& folder) {
+  Strings identities;
+  headless::FolderIdentityRule() = [&](const std::string& folder) {
+    identities.push_back(folder);
     std::string path = UpperAscii(LinkingFileSystem::Resolve(folder));
     while (path.size() > 3 && path.back() == '\\') path.pop_back();
     return path;
@@ -203,6 +205,9 @@ TEST_F(FolderScanTest, ALinkBackIntoAnAncestorIsNotFollowed) {
   SetFiles(nullptr);
   // A link to a folder outside the walk is followed like any folder.
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.jpg", "C:\\p\\other\\c.jpg", "C:\\p\\sub\\b.jpg"}));
+  // Identities are asked for the links and their ancestors only, once each.
+  EXPECT_EQ(identities,
+            (Strings{"C:\\p\\loop\\", "C:\\p\\", "C:\\p\\sub\\loop\\", "C:\\p\\sub\\", "C:\\p\\other\\"}));
 }
 
 TEST_F(FolderScanTest, AListFileThatCannotBeReadStopsTheScan) {
