@@ -111,6 +111,14 @@ LRESULT HandleMessage(TForm::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       HandleSize(form, im, wp);
       return 0;
+    case WM_GETMINMAXINFO:
+      // The main window fits itself to the picture, however narrow: the system would otherwise keep a
+      // captioned window wide enough for its caption buttons.
+      if (im.style == ui::TBorderStyle::bsSingle) {
+        reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = POINT{1, 1};
+        return 0;
+      }
+      break;
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers the whole area
     case WM_PAINT: {

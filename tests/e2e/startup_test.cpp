@@ -61,6 +61,13 @@ TEST_F(StartupTest, JpegFileArgumentShowsTheJpegAtNaturalSize) {
   EXPECT_TRUE(zeb.WaitForClient({333, 221})) << zeb.failure();
 }
 
+TEST_F(StartupTest, ANarrowPictureGetsAClientAreaOfItsOwnSize) {
+  folder.WriteBmp("thin.bmp", 30, 20);
+  ASSERT_TRUE(StartZeb({folder.Path("thin.bmp")})) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) thin.bmp 30x20 100%")) << zeb.failure();
+  EXPECT_TRUE(zeb.WaitForClient({30, 20})) << zeb.failure();
+}
+
 TEST_F(StartupTest, RelativeArgumentsAreTakenFromTheCurrentFolder) {
   folder.WriteBmp("pics/only.bmp", 64, 48);
   ASSERT_TRUE(StartZeb({"pics"})) << zeb.failure();
