@@ -6,6 +6,7 @@
 
 #include "app/blank_picture.h"
 #include "app/dialogs/list_window.h"
+#include "app/random_pick.h"
 #include "platform/core/strings.h"
 
 namespace zeb::app {
@@ -122,10 +123,7 @@ void TForm1::FormCreate() {
   TidyList();
   if (options.OpenInFolder && first < Params.size()) SelectFile(lastFile);
   if (options.StartSlideShow) Timer1.SetEnabled(true);
-  if (options.RandomStart) {
-    int32_t count = List().Count();
-    CurrentIndex = count > 0 ? std::rand() % count : 0;
-  }
+  if (options.RandomStart) CurrentIndex = RandomBelow(List().Count());
   LoadFromFile();
   if (QuitAtEnd)
     ui::Application().Terminate();
