@@ -165,6 +165,6 @@ void TSPIBitmap::LoadFromStreamWithName(TStream& stream, const std::string& file
 
 void InitializeSPIBitmap() { TSPIs::SetDefaultGraphicClass(&TSPIBitmap::Class); }
 
-void FinalizeSPIBitmap() { PictureFormats::UnregisterClass(&TSPIBitmap::Class); }
+void FinalizeSPIBitmap() { PictureFormats::UnregisterGraphicClass(&TSPIBitmap::Class); }
 
 }  // namespace zeb::spi

@@ -59,7 +59,7 @@ void Register(const std::string& extension, const std::string& description, TGra
   Formats().push_back({LowerAscii(extension), description, cls});
 }
 
-void UnregisterClass(TGraphicClass cls) {
+void UnregisterGraphicClass(TGraphicClass cls) {
   EnsureBuiltIns();
   auto& f = Formats();
   std::erase_if(f, [cls](const Format& x) { return x.cls == cls; });

@@ -90,7 +90,7 @@ class TGraphic {
 class TPicture;
 namespace PictureFormats {
 void Register(const std::string& extension, const std::string& description, TGraphicClass cls);
-void UnregisterClass(TGraphicClass cls);
+void UnregisterGraphicClass(TGraphicClass cls);
 // The class registered last for an extension (with or without its dot), or nullptr.
 TGraphicClass Find(const std::string& extension);
 // "*.ext" items of every registered format, from the latest registration to the first, joined by ";".

@@ -35,7 +35,7 @@ class AppTest : public ::testing::Test {
     jump.reset();
     Form2 = nullptr;
     headless::FolderIdentityRule() = nullptr;
-    PictureFormats::UnregisterClass(&test::TFakeGraphic::Class);
+    PictureFormats::UnregisterGraphicClass(&test::TFakeGraphic::Class);
     headless::ResetAll();
   }
 

@@ -41,8 +41,8 @@ ZEB_GRAPHIC_CLASS_DEF(TFailingGraphic, &test::TFakeGraphic::Class)
 class ShowPictureTest : public AppTest {
  protected:
   void TearDown() override {
-    PictureFormats::UnregisterClass(&TReportingGraphic::Class);
-    PictureFormats::UnregisterClass(&TFailingGraphic::Class);
+    PictureFormats::UnregisterGraphicClass(&TReportingGraphic::Class);
+    PictureFormats::UnregisterGraphicClass(&TFailingGraphic::Class);
     TReportingGraphic::duringDecode = nullptr;
     AppTest::TearDown();
   }

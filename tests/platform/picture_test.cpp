@@ -32,7 +32,7 @@ std::string SmallIcon() {
 class PictureTest : public ::testing::Test {
  protected:
   void SetUp() override { headless::ResetAll(); }
-  void TearDown() override { PictureFormats::UnregisterClass(&TFakeGraphic::Class); }
+  void TearDown() override { PictureFormats::UnregisterGraphicClass(&TFakeGraphic::Class); }
   void AddFile(const std::string& path, std::string bytes) {
     headless::DefaultFiles().AddFile(path, std::move(bytes));
   }

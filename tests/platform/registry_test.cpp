@@ -18,8 +18,8 @@ constexpr const char* kBuiltInMask = "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf";
 class PictureFormatsTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    PictureFormats::UnregisterClass(&TFakeGraphic::Class);
-    PictureFormats::UnregisterClass(&TOtherFakeGraphic::Class);
+    PictureFormats::UnregisterGraphicClass(&TFakeGraphic::Class);
+    PictureFormats::UnregisterGraphicClass(&TOtherFakeGraphic::Class);
   }
 };
 
@@ -54,17 +54,17 @@ TEST_F(PictureFormatsTest, TheLatestRegistrationWinsAndComesFirstInTheMask) {
   EXPECT_EQ(PictureFormats::FileMask(), std::string("*.abc;*.abc;*.jpg;") + kBuiltInMask);
 
   // Taking the later class away uncovers the earlier registrations.
-  PictureFormats::UnregisterClass(&TFakeGraphic::Class);
+  PictureFormats::UnregisterGraphicClass(&TFakeGraphic::Class);
   EXPECT_EQ(PictureFormats::Find("jpg"), &TJPEGImage::Class);
   EXPECT_EQ(PictureFormats::Find("abc"), &TOtherFakeGraphic::Class);
 }
 
-TEST_F(PictureFormatsTest, UnregisterClassRemovesEveryEntryOfThatClassOnly) {
+TEST_F(PictureFormatsTest, UnregisteringAClassRemovesEveryEntryOfThatClassOnly) {
   PictureFormats::Register("aaa", "A", &TFakeGraphic::Class);
   PictureFormats::Register("ddd", "D", &TOtherFakeGraphic::Class);
   PictureFormats::Register("bbb", "B", &TFakeGraphic::Class);
   PictureFormats::Register("ccc", "C", &TFakeGraphic::Class);
-  PictureFormats::UnregisterClass(&TFakeGraphic::Class);
+  PictureFormats::UnregisterGraphicClass(&TFakeGraphic::Class);
   EXPECT_EQ(PictureFormats::FileMask(), std::string("*.ddd;") + kBuiltInMask);
   EXPECT_EQ(PictureFormats::Find("aaa"), nullptr);
   EXPECT_EQ(PictureFormats::Find("ccc"), nullptr);

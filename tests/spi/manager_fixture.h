@@ -39,8 +39,8 @@ class ManagerTest : public ::testing::Test {
     TSPIs::SetDefaultGraphicClass(&TestGraphic::Class);
   }
   void TearDown() override {
-    PictureFormats::UnregisterClass(&TestGraphic::Class);
-    PictureFormats::UnregisterClass(&OtherTestGraphic::Class);
+    PictureFormats::UnregisterGraphicClass(&TestGraphic::Class);
+    PictureFormats::UnregisterGraphicClass(&OtherTestGraphic::Class);
     TSPIs::SetDefaultGraphicClass(nullptr);
     test::ResetFakePlugins();
   }

@@ -2,8 +2,6 @@
 // and GDI: decoding from files and streams, drawing into a memory DC, saving as BMP, the plug-in file
 // loader, names outside the ANSI code page, and a listener error raised under a plug-in's C code.
 #include <windows.h>
-// The picture registry's UnregisterClass, not the window-class call of that name.
-#undef UnregisterClass
 
 #include <gtest/gtest.h>
 

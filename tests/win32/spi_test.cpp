@@ -1,8 +1,6 @@
 // The plug-in modules and manager with real plug-in DLLs (tests/plugins), loaded through the real
 // library loader. The plug-ins are built into the folder "plugins" next to this program.
 #include <windows.h>
-// The picture registry's UnregisterClass, not the window-class call of that name.
-#undef UnregisterClass
 
 #include <gtest/gtest.h>
 
@@ -58,7 +56,7 @@ class SpiTest : public ::testing::Test {
     TSPIs::SetDefaultGraphicClass(&PluginTestGraphic::Class);
   }
   void TearDown() override {
-    PictureFormats::UnregisterClass(&PluginTestGraphic::Class);
+    PictureFormats::UnregisterGraphicClass(&PluginTestGraphic::Class);
     TSPIs::SetDefaultGraphicClass(nullptr);
   }
 };
