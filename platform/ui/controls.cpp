@@ -73,9 +73,10 @@ void TImage::SetVisible(bool visible) {
 void TImage::Invalidate() { owner_.Invalidate(); }
 
 void TImage::Paint(TCanvas& canvas, int32_t clientWidth, int32_t clientHeight) {
+  if (!visible_) return;  // a hidden control leaves the client area to the others
   canvas.FillRect(Rect(0, 0, clientWidth, clientHeight), 0x000000);
   TGraphic* g = picture_.Graphic();
-  if (!visible_ || !g || g->GetEmpty()) return;
+  if (!g || g->GetEmpty()) return;
   int32_t left = alignClient_ ? 0 : left_, top = alignClient_ ? 0 : top_;
   int32_t w = stretch_ ? Width() : g->GetWidth();
   int32_t h = stretch_ ? Height() : g->GetHeight();
