@@ -17,12 +17,12 @@ namespace zeb::spi {
 
 #pragma pack(push, 1)
 struct PictureInfo {
-  int32_t left, top;       // where the picture goes
-  int32_t width, height;   // its size in pixels
-  uint16_t x_density;      // horizontal density
-  uint16_t y_density;      // vertical density
-  int16_t colorDepth;      // bits per pixel
-  LocalHandle hInfo;       // a local-memory block of text; freed by whoever receives it
+  int32_t left, top;      // where the picture goes
+  int32_t width, height;  // its size in pixels
+  uint16_t x_density;     // horizontal density
+  uint16_t y_density;     // vertical density
+  int16_t colorDepth;     // bits per pixel
+  LocalHandle hInfo;      // a local-memory block of text; freed by whoever receives it
 };
 #pragma pack(pop)
 #if defined(__i386__) || defined(_M_IX86)
@@ -34,7 +34,8 @@ using ProgressCallback = int(SPI_API*)(int num, int denom, intptr_t data);
 
 using GetPluginInfoProc = int(SPI_API*)(int infono, char* buf, int buflen);
 using IsSupportedProc = int(SPI_API*)(const char* filename, uintptr_t dw);
-using GetPictureInfoProc = int(SPI_API*)(const char* buf, intptr_t len, unsigned int flag, PictureInfo* lpInfo);
+using GetPictureInfoProc = int(SPI_API*)(const char* buf, intptr_t len, unsigned int flag,
+                                         PictureInfo* lpInfo);
 using GetPictureProc = int(SPI_API*)(const char* buf, intptr_t len, unsigned int flag, LocalHandle* pHBInfo,
                                      LocalHandle* pHBm, ProgressCallback lpPrgressCallback, intptr_t lData);
 using GetPreviewProc = GetPictureProc;

@@ -17,10 +17,10 @@ class Exception : public std::exception {
   std::string message_;
 };
 
-#define ZEB_EXCEPTION(Name, Base)            \
-  class Name : public Base {                 \
-   public:                                   \
-    using Base::Base;                        \
+#define ZEB_EXCEPTION(Name, Base) \
+  class Name : public Base {      \
+   public:                        \
+    using Base::Base;             \
   }
 
 // Stops an operation silently: the default error handler shows nothing for it.

@@ -76,7 +76,9 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
 }
 
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-  int64_t base = origin == TSeekOrigin::soBeginning ? 0 : origin == TSeekOrigin::soCurrent ? position_ : size_;
+  int64_t base = origin == TSeekOrigin::soBeginning ? 0
+                 : origin == TSeekOrigin::soCurrent ? position_
+                                                    : size_;
   int64_t pos = base + offset;
   if (pos < 0) pos = 0;
   position_ = pos;

@@ -75,8 +75,7 @@ namespace {
 DibImage NewDib(int32_t width, int32_t height, uint16_t bitCount, bool topDown) {
   if (width < 0 || height < 0) throw EInvalidGraphic("Invalid bitmap size");
   if (!IsDibBitCount(bitCount)) throw EInvalidGraphic("Invalid bitmap pixel format");
-  if (int64_t{width} * int64_t{height} > kMaxDibPixels)
-    throw EOutOfResources("Out of memory");
+  if (int64_t{width} * int64_t{height} > kMaxDibPixels) throw EOutOfResources("Out of memory");
   DibImage d;
   d.width = width;
   d.height = height;

@@ -15,7 +15,9 @@ struct TRect {
   bool operator==(const TRect&) const = default;
 };
 
-inline TRect Rect(int32_t left, int32_t top, int32_t right, int32_t bottom) { return {left, top, right, bottom}; }
+inline TRect Rect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  return {left, top, right, bottom};
+}
 
 struct TPaletteEntry {
   uint8_t peRed = 0, peGreen = 0, peBlue = 0, peFlags = 0;
@@ -42,7 +44,8 @@ class TCanvas {
                           const void* info, TPaletteHandle palette) = 0;
   virtual void FillRect(const TRect& rect, uint32_t rgb) = 0;
   // Draws one icon image (the BMP or PNG data of one .ico entry) stretched into Dest.
-  virtual void DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height, const TRect& dest) = 0;
+  virtual void DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height,
+                        const TRect& dest) = 0;
   // Plays a metafile (an enhanced one, or a Windows metafile without its placeable header) into Dest.
   virtual void PlayMetafile(const uint8_t* data, size_t size, bool enhanced, const TRect& dest) = 0;
 

@@ -11,7 +11,8 @@ constexpr int64_t kMaxDibPixels = int64_t{1} << 28;
 
 // The bit depths a device-independent bitmap may have.
 constexpr bool IsDibBitCount(unsigned bitCount) {
-  return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
+  return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
+         bitCount == 32;
 }
 
 }  // namespace zeb

@@ -30,8 +30,8 @@ using TGraphicClass = const TGraphicClassInfo*;
 
 // Declares the class reference of a picture class: in the class body ZEB_GRAPHIC_CLASS_DECL(TName);
 // in its .cpp ZEB_GRAPHIC_CLASS_DEF(TName, &TBase::Class) (nullptr for a root).
-#define ZEB_GRAPHIC_CLASS_DECL(Name)              \
-  static const ::zeb::TGraphicClassInfo Class;   \
+#define ZEB_GRAPHIC_CLASS_DECL(Name)           \
+  static const ::zeb::TGraphicClassInfo Class; \
   ::zeb::TGraphicClass ClassType() const override { return &Class; }
 #define ZEB_GRAPHIC_CLASS_DEF(Name, ParentClass) \
   const ::zeb::TGraphicClassInfo Name::Class = { \

@@ -51,7 +51,8 @@ std::map<TPaletteHandle, std::vector<TPaletteEntry>>& Palettes() {
 }
 }  // namespace
 
-void RegisterLibrary(const std::string& path, std::map<std::string, void*> exports, std::string reportedFileName) {
+void RegisterLibrary(const std::string& path, std::map<std::string, void*> exports,
+                     std::string reportedFileName) {
   auto lib = std::make_unique<FakeLibrary>();
   lib->path = path;
   lib->reported = reportedFileName.empty() ? path : reportedFileName;
@@ -193,7 +194,8 @@ std::string ReadSettingsString(const std::string& key, const std::string& name) 
   return v->second.value;
 }
 
-bool WriteSettingsStrings(const std::string& key, const std::vector<std::pair<std::string, std::string>>& values) {
+bool WriteSettingsStrings(const std::string& key,
+                          const std::vector<std::pair<std::string, std::string>>& values) {
   auto& ro = headless::ReadOnlySettingsKeys();
   if (std::find(ro.begin(), ro.end(), key) != ro.end()) return false;
   auto& k = headless::Settings()[key];

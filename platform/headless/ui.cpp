@@ -159,14 +159,18 @@ void TTimer::Restart() {}
 
 TListBox::TListBox(TForm&) : impl_(std::make_unique<Impl>()) {}
 TListBox::~TListBox() = default;
-void TListBox::SetItemSource(std::function<std::string(int32_t)> source) { impl_->source = std::move(source); }
+void TListBox::SetItemSource(std::function<std::string(int32_t)> source) {
+  impl_->source = std::move(source);
+}
 void TListBox::SetCount(int32_t count) {
   impl_->count = count;
   if (impl_->itemIndex >= count) impl_->itemIndex = -1;
 }
 int32_t TListBox::Count() const { return impl_->count; }
 int32_t TListBox::ItemIndex() const { return impl_->itemIndex; }
-void TListBox::SetItemIndex(int32_t index) { impl_->itemIndex = index >= 0 && index < impl_->count ? index : -1; }
+void TListBox::SetItemIndex(int32_t index) {
+  impl_->itemIndex = index >= 0 && index < impl_->count ? index : -1;
+}
 void TListBox::SetFocus() {}
 
 TEdit::TEdit(TForm& owner, int32_t, int32_t, int32_t, int32_t) : impl_(std::make_unique<Impl>()) {

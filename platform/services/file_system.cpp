@@ -38,8 +38,8 @@ static bool Match(const char* n, const char* m) {
 bool MatchesMask(const std::string& name, const std::string& mask) {
   if (mask == "*.*" || mask == "*") return true;
   // "x.*" also matches "x" without a dot, as on Windows.
-  if (mask.size() >= 2 && mask.compare(mask.size() - 2, 2, ".*") == 0 && name.find('.') == std::string::npos &&
-      Match(name.c_str(), mask.substr(0, mask.size() - 2).c_str()))
+  if (mask.size() >= 2 && mask.compare(mask.size() - 2, 2, ".*") == 0 &&
+      name.find('.') == std::string::npos && Match(name.c_str(), mask.substr(0, mask.size() - 2).c_str()))
     return true;
   return Match(name.c_str(), mask.c_str());
 }

@@ -15,6 +15,7 @@ bool SettingsKeyExists(const std::string& key);
 std::string ReadSettingsString(const std::string& key, const std::string& name);
 // Opens the key, creating it when missing, and writes the string values in order; false when the key
 // cannot be opened (nothing is written then).
-bool WriteSettingsStrings(const std::string& key, const std::vector<std::pair<std::string, std::string>>& values);
+bool WriteSettingsStrings(const std::string& key,
+                          const std::vector<std::pair<std::string, std::string>>& values);
 
 }  // namespace zeb

@@ -19,8 +19,15 @@ enum : uint32_t { ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04 };
 
 // Virtual-key codes used by the viewer (the Windows values).
 enum : uint16_t {
-  VK_BACK_ = 0x08, VK_RETURN_ = 0x0D, VK_ESCAPE_ = 0x1B, VK_SPACE_ = 0x20,
-  VK_LEFT_ = 0x25, VK_UP_ = 0x26, VK_RIGHT_ = 0x27, VK_DOWN_ = 0x28, VK_DELETE_ = 0x2E,
+  VK_BACK_ = 0x08,
+  VK_RETURN_ = 0x0D,
+  VK_ESCAPE_ = 0x1B,
+  VK_SPACE_ = 0x20,
+  VK_LEFT_ = 0x25,
+  VK_UP_ = 0x26,
+  VK_RIGHT_ = 0x27,
+  VK_DOWN_ = 0x28,
+  VK_DELETE_ = 0x2E,
 };
 
 enum class TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };

@@ -15,7 +15,8 @@ namespace {
 using win32::Narrow;
 using win32::Widen;
 
-constexpr uint32_t kKnownAttributes = faReadOnly | faHidden | faSysFile | faDirectory | faArchive | faReparsePoint;
+constexpr uint32_t kKnownAttributes =
+    faReadOnly | faHidden | faSysFile | faDirectory | faArchive | faReparsePoint;
 
 // ReadFile and WriteFile take 32-bit counts: larger requests go in pieces.
 constexpr int64_t kMaxChunk = 1 << 30;

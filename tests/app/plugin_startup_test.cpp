@@ -21,7 +21,8 @@ class PluginStartupTest : public AppTest {
     spi::FinalizeSPIBitmap();
   }
   bool HasExtension(TForm1& f, const std::string& ext) {
-    return std::find(f.PictureExtensions.begin(), f.PictureExtensions.end(), ext) != f.PictureExtensions.end();
+    return std::find(f.PictureExtensions.begin(), f.PictureExtensions.end(), ext) !=
+           f.PictureExtensions.end();
   }
 };
 
@@ -29,7 +30,8 @@ TEST_F(PluginStartupTest, ABrokenPluginIsReportedOnceAndTheOthersStillLoad) {
   // The program lives in C:\zeb\, so that is where the manager looks besides the Susie folder.
   test::InstallFakePlugin("C:\\zeb\\a_bad.spi", {.filters = {{"*.bad", "Bad"}}, .missing = {"GetPicture"}});
   test::InstallFakePlugin("C:\\zeb\\b_good.spi", {.filters = {{"*.ppm", "PPM"}}});
-  test::InstallFakePlugin("C:\\zeb\\c_archive.spi", {.apiVersion = "00AM", .filters = {{"*.lzh", "LZH"}},
+  test::InstallFakePlugin("C:\\zeb\\c_archive.spi", {.apiVersion = "00AM",
+                                                     .filters = {{"*.lzh", "LZH"}},
                                                      .extra = {"GetArchiveInfo", "GetFileInfo", "GetFile"}});
 
   TForm1& f = Make();

@@ -14,7 +14,8 @@ namespace {
 
 // A binary PPM (P6) with a gradient, or a PGM (P5) with GREY set.
 std::string Pnm(int width, int height, bool grey = false) {
-  std::string data = (grey ? "P5\n" : "P6\n") + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+  std::string data =
+      (grey ? "P5\n" : "P6\n") + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       data.push_back(static_cast<char>(x * 255 / width));

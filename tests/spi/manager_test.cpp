@@ -290,10 +290,9 @@ TEST_F(BrokenPluginTest, OnLoadErrorGetsTheErrorAndTheSearchGoesOn) {
     errors.push_back(name + " | " + error.what());
   };
   spis.Search("*.spi");
-  EXPECT_EQ(
-      errors,
-      (std::vector<std::string>{"E:\\susie\\nopicture.spi | "
-                                "GetPictureは[E:\\susie\\nopicture.spi]では使えないSusie Plugin APIです"}));
+  EXPECT_EQ(errors, (std::vector<std::string>{
+                        "E:\\susie\\nopicture.spi | "
+                        "GetPictureは[E:\\susie\\nopicture.spi]では使えないSusie Plugin APIです"}));
   EXPECT_EQ(FileNames(spis),
             (std::vector<std::string>{"E:\\susie\\first.spi", "E:\\susie\\third.spi", "C:\\zeb\\app.spi"}));
   EXPECT_EQ(headless::LibraryLoadCount("E:\\susie\\nopicture.spi"), 0);

@@ -167,8 +167,8 @@ TEST_F(SpiSearchTest, SearchingThePluginFolderKeepsImportFiltersAndRegistersThei
   spis.Search(PluginFolder() + "*.spi");
   std::sort(failed.begin(), failed.end());
   EXPECT_EQ(failed, (std::vector<std::string>{"nogetinfo.spi", "nopicture.spi"}));
-  EXPECT_EQ(Names(spis),
-            (std::vector<std::string>{"info2only.spi", "multi.spi", "ppm.spi", "rawbmp.spi", "starfilter.spi"}));
+  EXPECT_EQ(Names(spis), (std::vector<std::string>{"info2only.spi", "multi.spi", "ppm.spi", "rawbmp.spi",
+                                                   "starfilter.spi"}));
   for (const char* refused : {"archive.spi", "xn.spi", "lowercase.spi", "nogetinfo.spi", "nopicture.spi"})
     EXPECT_FALSE(IsLoaded(Plugin(refused))) << refused;
 
