@@ -53,7 +53,10 @@ std::string ListFileText(const std::vector<std::string>& entries) {
 
 void WriteListFile(const std::string& fileName, const std::vector<std::string>& entries) {
   const std::string text = ListFileText(entries);
-  const std::string temporary = fileName + ".tmp";
+  // A name beside the target that no file has yet, so no file of the user's is overwritten or removed.
+  std::string temporary = fileName + ".~zeb";
+  uint32_t attributes;
+  for (int n = 1; Files().Attributes(temporary, attributes); ++n) temporary = fileName + ".~zeb" + IntToStr(n);
   try {
     TFileStream file(temporary, TFileMode::fmCreate);
     file.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));

@@ -36,7 +36,7 @@ TEST_F(ListCommandsTest, SavedAndOpenedAgainGivesTheSameList) {
   EXPECT_EQ(Press('S', kCtrl), 0);
   EXPECT_EQ(Fs().Contents("C:\\lists\\mine.zeb"), "C:\\p\\0.bmp\r\nC:\\p\\1.bmp\r\nC:\\p\\2.bmp\r\n");
   EXPECT_TRUE(Messages().empty());
-  EXPECT_FALSE(Fs().FileExists("C:\\lists\\mine.zeb.tmp"));
+  EXPECT_FALSE(Fs().FileExists("C:\\lists\\mine.zeb.~zeb"));
 
   Press('E');
   Press('M');
@@ -103,7 +103,7 @@ TEST_F(ListCommandsTest, AFailedSaveKeepsTheOldListAndIsReported) {
   Overwrite(ui::TModalResult::mrYes);
   Press('S', kCtrl);
   EXPECT_EQ(Fs().Contents("C:\\kept.zeb"), "C:\\x.bmp\r\n");
-  EXPECT_FALSE(Fs().FileExists("C:\\kept.zeb.tmp"));
+  EXPECT_FALSE(Fs().FileExists("C:\\kept.zeb.~zeb"));
   ASSERT_EQ(Messages().size(), 2u);  // the question, then the error
   EXPECT_NE(Messages()[1].find("C:\\kept.zeb"), std::string::npos);
   // A folder that does not exist.

@@ -55,15 +55,21 @@ TEST_F(ListFileTest, AFailedWriteLeavesTheOldFile) {
   fs.AddFile("C:\\l.zeb", "old\r\n", faReadOnly);
   EXPECT_THROW(WriteListFile("C:\\l.zeb", {"new"}), EFCreateError);
   EXPECT_EQ(fs.Contents("C:\\l.zeb"), "old\r\n");
-  EXPECT_FALSE(fs.FileExists("C:\\l.zeb.tmp"));
-  fs.AddFile("C:\\l.zeb.tmp", "", faArchive);
-  fs.SetLocked("C:\\l.zeb.tmp", true);
-  fs.AddFile("C:\\m.zeb", "old\r\n");
-  // The temporary file of another write cannot be made: the target stays as it was.
-  fs.AddFile("C:\\m.zeb.tmp", "");
-  fs.SetLocked("C:\\m.zeb.tmp", true);
-  EXPECT_THROW(WriteListFile("C:\\m.zeb", {"new"}), EFCreateError);
-  EXPECT_EQ(fs.Contents("C:\\m.zeb"), "old\r\n");
+  EXPECT_FALSE(fs.FileExists("C:\\l.zeb.~zeb"));
+  // No temporary file can be made in a folder that refuses new files: the target stays as it was.
+  fs.AddFile("C:\\locked\\m.zeb", "old\r\n");
+  fs.SetLocked("C:\\locked", true);
+  EXPECT_THROW(WriteListFile("C:\\locked\\m.zeb", {"new"}), EFCreateError);
+  EXPECT_EQ(fs.Contents("C:\\locked\\m.zeb"), "old\r\n");
+}
+
+TEST_F(ListFileTest, AUsersFileWithTheTemporaryNameIsLeftAlone) {
+  auto& fs = headless::DefaultFiles();
+  fs.AddFile("C:\\n.zeb.~zeb", "mine");
+  WriteListFile("C:\\n.zeb", {"new"});
+  EXPECT_EQ(fs.Contents("C:\\n.zeb"), "new\r\n");
+  EXPECT_EQ(fs.Contents("C:\\n.zeb.~zeb"), "mine");
+  EXPECT_FALSE(fs.FileExists("C:\\n.zeb.~zeb1"));
 }
 
 }  // namespace
