@@ -46,7 +46,7 @@ TEST_F(ListFileTest, WriterEndsEveryLineWithCrLf) {
   headless::DefaultFiles().AddFolder("C:\\out");
   WriteListFile("C:\\out\\l.zeb", {"C:\\a.jpg", ""});
   EXPECT_EQ(headless::DefaultFiles().Contents("C:\\out\\l.zeb"), "C:\\a.jpg\r\n\r\n");
-  EXPECT_FALSE(headless::DefaultFiles().FileExists("C:\\out\\l.zeb.tmp"));
+  EXPECT_FALSE(headless::DefaultFiles().FileExists("C:\\out\\l.zeb.~zeb"));
   EXPECT_EQ(ReadListFile("C:\\out\\l.zeb"), (Strings{"C:\\a.jpg", ""}));
 }
 

@@ -52,8 +52,8 @@ TEST(ListFileEncodingTest, AnsiWhenEveryNameFitsUtf8WithAMarkOtherwise) {
   EXPECT_EQ(RawContents(wide).substr(0, 3), "\xEF\xBB\xBF");
   EXPECT_EQ(ReadListFile(wide), names);
   // Nothing is left beside the list files.
-  EXPECT_EQ(RawContents(ansi + ".tmp"), "<none>");
-  EXPECT_EQ(RawContents(wide + ".tmp"), "<none>");
+  EXPECT_EQ(RawContents(ansi + ".~zeb"), "<none>");
+  EXPECT_EQ(RawContents(wide + ".~zeb"), "<none>");
   DeleteFileW(Widen(ansi).c_str());
   DeleteFileW(Widen(wide).c_str());
   RemoveDirectoryW(Widen(folder).c_str());
