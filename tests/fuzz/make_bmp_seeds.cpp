@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
   seeds[2].second.clrUsed = 20;
   for (auto& p : seeds[2].second.pixels) p %= 24;  // some indices past the short table
   seeds[14].second.masks = {0x0F00, 0x00F0, 0x000F};
-  for (const auto& [name, spec] : seeds) {
-    const std::string bytes = zeb::test::MakeBmp(spec);
+  for (const auto& [name, recipe] : seeds) {
+    const std::string bytes = zeb::test::MakeBmp(recipe);
     const std::string path = std::string(argv[1]) + "/" + name + ".bmp";
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fclose(f) != 0) {

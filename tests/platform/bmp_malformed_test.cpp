@@ -58,7 +58,7 @@ class BmpMalformed : public testing::Test {
   TBitmap held_;
 };
 
-BmpSpec Spec(uint16_t bits, int32_t w, int32_t h, uint32_t compression = BiRgb) {
+BmpSpec Recipe(uint16_t bits, int32_t w, int32_t h, uint32_t compression = BiRgb) {
   BmpSpec s;
   s.width = w;
   s.height = h;
@@ -80,30 +80,30 @@ std::string WithU16(std::string file, size_t offset, uint16_t value) {
 
 TEST_F(BmpMalformed, TruncatedAnywhere) {
   // Uncompressed files may lose only their last row's padding (3 bytes at 7 x 24 bits).
-  std::string file = MakeBmp(Spec(24, 7, 3));
+  std::string file = MakeBmp(Recipe(24, 7, 3));
   ExpectEveryTruncationRejected(file, file.size() - 3, "24-bit");
-  file = MakeBmp(Spec(8, 8, 3));
+  file = MakeBmp(Recipe(8, 8, 3));
   ExpectEveryTruncationRejected(file, file.size(), "8-bit");
-  BmpSpec core = Spec(4, 8, 2);
+  BmpSpec core = Recipe(4, 8, 2);
   core.header = BmpHeaderKind::Core;
   file = MakeBmp(core);
   ExpectEveryTruncationRejected(file, file.size(), "core 4-bit");
-  file = MakeBmp(Spec(16, 6, 2, BiBitfields));
+  file = MakeBmp(Recipe(16, 6, 2, BiBitfields));
   ExpectEveryTruncationRejected(file, file.size(), "565 bit fields");
-  BmpSpec v5 = Spec(32, 2, 2, BiBitfields);
+  BmpSpec v5 = Recipe(32, 2, 2, BiBitfields);
   v5.header = BmpHeaderKind::V5;
   v5.masks = {0xFF, 0xFF00, 0xFF0000};
   file = MakeBmp(v5);
   ExpectEveryTruncationRejected(file, file.size(), "V5 bit fields");
   // RLE may lose its end-of-bitmap once every row has ended, but not half of it.
-  file = MakeBmp(Spec(8, 9, 4, BiRle8));
+  file = MakeBmp(Recipe(8, 9, 4, BiRle8));
   ExpectEveryTruncationRejected(file, file.size() - 2, "RLE8");
-  file = MakeBmp(Spec(4, 9, 4, BiRle4));
+  file = MakeBmp(Recipe(4, 9, 4, BiRle4));
   ExpectEveryTruncationRejected(file, file.size() - 2, "RLE4");
 }
 
 TEST_F(BmpMalformed, BadHeaderFields) {
-  const std::string good = MakeBmp(Spec(8, 4, 2));
+  const std::string good = MakeBmp(Recipe(8, 4, 2));
   ExpectRejected("", "empty");
   ExpectRejected("XM" + good.substr(2), "signature");
   ExpectRejected("BA" + good.substr(2), "OS/2 bitmap array");
@@ -119,14 +119,14 @@ TEST_F(BmpMalformed, BadHeaderFields) {
 }
 
 TEST_F(BmpMalformed, CompressionThatDoesNotFitTheDepthOrHeader) {
-  ExpectRejected(WithU16(MakeBmp(Spec(8, 4, 2, BiRle8)), 28, 4), "RLE8 at 4 bits");
-  ExpectRejected(WithU16(MakeBmp(Spec(4, 4, 2, BiRle4)), 28, 8), "RLE4 at 8 bits");
-  ExpectRejected(WithU32(MakeBmp(Spec(24, 4, 2)), 30, BiBitfields), "bit fields at 24 bits");
-  ExpectRejected(WithU32(MakeBmp(Spec(8, 4, 2)), 30, BiBitfields), "bit fields at 8 bits");
-  BmpSpec os2 = Spec(16, 4, 2);
+  ExpectRejected(WithU16(MakeBmp(Recipe(8, 4, 2, BiRle8)), 28, 4), "RLE8 at 4 bits");
+  ExpectRejected(WithU16(MakeBmp(Recipe(4, 4, 2, BiRle4)), 28, 8), "RLE4 at 8 bits");
+  ExpectRejected(WithU32(MakeBmp(Recipe(24, 4, 2)), 30, BiBitfields), "bit fields at 24 bits");
+  ExpectRejected(WithU32(MakeBmp(Recipe(8, 4, 2)), 30, BiBitfields), "bit fields at 8 bits");
+  BmpSpec os2 = Recipe(16, 4, 2);
   os2.header = BmpHeaderKind::Os2;
   ExpectRejected(WithU32(MakeBmp(os2), 30, BiBitfields), "OS/2 Huffman");
-  BmpSpec topDown = Spec(8, 4, 2, BiRle8);
+  BmpSpec topDown = Recipe(8, 4, 2, BiRle8);
   topDown.topDown = true;
   topDown.rawBits = EncodeRle(4, 2, topDown.pixels, false);
   ExpectRejected(MakeBmp(topDown), "top-down RLE");
@@ -134,7 +134,7 @@ TEST_F(BmpMalformed, CompressionThatDoesNotFitTheDepthOrHeader) {
 
 TEST_F(BmpMalformed, BadBitfieldMasks) {
   auto masked = [](uint16_t bits, std::array<uint32_t, 3> masks) {
-    BmpSpec s = Spec(bits, 2, 1, BiBitfields);
+    BmpSpec s = Recipe(bits, 2, 1, BiBitfields);
     s.masks = masks;
     s.rawPixelValues = true;
     return MakeBmp(s);
@@ -152,19 +152,19 @@ TEST_F(BmpMalformed, AbsurdSizes) {
                                                {65536, 65536},  {0x10000001, 1}};
   for (auto [w, h] : sizes) {
     for (uint32_t comp : {BiRgb, BiRle8}) {
-      std::string file = MakeBmp(Spec(8, 1, 1, comp));
+      std::string file = MakeBmp(Recipe(8, 1, 1, comp));
       ExpectRejected(WithU32(WithU32(file, 18, w), 22, h),
                      std::to_string(w) + " x " + std::to_string(h) + " compression " + std::to_string(comp));
     }
   }
   // Within the limit, but the pixels would lie far past the end of the file.
-  ExpectRejected(WithU32(WithU32(MakeBmp(Spec(32, 1, 1)), 18, 16384), 22, 16384), "huge 32-bit");
-  ExpectRejected(WithU32(WithU32(MakeBmp(Spec(16, 1, 1, BiBitfields)), 18, 8192), 22, -8192),
+  ExpectRejected(WithU32(WithU32(MakeBmp(Recipe(32, 1, 1)), 18, 16384), 22, 16384), "huge 32-bit");
+  ExpectRejected(WithU32(WithU32(MakeBmp(Recipe(16, 1, 1, BiBitfields)), 18, 8192), 22, -8192),
                  "huge bit fields");
 }
 
 std::string Rle(int32_t w, int32_t h, uint16_t bits, const std::string& data) {
-  BmpSpec s = Spec(bits, w, h, bits == 8 ? BiRle8 : BiRle4);
+  BmpSpec s = Recipe(bits, w, h, bits == 8 ? BiRle8 : BiRle4);
   s.rawBits = data;
   return MakeBmp(s);
 }
@@ -190,7 +190,7 @@ TEST_F(BmpMalformed, RleOverruns) {
 TEST_F(BmpMalformed, FailedLoadKeepsThePaletteAndTable) {
   held_.LoadFromStream(*Stream(SimpleBmp(2, 1, 8, {0, 1}, {0x0000FF, 0x00FF00})));
   const TPaletteHandle palette = held_.GetPalette();
-  auto stream = Stream(MakeBmp(Spec(8, 1, 1)).substr(0, 40));
+  auto stream = Stream(MakeBmp(Recipe(8, 1, 1)).substr(0, 40));
   EXPECT_THROW(held_.LoadFromStream(*stream), EInvalidGraphic);
   EXPECT_EQ(held_.GetPalette(), palette);
   EXPECT_EQ(Rendered(held_), (std::vector<uint32_t>{0x0000FF, 0x00FF00}));

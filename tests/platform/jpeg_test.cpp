@@ -36,13 +36,13 @@ size_t FindMarker(const std::string& jpg, uint8_t code) {
 
 // Largest difference of any channel between the decoded picture and what the pattern should show,
 // over the rows [FirstRow, LastRow).
-int WorstDifference(const TJPEGImage& jpeg, const JpegSpec& spec, int firstRow, int lastRow) {
+int WorstDifference(const TJPEGImage& jpeg, const JpegSpec& recipe, int firstRow, int lastRow) {
   const TBitmap* bitmap = jpeg.Bitmap();
   int worst = 0;
   for (int y = firstRow; y < lastRow; ++y) {
     const uint8_t* row = bitmap->Bits() + static_cast<size_t>(y) * bitmap->RowStride();
-    for (int x = 0; x < spec.width; ++x) {
-      test::Rgb want = test::JpegExpected(spec, x, y);
+    for (int x = 0; x < recipe.width; ++x) {
+      test::Rgb want = test::JpegExpected(recipe, x, y);
       const uint8_t* bgr = row + x * 3;
       worst =
           std::max({worst, std::abs(bgr[0] - want.b), std::abs(bgr[1] - want.g), std::abs(bgr[2] - want.r)});
@@ -53,22 +53,22 @@ int WorstDifference(const TJPEGImage& jpeg, const JpegSpec& spec, int firstRow, 
 
 struct DecodeCase {
   const char* name;
-  JpegSpec spec;
+  JpegSpec recipe;
 };
 
 class JpegDecodeTest : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(JpegDecodeTest, DecodesIntoATopDown24BitBitmapMatchingThePicture) {
-  const JpegSpec& spec = GetParam().spec;
+  const JpegSpec& recipe = GetParam().recipe;
   TJPEGImage jpeg;
-  LoadBytes(jpeg, MakeJpeg(spec));
+  LoadBytes(jpeg, MakeJpeg(recipe));
   ASSERT_FALSE(jpeg.GetEmpty());
-  EXPECT_EQ(jpeg.GetWidth(), spec.width);
-  EXPECT_EQ(jpeg.GetHeight(), spec.height);
+  EXPECT_EQ(jpeg.GetWidth(), recipe.width);
+  EXPECT_EQ(jpeg.GetHeight(), recipe.height);
   ASSERT_NE(jpeg.Bitmap(), nullptr);
   EXPECT_EQ(jpeg.Bitmap()->BitCount(), 24);
   EXPECT_TRUE(jpeg.Bitmap()->TopDown());
-  EXPECT_LE(WorstDifference(jpeg, spec, 0, spec.height), 12);
+  EXPECT_LE(WorstDifference(jpeg, recipe, 0, recipe.height), 12);
 }
 
 // Odd sizes leave partial MCUs and padded rows.
@@ -184,15 +184,15 @@ TEST(JpegDamage, AFileCutInsideItsHeadersIsAnInvalidGraphic) {
 }
 
 TEST(JpegDamage, AFileCutInsideItsPictureDataShowsTheRowsItHolds) {
-  JpegSpec spec{.width = 64, .height = 128, .quality = 95};
-  std::string jpg = MakeJpeg(spec);
+  JpegSpec recipe{.width = 64, .height = 128, .quality = 95};
+  std::string jpg = MakeJpeg(recipe);
   size_t sos = FindMarker(jpg, 0xDA);
   TJPEGImage jpeg;
   ::testing::internal::CaptureStderr();
   LoadBytes(jpeg, jpg.substr(0, sos + (jpg.size() - sos) * 6 / 10));
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // the warning is not printed
   ASSERT_EQ(jpeg.GetHeight(), 128);
-  EXPECT_LE(WorstDifference(jpeg, spec, 0, 16), 12);
+  EXPECT_LE(WorstDifference(jpeg, recipe, 0, 16), 12);
   // What the file no longer holds is mid-grey.
   const uint8_t* last = jpeg.Bitmap()->Bits() + 127 * jpeg.Bitmap()->RowStride();
   for (int i = 0; i < 64 * 3; ++i) ASSERT_NEAR(last[i], 128, 2) << i;

@@ -35,12 +35,12 @@ struct EmfSpec {
 };
 
 // An enhanced metafile: EMR_HEADER (108 bytes), one EMR_SETPIXELV, EMR_EOF.
-std::string MakeEmf(const EmfSpec& spec = {}) {
+std::string MakeEmf(const EmfSpec& recipe = {}) {
   std::string s;
   Append32(s, 1);    // EMR_HEADER
   Append32(s, 108);  // its size
-  for (int32_t v : spec.bounds) Append32(s, static_cast<uint32_t>(v));
-  for (int32_t v : spec.frame) Append32(s, static_cast<uint32_t>(v));
+  for (int32_t v : recipe.bounds) Append32(s, static_cast<uint32_t>(v));
+  for (int32_t v : recipe.frame) Append32(s, static_cast<uint32_t>(v));
   Append32(s, 0x464D4520);  // " EMF"
   Append32(s, 0x10000);     // version
   Append32(s, 0);           // nBytes, below
@@ -142,11 +142,11 @@ TEST(Metafile, EnhancedSizeIsTheFrameAt96Dpi) {
 }
 
 TEST(Metafile, EnhancedWithoutAFrameTakesItsBounds) {
-  EmfSpec spec;
-  for (int32_t& v : spec.frame) v = 0;
-  spec.bounds[0] = 10, spec.bounds[1] = 20, spec.bounds[2] = 109, spec.bounds[3] = 69;
+  EmfSpec recipe;
+  for (int32_t& v : recipe.frame) v = 0;
+  recipe.bounds[0] = 10, recipe.bounds[1] = 20, recipe.bounds[2] = 109, recipe.bounds[3] = 69;
   TMetafile meta;
-  LoadBytes(meta, MakeEmf(spec));
+  LoadBytes(meta, MakeEmf(recipe));
   EXPECT_EQ(meta.GetWidth(), 100);
   EXPECT_EQ(meta.GetHeight(), 50);
 }

@@ -21,7 +21,7 @@ struct Dib {
   }
 };
 
-BmpSpec Spec(int32_t w, int32_t h, uint16_t bits, std::vector<uint32_t> pixels,
+BmpSpec Recipe(int32_t w, int32_t h, uint16_t bits, std::vector<uint32_t> pixels,
              std::vector<uint32_t> colors = {}) {
   BmpSpec s;
   s.width = w;
@@ -45,19 +45,19 @@ TEST(RasterCanvas, FillRectTakesACOLORREFAndClips) {
 }
 
 TEST(RasterCanvas, StretchesUpAndDownNearestNeighbour) {
-  Dib d(Spec(2, 2, 24, {R, G, B, W}));
+  Dib d(Recipe(2, 2, 24, {R, G, B, W}));
   TRasterCanvas up(4, 6);
   d.Draw(up, Rect(0, 0, 4, 6), 2, 2);
   EXPECT_EQ(CanvasPixels(up), (std::vector<uint32_t>{R, R, G, G, R, R, G, G, R, R, G, G,  //
                                                      B, B, W, W, B, B, W, W, B, B, W, W}));
-  Dib big(Spec(4, 4, 24, {R, R, G, G, R, R, G, G, B, B, W, W, B, B, W, W}));
+  Dib big(Recipe(4, 4, 24, {R, R, G, G, R, R, G, G, B, B, W, W, B, B, W, W}));
   TRasterCanvas down(2, 2);
   big.Draw(down, Rect(0, 0, 2, 2), 4, 4);
   EXPECT_EQ(CanvasPixels(down), (std::vector<uint32_t>{R, G, B, W}));
 }
 
 TEST(RasterCanvas, ClipsAtEveryEdgeAndDrawsOnlyIntoTheDestination) {
-  Dib d(Spec(2, 2, 24, {R, G, B, W}));
+  Dib d(Recipe(2, 2, 24, {R, G, B, W}));
   TRasterCanvas c(3, 3);
   c.FillRect(Rect(0, 0, 3, 3), 0x808080);
   d.Draw(c, Rect(-1, -1, 1, 1), 2, 2);  // only the bottom-right source pixel shows
@@ -70,7 +70,7 @@ TEST(RasterCanvas, ClipsAtEveryEdgeAndDrawsOnlyIntoTheDestination) {
 }
 
 TEST(RasterCanvas, NegativeDestinationExtentsMirror) {
-  Dib d(Spec(2, 2, 24, {R, G, B, W}));
+  Dib d(Recipe(2, 2, 24, {R, G, B, W}));
   TRasterCanvas c(2, 2);
   d.Draw(c, Rect(2, 0, 0, 2), 2, 2);
   EXPECT_EQ(CanvasPixels(c), (std::vector<uint32_t>{G, R, W, B}));
@@ -84,9 +84,9 @@ TEST(RasterCanvas, DrawsEveryPlainDepthInEitherRowOrder) {
     for (uint16_t bits : {1, 4, 8, 16, 24, 32}) {
       SCOPED_TRACE(std::to_string(bits) + (topDown ? " top-down" : ""));
       // True colours that 5-5-5 stores exactly.
-      BmpSpec s = bits == 1   ? Spec(3, 2, bits, {0, 1, 1, 0, 0, 1}, table)
-                  : bits <= 8 ? Spec(3, 2, bits, {0, 1, 2, 3, 4, 0}, table)
-                              : Spec(3, 2, bits, {R, G, B, W, K, 0x848442});
+      BmpSpec s = bits == 1   ? Recipe(3, 2, bits, {0, 1, 1, 0, 0, 1}, table)
+                  : bits <= 8 ? Recipe(3, 2, bits, {0, 1, 2, 3, 4, 0}, table)
+                              : Recipe(3, 2, bits, {R, G, B, W, K, 0x848442});
       s.topDown = topDown;
       Dib d(s);
       TRasterCanvas c(3, 2);
@@ -99,7 +99,7 @@ TEST(RasterCanvas, DrawsEveryPlainDepthInEitherRowOrder) {
 }
 
 TEST(RasterCanvas, IndicesPastTheColourTableAreBlack) {
-  Dib d(Spec(3, 1, 8, {0, 1, 200}, {R, G}));
+  Dib d(Recipe(3, 1, 8, {0, 1, 200}, {R, G}));
   TRasterCanvas c(3, 1);
   c.FillRect(Rect(0, 0, 3, 1), 0xFFFFFF);
   d.Draw(c, Rect(0, 0, 3, 1), 3, 1);
@@ -107,17 +107,17 @@ TEST(RasterCanvas, IndicesPastTheColourTableAreBlack) {
 }
 
 TEST(RasterCanvas, SourceLargerThanTheDibIsCutToIt) {
-  Dib d(Spec(1, 1, 24, {G}));
+  Dib d(Recipe(1, 1, 24, {G}));
   TRasterCanvas c(2, 2);
   d.Draw(c, Rect(0, 0, 2, 2), 1000, -1000);
   EXPECT_EQ(CanvasPixels(c), std::vector<uint32_t>(4, G));
 }
 
 TEST(RasterCanvas, CompressedOrUnknownDibsDrawNothing) {
-  BmpSpec s = Spec(4, 1, 8, {1, 1, 1, 1}, {R, G});
+  BmpSpec s = Recipe(4, 1, 8, {1, 1, 1, 1}, {R, G});
   s.compression = BiRle8;
   Dib rle(s);
-  BmpSpec core = Spec(1, 1, 24, {R});
+  BmpSpec core = Recipe(1, 1, 24, {R});
   core.header = BmpHeaderKind::Core;
   Dib coreDib(core);
   TRasterCanvas c(4, 1);
@@ -131,7 +131,7 @@ TEST(RasterCanvas, DrawsIntoAnotherOwnersPixels) {
   // Two pixels a row with a gap of 4 bytes after each row, which must stay untouched.
   std::vector<uint8_t> buffer(2 * 12, 0xEE);
   TRasterCanvas c(buffer.data(), 2, 2, 12);
-  Dib d(Spec(1, 1, 24, {0x112233}));
+  Dib d(Recipe(1, 1, 24, {0x112233}));
   d.Draw(c, Rect(0, 0, 2, 2), 1, 1);
   for (int row = 0; row < 2; ++row) {
     for (int x = 0; x < 2; ++x) {

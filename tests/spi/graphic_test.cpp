@@ -47,15 +47,15 @@ class GraphicTest : public ::testing::Test {
 
   // One module that decodes everything into Dib (or fails when Dib is empty).
   test::FakePlugin& Decoding(const RawDib& dib) {
-    test::FakePluginSpec spec;
-    spec.isSupported = [](const std::string&, const uint8_t*) { return 1; };
+    test::FakePluginSpec recipe;
+    recipe.isSupported = [](const std::string&, const uint8_t*) { return 1; };
     if (dib.info.empty())
-      spec.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback,
+      recipe.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback,
                            intptr_t) { return 1; };
     else
-      spec.getPicture = test::Returning(dib);
+      recipe.getPicture = test::Returning(dib);
     test::FakePlugin& p =
-        test::InstallFakePlugin("C:\\plugins\\p" + std::to_string(++installed_) + ".spi", spec);
+        test::InstallFakePlugin("C:\\plugins\\p" + std::to_string(++installed_) + ".spi", recipe);
     spis->Add(CreateSPI(p.path));
     return p;
   }
@@ -256,13 +256,13 @@ TEST_F(GraphicTest, ASecondLoadFreesTheFirstPictureBeforeItsSearch) {
   int blocksWhenAsked = -1, palettesWhenAsked = -1;
   int blocksLoaded = headless::LiveLocalBlocks(), palettesLoaded = headless::LivePalettes();
   spis->Clear();
-  test::FakePluginSpec spec;
-  spec.isSupported = [&](const std::string&, const uint8_t*) {
+  test::FakePluginSpec recipe;
+  recipe.isSupported = [&](const std::string&, const uint8_t*) {
     blocksWhenAsked = headless::LiveLocalBlocks();
     palettesWhenAsked = headless::LivePalettes();
     return 0;
   };
-  spis->Add(CreateSPI(test::InstallFakePlugin("C:\\plugins\\late.spi", spec).path));
+  spis->Add(CreateSPI(test::InstallFakePlugin("C:\\plugins\\late.spi", recipe).path));
   EXPECT_THROW(g.LoadFromStream(data), EInvalidGraphic);
   EXPECT_EQ(blocksWhenAsked, blocksLoaded - 2);
   EXPECT_EQ(palettesWhenAsked, palettesLoaded - 1);

@@ -22,9 +22,9 @@ using test::FakePlugin;
 using test::FakePluginSpec;
 
 FakePluginSpec WithFilters(std::vector<std::pair<std::string, std::string>> filters) {
-  FakePluginSpec spec;
-  spec.filters = std::move(filters);
-  return spec;
+  FakePluginSpec recipe;
+  recipe.filters = std::move(filters);
+  return recipe;
 }
 
 struct Attempt {
@@ -49,13 +49,13 @@ class SourceTest : public ::testing::Test {
   }
 
   // A module that logs every support test; it supports nothing unless Supports says otherwise.
-  FakePlugin& Install(const std::string& name, FakePluginSpec spec = {},
+  FakePlugin& Install(const std::string& name, FakePluginSpec recipe = {},
                       std::function<bool(const std::string&, const uint8_t*)> supports = nullptr) {
-    spec.isSupported = [this, name, supports](const std::string& fileName, const uint8_t* header) {
+    recipe.isSupported = [this, name, supports](const std::string& fileName, const uint8_t* header) {
       attempts.push_back({name, header, fileName});
       return supports && supports(fileName, header) ? 1 : 0;
     };
-    FakePlugin& p = test::InstallFakePlugin("C:\\plugins\\" + name, std::move(spec));
+    FakePlugin& p = test::InstallFakePlugin("C:\\plugins\\" + name, std::move(recipe));
     spis->Add(CreateSPI(p.path));
     return p;
   }
@@ -102,11 +102,11 @@ TEST_F(SourceTest, MacBinaryOffTriesEachModuleOnceAtZero) {
 
 TEST_F(SourceTest, TheFirstSuccessEndsTheSearch) {
   test::RawDib dib = test::MakeDib(3, 2, 24);
-  FakePluginSpec spec;
-  spec.getPicture = test::Returning(dib);
+  FakePluginSpec recipe;
+  recipe.getPicture = test::Returning(dib);
   // Supports the data only behind a MacBinary header.
-  FakePlugin& a = Install("a.spi", spec, [](const std::string&, const uint8_t* h) { return h[0] == 'P'; });
-  FakePlugin& b = Install("b.spi", spec, Always);
+  FakePlugin& a = Install("a.spi", recipe, [](const std::string&, const uint8_t* h) { return h[0] == 'P'; });
+  FakePlugin& b = Install("b.spi", recipe, Always);
   std::string bytes(128, 'M');
   bytes += "P6 picture";
   TMemoryStream data;
@@ -177,8 +177,8 @@ TEST_F(SourceTest, WithoutAManagerTheSearchEndsAtOnce) {
 }
 
 TEST_F(SourceTest, ProgressReportsOfOneSearch) {
-  FakePluginSpec spec;
-  spec.getPicture = [](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits,
+  FakePluginSpec recipe;
+  recipe.getPicture = [](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits,
                        ProgressCallback progress, intptr_t data) {
     progress(0, 4, data);
     progress(1, 2, data);
@@ -187,7 +187,7 @@ TEST_F(SourceTest, ProgressReportsOfOneSearch) {
     return test::ReturnDib(test::MakeDib(1, 1, 24), hInfo, hBits);
   };
   Install("skip.spi");
-  Install("dir\\good.spi", spec, Always);
+  Install("dir\\good.spi", recipe, Always);
   TMemoryStream data;
   data.WriteBuffer("x", 1);
   TInSPIAbleFromStream source(&owner, data, "");
@@ -380,13 +380,13 @@ TEST_F(SourceTest, FailedCallsDropTheHandlesWithoutFreeingThem) {
 }
 
 TEST_F(SourceTest, ReleaseFreesBothBlocksAndTheTextBlockOnce) {
-  FakePluginSpec spec;
-  spec.getPictureInfo = [](const char*, intptr_t, unsigned, PictureInfo* info) {
+  FakePluginSpec recipe;
+  recipe.getPictureInfo = [](const char*, intptr_t, unsigned, PictureInfo* info) {
     info->hInfo = LocalAllocate(16);
     return 0;
   };
-  spec.getPicture = test::Returning(test::MakeDib(5, 3, 8));
-  Install("a.spi", spec, Always);
+  recipe.getPicture = test::Returning(test::MakeDib(5, 3, 8));
+  Install("a.spi", recipe, Always);
   int before = headless::LiveLocalBlocks();
   TMemoryStream data;
   data.WriteBuffer("x", 1);
@@ -407,15 +407,15 @@ TEST_F(SourceTest, ReleaseFreesBothBlocksAndTheTextBlockOnce) {
 }
 
 TEST_F(SourceTest, EachFailedAttemptReleasesItsTextBlock) {
-  FakePluginSpec spec;
-  spec.getPictureInfo = [](const char*, intptr_t, unsigned, PictureInfo* info) {
+  FakePluginSpec recipe;
+  recipe.getPictureInfo = [](const char*, intptr_t, unsigned, PictureInfo* info) {
     info->hInfo = LocalAllocate(16);
     return 0;
   };
-  spec.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback,
+  recipe.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback,
                        intptr_t) { return 1; };
-  Install("a.spi", spec, Always);
-  Install("b.spi", spec, Always);
+  Install("a.spi", recipe, Always);
+  Install("b.spi", recipe, Always);
   int before = headless::LiveLocalBlocks();
   TMemoryStream data;
   data.WriteBuffer("x", 1);
@@ -455,10 +455,10 @@ class PlainStream : public TStream {
 };
 
 TEST_F(SourceTest, AnInMemoryStreamIsUsedInPlaceFromItsFirstByteWhateverItsPosition) {
-  FakePluginSpec spec;
-  spec.getPicture = test::Returning(test::MakeDib(1, 1, 24));
+  FakePluginSpec recipe;
+  recipe.getPicture = test::Returning(test::MakeDib(1, 1, 24));
   std::string seen;
-  FakePlugin& a = Install("a.spi", spec, [&](const std::string&, const uint8_t* h) {
+  FakePlugin& a = Install("a.spi", recipe, [&](const std::string&, const uint8_t* h) {
     seen.assign(reinterpret_cast<const char*>(h), 6);
     return true;
   });

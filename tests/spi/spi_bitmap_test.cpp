@@ -36,18 +36,18 @@ class SPIBitmapTest : public ::testing::Test {
 
   // a.spi: supports data that begins with "RAW" and decodes it into Dib.
   test::FakePlugin& RawPlugin(const RawDib& dib) {
-    test::FakePluginSpec spec;
-    spec.filters = {{"*.raw", "Raw pictures"}};
-    spec.isSupported = [](const std::string&, const uint8_t* h) {
+    test::FakePluginSpec recipe;
+    recipe.filters = {{"*.raw", "Raw pictures"}};
+    recipe.isSupported = [](const std::string&, const uint8_t* h) {
       return h[0] == 'R' && h[1] == 'A' && h[2] == 'W';
     };
-    spec.getPicture = [dib](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits,
+    recipe.getPicture = [dib](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits,
                             ProgressCallback progress, intptr_t data) {
       progress(0, 1, data);
       progress(1, 1, data);
       return test::ReturnDib(dib, hInfo, hBits);
     };
-    test::FakePlugin& p = test::InstallFakePlugin("C:\\plugins\\a.spi", spec);
+    test::FakePlugin& p = test::InstallFakePlugin("C:\\plugins\\a.spi", recipe);
     spis->Add(CreateSPI(p.path));
     return p;
   }

@@ -198,14 +198,14 @@ TEST_F(UntrustedBlocksTest, AHandleThatIsNoBlockIsNeitherReadNorFreed) {
 
 TEST_F(UntrustedBlocksTest, ATextHandleThatIsNoBlockIsNotFreed) {
   static uint8_t notABlock[16];
-  test::FakePluginSpec spec;
-  spec.isSupported = [](const std::string&, const uint8_t*) { return 1; };
-  spec.getPictureInfo = [](const char*, intptr_t, unsigned, PictureInfo* info) {
+  test::FakePluginSpec recipe;
+  recipe.isSupported = [](const std::string&, const uint8_t*) { return 1; };
+  recipe.getPictureInfo = [](const char*, intptr_t, unsigned, PictureInfo* info) {
     info->hInfo = notABlock;
     return 0;
   };
-  spec.getPicture = test::Returning(test::MakeDib(2, 2, 24));
-  spis->Add(CreateSPI(test::InstallFakePlugin("C:\\plugins\\a.spi", spec).path));
+  recipe.getPicture = test::Returning(test::MakeDib(2, 2, 24));
+  spis->Add(CreateSPI(test::InstallFakePlugin("C:\\plugins\\a.spi", recipe).path));
   TMemoryStream data;
   data.WriteBuffer("data", 4);
   TSPIGraphic g;
@@ -217,11 +217,11 @@ TEST_F(UntrustedBlocksTest, AnUnusablePreviewFallsBackToThePicture) {
   spis->GraphicPreview = true;
   RawDib badPreview = test::MakeDib(2, 2, 24);
   test::PutLE32(badPreview, 0, 12);
-  test::FakePluginSpec spec;
-  spec.isSupported = [](const std::string&, const uint8_t*) { return 1; };
-  spec.getPreview = test::Returning(badPreview);
-  spec.getPicture = test::Returning(test::MakeDib(5, 4, 24));
-  test::FakePlugin& a = test::InstallFakePlugin("C:\\plugins\\a.spi", spec);
+  test::FakePluginSpec recipe;
+  recipe.isSupported = [](const std::string&, const uint8_t*) { return 1; };
+  recipe.getPreview = test::Returning(badPreview);
+  recipe.getPicture = test::Returning(test::MakeDib(5, 4, 24));
+  test::FakePlugin& a = test::InstallFakePlugin("C:\\plugins\\a.spi", recipe);
   spis->Add(CreateSPI(a.path));
   TMemoryStream data;
   data.WriteBuffer("data", 4);
@@ -234,10 +234,10 @@ TEST_F(UntrustedBlocksTest, AnUnusablePreviewFallsBackToThePicture) {
 TEST_F(UntrustedBlocksTest, WhenNoModuleReturnsAUsablePictureTheLoadFails) {
   RawDib d = test::MakeDib(2, 2, 24);
   test::PutLE32(d, 16, 2);  // RLE4
-  test::FakePluginSpec spec;
-  spec.isSupported = [](const std::string&, const uint8_t*) { return 1; };
-  spec.getPicture = test::Returning(d);
-  spis->Add(CreateSPI(test::InstallFakePlugin("C:\\plugins\\a.spi", spec).path));
+  test::FakePluginSpec recipe;
+  recipe.isSupported = [](const std::string&, const uint8_t*) { return 1; };
+  recipe.getPicture = test::Returning(d);
+  spis->Add(CreateSPI(test::InstallFakePlugin("C:\\plugins\\a.spi", recipe).path));
   TMemoryStream data;
   data.WriteBuffer("data", 4);
   TSPIGraphic g;

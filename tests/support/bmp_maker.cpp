@@ -25,21 +25,21 @@ uint32_t PackChannel(uint32_t value8, uint32_t mask) {
   return static_cast<uint32_t>((value8 * max + 127) / 255) << shift;
 }
 
-uint32_t PixelValue(const BmpSpec& spec, uint32_t p) {
-  if (spec.bitCount <= 8 || spec.rawPixelValues) return p;
+uint32_t PixelValue(const BmpSpec& recipe, uint32_t p) {
+  if (recipe.bitCount <= 8 || recipe.rawPixelValues) return p;
   const uint32_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-  if (spec.compression == BiBitfields) {
-    auto m = EffectiveMasks(spec);
+  if (recipe.compression == BiBitfields) {
+    auto m = EffectiveMasks(recipe);
     return PackChannel(r, m[0]) | PackChannel(g, m[1]) | PackChannel(b, m[2]);
   }
-  if (spec.bitCount == 16) return (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
+  if (recipe.bitCount == 16) return (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
   return p & 0xFFFFFF;
 }
 }  // namespace
 
-std::array<uint32_t, 3> EffectiveMasks(const BmpSpec& spec) {
-  if (spec.masks != std::array<uint32_t, 3>{}) return spec.masks;
-  if (spec.bitCount == 16) return {0xF800, 0x07E0, 0x001F};
+std::array<uint32_t, 3> EffectiveMasks(const BmpSpec& recipe) {
+  if (recipe.masks != std::array<uint32_t, 3>{}) return recipe.masks;
+  if (recipe.bitCount == 16) return {0xF800, 0x07E0, 0x001F};
   return {0xFF0000, 0x00FF00, 0x0000FF};
 }
 
@@ -91,19 +91,19 @@ std::string EncodeRle(int32_t width, int32_t height, const std::vector<uint32_t>
   return out;
 }
 
-std::string EncodePixels(const BmpSpec& spec) {
-  if (spec.compression == BiRle8 || spec.compression == BiRle4)
-    return EncodeRle(spec.width, spec.height, spec.pixels, spec.compression == BiRle4);
-  if (spec.pixels.size() != static_cast<size_t>(spec.width) * static_cast<size_t>(spec.height))
+std::string EncodePixels(const BmpSpec& recipe) {
+  if (recipe.compression == BiRle8 || recipe.compression == BiRle4)
+    return EncodeRle(recipe.width, recipe.height, recipe.pixels, recipe.compression == BiRle4);
+  if (recipe.pixels.size() != static_cast<size_t>(recipe.width) * static_cast<size_t>(recipe.height))
     throw std::invalid_argument("EncodePixels: pixel count");
-  const size_t stride = (static_cast<size_t>(spec.width) * spec.bitCount + 31) / 32 * 4;
+  const size_t stride = (static_cast<size_t>(recipe.width) * recipe.bitCount + 31) / 32 * 4;
   std::string out;
-  for (int32_t i = 0; i < spec.height; ++i) {
-    const int32_t y = spec.topDown ? i : spec.height - 1 - i;
+  for (int32_t i = 0; i < recipe.height; ++i) {
+    const int32_t y = recipe.topDown ? i : recipe.height - 1 - i;
     std::string row(stride, '\0');
-    for (int32_t x = 0; x < spec.width; ++x) {
-      const uint32_t v = PixelValue(spec, spec.pixels[static_cast<size_t>(y) * spec.width + x]);
-      switch (spec.bitCount) {
+    for (int32_t x = 0; x < recipe.width; ++x) {
+      const uint32_t v = PixelValue(recipe, recipe.pixels[static_cast<size_t>(y) * recipe.width + x]);
+      switch (recipe.bitCount) {
         case 1:
           row[x / 8] = static_cast<char>(row[x / 8] | (v & 1) << (7 - x % 8));
           break;
@@ -132,53 +132,53 @@ std::string EncodePixels(const BmpSpec& spec) {
   return out;
 }
 
-std::string MakeDib(const BmpSpec& spec) {
-  const std::string bits = spec.rawBits ? *spec.rawBits : EncodePixels(spec);
-  const uint32_t size = static_cast<uint32_t>(spec.header);
+std::string MakeDib(const BmpSpec& recipe) {
+  const std::string bits = recipe.rawBits ? *recipe.rawBits : EncodePixels(recipe);
+  const uint32_t size = static_cast<uint32_t>(recipe.header);
   std::string h;
   Put32(h, size);
-  if (spec.header == BmpHeaderKind::Core) {
-    Put16(h, static_cast<uint32_t>(spec.width));
-    Put16(h, static_cast<uint32_t>(spec.height));
-    Put16(h, spec.planes);
-    Put16(h, spec.bitCount);
-    for (uint32_t c : spec.colors) {
+  if (recipe.header == BmpHeaderKind::Core) {
+    Put16(h, static_cast<uint32_t>(recipe.width));
+    Put16(h, static_cast<uint32_t>(recipe.height));
+    Put16(h, recipe.planes);
+    Put16(h, recipe.bitCount);
+    for (uint32_t c : recipe.colors) {
       Put8(h, c);
       Put8(h, c >> 8);
       Put8(h, c >> 16);
     }
     return h + bits;
   }
-  Put32(h, static_cast<uint32_t>(spec.width));
-  Put32(h, static_cast<uint32_t>(spec.topDown ? -spec.height : spec.height));
-  Put16(h, spec.planes);
-  Put16(h, spec.bitCount);
-  Put32(h, spec.compression);
-  Put32(h, spec.sizeImage ? *spec.sizeImage : static_cast<uint32_t>(bits.size()));
+  Put32(h, static_cast<uint32_t>(recipe.width));
+  Put32(h, static_cast<uint32_t>(recipe.topDown ? -recipe.height : recipe.height));
+  Put16(h, recipe.planes);
+  Put16(h, recipe.bitCount);
+  Put32(h, recipe.compression);
+  Put32(h, recipe.sizeImage ? *recipe.sizeImage : static_cast<uint32_t>(bits.size()));
   Put32(h, 2835);  // 72 dpi
   Put32(h, 2835);
-  Put32(h, spec.clrUsed);
+  Put32(h, recipe.clrUsed);
   Put32(h, 0);
-  const bool bitfields = spec.compression == BiBitfields;
-  const auto masks = EffectiveMasks(spec);
-  if (size >= 52 && spec.header != BmpHeaderKind::Os2)
-    for (uint32_t m : bitfields ? masks : spec.masks) Put32(h, m);
-  if (size >= 56 && spec.header != BmpHeaderKind::Os2) Put32(h, 0);  // alpha mask
+  const bool bitfields = recipe.compression == BiBitfields;
+  const auto masks = EffectiveMasks(recipe);
+  if (size >= 52 && recipe.header != BmpHeaderKind::Os2)
+    for (uint32_t m : bitfields ? masks : recipe.masks) Put32(h, m);
+  if (size >= 56 && recipe.header != BmpHeaderKind::Os2) Put32(h, 0);  // alpha mask
   if (size >= 108) Put32(h, 0x73524742);                             // LCS_sRGB
   h.resize(size, '\0');  // colour space end points, gamma, V5 intent and profile: zero
-  if (bitfields && spec.header == BmpHeaderKind::Info)
+  if (bitfields && recipe.header == BmpHeaderKind::Info)
     for (uint32_t m : masks) Put32(h, m);
-  for (uint32_t c : spec.colors) Put32(h, c & 0xFFFFFF);
+  for (uint32_t c : recipe.colors) Put32(h, c & 0xFFFFFF);
   return h + bits;
 }
 
-std::string MakeBmp(const BmpSpec& spec) {
-  const std::string dib = MakeDib(spec);
-  const size_t bitsSize = spec.rawBits ? spec.rawBits->size() : EncodePixels(spec).size();
+std::string MakeBmp(const BmpSpec& recipe) {
+  const std::string dib = MakeDib(recipe);
+  const size_t bitsSize = recipe.rawBits ? recipe.rawBits->size() : EncodePixels(recipe).size();
   std::string f = "BM";
-  Put32(f, spec.fileSize ? *spec.fileSize : static_cast<uint32_t>(14 + dib.size()));
+  Put32(f, recipe.fileSize ? *recipe.fileSize : static_cast<uint32_t>(14 + dib.size()));
   Put32(f, 0);
-  Put32(f, spec.offBits ? *spec.offBits : static_cast<uint32_t>(14 + dib.size() - bitsSize));
+  Put32(f, recipe.offBits ? *recipe.offBits : static_cast<uint32_t>(14 + dib.size() - bitsSize));
   return f + dib;
 }
 

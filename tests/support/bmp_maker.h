@@ -45,16 +45,16 @@ struct BmpSpec {
 };
 
 // The packed DIB: header, masks, colour table, then the pixel data (as plug-ins and icons hold it).
-std::string MakeDib(const BmpSpec& spec);
+std::string MakeDib(const BmpSpec& recipe);
 // A whole BMP file: the 14-byte file header, then MakeDib.
-std::string MakeBmp(const BmpSpec& spec);
-// The pixel data MakeDib stores for a spec: padded rows, or the RLE stream for RLE8 and RLE4.
-std::string EncodePixels(const BmpSpec& spec);
+std::string MakeBmp(const BmpSpec& recipe);
+// The pixel data MakeDib stores for a recipe: padded rows, or the RLE stream for RLE8 and RLE4.
+std::string EncodePixels(const BmpSpec& recipe);
 // An RLE8 or RLE4 stream of colour indices (top row first in, bottom row first out): repeats as encoded
 // runs, the rest as literal runs, end-of-line after every row and end-of-bitmap at the end.
 std::string EncodeRle(int32_t width, int32_t height, const std::vector<uint32_t>& indices, bool fourBit);
-// The masks a spec's bit fields use (its own, or the defaults).
-std::array<uint32_t, 3> EffectiveMasks(const BmpSpec& spec);
+// The masks a recipe's bit fields use (its own, or the defaults).
+std::array<uint32_t, 3> EffectiveMasks(const BmpSpec& recipe);
 
 // Shorthand for a plain bottom-up BI_RGB file with an info header.
 std::string SimpleBmp(int32_t width, int32_t height, uint16_t bitCount, std::vector<uint32_t> pixels,

@@ -50,21 +50,21 @@ int AnswerText(const std::string& text, char* buffer, int length) {
   return n;
 }
 
-int DefaultInfo(const FakePluginSpec& spec, int infoNo, char* buffer, int length) {
-  if (infoNo == 0) return AnswerText(spec.apiVersion, buffer, length);
-  if (infoNo == 1) return AnswerText(spec.name, buffer, length);
+int DefaultInfo(const FakePluginSpec& recipe, int infoNo, char* buffer, int length) {
+  if (infoNo == 0) return AnswerText(recipe.apiVersion, buffer, length);
+  if (infoNo == 1) return AnswerText(recipe.name, buffer, length);
   if (infoNo < 2) return 0;
   size_t entry = static_cast<size_t>(infoNo - 2) / 2;
-  if (entry >= spec.filters.size()) return 0;
-  const auto& [filter, description] = spec.filters[entry];
+  if (entry >= recipe.filters.size()) return 0;
+  const auto& [filter, description] = recipe.filters[entry];
   return AnswerText(infoNo % 2 == 0 ? filter : description, buffer, length);
 }
 
-int DefaultPicture(const FakePluginSpec& spec, LocalHandle* hInfo, LocalHandle* hBits,
+int DefaultPicture(const FakePluginSpec& recipe, LocalHandle* hInfo, LocalHandle* hBits,
                    spi::ProgressCallback progress, intptr_t userData) {
   if (progress && progress(0, 1, userData)) return 1;
   if (progress && progress(1, 1, userData)) return 1;
-  return ReturnPicture(spec.picture, hInfo, hBits);
+  return ReturnPicture(recipe.picture, hInfo, hBits);
 }
 
 template <size_t I>
@@ -73,29 +73,29 @@ struct Exports {
     FakePlugin& p = Slot(I);
     ++p.infoCalls;
     p.infoAsked.push_back(infoNo);
-    return p.spec.pluginInfo ? p.spec.pluginInfo(infoNo, buffer, length)
-                             : DefaultInfo(p.spec, infoNo, buffer, length);
+    return p.recipe.pluginInfo ? p.recipe.pluginInfo(infoNo, buffer, length)
+                             : DefaultInfo(p.recipe, infoNo, buffer, length);
   }
   static int SPI_API IsSupported(const char* fileName, uintptr_t data) {
     FakePlugin& p = Slot(I);
     const auto* header = reinterpret_cast<const uint8_t*>(data);
     p.calls.push_back({"IsSupported", fileName ? fileName : "", reinterpret_cast<const char*>(data), 0, 0,
                        std::string(reinterpret_cast<const char*>(header), 16)});
-    if (p.spec.isSupported) return p.spec.isSupported(fileName ? fileName : "", header);
-    return !p.spec.magic.empty() && std::memcmp(header, p.spec.magic.data(), p.spec.magic.size()) == 0;
+    if (p.recipe.isSupported) return p.recipe.isSupported(fileName ? fileName : "", header);
+    return !p.recipe.magic.empty() && std::memcmp(header, p.recipe.magic.data(), p.recipe.magic.size()) == 0;
   }
   static int SPI_API GetPictureInfo(const char* buffer, intptr_t length, unsigned flag,
                                     spi::PictureInfo* info) {
     FakePlugin& p = Slot(I);
     p.calls.push_back({"GetPictureInfo", "", buffer, length, flag, ""});
-    if (p.spec.getPictureInfo) return p.spec.getPictureInfo(buffer, length, flag, info);
+    if (p.recipe.getPictureInfo) return p.recipe.getPictureInfo(buffer, length, flag, info);
     *info = spi::PictureInfo{0,
                              0,
-                             p.spec.picture.width,
-                             p.spec.picture.height,
+                             p.recipe.picture.width,
+                             p.recipe.picture.height,
                              0,
                              0,
-                             static_cast<int16_t>(p.spec.picture.bitCount),
+                             static_cast<int16_t>(p.recipe.picture.bitCount),
                              nullptr};
     return 0;
   }
@@ -103,14 +103,14 @@ struct Exports {
                                 LocalHandle* hBits, spi::ProgressCallback progress, intptr_t userData) {
     FakePlugin& p = Slot(I);
     p.calls.push_back({"GetPicture", "", buffer, length, flag, ""});
-    if (p.spec.getPicture) return p.spec.getPicture(buffer, length, flag, hInfo, hBits, progress, userData);
-    return DefaultPicture(p.spec, hInfo, hBits, progress, userData);
+    if (p.recipe.getPicture) return p.recipe.getPicture(buffer, length, flag, hInfo, hBits, progress, userData);
+    return DefaultPicture(p.recipe, hInfo, hBits, progress, userData);
   }
   static int SPI_API GetPreview(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
                                 LocalHandle* hBits, spi::ProgressCallback progress, intptr_t userData) {
     FakePlugin& p = Slot(I);
     p.calls.push_back({"GetPreview", "", buffer, length, flag, ""});
-    if (p.spec.getPreview) return p.spec.getPreview(buffer, length, flag, hInfo, hBits, progress, userData);
+    if (p.recipe.getPreview) return p.recipe.getPreview(buffer, length, flag, hInfo, hBits, progress, userData);
     return -1;
   }
   // Archive exports and the configuration dialog are only ever looked up, never called.
@@ -141,7 +141,7 @@ const std::set<std::string> kOptionalExports = {"GetArchiveInfo", "GetFileInfo",
 
 }  // namespace
 
-FakePlugin& InstallFakePlugin(const std::string& path, FakePluginSpec spec, bool addFile,
+FakePlugin& InstallFakePlugin(const std::string& path, FakePluginSpec recipe, bool addFile,
                               const std::string& reportedFileName) {
   auto& slots = Slots();
   size_t slot = 0;
@@ -151,10 +151,10 @@ FakePlugin& InstallFakePlugin(const std::string& path, FakePluginSpec spec, bool
   std::map<std::string, void*> table = TableOf(slot, std::make_index_sequence<kSlots>{});
   for (auto it = table.begin(); it != table.end();) {
     bool absent =
-        spec.missing.count(it->first) || (kOptionalExports.count(it->first) && !spec.extra.count(it->first));
+        recipe.missing.count(it->first) || (kOptionalExports.count(it->first) && !recipe.extra.count(it->first));
     it = absent ? table.erase(it) : std::next(it);
   }
-  slots[slot] = std::make_unique<FakePlugin>(FakePlugin{path, std::move(spec), {}, 0, {}});
+  slots[slot] = std::make_unique<FakePlugin>(FakePlugin{path, std::move(recipe), {}, 0, {}});
   headless::RegisterLibrary(path, std::move(table), reportedFileName);
   if (addFile) headless::DefaultFiles().AddFile(path, "MZ fake plug-in");
   return *slots[slot];

@@ -74,7 +74,7 @@ struct FakePluginSpec {
 
 struct FakePlugin {
   std::string path;
-  FakePluginSpec spec;
+  FakePluginSpec recipe;
   std::vector<FakeCall> calls;  // picture exports only
   int infoCalls = 0;            // GetPluginInfo calls
   std::vector<int> infoAsked;   // the info numbers, in order
@@ -82,7 +82,7 @@ struct FakePlugin {
 
 // Registers a fake library for Path (and, when AddFile is true, an entry for it in the headless file
 // system, so a folder search finds it). ReportedFileName is what the loader reports as its full path.
-FakePlugin& InstallFakePlugin(const std::string& path, FakePluginSpec spec, bool addFile = true,
+FakePlugin& InstallFakePlugin(const std::string& path, FakePluginSpec recipe, bool addFile = true,
                               const std::string& reportedFileName = "");
 // Forgets every fake plug-in (call after zeb::headless::ResetAll in SetUp).
 void ResetFakePlugins();

@@ -36,9 +36,9 @@ Rgb JpegPattern(int x, int y, int width, int height) {
   return {r, g, static_cast<uint8_t>((510 - r - g) / 2)};
 }
 
-Rgb JpegExpected(const JpegSpec& spec, int x, int y) {
-  Rgb c = JpegPattern(x, y, spec.width, spec.height);
-  switch (spec.colour) {
+Rgb JpegExpected(const JpegSpec& recipe, int x, int y) {
+  Rgb c = JpegPattern(x, y, recipe.width, recipe.height);
+  switch (recipe.colour) {
     case JpegColour::Rgb:
       return c;
     case JpegColour::Grey: {
@@ -47,12 +47,12 @@ Rgb JpegExpected(const JpegSpec& spec, int x, int y) {
     }
     case JpegColour::Cmyk:
     case JpegColour::Ycck:
-      return {Darken(c.r, spec.black), Darken(c.g, spec.black), Darken(c.b, spec.black)};
+      return {Darken(c.r, recipe.black), Darken(c.g, recipe.black), Darken(c.b, recipe.black)};
   }
   return c;
 }
 
-std::string MakeJpeg(const JpegSpec& spec) {
+std::string MakeJpeg(const JpegSpec& recipe) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);  // a compressor error is a fault of the test itself: libjpeg exits
@@ -61,20 +61,20 @@ std::string MakeJpeg(const JpegSpec& spec) {
   unsigned long outSize = 0;
   jpeg_mem_dest(&cinfo, &out, &outSize);
 
-  cinfo.image_width = static_cast<JDIMENSION>(spec.width);
-  cinfo.image_height = static_cast<JDIMENSION>(spec.height);
-  const bool fourComponents = spec.colour == JpegColour::Cmyk || spec.colour == JpegColour::Ycck;
-  cinfo.input_components = spec.colour == JpegColour::Grey ? 1 : fourComponents ? 4 : 3;
-  cinfo.in_color_space = spec.colour == JpegColour::Grey ? JCS_GRAYSCALE
+  cinfo.image_width = static_cast<JDIMENSION>(recipe.width);
+  cinfo.image_height = static_cast<JDIMENSION>(recipe.height);
+  const bool fourComponents = recipe.colour == JpegColour::Cmyk || recipe.colour == JpegColour::Ycck;
+  cinfo.input_components = recipe.colour == JpegColour::Grey ? 1 : fourComponents ? 4 : 3;
+  cinfo.in_color_space = recipe.colour == JpegColour::Grey ? JCS_GRAYSCALE
                          : fourComponents                ? JCS_CMYK
                                                          : JCS_RGB;
   jpeg_set_defaults(&cinfo);
-  if (spec.colour == JpegColour::Cmyk) jpeg_set_colorspace(&cinfo, JCS_CMYK);
-  if (spec.colour == JpegColour::Ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
-  jpeg_set_quality(&cinfo, spec.quality, TRUE);
-  if (spec.progressive) jpeg_simple_progression(&cinfo);
+  if (recipe.colour == JpegColour::Cmyk) jpeg_set_colorspace(&cinfo, JCS_CMYK);
+  if (recipe.colour == JpegColour::Ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
+  jpeg_set_quality(&cinfo, recipe.quality, TRUE);
+  if (recipe.progressive) jpeg_simple_progression(&cinfo);
   std::vector<jpeg_scan_info> scans;
-  if (spec.scanPerCoefficient) {
+  if (recipe.scanPerCoefficient) {
     const int components = cinfo.num_components;
     jpeg_scan_info dc{components, {0, 1, 2, 3}, 0, 0, 0, 1};
     scans.push_back(dc);
@@ -87,17 +87,17 @@ std::string MakeJpeg(const JpegSpec& spec) {
     cinfo.scan_info = scans.data();
     cinfo.num_scans = static_cast<int>(scans.size());
   }
-  cinfo.restart_in_rows = spec.restartRows;
+  cinfo.restart_in_rows = recipe.restartRows;
   jpeg_start_compress(&cinfo, TRUE);
 
-  std::vector<JSAMPLE> row(static_cast<size_t>(spec.width) * static_cast<size_t>(cinfo.input_components));
-  Noise noise(spec.noise);
+  std::vector<JSAMPLE> row(static_cast<size_t>(recipe.width) * static_cast<size_t>(cinfo.input_components));
+  Noise noise(recipe.noise);
   while (cinfo.next_scanline < cinfo.image_height) {
     const int y = static_cast<int>(cinfo.next_scanline);
     JSAMPLE* p = row.data();
-    for (int x = 0; x < spec.width; ++x) {
-      Rgb c = JpegPattern(x, y, spec.width, spec.height);
-      switch (spec.colour) {
+    for (int x = 0; x < recipe.width; ++x) {
+      Rgb c = JpegPattern(x, y, recipe.width, recipe.height);
+      switch (recipe.colour) {
         case JpegColour::Rgb:
           *p++ = noise(c.r), *p++ = noise(c.g), *p++ = noise(c.b);
           break;
@@ -108,7 +108,7 @@ std::string MakeJpeg(const JpegSpec& spec) {
         case JpegColour::Cmyk:
         case JpegColour::Ycck:
           *p++ = noise(c.r), *p++ = noise(c.g), *p++ = noise(c.b);
-          *p++ = static_cast<JSAMPLE>(255 - spec.black);
+          *p++ = static_cast<JSAMPLE>(255 - recipe.black);
           break;
       }
     }

@@ -43,9 +43,9 @@ struct Rgb {
 Rgb JpegPattern(int x, int y, int width, int height);
 // What a correct decoder shows for the pattern pixel: Grey gives the pattern's luma, Cmyk and Ycck the
 // pattern darkened by the black ink.
-Rgb JpegExpected(const JpegSpec& spec, int x, int y);
+Rgb JpegExpected(const JpegSpec& recipe, int x, int y);
 
-// The bytes of a JPEG file of Spec.
-std::string MakeJpeg(const JpegSpec& spec);
+// The bytes of a JPEG file of Recipe.
+std::string MakeJpeg(const JpegSpec& recipe);
 
 }  // namespace zeb::test

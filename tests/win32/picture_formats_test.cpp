@@ -178,15 +178,15 @@ class PictureFormatsOnWindows : public ::testing::Test {
 };
 
 TEST_F(PictureFormatsOnWindows, AJpegFileIsDrawnTheRightWayUp) {
-  test::JpegSpec spec{.width = 32, .height = 32, .quality = 95};
+  test::JpegSpec recipe{.width = 32, .height = 32, .quality = 95};
   TPicture picture;
-  picture.LoadFromFile(File("a.JPG", test::MakeJpeg(spec)));
+  picture.LoadFromFile(File("a.JPG", test::MakeJpeg(recipe)));
   ASSERT_TRUE(picture.Graphic()->InheritsFrom(&TJPEGImage::Class));
   Surface s(32, 32);
   win32::GdiCanvas canvas(s.dc());
   picture.Graphic()->Draw(canvas, Rect(0, 0, 32, 32));
   for (auto [x, y] : {std::pair{1, 1}, std::pair{30, 1}, std::pair{1, 30}, std::pair{30, 30}})
-    EXPECT_TRUE(Near(s.at(x, y), test::JpegExpected(spec, x, y), 12))
+    EXPECT_TRUE(Near(s.at(x, y), test::JpegExpected(recipe, x, y), 12))
         << x << "," << y << ": " << std::hex << s.at(x, y);
 }
 
