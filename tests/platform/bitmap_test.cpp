@@ -1,6 +1,8 @@
 // The plain bitmap picture: saving, sizes, scan lines, palettes, assignment and drawing.
 #include <gtest/gtest.h>
 
+#include "tests/support/fake_graphic.h"
+
 #include <cstring>
 
 #include "platform/core/errors.h"
@@ -222,19 +224,7 @@ TEST_F(Bitmap, AssignCopiesPixelsTableAndPalette) {
   EXPECT_TRUE(copy.GetEmpty());
 }
 
-class OtherGraphic : public TGraphic {
- public:
-  ZEB_GRAPHIC_CLASS_DECL(OtherGraphic)
-  void Draw(TCanvas&, const TRect&) override {}
-  bool GetEmpty() override { return true; }
-  int32_t GetWidth() override { return 0; }
-  int32_t GetHeight() override { return 0; }
-  void SetWidth(int32_t) override {}
-  void SetHeight(int32_t) override {}
-  void LoadFromStream(TStream&) override {}
-  void SaveToStream(TStream&) override {}
-};
-ZEB_GRAPHIC_CLASS_DEF(OtherGraphic, nullptr)
+using OtherGraphic = test::TFakeGraphic;
 
 TEST_F(Bitmap, AssignFromAnotherClassIsTheFrameworksError) {
   TBitmap b;
@@ -243,7 +233,7 @@ TEST_F(Bitmap, AssignFromAnotherClassIsTheFrameworksError) {
     b.Assign(other);
     FAIL();
   } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "Cannot assign a OtherGraphic to a TBitmap");
+    EXPECT_STREQ(e.what(), "Cannot assign a TFakeGraphic to a TBitmap");
   }
 }
 

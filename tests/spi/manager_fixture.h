@@ -7,29 +7,14 @@
 #include "platform/core/strings.h"
 #include "platform/headless/headless.h"
 #include "spi/spi_manager.h"
+#include "tests/support/fake_graphic.h"
 #include "tests/support/fake_plugins.h"
 
 namespace zeb::spi::testing_support {
 
-class TestGraphic : public TGraphic {
- public:
-  ZEB_GRAPHIC_CLASS_DECL(TestGraphic)
-  void Draw(TCanvas&, const TRect&) override {}
-  bool GetEmpty() override { return true; }
-  int32_t GetWidth() override { return 0; }
-  int32_t GetHeight() override { return 0; }
-  void SetWidth(int32_t) override {}
-  void SetHeight(int32_t) override {}
-  void LoadFromStream(TStream&) override {}
-  void SaveToStream(TStream&) override {}
-};
-
-class OtherTestGraphic : public TestGraphic {
- public:
-  ZEB_GRAPHIC_CLASS_DECL(OtherTestGraphic)
-};
-
-// Their class references are defined in manager_test.cpp.
+// Picture classes whose registrations the tests look for.
+using TestGraphic = test::TFakeGraphic;
+using OtherTestGraphic = test::TOtherFakeGraphic;
 
 class ManagerTest : public ::testing::Test {
  protected:

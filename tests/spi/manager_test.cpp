@@ -5,9 +5,6 @@
 
 namespace zeb::spi::testing_support {
 
-ZEB_GRAPHIC_CLASS_DEF(TestGraphic, nullptr)
-ZEB_GRAPHIC_CLASS_DEF(OtherTestGraphic, &TestGraphic::Class)
-
 namespace {
 
 using test::FakePluginSpec;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/fake_graphic.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -20,19 +22,7 @@ namespace {
 
 using win32::Widen;
 
-class PluginTestGraphic : public TGraphic {
- public:
-  ZEB_GRAPHIC_CLASS_DECL(PluginTestGraphic)
-  void Draw(TCanvas&, const TRect&) override {}
-  bool GetEmpty() override { return true; }
-  int32_t GetWidth() override { return 0; }
-  int32_t GetHeight() override { return 0; }
-  void SetWidth(int32_t) override {}
-  void SetHeight(int32_t) override {}
-  void LoadFromStream(TStream&) override {}
-  void SaveToStream(TStream&) override {}
-};
-ZEB_GRAPHIC_CLASS_DEF(PluginTestGraphic, nullptr)
+using PluginTestGraphic = test::TFakeGraphic;
 
 std::string PluginFolder() { return FolderPart(Files().ProgramFileName()) + "plugins\\"; }
 std::string Plugin(const std::string& name) { return PluginFolder() + name; }
