@@ -1,9 +1,107 @@
 // Wallpaper mode: every picture shown also becomes the desktop wallpaper.
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "app/form1.h"
+#include "platform/core/errors.h"
+#include "platform/core/strings.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/services/desktop.h"
+#include "platform/services/file_system.h"
+#include "platform/services/settings.h"
 
 namespace zeb::app {
 
-// PENDING: wallpaper mode already switches and shows in the title; making the wallpaper is not built yet.
-void TForm1::SetWallpaper() {}
+namespace {
+
+const char kWallpaperName[] = "zeb_wall.bmp";
+const char kDesktopKey[] = "\\Control Panel\\desktop";
+
+// Writes Bitmap as a BMP file at FileName. The bytes go to a name beside it that no file has yet and
+// then replace the old wallpaper in one step, so a write that fails part-way never leaves a cut-off
+// wallpaper behind. Raises EFCreateError when the file cannot be made.
+void WriteWallpaperFile(TBitmap& bitmap, const std::string& fileName) {
+  std::string temporary = fileName + ".~zeb";
+  uint32_t attributes;
+  for (int n = 1; Files().Attributes(temporary, attributes); ++n)
+    temporary = fileName + ".~zeb" + IntToStr(n);
+  const std::string cannotCreate = "Cannot create file \"" + fileName + "\".";
+  try {
+    bitmap.SaveToFile(temporary);
+  } catch (const EFCreateError&) {
+    // The user hears of the wallpaper file, not of the name it was being written under.
+    Files().DeleteFile(temporary);
+    throw EFCreateError(cannotCreate);
+  } catch (...) {
+    Files().DeleteFile(temporary);
+    throw;
+  }
+  if (!Files().ReplaceFile(temporary, fileName)) {
+    Files().DeleteFile(temporary);
+    throw EFCreateError(cannotCreate);
+  }
+}
+
+// The desktop settings for a layout: TileWallpaper, then WallpaperStyle. Layout 3 leaves them alone.
+std::vector<std::pair<std::string, std::string>> LayoutValues(uint8_t layout) {
+  switch (layout) {
+    case 0:
+      return {{"TileWallpaper", "0"}, {"WallpaperStyle", "0"}};
+    case 1:
+      return {{"TileWallpaper", "0"}, {"WallpaperStyle", "2"}};
+    case 2:
+      return {{"TileWallpaper", "1"}, {"WallpaperStyle", "0"}};
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
+void TForm1::SetWallpaper() {
+  if (CurrentIndex < 0 || CurrentIndex >= List().Count()) return;
+  const std::string entry = List().Entry(CurrentIndex);
+  const std::string ext = UpperAscii(ExtensionPart(entry));
+  const bool natural = !WallpaperAsShown || ZoomRatio == 1.0;
+
+  std::string wallpaperFile;
+  if (natural && ext == ".BMP") {
+    // The desktop reads a BMP file itself: no copy is made.
+    wallpaperFile = entry;
+  } else {
+    TGraphic* graphic = Image1.Picture().Graphic();
+    if (!graphic) return;
+    // Without a Windows folder there is no sound place for the wallpaper file, so nothing changes.
+    std::string folder = Files().WindowsDirectory();
+    if (folder.empty()) return;
+    if (folder.back() != '\\') folder += '\\';
+    wallpaperFile = folder + kWallpaperName;
+
+    std::unique_ptr<TBitmap> drawn;
+    TBitmap* bitmap = nullptr;
+    if (natural && ext != ".ICO") {
+      // A picture held as a bitmap (every plug-in picture is one) is written as it is.
+      if (graphic->InheritsFrom(&TBitmap::Class))
+        bitmap = static_cast<TBitmap*>(graphic);
+      else
+        drawn = DrawToNewBitmap(*graphic, graphic->GetWidth(), graphic->GetHeight());
+    } else {
+      // Icons, and pictures wanted as shown, are drawn at the size they have on screen.
+      drawn = DrawToNewBitmap(*graphic, Image1.Width(), Image1.Height());
+    }
+    if (drawn) bitmap = drawn.get();
+    // A picture without pixels would make an empty file; the desktop keeps what it has.
+    if (bitmap->GetWidth() <= 0 || bitmap->GetHeight() <= 0) return;
+    WriteWallpaperFile(*bitmap, wallpaperFile);
+  }
+
+  // The style goes first, so that the desktop shows the new picture with it. A key that cannot be
+  // opened is passed over: the wallpaper is still set.
+  const auto values = LayoutValues(WallpaperLayout);
+  if (!values.empty()) WriteSettingsStrings(kDesktopKey, values);
+  SetDesktopWallpaper(wallpaperFile);
+}
 
 }  // namespace zeb::app

@@ -1,0 +1,336 @@
+// Wallpaper mode: which file the desktop is given, the size it is written at, the desktop style
+// settings, and what a failure leaves behind.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/core/errors.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/jpeg.h"
+#include "platform/headless/headless.h"
+#include "tests/app/command_fixture.h"
+#include "tests/support/jpeg_maker.h"
+
+namespace zeb::app {
+namespace {
+
+using testing_support::CommandTest;
+
+constexpr char kWall[] = "C:\\windows\\zeb_wall.bmp";
+constexpr char kDesktopKey[] = "\\Control Panel\\desktop";
+
+// A one-image icon file of a 32 x 32, 32-bit DIB.
+std::string SmallIcon() {
+  std::string image(40 + (128 + 4) * 32, '\0');
+  const uint8_t header[16] = {40, 0, 0, 0, 32, 0, 0, 0, 64, 0, 0, 0, 1, 0, 32, 0};
+  image.replace(0, 16, reinterpret_cast<const char*>(header), 16);
+  std::string dir("\0\0\1\0\1\0\x20\x20\0\0\1\0\x20\0", 14);
+  uint32_t size = static_cast<uint32_t>(image.size()), offset = 22;
+  for (uint32_t v : {size, offset})
+    for (int i = 0; i < 4; ++i) dir += static_cast<char>((v >> (8 * i)) & 0xFF);
+  return dir + image;
+}
+
+struct Size {
+  int32_t width = 0, height = 0;
+  bool operator==(const Size&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Size& s) { return out << s.width << "x" << s.height; }
+
+class WallpaperTest : public CommandTest {
+ protected:
+  void SetUp() override {
+    CommandTest::SetUp();
+    Fs().AddFolder("C:\\windows");
+  }
+
+  // A main window showing the one file at Path (already in the file system), wallpaper mode off.
+  TForm1& Showing(const std::string& path) {
+    TForm1& f = Make();
+    f.List().Add(path);
+    f.TidyList();
+    f.CurrentIndex = 0;
+    f.LoadFromFile();
+    return f;
+  }
+  // The size a BMP file's header gives (its height whatever the row order).
+  static Size BmpSize(const std::string& path) {
+    const std::string bytes = Fs().Contents(path);
+    if (bytes.size() < 26 || bytes.compare(0, 2, "BM") != 0) return {};
+    auto at = [&bytes](size_t i) {
+      uint32_t v = 0;
+      for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<uint8_t>(bytes[i + k]);
+      return static_cast<int32_t>(v);
+    };
+    return {at(18), std::abs(at(22))};
+  }
+  // The blue, green, red bytes of a 24- or 32-bit bitmap's pixel.
+  static const uint8_t* PixelAt(TBitmap& bitmap, int32_t x, int32_t y) {
+    return bitmap.ScanLine(y) + static_cast<size_t>(x) * (bitmap.BitCount() / 8);
+  }
+  static Size Displayed(TForm1& f) { return {f.Image1.Width(), f.Image1.Height()}; }
+  static std::vector<std::string>& Wallpapers() { return headless::Desktop().wallpapers; }
+  static bool HasDesktopSettings() { return headless::Settings().count(kDesktopKey) != 0; }
+  static std::string DesktopSetting(const std::string& name) {
+    auto& values = headless::Settings()[kDesktopKey];
+    auto it = values.find(name);
+    return it == values.end() ? "<none>" : it->second.value;
+  }
+  // Names in the Windows folder other than the wallpaper (a left-over temporary file).
+  static std::vector<std::string> StrayFiles() {
+    std::vector<std::string> names;
+    Fs().Find("C:\\windows\\*", [&names](const FindData& d) {
+      if (!(d.attributes & faDirectory) && d.name != "zeb_wall.bmp") names.push_back(d.name);
+      return true;
+    });
+    return names;
+  }
+};
+
+TEST_F(WallpaperTest, ABmpAtItsOwnSizeIsHandedToTheDesktopAsItIs) {
+  AddBmp("C:\\p\\photo.bmp", 200, 120);
+  TForm1& f = Showing("C:\\p\\photo.bmp");
+  f.SetWallpaper();
+  EXPECT_EQ(Wallpapers(), std::vector<std::string>{"C:\\p\\photo.bmp"});
+  EXPECT_FALSE(Fs().FileExists(kWall));
+
+  // As-shown changes nothing while the picture is at 100 %; the extension's case does not matter.
+  AddBmp("C:\\p\\UPPER.BMP", 20, 10);
+  TForm1& g = Showing("C:\\p\\UPPER.BMP");
+  g.WallpaperAsShown = true;
+  g.SetWallpaper();
+  EXPECT_EQ(Wallpapers().back(), "C:\\p\\UPPER.BMP");
+  EXPECT_FALSE(Fs().FileExists(kWall));
+}
+
+TEST_F(WallpaperTest, AZoomedBmpWantedAsShownIsWrittenAtTheDisplayedSize) {
+  AddBmp("C:\\p\\photo.bmp", 200, 120);
+  TForm1& f = Make();
+  f.FixedWidth = f.FixedHeight = true;
+  f.BoxWidth = f.BoxHeight = 100;
+  f.List().Add("C:\\p\\photo.bmp");
+  f.CurrentIndex = 0;
+  f.LoadFromFile();
+  ASSERT_EQ(f.ZoomRatio, 0.5);
+  ASSERT_EQ(Displayed(f), (Size{100, 60}));
+
+  f.WallpaperAsShown = true;
+  f.SetWallpaper();
+  EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
+  EXPECT_EQ(BmpSize(kWall), (Size{100, 60}));
+  // The picture was drawn, not left blank: its colour is everywhere.
+  TBitmap wall;
+  wall.LoadFromFile(kWall);
+  const uint8_t* px = PixelAt(wall, 50, 30);
+  EXPECT_EQ(px[2], 0x33);
+  EXPECT_EQ(px[1], 0x66);
+  EXPECT_EQ(px[0], 0x99);
+  EXPECT_TRUE(StrayFiles().empty());
+
+  // Without as-shown the same picture is the file itself again.
+  f.WallpaperAsShown = false;
+  f.SetWallpaper();
+  EXPECT_EQ(Wallpapers().back(), "C:\\p\\photo.bmp");
+}
+
+TEST_F(WallpaperTest, AnIconIsAlwaysDrawnAtTheDisplayedSize) {
+  Fs().AddFile("C:\\p\\app.ico", SmallIcon());
+  TForm1& f = Make();
+  f.FixedWidth = f.FixedHeight = f.EnlargeSmall = true;
+  f.BoxWidth = f.BoxHeight = 64;
+  f.List().Add("C:\\p\\app.ico");
+  f.CurrentIndex = 0;
+  f.LoadFromFile();
+  ASSERT_EQ(f.ZoomRatio, 2.0);
+
+  // WallpaperAsShown is off: an icon still goes at the size it has on screen.
+  f.SetWallpaper();
+  EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
+  EXPECT_EQ(BmpSize(kWall), (Size{64, 64}));
+}
+
+TEST_F(WallpaperTest, AJpegAt100PercentIsWrittenAtItsNaturalSizeAndStaysOnScreen) {
+  const test::JpegSpec spec{.width = 40, .height = 30};
+  Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg(spec));
+  TForm1& f = Showing("C:\\p\\photo.jpg");
+  TGraphic* shown = f.Image1.Picture().Graphic();
+  ASSERT_TRUE(shown->InheritsFrom(&TJPEGImage::Class));
+  f.WallpaperAsShown = true;  // at 100 % the natural size is the shown one
+  f.SetWallpaper();
+
+  EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
+  EXPECT_EQ(BmpSize(kWall), (Size{40, 30}));
+  TBitmap wall;
+  wall.LoadFromFile(kWall);
+  const uint8_t* px = PixelAt(wall, 20, 15);
+  const test::Rgb want = test::JpegExpected(spec, 20, 15);
+  EXPECT_NEAR(px[2], want.r, 8);
+  EXPECT_NEAR(px[1], want.g, 8);
+  EXPECT_NEAR(px[0], want.b, 8);
+  // The picture on screen is the same object at the same size.
+  EXPECT_EQ(f.Image1.Picture().Graphic(), shown);
+  EXPECT_EQ(Displayed(f), (Size{40, 30}));
+  EXPECT_EQ(f.ZoomRatio, 1.0);
+}
+
+TEST_F(WallpaperTest, AnExistingWallpaperFileIsOverwrittenAndTheFolderSeparatorIsAddedOnce) {
+  Fs().AddFile(kWall, "the previous wallpaper");
+  Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg({.width = 12, .height = 8}));
+  TForm1& f = Showing("C:\\p\\photo.jpg");
+  f.SetWallpaper();
+  EXPECT_EQ(BmpSize(kWall), (Size{12, 8}));
+
+  Fs().SetWindowsDirectory("C:\\windows\\");
+  f.SetWallpaper();
+  EXPECT_EQ(Wallpapers(), (std::vector<std::string>{kWall, kWall}));
+  EXPECT_TRUE(StrayFiles().empty());
+}
+
+TEST_F(WallpaperTest, TheLayoutDecidesTheDesktopSettings) {
+  AddBmp("C:\\p\\photo.bmp");
+  TForm1& f = Showing("C:\\p\\photo.bmp");
+  ASSERT_EQ(f.WallpaperLayout, 3);
+  f.SetWallpaper();
+  EXPECT_FALSE(HasDesktopSettings());
+  EXPECT_EQ(Wallpapers().size(), 1u);
+
+  struct Row {
+    uint8_t layout;
+    const char* tile;
+    const char* style;
+  };
+  for (Row row : {Row{0, "0", "0"}, Row{1, "0", "2"}, Row{2, "1", "0"}}) {
+    SCOPED_TRACE(row.layout);
+    headless::Settings()[kDesktopKey]["TileWallpaper"] = {true, "x"};
+    headless::Settings()[kDesktopKey]["WallpaperStyle"] = {true, "x"};
+    f.WallpaperLayout = row.layout;
+    f.SetWallpaper();
+    EXPECT_EQ(DesktopSetting("TileWallpaper"), row.tile);
+    EXPECT_EQ(DesktopSetting("WallpaperStyle"), row.style);
+  }
+  // Back at 3 the last settings stay as they were.
+  f.WallpaperLayout = 3;
+  f.SetWallpaper();
+  EXPECT_EQ(DesktopSetting("TileWallpaper"), "1");
+  EXPECT_EQ(Wallpapers().size(), 5u);
+}
+
+TEST_F(WallpaperTest, ADesktopKeyThatCannotBeOpenedIsPassedOver) {
+  AddBmp("C:\\p\\photo.bmp");
+  TForm1& f = Showing("C:\\p\\photo.bmp");
+  headless::ReadOnlySettingsKeys().push_back(kDesktopKey);
+  f.WallpaperLayout = 1;
+  ui::Application().Guard([&] { f.SetWallpaper(); });
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_FALSE(HasDesktopSettings());
+  EXPECT_EQ(Wallpapers(), std::vector<std::string>{"C:\\p\\photo.bmp"});
+}
+
+TEST_F(WallpaperTest, AnUnwritableWindowsFolderIsReportedAndChangesNothing) {
+  Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
+  Fs().AddFile("C:\\p\\b.jpg", test::MakeJpeg({.width = 14, .height = 9}));
+  Fs().SetLocked("C:\\windows", true);
+  TForm1& f = Showing("C:\\p\\a.jpg");
+  f.List().Add("C:\\p\\b.jpg");
+  f.WallpaperMode = true;
+  f.WallpaperLayout = 2;
+
+  // Showing the next picture makes the wallpaper, which fails: the error reaches the message box.
+  Press(ui::VK_SPACE_);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_NE(Messages()[0].find("zeb_wall.bmp"), std::string::npos) << Messages()[0];
+  EXPECT_EQ(Messages()[0].find(".~zeb"), std::string::npos) << Messages()[0];
+  EXPECT_FALSE(HasDesktopSettings());
+  EXPECT_TRUE(Wallpapers().empty());
+  EXPECT_FALSE(Fs().FileExists(kWall));
+  // The picture is shown and stays in the list.
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"C:\\p\\a.jpg", "C:\\p\\b.jpg"}));
+  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(f.CurrentName, "b.jpg");
+}
+
+TEST_F(WallpaperTest, AWallpaperThatCannotBeReplacedKeepsItsOldContents) {
+  Fs().AddFile(kWall, "the previous wallpaper");
+  Fs().SetLocked(kWall, true);
+  Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
+  TForm1& f = Showing("C:\\p\\a.jpg");
+  f.WallpaperLayout = 0;
+  EXPECT_THROW(f.SetWallpaper(), EFCreateError);
+  EXPECT_EQ(Fs().Contents(kWall), "the previous wallpaper");
+  EXPECT_TRUE(StrayFiles().empty());
+  EXPECT_FALSE(HasDesktopSettings());
+  EXPECT_TRUE(Wallpapers().empty());
+}
+
+TEST_F(WallpaperTest, WithoutAWindowsFolderOnlyABmpFileCanBeTheWallpaper) {
+  Fs().SetWindowsDirectory("");
+  Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
+  AddBmp("C:\\p\\b.bmp");
+  TForm1& f = Showing("C:\\p\\a.jpg");
+  f.WallpaperLayout = 1;
+  f.SetWallpaper();
+  EXPECT_TRUE(Wallpapers().empty());
+  EXPECT_FALSE(HasDesktopSettings());
+
+  TForm1& g = Showing("C:\\p\\b.bmp");
+  g.WallpaperLayout = 1;
+  g.SetWallpaper();
+  EXPECT_EQ(Wallpapers(), std::vector<std::string>{"C:\\p\\b.bmp"});
+  EXPECT_EQ(DesktopSetting("WallpaperStyle"), "2");
+}
+
+TEST_F(WallpaperTest, CtrlWSetsTheWallpaperWhenItTurnsOnAndLeavesItWhenItTurnsOff) {
+  Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
+  TForm1& f = Showing("C:\\p\\a.jpg");
+  f.UpdateTitle();
+  Press('W', kCtrl);
+  ASSERT_TRUE(f.WallpaperMode);
+  EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
+  const std::string written = Fs().Contents(kWall);
+
+  // The settings keys change nothing until the wallpaper is next made.
+  Press('Z', kShift);
+  EXPECT_EQ(f.WallpaperLayout, 1);
+  EXPECT_FALSE(HasDesktopSettings());
+  f.UpdateTitle();
+  const std::string title = Title();
+  ASSERT_EQ(title.substr(0, 3), "[WZ");
+
+  Press('W', kCtrl);
+  EXPECT_FALSE(f.WallpaperMode);
+  EXPECT_EQ(Wallpapers().size(), 1u);
+  EXPECT_EQ(Fs().Contents(kWall), written);
+  EXPECT_FALSE(HasDesktopSettings());
+  EXPECT_EQ(Title(), title);  // rebuilt only with the next picture
+
+  // On again: the new layout takes effect.
+  Press('W', kCtrl);
+  EXPECT_EQ(Wallpapers().size(), 2u);
+  EXPECT_EQ(DesktopSetting("WallpaperStyle"), "2");
+}
+
+TEST_F(WallpaperTest, WallpaperSwitchWithQuitSetsTheFirstPictureAndEnds) {
+  Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg({.width = 24, .height = 16}));
+  TForm1& f = Make({"-Wz", "-q", "C:\\p\\photo.jpg"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
+  EXPECT_EQ(BmpSize(kWall), (Size{24, 16}));
+  EXPECT_EQ(DesktopSetting("TileWallpaper"), "0");
+  EXPECT_EQ(DesktopSetting("WallpaperStyle"), "2");
+  EXPECT_TRUE(f.impl().closed);
+  EXPECT_TRUE(ui::Application().Terminated());
+}
+
+TEST_F(WallpaperTest, EveryPictureShownInWallpaperModeBecomesTheWallpaper) {
+  TForm1& f = WithNumbered(3);
+  f.WallpaperMode = true;
+  Press(ui::VK_SPACE_);
+  Press(ui::VK_SPACE_);
+  EXPECT_EQ(Wallpapers(), (std::vector<std::string>{"C:\\p\\1.bmp", "C:\\p\\2.bmp"}));
+  EXPECT_FALSE(f.impl().closed);
+}
+
+}  // namespace
+}  // namespace zeb::app
