@@ -8,26 +8,16 @@
 #include "platform/core/errors.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/icon.h"
+#include "tests/support/le_bytes.h"
 #include "tests/support/recording_canvas.h"
 
 namespace zeb {
 namespace {
 
-void Put16(std::string& s, size_t at, uint16_t v) {
-  s[at] = static_cast<char>(v & 0xFF);
-  s[at + 1] = static_cast<char>(v >> 8);
-}
-void Put32(std::string& s, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-void Append16(std::string& s, uint16_t v) {
-  s.resize(s.size() + 2);
-  Put16(s, s.size() - 2, v);
-}
-void Append32(std::string& s, uint32_t v) {
-  s.resize(s.size() + 4);
-  Put32(s, s.size() - 4, v);
-}
+using test::Append16;
+using test::Append32;
+using test::Put16;
+using test::Put32;
 
 struct EmfSpec {
   int32_t bounds[4] = {0, 0, 199, 99};    // inclusive device pixels

@@ -3,18 +3,12 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "tests/support/le_bytes.h"
+
 namespace zeb::test {
 
 namespace {
 void Put8(std::string& s, uint32_t v) { s.push_back(static_cast<char>(v & 0xFF)); }
-void Put16(std::string& s, uint32_t v) {
-  Put8(s, v);
-  Put8(s, v >> 8);
-}
-void Put32(std::string& s, uint32_t v) {
-  Put16(s, v);
-  Put16(s, v >> 16);
-}
 
 // Scales an 8-bit channel value into a mask's bits.
 uint32_t PackChannel(uint32_t value8, uint32_t mask) {
@@ -85,9 +79,9 @@ std::string EncodeRle(int32_t width, int32_t height, const std::vector<uint32_t>
       out += data;
       x += n;
     }
-    Put16(out, 0x0000);  // end of line
+    Append16(out, 0x0000);  // end of line
   }
-  Put16(out, 0x0100);  // end of bitmap
+  Append16(out, 0x0100);  // end of bitmap
   return out;
 }
 
@@ -136,12 +130,12 @@ std::string MakeDib(const BmpSpec& recipe) {
   const std::string bits = recipe.rawBits ? *recipe.rawBits : EncodePixels(recipe);
   const uint32_t size = static_cast<uint32_t>(recipe.header);
   std::string h;
-  Put32(h, size);
+  Append32(h, size);
   if (recipe.header == BmpHeaderKind::Core) {
-    Put16(h, static_cast<uint32_t>(recipe.width));
-    Put16(h, static_cast<uint32_t>(recipe.height));
-    Put16(h, recipe.planes);
-    Put16(h, recipe.bitCount);
+    Append16(h, static_cast<uint32_t>(recipe.width));
+    Append16(h, static_cast<uint32_t>(recipe.height));
+    Append16(h, recipe.planes);
+    Append16(h, recipe.bitCount);
     for (uint32_t c : recipe.colors) {
       Put8(h, c);
       Put8(h, c >> 8);
@@ -149,26 +143,26 @@ std::string MakeDib(const BmpSpec& recipe) {
     }
     return h + bits;
   }
-  Put32(h, static_cast<uint32_t>(recipe.width));
-  Put32(h, static_cast<uint32_t>(recipe.topDown ? -recipe.height : recipe.height));
-  Put16(h, recipe.planes);
-  Put16(h, recipe.bitCount);
-  Put32(h, recipe.compression);
-  Put32(h, recipe.sizeImage ? *recipe.sizeImage : static_cast<uint32_t>(bits.size()));
-  Put32(h, 2835);  // 72 dpi
-  Put32(h, 2835);
-  Put32(h, recipe.clrUsed);
-  Put32(h, 0);
+  Append32(h, static_cast<uint32_t>(recipe.width));
+  Append32(h, static_cast<uint32_t>(recipe.topDown ? -recipe.height : recipe.height));
+  Append16(h, recipe.planes);
+  Append16(h, recipe.bitCount);
+  Append32(h, recipe.compression);
+  Append32(h, recipe.sizeImage ? *recipe.sizeImage : static_cast<uint32_t>(bits.size()));
+  Append32(h, 2835);  // 72 dpi
+  Append32(h, 2835);
+  Append32(h, recipe.clrUsed);
+  Append32(h, 0);
   const bool bitfields = recipe.compression == BiBitfields;
   const auto masks = EffectiveMasks(recipe);
   if (size >= 52 && recipe.header != BmpHeaderKind::Os2)
-    for (uint32_t m : bitfields ? masks : recipe.masks) Put32(h, m);
-  if (size >= 56 && recipe.header != BmpHeaderKind::Os2) Put32(h, 0);  // alpha mask
-  if (size >= 108) Put32(h, 0x73524742);                             // LCS_sRGB
+    for (uint32_t m : bitfields ? masks : recipe.masks) Append32(h, m);
+  if (size >= 56 && recipe.header != BmpHeaderKind::Os2) Append32(h, 0);  // alpha mask
+  if (size >= 108) Append32(h, 0x73524742);                               // LCS_sRGB
   h.resize(size, '\0');  // colour space end points, gamma, V5 intent and profile: zero
   if (bitfields && recipe.header == BmpHeaderKind::Info)
-    for (uint32_t m : masks) Put32(h, m);
-  for (uint32_t c : recipe.colors) Put32(h, c & 0xFFFFFF);
+    for (uint32_t m : masks) Append32(h, m);
+  for (uint32_t c : recipe.colors) Append32(h, c & 0xFFFFFF);
   return h + bits;
 }
 
@@ -176,9 +170,9 @@ std::string MakeBmp(const BmpSpec& recipe) {
   const std::string dib = MakeDib(recipe);
   const size_t bitsSize = recipe.rawBits ? recipe.rawBits->size() : EncodePixels(recipe).size();
   std::string f = "BM";
-  Put32(f, recipe.fileSize ? *recipe.fileSize : static_cast<uint32_t>(14 + dib.size()));
-  Put32(f, 0);
-  Put32(f, recipe.offBits ? *recipe.offBits : static_cast<uint32_t>(14 + dib.size() - bitsSize));
+  Append32(f, recipe.fileSize ? *recipe.fileSize : static_cast<uint32_t>(14 + dib.size()));
+  Append32(f, 0);
+  Append32(f, recipe.offBits ? *recipe.offBits : static_cast<uint32_t>(14 + dib.size() - bitsSize));
   return f + dib;
 }
 
