@@ -152,8 +152,8 @@ TEST_F(WallpaperTest, AnIconIsAlwaysDrawnAtTheDisplayedSize) {
 }
 
 TEST_F(WallpaperTest, AJpegAt100PercentIsWrittenAtItsNaturalSizeAndStaysOnScreen) {
-  const test::JpegSpec spec{.width = 40, .height = 30};
-  Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg(spec));
+  const test::JpegSpec recipe{.width = 40, .height = 30};
+  Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg(recipe));
   TForm1& f = Showing("C:\\p\\photo.jpg");
   TGraphic* shown = f.Image1.Picture().Graphic();
   ASSERT_TRUE(shown->InheritsFrom(&TJPEGImage::Class));
@@ -165,7 +165,7 @@ TEST_F(WallpaperTest, AJpegAt100PercentIsWrittenAtItsNaturalSizeAndStaysOnScreen
   TBitmap wall;
   wall.LoadFromFile(kWall);
   const uint8_t* px = PixelAt(wall, 20, 15);
-  const test::Rgb want = test::JpegExpected(spec, 20, 15);
+  const test::Rgb want = test::JpegExpected(recipe, 20, 15);
   EXPECT_NEAR(px[2], want.r, 8);
   EXPECT_NEAR(px[1], want.g, 8);
   EXPECT_NEAR(px[0], want.b, 8);
