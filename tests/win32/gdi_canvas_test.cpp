@@ -6,46 +6,15 @@
 
 #include "platform/graphics/bitmap.h"
 #include "platform/win32/gdi_canvas.h"
+#include "tests/win32/common/memory_surface.h"
 
 namespace zeb {
 namespace {
 
-// A 32-bit top-down DIB section selected into a memory DC, filled grey at first.
-class Surface {
- public:
-  Surface(int width, int height) : width_(width) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    dc_ = CreateCompatibleDC(nullptr);
-    dib_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(dc_, dib_);
-    for (int i = 0; i < width * height; ++i) bits_[i] = 0x808080;
-  }
-  ~Surface() {
-    SelectObject(dc_, old_);
-    DeleteObject(dib_);
-    DeleteDC(dc_);
-  }
-  HDC dc() const { return dc_; }
-  // 0xRRGGBB of a pixel.
-  uint32_t at(int x, int y) {
-    GdiFlush();
-    return bits_[y * width_ + x] & 0xFFFFFF;
-  }
+using Surface = test::MemorySurface;
 
- private:
-  int width_;
-  HDC dc_;
-  HBITMAP dib_;
-  HGDIOBJ old_;
-  uint32_t* bits_ = nullptr;
-};
-
-constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF, kGrey = 0x808080;
+constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF,
+                   kGrey = Surface::kGrey;
 
 BITMAPINFOHEADER Header(int width, int height, int bitCount) {
   BITMAPINFOHEADER h = {};

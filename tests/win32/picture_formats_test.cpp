@@ -15,47 +15,14 @@
 #include "platform/graphics/jpeg.h"
 #include "platform/graphics/metafile.h"
 #include "platform/win32/gdi_canvas.h"
+#include "tests/win32/common/memory_surface.h"
 #include "platform/win32/utf16.h"
 #include "tests/support/jpeg_maker.h"
 
 namespace zeb {
 namespace {
 
-// A 32-bit top-down DIB section selected into a memory DC, filled grey at first.
-class Surface {
- public:
-  Surface(int width, int height) : width_(width) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    dc_ = CreateCompatibleDC(nullptr);
-    dib_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(dc_, dib_);
-    for (int i = 0; i < width * height; ++i) bits_[i] = kGrey;
-  }
-  ~Surface() {
-    SelectObject(dc_, old_);
-    DeleteObject(dib_);
-    DeleteDC(dc_);
-  }
-  HDC dc() const { return dc_; }
-  // 0xRRGGBB of a pixel.
-  uint32_t at(int x, int y) {
-    GdiFlush();
-    return bits_[y * width_ + x] & 0xFFFFFF;
-  }
-  static constexpr uint32_t kGrey = 0x808080;
-
- private:
-  int width_;
-  HDC dc_;
-  HBITMAP dib_;
-  HGDIOBJ old_;
-  uint32_t* bits_ = nullptr;
-};
+using Surface = test::MemorySurface;
 
 constexpr uint32_t kRed = 0xFF0000;
 

@@ -17,6 +17,7 @@
 #include "platform/services/ansi.h"
 #include "platform/services/file_system.h"
 #include "platform/win32/gdi_canvas.h"
+#include "tests/win32/common/memory_surface.h"
 #include "platform/win32/utf16.h"
 #include "spi/spi_bitmap.h"
 #include "spi/spi_graphic.h"
@@ -137,29 +138,14 @@ TEST_F(SpiPictureTest, ThePictureIsDrawnIntoAMemoryDC) {
   std::string path = File("draw.ppm", PpmBytes());
   TSPIGraphic g;
   g.LoadFromFile(path);
-  HDC dc = CreateCompatibleDC(nullptr);
-  ASSERT_NE(dc, nullptr);
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = 6;
-  bi.bmiHeader.biHeight = -4;  // top-down
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* pixels = nullptr;
-  HBITMAP target = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &pixels, nullptr, 0);
-  ASSERT_NE(target, nullptr);
-  HGDIOBJ old = SelectObject(dc, target);
+  test::MemorySurface surface(6, 4);
+  ASSERT_TRUE(surface.valid());
   {
-    win32::GdiCanvas canvas(dc);
+    win32::GdiCanvas canvas(surface.dc());
     g.Draw(canvas, Rect(0, 0, 6, 4));
   }
-  GdiFlush();
-  const uint32_t* p = static_cast<const uint32_t*>(pixels);
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 6; ++x) EXPECT_EQ(p[y * 6 + x] & 0xFFFFFF, Expected(x / 2, y / 2)) << x << "," << y;
-  SelectObject(dc, old);
-  DeleteObject(target);
-  DeleteDC(dc);
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(surface.at(x, y), Expected(x / 2, y / 2)) << x << "," << y;
 }
 
 TEST_F(SpiPictureTest, ThePictureIsSavedAsABmpFile) {
