@@ -7,6 +7,7 @@
    the same depth (4 bits with a 16-entry colour table) and reports progress once per row. */
 #define PLUGIN_INFO "00IN", "Raw BMP-named test plug-in", "*.bmp", "Raw pictures"
 #include "common/plugin_info.h"
+#include "common/plugin_input.h"
 #include "common/susie_types.h"
 
 #include <string.h>
@@ -44,42 +45,6 @@ static int RawParse(const unsigned char* data, size_t size, RawImage* image) {
   return size < need ? SPI_BROKEN_DATA : SPI_ALL_RIGHT;
 }
 
-/* The input as bytes: the caller's memory (flag 1), or the file from the offset read into a heap block
-   (flag 0), which the caller frees with HeapFree. */
-static int RawInput(LPCSTR buf, long len, unsigned int flag, const unsigned char** data, size_t* size,
-                    void** owned) {
-  HANDLE file;
-  DWORD fileSize, got = 0;
-  int result = SPI_FILE_READ_ERROR;
-  *owned = NULL;
-  if (buf == NULL || len < 0) return SPI_BROKEN_DATA;
-  if ((flag & SPI_INPUT_MASK) == SPI_INPUT_MEMORY) {
-    *data = (const unsigned char*)buf;
-    *size = (size_t)len;
-    return SPI_ALL_RIGHT;
-  }
-  file = CreateFileA(buf, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-  if (file == INVALID_HANDLE_VALUE) return SPI_FILE_READ_ERROR;
-  fileSize = GetFileSize(file, NULL);
-  if (fileSize != INVALID_FILE_SIZE && fileSize <= RAW_MAX_FILE && (DWORD)len <= fileSize &&
-      SetFilePointer(file, len, NULL, FILE_BEGIN) != INVALID_SET_FILE_POINTER) {
-    DWORD wanted = fileSize - (DWORD)len;
-    *owned = HeapAlloc(GetProcessHeap(), 0, wanted ? wanted : 1);
-    if (*owned == NULL) {
-      result = SPI_NO_MEMORY;
-    } else if (ReadFile(file, *owned, wanted, &got, NULL) && got == wanted) {
-      *data = (const unsigned char*)*owned;
-      *size = wanted;
-      result = SPI_ALL_RIGHT;
-    } else {
-      HeapFree(GetProcessHeap(), 0, *owned);
-      *owned = NULL;
-    }
-  }
-  CloseHandle(file);
-  return result;
-}
-
 __declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD dw) {
   (void)filename;
   if ((dw & 0xFFFF0000u) == 0) return 0; /* a file handle: this plug-in reads only header buffers */
@@ -94,7 +59,7 @@ __declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, long len, unsigne
   RawImage image;
   int result;
   if (lpInfo == NULL) return SPI_BROKEN_DATA;
-  result = RawInput(buf, len, flag, &data, &size, &owned);
+  result = SpiReadInput(buf, len, flag, RAW_MAX_FILE, &data, &size, &owned);
   if (result != SPI_ALL_RIGHT) return result;
   result = RawParse(data, size, &image);
   if (result == SPI_ALL_RIGHT) {
@@ -150,16 +115,7 @@ static int RawToDib(const RawImage* image, HLOCAL* pHBInfo, HLOCAL* pHBm, Progre
       }
     }
   }
-  if (info) LocalUnlock(hInfo);
-  if (out) LocalUnlock(hBits);
-  if (result != SPI_ALL_RIGHT) {
-    if (hInfo) LocalFree(hInfo);
-    if (hBits) LocalFree(hBits);
-    return result;
-  }
-  *pHBInfo = hInfo;
-  *pHBm = hBits;
-  return SPI_ALL_RIGHT;
+  return SpiHandOver(result, hInfo, info, hBits, out, pHBInfo, pHBm);
 }
 
 __declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, long len, unsigned int flag, HLOCAL* pHBInfo,
@@ -170,7 +126,7 @@ __declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, long len, unsigned in
   RawImage image;
   int result;
   if (pHBInfo == NULL || pHBm == NULL) return SPI_BROKEN_DATA;
-  result = RawInput(buf, len, flag, &data, &size, &owned);
+  result = SpiReadInput(buf, len, flag, RAW_MAX_FILE, &data, &size, &owned);
   if (result != SPI_ALL_RIGHT) return result;
   result = RawParse(data, size, &image);
   if (result == SPI_ALL_RIGHT) result = RawToDib(&image, pHBInfo, pHBm, lpPrgressCallback, lData);

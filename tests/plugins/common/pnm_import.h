@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "plugin_input.h"
 #include "susie_types.h"
 
 /* Rows decoded between two progress reports. */
@@ -77,42 +78,6 @@ static int PnmParse(const unsigned char* data, size_t size, PnmImage* image) {
   return SPI_ALL_RIGHT;
 }
 
-/* The input as bytes in memory: the caller's buffer, or the file read from the offset into a heap block
-   (*Owned, freed by the caller with HeapFree). */
-static int PnmInput(LPCSTR buf, long len, unsigned int flag, const unsigned char** data, size_t* size,
-                    void** owned) {
-  *owned = NULL;
-  if ((flag & SPI_INPUT_MASK) == SPI_INPUT_MEMORY) {
-    if (buf == NULL || len < 0) return SPI_BROKEN_DATA;
-    *data = (const unsigned char*)buf;
-    *size = (size_t)len;
-    return SPI_ALL_RIGHT;
-  }
-  if ((flag & SPI_INPUT_MASK) != SPI_INPUT_FILE || buf == NULL || len < 0) return SPI_UNKNOWN_FORMAT;
-  HANDLE file =
-      CreateFileA(buf, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-  if (file == INVALID_HANDLE_VALUE) return SPI_FILE_READ_ERROR;
-  DWORD fileSize = GetFileSize(file, NULL);
-  int result = SPI_FILE_READ_ERROR;
-  if (fileSize != INVALID_FILE_SIZE && fileSize <= PNM_MAX_FILE && (DWORD)len <= fileSize &&
-      SetFilePointer(file, len, NULL, FILE_BEGIN) != INVALID_SET_FILE_POINTER) {
-    DWORD wanted = fileSize - (DWORD)len, got = 0;
-    *owned = HeapAlloc(GetProcessHeap(), 0, wanted ? wanted : 1);
-    if (*owned == NULL) {
-      result = SPI_NO_MEMORY;
-    } else if (ReadFile(file, *owned, wanted, &got, NULL) && got == wanted) {
-      *data = (const unsigned char*)*owned;
-      *size = wanted;
-      result = SPI_ALL_RIGHT;
-    } else {
-      HeapFree(GetProcessHeap(), 0, *owned);
-      *owned = NULL;
-    }
-  }
-  CloseHandle(file);
-  return result;
-}
-
 /* Dw is the address of the header buffer (at least 2 KB), or a file handle when its upper word is 0. */
 __declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD dw) {
   unsigned char head[4] = {0};
@@ -132,7 +97,7 @@ __declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, long len, unsigne
   void* owned;
   PnmImage image;
   if (lpInfo == NULL) return SPI_BROKEN_DATA;
-  int result = PnmInput(buf, len, flag, &data, &size, &owned);
+  int result = SpiReadInput(buf, len, flag, PNM_MAX_FILE, &data, &size, &owned);
   if (result != SPI_ALL_RIGHT) return result;
   result = PnmParse(data, size, &image);
   if (result == SPI_ALL_RIGHT) {
@@ -199,16 +164,7 @@ static int PnmToDib(const PnmImage* image, HLOCAL* pHBInfo, HLOCAL* pHBm, Progre
     if (result == SPI_ALL_RIGHT && progress && progress(image->height, image->height, lData))
       result = SPI_ABORT;
   }
-  if (info) LocalUnlock(hInfo);
-  if (out) LocalUnlock(hBits);
-  if (result != SPI_ALL_RIGHT) {
-    if (hInfo) LocalFree(hInfo);
-    if (hBits) LocalFree(hBits);
-    return result;
-  }
-  *pHBInfo = hInfo;
-  *pHBm = hBits;
-  return SPI_ALL_RIGHT;
+  return SpiHandOver(result, hInfo, info, hBits, out, pHBInfo, pHBm);
 }
 
 __declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, long len, unsigned int flag, HLOCAL* pHBInfo,
@@ -218,7 +174,7 @@ __declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, long len, unsigned in
   void* owned;
   PnmImage image;
   if (pHBInfo == NULL || pHBm == NULL) return SPI_BROKEN_DATA;
-  int result = PnmInput(buf, len, flag, &data, &size, &owned);
+  int result = SpiReadInput(buf, len, flag, PNM_MAX_FILE, &data, &size, &owned);
   if (result != SPI_ALL_RIGHT) return result;
   result = PnmParse(data, size, &image);
   if (result == SPI_ALL_RIGHT) result = PnmToDib(&image, pHBInfo, pHBm, lpPrgressCallback, lData);
