@@ -2,6 +2,8 @@
 // and what a load leaves behind when it fails.
 #include <gtest/gtest.h>
 
+#include "tests/spi/plugin_memory_fixture.h"
+
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -26,23 +28,12 @@ std::string LE32(uint32_t v) {
   return s;
 }
 
-class GraphicTest : public ::testing::Test {
+class GraphicTest : public testing_support::PluginMemoryTest {
  protected:
   void SetUp() override {
-    headless::ResetAll();
-    test::ResetFakePlugins();
-    blocksBefore_ = headless::LiveLocalBlocks();
-    palettesBefore_ = headless::LivePalettes();
-    faultsBefore_ = headless::LocalMemoryFaults();
-    spis = std::make_unique<TSPIs>();
+    PluginMemoryTest::SetUp();
     spis->MacBinary = false;
     data.WriteBuffer("some picture", 12);
-  }
-  void TearDown() override {
-    spis.reset();
-    EXPECT_EQ(headless::LiveLocalBlocks(), blocksBefore_) << "a block was not freed";
-    EXPECT_EQ(headless::LivePalettes(), palettesBefore_) << "a palette was not freed";
-    EXPECT_EQ(headless::LocalMemoryFaults(), faultsBefore_);
   }
 
   // One module that decodes everything into Dib (or fails when Dib is empty).
@@ -51,7 +42,7 @@ class GraphicTest : public ::testing::Test {
     recipe.isSupported = [](const std::string&, const uint8_t*) { return 1; };
     if (dib.info.empty())
       recipe.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback,
-                           intptr_t) { return 1; };
+                             intptr_t) { return 1; };
     else
       recipe.getPicture = test::Returning(dib);
     test::FakePlugin& p =
@@ -60,11 +51,9 @@ class GraphicTest : public ::testing::Test {
     return p;
   }
 
-  std::unique_ptr<TSPIs> spis;
   TMemoryStream data;
 
  private:
-  int blocksBefore_ = 0, palettesBefore_ = 0, faultsBefore_ = 0;
   int installed_ = 0;
 };
 

@@ -2,6 +2,8 @@
 // hands to the plug-ins, progress and abort, listener errors, the preview path, and who frees what.
 #include <gtest/gtest.h>
 
+#include "tests/spi/plugin_memory_fixture.h"
+
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -33,21 +35,8 @@ struct Attempt {
   std::string fileName;
 };
 
-class SourceTest : public ::testing::Test {
+class SourceTest : public testing_support::PluginMemoryTest {
  protected:
-  void SetUp() override {
-    headless::ResetAll();
-    test::ResetFakePlugins();
-    blocksBefore_ = headless::LiveLocalBlocks();
-    faultsBefore_ = headless::LocalMemoryFaults();
-    spis = std::make_unique<TSPIs>();
-  }
-  void TearDown() override {
-    spis.reset();
-    EXPECT_EQ(headless::LiveLocalBlocks(), blocksBefore_) << "a block was not freed";
-    EXPECT_EQ(headless::LocalMemoryFaults(), faultsBefore_) << "a block was freed twice or was not a block";
-  }
-
   // A module that logs every support test; it supports nothing unless Supports says otherwise.
   FakePlugin& Install(const std::string& name, FakePluginSpec recipe = {},
                       std::function<bool(const std::string&, const uint8_t*)> supports = nullptr) {
@@ -68,14 +57,9 @@ class SourceTest : public ::testing::Test {
     return r;
   }
 
-  std::unique_ptr<TSPIs> spis;
   std::vector<Attempt> attempts;
   TSPIGraphic owner;  // the Sender of the reports
   test::ProgressLog log;
-
- private:
-  int blocksBefore_ = 0;
-  int faultsBefore_ = 0;
 };
 
 TEST_F(SourceTest, ModulesAreTriedModuleMajorAtOffsetsZeroAnd128WhenMacBinaryIsOn) {
@@ -179,7 +163,7 @@ TEST_F(SourceTest, WithoutAManagerTheSearchEndsAtOnce) {
 TEST_F(SourceTest, ProgressReportsOfOneSearch) {
   FakePluginSpec recipe;
   recipe.getPicture = [](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits,
-                       ProgressCallback progress, intptr_t data) {
+                         ProgressCallback progress, intptr_t data) {
     progress(0, 4, data);
     progress(1, 2, data);
     progress(4, 4, data);
@@ -413,7 +397,7 @@ TEST_F(SourceTest, EachFailedAttemptReleasesItsTextBlock) {
     return 0;
   };
   recipe.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback,
-                       intptr_t) { return 1; };
+                         intptr_t) { return 1; };
   Install("a.spi", recipe, Always);
   Install("b.spi", recipe, Always);
   int before = headless::LiveLocalBlocks();

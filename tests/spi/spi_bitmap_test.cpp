@@ -2,6 +2,8 @@
 // progress its listeners see, and the start and end hooks.
 #include <gtest/gtest.h>
 
+#include "tests/spi/plugin_memory_fixture.h"
+
 #include <memory>
 
 #include "platform/core/errors.h"
@@ -17,23 +19,8 @@ namespace {
 
 using test::RawDib;
 
-class SPIBitmapTest : public ::testing::Test {
+class SPIBitmapTest : public testing_support::PluginMemoryTest {
  protected:
-  void SetUp() override {
-    headless::ResetAll();
-    test::ResetFakePlugins();
-    blocksBefore_ = headless::LiveLocalBlocks();
-    palettesBefore_ = headless::LivePalettes();
-    faultsBefore_ = headless::LocalMemoryFaults();
-    spis = std::make_unique<TSPIs>();
-  }
-  void TearDown() override {
-    spis.reset();
-    EXPECT_EQ(headless::LiveLocalBlocks(), blocksBefore_) << "a block was not freed";
-    EXPECT_EQ(headless::LivePalettes(), palettesBefore_) << "a palette was not freed";
-    EXPECT_EQ(headless::LocalMemoryFaults(), faultsBefore_);
-  }
-
   // a.spi: supports data that begins with "RAW" and decodes it into Dib.
   test::FakePlugin& RawPlugin(const RawDib& dib) {
     test::FakePluginSpec recipe;
@@ -42,7 +29,7 @@ class SPIBitmapTest : public ::testing::Test {
       return h[0] == 'R' && h[1] == 'A' && h[2] == 'W';
     };
     recipe.getPicture = [dib](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits,
-                            ProgressCallback progress, intptr_t data) {
+                              ProgressCallback progress, intptr_t data) {
       progress(0, 1, data);
       progress(1, 1, data);
       return test::ReturnDib(dib, hInfo, hBits);
@@ -57,11 +44,7 @@ class SPIBitmapTest : public ::testing::Test {
     return n;
   }
 
-  std::unique_ptr<TSPIs> spis;
   test::ProgressLog log;
-
- private:
-  int blocksBefore_ = 0, palettesBefore_ = 0, faultsBefore_ = 0;
 };
 
 TEST_F(SPIBitmapTest, ABitmapFileIsReadByThePlainBitmapWithoutAskingPlugins) {

@@ -2,6 +2,8 @@
 // attempt (the next module is tried), are freed once, and are never read past their end.
 #include <gtest/gtest.h>
 
+#include "tests/spi/plugin_memory_fixture.h"
+
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -97,20 +99,11 @@ TEST(DibLayoutTest, SizesBeyondMemoryAreRefusedWithoutOverflow) {
 
 // --- Through the search -----------------------------------------------------------------------------
 
-class UntrustedBlocksTest : public ::testing::Test {
+class UntrustedBlocksTest : public testing_support::PluginMemoryTest {
  protected:
   void SetUp() override {
-    headless::ResetAll();
-    test::ResetFakePlugins();
-    blocksBefore_ = headless::LiveLocalBlocks();
-    faultsBefore_ = headless::LocalMemoryFaults();
-    spis = std::make_unique<TSPIs>();
+    PluginMemoryTest::SetUp();
     spis->MacBinary = false;
-  }
-  void TearDown() override {
-    spis.reset();
-    EXPECT_EQ(headless::LiveLocalBlocks(), blocksBefore_) << "a block was not freed";
-    EXPECT_EQ(headless::LocalMemoryFaults(), faultsBefore_) << "a block was freed twice or was not a block";
   }
 
   // Module a.spi returns what Hostile gives; b.spi returns a good 2 x 1 picture. The search must end
@@ -134,12 +127,6 @@ class UntrustedBlocksTest : public ::testing::Test {
     EXPECT_EQ(g.GetHeight(), 1);
   }
   static test::FakePictureFn Returning(RawDib dib) { return test::Returning(std::move(dib)); }
-
-  std::unique_ptr<TSPIs> spis;
-
- private:
-  int blocksBefore_ = 0;
-  int faultsBefore_ = 0;
 };
 
 TEST_F(UntrustedBlocksTest, ATooSmallPixelBlockIsAFailedAttempt) {
