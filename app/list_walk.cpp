@@ -30,43 +30,32 @@ void EndOfList(TForm1& form) {
   form.UpdateTitle();
 }
 
+// Count steps towards the end of the list (Forward) or its start; past that end the walk wraps to the
+// other end when LoopList is on, else it stops there.
+void Step(TForm1& form, int32_t count, bool forward) {
+  bool moved = false;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t last = form.List().Count() - 1;
+    if (forward ? form.CurrentIndex < last : form.CurrentIndex > 0) {
+      form.CurrentIndex += forward ? 1 : -1;
+    } else if (form.LoopList) {
+      form.CurrentIndex = forward ? 0 : last;
+    } else {
+      break;
+    }
+    moved = true;
+  }
+  if (moved)
+    form.LoadFromFile();
+  else
+    EndOfList(form);
+}
+
 }  // namespace
 
-void TForm1::StepForward(int32_t count) {
-  bool moved = false;
-  for (int32_t i = 0; i < count; ++i) {
-    if (CurrentIndex < List().Count() - 1) {
-      ++CurrentIndex;
-    } else if (LoopList) {
-      CurrentIndex = 0;
-    } else {
-      break;
-    }
-    moved = true;
-  }
-  if (moved)
-    LoadFromFile();
-  else
-    EndOfList(*this);
-}
+void TForm1::StepForward(int32_t count) { Step(*this, count, true); }
 
-void TForm1::StepBackward(int32_t count) {
-  bool moved = false;
-  for (int32_t i = 0; i < count; ++i) {
-    if (CurrentIndex > 0) {
-      --CurrentIndex;
-    } else if (LoopList) {
-      CurrentIndex = List().Count() - 1;
-    } else {
-      break;
-    }
-    moved = true;
-  }
-  if (moved)
-    LoadFromFile();
-  else
-    EndOfList(*this);
-}
+void TForm1::StepBackward(int32_t count) { Step(*this, count, false); }
 
 void TForm1::ShowRandom() {
   CurrentIndex = RandomBelow(List().Count());
