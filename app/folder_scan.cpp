@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "app/dialogs/list_window.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/list_file.h"
 #include "platform/core/strings.h"
 #include "platform/services/file_system.h"
@@ -10,8 +10,8 @@
 
 namespace zeb::app {
 
-void TForm1::BuildExtensionList() {
-  PictureExtensions.clear();
+void MainWindow::BuildExtensionList() {
+  pictureExtensions_.clear();
   const std::string mask = PictureFormats::FileMask();
   size_t start = 0;
   while (start <= mask.size()) {
@@ -20,49 +20,49 @@ void TForm1::BuildExtensionList() {
     std::string item = mask.substr(start, end - start);
     if (!item.empty() && item[0] == '*') item.erase(0, 1);
     // An empty item would make every file a picture.
-    if (!item.empty()) PictureExtensions.push_back(UpperAscii(item));
+    if (!item.empty()) pictureExtensions_.push_back(UpperAscii(item));
     start = end + 1;
   }
-  PictureExtensions.push_back(".ZEB");
+  pictureExtensions_.push_back(".ZEB");
 }
 
-bool TForm1::IsPictureExtension(const std::string& path, bool listFilesToo) const {
+bool MainWindow::IsPictureExtension(const std::string& path, bool listFilesToo) const {
   const std::string ext = UpperAscii(ExtensionPart(path));
-  if (ext.empty() || PictureExtensions.empty()) return false;
-  auto end = listFilesToo ? PictureExtensions.end() : PictureExtensions.end() - 1;
-  return std::find(PictureExtensions.begin(), end, ext) != end;
+  if (ext.empty() || pictureExtensions_.empty()) return false;
+  auto end = listFilesToo ? pictureExtensions_.end() : pictureExtensions_.end() - 1;
+  return std::find(pictureExtensions_.begin(), end, ext) != end;
 }
 
-bool TForm1::PumpMessages(bool force) {
+bool MainWindow::PumpMessages(bool force) {
   auto now = std::chrono::steady_clock::now();
   scanNow_ = now;
-  if (!force && now - lastPump_ < PumpInterval) return false;
+  if (!force && now - lastPump_ < pumpInterval) return false;
   lastPump_ = now;
   // A visible List window shows the list as far as it has been built.
-  if (Form3 && Form3->Visible()) List().Count();
+  if (listWindow_.Visible()) model_.list.Count();
   ui::Application().ProcessMessages();
   return true;
 }
 
-void TForm1::AddFolder(const std::string& folder, bool recursive) {
+void MainWindow::AddFolder(const std::string& folder, bool recursive) {
   // A scan started while another runs (a drop during a scan) may lead into the folders being walked.
   WalkFolder(folder, recursive, !walkChain_.empty());
 }
 
-void TForm1::WalkFolder(const std::string& folder, bool recursive, bool mayBeLink) {
+void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayBeLink) {
   // A link that leads back into a folder being walked would make the walk endless: skip it. Only a
   // link can do that, so only then are the folders' identities asked for (each costs a file open).
   std::string identity;
   if (mayBeLink) {
     identity = FolderIdentity(folder);
-    for (TWalkStep& step : walkChain_) {
+    for (WalkStep& step : walkChain_) {
       if (step.identity.empty()) step.identity = FolderIdentity(step.folder);
       if (step.identity == identity) return;
     }
   }
   walkChain_.push_back({folder, std::move(identity)});
   struct PopChain {
-    std::vector<TWalkStep>& chain;
+    std::vector<WalkStep>& chain;
     ~PopChain() { chain.pop_back(); }
   } pop{walkChain_};
 
@@ -70,16 +70,16 @@ void TForm1::WalkFolder(const std::string& folder, bool recursive, bool mayBeLin
   // it ends in a dot or a space, which expanding would drop.
   const std::string fullFolder = Files().ExpandFileName(folder);
   const bool expanded = !fullFolder.empty() && (fullFolder.back() == '\\' || fullFolder.back() == ':');
-  const std::vector<std::string> extensions = PictureExtensions;
+  const std::vector<std::string> extensions = pictureExtensions_;
   std::string path;
   for (const std::string& ext : extensions) {
-    if (AbortRequested) break;
+    if (run.abortRequested) break;
     bool first = true;
     Files().Find(folder + "*" + ext, [&](const FindData& match) {
       if (match.attributes & faDirectory) return true;
       PumpMessages(false);
       // The first match of each extension is always added.
-      if (!first && AbortRequested) return false;
+      if (!first && run.abortRequested) return false;
       first = false;
       const char last = match.name.empty() ? '.' : match.name.back();
       if (expanded && last != '.' && last != ' ') {
@@ -103,17 +103,17 @@ void TForm1::WalkFolder(const std::string& folder, bool recursive, bool mayBeLin
   for (const auto& [name, isLink] : subfolders) WalkFolder(folder + name + "\\", true, isLink);
 }
 
-void TForm1::AddFile(const std::string& fileName) { AddFullPath(Files().ExpandFileName(fileName)); }
+void MainWindow::AddFile(const std::string& fileName) { AddFullPath(Files().ExpandFileName(fileName)); }
 
-void TForm1::AddFullPath(const std::string& path) {
+void MainWindow::AddFullPath(const std::string& path) {
   ShowBuildProgress(path);
   if (UpperAscii(ExtensionPart(path)) != ".ZEB") {
-    List().Add(path);
+    model_.list.Add(path);
     return;
   }
   std::vector<std::string> lines = ReadListFile(path);
   FilterPictures(lines);
-  for (const std::string& line : lines) List().Add(line);
+  for (const std::string& line : lines) model_.list.Add(line);
 }
 
 }  // namespace zeb::app

@@ -13,7 +13,7 @@
 
 #include "app/dialogs/jump_dialog.h"
 #include "app/dialogs/list_window.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/services/collation.h"
 #include "platform/services/file_system.h"
 #include "platform/services/folder_identity.h"
@@ -105,13 +105,12 @@ int main(int argc, char** argv) {
   }
 
   // The viewer's windows, as at start-up but with no file arguments.
-  auto jump = std::make_unique<TForm2>();
-  Form2 = jump.get();
-  auto list = std::make_unique<TForm3>();
-  Form3 = list.get();
-  auto form = std::make_unique<TForm1>(std::vector<std::string>{});
+  ViewerModel model;
+  auto jump = std::make_unique<JumpDialog>();
+  auto list = std::make_unique<ListWindow>(model);
+  auto form = std::make_unique<MainWindow>(model, *jump, *list, std::vector<std::string>{});
   std::vector<std::wstring> extensions;
-  for (const std::string& ext : form->PictureExtensions) extensions.push_back(zeb::win32::Widen(ext));
+  for (const std::string& ext : form->PictureExtensions()) extensions.push_back(zeb::win32::Widen(ext));
   const std::string folder = zeb::win32::Narrow(root) + "\\";
   const std::wstring wideFolder = root + L"\\";
 
@@ -121,14 +120,14 @@ int main(int argc, char** argv) {
   for (int run = 0; run < kRuns; ++run) {
     listBest = std::min(listBest, Seconds([&] { listed = ListOnly(wideFolder, extensions); }));
     buildBest = std::min(buildBest, Seconds([&] {
-                           form->List().Clear();
-                           form->Building = true;
-                           form->AbortRequested = false;
+                           form->Model().list.Clear();
+                           form->run.building = true;
+                           form->run.abortRequested = false;
                            double scan = Seconds([&] { form->AddFolder(folder, true); });
                            if (run == kRuns - 1) scanPart = scan;
-                           form->Building = false;
+                           form->run.building = false;
                            form->TidyList();
-                           built = form->List().Count();
+                           built = form->Model().list.Count();
                          }));
   }
   std::printf("searches per folder: %zu extensions + 1 for subfolders\n", extensions.size());
@@ -136,17 +135,17 @@ int main(int argc, char** argv) {
   std::printf("build list: %d entries %.3f s (sorted, tidied)\n", built, buildBest);
   std::printf("  of which the scan %.3f s, sorting in and tidying the rest (last run)\n", scanPart);
   // The same scan with no window messages let through and no title shown.
-  form->PumpInterval = std::chrono::hours(1);
-  form->TitleInterval = std::chrono::hours(1);
-  form->List().Clear();
+  form->pumpInterval = std::chrono::hours(1);
+  form->titleInterval = std::chrono::hours(1);
+  form->Model().list.Clear();
   std::printf("  the scan without messages or title: %.3f s\n",
               Seconds([&] { form->AddFolder(folder, true); }));
-  form->PumpInterval = std::chrono::milliseconds(30);
-  form->TitleInterval = std::chrono::milliseconds(30);
+  form->pumpInterval = std::chrono::milliseconds(30);
+  form->titleInterval = std::chrono::milliseconds(30);
   std::printf("ratio: %.2f (at most 1.50 wanted)\n", buildBest / listBest);
 
   // What each file costs on top of the listing, one part at a time.
-  const std::vector<std::string> entries = form->List().Entries();
+  const std::vector<std::string> entries = form->Model().list.Entries();
   size_t sink = 0;
   std::printf("per file: expand path %.2f us, collation key %.2f us, clock %.2f us\n",
               Seconds([&] {

@@ -1,4 +1,4 @@
-#include "app/image_list.h"
+#include "app/model/image_list.h"
 
 #include <algorithm>
 
@@ -7,28 +7,28 @@
 
 namespace zeb::app {
 
-int32_t TImageList::Count() {
+int32_t ImageList::Count() {
   Flush();
   return static_cast<int32_t>(paths_.size());
 }
 
-const std::string& TImageList::Entry(int32_t index) {
+const std::string& ImageList::Entry(int32_t index) {
   Flush();
   if (index < 0 || index >= static_cast<int32_t>(paths_.size()))
     throw EListError("List index out of bounds (" + std::to_string(index) + ")");
   return paths_[static_cast<size_t>(index)];
 }
 
-const std::vector<std::string>& TImageList::Entries() {
+const std::vector<std::string>& ImageList::Entries() {
   Flush();
   return paths_;
 }
 
-void TImageList::Add(const std::string& path) { pending_.push_back({CollationKey(path), path}); }
+void ImageList::Add(const std::string& path) { pending_.push_back({CollationKey(path), path}); }
 
 // Sorts the collected entries by key (stable, so equal keys keep the order they were added in) and
 // merges them in after any equal-key entries already there.
-void TImageList::Flush() {
+void ImageList::Flush() {
   if (pending_.empty()) return;
   std::stable_sort(pending_.begin(), pending_.end(),
                    [](const Pending& a, const Pending& b) { return a.key < b.key; });
@@ -53,29 +53,31 @@ void TImageList::Flush() {
   Changed();
 }
 
-void TImageList::Delete(int32_t index) {
+void ImageList::DeleteRange(int32_t first, int32_t count) {
   Flush();
-  if (index < 0 || index >= static_cast<int32_t>(paths_.size()))
-    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
-  paths_.erase(paths_.begin() + index);
-  keys_.erase(keys_.begin() + index);
+  const auto size = static_cast<int64_t>(paths_.size());
+  if (count <= 0) return;
+  if (first < 0 || first >= size || static_cast<int64_t>(first) + count > size)
+    throw EListError("List index out of bounds (" + std::to_string(first) + ")");
+  paths_.erase(paths_.begin() + first, paths_.begin() + first + count);
+  keys_.erase(keys_.begin() + first, keys_.begin() + first + count);
   Changed();
 }
 
-void TImageList::Clear() {
+void ImageList::Clear() {
   paths_.clear();
   keys_.clear();
   pending_.clear();
   Changed();
 }
 
-void TImageList::Assign(const std::vector<std::string>& paths) {
+void ImageList::Assign(const std::vector<std::string>& paths) {
   Clear();
   for (const std::string& p : paths) Add(p);
   Flush();
 }
 
-int32_t TImageList::RemoveAdjacentDuplicates() {
+int32_t ImageList::RemoveAdjacentDuplicates() {
   Flush();
   size_t kept = 0;
   for (size_t i = 0; i < paths_.size(); ++i) {
@@ -93,7 +95,7 @@ int32_t TImageList::RemoveAdjacentDuplicates() {
   return removed;
 }
 
-void TImageList::Changed() {
+void ImageList::Changed() {
   if (OnChange) OnChange(static_cast<int32_t>(paths_.size()));
 }
 
