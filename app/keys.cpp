@@ -30,6 +30,11 @@ void MoveBy(MainWindow& w, const KeyPress& p, int32_t dx, int32_t dy) {
 
 ViewerModes& Modes(MainWindow& w) { return w.Model().modes; }
 
+// A move of the model that found somewhere to go shows the entry it reached.
+void ShowIf(MainWindow& w, bool moved) {
+  if (moved) w.ShowCurrent();
+}
+
 using namespace placement;
 
 constexpr auto kTable = std::to_array<KeyBinding>({
@@ -48,10 +53,10 @@ constexpr auto kTable = std::to_array<KeyBinding>({
      [](MainWindow& w, const KeyPress&) { HoldAt(w, kTop, kBottom | kCentre | kMaximised); }, false},
     {ui::VK_DOWN_, M::Ctrl, when::kAlways, "hold at the bottom edge",
      [](MainWindow& w, const KeyPress&) { HoldAt(w, kBottom, kTop | kCentre | kMaximised); }, false},
-    {'N', M::Ctrl, kStoppedWithEntries, "next folder", [](MainWindow& w, const KeyPress&) { w.NextFolder(); },
+    {'N', M::Ctrl, kStoppedWithEntries, "next folder", [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().NextFolder()); },
      true},
     {'P', M::Ctrl, kStoppedWithEntries, "previous folder",
-     [](MainWindow& w, const KeyPress&) { w.PreviousFolder(); }, true},
+     [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().PreviousFolder()); }, true},
     {'D', M::Ctrl, kStoppedWithEntries, "remove the folder",
      [](MainWindow& w, const KeyPress&) { w.RemoveCurrentFolder(); }, true},
     {'W', M::Ctrl, kStoppedWithEntries, "wallpaper mode on/off",
@@ -110,9 +115,11 @@ constexpr auto kTable = std::to_array<KeyBinding>({
      [](MainWindow& w, const KeyPress&) { w.StepBackward(1); }, false},
     {ui::VK_BACK_, M::Plain, kStoppedWithEntries, "previous",
      [](MainWindow& w, const KeyPress&) { w.StepBackward(1); }, false},
-    {'A', M::Plain, kStoppedWithEntries, "first", [](MainWindow& w, const KeyPress&) { w.ShowFirst(); },
+    {'A', M::Plain, kStoppedWithEntries, "first", [](MainWindow& w, const KeyPress&) { w.Model().First();
+       w.ShowCurrent(); },
      false},
-    {'E', M::Plain, kStoppedWithEntries, "last", [](MainWindow& w, const KeyPress&) { w.ShowLast(); }, false},
+    {'E', M::Plain, kStoppedWithEntries, "last", [](MainWindow& w, const KeyPress&) { w.Model().Last();
+       w.ShowCurrent(); }, false},
     {'J', M::Plain, kStoppedWithEntries, "jump to a number",
      [](MainWindow& w, const KeyPress&) { w.JumpToNumber(); }, false},
     {'R', M::Plain, kStoppedWithEntries, "random", [](MainWindow& w, const KeyPress&) { w.ShowRandom(); },
@@ -122,13 +129,14 @@ constexpr auto kTable = std::to_array<KeyBinding>({
     {'W', M::Plain, kStopped, "box width", [](MainWindow& w, const KeyPress&) { w.AskBoxWidth(); }, false},
     {'H', M::Plain, kStopped, "box height", [](MainWindow& w, const KeyPress&) { w.AskBoxHeight(); }, false},
     {'N', M::Shift, kStoppedWithEntries, "next series",
-     [](MainWindow& w, const KeyPress&) { w.NextSeries(); }, false},
+     [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().NextSeries()); }, false},
     {'P', M::Shift, kStoppedWithEntries, "previous series",
-     [](MainWindow& w, const KeyPress&) { w.PreviousSeries(); }, false},
+     [](MainWindow& w, const KeyPress&) { w.Model().PreviousSeries();
+       w.ShowCurrent(); }, false},
 
     // The list, whether or not the slide show runs.
-    {'G', M::Plain, kEntries, "go to the mark", [](MainWindow& w, const KeyPress&) { w.GoToMark(); }, false},
-    {'X', M::Plain, kEntries, "swap with the mark", [](MainWindow& w, const KeyPress&) { w.SwapWithMark(); },
+    {'G', M::Plain, kEntries, "go to the mark", [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().GoToMark()); }, false},
+    {'X', M::Plain, kEntries, "swap with the mark", [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().SwapWithMark()); },
      false},
     {'M', M::Plain, kEntries, "set the mark", [](MainWindow& w, const KeyPress&) { w.Model().SetMark(); },
      false},
@@ -136,7 +144,7 @@ constexpr auto kTable = std::to_array<KeyBinding>({
      [](MainWindow& w, const KeyPress&) { w.DeleteEntry(w.Model().current, true); }, false},
     {ui::VK_DELETE_, M::Plain, kEntries, "reload", [](MainWindow& w, const KeyPress&) { w.ShowCurrent(); },
      false},
-    {'D', M::Shift, kEntries, "remove the series", [](MainWindow& w, const KeyPress&) { w.RemoveSeries(); },
+    {'D', M::Shift, kEntries, "remove the series", [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().RemoveSeries()); },
      false},
     // Enlarging small pictures shows only in a fixed box or maximised.
     {'S', M::Shift, kEntries | when::kBoxOrMaximised, "show enlarged",

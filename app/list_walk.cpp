@@ -1,19 +1,9 @@
-// Walking the image list: first, last, one step either way, random, the bookmark and jumping to a
-// number. Every move ends by showing the current entry.
+// Walking the image list: one step either way (which may end the slide show), random, and jumping to
+// a number. Every move ends by showing the current entry.
 #include "app/dialogs/jump_dialog.h"
 #include "app/main_window.h"
 
 namespace zeb::app {
-
-void MainWindow::ShowFirst() {
-  model_.First();
-  ShowCurrent();
-}
-
-void MainWindow::ShowLast() {
-  model_.Last();
-  ShowCurrent();
-}
 
 namespace {
 
@@ -45,14 +35,6 @@ void MainWindow::StepBackward(int32_t count) {
 void MainWindow::ShowRandom() {
   model_.Random();
   ShowCurrent();
-}
-
-void MainWindow::GoToMark() {
-  if (model_.GoToMark()) ShowCurrent();
-}
-
-void MainWindow::SwapWithMark() {
-  if (model_.SwapWithMark()) ShowCurrent();
 }
 
 void MainWindow::JumpToNumber() {

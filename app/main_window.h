@@ -102,23 +102,13 @@ class MainWindow : public ui::TForm {
   // --- The title-bar status line (title.cpp) ---
   void UpdateTitle();
 
-  // --- Keys (keys.cpp, key_table.cpp) and the list walk (list_walk.cpp) ---
+  // --- Keys (keys.cpp: the key table; the model's moves are shown where they find somewhere to go)
+  // and the walks that can end the slide show (list_walk.cpp) ---
   void OnKey(uint16_t& key, ui::TShiftState shift);
-  void ShowFirst();
-  void ShowLast();
   void StepForward(int32_t count);
   void StepBackward(int32_t count);
   void ShowRandom();
-  void GoToMark();
-  void SwapWithMark();
   void JumpToNumber();
-
-  // --- Folder and series navigation (navigation.cpp) ---
-  void NextFolder();
-  void PreviousFolder();
-  void NextSeries();
-  void PreviousSeries();
-  void RemoveSeries();
 
   // --- List files, dropped files (list_commands.cpp, drops.cpp) ---
   void OpenList();
@@ -162,9 +152,6 @@ class MainWindow : public ui::TForm {
   std::string AddFileArguments(const std::vector<std::string>& args, size_t index,
                                const StartOptions& options);
   void SelectFile(const std::string& fileName);
-  // The number the Jump dialog returns for this question, preset with the current value; false when
-  // it was cancelled.
-  bool AskNumber(int question, std::string& answer);
   void OnPictureProgress(TProgressStage stage);
   void OnMinimised();
   void OnRestored();
