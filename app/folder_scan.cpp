@@ -70,37 +70,47 @@ void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayB
   // it ends in a dot or a space, which expanding would drop.
   const std::string fullFolder = Files().ExpandFileName(folder);
   const bool expanded = !fullFolder.empty() && (fullFolder.back() == '\\' || fullFolder.back() == ':');
-  const std::vector<std::string> extensions = pictureExtensions_;
-  std::string path;
-  for (const std::string& ext : extensions) {
-    if (run.abortRequested) break;
-    bool first = true;
-    Files().Find(folder + "*" + ext, [&](const FindData& match) {
-      if (match.attributes & faDirectory) return true;
-      PumpMessages(false);
-      // The first match of each extension is always added.
-      if (!first && run.abortRequested) return false;
-      first = false;
-      const char last = match.name.empty() ? '.' : match.name.back();
-      if (expanded && last != '.' && last != ' ') {
-        path.assign(fullFolder).append(match.name);
-        AddFullPath(path);
-      } else {
-        AddFile(folder + match.name);
-      }
+  // One listing gives the files of every extension and the subfolders: under Wine, and on network
+  // drives, each search reads the whole folder again. The names are matched here as the searches
+  // "*" + extension would match them, a plug-in's "*.pi?" keeping its wildcard.
+  std::vector<std::string> masks;
+  for (const std::string& ext : pictureExtensions_) masks.push_back("*" + ext);
+  std::vector<std::vector<std::string>> matches(masks.size());  // per extension, in listing order
+  std::vector<std::pair<std::string, bool>> subfolders;         // name, is a link
+  Files().Find(folder + "*", [&](const FindData& entry) {
+    if (entry.attributes & faDirectory) {
+      if (recursive && !(entry.attributes & (faHidden | faSysFile)) && entry.name != "." &&
+          entry.name != "..")
+        subfolders.emplace_back(entry.name, (entry.attributes & faReparsePoint) != 0);
       return true;
-    });
-  }
-  if (!recursive) return;
-
-  std::vector<std::pair<std::string, bool>> subfolders;  // name, is a link
-  Files().Find(folder + "*.*", [&](const FindData& match) {
-    if ((match.attributes & faDirectory) && !(match.attributes & (faHidden | faSysFile)) &&
-        match.name != "." && match.name != "..")
-      subfolders.emplace_back(match.name, (match.attributes & faReparsePoint) != 0);
+    }
+    for (size_t i = 0; i < masks.size(); ++i)
+      if (MatchesMask(entry.name, masks[i])) matches[i].push_back(entry.name);
     return true;
   });
-  for (const auto& [name, isLink] : subfolders) WalkFolder(folder + name + "\\", true, isLink);
+
+  std::string path;
+  for (const std::vector<std::string>& names : matches) {
+    if (run.abortRequested) break;
+    bool first = true;
+    for (const std::string& name : names) {
+      PumpMessages(false);
+      // The first match of each extension is always added.
+      if (!first && run.abortRequested) break;
+      first = false;
+      const char last = name.empty() ? '.' : name.back();
+      if (expanded && last != '.' && last != ' ') {
+        path.assign(fullFolder).append(name);
+        AddFullPath(path);
+      } else {
+        AddFile(folder + name);
+      }
+    }
+  }
+  for (const auto& [name, isLink] : subfolders) {
+    if (run.abortRequested) break;
+    WalkFolder(folder + name + "\\", true, isLink);
+  }
 }
 
 void MainWindow::AddFile(const std::string& fileName) { AddFullPath(Files().ExpandFileName(fileName)); }

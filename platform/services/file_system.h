@@ -75,7 +75,7 @@ FileSystem& Files();
 void SetFiles(FileSystem* fileSystem);
 
 // Whether Name matches a mask of * and ? (letters A to Z without regard to case; a mask "*.*" matches
-// every name, also one without a dot, as on Windows).
+// every name, also one without a dot, and a "?" at the end may match nothing, as on Windows).
 bool MatchesMask(const std::string& name, const std::string& mask);
 
 }  // namespace zeb

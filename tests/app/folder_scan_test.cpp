@@ -51,6 +51,24 @@ TEST_F(FolderScanTest, AFolderGivesItsPicturesSorted) {
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.jpg", "C:\\p\\B.JPG", "C:\\p\\c.bmp"}));
 }
 
+// Each folder is listed once, and the names matched as the searches "*" + extension would: a
+// plug-in's wildcard keeps its meaning, and a name matching two extensions is added for each.
+TEST_F(FolderScanTest, OneListingPerFolderMatchesEveryExtensionItsWildcardsIncluded) {
+  PictureFormats::Register("pi?", "Wildcard picture", &test::TFakeGraphic::Class);
+  PictureFormats::Register("pic", "Fake picture", &test::TFakeGraphic::Class);
+  for (const char* name : {"a.pic", "b.pi", "c.PIX", "d.jpg", "e.jpgx", "f.pict"})
+    Fs().AddFile(std::string("C:\\p\\") + name, "");
+  Fs().AddFile("C:\\p\\sub\\g.bmp", "");
+  Fs().AddFile("C:\\p\\sub\\deeper\\h.bmp", "");
+  MainWindow& f = Scanner();
+  Fs().findCalls = 0;
+  f.AddFolder("C:\\p\\", true);
+  PictureFormats::UnregisterGraphicClass(&test::TFakeGraphic::Class);
+  EXPECT_EQ(Fs().findCalls, 3);
+  EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.pic", "C:\\p\\a.pic", "C:\\p\\b.pi", "C:\\p\\c.PIX", "C:\\p\\d.jpg",
+                                "C:\\p\\sub\\deeper\\h.bmp", "C:\\p\\sub\\g.bmp"}));
+}
+
 TEST_F(FolderScanTest, EveryFileAttributeCountsButHiddenFoldersAreNotEntered) {
   Fs().AddFile("C:\\p\\h.jpg", "", faHidden);
   Fs().AddFile("C:\\p\\s.jpg", "", faSysFile | faReadOnly);
