@@ -2,6 +2,7 @@
 // in a fixed order, and more than one row may act on one press: N both chooses the slide direction and,
 // while the show is stopped, steps forward.
 #include "app/form1.h"
+#include "app/plugin_crash_report.h"
 
 namespace zeb::app {
 
@@ -92,6 +93,7 @@ void ModeRows(TForm1& form, uint16_t key, Modifiers m) {
         break;
       case 'S':
         form.Timer1.SetEnabled(!form.Timer1.Enabled());
+        ShowPluginCrashReports(form.SPIs1.get(), form.Timer1.Enabled());
         break;
       case 'Q':
         form.QuitAtEnd = !form.QuitAtEnd;

@@ -4,6 +4,7 @@
 
 #include "app/dialogs/jump_dialog.h"
 #include "app/form1.h"
+#include "app/plugin_crash_report.h"
 #include "app/random_pick.h"
 #include "platform/core/strings.h"
 
@@ -28,6 +29,7 @@ void EndOfList(TForm1& form) {
   form.Timer1.SetEnabled(false);
   if (form.QuitAtEnd) form.Close();
   form.UpdateTitle();
+  if (!form.QuitAtEnd) ShowPluginCrashReports(form.SPIs1.get(), false);
 }
 
 // Count steps towards the end of the list (Forward) or its start; past that end the walk wraps to the

@@ -3,6 +3,7 @@
 
 #include "app/dialogs/list_window.h"
 #include "app/form1.h"
+#include "app/plugin_crash_report.h"
 #include "platform/core/errors.h"
 #include "platform/core/strings.h"
 #include "spi/spi_handlers.h"
@@ -25,6 +26,7 @@ void TForm1::LoadFromFile() {
     try {
       const std::string entry = List().Entry(CurrentIndex);
       Image1.Picture().LoadFromFile(entry);
+      ShowPluginCrashReports(SPIs1.get(), Timer1.Enabled());
       CurrentName = ShowFullPath ? entry : FileNamePart(entry);
       if (Form3 && Form3->Visible()) Form3->ListBox1.SetItemIndex(CurrentIndex);
       AdjustFormSize();
@@ -34,6 +36,7 @@ void TForm1::LoadFromFile() {
     } catch (const EInvalidGraphic&) {
     } catch (const EFOpenError&) {
     }
+    ShowPluginCrashReports(SPIs1.get(), Timer1.Enabled());
     DeleteEntry(CurrentIndex, false);
   }
 }
