@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/headless/headless.h"
+#include "platform/services/call_guard.h"
 #include "spi/spi_bitmap.h"
 #include "tests/app/command_fixture.h"
 #include "tests/support/fake_plugins.h"
@@ -22,6 +23,19 @@ class PluginCrashReportTest : public testing_support::CommandTest {
         {.filters = {{"*.crx", "Crash"}},
          .isSupported = [](const std::string&, const uint8_t*) -> int { headless::SimulateCrash(); }});
   }
+  // A main window over these files: ".crx" ones hold no picture any built-in format reads.
+  TForm1& Over(const Strings& paths) {
+    for (const std::string& p : paths)
+      if (p.ends_with(".crx")) Fs().AddFile(p, "not a picture");
+    for (const std::string& p : paths)
+      if (!p.ends_with(".crx")) AddBmp(p);
+    TForm1& f = Make();
+    for (const std::string& p : paths) f.List().Add(p);
+    f.TidyList();
+    f.CurrentIndex = 0;
+    f.LoadFromFile();
+    return f;
+  }
   void TearDown() override {
     CommandTest::TearDown();
     spi::FinalizeSPIBitmap();
@@ -30,7 +44,7 @@ class PluginCrashReportTest : public testing_support::CommandTest {
 };
 
 TEST_F(PluginCrashReportTest, TheFirstCrashIsToldOnceAndTheEntriesLeave) {
-  With({"C:\\p\\a.crx", "C:\\p\\b.bmp", "C:\\p\\c.crx", "C:\\p\\d.bmp"});
+  Over({"C:\\p\\a.crx", "C:\\p\\b.bmp", "C:\\p\\c.crx", "C:\\p\\d.bmp"});
   EXPECT_EQ(Title(), "[F] (1/3) b.bmp 4x3 100%");
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_NE(Messages()[0].find("C:\\zeb\\crash.spi crashed (access violation) while reading C:\\p\\a.crx"),
@@ -42,7 +56,7 @@ TEST_F(PluginCrashReportTest, TheFirstCrashIsToldOnceAndTheEntriesLeave) {
 }
 
 TEST_F(PluginCrashReportTest, DuringASlideShowTheMessageWaitsUntilTheShowStops) {
-  TForm1& f = With({"C:\\p\\a.bmp", "C:\\p\\b.crx", "C:\\p\\c.bmp"});
+  TForm1& f = Over({"C:\\p\\a.bmp", "C:\\p\\b.crx", "C:\\p\\c.bmp"});
   Press('S');
   f.Timer1.Tick();
   EXPECT_EQ(Title(), "<F> (2/2) c.bmp 4x3 100%");
@@ -51,6 +65,17 @@ TEST_F(PluginCrashReportTest, DuringASlideShowTheMessageWaitsUntilTheShowStops) 
   EXPECT_FALSE(f.Timer1.Enabled());
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_NE(Messages()[0].find("C:\\p\\b.crx"), std::string::npos) << Messages()[0];
+}
+
+TEST_F(PluginCrashReportTest, APluginThatCrashesAtStartUpIsReportedAndLeftOut) {
+  test::InstallFakePlugin("C:\\zeb\\info.spi", {.pluginInfo = [](int, char*, int) -> int {
+                            headless::SimulateCrash(kStackOverflow);
+                          }});
+  TForm1& f = Over({"C:\\p\\a.bmp"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0], "The plug-in C:\\zeb\\info.spi crashed in GetPluginInfo (stack overflow).");
+  EXPECT_EQ(f.SPIs1->Count(), 1);
+  EXPECT_EQ(Title(), "[F] (1/1) a.bmp 4x3 100%");
 }
 
 }  // namespace

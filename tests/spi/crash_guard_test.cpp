@@ -46,8 +46,9 @@ class CrashGuardTest : public testing_support::PluginMemoryTest {
     spec.getPictureInfo = [this, crashIn](const char*, intptr_t, unsigned, PictureInfo* info) {
       *info = PictureInfo{};
       if (crashIn == "GetPictureInfo") {
-        info->hInfo = LocalAllocate(8);
-        leaked.push_back(info->hInfo);
+        LocalHandle text = LocalAllocate(8);
+        info->hInfo = text;
+        leaked.push_back(text);
         headless::SimulateCrash(kIntegerDivideByZero);
       }
       return 0;
