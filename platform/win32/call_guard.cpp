@@ -27,6 +27,7 @@ struct GuardFrame {
 
 extern "C" {
 int zeb_guard_enter(GuardFrame* frame, void (*body)(void*), void* context);
+[[noreturn]] void zeb_guard_jump(GuardFrame* frame);
 extern char zeb_guard_resume[];
 
 EXCEPTION_DISPOSITION zeb_guard_handler(EXCEPTION_RECORD* record, void* establisher, CONTEXT* context,
@@ -36,6 +37,10 @@ EXCEPTION_DISPOSITION zeb_guard_handler(EXCEPTION_RECORD* record, void* establis
   if (record->ExceptionFlags & kUnwinding) return ExceptionContinueSearch;
   auto* frame = static_cast<GuardFrame*>(establisher);
   frame->code = record->ExceptionCode;
+  // An exception raised as one that cannot be continued (an uncaught C++ exception, say) would only
+  // raise another if the handler asked to continue: the handler leaves for the resume point itself,
+  // abandoning the dispatcher's frames with the plug-in's.
+  if (record->ExceptionFlags & EXCEPTION_NONCONTINUABLE) zeb_guard_jump(frame);
   context->Esp = frame->esp;
   context->Ebp = frame->ebp;
   context->Ebx = frame->ebx;
@@ -48,7 +53,8 @@ EXCEPTION_DISPOSITION zeb_guard_handler(EXCEPTION_RECORD* record, void* establis
 }
 
 // int zeb_guard_enter(GuardFrame* frame, void (*body)(void*), void* context): 0 when Body returned, 1 when
-// the handler resumed here after an exception.
+// the handler resumed here after an exception. zeb_guard_jump(frame) goes to the resume point with the
+// saved registers from wherever it is called.
 asm(R"(
   .text
   .globl _zeb_guard_enter
@@ -88,6 +94,16 @@ _zeb_guard_resume:
   popl %ebx
   popl %ebp
   ret
+  .globl _zeb_guard_jump
+_zeb_guard_jump:
+  movl 4(%esp), %eax
+  movl 16(%eax), %ebx
+  movl 20(%eax), %esi
+  movl 24(%eax), %edi
+  movl 12(%eax), %ebp
+  movl 8(%eax), %esp
+  cld
+  jmp _zeb_guard_resume
 )");
 
 namespace zeb {

@@ -5,6 +5,7 @@
      divzero    divides an integer by zero,
      illegal    runs an undefined instruction,
      recurse    recurses until the stack overflows,
+     throw      raises a non-continuable exception of its own (as an uncaught C++ exception is raised),
      fpu        loads the x87 control word 0x1332 and an MXCSR with every exception unmasked, and returns
                 normally with both left so.
    The other export (and every file without such a header) is refused. */
@@ -51,6 +52,7 @@ static int Misbehave(const char* kind) {
   if (strcmp(kind, "divzero") == 0) sink = (sink + 100) / zero;
   if (strcmp(kind, "illegal") == 0) __asm__ volatile("ud2");
   if (strcmp(kind, "recurse") == 0) return Recurse(0);
+  if (strcmp(kind, "throw") == 0) RaiseException(0xE06D7363, EXCEPTION_NONCONTINUABLE, 0, NULL);
   if (strcmp(kind, "fpu") == 0) {
     unsigned short controlWord = 0x1332;
     unsigned int mxcsr = 0x0000;

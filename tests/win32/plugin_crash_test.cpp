@@ -87,9 +87,13 @@ TEST_F(PluginCrashTest, EveryKindOfCrashEndsOnlyTheCallAndAValidPictureStillDeco
   struct Case {
     const char* kind;
     uint32_t code;  // 0: no crash, the plug-in returns with the FPU settings changed
-  } cases[] = {{"nullwrite", kAccessViolation},   {"wildread", kAccessViolation},
-               {"divzero", kIntegerDivideByZero}, {"illegal", kIllegalInstruction},
-               {"recurse", kStackOverflow},       {"fpu", 0}};
+  } cases[] = {{"nullwrite", kAccessViolation},
+               {"wildread", kAccessViolation},
+               {"divzero", kIntegerDivideByZero},
+               {"illegal", kIllegalInstruction},
+               {"recurse", kStackOverflow},
+               {"throw", 0xE06D7363},
+               {"fpu", 0}};
   const std::string good = File("good.ppm", "P6\n3 1\n255\n" + std::string(9, '\x40'));
   const uint16_t controlWord = ControlWord();
   const uint32_t mxcsr = Mxcsr();
