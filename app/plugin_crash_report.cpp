@@ -9,8 +9,9 @@ namespace zeb::app {
 std::string PluginCrashText(const spi::TSPICrashReport& report) {
   const std::string picture = report.pictureFile.empty() ? "a picture" : report.pictureFile;
   return FormatText(
-      "The plug-in %s crashed (%s) while reading %s.\r\n\r\nThe picture was treated as unreadable. Further "
-      "crashes of this plug-in are not reported; after %s it is no longer used in this session.",
+      "The plug-in %s crashed (%s) while reading %s.\r\n\r\nThe other plug-ins and the built-in formats were "
+      "tried instead. Further crashes of this plug-in are not reported; after %s crashes it is not used "
+      "again until ZEB restarts.",
       {report.pluginFile, CrashKindName(report.code), picture, IntToStr(spi::kCrashesBeforeRetiring)});
 }
 
