@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/main_window.h"
+#include "app/plugin_crash_report.h"
 
 namespace zeb::app {
 
@@ -89,7 +90,12 @@ constexpr auto kTable = std::to_array<KeyBinding>({
     {'L', M::Plain, kEntries, "loop on/off",
      [](MainWindow& w, const KeyPress&) { Modes(w).loop = !Modes(w).loop; }, false},
     {'S', M::Plain, kEntries, "slide show on/off",
-     [](MainWindow& w, const KeyPress&) { w.slideTimer.SetEnabled(!w.slideTimer.Enabled()); }, false},
+     [](MainWindow& w, const KeyPress&) {
+       w.slideTimer.SetEnabled(!w.slideTimer.Enabled());
+       // Crashes met during the show are told once it has stopped.
+       ShowPluginCrashReports(w.plugins.get(), w.slideTimer.Enabled());
+     },
+     false},
     {'Q', M::Plain, kEntries, "quit at the end on/off",
      [](MainWindow& w, const KeyPress&) { Modes(w).quitAtEnd = !Modes(w).quitAtEnd; }, false},
     {'W', M::Shift, kEntries | when::kWallpaperOn, "wallpaper as shown on/off",

@@ -2,6 +2,7 @@
 // a number. Every move ends by showing the current entry.
 #include "app/dialogs/jump_dialog.h"
 #include "app/main_window.h"
+#include "app/plugin_crash_report.h"
 
 namespace zeb::app {
 
@@ -14,6 +15,7 @@ void EndOfList(MainWindow& window) {
   window.slideTimer.SetEnabled(false);
   if (window.Model().modes.quitAtEnd) window.Close();
   window.UpdateTitle();
+  if (!window.Model().modes.quitAtEnd) ShowPluginCrashReports(window.plugins.get(), false);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "app/dialogs/list_window.h"
 #include "app/main_window.h"
+#include "app/plugin_crash_report.h"
 #include "platform/core/errors.h"
 #include "platform/core/strings.h"
 
@@ -42,6 +43,7 @@ void MainWindow::ShowCurrent() {
     try {
       const std::string entry = list.Entry(index);
       picture.Picture().LoadFromFile(entry);
+      ShowPluginCrashReports(plugins.get(), slideTimer.Enabled());
       dropBrokenAndSelect(index);
       shownName_ = model_.showFullPath ? entry : FileNamePart(entry);
       if (listWindow_.Visible()) listWindow_.entryList.SetItemIndex(model_.current);
@@ -55,6 +57,7 @@ void MainWindow::ShowCurrent() {
       dropBrokenAndSelect(index);
       throw;
     }
+    ShowPluginCrashReports(plugins.get(), slideTimer.Enabled());
     if (brokenCount == 0 || index < brokenFirst) brokenFirst = index;
     ++brokenCount;
   }

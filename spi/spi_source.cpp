@@ -119,7 +119,7 @@ std::vector<TInSPI*> TInSPIAbleData::GetLoaders() {
   TSPIs* manager = CurrentSPIs();
   if (!manager) return loaders;
   if (manager->GraphicForcedLoader) {
-    loaders.push_back(manager->GraphicForcedLoader);
+    if (!manager->GraphicForcedLoader->Retired()) loaders.push_back(manager->GraphicForcedLoader);
     return loaders;
   }
   std::vector<TSPI*> found;
@@ -151,6 +151,15 @@ void TInSPIAbleData::TryLoader(TInSPI& module, const uint8_t* buffer, int offset
   CheckReturnedBlocks();
 }
 
+void TInSPIAbleData::ForgetCrashedCall(const TSPI& module, uint32_t code) {
+  bitmapInfoHandle_ = nullptr;
+  bitsHandle_ = nullptr;
+  bitmapInfo_ = nullptr;
+  bits_ = nullptr;
+  info_.hInfo = nullptr;
+  if (TSPIs* manager = CurrentSPIs()) manager->ModuleCrashed(module, fileName_, code);
+}
+
 void TInSPIAbleData::Decode() {
   TSPIs* manager = CurrentSPIs();
   const bool macBinary = manager && manager->MacBinary;
@@ -168,7 +177,14 @@ void TInSPIAbleData::Decode() {
     for (TInSPI* module : loaders) {
       for (int i = 0; i < offsetCount && !found; ++i) {
         DoProgress(psRunning, 1, FormatText("Loading by [%s]", {FileNamePart(module->FileName())}));
-        TryLoader(*module, header, offsets[i]);
+        try {
+          TryLoader(*module, header, offsets[i]);
+        } catch (const ESPIPluginCrashed& crash) {
+          // A failed attempt, as if the plug-in had returned an error; the next module is tried.
+          ForgetCrashedCall(*module, crash.Code());
+          RaiseListenerError();
+          break;
+        }
         found = !IsEmpty();
         if (!found) ReleaseData();
       }

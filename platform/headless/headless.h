@@ -74,6 +74,10 @@ void UnregisterAllLibraries();
 int LibraryLoadCount(const std::string& path);
 int TotalLibraryLoads();
 
+// Ends the guarded call that is running (a fake plug-in's export) as the hardware exception Code would
+// end a real plug-in's call. Outside a guarded call it is an uncaught error.
+[[noreturn]] void SimulateCrash(uint32_t code = 0xC0000005);
+
 // Local-memory blocks alive now, and blocks freed twice or unknown handles passed (both should be 0).
 int LiveLocalBlocks();
 int LocalMemoryFaults();
