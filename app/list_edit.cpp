@@ -26,20 +26,11 @@ void MainWindow::RemoveFolder(const std::string& folder) {
 
 void MainWindow::RemoveFile(const std::string& fileName) {
   SetCaption(fileName);
-  ImageList& list = model_.list;
-  auto removeOne = [this, &list](const std::string& name) {
-    for (int32_t i = list.Count() - 1; i >= 0; --i) {
-      if (SameTextAscii(list.Entry(i), name)) {
-        model_.Delete(i);
-        return;
-      }
-    }
-  };
-  if (UpperAscii(ExtensionPart(fileName)) != ".ZEB") {
-    removeOne(fileName);
-    return;
-  }
-  for (const std::string& line : ReadListFile(fileName)) removeOne(line);
+  // A list file takes out the entries it lists.
+  if (UpperAscii(ExtensionPart(fileName)) != ".ZEB")
+    model_.RemoveNames({fileName});
+  else
+    model_.RemoveNames(ReadListFile(fileName));
 }
 
 void MainWindow::RemoveCurrentFolder() {

@@ -64,6 +64,24 @@ void ImageList::DeleteRange(int32_t first, int32_t count) {
   Changed();
 }
 
+int32_t ImageList::DeleteFlagged(const std::vector<bool>& doomed) {
+  Flush();
+  size_t kept = 0;
+  for (size_t i = 0; i < paths_.size(); ++i) {
+    if (i < doomed.size() && doomed[i]) continue;
+    if (kept != i) {
+      paths_[kept] = std::move(paths_[i]);
+      keys_[kept] = std::move(keys_[i]);
+    }
+    ++kept;
+  }
+  const auto removed = static_cast<int32_t>(paths_.size() - kept);
+  paths_.resize(kept);
+  keys_.resize(kept);
+  if (removed) Changed();
+  return removed;
+}
+
 void ImageList::Clear() {
   paths_.clear();
   keys_.clear();

@@ -29,6 +29,9 @@ class ImageList {
   // Deletes the entries First .. First + Count - 1 in one step; raises EListError when they are not
   // all in the list.
   void DeleteRange(int32_t first, int32_t count);
+  // Deletes, in one pass, every entry whose flag in Doomed (one per entry, in order) is set; returns how
+  // many went.
+  int32_t DeleteFlagged(const std::vector<bool>& doomed);
   void Clear();
   // Replaces every entry by these, each sorted in.
   void Assign(const std::vector<std::string>& paths);

@@ -1,7 +1,6 @@
 // Which file names belong to one series. Names are compared upper-cased; the extension does not count.
 #include "app/model/series.h"
 
-
 namespace zeb::app {
 
 bool IsDigitAt(const std::string& text, size_t position) {

@@ -1,6 +1,7 @@
 #include "app/model/viewer_model.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <utility>
 
 #include "app/model/random_pick.h"
@@ -161,14 +162,39 @@ bool ViewerModel::RemoveSeries() {
   return true;
 }
 
+void ViewerModel::DeleteFlagged(const std::vector<bool>& doomed) {
+  if (list.Empty()) return;
+  // The bookmark goes with its picture or moves up by the entries deleted before it.
+  int32_t before = 0;
+  for (int32_t i = 0; i < mark && i < static_cast<int32_t>(doomed.size()); ++i) before += doomed[i] ? 1 : 0;
+  if (mark >= 0 && mark < static_cast<int32_t>(doomed.size()) && doomed[mark])
+    mark = -1;
+  else
+    mark -= before;
+  list.DeleteFlagged(doomed);
+  if (current >= list.Count()) current = list.Count() - 1;
+}
+
 void ViewerModel::RemoveFolder(const std::string& folder) {
-  for (int32_t i = list.Count() - 1; i >= 0; --i) {
-    if (!list.Entry(i).starts_with(folder)) continue;
-    int32_t first = i;
-    while (first > 0 && list.Entry(first - 1).starts_with(folder)) --first;
-    DeleteRange(first, i - first + 1);
-    i = first;
+  const std::vector<std::string>& entries = list.Entries();
+  std::vector<bool> doomed(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) doomed[i] = entries[i].starts_with(folder);
+  DeleteFlagged(doomed);
+}
+
+void ViewerModel::RemoveNames(const std::vector<std::string>& names) {
+  // Each name takes the last entry equal to it that no name has taken yet: from the end, one pass.
+  std::unordered_map<std::string, int32_t> wanted;
+  for (const std::string& name : names) ++wanted[UpperAscii(name)];
+  const std::vector<std::string>& entries = list.Entries();
+  std::vector<bool> doomed(entries.size());
+  for (size_t i = entries.size(); i-- > 0 && !wanted.empty();) {
+    auto it = wanted.find(UpperAscii(entries[i]));
+    if (it == wanted.end()) continue;
+    doomed[i] = true;
+    if (--it->second == 0) wanted.erase(it);
   }
+  DeleteFlagged(doomed);
 }
 
 std::string ViewerModel::CurrentFolder() {

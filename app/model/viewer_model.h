@@ -53,8 +53,12 @@ class ViewerModel {
   void DeleteRange(int32_t first, int32_t count);
   // Removes the current entry's numbered series; false when the list was empty (nothing to show).
   bool RemoveSeries();
+  // Deletes, in one pass, every entry whose flag is set, by the same rules as Delete.
+  void DeleteFlagged(const std::vector<bool>& doomed);
   // Removes every entry whose path starts with Folder.
   void RemoveFolder(const std::string& folder);
+  // Removes, for each of Names, the last entry equal to it (ASCII letters without regard to case).
+  void RemoveNames(const std::vector<std::string>& names);
   // The folder of the current entry ("" for an empty list).
   std::string CurrentFolder();
   // Removes the current entry's folder run and shows the entry that takes its place; false when the

@@ -53,6 +53,31 @@ TEST(ViewerModelTest, RemovingAFolderTakesEveryPathUnderItWhereverItStands) {
   EXPECT_EQ(model.mark, 1);
 }
 
+TEST(ViewerModelTest, EachNameTakesTheLastEqualEntryLeft) {
+  ViewerModel model = With({"C:\\a.jpg", "C:\\b.jpg", "C:\\b.jpg", "C:\\B.JPG", "C:\\c.jpg"});
+  model.list.Count();
+  model.mark = 1;
+  int changes = 0;
+  model.list.OnChange = [&](int32_t) { ++changes; };
+  model.RemoveNames({"c:\\b.jpg", "C:\\B.jpg", "C:\\none.jpg", "C:\\a.jpg"});
+  EXPECT_EQ(model.list.Entries(), (Strings{"C:\\b.jpg", "C:\\c.jpg"}));
+  EXPECT_EQ(model.mark, 0);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST(ViewerModelTest, HalfOfALongListLeavesInOneChange) {
+  ViewerModel model;
+  for (int i = 0; i < 100000; ++i) model.list.Add((i % 2 ? "C:\\odd\\" : "C:\\even\\") + std::to_string(i));
+  model.list.Count();
+  model.current = 99999;
+  int changes = 0;
+  model.list.OnChange = [&](int32_t) { ++changes; };
+  model.RemoveFolder("C:\\odd\\");
+  EXPECT_EQ(model.list.Count(), 50000);
+  EXPECT_EQ(model.current, 49999);
+  EXPECT_EQ(changes, 1);
+}
+
 TEST(ViewerModelTest, StepsStopAtTheEndsOrWrapWithLoop) {
   ViewerModel model = With({"C:\\a", "C:\\b", "C:\\c"});
   EXPECT_TRUE(model.Step(5, true));
