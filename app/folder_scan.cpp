@@ -1,5 +1,6 @@
 // Filling the image list: the picture extensions, folder scans and single files (list files merged).
 #include <algorithm>
+#include <unordered_map>
 
 #include "app/dialogs/list_window.h"
 #include "app/main_window.h"
@@ -73,10 +74,18 @@ void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayB
   // One listing gives the files of every extension and the subfolders: under Wine, and on network
   // drives, each search reads the whole folder again. The names are matched here as the searches
   // "*" + extension would match them, a plug-in's "*.pi?" keeping its wildcard.
-  std::vector<std::string> masks;
-  for (const std::string& ext : pictureExtensions_) masks.push_back("*" + ext);
-  std::vector<std::vector<std::string>> matches(masks.size());  // per extension, in listing order
-  std::vector<std::pair<std::string, bool>> subfolders;         // name, is a link
+  // Plain extensions are looked up; only masks with wildcards are matched name by name.
+  std::unordered_map<std::string, std::vector<size_t>> plain;  // extension -> its places in the list
+  std::vector<std::pair<std::string, size_t>> wild;            // "*" + extension, its place
+  for (size_t i = 0; i < pictureExtensions_.size(); ++i) {
+    const std::string& ext = pictureExtensions_[i];
+    if (ext.find_first_of("*?") == std::string::npos)
+      plain[ext].push_back(i);
+    else
+      wild.emplace_back("*" + ext, i);
+  }
+  std::vector<std::vector<std::string>> matches(pictureExtensions_.size());  // per extension, listing order
+  std::vector<std::pair<std::string, bool>> subfolders;                      // name, is a link
   Files().Find(folder + "*", [&](const FindData& entry) {
     if (entry.attributes & faDirectory) {
       if (recursive && !(entry.attributes & (faHidden | faSysFile)) && entry.name != "." &&
@@ -84,8 +93,10 @@ void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayB
         subfolders.emplace_back(entry.name, (entry.attributes & faReparsePoint) != 0);
       return true;
     }
-    for (size_t i = 0; i < masks.size(); ++i)
-      if (MatchesMask(entry.name, masks[i])) matches[i].push_back(entry.name);
+    if (auto it = plain.find(UpperAscii(ExtensionPart(entry.name))); it != plain.end())
+      for (size_t i : it->second) matches[i].push_back(entry.name);
+    for (const auto& [mask, i] : wild)
+      if (MatchesMask(entry.name, mask)) matches[i].push_back(entry.name);
     return true;
   });
 

@@ -30,3 +30,4 @@ run zeb_bench_win32_jpeg_decode "$(winpath "$ZEB_JPEG_PREFIX/bin/djpeg.exe")"
 run zeb_bench_win32_steps
 run zeb_bench_win32_scan
 run zeb_bench_win32_guard
+run zeb_bench_win32_bulk_edit

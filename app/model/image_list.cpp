@@ -1,6 +1,7 @@
 #include "app/model/image_list.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "platform/core/errors.h"
 #include "platform/services/collation.h"
@@ -24,12 +25,33 @@ const std::vector<std::string>& ImageList::Entries() {
   return paths_;
 }
 
-void ImageList::Add(const std::string& path) { pending_.push_back({CollationKey(path), path}); }
+void ImageList::Add(const std::string& path) { pending_.push_back({std::string(), path}); }
+
+namespace {
+
+// The collation keys of entries added together: a long scan's are made on both cores.
+template <class Pending>
+void MakeKeys(std::vector<Pending>& pending) {
+  auto work = [&pending](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) pending[i].key = CollationKey(pending[i].path);
+  };
+  const size_t n = pending.size();
+  if (n < 4096 || std::thread::hardware_concurrency() < 2) {
+    work(0, n);
+    return;
+  }
+  std::thread other(work, n / 2, n);
+  work(0, n / 2);
+  other.join();
+}
+
+}  // namespace
 
 // Sorts the collected entries by key (stable, so equal keys keep the order they were added in) and
 // merges them in after any equal-key entries already there.
 void ImageList::Flush() {
   if (pending_.empty()) return;
+  MakeKeys(pending_);
   std::stable_sort(pending_.begin(), pending_.end(),
                    [](const Pending& a, const Pending& b) { return a.key < b.key; });
   std::vector<std::string> paths, keys;

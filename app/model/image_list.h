@@ -21,8 +21,8 @@ class ImageList {
   // Every entry in order.
   const std::vector<std::string>& Entries();
 
-  // Adds one entry at its sorted place. Adds are collected and sorted in on the next read, so a scan
-  // that adds many entries costs one sort, not one shift per entry.
+  // Adds one entry at its sorted place. Adds are collected, and keyed and sorted in on the next read,
+  // so a scan that adds many entries costs one sort, not one shift per entry.
   void Add(const std::string& path);
   // Deletes the entry at Index; raises EListError outside 0 .. Count - 1.
   void Delete(int32_t index) { DeleteRange(index, 1); }
