@@ -21,6 +21,7 @@ void EndOfList(MainWindow& window) {
 }  // namespace
 
 void MainWindow::StepForward(int32_t count) {
+  walkingForward_ = true;
   if (model_.Step(count, true))
     ShowCurrent();
   else
@@ -28,6 +29,7 @@ void MainWindow::StepForward(int32_t count) {
 }
 
 void MainWindow::StepBackward(int32_t count) {
+  walkingForward_ = false;
   if (model_.Step(count, false))
     ShowCurrent();
   else

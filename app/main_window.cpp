@@ -18,6 +18,7 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
       blankPicture(*this),
       picture(*this),
       slideTimer(*this),
+      readAheadTimer(*this),
       model_(model),
       jumpDialog_(jumpDialog),
       listWindow_(listWindow) {
@@ -38,6 +39,12 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
   slideTimer.SetEnabled(false);
   slideTimer.SetInterval(2500);
   slideTimer.OnTimer = [this] { OnSlideTick(); };
+  readAheadTimer.SetEnabled(false);
+  readAheadTimer.SetInterval(1);
+  readAheadTimer.OnTimer = [this] {
+    readAheadTimer.SetEnabled(false);
+    ReadNextAhead();
+  };
   OnKeyDown = [this](uint16_t& key, ui::TShiftState shift) { OnKey(key, shift); };
   OnMove = [this] { OnMoved(); };
   OnDropFiles = [this](const std::vector<std::string>& paths, ui::TShiftState shift) {
@@ -69,6 +76,7 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
 
 MainWindow::~MainWindow() {
   slideTimer.SetEnabled(false);
+  readAheadTimer.SetEnabled(false);
   plugins.reset();
   listWindow_.Attach(nullptr);
   if (ui::Application().MainForm == this) ui::Application().MainForm = nullptr;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/model/viewer_model.h"
+#include "app/read_ahead.h"
 #include "platform/graphics/graphic.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
@@ -90,6 +91,8 @@ class MainWindow : public ui::TForm {
   const std::string& ShownName() const { return shownName_; }
   // The zoom of the picture shown, 1 for its natural size.
   double Zoom() const { return zoom_; }
+  // The entry being read ahead, or "".
+  std::string ReadingAhead() const { return readAhead_.Path(); }
 
   // --- Window sizing (window_fit.cpp, box_size.cpp) ---
   void FitToPicture();
@@ -128,6 +131,9 @@ class MainWindow : public ui::TForm {
   ui::TOpenDialog openListDialog;
   ui::TSaveDialog saveListDialog;
   ui::TTimer slideTimer;
+  // Fires once the window's messages are all handled after a picture was shown: then the next entry
+  // is read ahead.
+  ui::TTimer readAheadTimer;
   std::unique_ptr<spi::TSPIs> plugins;
 
   // What the window is doing, as opposed to the modes the user chooses.
@@ -145,6 +151,11 @@ class MainWindow : public ui::TForm {
 
  private:
   void Start(std::vector<std::string> args);
+  // Loads the entry's picture, or takes it from the read-ahead.
+  void LoadPicture(const std::string& entry);
+  // Reads ahead the entry the next step will show: in the slide show's direction while it runs (none
+  // for random steps), else in the direction of the last step.
+  void ReadNextAhead();
   void BuildExtensionList();
   // Applies one switch to the modes (shows the message of a bad number).
   void ApplySwitch(const CommandSwitch& sw, StartOptions& options);
@@ -173,6 +184,8 @@ class MainWindow : public ui::TForm {
   std::vector<std::string> pictureExtensions_;
   std::string shownName_;
   double zoom_ = 0;
+  bool walkingForward_ = true;  // the last step was forward
+  ReadAhead readAhead_;
 
   std::chrono::steady_clock::time_point lastPump_{};
   std::chrono::steady_clock::time_point scanNow_{};  // the clock as the scan last read it

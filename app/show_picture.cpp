@@ -42,13 +42,15 @@ void MainWindow::ShowCurrent() {
     }
     try {
       const std::string entry = list.Entry(index);
-      picture.Picture().LoadFromFile(entry);
+      LoadPicture(entry);
       ShowPluginCrashReports(plugins.get(), slideTimer.Enabled());
       dropBrokenAndSelect(index);
       shownName_ = model_.showFullPath ? entry : FileNamePart(entry);
       if (listWindow_.Visible()) listWindow_.entryList.SetItemIndex(model_.current);
       FitToPicture();
       if (model_.modes.wallpaper.on) SetWallpaper();
+      readAheadTimer.SetEnabled(false);
+      readAheadTimer.SetEnabled(true);
       if (model_.modes.quitAtEnd && !slideTimer.Enabled() && model_.modes.wallpaper.on) Close();
       return;
     } catch (const EInvalidGraphic&) {
@@ -61,6 +63,37 @@ void MainWindow::ShowCurrent() {
     if (brokenCount == 0 || index < brokenFirst) brokenFirst = index;
     ++brokenCount;
   }
+}
+
+void MainWindow::LoadPicture(const std::string& entry) {
+  std::unique_ptr<TGraphic> decoded = readAhead_.Take(entry);
+  if (!decoded) {
+    picture.Picture().LoadFromFile(entry);
+    return;
+  }
+  // Decoded beside the window's thread: its stages are told now, as a load tells them.
+  TGraphic* graphic = decoded.get();
+  const TRect whole{0, 0, graphic->GetWidth(), graphic->GetHeight()};
+  if (picture.OnProgress) picture.OnProgress(graphic, psStarting, 0, false, TRect{}, std::string());
+  picture.Picture().SetGraphic(std::move(decoded));
+  if (picture.OnProgress) picture.OnProgress(graphic, psEnding, 100, false, whole, std::string());
+}
+
+void MainWindow::ReadNextAhead() {
+  bool forward = walkingForward_;
+  if (slideTimer.Enabled()) {
+    if (model_.modes.slideDirection == SlideDirection::Random) {
+      readAhead_.Drop();
+      return;
+    }
+    forward = model_.modes.slideDirection == SlideDirection::Forward;
+  }
+  const int32_t next = model_.NextIndex(forward);
+  if (next < 0 || next == model_.current) {
+    readAhead_.Drop();
+    return;
+  }
+  readAhead_.Start(model_.list.Entry(next));
 }
 
 void MainWindow::OnPictureProgress(TProgressStage stage) {

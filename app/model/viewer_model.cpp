@@ -39,6 +39,15 @@ bool ViewerModel::Step(int32_t count, bool forward) {
   return moved;
 }
 
+int32_t ViewerModel::NextIndex(bool forward) {
+  const int32_t last = list.Count() - 1;
+  if (last < 0) return -1;
+  const int32_t from = std::clamp(current, 0, last);
+  if (forward ? from < last : from > 0) return from + (forward ? 1 : -1);
+  if (modes.loop) return forward ? 0 : last;
+  return -1;
+}
+
 void ViewerModel::Random() { current = RandomBelow(list.Count()); }
 
 bool ViewerModel::GoToMark() {

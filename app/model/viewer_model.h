@@ -26,6 +26,8 @@ class ViewerModel {
   // Count steps towards the end of the list (Forward) or its start; past that end the walk wraps to
   // the other end when Loop is on, else it stops there. False when it could not move at all.
   bool Step(int32_t count, bool forward);
+  // The entry one step would reach, or -1 where it could not move.
+  int32_t NextIndex(bool forward);
   void Random();
   void SetMark() { mark = current; }
   // Without a mark, or on it, G and X do nothing.
