@@ -56,7 +56,8 @@ void WriteListFile(const std::string& fileName, const std::vector<std::string>& 
   // A name beside the target that no file has yet, so no file of the user's is overwritten or removed.
   std::string temporary = fileName + ".~zeb";
   uint32_t attributes;
-  for (int n = 1; Files().Attributes(temporary, attributes); ++n) temporary = fileName + ".~zeb" + IntToStr(n);
+  for (int n = 1; Files().Attributes(temporary, attributes); ++n)
+    temporary = fileName + ".~zeb" + IntToStr(n);
   try {
     TFileStream file(temporary, TFileMode::fmCreate);
     file.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));

@@ -22,7 +22,7 @@ struct Dib {
 };
 
 BmpSpec Recipe(int32_t w, int32_t h, uint16_t bits, std::vector<uint32_t> pixels,
-             std::vector<uint32_t> colors = {}) {
+               std::vector<uint32_t> colors = {}) {
   BmpSpec s;
   s.width = w;
   s.height = h;

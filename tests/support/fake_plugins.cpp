@@ -74,7 +74,7 @@ struct Exports {
     ++p.infoCalls;
     p.infoAsked.push_back(infoNo);
     return p.recipe.pluginInfo ? p.recipe.pluginInfo(infoNo, buffer, length)
-                             : DefaultInfo(p.recipe, infoNo, buffer, length);
+                               : DefaultInfo(p.recipe, infoNo, buffer, length);
   }
   static int SPI_API IsSupported(const char* fileName, uintptr_t data) {
     FakePlugin& p = Slot(I);
@@ -103,14 +103,16 @@ struct Exports {
                                 LocalHandle* hBits, spi::ProgressCallback progress, intptr_t userData) {
     FakePlugin& p = Slot(I);
     p.calls.push_back({"GetPicture", "", buffer, length, flag, ""});
-    if (p.recipe.getPicture) return p.recipe.getPicture(buffer, length, flag, hInfo, hBits, progress, userData);
+    if (p.recipe.getPicture)
+      return p.recipe.getPicture(buffer, length, flag, hInfo, hBits, progress, userData);
     return DefaultPicture(p.recipe, hInfo, hBits, progress, userData);
   }
   static int SPI_API GetPreview(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
                                 LocalHandle* hBits, spi::ProgressCallback progress, intptr_t userData) {
     FakePlugin& p = Slot(I);
     p.calls.push_back({"GetPreview", "", buffer, length, flag, ""});
-    if (p.recipe.getPreview) return p.recipe.getPreview(buffer, length, flag, hInfo, hBits, progress, userData);
+    if (p.recipe.getPreview)
+      return p.recipe.getPreview(buffer, length, flag, hInfo, hBits, progress, userData);
     return -1;
   }
   // Archive exports and the configuration dialog are only ever looked up, never called.
@@ -150,8 +152,8 @@ FakePlugin& InstallFakePlugin(const std::string& path, FakePluginSpec recipe, bo
 
   std::map<std::string, void*> table = TableOf(slot, std::make_index_sequence<kSlots>{});
   for (auto it = table.begin(); it != table.end();) {
-    bool absent =
-        recipe.missing.count(it->first) || (kOptionalExports.count(it->first) && !recipe.extra.count(it->first));
+    bool absent = recipe.missing.count(it->first) ||
+                  (kOptionalExports.count(it->first) && !recipe.extra.count(it->first));
     it = absent ? table.erase(it) : std::next(it);
   }
   slots[slot] = std::make_unique<FakePlugin>(FakePlugin{path, std::move(recipe), {}, 0, {}});

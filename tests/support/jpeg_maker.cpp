@@ -66,8 +66,8 @@ std::string MakeJpeg(const JpegSpec& recipe) {
   const bool fourComponents = recipe.colour == JpegColour::Cmyk || recipe.colour == JpegColour::Ycck;
   cinfo.input_components = recipe.colour == JpegColour::Grey ? 1 : fourComponents ? 4 : 3;
   cinfo.in_color_space = recipe.colour == JpegColour::Grey ? JCS_GRAYSCALE
-                         : fourComponents                ? JCS_CMYK
-                                                         : JCS_RGB;
+                         : fourComponents                  ? JCS_CMYK
+                                                           : JCS_RGB;
   jpeg_set_defaults(&cinfo);
   if (recipe.colour == JpegColour::Cmyk) jpeg_set_colorspace(&cinfo, JCS_CMYK);
   if (recipe.colour == JpegColour::Ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
