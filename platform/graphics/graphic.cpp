@@ -2,6 +2,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/streams.h"
+#include "platform/services/file_stream.h"
 #include "platform/core/strings.h"
 
 namespace zeb {

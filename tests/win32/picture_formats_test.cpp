@@ -10,6 +10,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/streams.h"
+#include "platform/services/file_stream.h"
 #include "platform/graphics/graphic.h"
 #include "platform/graphics/icon.h"
 #include "platform/graphics/jpeg.h"
