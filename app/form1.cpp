@@ -25,6 +25,7 @@ TForm1::TForm1(std::vector<std::string> params)
   Form1 = this;
   if (!ui::Application().MainForm) ui::Application().MainForm = this;
 
+  SetAnySize(true);  // the window fits itself to the picture, however narrow
   ImgBlank.SetVisible(false);
   ImgBlank.Picture().SetGraphic(MakeBlankPicture());
   Image1.SetBounds(0, 0, 200, 200);

@@ -1,10 +1,12 @@
 #include "app/dialogs/jump_dialog.h"
 
+#include "app/dialogs/dialog_font.h"
 #include "app/form1.h"
 
 namespace zeb::app {
 
 TForm2::TForm2() : TForm(ui::TBorderStyle::bsDialog, "Jump", 115, 39), Edit1(*this, 8, 8, 89, 20) {
+  SetFont(DialogFont());
   Edit1.SetText("0");
   OnShow = [this] { FormShow(); };
   Edit1.OnKeyPress = [this](char32_t& key) { Edit1KeyPress(key); };

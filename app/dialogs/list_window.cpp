@@ -1,9 +1,12 @@
 #include "app/dialogs/list_window.h"
 
+#include "app/dialogs/dialog_font.h"
+
 namespace zeb::app {
 
 TForm3::TForm3() : TForm(ui::TBorderStyle::bsSizeable, "List", 292, 373), ListBox1(*this) {
   SetBounds(Left(), Top(), 300, 400);
+  SetFont(DialogFont());
   // The list box shows the model: it asks for the entries it draws and is told when they change.
   ListBox1.SetItemSource([this](int32_t index) {
     return index >= 0 && index < Images.Count() ? Images.Entry(index) : std::string();

@@ -132,7 +132,6 @@ struct TForm::Impl {
   int32_t clientWidth = 0, clientHeight = 0;
   TWindowState state = TWindowState::wsNormal;
   bool visible = false;
-  bool modal = false;
   bool closed = false;
   bool acceptsFiles = false;
   bool focused = false;
