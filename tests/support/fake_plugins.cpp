@@ -50,7 +50,7 @@ int AnswerText(const std::string& text, char* buffer, int length) {
   return n;
 }
 
-int DefaultInfo(const FakePluginSpec& recipe, int infoNo, char* buffer, int length) {
+int DefaultInfo(const FakePluginRecipe& recipe, int infoNo, char* buffer, int length) {
   if (infoNo == 0) return AnswerText(recipe.apiVersion, buffer, length);
   if (infoNo == 1) return AnswerText(recipe.name, buffer, length);
   if (infoNo < 2) return 0;
@@ -60,7 +60,7 @@ int DefaultInfo(const FakePluginSpec& recipe, int infoNo, char* buffer, int leng
   return AnswerText(infoNo % 2 == 0 ? filter : description, buffer, length);
 }
 
-int DefaultPicture(const FakePluginSpec& recipe, LocalHandle* hInfo, LocalHandle* hBits,
+int DefaultPicture(const FakePluginRecipe& recipe, LocalHandle* hInfo, LocalHandle* hBits,
                    spi::ProgressCallback progress, intptr_t userData) {
   if (progress && progress(0, 1, userData)) return 1;
   if (progress && progress(1, 1, userData)) return 1;
@@ -143,7 +143,7 @@ const std::set<std::string> kOptionalExports = {"GetArchiveInfo", "GetFileInfo",
 
 }  // namespace
 
-FakePlugin& InstallFakePlugin(const std::string& path, FakePluginSpec recipe, bool addFile,
+FakePlugin& InstallFakePlugin(const std::string& path, FakePluginRecipe recipe, bool addFile,
                               const std::string& reportedFileName) {
   auto& slots = Slots();
   size_t slot = 0;

@@ -36,7 +36,7 @@ Rgb JpegPattern(int x, int y, int width, int height) {
   return {r, g, static_cast<uint8_t>((510 - r - g) / 2)};
 }
 
-Rgb JpegExpected(const JpegSpec& recipe, int x, int y) {
+Rgb JpegExpected(const JpegRecipe& recipe, int x, int y) {
   Rgb c = JpegPattern(x, y, recipe.width, recipe.height);
   switch (recipe.colour) {
     case JpegColour::Rgb:
@@ -52,7 +52,7 @@ Rgb JpegExpected(const JpegSpec& recipe, int x, int y) {
   return c;
 }
 
-std::string MakeJpeg(const JpegSpec& recipe) {
+std::string MakeJpeg(const JpegRecipe& recipe) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);  // a compressor error is a fault of the test itself: libjpeg exits
