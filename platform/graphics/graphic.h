@@ -64,7 +64,6 @@ class TGraphic {
   virtual void SetHeight(int32_t height) = 0;
   // By default opens the file for reading (EFOpenError when it cannot) and reads it as a stream.
   virtual void LoadFromFile(const std::string& fileName);
-  virtual void SaveToFile(const std::string& fileName);
   virtual void LoadFromStream(TStream& stream) = 0;
   virtual void SaveToStream(TStream& stream) = 0;
   virtual void LoadFromClipboardFormat(uint16_t format, uintptr_t data, TPaletteHandle palette);
