@@ -25,6 +25,7 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
   if (!ui::Application().MainForm) ui::Application().MainForm = this;
   listWindow_.Attach(this);
 
+  SetAnySize(true);  // the window fits itself to the picture, however narrow
   blankPicture.SetVisible(false);
   blankPicture.Picture().SetGraphic(MakeBlankPicture());
   picture.SetBounds(0, 0, 200, 200);

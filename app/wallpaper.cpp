@@ -11,6 +11,7 @@
 #include "platform/services/desktop.h"
 #include "platform/services/file_system.h"
 #include "platform/services/settings.h"
+#include "platform/services/write_through_temporary.h"
 
 namespace zeb::app {
 
@@ -23,25 +24,7 @@ const char kDesktopKey[] = "\\Control Panel\\desktop";
 // then replace the old wallpaper in one step, so a write that fails part-way never leaves a cut-off
 // wallpaper behind. Raises EFCreateError when the file cannot be made.
 void WriteWallpaperFile(TBitmap& bitmap, const std::string& fileName) {
-  std::string temporary = fileName + ".~zeb";
-  uint32_t attributes;
-  for (int n = 1; Files().Attributes(temporary, attributes); ++n)
-    temporary = fileName + ".~zeb" + IntToStr(n);
-  const std::string cannotCreate = "Cannot create file \"" + fileName + "\".";
-  try {
-    bitmap.SaveToFile(temporary);
-  } catch (const EFCreateError&) {
-    // The user hears of the wallpaper file, not of the name it was being written under.
-    Files().DeleteFile(temporary);
-    throw EFCreateError(cannotCreate);
-  } catch (...) {
-    Files().DeleteFile(temporary);
-    throw;
-  }
-  if (!Files().ReplaceFile(temporary, fileName)) {
-    Files().DeleteFile(temporary);
-    throw EFCreateError(cannotCreate);
-  }
+  WriteFileThroughTemporary(fileName, [&](TStream& file) { bitmap.SaveToStream(file); });
 }
 
 // The desktop settings for a layout: TileWallpaper, then WallpaperStyle.

@@ -45,8 +45,8 @@ class TSPIs {
   TSPIs(const TSPIs&) = delete;
   TSPIs& operator=(const TSPIs&) = delete;
 
-  // The framework's notification that the owner's stored properties have been read: searches "*.spi"
-  // when AutoSearch is on (and not in design mode).
+  // Called by the owner once it has set the manager's properties: searches "*.spi" when AutoSearch is
+  // on (and not in design mode).
   void Loaded();
   void Search(const std::string& mask);
 

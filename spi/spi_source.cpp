@@ -6,6 +6,7 @@
 #include "platform/core/errors.h"
 #include "platform/core/strings.h"
 #include "platform/services/ansi.h"
+#include "platform/services/file_stream.h"
 #include "platform/services/local_memory.h"
 #include "spi/dib_layout.h"
 #include "spi/spi_manager.h"
@@ -211,7 +212,8 @@ void TInSPIAbleFromFile::ReadHeader(uint8_t* buffer, int length) {
       // The plug-in could not open this path by its ANSI name: it gets the file's bytes instead.
       if (!inMemory_) {
         auto copy = std::make_unique<TMemoryStream>();
-        copy->LoadFromFile(fileName_);
+        TFileStream file(fileName_, TFileMode::fmOpenRead);
+        copy->LoadFromStream(file);
         inMemory_ = std::move(copy);
       }
       int64_t n = std::min<int64_t>(length, inMemory_->Size());

@@ -1,5 +1,7 @@
 #include "app/dialogs/jump_dialog.h"
 
+#include "app/dialogs/dialog_font.h"
+
 namespace zeb::app {
 
 namespace {
@@ -22,6 +24,7 @@ const char* CaptionOf(NumberQuestion question) {
 
 JumpDialog::JumpDialog()
     : TForm(ui::TBorderStyle::bsDialog, "Jump", 115, 39), numberEdit(*this, 8, 8, 89, 20) {
+  SetFont(DialogFont());
   numberEdit.SetText("0");
   OnShow = [this] { OnShown(); };
   numberEdit.OnKeyPress = [this](char32_t& key) { OnEditKeyPress(key); };

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "app/dialogs/dialog_font.h"
+
 #include "app/main_window.h"
 
 namespace zeb::app {
@@ -17,6 +19,7 @@ constexpr int32_t kDockDistance = 10;
 ListWindow::ListWindow(ViewerModel& model)
     : TForm(ui::TBorderStyle::bsSizeable, "List", 292, 373), entryList(*this), model_(model) {
   SetBounds(Left(), Top(), 300, 400);
+  SetFont(DialogFont());
   // The list box shows the model: it asks for the entries it draws and is told when they change.
   entryList.SetItemSource([this](int32_t index) {
     return index >= 0 && index < model_.list.Count() ? model_.list.Entry(index) : std::string();

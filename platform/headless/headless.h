@@ -104,7 +104,7 @@ struct DesktopState {
   bool taskbarKnown = true;
   TaskbarEdge taskbarEdge = TaskbarEdge::Bottom;
   ScreenRect taskbar{0, 738, 1024, 768};
-  std::vector<std::string> wallpapers;  // every path handed to SetDesktopWallpaper
+  std::vector<std::string> wallpapers;            // every path handed to SetDesktopWallpaper
   uint64_t freeAddressSpace = uint64_t{1} << 30;  // what FreeAddressSpace reports
 };
 DesktopState& Desktop();
@@ -140,7 +140,6 @@ struct TForm::Impl {
   int32_t clientWidth = 0, clientHeight = 0;
   TWindowState state = TWindowState::wsNormal;
   bool visible = false;
-  bool modal = false;
   bool closed = false;
   bool acceptsFiles = false;
   bool focused = false;

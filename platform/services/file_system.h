@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/core/streams.h"
+#include "platform/services/file_stream.h"
 
 namespace zeb {
 

@@ -25,13 +25,6 @@ HWND ApplicationWindow() {
   return window;
 }
 
-HFONT DialogFont() {
-  static HFONT font =
-      CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック");
-  return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
 ui::TShiftState ShiftState() {
   ui::TShiftState shift = 0;
   if (GetKeyState(VK_SHIFT) < 0) shift |= ui::ssShift;

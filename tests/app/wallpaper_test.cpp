@@ -152,7 +152,7 @@ TEST_F(WallpaperTest, AnIconIsAlwaysDrawnAtTheDisplayedSize) {
 }
 
 TEST_F(WallpaperTest, AJpegAt100PercentIsWrittenAtItsNaturalSizeAndStaysOnScreen) {
-  const test::JpegSpec recipe{.width = 40, .height = 30};
+  const test::JpegRecipe recipe{.width = 40, .height = 30};
   Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg(recipe));
   MainWindow& f = Showing("C:\\p\\photo.jpg");
   TGraphic* shown = f.picture.Picture().Graphic();

@@ -38,12 +38,12 @@ class CrashGuardTest : public testing_support::PluginMemoryTest {
   // A module that takes every file and returns a Width x 1 picture; the export CrashIn crashes instead,
   // after handing out real blocks where it has out parameters.
   test::FakePlugin& Module(const std::string& path, const std::string& crashIn, int32_t width = 2) {
-    test::FakePluginSpec spec;
-    spec.isSupported = [crashIn](const std::string&, const uint8_t*) {
+    test::FakePluginRecipe recipe;
+    recipe.isSupported = [crashIn](const std::string&, const uint8_t*) {
       if (crashIn == "IsSupported") headless::SimulateCrash();
       return 1;
     };
-    spec.getPictureInfo = [this, crashIn](const char*, intptr_t, unsigned, PictureInfo* info) {
+    recipe.getPictureInfo = [this, crashIn](const char*, intptr_t, unsigned, PictureInfo* info) {
       *info = PictureInfo{};
       if (crashIn == "GetPictureInfo") {
         LocalHandle text = LocalAllocate(8);
@@ -64,9 +64,9 @@ class CrashGuardTest : public testing_support::PluginMemoryTest {
         headless::SimulateCrash(kIllegalInstruction);
       };
     };
-    spec.getPicture = picture("GetPicture");
-    spec.getPreview = picture("GetPreview");
-    test::FakePlugin& plugin = test::InstallFakePlugin(path, spec);
+    recipe.getPicture = picture("GetPicture");
+    recipe.getPreview = picture("GetPreview");
+    test::FakePlugin& plugin = test::InstallFakePlugin(path, recipe);
     spis->Add(CreateSPI(path));
     return plugin;
   }
@@ -170,15 +170,15 @@ TEST_F(CrashGuardTest, ACrashWhileTheSearchAsksForTextsSkipsThatFileOnly) {
 TEST_F(CrashGuardTest, FloatingPointSettingsAPluginChangesAreUndoneAfterEachCall) {
   for (bool crash : {false, true}) {
     SCOPED_TRACE(crash);
-    test::FakePluginSpec spec;
-    spec.isSupported = [crash](const std::string&, const uint8_t*) {
+    test::FakePluginRecipe recipe;
+    recipe.isSupported = [crash](const std::string&, const uint8_t*) {
       std::fesetround(FE_UPWARD);
       feenableexcept(FE_DIVBYZERO | FE_INVALID);
       if (crash) headless::SimulateCrash();
       return 0;
     };
     const std::string path = crash ? "C:\\plugins\\crash.spi" : "C:\\plugins\\fpu.spi";
-    test::InstallFakePlugin(path, spec);
+    test::InstallFakePlugin(path, recipe);
     spis->Add(CreateSPI(path));
     EXPECT_EQ(Decode(), -1);
     spis->Clear();
