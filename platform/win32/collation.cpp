@@ -10,9 +10,9 @@
 namespace zeb {
 
 std::string CollationKey(const std::string& utf8) {
-  // Reused between calls (the user-interface thread makes every key).
-  static std::wstring wide;
-  static std::vector<char> key;
+  // Reused between the calls of each thread (a long list's keys are made on two).
+  thread_local std::wstring wide;
+  thread_local std::vector<char> key;
   win32::WidenInto(utf8, wide);
   if (wide.empty()) return {};
   const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;

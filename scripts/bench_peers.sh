@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# zeb.exe under Wine against the native viewer feh, in one run, as a user sees them: the time until a
+# picture is on screen (a private 1920x1080 Xvfb, its root black, one pixel watched), the time per
+# step of N over 3000 x 2000 JPEGs, and the peak memory showing a 6000 x 4000 JPEG. feh is a reference
+# for this benchmark only; it is installed here, never a dependency of ZEB.
+#   scripts/bench_peers.sh            (ZEB_BENCH_WIN32: the Win32 build folder, default build/win32)
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$here"
+source scripts/env.sh
+win32=${ZEB_BENCH_WIN32:-$here/build/win32}
+sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+need=()
+for p in feh libx11-dev libxtst-dev; do
+  dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  sudo_ apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive sudo_ apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+mkdir -p build/bench
+probe=build/bench/screen_probe
+cc -O2 -Wall -Wextra -D_GNU_SOURCE -o "$probe" tests/bench/peers/screen_probe.c -lX11 -lXtst -ljpeg
+
+data=${TMPDIR:-/tmp}/zeb_bench_peers
+mkdir -p "$data"
+# The tree: 1,000 folders of 100 small JPEGs; the first in name order is large and red.
+if [ ! -f "$data/tree.done" ]; then
+  echo "making the tree of 100,000 pictures in $data/tree ..."
+  "$probe" jpeg "$data/small.jpg" 16 16 90 90 90
+  python3 - "$data" <<'PY'
+import os, sys
+data = sys.argv[1]
+small = open(os.path.join(data, "small.jpg"), "rb").read()
+for d in range(1000):
+    folder = os.path.join(data, "tree", "folder%04d" % d)
+    os.makedirs(folder, exist_ok=True)
+    for f in range(100):
+        with open(os.path.join(folder, "p%06d.jpg" % (d * 100 + f)), "wb") as out:
+            out.write(small)
+PY
+  "$probe" jpeg "$data/tree/folder0000/p000000.jpg" 1200 900 220 30 30
+  touch "$data/tree.done"
+fi
+if [ ! -f "$data/steps.done" ]; then
+  mkdir -p "$data/steps" "$data/big"
+  for i in $(seq -w 0 39); do
+    if [ $((10#$i % 2)) = 0 ]; then c="220 30 30"; else c="30 30 220"; fi
+    "$probe" jpeg "$data/steps/s$i.jpg" 3000 2000 $c
+  done
+  "$probe" jpeg "$data/big/big.jpg" 6000 4000 220 30 30
+  touch "$data/steps.done"
+fi
+
+# A private display and a running Wine server in the tests' prefix (unmanaged windows).
+export WINEPREFIX="$ZEB_SESSION_PREFIX"
+for n in $(seq 150 199); do [ -e "/tmp/.X11-unix/X$n" ] || break; done
+Xvfb ":$n" -screen 0 1920x1080x24 -br -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'DISPLAY=:$n wineserver -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+export DISPLAY=":$n"
+wineserver -p 600 >/dev/null 2>&1
+wine cmd /c exit >/dev/null 2>&1 || true
+winpath() { echo "Z:${1//\//\\}"; }
+zeb=("wine" "$win32/zeb.exe")
+
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+runs=3
+shown() {  # program args...: the seconds until the red picture is at (600, 450), then the peak kB
+  "$probe" shown 600 450 220 30 30 -- "$@" || echo "-1 -1"
+}
+
+echo "== first picture of a 100,000-file tree (1,000 folders)"
+: >"$data/a.zeb"; : >"$data/a.feh"
+for _ in $(seq $runs); do
+  shown "${zeb[@]}" "$(winpath "$data/tree")" | cut -d' ' -f1 >>"$data/a.zeb"
+  shown feh -r -S filename "$data/tree" | cut -d' ' -f1 >>"$data/a.feh"
+done
+a_zeb=$(median <"$data/a.zeb"); a_feh=$(median <"$data/a.feh")
+echo "zeb.exe $a_zeb s, feh $a_feh s, ratio $(awk -v a="$a_zeb" -v b="$a_feh" 'BEGIN{printf "%.2f", a/b}') (at most 4 wanted)"
+
+echo "== next 3000 x 2000 JPEG, per step (median of 20, with time to read ahead between keys)"
+s_zeb=$("$probe" steps 600 450 20 n -- "${zeb[@]}" "$(winpath "$data/steps")" | cut -d' ' -f1)
+s_feh=$("$probe" steps 600 450 20 space -- feh "$data/steps" | cut -d' ' -f1)
+echo "zeb.exe $s_zeb ms, feh $s_feh ms, ratio $(awk -v a="$s_zeb" -v b="$s_feh" 'BEGIN{printf "%.2f", a/b}') (at most 0.7 wanted)"
+
+echo "== peak memory showing a 6000 x 4000 JPEG (72,000,000 bytes decoded)"
+m_zeb=$(shown "${zeb[@]}" "$(winpath "$data/big/big.jpg")" | cut -d' ' -f2)
+m_feh=$(shown feh "$data/big/big.jpg" | cut -d' ' -f2)
+awk -v z="$m_zeb" -v f="$m_feh" 'BEGIN {
+  d = 72000000 / 1024; printf "zeb.exe %d kB (%.2fx the decoded size; at most 1.3x + 20 MB = %d kB wanted), feh %d kB\n", z, z / d, 1.3 * d + 20480, f }'
