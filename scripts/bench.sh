@@ -31,3 +31,4 @@ run zeb_bench_win32_steps
 run zeb_bench_win32_scan
 run zeb_bench_win32_guard
 run zeb_bench_win32_bulk_edit
+bash scripts/bench_peers.sh

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/list_file.h"
@@ -77,6 +78,22 @@ TEST(CollationTest, KeysOrderAsTheLocaleComparesWithoutCase) {
   EXPECT_LT(CollationKey("C:\\p\\a.jpg"), CollationKey("C:\\p\\B.JPG"));
   EXPECT_LT(CollationKey("C:\\p\\B.JPG"), CollationKey("C:\\p\\c.bmp"));
   EXPECT_EQ(CollationKey("C:\\P\\A.JPG"), CollationKey("c:\\p\\a.jpg"));
+}
+
+// A long list's keys are made on two threads at once: each key is the one a lone thread makes.
+TEST(CollationTest, TwoThreadsMakeTheKeysOneWould) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 20000; ++i)
+    names.push_back("C:\\pics\\Folder " + std::to_string(i % 97) + "\\Ä" + std::to_string(i) + ".jpg");
+  std::vector<std::string> alone(names.size()), together(names.size());
+  for (size_t i = 0; i < names.size(); ++i) alone[i] = CollationKey(names[i]);
+  auto half = [&](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) together[i] = CollationKey(names[i]);
+  };
+  std::thread other(half, names.size() / 2, names.size());
+  half(0, names.size() / 2);
+  other.join();
+  EXPECT_EQ(together, alone);
 }
 
 TEST(FolderIdentityTest, OneFolderOneIdentityWhateverTheSpelling) {
