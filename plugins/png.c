@@ -14,6 +14,8 @@ const int kSpiFormatTextCount = 4;
 
 /* Rows decoded between two progress reports. */
 #define PNG_PROGRESS_BAND 64
+/* Bytes handed to libpng at a time. */
+#define PNG_FEED_SIZE (64 * 1024)
 
 static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
@@ -105,60 +107,76 @@ int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* hei
   return result;
 }
 
-/* The part of the decode that libpng may leave by its error jump; State keeps what it reached. */
-typedef struct PngState {
-  volatile int passes, rowsDone, result;
-} PngState;
+/* The decode, driven by libpng's progressive reader so that a file that stops early still hands over
+   the rows it had; the callbacks find the DIB and the state here. */
+typedef struct PngDecode {
+  PngReader* r;
+  SpiDib* dib;
+  ProgressCallback progress;
+  LONG_PTR lData;
+  int passes, rowsDone, ended, result;
+} PngDecode;
 
-static void PngDecodeRows(PngReader* r, SpiDib* dib, PngState* s, ProgressCallback progress, LONG_PTR lData) {
-  png_read_info(r->png, r->info);
-  const int bitCount = PngPlan(r, 1);
-  s->passes = png_set_interlace_handling(r->png);
-  png_read_update_info(r->png, r->info);
-  const int64_t width = png_get_image_width(r->png, r->info), height = png_get_image_height(r->png, r->info);
-  s->result = SpiDibCreate(dib, width, height, bitCount);
-  if (s->result != SPI_ALL_RIGHT) return;
-  if (png_get_rowbytes(r->png, r->info) > dib->stride) {
-    s->result = SPI_BROKEN_DATA;
-    return;
-  }
+static void PngInfoReady(png_structp png, png_infop info) {
+  PngDecode* d = (PngDecode*)png_get_progressive_ptr(png);
+  const int bitCount = PngPlan(d->r, 1);
+  d->passes = png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  d->result = SpiDibCreate(d->dib, png_get_image_width(png, info), png_get_image_height(png, info), bitCount);
+  if (d->result == SPI_ALL_RIGHT && png_get_rowbytes(png, info) > d->dib->stride) d->result = SPI_BROKEN_DATA;
+  if (d->result != SPI_ALL_RIGHT) png_error(png, "no picture");
   if (bitCount == 8) {
     png_colorp palette;
     int count = 0;
-    if (png_get_color_type(r->png, r->info) == PNG_COLOR_TYPE_PALETTE) {
-      if (png_get_PLTE(r->png, r->info, &palette, &count) && count <= 256)
-        for (int i = 0; i < count; ++i)
-          SpiDibSetColor(dib, i, palette[i].red, palette[i].green, palette[i].blue);
-    } else {
-      SpiDibGreyRamp(dib, 256, 0);
-    }
+    if (png_get_color_type(png, info) != PNG_COLOR_TYPE_PALETTE)
+      SpiDibGreyRamp(d->dib, 256, 0);
+    else if (png_get_PLTE(png, info, &palette, &count) && count <= 256)
+      for (int i = 0; i < count; ++i)
+        SpiDibSetColor(d->dib, i, palette[i].red, palette[i].green, palette[i].blue);
   }
-  const int total = s->passes * dib->height;
-  for (int pass = 0; pass < s->passes; ++pass) {
-    for (int32_t y = 0; y < dib->height; ++y) {
-      if (y % PNG_PROGRESS_BAND == 0 &&
-          SpiProgress(progress, pass * dib->height + y, total, lData) != SPI_ALL_RIGHT) {
-        s->result = SPI_ABORT;
-        return;
-      }
-      png_read_row(r->png, SpiDibRow(dib, y), NULL);
-      if (pass == 0) s->rowsDone = y + 1;
-    }
+}
+
+static void PngRowReady(png_structp png, png_bytep row, png_uint_32 y, int pass) {
+  PngDecode* d = (PngDecode*)png_get_progressive_ptr(png);
+  if (row == NULL || y >= (png_uint_32)d->dib->height) return;
+  png_progressive_combine_row(png, SpiDibRow(d->dib, (int32_t)y), row);
+  /* Rows complete: all of them when not interlaced, else those of the last pass (the odd rows). */
+  if (d->passes == 1 || pass == 6) d->rowsDone = (int)y + 1;
+  if (y % PNG_PROGRESS_BAND == 0 && SpiProgress(d->progress, pass * d->dib->height + (int)y,
+                                                d->passes * d->dib->height, d->lData) != SPI_ALL_RIGHT) {
+    d->result = SPI_ABORT;
+    png_error(png, "aborted");
   }
+}
+
+static void PngEnded(png_structp png, png_infop info) {
+  (void)info;
+  ((PngDecode*)png_get_progressive_ptr(png))->ended = 1;
 }
 
 int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallback progress,
                     LONG_PTR lData) {
   PngReader r;
-  PngState s = {0, 0, SPI_ALL_RIGHT};
   int result = PngOpen(&r, data, size);
-  if (result != SPI_ALL_RIGHT) return result;
+  if (result != SPI_ALL_RIGHT) {
+    PngClose(&r);
+    return result;
+  }
+  PngDecode d = {&r, dib, progress, lData, 0, 0, 0, SPI_ALL_RIGHT};
   if (setjmp(png_jmpbuf(r.png))) {
-    /* A file that stops early shows its rows; any other fault refuses the picture. */
-    s.result = r.truncated && s.passes == 1 && s.rowsDone > 0 ? SPI_ALL_RIGHT : SPI_BROKEN_DATA;
+    if (d.result == SPI_ALL_RIGHT) d.result = SPI_BROKEN_DATA;
   } else {
-    PngDecodeRows(&r, dib, &s, progress, lData);
+    png_set_progressive_read_fn(r.png, &d, PngInfoReady, PngRowReady, PngEnded);
+    for (size_t fed = 0; fed < size && !d.ended;) {
+      size_t n = size - fed < PNG_FEED_SIZE ? size - fed : PNG_FEED_SIZE;
+      png_process_data(r.png, r.info, (png_bytep)data + fed, n);
+      fed += n;
+    }
+    /* A file that stops early shows its rows, unless it is interlaced; a header alone shows nothing.
+       A file whose image data ends before its last row disagrees with its header. */
+    const int needed = d.passes == 1 ? dib->height : dib->height - 1;
+    if (d.ended ? d.rowsDone < needed : d.passes != 1 || d.rowsDone == 0) d.result = SPI_BROKEN_DATA;
   }
   PngClose(&r);
-  return s.result;
+  return d.result;
 }

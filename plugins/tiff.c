@@ -1,8 +1,9 @@
 /* tiff.spi: TIFF pictures through libtiff, the first page. Grey and palette pictures of one sample
-   (1, 2, 4, 8 or 16 bits, top row first) come out as 8-bit DIBs with a grey ramp or their colour map,
-   read strip by strip or tile by tile; everything else libtiff can show as RGBA (RGB, CMYK, YCbCr,
-   other orientations, 16-bit colour) comes out as 24-bit, or 32-bit when it has alpha. 16-bit samples
-   are rounded to 8 bits. A stripped file that ends early keeps the rows it has. */
+   (1, 2, 4, 8 or 16 bits) come out as 8-bit DIBs with a grey ramp or their colour map, 8/16-bit RGB as
+   24-bit and RGB with alpha as 32-bit, all read as stored, strip by strip or tile by tile; everything
+   else libtiff can show as RGBA (CMYK, YCbCr, other orientations and sample layouts) comes out as
+   24-bit, or 32-bit when it has alpha. 16-bit samples are rounded to 8 bits. A stripped file that ends
+   early keeps the rows it has. */
 #include <stdlib.h>
 #include <string.h>
 #include <tiffio.h>
@@ -83,12 +84,15 @@ static TIFF* TiffOpen(TiffMemory* m, const uint8_t* data, size_t size) {
    output depth. */
 typedef struct TiffPlan {
   uint32_t width, height;
-  uint16_t bits, photometric;
+  uint16_t bits, photometric, spp;
   int direct, bitCount;
+  int premultiplied; /* the alpha of a direct RGBA picture is associated */
 } TiffPlan;
 
 static int TiffMakePlan(TIFF* tif, TiffPlan* p) {
-  uint16_t spp = 1, format = SAMPLEFORMAT_UINT, orientation = ORIENTATION_TOPLEFT;
+  uint16_t spp = 1, format = SAMPLEFORMAT_UINT, orientation = ORIENTATION_TOPLEFT,
+           planar = PLANARCONFIG_CONTIG;
+  uint16_t extra = 0, *kinds = NULL;
   memset(p, 0, sizeof *p);
   if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &p->width) ||
       !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &p->height))
@@ -98,20 +102,33 @@ static int TiffMakePlan(TIFF* tif, TiffPlan* p) {
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
   TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extra, &kinds);
   if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &p->photometric)) p->photometric = 0xFFFF;
+  p->spp = spp;
+  /* Read as stored: one grey or palette sample, or 8/16-bit RGB with or without alpha, top row first. */
+  const int plain = format == SAMPLEFORMAT_UINT && orientation == ORIENTATION_TOPLEFT &&
+                    (planar == PLANARCONFIG_CONTIG || spp == 1);
   const int grey = p->photometric == PHOTOMETRIC_MINISBLACK || p->photometric == PHOTOMETRIC_MINISWHITE;
   const int palette = p->photometric == PHOTOMETRIC_PALETTE && p->bits <= 8;
   const int bitsOk = p->bits == 1 || p->bits == 2 || p->bits == 4 || p->bits == 8 || (grey && p->bits == 16);
-  p->direct = spp == 1 && format == SAMPLEFORMAT_UINT && orientation == ORIENTATION_TOPLEFT && bitsOk &&
-              (grey || palette);
-  if (p->direct) {
+  const int alphaKind = extra == 1 && kinds != NULL ? kinds[0] : -1;
+  const int rgbAlpha =
+      spp == 4 && (alphaKind == EXTRASAMPLE_ASSOCALPHA || alphaKind == EXTRASAMPLE_UNASSALPHA);
+  if (plain && spp == 1 && bitsOk && (grey || palette)) {
+    p->direct = 1;
     p->bitCount = 8;
+    return SPI_ALL_RIGHT;
+  }
+  if (plain && p->photometric == PHOTOMETRIC_RGB && (p->bits == 8 || p->bits == 16) &&
+      (spp == 3 || rgbAlpha)) {
+    p->direct = 1;
+    p->bitCount = spp == 3 ? 24 : 32;
+    p->premultiplied = alphaKind == EXTRASAMPLE_ASSOCALPHA;
     return SPI_ALL_RIGHT;
   }
   char message[1024];
   if (!TIFFRGBAImageOK(tif, message)) return SPI_UNKNOWN_FORMAT;
-  uint16_t extra = 0, *kinds = NULL;
-  TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extra, &kinds);
   p->bitCount = extra > 0 && kinds != NULL &&
                         (kinds[0] == EXTRASAMPLE_ASSOCALPHA || kinds[0] == EXTRASAMPLE_UNASSALPHA ||
                          (kinds[0] == EXTRASAMPLE_UNSPECIFIED && spp > 3))
@@ -154,10 +171,17 @@ static inline uint8_t TiffSample(const uint8_t* row, uint32_t x, int bits) {
   }
 }
 
+static inline uint8_t TiffUnpremultiply(uint32_t c, uint32_t a) {
+  uint32_t v = a ? (c * 255 + a / 2) / a : 0;
+  return (uint8_t)(v > 255 ? 255 : v);
+}
+
 static void TiffColourTable(TIFF* tif, const TiffPlan* p, SpiDib* dib) {
   const int levels = p->bits == 16 ? 256 : 1 << p->bits;
   uint16_t *red, *green, *blue;
-  if (p->photometric != PHOTOMETRIC_PALETTE) {
+  if (dib->bitCount != 8) {
+    return;
+  } else if (p->photometric != PHOTOMETRIC_PALETTE) {
     SpiDibGreyRamp(dib, levels, p->photometric == PHOTOMETRIC_MINISWHITE);
   } else if (TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue)) {
     /* Some writers store 8-bit values in the 16-bit map. */
@@ -169,7 +193,7 @@ static void TiffColourTable(TIFF* tif, const TiffPlan* p, SpiDib* dib) {
   }
 }
 
-/* One sample per pixel, strip by strip or tile by tile. Returns the rows complete from the top through
+/* Samples as stored, strip by strip or tile by tile. Returns the rows complete from the top through
  *RowsDone. */
 static int TiffDecodeDirect(TIFF* tif, const TiffPlan* p, SpiDib* dib, ProgressCallback progress,
                             LONG_PTR lData, uint32_t* rowsDone) {
@@ -185,7 +209,7 @@ static int TiffDecodeDirect(TIFF* tif, const TiffPlan* p, SpiDib* dib, ProgressC
   if (blockWidth == 0) return SPI_BROKEN_DATA;
   const tmsize_t blockSize = tiled ? TIFFTileSize(tif) : TIFFStripSize(tif);
   const tmsize_t rowSize = tiled ? TIFFTileRowSize(tif) : TIFFScanlineSize(tif);
-  if (blockSize <= 0 || rowSize <= 0 || rowSize < ((tmsize_t)blockWidth * p->bits + 7) / 8 ||
+  if (blockSize <= 0 || rowSize <= 0 || rowSize < ((tmsize_t)blockWidth * p->spp * p->bits + 7) / 8 ||
       blockSize / rowSize < (tmsize_t)blockHeight)
     return SPI_BROKEN_DATA;
   uint8_t* block = (uint8_t*)malloc((size_t)blockSize);
@@ -208,19 +232,26 @@ static int TiffDecodeDirect(TIFF* tif, const TiffPlan* p, SpiDib* dib, ProgressC
       const uint32_t columns = p->width - left < blockWidth ? p->width - left : blockWidth;
       for (uint32_t y = 0; y < rows; ++y) {
         const uint8_t* in = block + (size_t)y * (size_t)rowSize;
-        uint8_t* out = SpiDibRow(dib, (int32_t)(top + y)) + left;
-        for (uint32_t x = 0; x < columns; ++x) out[x] = TiffSample(in, x, p->bits);
+        uint8_t* out = SpiDibRow(dib, (int32_t)(top + y)) + (size_t)left * (dib->bitCount / 8);
+        if (p->spp == 1) {
+          for (uint32_t x = 0; x < columns; ++x) out[x] = TiffSample(in, x, p->bits);
+        } else {
+          for (uint32_t x = 0, i = 0; x < columns; ++x, i += p->spp) {
+            const uint8_t red = TiffSample(in, i, p->bits), green = TiffSample(in, i + 1, p->bits);
+            const uint8_t blue = TiffSample(in, i + 2, p->bits),
+                          alpha = p->spp == 4 ? TiffSample(in, i + 3, p->bits) : 255;
+            *out++ = p->premultiplied ? TiffUnpremultiply(blue, alpha) : blue;
+            *out++ = p->premultiplied ? TiffUnpremultiply(green, alpha) : green;
+            *out++ = p->premultiplied ? TiffUnpremultiply(red, alpha) : red;
+            if (p->spp == 4) *out++ = alpha;
+          }
+        }
       }
     }
     if (result == SPI_ALL_RIGHT) *rowsDone = top + rows;
   }
   free(block);
   return result;
-}
-
-static inline uint8_t TiffUnpremultiply(uint32_t c, uint32_t a) {
-  uint32_t v = a ? (c * 255 + a / 2) / a : 0;
-  return (uint8_t)(v > 255 ? 255 : v);
 }
 
 /* Anything else through libtiff's RGBA reader, a strip or a row of tiles at a time. */
