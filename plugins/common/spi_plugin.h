@@ -103,6 +103,13 @@ int SpiPluginInfo(const char* const* texts, int count, int infono, LPSTR buf, in
 /* Fills PictureInfo for a picture of this size and output depth (no text). */
 void SpiFillInfo(PictureInfo* info, int32_t width, int32_t height, int bitCount);
 
+/* The exports, defined once in spi_plugin.c for every format. */
+SPI_EXPORT int SPI_CALL GetPluginInfo(int infono, LPSTR buf, int buflen);
+SPI_EXPORT int SPI_CALL IsSupported(LPCSTR filename, DWORD_PTR dw);
+SPI_EXPORT int SPI_CALL GetPictureInfo(LPCSTR buf, LONG_PTR len, unsigned int flag, PictureInfo* lpInfo);
+SPI_EXPORT int SPI_CALL GetPicture(LPCSTR buf, LONG_PTR len, unsigned int flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
+                                   ProgressCallback lpPrgressCallback, LONG_PTR lData);
+
 /* What each format's source provides; the exports are defined once over these. */
 int SpiFormatSupported(const uint8_t* head, size_t size);
 /* Size and output depth from the data; a result code. */
