@@ -325,6 +325,10 @@ DibImage ReadBmpFile(TStream& stream) {
       dib.bits = AllocateDibBits(dib.bitsSize, false);
       ReadExact(stream, dib.bits.get(), static_cast<int64_t>(have));
       std::memset(dib.bits.get() + have, 0, dib.bitsSize - have);
+      // Bit fields leave the fourth byte out: it is cleared, as in a converted picture, so that it is
+      // never taken for alpha.
+      if (hdr.compression != kBiRgb && hdr.bitCount == 32)
+        for (size_t i = 3; i < dib.bitsSize; i += 4) dib.bits.get()[i] = 0;
     } else {
       Channel ch[3];
       uint32_t all = 0;
@@ -354,6 +358,8 @@ DibImage ReadBmpFile(TStream& stream) {
   dib.info.assign(kBitmapInfoHeaderSize, 0);
   if (dib.bitCount <= 8) dib.info.insert(dib.info.end(), table, table + (4u << dib.bitCount));
   dib.WriteHeader();
+  // Plain 32-bit pixels may carry alpha in their fourth byte; bit fields say what each byte is.
+  if (hdr.compression == kBiRgb) PremultiplyAlpha(dib);
   return dib;
 }
 
