@@ -187,6 +187,12 @@ void TBitmap::LoadFromStream(TStream& stream) {
   Changed();
 }
 
+void TBitmap::TakeFromStream(TMemoryStream& stream) {
+  auto d = std::make_shared<Dib>(TakeBmpFile(stream));
+  Replace(std::move(d));
+  Changed();
+}
+
 void TBitmap::SaveToStream(TStream& stream) {
   // An empty bitmap has nothing to write.
   if (GetEmpty()) return;

@@ -14,11 +14,14 @@
 namespace zeb {
 
 class TStream;
+class TMemoryStream;
 
 constexpr uint32_t kBitmapInfoHeaderSize = 40;
 
+// Frees the pixels, or the whole block they lie in when they were taken over from a BMP file in memory.
 struct FreeDeleter {
-  void operator()(uint8_t* p) const { std::free(p); }
+  void* block = nullptr;
+  void operator()(uint8_t* p) const { std::free(block ? block : p); }
 };
 using DibBits = std::unique_ptr<uint8_t, FreeDeleter>;
 
@@ -64,5 +67,8 @@ DibBits AllocateDibBits(size_t size, bool zeroed);
 // EInvalidGraphic for anything malformed; never reads past the end of the stream. Plain (BI_RGB) 32-bit
 // pixels with alpha come out premultiplied (PremultiplyAlpha).
 DibImage ReadBmpFile(TStream& stream);
+// The same from a memory stream, whose memory it takes over for the pixels (instead of copying them)
+// when they are stored as drawing wants them; the stream is then left empty.
+DibImage TakeBmpFile(TMemoryStream& stream);
 
 }  // namespace zeb
