@@ -106,11 +106,9 @@ static int WebpDecodeStill(const uint8_t* data, size_t size, SpiDib* dib, Progre
       break;
     }
   }
-  if (result == SPI_ALL_RIGHT) {
-    /* Data that ends early keeps the rows it had. */
+  /* Data that ends early keeps the rows it had. */
+  if (result == SPI_ALL_RIGHT)
     result = status == VP8_STATUS_SUSPENDED && rows > 0 ? SPI_ALL_RIGHT : WebpResult(status);
-    if (status == VP8_STATUS_SUSPENDED && rows == 0) result = SPI_BROKEN_DATA;
-  }
   WebPIDelete(decoder);
   WebPFreeDecBuffer(&config.output);
   return result;

@@ -17,8 +17,13 @@
 #include "platform/core/strings.h"
 #include "platform/services/file_system.h"
 #include "platform/win32/utf16.h"
+#include "platform/core/streams.h"
+#include "platform/win32/gdi_canvas.h"
+#include "spi/spi_bitmap.h"
+#include "spi/spi_manager.h"
 #include "spi/spi_module.h"
 #include "tests/pictures/picture_writers.h"
+#include "tests/win32/common/memory_surface.h"
 
 namespace zeb::spi {
 namespace {
@@ -476,6 +481,36 @@ TEST(PluginFormatProgress, EachPlugInReportsProgressAndStopsWhenAsked) {
     EXPECT_EQ(stopped.info, nullptr);
     EXPECT_EQ(stopped.bits, nullptr);
   }
+}
+
+// The whole way a viewer shows a picture: the manager finds png.spi, the plug-in picture becomes a
+// bitmap, and its alpha is blended over what the surface holds.
+TEST(PluginFormatAlpha, APngWithAlphaIsBlendedOverTheBackgroundWhenShown) {
+  TSPIs spis;
+  spis.Add(CreateSPI(ProductPlugin("png.spi")));
+  ASSERT_EQ(spis.Count(), 1);
+  // Opaque red, transparent, blue at alpha 128, opaque green.
+  SourcePicture p;
+  p.width = 4;
+  p.height = 1;
+  p.channels = 4;
+  p.samples = {255, 0, 0, 255, 9, 9, 9, 0, 0, 0, 255, 128, 0, 255, 0, 255};
+  std::string path = TempPath("zeb-plugin-alpha.png");
+  WriteFileBytes(path, test::WritePng(p));
+  TSPIBitmap shown;
+  shown.LoadFromFile(path);
+  DeleteFileW(win32::Widen(path).c_str());
+  ASSERT_EQ(shown.GetWidth(), 4);
+
+  test::MemorySurface surface(4, 1);  // grey 0x808080
+  win32::GdiCanvas canvas(surface.dc());
+  shown.Draw(canvas, Rect(0, 0, 4, 1));
+  EXPECT_EQ(surface.at(0, 0), 0xFF0000u);
+  EXPECT_EQ(surface.at(1, 0), 0x808080u) << "transparent: the background";
+  const uint32_t half = surface.at(2, 0);
+  EXPECT_NEAR(static_cast<int>(half & 0xFF), 128 + 64, 1) << std::hex << half;
+  EXPECT_NEAR(static_cast<int>(half >> 16), 64, 1) << std::hex << half;
+  EXPECT_EQ(surface.at(3, 0), 0x00FF00u);
 }
 
 }  // namespace
