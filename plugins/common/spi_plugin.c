@@ -5,7 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-int SpiInputOpen(SpiInput* input, LPCSTR buf, LONG_PTR len, unsigned int flag) {
+int SpiInputOpen(SpiInput* input, LPCSTR buf, LONG_PTR len, unsigned int flag, size_t limit) {
   memset(input, 0, sizeof *input);
   if (buf == NULL || len < 0) return SPI_OTHER_ERROR;
   if ((flag & SPI_INPUT_MASK) == SPI_INPUT_MEMORY) {
@@ -23,6 +23,7 @@ int SpiInputOpen(SpiInput* input, LPCSTR buf, LONG_PTR len, unsigned int flag) {
   if (GetFileSizeEx(file, &fileSize) && fileSize.QuadPart >= len && fileSize.QuadPart - len < 0x7FFFFFFF &&
       SetFilePointer(file, (LONG)len, NULL, FILE_BEGIN) != INVALID_SET_FILE_POINTER) {
     DWORD wanted = (DWORD)(fileSize.QuadPart - len), got = 0;
+    if (wanted > limit) wanted = (DWORD)limit, input->partial = 1;
     input->owned = malloc(wanted ? wanted : 1);
     if (input->owned == NULL) {
       result = SPI_NO_MEMORY;
@@ -41,6 +42,7 @@ int SpiInputOpen(SpiInput* input, LPCSTR buf, LONG_PTR len, unsigned int flag) {
     long fileSize = ftell(file);
     if (fileSize >= len && fseek(file, (long)len, SEEK_SET) == 0) {
       size_t wanted = (size_t)(fileSize - len);
+      if (wanted > limit) wanted = limit, input->partial = 1;
       input->owned = malloc(wanted ? wanted : 1);
       if (input->owned == NULL) {
         result = SPI_NO_MEMORY;
@@ -171,7 +173,8 @@ SPI_EXPORT int SPI_CALL IsSupported(LPCSTR filename, DWORD_PTR dw) {
 SPI_EXPORT int SPI_CALL GetPictureInfo(LPCSTR buf, LONG_PTR len, unsigned int flag, PictureInfo* lpInfo) {
   SpiInput input;
   if (lpInfo == NULL) return SPI_OTHER_ERROR;
-  int result = SpiInputOpen(&input, buf, len, flag);
+  /* The start of a file mostly tells; the whole file is read only when it does not. */
+  int result = SpiInputOpen(&input, buf, len, flag, SPI_INFO_PREFIX);
   if (result != SPI_ALL_RIGHT) return result;
   int32_t width = 0, height = 0;
   int bitCount = 0;
@@ -179,6 +182,12 @@ SPI_EXPORT int SPI_CALL GetPictureInfo(LPCSTR buf, LONG_PTR len, unsigned int fl
     result = SPI_UNKNOWN_FORMAT;
   else
     result = SpiFormatInfo(input.data, input.size, &width, &height, &bitCount);
+  if (result != SPI_ALL_RIGHT && result != SPI_UNKNOWN_FORMAT && input.partial) {
+    SpiInputFree(&input);
+    result = SpiInputOpen(&input, buf, len, flag, SIZE_MAX);
+    if (result != SPI_ALL_RIGHT) return result;
+    result = SpiFormatInfo(input.data, input.size, &width, &height, &bitCount);
+  }
   if (result == SPI_ALL_RIGHT) SpiFillInfo(lpInfo, width, height, bitCount);
   SpiInputFree(&input);
   return result;
@@ -189,7 +198,7 @@ SPI_EXPORT int SPI_CALL GetPicture(LPCSTR buf, LONG_PTR len, unsigned int flag, 
   SpiInput input;
   SpiDib dib;
   if (pHBInfo == NULL || pHBm == NULL) return SPI_OTHER_ERROR;
-  int result = SpiInputOpen(&input, buf, len, flag);
+  int result = SpiInputOpen(&input, buf, len, flag, SIZE_MAX);
   if (result != SPI_ALL_RIGHT) return result;
   memset(&dib, 0, sizeof dib);
   if (!SpiFormatSupported(input.data, input.size))

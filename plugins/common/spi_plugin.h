@@ -52,12 +52,17 @@ enum { SPI_INPUT_FILE = 0, SPI_INPUT_MEMORY = 1, SPI_INPUT_MASK = 7 };
 typedef struct SpiInput {
   const uint8_t* data;
   size_t size;
+  int partial; /* only the first bytes of a file were read */
   void* owned; /* the file's bytes read into memory, freed by SpiInputFree */
 } SpiInput;
 
 /* Reads the input: flag 1, Buf is the data and Len its size; flag 0, Buf is a file name and Len the
-   picture's offset in it (as after a MacBinary header). Returns a result code. */
-int SpiInputOpen(SpiInput* input, LPCSTR buf, LONG_PTR len, unsigned int flag);
+   picture's offset in it (as after a MacBinary header), of which at most Limit bytes are read.
+   Returns a result code. */
+int SpiInputOpen(SpiInput* input, LPCSTR buf, LONG_PTR len, unsigned int flag, size_t limit);
+
+/* Bytes of a file read first for its picture information (more when that is not enough). */
+#define SPI_INFO_PREFIX (256 * 1024)
 void SpiInputFree(SpiInput* input);
 
 /* The header bytes handed to IsSupported: Dw is the address of a buffer of at least 2 KB, or, when

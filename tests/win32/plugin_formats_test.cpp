@@ -326,6 +326,21 @@ TEST(PluginFormatInfo, EachIsAnImportPlugInWithItsOwnFilter) {
   }
 }
 
+// The information of a file is read from its start when that tells, else from the whole file (as for a
+// TIFF whose directory follows 480 KB of pixels).
+TEST(PluginFormatInfo, ALargeFileWhoseHeaderComesLastIsReadWhole) {
+  auto module = Load("tiff.spi");
+  ASSERT_NE(module, nullptr);
+  std::string path = TempPath("zeb-plugin-large.tif");
+  WriteFileBytes(
+      path, test::WriteTiff(test::MakePicture(400, 400, 3), {.compression = test::TiffCompression::kNone}));
+  PictureInfo info{};
+  EXPECT_EQ(module->GetPictureInfo(path.c_str(), 0, 0, &info), 0);
+  EXPECT_EQ(info.width, 400);
+  EXPECT_EQ(info.height, 400);
+  DeleteFileW(win32::Widen(path).c_str());
+}
+
 // One larger picture per plug-in whose file can be cut short.
 struct Damage {
   std::string plugin;
