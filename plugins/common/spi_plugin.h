@@ -45,8 +45,13 @@ enum { SPI_INPUT_FILE = 0, SPI_INPUT_MEMORY = 1, SPI_INPUT_MASK = 7 };
 
 /* Bytes of the header buffer a support test looks at. */
 #define SPI_HEADER_SIZE 2048
-/* Pictures with more pixels are refused, whatever memory there is. */
+/* Pictures with more pixels are refused, whatever memory there is (fewer in the fuzz targets, so
+   that they stay fast). */
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+#define SPI_MAX_PIXELS (1LL << 22)
+#else
 #define SPI_MAX_PIXELS (1LL << 28)
+#endif
 
 /* The input of one export call, as bytes in memory. */
 typedef struct SpiInput {
