@@ -95,10 +95,12 @@ int main() {
   char narrow[MAX_PATH * 3];
   WideCharToMultiByte(CP_UTF8, 0, temp, -1, narrow, sizeof narrow, nullptr, nullptr);
   const std::string path = std::string(narrow) + "zeb_bench_big.png";
-  {
-    zeb::TFileStream f(path, zeb::TFileMode::fmCreate);
-    f.WriteBuffer(png.data(), static_cast<int64_t>(png.size()));
-  }
+  HANDLE file = CreateFileW((std::wstring(temp) + L"zeb_bench_big.png").c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(file, png.data(), static_cast<DWORD>(png.size()), &written, nullptr);
+  CloseHandle(file);
+  if (written != png.size()) return 1;
 
   auto spis = std::make_unique<zeb::spi::TSPIs>();
   spis->Add(zeb::spi::CreateSPI(plugin));
