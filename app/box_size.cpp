@@ -1,32 +1,40 @@
 // The fixed box's width and height, asked in the Jump dialog. 0 turns the fixed dimension off and keeps
 // the old size for the next Shift+F; text that is no number fixes it at the old size.
 #include "app/dialogs/jump_dialog.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/core/strings.h"
 
 namespace zeb::app {
 
 namespace {
 
-void AskBoxSide(TForm1& form, const char* caption, int32_t& boxSize, bool& fixed) {
-  Form2->SetCaption(caption);
+void AskBoxSide(MainWindow& window, JumpDialog& dialog, NumberQuestion question, int32_t shownSize,
+                int32_t& boxSize, bool& fixed) {
   const int32_t old = boxSize;
-  if (Form2->ShowModal() != ui::TModalResult::mrOk) return;
+  std::string answer;
+  if (!dialog.Ask(question, std::to_string(shownSize), answer)) return;
   int32_t number;
-  if (TryStrToInt(Form2->Edit1.Text(), number)) boxSize = number;
+  if (TryStrToInt(answer, number)) boxSize = number;
   if (boxSize < 1) {
     boxSize = old;
     fixed = false;
   } else {
     fixed = true;
   }
-  form.AdjustFormSize();
+  window.FitToPicture();
 }
 
 }  // namespace
 
-void TForm1::AskBoxWidth() { AskBoxSide(*this, "Width", BoxWidth, FixedWidth); }
+// The dialog is preset with the size the picture has on screen.
+void MainWindow::AskBoxWidth() {
+  FixedBox& box = model_.modes.box;
+  AskBoxSide(*this, jumpDialog_, NumberQuestion::Width, picture.Width(), box.width, box.fixedWidth);
+}
 
-void TForm1::AskBoxHeight() { AskBoxSide(*this, "Height", BoxHeight, FixedHeight); }
+void MainWindow::AskBoxHeight() {
+  FixedBox& box = model_.modes.box;
+  AskBoxSide(*this, jumpDialog_, NumberQuestion::Height, picture.Height(), box.height, box.fixedHeight);
+}
 
 }  // namespace zeb::app

@@ -2,7 +2,7 @@
 // that fill the first image list.
 #include <algorithm>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/core/strings.h"
 #include "platform/services/file_system.h"
 
@@ -22,100 +22,102 @@ bool ReadNumber(const std::string& value, const char* message, int32_t& number) 
 
 }  // namespace
 
-TSwitch TForm1::ParseSwitch(const std::string& arg) {
-  if (arg.empty() || arg[0] != '-') return {TSwitchKind::NotASwitch, {}};
+CommandSwitch MainWindow::ParseSwitch(const std::string& arg) {
+  if (arg.empty() || arg[0] != '-') return {SwitchKind::NotASwitch, {}};
   std::string value = arg.size() > 2 ? arg.substr(2) : std::string();
   char letter = arg.size() > 1 ? arg[1] : '\0';
   static constexpr struct {
     char letter;
-    TSwitchKind kind;
+    SwitchKind kind;
   } kLetters[] = {
-      {'f', TSwitchKind::Maximised}, {'D', TSwitchKind::OpenInFolder}, {'w', TSwitchKind::Width},
-      {'h', TSwitchKind::Height},    {'P', TSwitchKind::Placement},    {'s', TSwitchKind::SlideShow},
-      {'i', TSwitchKind::Interval},  {'l', TSwitchKind::Loop},         {'t', TSwitchKind::Pause},
-      {'W', TSwitchKind::Wallpaper}, {'H', TSwitchKind::Minimized},    {'S', TSwitchKind::Enlarge},
-      {'r', TSwitchKind::Random},    {'q', TSwitchKind::Quit},         {'-', TSwitchKind::EndOfSwitches},
+      {'f', SwitchKind::Maximised}, {'D', SwitchKind::OpenInFolder}, {'w', SwitchKind::Width},
+      {'h', SwitchKind::Height},    {'P', SwitchKind::Placement},    {'s', SwitchKind::SlideShow},
+      {'i', SwitchKind::Interval},  {'l', SwitchKind::Loop},         {'t', SwitchKind::Pause},
+      {'W', SwitchKind::Wallpaper}, {'H', SwitchKind::Minimised},    {'S', SwitchKind::Enlarge},
+      {'r', SwitchKind::Random},    {'q', SwitchKind::Quit},         {'-', SwitchKind::EndOfSwitches},
   };
   for (const auto& entry : kLetters)
     if (entry.letter == letter) return {entry.kind, value};
-  return {TSwitchKind::Unknown, value};
+  return {SwitchKind::Unknown, value};
 }
 
-void TForm1::ApplySwitch(const TSwitch& sw, TStartOptions& options) {
-  const std::string& v = sw.Value;
+void MainWindow::ApplySwitch(const CommandSwitch& sw, StartOptions& options) {
+  const std::string& v = sw.value;
+  ViewerModes& modes = model_.modes;
   int32_t number = 0;
-  switch (sw.Kind) {
-    case TSwitchKind::Maximised:
-      PlacementFlags = pfMaximised;
+  switch (sw.kind) {
+    case SwitchKind::Maximised:
+      modes.placement = placement::kMaximised;
       SetWindowState(ui::TWindowState::wsMaximized);
       break;
-    case TSwitchKind::OpenInFolder:
-      options.OpenInFolder = true;
+    case SwitchKind::OpenInFolder:
+      options.openInFolder = true;
       break;
-    case TSwitchKind::Width:
-      FixedWidth = true;
-      if (!v.empty() && ReadNumber(v, "Width指定が異常です。", number)) BoxWidth = number;
+    case SwitchKind::Width:
+      modes.box.fixedWidth = true;
+      if (!v.empty() && ReadNumber(v, "Width指定が異常です。", number)) modes.box.width = number;
       break;
-    case TSwitchKind::Height:
-      FixedHeight = true;
-      if (!v.empty() && ReadNumber(v, "Height指定が異常です。", number)) BoxHeight = number;
+    case SwitchKind::Height:
+      modes.box.fixedHeight = true;
+      if (!v.empty() && ReadNumber(v, "Height指定が異常です。", number)) modes.box.height = number;
       break;
-    case TSwitchKind::Placement:
-      if (Has(v, 'r')) PlacementFlags = (PlacementFlags | pfRight) & ~pfLeft;
-      if (Has(v, 'l')) PlacementFlags = (PlacementFlags | pfLeft) & ~pfRight;
-      if (Has(v, 'b')) PlacementFlags = (PlacementFlags | pfBottom) & ~pfTop;
-      if (Has(v, 't')) PlacementFlags = (PlacementFlags | pfTop) & ~pfBottom;
-      if (Has(v, 'c')) PlacementFlags = pfCentre;
+    case SwitchKind::Placement:
+      if (Has(v, 'r')) modes.placement = (modes.placement | placement::kRight) & ~placement::kLeft;
+      if (Has(v, 'l')) modes.placement = (modes.placement | placement::kLeft) & ~placement::kRight;
+      if (Has(v, 'b')) modes.placement = (modes.placement | placement::kBottom) & ~placement::kTop;
+      if (Has(v, 't')) modes.placement = (modes.placement | placement::kTop) & ~placement::kBottom;
+      if (Has(v, 'c')) modes.placement = placement::kCentre;
       break;
-    case TSwitchKind::SlideShow:
-      options.StartSlideShow = true;
-      if (Has(v, 'f')) SlideDirection = 1;
-      if (Has(v, 'b')) SlideDirection = 2;
-      if (Has(v, 'r')) SlideDirection = 3;
+    case SwitchKind::SlideShow:
+      options.startSlideShow = true;
+      if (Has(v, 'f')) modes.slideDirection = SlideDirection::Forward;
+      if (Has(v, 'b')) modes.slideDirection = SlideDirection::Backward;
+      if (Has(v, 'r')) modes.slideDirection = SlideDirection::Random;
       break;
-    case TSwitchKind::Interval:
+    case SwitchKind::Interval:
       // No range check: the timer takes the number as it is.
       if (ReadNumber(v, "Interval指定が異常です。", number))
-        Timer1.SetInterval(static_cast<uint32_t>(number));
+        slideTimer.SetInterval(static_cast<uint32_t>(number));
       break;
-    case TSwitchKind::Loop:
-      LoopList = true;
+    case SwitchKind::Loop:
+      modes.loop = true;
       break;
-    case TSwitchKind::Pause:
-      PauseWhileLoading = false;
-      if (Has(v, 'r')) PauseWhileLoading = true;
-      if (Has(v, 'n')) PauseWhileLoading = false;
+    case SwitchKind::Pause:
+      modes.pauseWhileLoading = false;
+      if (Has(v, 'r')) modes.pauseWhileLoading = true;
+      if (Has(v, 'n')) modes.pauseWhileLoading = false;
       break;
-    case TSwitchKind::Wallpaper:
-      WallpaperMode = true;
-      if (Has(v, 's')) WallpaperAsShown = true;
-      if (Has(v, 'z')) WallpaperLayout = 1;
-      if (Has(v, 't')) WallpaperLayout = 2;
-      if (Has(v, 'c')) WallpaperLayout = 0;
+    case SwitchKind::Wallpaper:
+      modes.wallpaper.on = true;
+      if (Has(v, 's')) modes.wallpaper.asShown = true;
+      if (Has(v, 'z')) modes.wallpaper.layout = WallpaperLayout::Stretch;
+      if (Has(v, 't')) modes.wallpaper.layout = WallpaperLayout::Tile;
+      if (Has(v, 'c')) modes.wallpaper.layout = WallpaperLayout::Centre;
       break;
-    case TSwitchKind::Minimized:
-      Minimized = true;
+    case SwitchKind::Minimised:
+      run.minimised = true;
       break;
-    case TSwitchKind::Enlarge:
-      EnlargeSmall = true;
+    case SwitchKind::Enlarge:
+      modes.enlargeSmall = true;
       break;
-    case TSwitchKind::Random:
-      options.RandomStart = true;
+    case SwitchKind::Random:
+      options.randomStart = true;
       break;
-    case TSwitchKind::Quit:
-      QuitAtEnd = true;
+    case SwitchKind::Quit:
+      modes.quitAtEnd = true;
       break;
-    case TSwitchKind::EndOfSwitches:
-    case TSwitchKind::Unknown:
-    case TSwitchKind::NotASwitch:
+    case SwitchKind::EndOfSwitches:
+    case SwitchKind::Unknown:
+    case SwitchKind::NotASwitch:
       break;
   }
 }
 
-std::string TForm1::AddFileArguments(size_t index, const TStartOptions& options) {
+std::string MainWindow::AddFileArguments(const std::vector<std::string>& args, size_t index,
+                                         const StartOptions& options) {
   std::string last;
-  for (; index < Params.size(); ++index) {
-    const std::string& arg = Params[index];
+  for (; index < args.size(); ++index) {
+    const std::string& arg = args[index];
     last = arg;
     // A pattern would match other files; an argument names one file or folder.
     if (arg.empty() || arg.find_first_of("*?") != std::string::npos) continue;
@@ -129,7 +131,7 @@ std::string TForm1::AddFileArguments(size_t index, const TStartOptions& options)
     if (!found) continue;
     if (match.attributes & faDirectory) {
       AddFolder(arg + "\\", true);
-    } else if (options.OpenInFolder) {
+    } else if (options.openInFolder) {
       AddFolder(FolderPart(Files().ExpandFileName(arg)), false);
     } else if (IsPictureExtension(arg, true)) {
       // The name as the file system spells it: the long form of a short (8.3) name.
@@ -139,11 +141,11 @@ std::string TForm1::AddFileArguments(size_t index, const TStartOptions& options)
   return last;
 }
 
-void TForm1::SelectFile(const std::string& fileName) {
+void MainWindow::SelectFile(const std::string& fileName) {
   const std::string path = Files().ExpandFileName(fileName);
-  const std::vector<std::string>& entries = List().Entries();
+  const std::vector<std::string>& entries = model_.list.Entries();
   auto it = std::find(entries.begin(), entries.end(), path);
-  if (it != entries.end()) CurrentIndex = static_cast<int32_t>(it - entries.begin());
+  if (it != entries.end()) model_.current = static_cast<int32_t>(it - entries.begin());
 }
 
 }  // namespace zeb::app

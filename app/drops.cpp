@@ -1,20 +1,20 @@
 // Files and folders dropped on the main window build, extend or thin out the image list.
 #include <exception>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/services/file_system.h"
 
 namespace zeb::app {
 
 namespace {
 
-enum class TDropMode { Replace, Add, Remove };
+enum class DropMode { Replace, Add, Remove };
 
 // Alt (with or without Ctrl) removes, Ctrl alone adds, neither replaces the list.
-TDropMode DropModeFor(ui::TShiftState shift) {
-  if (shift & ui::ssAlt) return TDropMode::Remove;
-  if (shift & ui::ssCtrl) return TDropMode::Add;
-  return TDropMode::Replace;
+DropMode DropModeFor(ui::TShiftState shift) {
+  if (shift & ui::ssAlt) return DropMode::Remove;
+  if (shift & ui::ssCtrl) return DropMode::Add;
+  return DropMode::Replace;
 }
 
 // A dropped drive root ("C:\") already ends in the separator.
@@ -24,35 +24,35 @@ std::string AsFolder(const std::string& path) {
 
 }  // namespace
 
-void TForm1::FormDropFiles(const std::vector<std::string>& paths, ui::TShiftState shift) {
-  const TDropMode mode = DropModeFor(shift);
-  if (mode == TDropMode::Replace) {
-    List().Clear();
-    MarkIndex = 0;
-    ShowFullPath = false;
+void MainWindow::OnDroppedFiles(const std::vector<std::string>& paths, ui::TShiftState shift) {
+  const DropMode mode = DropModeFor(shift);
+  if (mode == DropMode::Replace) {
+    model_.list.Clear();
+    model_.mark = 0;
+    model_.showFullPath = false;
   }
   // A drop handled while another build pumps messages must not end that build's state.
-  const bool outerBuilding = Building;
-  Building = true;
-  CurrentIndex = 0;
+  const bool outerBuilding = run.building;
+  run.building = true;
+  model_.current = 0;
 
   // A list file that cannot be read ends the loop. The build is still ended, the list tidied and
-  // shown, and only then does the error go on to the application's error handler: otherwise Building
+  // shown, and only then does the error go on to the application's error handler: otherwise the build
   // would stay set, and Escape would never close the window again.
   std::exception_ptr error;
   try {
     for (const std::string& path : paths) {
-      if (AbortRequested) Close();
+      if (run.abortRequested) Close();
       uint32_t attributes = 0;
       // A path that names nothing (gone since the drag began) adds and removes nothing.
       if (!Files().Attributes(path, attributes)) continue;
       if (attributes & faDirectory) {
-        if (mode == TDropMode::Remove)
+        if (mode == DropMode::Remove)
           RemoveFolder(AsFolder(path));
         else
           AddFolder(AsFolder(path), true);
       } else if (IsPictureExtension(path, true)) {
-        if (mode == TDropMode::Remove)
+        if (mode == DropMode::Remove)
           RemoveFile(path);
         else
           AddFile(path);
@@ -62,10 +62,10 @@ void TForm1::FormDropFiles(const std::vector<std::string>& paths, ui::TShiftStat
     error = std::current_exception();
   }
 
-  if (AbortRequested) Close();
-  Building = outerBuilding;
+  if (run.abortRequested) Close();
+  run.building = outerBuilding;
   TidyList();
-  LoadFromFile();
+  ShowCurrent();
   BringToFront();
   if (error) std::rethrow_exception(error);
 }

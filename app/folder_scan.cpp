@@ -1,8 +1,9 @@
 // Filling the image list: the picture extensions, folder scans and single files (list files merged).
 #include <algorithm>
+#include <unordered_map>
 
 #include "app/dialogs/list_window.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/list_file.h"
 #include "platform/core/strings.h"
 #include "platform/services/file_system.h"
@@ -10,8 +11,8 @@
 
 namespace zeb::app {
 
-void TForm1::BuildExtensionList() {
-  PictureExtensions.clear();
+void MainWindow::BuildExtensionList() {
+  pictureExtensions_.clear();
   const std::string mask = PictureFormats::FileMask();
   size_t start = 0;
   while (start <= mask.size()) {
@@ -20,49 +21,49 @@ void TForm1::BuildExtensionList() {
     std::string item = mask.substr(start, end - start);
     if (!item.empty() && item[0] == '*') item.erase(0, 1);
     // An empty item would make every file a picture.
-    if (!item.empty()) PictureExtensions.push_back(UpperAscii(item));
+    if (!item.empty()) pictureExtensions_.push_back(UpperAscii(item));
     start = end + 1;
   }
-  PictureExtensions.push_back(".ZEB");
+  pictureExtensions_.push_back(".ZEB");
 }
 
-bool TForm1::IsPictureExtension(const std::string& path, bool listFilesToo) const {
+bool MainWindow::IsPictureExtension(const std::string& path, bool listFilesToo) const {
   const std::string ext = UpperAscii(ExtensionPart(path));
-  if (ext.empty() || PictureExtensions.empty()) return false;
-  auto end = listFilesToo ? PictureExtensions.end() : PictureExtensions.end() - 1;
-  return std::find(PictureExtensions.begin(), end, ext) != end;
+  if (ext.empty() || pictureExtensions_.empty()) return false;
+  auto end = listFilesToo ? pictureExtensions_.end() : pictureExtensions_.end() - 1;
+  return std::find(pictureExtensions_.begin(), end, ext) != end;
 }
 
-bool TForm1::PumpMessages(bool force) {
+bool MainWindow::PumpMessages(bool force) {
   auto now = std::chrono::steady_clock::now();
   scanNow_ = now;
-  if (!force && now - lastPump_ < PumpInterval) return false;
+  if (!force && now - lastPump_ < pumpInterval) return false;
   lastPump_ = now;
   // A visible List window shows the list as far as it has been built.
-  if (Form3 && Form3->Visible()) List().Count();
+  if (listWindow_.Visible()) model_.list.Count();
   ui::Application().ProcessMessages();
   return true;
 }
 
-void TForm1::AddFolder(const std::string& folder, bool recursive) {
+void MainWindow::AddFolder(const std::string& folder, bool recursive) {
   // A scan started while another runs (a drop during a scan) may lead into the folders being walked.
   WalkFolder(folder, recursive, !walkChain_.empty());
 }
 
-void TForm1::WalkFolder(const std::string& folder, bool recursive, bool mayBeLink) {
+void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayBeLink) {
   // A link that leads back into a folder being walked would make the walk endless: skip it. Only a
   // link can do that, so only then are the folders' identities asked for (each costs a file open).
   std::string identity;
   if (mayBeLink) {
     identity = FolderIdentity(folder);
-    for (TWalkStep& step : walkChain_) {
+    for (WalkStep& step : walkChain_) {
       if (step.identity.empty()) step.identity = FolderIdentity(step.folder);
       if (step.identity == identity) return;
     }
   }
   walkChain_.push_back({folder, std::move(identity)});
   struct PopChain {
-    std::vector<TWalkStep>& chain;
+    std::vector<WalkStep>& chain;
     ~PopChain() { chain.pop_back(); }
   } pop{walkChain_};
 
@@ -70,50 +71,70 @@ void TForm1::WalkFolder(const std::string& folder, bool recursive, bool mayBeLin
   // it ends in a dot or a space, which expanding would drop.
   const std::string fullFolder = Files().ExpandFileName(folder);
   const bool expanded = !fullFolder.empty() && (fullFolder.back() == '\\' || fullFolder.back() == ':');
-  const std::vector<std::string> extensions = PictureExtensions;
-  std::string path;
-  for (const std::string& ext : extensions) {
-    if (AbortRequested) break;
-    bool first = true;
-    Files().Find(folder + "*" + ext, [&](const FindData& match) {
-      if (match.attributes & faDirectory) return true;
-      PumpMessages(false);
-      // The first match of each extension is always added.
-      if (!first && AbortRequested) return false;
-      first = false;
-      const char last = match.name.empty() ? '.' : match.name.back();
-      if (expanded && last != '.' && last != ' ') {
-        path.assign(fullFolder).append(match.name);
-        AddFullPath(path);
-      } else {
-        AddFile(folder + match.name);
-      }
-      return true;
-    });
+  // One listing gives the files of every extension and the subfolders: under Wine, and on network
+  // drives, each search reads the whole folder again. The names are matched here as the searches
+  // "*" + extension would match them, a plug-in's "*.pi?" keeping its wildcard.
+  // Plain extensions are looked up; only masks with wildcards are matched name by name.
+  std::unordered_map<std::string, std::vector<size_t>> plain;  // extension -> its places in the list
+  std::vector<std::pair<std::string, size_t>> wild;            // "*" + extension, its place
+  for (size_t i = 0; i < pictureExtensions_.size(); ++i) {
+    const std::string& ext = pictureExtensions_[i];
+    if (ext.find_first_of("*?") == std::string::npos)
+      plain[ext].push_back(i);
+    else
+      wild.emplace_back("*" + ext, i);
   }
-  if (!recursive) return;
-
-  std::vector<std::pair<std::string, bool>> subfolders;  // name, is a link
-  Files().Find(folder + "*.*", [&](const FindData& match) {
-    if ((match.attributes & faDirectory) && !(match.attributes & (faHidden | faSysFile)) &&
-        match.name != "." && match.name != "..")
-      subfolders.emplace_back(match.name, (match.attributes & faReparsePoint) != 0);
+  std::vector<std::vector<std::string>> matches(pictureExtensions_.size());  // per extension, listing order
+  std::vector<std::pair<std::string, bool>> subfolders;                      // name, is a link
+  Files().Find(folder + "*", [&](const FindData& entry) {
+    if (entry.attributes & faDirectory) {
+      if (recursive && !(entry.attributes & (faHidden | faSysFile)) && entry.name != "." &&
+          entry.name != "..")
+        subfolders.emplace_back(entry.name, (entry.attributes & faReparsePoint) != 0);
+      return true;
+    }
+    if (auto it = plain.find(UpperAscii(ExtensionPart(entry.name))); it != plain.end())
+      for (size_t i : it->second) matches[i].push_back(entry.name);
+    for (const auto& [mask, i] : wild)
+      if (MatchesMask(entry.name, mask)) matches[i].push_back(entry.name);
     return true;
   });
-  for (const auto& [name, isLink] : subfolders) WalkFolder(folder + name + "\\", true, isLink);
+
+  std::string path;
+  for (const std::vector<std::string>& names : matches) {
+    if (run.abortRequested) break;
+    bool first = true;
+    for (const std::string& name : names) {
+      PumpMessages(false);
+      // The first match of each extension is always added.
+      if (!first && run.abortRequested) break;
+      first = false;
+      const char last = name.empty() ? '.' : name.back();
+      if (expanded && last != '.' && last != ' ') {
+        path.assign(fullFolder).append(name);
+        AddFullPath(path);
+      } else {
+        AddFile(folder + name);
+      }
+    }
+  }
+  for (const auto& [name, isLink] : subfolders) {
+    if (run.abortRequested) break;
+    WalkFolder(folder + name + "\\", true, isLink);
+  }
 }
 
-void TForm1::AddFile(const std::string& fileName) { AddFullPath(Files().ExpandFileName(fileName)); }
+void MainWindow::AddFile(const std::string& fileName) { AddFullPath(Files().ExpandFileName(fileName)); }
 
-void TForm1::AddFullPath(const std::string& path) {
+void MainWindow::AddFullPath(const std::string& path) {
   ShowBuildProgress(path);
   if (UpperAscii(ExtensionPart(path)) != ".ZEB") {
-    List().Add(path);
+    model_.list.Add(path);
     return;
   }
   std::vector<std::string> lines = ReadListFile(path);
   FilterPictures(lines);
-  for (const std::string& line : lines) List().Add(line);
+  for (const std::string& line : lines) model_.list.Add(line);
 }
 
 }  // namespace zeb::app

@@ -1,259 +1,212 @@
-// The key handler of the main window (the List window forwards its keys here too). It runs its stages
-// in a fixed order, and more than one row may act on one press: N both chooses the slide direction and,
-// while the show is stopped, steps forward.
-#include "app/form1.h"
+#include "app/key_table.h"
+
+#include <array>
+
+#include "app/main_window.h"
+#include "app/plugin_crash_report.h"
 
 namespace zeb::app {
 
 namespace {
 
-// The modifier tests of the key table. Ctrl is handled in its own stage, so below Ctrl is never held.
-struct Modifiers {
-  bool shift;  // Shift held (Ctrl not)
-  bool alt;
-  bool noShift() const { return !shift; }
-};
+using M = KeyModifiers;
+constexpr KeyConditions kEntries = when::kHasEntries;
+constexpr KeyConditions kStopped = when::kShowStopped;
+constexpr KeyConditions kStoppedWithEntries = when::kShowStopped | when::kHasEntries;
 
-// Ctrl held: window edges, then the list commands, which do nothing while the slide show runs.
-void ControlStage(TForm1& form, uint16_t& key) {
-  auto holdAt = [&form](TPlacementFlags add, TPlacementFlags remove) {
-    form.PlacementFlags = static_cast<TPlacementFlags>((form.PlacementFlags | add) & ~remove);
-    form.AdjustFormSize();
-  };
-  switch (key) {
-    case ui::VK_LEFT_:
-      holdAt(pfLeft, pfRight | pfCentre | pfMaximised);
-      break;
-    case ui::VK_RIGHT_:
-      holdAt(pfRight, pfLeft | pfCentre | pfMaximised);
-      break;
-    case ui::VK_UP_:
-      holdAt(pfTop, pfBottom | pfCentre | pfMaximised);
-      break;
-    case ui::VK_DOWN_:
-      holdAt(pfBottom, pfTop | pfCentre | pfMaximised);
-      break;
-  }
-  if (form.Timer1.Enabled()) return;
-
-  const bool hasEntries = !form.List().Empty();
-  switch (key) {
-    case 'N':
-      if (!hasEntries) return;
-      form.NextFolder();
-      key = 0;
-      break;
-    case 'P':
-      if (!hasEntries) return;
-      form.PreviousFolder();
-      key = 0;
-      break;
-    case 'D':
-      if (!hasEntries) return;
-      form.RemoveCurrentFolder();
-      key = 0;
-      break;
-    case 'W':
-      if (!hasEntries) return;
-      form.WallpaperMode = !form.WallpaperMode;
-      if (form.WallpaperMode) form.SetWallpaper();
-      key = 0;
-      break;
-    case 'S':
-      if (!hasEntries) return;
-      form.SaveList();
-      key = 0;
-      break;
-    case 'L':
-      form.OpenList();
-      key = 0;
-      break;
-  }
+// Holds the window at an edge (Ctrl+arrow): the opposite edge, centring and maximising end.
+void HoldAt(MainWindow& w, Placement add, Placement remove) {
+  Placement& placement = w.Model().modes.placement;
+  placement = static_cast<Placement>((placement | add) & ~remove);
+  w.FitToPicture();
 }
 
-// Modes switched by letter keys; the title is rebuilt afterwards whatever the key was.
-void ModeRows(TForm1& form, uint16_t key, Modifiers m) {
-  if (m.noShift()) {
-    switch (key) {
-      case 'V':
-        form.ToggleListWindow();
-        break;
-      case 'N':
-        form.SlideDirection = 1;
-        break;
-      case 'P':
-        form.SlideDirection = 2;
-        break;
-      case 'R':
-        form.SlideDirection = 3;
-        break;
-      case 'L':
-        form.LoopList = !form.LoopList;
-        break;
-      case 'S':
-        form.Timer1.SetEnabled(!form.Timer1.Enabled());
-        break;
-      case 'Q':
-        form.QuitAtEnd = !form.QuitAtEnd;
-        break;
-    }
-    return;
-  }
-  switch (key) {
-    case 'W':
-      if (form.WallpaperMode) form.WallpaperAsShown = !form.WallpaperAsShown;
-      break;
-    case 'Z':
-      if (form.WallpaperMode) form.WallpaperLayout = 1;
-      break;
-    case 'T':
-      if (form.WallpaperMode) form.WallpaperLayout = 2;
-      break;
-    case 'C':
-      if (form.WallpaperMode) form.WallpaperLayout = 0;
-      break;
-    case 'S':
-      form.EnlargeSmall = !form.EnlargeSmall;
-      break;
-  }
+// Moves the window by hand (an arrow), which ends any placement rule; it is not refitted.
+void MoveBy(MainWindow& w, const KeyPress& p, int32_t dx, int32_t dy) {
+  const int32_t step = p.shift ? 50 : p.alt ? 1 : 20;
+  w.Model().modes.placement = placement::kFree;
+  if (dx) w.SetLeft(w.Left() + dx * step);
+  if (dy) w.SetTop(w.Top() + dy * step);
 }
 
-// Moves and dialogs that wait while the slide show runs (its ticks do the moving then).
-void StoppedShowRows(TForm1& form, uint16_t key, Modifiers m) {
-  const bool hasEntries = !form.List().Empty();
-  if (m.noShift()) {
-    switch (key) {
-      case 'N':
-      case ui::VK_SPACE_:
-        if (hasEntries) form.StepForward(1);
-        break;
-      case 'P':
-      case ui::VK_BACK_:
-        if (hasEntries) form.StepBackward(1);
-        break;
-      case 'A':
-        if (hasEntries) form.ShowFirst();
-        break;
-      case 'E':
-        if (hasEntries) form.ShowLast();
-        break;
-      case 'J':
-        if (hasEntries) form.JumpToNumber();
-        break;
-      case 'R':
-        if (hasEntries) form.ShowRandom();
-        break;
-      case 'I':
-        form.AskInterval();
-        break;
-      case 'W':
-        form.AskBoxWidth();
-        break;
-      case 'H':
-        form.AskBoxHeight();
-        break;
-    }
-    return;
-  }
-  switch (key) {
-    case 'N':
-      if (hasEntries) form.NextSeries();
-      break;
-    case 'P':
-      if (hasEntries) form.PreviousSeries();
-      break;
-  }
+ViewerModes& Modes(MainWindow& w) { return w.Model().modes; }
+
+// A move of the model that found somewhere to go shows the entry it reached.
+void ShowIf(MainWindow& w, bool moved) {
+  if (moved) w.ShowCurrent();
 }
 
-// Commands on the list that act whether or not the slide show runs.
-void ListRows(TForm1& form, uint16_t key, Modifiers m) {
-  if (m.noShift()) {
-    switch (key) {
-      case 'G':
-        form.GoToMark();
-        break;
-      case 'X':
-        form.SwapWithMark();
-        break;
-      case 'M':
-        form.SetMark();
-        break;
-      case 'D':
-        form.DeleteEntry(form.CurrentIndex, true);
-        break;
-      case ui::VK_DELETE_:
-        form.LoadFromFile();
-        break;
-    }
-    return;
-  }
-  switch (key) {
-    case 'D':
-      form.RemoveSeries();
-      break;
-    case 'S':
-      // EnlargeSmall has just been toggled; it shows only with a fixed box or maximised.
-      if (form.FixedWidth || form.FixedHeight || (form.PlacementFlags & pfMaximised)) form.LoadFromFile();
-      break;
-  }
-}
+using namespace placement;
 
-// The window's own commands, with or without a list.
-void WindowRows(TForm1& form, uint16_t key, Modifiers m) {
-  if (key == 'C' && m.noShift()) form.CentreWindow();
-  if (key == 'F' && m.noShift()) form.ToggleMaximised();
-  if (key == 'F' && m.shift) form.ToggleFixedBox();
-  if (key == 'H' && m.shift) ui::Application().Minimize();
+constexpr auto kTable = std::to_array<KeyBinding>({
+    // Escape stops a build, or else ends the program.
+    {ui::VK_ESCAPE_, M::Any, when::kBuilding, "stop the build",
+     [](MainWindow& w, const KeyPress&) { w.run.abortRequested = true; }, false},
+    {ui::VK_ESCAPE_, M::Any, when::kNotBuilding, "quit", [](MainWindow& w, const KeyPress&) { w.Close(); },
+     false},
+
+    // Ctrl: the window held at an edge, then list commands that wait while the slide show runs.
+    {ui::VK_LEFT_, M::Ctrl, when::kAlways, "hold at the left edge",
+     [](MainWindow& w, const KeyPress&) { HoldAt(w, kLeft, kRight | kCentre | kMaximised); }, false},
+    {ui::VK_RIGHT_, M::Ctrl, when::kAlways, "hold at the right edge",
+     [](MainWindow& w, const KeyPress&) { HoldAt(w, kRight, kLeft | kCentre | kMaximised); }, false},
+    {ui::VK_UP_, M::Ctrl, when::kAlways, "hold at the top edge",
+     [](MainWindow& w, const KeyPress&) { HoldAt(w, kTop, kBottom | kCentre | kMaximised); }, false},
+    {ui::VK_DOWN_, M::Ctrl, when::kAlways, "hold at the bottom edge",
+     [](MainWindow& w, const KeyPress&) { HoldAt(w, kBottom, kTop | kCentre | kMaximised); }, false},
+    {'N', M::Ctrl, kStoppedWithEntries, "next folder", [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().NextFolder()); },
+     true},
+    {'P', M::Ctrl, kStoppedWithEntries, "previous folder",
+     [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().PreviousFolder()); }, true},
+    {'D', M::Ctrl, kStoppedWithEntries, "remove the folder",
+     [](MainWindow& w, const KeyPress&) { w.RemoveCurrentFolder(); }, true},
+    {'W', M::Ctrl, kStoppedWithEntries, "wallpaper mode on/off",
+     [](MainWindow& w, const KeyPress&) { w.ToggleWallpaperMode(); }, true},
+    {'S', M::Ctrl, kStoppedWithEntries, "save the list", [](MainWindow& w, const KeyPress&) { w.SaveList(); },
+     true},
+    {'L', M::Ctrl, kStopped, "open a list", [](MainWindow& w, const KeyPress&) { w.OpenList(); }, true},
+
+    // Arrows move the window by hand: 20 pixels, 50 with Shift, 1 with Alt.
+    {ui::VK_LEFT_, M::NoCtrl, when::kAlways, "move left",
+     [](MainWindow& w, const KeyPress& p) { MoveBy(w, p, -1, 0); }, false},
+    {ui::VK_RIGHT_, M::NoCtrl, when::kAlways, "move right",
+     [](MainWindow& w, const KeyPress& p) { MoveBy(w, p, 1, 0); }, false},
+    {ui::VK_UP_, M::NoCtrl, when::kAlways, "move up",
+     [](MainWindow& w, const KeyPress& p) { MoveBy(w, p, 0, -1); }, false},
+    {ui::VK_DOWN_, M::NoCtrl, when::kAlways, "move down",
+     [](MainWindow& w, const KeyPress& p) { MoveBy(w, p, 0, 1); }, false},
+    {ui::VK_RETURN_, M::NoCtrl, when::kAlways, "reload",
+     [](MainWindow& w, const KeyPress&) { w.ShowCurrent(); }, false},
+
+    // Modes.
+    {'V', M::Plain, kEntries, "List window", [](MainWindow& w, const KeyPress&) { w.ToggleListWindow(); },
+     false},
+    {'N', M::Plain, kEntries, "slide forward",
+     [](MainWindow& w, const KeyPress&) { Modes(w).slideDirection = SlideDirection::Forward; }, false},
+    {'P', M::Plain, kEntries, "slide backward",
+     [](MainWindow& w, const KeyPress&) { Modes(w).slideDirection = SlideDirection::Backward; }, false},
+    {'R', M::Plain, kEntries, "slide at random",
+     [](MainWindow& w, const KeyPress&) { Modes(w).slideDirection = SlideDirection::Random; }, false},
+    {'L', M::Plain, kEntries, "loop on/off",
+     [](MainWindow& w, const KeyPress&) { Modes(w).loop = !Modes(w).loop; }, false},
+    {'S', M::Plain, kEntries, "slide show on/off",
+     [](MainWindow& w, const KeyPress&) {
+       w.slideTimer.SetEnabled(!w.slideTimer.Enabled());
+       // Crashes met during the show are told once it has stopped.
+       ShowPluginCrashReports(w.plugins.get(), w.slideTimer.Enabled());
+     },
+     false},
+    {'Q', M::Plain, kEntries, "quit at the end on/off",
+     [](MainWindow& w, const KeyPress&) { Modes(w).quitAtEnd = !Modes(w).quitAtEnd; }, false},
+    {'W', M::Shift, kEntries | when::kWallpaperOn, "wallpaper as shown on/off",
+     [](MainWindow& w, const KeyPress&) { Modes(w).wallpaper.asShown = !Modes(w).wallpaper.asShown; }, false},
+    {'Z', M::Shift, kEntries | when::kWallpaperOn, "wallpaper stretched",
+     [](MainWindow& w, const KeyPress&) { Modes(w).wallpaper.layout = WallpaperLayout::Stretch; }, false},
+    {'T', M::Shift, kEntries | when::kWallpaperOn, "wallpaper tiled",
+     [](MainWindow& w, const KeyPress&) { Modes(w).wallpaper.layout = WallpaperLayout::Tile; }, false},
+    {'C', M::Shift, kEntries | when::kWallpaperOn, "wallpaper centred",
+     [](MainWindow& w, const KeyPress&) { Modes(w).wallpaper.layout = WallpaperLayout::Centre; }, false},
+    {'S', M::Shift, kEntries, "enlarge small pictures on/off",
+     [](MainWindow& w, const KeyPress&) { Modes(w).enlargeSmall = !Modes(w).enlargeSmall; }, false},
+    // After the modes, whatever the key, the title shows them.
+    {kAnyKey, M::NoCtrl, kEntries, "update the title",
+     [](MainWindow& w, const KeyPress&) { w.UpdateTitle(); }, false},
+
+    // Moves and questions that wait while the slide show runs (its ticks do the moving then).
+    {'N', M::Plain, kStoppedWithEntries, "next", [](MainWindow& w, const KeyPress&) { w.StepForward(1); },
+     false},
+    {ui::VK_SPACE_, M::Plain, kStoppedWithEntries, "next",
+     [](MainWindow& w, const KeyPress&) { w.StepForward(1); }, false},
+    {'P', M::Plain, kStoppedWithEntries, "previous",
+     [](MainWindow& w, const KeyPress&) { w.StepBackward(1); }, false},
+    {ui::VK_BACK_, M::Plain, kStoppedWithEntries, "previous",
+     [](MainWindow& w, const KeyPress&) { w.StepBackward(1); }, false},
+    {'A', M::Plain, kStoppedWithEntries, "first", [](MainWindow& w, const KeyPress&) { w.Model().First();
+       w.ShowCurrent(); },
+     false},
+    {'E', M::Plain, kStoppedWithEntries, "last", [](MainWindow& w, const KeyPress&) { w.Model().Last();
+       w.ShowCurrent(); }, false},
+    {'J', M::Plain, kStoppedWithEntries, "jump to a number",
+     [](MainWindow& w, const KeyPress&) { w.JumpToNumber(); }, false},
+    {'R', M::Plain, kStoppedWithEntries, "random", [](MainWindow& w, const KeyPress&) { w.ShowRandom(); },
+     false},
+    {'I', M::Plain, kStopped, "slide interval", [](MainWindow& w, const KeyPress&) { w.AskInterval(); },
+     false},
+    {'W', M::Plain, kStopped, "box width", [](MainWindow& w, const KeyPress&) { w.AskBoxWidth(); }, false},
+    {'H', M::Plain, kStopped, "box height", [](MainWindow& w, const KeyPress&) { w.AskBoxHeight(); }, false},
+    {'N', M::Shift, kStoppedWithEntries, "next series",
+     [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().NextSeries()); }, false},
+    {'P', M::Shift, kStoppedWithEntries, "previous series",
+     [](MainWindow& w, const KeyPress&) { w.Model().PreviousSeries();
+       w.ShowCurrent(); }, false},
+
+    // The list, whether or not the slide show runs.
+    {'G', M::Plain, kEntries, "go to the mark", [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().GoToMark()); }, false},
+    {'X', M::Plain, kEntries, "swap with the mark", [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().SwapWithMark()); },
+     false},
+    {'M', M::Plain, kEntries, "set the mark", [](MainWindow& w, const KeyPress&) { w.Model().SetMark(); },
+     false},
+    {'D', M::Plain, kEntries, "remove from the list",
+     [](MainWindow& w, const KeyPress&) { w.DeleteEntry(w.Model().current, true); }, false},
+    {ui::VK_DELETE_, M::Plain, kEntries, "reload", [](MainWindow& w, const KeyPress&) { w.ShowCurrent(); },
+     false},
+    {'D', M::Shift, kEntries, "remove the series", [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().RemoveSeries()); },
+     false},
+    // Enlarging small pictures shows only in a fixed box or maximised.
+    {'S', M::Shift, kEntries | when::kBoxOrMaximised, "show enlarged",
+     [](MainWindow& w, const KeyPress&) { w.ShowCurrent(); }, false},
+
+    // The window's own commands, with or without a list.
+    {'C', M::Plain, when::kAlways, "centre", [](MainWindow& w, const KeyPress&) { w.CentreWindow(); }, false},
+    {'F', M::Plain, when::kAlways, "maximise/restore",
+     [](MainWindow& w, const KeyPress&) { w.ToggleMaximised(); }, false},
+    {'F', M::Shift, when::kAlways, "fixed box on/off",
+     [](MainWindow& w, const KeyPress&) { w.ToggleFixedBox(); }, false},
+    {'H', M::Shift, when::kAlways, "minimise",
+     [](MainWindow&, const KeyPress&) { ui::Application().Minimize(); }, false},
+});
+
+bool Holds(MainWindow& w, KeyConditions conditions) {
+  ViewerModel& model = w.Model();
+  if ((conditions & when::kHasEntries) && model.list.Empty()) return false;
+  if ((conditions & when::kShowStopped) && w.slideTimer.Enabled()) return false;
+  if ((conditions & when::kWallpaperOn) && !model.modes.wallpaper.on) return false;
+  if ((conditions & when::kBoxOrMaximised) && !model.modes.box.Any() &&
+      !(model.modes.placement & placement::kMaximised))
+    return false;
+  if ((conditions & when::kBuilding) && !w.run.building) return false;
+  if ((conditions & when::kNotBuilding) && w.run.building) return false;
+  return true;
 }
 
 }  // namespace
 
-void TForm1::FormKeyDown(uint16_t& key, ui::TShiftState shift) {
-  // Escape stops a build, or else ends the program; it matches nothing further on.
-  if (key == ui::VK_ESCAPE_) {
-    if (Building)
-      AbortRequested = true;
-    else
-      Close();
-  }
+std::span<const KeyBinding> KeyTable() { return kTable; }
 
-  if (shift & ui::ssCtrl) {
-    ControlStage(*this, key);
-    return;
+bool Matches(const KeyBinding& row, const KeyPress& press) {
+  if (row.key != kAnyKey && row.key != press.key) return false;
+  switch (row.modifiers) {
+    case M::Any:
+      return true;
+    case M::Ctrl:
+      return press.ctrl;
+    case M::Plain:
+      return !press.ctrl && !press.shift;
+    case M::Shift:
+      return !press.ctrl && press.shift;
+    case M::NoCtrl:
+      return !press.ctrl;
   }
+  return false;
+}
 
-  const Modifiers m{(shift & ui::ssShift) != 0, (shift & ui::ssAlt) != 0};
-  const int32_t moveStep = m.shift ? 50 : m.alt ? 1 : 20;
-  // Arrow keys move the window by hand, which ends any placement rule; they do not refit it.
-  switch (key) {
-    case ui::VK_LEFT_:
-      PlacementFlags = pfFree;
-      SetLeft(Left() - moveStep);
-      break;
-    case ui::VK_RIGHT_:
-      PlacementFlags = pfFree;
-      SetLeft(Left() + moveStep);
-      break;
-    case ui::VK_UP_:
-      PlacementFlags = pfFree;
-      SetTop(Top() - moveStep);
-      break;
-    case ui::VK_DOWN_:
-      PlacementFlags = pfFree;
-      SetTop(Top() + moveStep);
-      break;
+void MainWindow::OnKey(uint16_t& key, ui::TShiftState shift) {
+  const KeyPress press{key, (shift & ui::ssShift) != 0, (shift & ui::ssAlt) != 0, (shift & ui::ssCtrl) != 0};
+  for (const KeyBinding& row : kTable) {
+    if (!Matches(row, press) || !Holds(*this, row.conditions)) continue;
+    row.run(*this, press);
+    if (row.consumesKey) key = 0;
   }
-
-  if (key == ui::VK_RETURN_) LoadFromFile();
-
-  if (!List().Empty()) {
-    ModeRows(*this, key, m);
-    UpdateTitle();
-  }
-  // Tested after the modes, so the S press that has just started the show does nothing more.
-  if (!Timer1.Enabled()) StoppedShowRows(*this, key, m);
-  if (!List().Empty()) ListRows(*this, key, m);
-  WindowRows(*this, key, m);
 }
 
 }  // namespace zeb::app

@@ -1,27 +1,27 @@
 // Opening a list file in place of the image list, and saving the list to one.
-#include "app/form1.h"
 #include "app/list_file.h"
+#include "app/main_window.h"
 #include "platform/core/strings.h"
 #include "platform/services/file_system.h"
 #include "platform/ui/dialogs.h"
 
 namespace zeb::app {
 
-void TForm1::OpenList() {
-  if (OpenDialog1.Execute() && Files().FileExists(OpenDialog1.FileName)) {
+void MainWindow::OpenList() {
+  if (openListDialog.Execute() && Files().FileExists(openListDialog.FileName)) {
     // Every line becomes an entry as it stands; lines that are no picture leave when they are reached.
     // A file that cannot be read raises here, and the list, bookmark and picture stay as they were.
-    List().Assign(ReadListFile(OpenDialog1.FileName));
-    CurrentIndex = 0;
+    model_.list.Assign(ReadListFile(openListDialog.FileName));
+    model_.current = 0;
   }
   TidyList();
-  MarkIndex = 0;
-  LoadFromFile();
+  model_.mark = 0;
+  ShowCurrent();
 }
 
-void TForm1::SaveList() {
-  if (!SaveDialog1.Execute()) return;
-  std::string name = SaveDialog1.FileName;
+void MainWindow::SaveList() {
+  if (!saveListDialog.Execute()) return;
+  std::string name = saveListDialog.FileName;
   if (ExtensionPart(name).empty()) name += ".rst";
   if (Files().FileExists(name) &&
       ui::MessageDlg(name + "はすでに存在します。" + "\r\n" + "上書きしてもよろしいですか？",
@@ -29,7 +29,7 @@ void TForm1::SaveList() {
     return;
   // Written beside the old file and put in its place only when complete: a failed write raises and
   // leaves the old list as it was.
-  WriteListFile(name, List().Entries());
+  WriteListFile(name, model_.list.Entries());
 }
 
 }  // namespace zeb::app

@@ -7,6 +7,7 @@
 #include "platform/core/strings.h"
 #include "platform/services/ansi.h"
 #include "platform/services/file_system.h"
+#include "platform/services/write_through_temporary.h"
 
 namespace zeb::app {
 
@@ -53,21 +54,8 @@ std::string ListFileText(const std::vector<std::string>& entries) {
 
 void WriteListFile(const std::string& fileName, const std::vector<std::string>& entries) {
   const std::string text = ListFileText(entries);
-  // A name beside the target that no file has yet, so no file of the user's is overwritten or removed.
-  std::string temporary = fileName + ".~zeb";
-  uint32_t attributes;
-  for (int n = 1; Files().Attributes(temporary, attributes); ++n) temporary = fileName + ".~zeb" + IntToStr(n);
-  try {
-    TFileStream file(temporary, TFileMode::fmCreate);
-    file.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
-  } catch (...) {
-    Files().DeleteFile(temporary);
-    throw;
-  }
-  if (!Files().ReplaceFile(temporary, fileName)) {
-    Files().DeleteFile(temporary);
-    throw EFCreateError("Cannot create file \"" + fileName + "\".");
-  }
+  WriteFileThroughTemporary(
+      fileName, [&](TStream& file) { file.WriteBuffer(text.data(), static_cast<int64_t>(text.size())); });
 }
 
 }  // namespace zeb::app

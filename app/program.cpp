@@ -4,7 +4,8 @@
 
 #include "app/dialogs/jump_dialog.h"
 #include "app/dialogs/list_window.h"
-#include "app/form1.h"
+#include "app/main_window.h"
+#include "app/model/viewer_model.h"
 #include "platform/ui/forms.h"
 #include "spi/spi_bitmap.h"
 
@@ -17,31 +18,29 @@ int RunProgram(const std::vector<std::string>& args) {
   spi::InitializeSPIBitmap();
   int exitCode = 0;
   {
-    std::unique_ptr<TForm2> jump;
-    std::unique_ptr<TForm3> list;
-    std::unique_ptr<TForm1> main;
+    // The program owns the model; the windows show it and act on it.
+    ViewerModel model;
+    std::unique_ptr<JumpDialog> jumpDialog;
+    std::unique_ptr<ListWindow> listWindow;
+    std::unique_ptr<MainWindow> mainWindow;
     try {
-      jump = std::make_unique<TForm2>();
-      Form2 = jump.get();
-      list = std::make_unique<TForm3>();
-      Form3 = list.get();
-      // Its construction searches the plug-ins and then runs FormCreate, which builds the first list.
-      main = std::make_unique<TForm1>(args);
+      jumpDialog = std::make_unique<JumpDialog>();
+      listWindow = std::make_unique<ListWindow>(model);
+      // Its construction searches the plug-ins and then starts, which builds the first list.
+      mainWindow = std::make_unique<MainWindow>(model, *jumpDialog, *listWindow, args);
     } catch (const std::exception& error) {
-      // An error before the main window's FormCreate (a plug-in lacking an export its kind needs)
-      // ends the program after its message.
+      // An error before the main window starts (a plug-in lacking an export its kind needs) ends the
+      // program after its message.
       application.ShowException(error);
       exitCode = 1;
     }
-    if (main) {
-      application.MainForm = main.get();
+    if (mainWindow) {
+      application.MainForm = mainWindow.get();
       application.Run();
     }
-    main.reset();
-    list.reset();
-    Form3 = nullptr;
-    jump.reset();
-    Form2 = nullptr;
+    mainWindow.reset();
+    listWindow.reset();
+    jumpDialog.reset();
   }
   spi::FinalizeSPIBitmap();
   return exitCode;

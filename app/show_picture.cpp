@@ -1,61 +1,109 @@
-// Showing the current entry, and the plug-in manager's handlers that decide what it may decode.
+// Showing the current entry, and the slide show's pause while a picture loads.
 #include <algorithm>
 
 #include "app/dialogs/list_window.h"
-#include "app/form1.h"
+#include "app/main_window.h"
+#include "app/plugin_crash_report.h"
 #include "platform/core/errors.h"
 #include "platform/core/strings.h"
-#include "spi/spi_handlers.h"
 
 namespace zeb::app {
 
-void TForm1::LoadFromFile() {
-  // An entry that cannot be read leaves the list and the one now at its place is tried, until one
-  // loads or the list is empty (a loop, so a long run of broken entries cannot exhaust the stack).
+void MainWindow::ShowCurrent() {
+  ImageList& list = model_.list;
+  // Entries that cannot be read are tried in the order deleting them one by one would give (on
+  // forward, then back from the end of the list), but they leave the list in one step once one loads:
+  // a long run of broken entries costs one pass, and no stack.
+  int32_t brokenFirst = 0, brokenCount = 0;
+  // Deletes the broken run and makes Index (counted before the deletion) the current entry.
+  auto dropBrokenAndSelect = [&](int32_t index) {
+    if (brokenCount == 0) return;
+    model_.DeleteRange(brokenFirst, brokenCount);
+    if (index >= brokenFirst) index -= brokenCount;
+    if (index >= 0 && index < list.Count()) model_.current = index;
+    brokenCount = 0;
+  };
   for (;;) {
-    const int32_t count = List().Count();
+    const int32_t count = list.Count() - brokenCount;
     if (count == 0) {
+      dropBrokenAndSelect(-1);
       SetCaption("<empty>");
-      Image1.Picture().Assign(ImgBlank.Picture());
-      AdjustFormSize();
+      picture.Picture().Assign(blankPicture.Picture());
+      FitToPicture();
       return;
     }
-    // An index left outside the list (a cleared bookmark, say) shows the nearest entry.
-    CurrentIndex = std::clamp(CurrentIndex, 0, count - 1);
+    int32_t index;
+    if (brokenCount == 0) {
+      // An index left outside the list (a cleared bookmark, say) shows the nearest entry.
+      index = model_.current = std::clamp(model_.current, 0, count - 1);
+    } else {
+      // The entry that moves into the broken run's place, or the one before the run at the list's end.
+      index = brokenFirst + brokenCount < list.Count() ? brokenFirst + brokenCount : brokenFirst - 1;
+    }
     try {
-      const std::string entry = List().Entry(CurrentIndex);
-      Image1.Picture().LoadFromFile(entry);
-      CurrentName = ShowFullPath ? entry : FileNamePart(entry);
-      if (Form3 && Form3->Visible()) Form3->ListBox1.SetItemIndex(CurrentIndex);
-      AdjustFormSize();
-      if (WallpaperMode) SetWallpaper();
-      if (QuitAtEnd && !Timer1.Enabled() && WallpaperMode) Close();
+      const std::string entry = list.Entry(index);
+      LoadPicture(entry);
+      ShowPluginCrashReports(plugins.get(), slideTimer.Enabled());
+      dropBrokenAndSelect(index);
+      shownName_ = model_.showFullPath ? entry : FileNamePart(entry);
+      if (listWindow_.Visible()) listWindow_.entryList.SetItemIndex(model_.current);
+      FitToPicture();
+      if (model_.modes.wallpaper.on) SetWallpaper();
+      readAheadTimer.SetEnabled(false);
+      readAheadTimer.SetEnabled(true);
+      if (model_.modes.quitAtEnd && !slideTimer.Enabled() && model_.modes.wallpaper.on) Close();
       return;
     } catch (const EInvalidGraphic&) {
     } catch (const EFOpenError&) {
+    } catch (...) {
+      dropBrokenAndSelect(index);
+      throw;
     }
-    DeleteEntry(CurrentIndex, false);
+    ShowPluginCrashReports(plugins.get(), slideTimer.Enabled());
+    if (brokenCount == 0 || index < brokenFirst) brokenFirst = index;
+    ++brokenCount;
   }
 }
 
-void TForm1::Image1Progress(TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&,
-                            const std::string&) {
-  if (!PauseWhileLoading) return;
+void MainWindow::LoadPicture(const std::string& entry) {
+  std::unique_ptr<TGraphic> decoded = readAhead_.Take(entry);
+  if (!decoded) {
+    picture.Picture().LoadFromFile(entry);
+    return;
+  }
+  // Decoded beside the window's thread: its stages are told now, as a load tells them.
+  TGraphic* graphic = decoded.get();
+  const TRect whole{0, 0, graphic->GetWidth(), graphic->GetHeight()};
+  if (picture.OnProgress) picture.OnProgress(graphic, psStarting, 0, false, TRect{}, std::string());
+  picture.Picture().SetGraphic(std::move(decoded));
+  if (picture.OnProgress) picture.OnProgress(graphic, psEnding, 100, false, whole, std::string());
+}
+
+void MainWindow::ReadNextAhead() {
+  bool forward = walkingForward_;
+  if (slideTimer.Enabled()) {
+    if (model_.modes.slideDirection == SlideDirection::Random) {
+      readAhead_.Drop();
+      return;
+    }
+    forward = model_.modes.slideDirection == SlideDirection::Forward;
+  }
+  const int32_t next = model_.NextIndex(forward);
+  if (next < 0 || next == model_.current) {
+    readAhead_.Drop();
+    return;
+  }
+  readAhead_.Start(model_.list.Entry(next));
+}
+
+void MainWindow::OnPictureProgress(TProgressStage stage) {
+  if (!model_.modes.pauseWhileLoading) return;
   if (stage == psStarting) {
-    TimerWasEnabled = Timer1.Enabled();
-    Timer1.SetEnabled(false);
+    run.showWasRunning = slideTimer.Enabled();
+    slideTimer.SetEnabled(false);
   } else if (stage == psEnding) {
-    if (TimerWasEnabled) Timer1.SetEnabled(true);
+    if (run.showWasRunning) slideTimer.SetEnabled(true);
   }
-}
-
-void TForm1::SPIs1Search(spi::TSPIs*, spi::TSPI* aSPI, bool& accept) {
-  spi::AcceptImportFiltersOnly(aSPI, accept);
-}
-
-void TForm1::SPIs1PictureRegister(spi::TSPIs*, spi::TInSPI*, const std::string& aExtension,
-                                  const std::string&, TGraphicClass& aGraphicClass) {
-  spi::RefuseStarExtension(aExtension, aGraphicClass);
 }
 
 }  // namespace zeb::app

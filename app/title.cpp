@@ -1,34 +1,40 @@
-// The title bar is the status line: modes as letters, the position in the list, the file's name, the
-// picture's size and the zoom.
+#include "app/title.h"
+
 #include <cmath>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 
 namespace zeb::app {
 
-void TForm1::UpdateTitle() {
-  const int32_t count = List().Count();
-  if (count == 0) return;
-  const bool running = Timer1.Enabled();
-  std::string title = !running ? "[" : PauseWhileLoading ? "{" : "<";
-  if (WallpaperMode) {
-    title += WallpaperAsShown ? "w" : "W";
-    if (WallpaperLayout <= 2) title += "CZT"[WallpaperLayout];
+std::string StatusTitle(ViewerModel& model, const TitleFacts& facts) {
+  const ViewerModes& modes = model.modes;
+  const bool running = facts.showRunning;
+  std::string title = !running ? "[" : modes.pauseWhileLoading ? "{" : "<";
+  if (modes.wallpaper.on) {
+    title += modes.wallpaper.asShown ? "w" : "W";
+    if (modes.wallpaper.layout != WallpaperLayout::Unchanged)
+      title += "CZT"[static_cast<int>(modes.wallpaper.layout)];
   }
-  if (SlideDirection >= 1 && SlideDirection <= 3) title += (EnlargeSmall ? "fbr" : "FBR")[SlideDirection - 1];
-  if (LoopList) title += "L";
-  if (QuitAtEnd) title += "Q";
-  title += !running ? "] (" : PauseWhileLoading ? "} (" : "> (";
+  title += (modes.enlargeSmall ? "fbr" : "FBR")[static_cast<int>(modes.slideDirection)];
+  if (modes.loop) title += "L";
+  if (modes.quitAtEnd) title += "Q";
+  title += !running ? "] (" : modes.pauseWhileLoading ? "} (" : "> (";
   for (const std::string& part :
-       {std::to_string(static_cast<int64_t>(CurrentIndex) + 1), std::string("/"), std::to_string(count),
-        std::string(") "), CurrentName, std::string(" "), std::to_string(Image1.Picture().Width()),
-        std::string("x"), std::to_string(Image1.Picture().Height()), std::string(" "),
-        std::to_string(static_cast<int64_t>(std::trunc(ZoomRatio * 100))), std::string("%")})
+       {std::to_string(static_cast<int64_t>(model.current) + 1), std::string("/"),
+        std::to_string(model.list.Count()), std::string(") "), facts.name, std::string(" "),
+        std::to_string(facts.width), std::string("x"), std::to_string(facts.height), std::string(" "),
+        std::to_string(static_cast<int64_t>(std::trunc(facts.zoom * 100))), std::string("%")})
     title.append(part);
-  SetCaption(title);
+  return title;
 }
 
-void TForm1::ShowBuildProgress(const std::string& text) {
+void MainWindow::UpdateTitle() {
+  if (model_.list.Empty()) return;
+  SetCaption(StatusTitle(model_, {slideTimer.Enabled(), shownName_, picture.Picture().Width(),
+                                  picture.Picture().Height(), zoom_}));
+}
+
+void MainWindow::ShowBuildProgress(const std::string& text) {
   // A folder scan names one file now and then, not each: the caption is a window message. A file
   // added by itself is always named.
   std::chrono::steady_clock::time_point now;
@@ -36,7 +42,7 @@ void TForm1::ShowBuildProgress(const std::string& text) {
     now = std::chrono::steady_clock::now();
   } else {
     now = scanNow_;  // read by the scan just before this file
-    if (now - lastTitle_ < TitleInterval) return;
+    if (now - lastTitle_ < titleInterval) return;
   }
   lastTitle_ = now;
   SetCaption(text);

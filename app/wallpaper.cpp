@@ -4,13 +4,14 @@
 #include <utility>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/core/errors.h"
 #include "platform/core/strings.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/services/desktop.h"
 #include "platform/services/file_system.h"
 #include "platform/services/settings.h"
+#include "platform/services/write_through_temporary.h"
 
 namespace zeb::app {
 
@@ -23,55 +24,38 @@ const char kDesktopKey[] = "\\Control Panel\\desktop";
 // then replace the old wallpaper in one step, so a write that fails part-way never leaves a cut-off
 // wallpaper behind. Raises EFCreateError when the file cannot be made.
 void WriteWallpaperFile(TBitmap& bitmap, const std::string& fileName) {
-  std::string temporary = fileName + ".~zeb";
-  uint32_t attributes;
-  for (int n = 1; Files().Attributes(temporary, attributes); ++n)
-    temporary = fileName + ".~zeb" + IntToStr(n);
-  const std::string cannotCreate = "Cannot create file \"" + fileName + "\".";
-  try {
-    bitmap.SaveToFile(temporary);
-  } catch (const EFCreateError&) {
-    // The user hears of the wallpaper file, not of the name it was being written under.
-    Files().DeleteFile(temporary);
-    throw EFCreateError(cannotCreate);
-  } catch (...) {
-    Files().DeleteFile(temporary);
-    throw;
-  }
-  if (!Files().ReplaceFile(temporary, fileName)) {
-    Files().DeleteFile(temporary);
-    throw EFCreateError(cannotCreate);
-  }
+  WriteFileThroughTemporary(fileName, [&](TStream& file) { bitmap.SaveToStream(file); });
 }
 
-// The desktop settings for a layout: TileWallpaper, then WallpaperStyle. Layout 3 leaves them alone.
-std::vector<std::pair<std::string, std::string>> LayoutValues(uint8_t layout) {
+// The desktop settings for a layout: TileWallpaper, then WallpaperStyle.
+std::vector<std::pair<std::string, std::string>> LayoutValues(WallpaperLayout layout) {
   switch (layout) {
-    case 0:
+    case WallpaperLayout::Centre:
       return {{"TileWallpaper", "0"}, {"WallpaperStyle", "0"}};
-    case 1:
+    case WallpaperLayout::Stretch:
       return {{"TileWallpaper", "0"}, {"WallpaperStyle", "2"}};
-    case 2:
+    case WallpaperLayout::Tile:
       return {{"TileWallpaper", "1"}, {"WallpaperStyle", "0"}};
-    default:
-      return {};
+    case WallpaperLayout::Unchanged:
+      break;
   }
+  return {};
 }
 
 }  // namespace
 
-void TForm1::SetWallpaper() {
-  if (CurrentIndex < 0 || CurrentIndex >= List().Count()) return;
-  const std::string entry = List().Entry(CurrentIndex);
+void MainWindow::SetWallpaper() {
+  if (model_.current < 0 || model_.current >= model_.list.Count()) return;
+  const std::string entry = model_.list.Entry(model_.current);
   const std::string ext = UpperAscii(ExtensionPart(entry));
-  const bool natural = !WallpaperAsShown || ZoomRatio == 1.0;
+  const bool natural = !model_.modes.wallpaper.asShown || zoom_ == 1.0;
 
   std::string wallpaperFile;
   if (natural && ext == ".BMP") {
     // The desktop reads a BMP file itself: no copy is made.
     wallpaperFile = entry;
   } else {
-    TGraphic* graphic = Image1.Picture().Graphic();
+    TGraphic* graphic = picture.Picture().Graphic();
     if (!graphic) return;
     // Without a Windows folder there is no sound place for the wallpaper file, so nothing changes.
     std::string folder = Files().WindowsDirectory();
@@ -89,7 +73,7 @@ void TForm1::SetWallpaper() {
         drawn = DrawToNewBitmap(*graphic, graphic->GetWidth(), graphic->GetHeight());
     } else {
       // Icons, and pictures wanted as shown, are drawn at the size they have on screen.
-      drawn = DrawToNewBitmap(*graphic, Image1.Width(), Image1.Height());
+      drawn = DrawToNewBitmap(*graphic, picture.Width(), picture.Height());
     }
     if (drawn) bitmap = drawn.get();
     // A picture without pixels would make an empty file; the desktop keeps what it has.
@@ -99,9 +83,14 @@ void TForm1::SetWallpaper() {
 
   // The style goes first, so that the desktop shows the new picture with it. A key that cannot be
   // opened is passed over: the wallpaper is still set.
-  const auto values = LayoutValues(WallpaperLayout);
+  const auto values = LayoutValues(model_.modes.wallpaper.layout);
   if (!values.empty()) WriteSettingsStrings(kDesktopKey, values);
   SetDesktopWallpaper(wallpaperFile);
+}
+
+void MainWindow::ToggleWallpaperMode() {
+  model_.modes.wallpaper.on = !model_.modes.wallpaper.on;
+  if (model_.modes.wallpaper.on) SetWallpaper();
 }
 
 }  // namespace zeb::app

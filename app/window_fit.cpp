@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/dialogs/list_window.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/services/desktop.h"
 
 namespace zeb::app {
@@ -35,31 +35,33 @@ ScreenRect WorkArea() {
 
 }  // namespace
 
-void TForm1::AdjustFormSize() {
+void MainWindow::FitToPicture() {
   const ScreenRect work = WorkArea();
   const int32_t workWidth = work.right - work.left;
   const int32_t workHeight = work.bottom - work.top;
   const int32_t chromeWidth = 2 * FrameMetricX() - 2;
   const int32_t chromeHeight = CaptionMetricY() + 2 * FrameMetricX() - 2;
-  const bool maximised = PlacementFlags & pfMaximised;
+  const ViewerModes& modes = model_.modes;
+  FixedBox& box = model_.modes.box;
+  const bool maximised = modes.placement & placement::kMaximised;
 
-  ZoomRatio = 1.0;
-  Image1.SetStretch(false);
-  Image1.SetAlignClient(false);
-  int32_t picWidth = Image1.Picture().Width();
-  int32_t picHeight = Image1.Picture().Height();
+  zoom_ = 1.0;
+  picture.SetStretch(false);
+  picture.SetAlignClient(false);
+  int32_t picWidth = picture.Picture().Width();
+  int32_t picHeight = picture.Picture().Height();
   // A screen smaller than the frame still leaves one pixel, so no ratio turns negative.
   int32_t availWidth = std::max(workWidth - chromeWidth, 1);
   int32_t availHeight = std::max(workHeight - chromeHeight, 1);
 
   if (!maximised) {
-    if (FixedWidth) {
-      if (BoxWidth > availWidth) BoxWidth = availWidth;
-      availWidth = BoxWidth;
+    if (box.fixedWidth) {
+      if (box.width > availWidth) box.width = availWidth;
+      availWidth = box.width;
     }
-    if (FixedHeight) {
-      if (BoxHeight > availHeight) BoxHeight = availHeight;
-      availHeight = BoxHeight;
+    if (box.fixedHeight) {
+      if (box.height > availHeight) box.height = availHeight;
+      availHeight = box.height;
     }
   }
 
@@ -67,54 +69,54 @@ void TForm1::AdjustFormSize() {
   if (picWidth > 0 && picHeight > 0 && availWidth > 0 && availHeight > 0) {
     const double widthRatio = static_cast<double>(availWidth) / picWidth;
     const double heightRatio = static_cast<double>(availHeight) / picHeight;
-    if (picWidth > availWidth) ZoomRatio = widthRatio;
-    if (picHeight > availHeight && heightRatio < ZoomRatio) ZoomRatio = heightRatio;
-    if (EnlargeSmall && ZoomRatio == 1.0) {
-      if (picWidth < availWidth && (FixedWidth || maximised)) ZoomRatio = widthRatio;
-      if (picHeight < availHeight && (FixedHeight || maximised)) ZoomRatio = heightRatio;
-      if (widthRatio < ZoomRatio) ZoomRatio = widthRatio;
-      if (heightRatio < ZoomRatio) ZoomRatio = heightRatio;
+    if (picWidth > availWidth) zoom_ = widthRatio;
+    if (picHeight > availHeight && heightRatio < zoom_) zoom_ = heightRatio;
+    if (modes.enlargeSmall && zoom_ == 1.0) {
+      if (picWidth < availWidth && (box.fixedWidth || maximised)) zoom_ = widthRatio;
+      if (picHeight < availHeight && (box.fixedHeight || maximised)) zoom_ = heightRatio;
+      if (widthRatio < zoom_) zoom_ = widthRatio;
+      if (heightRatio < zoom_) zoom_ = heightRatio;
     }
   }
-  if (ZoomRatio != 1.0) {
-    picWidth = static_cast<int32_t>(picWidth * ZoomRatio);
-    picHeight = static_cast<int32_t>(picHeight * ZoomRatio);
+  if (zoom_ != 1.0) {
+    picWidth = static_cast<int32_t>(picWidth * zoom_);
+    picHeight = static_cast<int32_t>(picHeight * zoom_);
   }
-  Image1.SetBounds(Image1.Left(), Image1.Top(), picWidth, picHeight);
-  Image1.SetStretch(ZoomRatio != 1.0);
+  picture.SetBounds(picture.Left(), picture.Top(), picWidth, picHeight);
+  picture.SetStretch(zoom_ != 1.0);
 
-  if (Minimized) return;
+  if (run.minimised) return;
 
   if (maximised) {
-    Image1.SetBounds((workWidth - picWidth) / 2, (workHeight - picHeight) / 2, picWidth, picHeight);
+    picture.SetBounds((workWidth - picWidth) / 2, (workHeight - picHeight) / 2, picWidth, picHeight);
     SetWindowState(ui::TWindowState::wsMaximized);
   } else {
     SetWindowState(ui::TWindowState::wsNormal);
     int32_t width, height;
-    if (FixedWidth || FixedHeight) {
+    if (box.fixedWidth || box.fixedHeight) {
       int32_t imageLeft = 0, imageTop = 0;
-      if (FixedWidth) {
+      if (box.fixedWidth) {
         width = availWidth + chromeWidth;
         imageLeft = (availWidth - picWidth) / 2;
       } else {
         width = picWidth + chromeWidth;
       }
-      if (FixedHeight) {
+      if (box.fixedHeight) {
         height = availHeight + chromeHeight;
         imageTop = (availHeight - picHeight) / 2;
       } else {
         height = picHeight + chromeHeight;
       }
-      Image1.SetBounds(imageLeft, imageTop, picWidth, picHeight);
+      picture.SetBounds(imageLeft, imageTop, picWidth, picHeight);
     } else {
-      Image1.SetBounds(0, 0, picWidth, picHeight);
-      Image1.SetAlignClient(true);
+      picture.SetBounds(0, 0, picWidth, picHeight);
+      picture.SetAlignClient(true);
       width = picWidth + chromeWidth;
       height = picHeight + chromeHeight;
     }
 
     int32_t left = Left(), top = Top();
-    if (PlacementFlags & pfCentre) {
+    if (modes.placement & placement::kCentre) {
       left = (workWidth - width) / 2 + work.left;
       top = (workHeight - height) / 2 + work.top;
     } else {
@@ -122,45 +124,45 @@ void TForm1::AdjustFormSize() {
       if (top + height > work.bottom) top = work.bottom - height;
       if (left < work.left) left = work.left;
       if (top < work.top) top = work.top;
-      if (PlacementFlags & pfLeft) left = work.left;
-      if (PlacementFlags & pfRight) left = work.right - width;
-      if (PlacementFlags & pfTop) top = work.top;
-      if (PlacementFlags & pfBottom) top = work.bottom - height;
+      if (modes.placement & placement::kLeft) left = work.left;
+      if (modes.placement & placement::kRight) left = work.right - width;
+      if (modes.placement & placement::kTop) top = work.top;
+      if (modes.placement & placement::kBottom) top = work.bottom - height;
     }
     SetBounds(left, top, width, height);
   }
 
   UpdateTitle();
-  if (Form3 && Form3->ListDocked) Form3->SetBounds(Left() + Width(), Top(), Form3->Width(), Form3->Height());
+  if (listWindow_.docked) listWindow_.MoveToDock();
 }
 
-void TForm1::CentreWindow() {
-  PlacementFlags = pfCentre;
-  AdjustFormSize();
+void MainWindow::CentreWindow() {
+  model_.modes.placement = placement::kCentre;
+  FitToPicture();
 }
 
-void TForm1::ToggleMaximised() {
-  PlacementFlags ^= pfMaximised;
-  AdjustFormSize();
+void MainWindow::ToggleMaximised() {
+  model_.modes.placement ^= placement::kMaximised;
+  FitToPicture();
 }
 
-void TForm1::ToggleFixedBox() {
-  const bool on = !(FixedWidth || FixedHeight);
-  FixedWidth = on;
-  FixedHeight = on;
-  AdjustFormSize();
+void MainWindow::ToggleFixedBox() {
+  FixedBox& box = model_.modes.box;
+  const bool on = !box.Any();
+  box.fixedWidth = on;
+  box.fixedHeight = on;
+  FitToPicture();
 }
 
-void TForm1::AppMinimize() { Minimized = true; }
+void MainWindow::OnMinimised() { run.minimised = true; }
 
-void TForm1::AppRestore() {
-  Minimized = false;
-  AdjustFormSize();
+void MainWindow::OnRestored() {
+  run.minimised = false;
+  FitToPicture();
 }
 
-void TForm1::FormMoved() {
-  if (Form3 && Form3->Visible() && Form3->ListDocked)
-    Form3->SetBounds(Left() + Width(), Top(), Form3->Width(), Form3->Height());
+void MainWindow::OnMoved() {
+  if (listWindow_.Visible() && listWindow_.docked) listWindow_.MoveToDock();
 }
 
 }  // namespace zeb::app

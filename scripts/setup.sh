@@ -11,7 +11,7 @@ source "$here/scripts/env.sh"
 sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(
-  cmake ninja-build g++ clang-14 libclang-rt-14-dev
+  cmake ninja-build g++ clang-14 libclang-rt-14-dev clang-format
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools nasm
   googletest libgtest-dev libjpeg62-turbo-dev libjpeg-turbo-progs
   wine wine32:i386 xvfb x11-utils dpkg-dev

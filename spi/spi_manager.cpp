@@ -196,6 +196,7 @@ void TSPIs::FindSPIs(const std::vector<TSPIClass>& classes, const std::string& f
                      std::vector<TSPI*>& result) const {
   std::string extension = ExtensionPart(fileName);
   for (const auto& module : modules_) {
+    if (module->Retired()) continue;
     bool wanted = false;
     for (TSPIClass cls : classes)
       if (module->InheritsFrom(cls)) wanted = true;
@@ -210,6 +211,16 @@ void TSPIs::FindSPIs(const std::vector<TSPIClass>& classes, const std::string& f
     else
       result.push_back(module.get());
   }
+}
+
+void TSPIs::ModuleCrashed(const TSPI& module, const std::string& pictureFile, uint32_t code) {
+  if (module.CrashCount() == 1) crashReports_.push_back({module.FileName(), pictureFile, code});
+}
+
+std::vector<TSPICrashReport> TSPIs::TakeCrashReports() {
+  std::vector<TSPICrashReport> reports;
+  reports.swap(crashReports_);
+  return reports;
 }
 
 }  // namespace zeb::spi

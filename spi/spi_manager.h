@@ -27,6 +27,13 @@ using TSPIPictureRegisterEvent =
     std::function<void(TSPIs* sender, TInSPI* aSPI, const std::string& aExtension,
                        const std::string& aDescription, TGraphicClass& aGraphicClass)>;
 
+// The first crash of one module while it read one picture, waiting to be told to the user.
+struct TSPICrashReport {
+  std::string pluginFile;
+  std::string pictureFile;  // empty for a picture read from a stream without a name
+  uint32_t code;
+};
+
 // Where the Susie plug-in folder is recorded for the current user.
 constexpr const char* kSusieKey = "\\Software\\Vantorel\\Susie\\Plug-in";
 
@@ -38,8 +45,8 @@ class TSPIs {
   TSPIs(const TSPIs&) = delete;
   TSPIs& operator=(const TSPIs&) = delete;
 
-  // The framework's notification that the owner's stored properties have been read: searches "*.spi"
-  // when AutoSearch is on (and not in design mode).
+  // Called by the owner once it has set the manager's properties: searches "*.spi" when AutoSearch is
+  // on (and not in design mode).
   void Loaded();
   void Search(const std::string& mask);
 
@@ -54,8 +61,16 @@ class TSPIs {
   void Delete(int index);
   void Clear();
   // Appends the modules of one of the classes, those whose filters name FileName's extension first.
+  // Retired modules (crashed too often) are left out.
   void FindSPIs(const std::vector<TSPIClass>& classes, const std::string& fileName,
                 std::vector<TSPI*>& result) const;
+
+  // A held module crashed while reading PictureFile (it has counted the crash itself). Its first crash
+  // is kept as a report until the viewer takes it; later ones are not reported again.
+  void ModuleCrashed(const TSPI& module, const std::string& pictureFile, uint32_t code);
+  // The reports not yet taken, oldest first; the list is empty afterwards.
+  std::vector<TSPICrashReport> TakeCrashReports();
+  bool HasCrashReports() const { return !crashReports_.empty(); }
 
   static void SetDefaultGraphicClass(TGraphicClass cls);
   static TGraphicClass DefaultGraphicClass();
@@ -77,6 +92,7 @@ class TSPIs {
   void ScanFolder(const std::string& folder, const std::string& pattern);
   void RegisterExtensions(TInSPI& module);
   std::vector<std::unique_ptr<TSPI>> modules_;
+  std::vector<TSPICrashReport> crashReports_;
   bool designMode_;
 };
 

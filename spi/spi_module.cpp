@@ -4,6 +4,7 @@
 
 #include "platform/core/strings.h"
 #include "platform/services/ansi.h"
+#include "platform/services/call_guard.h"
 
 namespace zeb::spi {
 
@@ -44,7 +45,14 @@ TXnSPI::TXnSPI(const std::string& fileName) : TSPI(NoLoad{}) { Load(fileName); }
 TSPI::~TSPI() {
   filters_.clear();
   descriptions_.clear();
-  if (handle_) FreeLibraryHandle(handle_);
+  ReleaseLibrary();
+}
+
+void TSPI::ReleaseLibrary() {
+  // The library of a module that crashed stays loaded: its detach code may crash as well, and what the
+  // crashed call left behind may still point into it.
+  if (handle_ && crashCount_ == 0) FreeLibraryHandle(handle_);
+  handle_ = nullptr;
 }
 
 void TSPI::Load(const std::string& fileName) {
@@ -96,8 +104,7 @@ void TSPI::Load(const std::string& fileName) {
   } catch (...) {
     filters_.clear();
     descriptions_.clear();
-    FreeLibraryHandle(handle_);
-    handle_ = nullptr;
+    ReleaseLibrary();
     throw;
   }
 }
@@ -130,31 +137,40 @@ void TAmSPI::CheckAPI() {
   CheckProc(pGetFile_, "GetFile");
 }
 
+template <class Proc, class... Args>
+int TSPI::Call(void* entry, const char* name, Args... args) {
+  CheckProc(entry, name);
+  int result = 0;
+  auto body = [&result, entry, args...] { result = As<Proc>(entry)(args...); };
+  const uint32_t code = RunGuarded(body);
+  if (code == 0) return result;
+  ++crashCount_;
+  throw ESPIPluginCrashed(
+      FormatText("The plug-in %s crashed in %s (%s).", {fileName_, name, CrashKindName(code)}), code);
+}
+
 int TSPI::GetPluginInfo(int infoNo, char* buffer, int bufferLength) {
-  CheckProc(pGetPluginInfo_, "GetPluginInfo");
-  return As<GetPluginInfoProc>(pGetPluginInfo_)(infoNo, buffer, bufferLength);
+  return Call<GetPluginInfoProc>(pGetPluginInfo_, "GetPluginInfo", infoNo, buffer, bufferLength);
 }
 
 int TSPI::IsSupported(const char* fileName, uintptr_t data) {
-  CheckProc(pIsSupported_, "IsSupported");
-  return As<IsSupportedProc>(pIsSupported_)(fileName, data);
+  return Call<IsSupportedProc>(pIsSupported_, "IsSupported", fileName, data);
 }
 
 int TSPI::GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info) {
-  CheckProc(pGetPictureInfo_, "GetPictureInfo");
-  return As<GetPictureInfoProc>(pGetPictureInfo_)(buffer, length, flag, info);
+  return Call<GetPictureInfoProc>(pGetPictureInfo_, "GetPictureInfo", buffer, length, flag, info);
 }
 
 int TSPI::GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
                      LocalHandle* hBits, ProgressCallback progress, intptr_t userData) {
-  CheckProc(pGetPicture_, "GetPicture");
-  return As<GetPictureProc>(pGetPicture_)(buffer, length, flag, hInfo, hBits, progress, userData);
+  return Call<GetPictureProc>(pGetPicture_, "GetPicture", buffer, length, flag, hInfo, hBits, progress,
+                              userData);
 }
 
 int TSPI::GetPreview(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
                      LocalHandle* hBits, ProgressCallback progress, intptr_t userData) {
-  CheckProc(pGetPreview_, "GetPreview");
-  return As<GetPreviewProc>(pGetPreview_)(buffer, length, flag, hInfo, hBits, progress, userData);
+  return Call<GetPreviewProc>(pGetPreview_, "GetPreview", buffer, length, flag, hInfo, hBits, progress,
+                              userData);
 }
 
 TSPIClass ClassForAPIVersion(const std::string& version) {

@@ -19,6 +19,20 @@ ZEB_EXCEPTION(ESPIInvalidAPI, Exception);
 // A file is not a usable plug-in (CreateSPI treats it like ESPIFOpenErrorSPI).
 ZEB_EXCEPTION(ESPIInvalidSPI, Exception);
 
+// A plug-in call that a hardware exception inside the plug-in ended (an access violation, say). The
+// module counts it; what the call handed out before it crashed is not to be touched.
+class ESPIPluginCrashed : public Exception {
+ public:
+  ESPIPluginCrashed(std::string message, uint32_t code) : Exception(std::move(message)), code_(code) {}
+  uint32_t Code() const { return code_; }
+
+ private:
+  uint32_t code_;
+};
+
+// A module whose calls crashed this often is no longer asked for the rest of the session.
+constexpr int kCrashesBeforeRetiring = 3;
+
 class TSPI;
 // A plug-in class reference: its name, its base and its constructor.
 struct TSPIClassInfo {
@@ -52,11 +66,15 @@ class TSPI {
   const std::vector<std::string>& Filters() const { return filters_; }
   const std::vector<std::string>& Descriptions() const { return descriptions_; }
   bool IsLoader() const { return isLoader_; }
+  // Crashes of this module's calls so far; a retired module is not asked again.
+  int CrashCount() const { return crashCount_; }
+  bool Retired() const { return crashCount_ >= kCrashesBeforeRetiring; }
 
   void* GetProc(const char* name) const;
   void CheckProc(const void* entry, const char* name) const;
 
-  // Guarded calls: each raises ESPIInvalidAPI when its export is missing.
+  // Guarded calls: each raises ESPIInvalidAPI when its export is missing, and ESPIPluginCrashed (after
+  // counting it) when the plug-in crashed inside it.
   int GetPluginInfo(int infoNo, char* buffer, int bufferLength);
   int IsSupported(const char* fileName, uintptr_t data);
   int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info);
@@ -76,7 +94,14 @@ class TSPI {
   struct NoLoad {};
   explicit TSPI(NoLoad) {}
 
+  // Runs an export under the guard; a crash is counted and raised as ESPIPluginCrashed.
+  template <class Proc, class... Args>
+  int Call(void* entry, const char* name, Args... args);
+  // Frees the library, unless a call of it crashed: its unload code is not run again after that.
+  void ReleaseLibrary();
+
   LibraryHandle handle_ = nullptr;
+  int crashCount_ = 0;
   std::string fileName_;
   std::string apiVersion_;
   std::string pluginName_;

@@ -6,6 +6,7 @@
 #include "platform/core/errors.h"
 #include "platform/core/strings.h"
 #include "platform/services/ansi.h"
+#include "platform/services/file_stream.h"
 #include "platform/services/local_memory.h"
 #include "spi/dib_layout.h"
 #include "spi/spi_manager.h"
@@ -119,7 +120,7 @@ std::vector<TInSPI*> TInSPIAbleData::GetLoaders() {
   TSPIs* manager = CurrentSPIs();
   if (!manager) return loaders;
   if (manager->GraphicForcedLoader) {
-    loaders.push_back(manager->GraphicForcedLoader);
+    if (!manager->GraphicForcedLoader->Retired()) loaders.push_back(manager->GraphicForcedLoader);
     return loaders;
   }
   std::vector<TSPI*> found;
@@ -151,6 +152,15 @@ void TInSPIAbleData::TryLoader(TInSPI& module, const uint8_t* buffer, int offset
   CheckReturnedBlocks();
 }
 
+void TInSPIAbleData::ForgetCrashedCall(const TSPI& module, uint32_t code) {
+  bitmapInfoHandle_ = nullptr;
+  bitsHandle_ = nullptr;
+  bitmapInfo_ = nullptr;
+  bits_ = nullptr;
+  info_.hInfo = nullptr;
+  if (TSPIs* manager = CurrentSPIs()) manager->ModuleCrashed(module, fileName_, code);
+}
+
 void TInSPIAbleData::Decode() {
   TSPIs* manager = CurrentSPIs();
   const bool macBinary = manager && manager->MacBinary;
@@ -168,7 +178,14 @@ void TInSPIAbleData::Decode() {
     for (TInSPI* module : loaders) {
       for (int i = 0; i < offsetCount && !found; ++i) {
         DoProgress(psRunning, 1, FormatText("Loading by [%s]", {FileNamePart(module->FileName())}));
-        TryLoader(*module, header, offsets[i]);
+        try {
+          TryLoader(*module, header, offsets[i]);
+        } catch (const ESPIPluginCrashed& crash) {
+          // A failed attempt, as if the plug-in had returned an error; the next module is tried.
+          ForgetCrashedCall(*module, crash.Code());
+          RaiseListenerError();
+          break;
+        }
         found = !IsEmpty();
         if (!found) ReleaseData();
       }
@@ -195,7 +212,8 @@ void TInSPIAbleFromFile::ReadHeader(uint8_t* buffer, int length) {
       // The plug-in could not open this path by its ANSI name: it gets the file's bytes instead.
       if (!inMemory_) {
         auto copy = std::make_unique<TMemoryStream>();
-        copy->LoadFromFile(fileName_);
+        TFileStream file(fileName_, TFileMode::fmOpenRead);
+        copy->LoadFromStream(file);
         inMemory_ = std::move(copy);
       }
       int64_t n = std::min<int64_t>(length, inMemory_->Size());

@@ -82,6 +82,9 @@ class TInSPIAbleData {
   void DropPictureBlocks();
   // An error a progress listener raised inside a plug-in call, raised again once the call returned.
   void RaiseListenerError();
+  // After a call of Module crashed: whatever it may have handed out is dropped untouched (it may be
+  // garbage), and the manager hears of the crash.
+  void ForgetCrashedCall(const TSPI& module, uint32_t code);
 
   std::exception_ptr listenerError_;
 };

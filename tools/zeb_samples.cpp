@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/common/zeb_driver.h"
+#include "tools/driver/zeb_driver.h"
 #include "tools/picture_encoders.h"
 
 namespace {

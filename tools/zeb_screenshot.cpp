@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/common/status_title.h"
-#include "tests/e2e/common/zeb_driver.h"
+#include "tools/driver/status_title.h"
+#include "tools/driver/zeb_driver.h"
 
 namespace {
 

@@ -1,36 +1,51 @@
 #include "app/dialogs/jump_dialog.h"
 
-#include "app/form1.h"
+#include "app/dialogs/dialog_font.h"
 
 namespace zeb::app {
 
-TForm2::TForm2() : TForm(ui::TBorderStyle::bsDialog, "Jump", 115, 39), Edit1(*this, 8, 8, 89, 20) {
-  Edit1.SetText("0");
-  OnShow = [this] { FormShow(); };
-  Edit1.OnKeyPress = [this](char32_t& key) { Edit1KeyPress(key); };
-}
+namespace {
 
-TForm2::~TForm2() = default;
-
-void TForm2::FormShow() {
-  // The caption says which number is asked; any other caption keeps the text of the last use.
-  const std::string caption = Caption();
-  if (Form1) {
-    if (caption == "Jump")
-      Edit1.SetText(std::to_string(static_cast<int64_t>(Form1->CurrentIndex) + 1));
-    else if (caption == "Interval")
-      Edit1.SetText(std::to_string(Form1->Timer1.Interval()));
-    else if (caption == "Width")
-      Edit1.SetText(std::to_string(Form1->Image1.Width()));
-    else if (caption == "Height")
-      Edit1.SetText(std::to_string(Form1->Image1.Height()));
+const char* CaptionOf(NumberQuestion question) {
+  switch (question) {
+    case NumberQuestion::Jump:
+      return "Jump";
+    case NumberQuestion::Interval:
+      return "Interval";
+    case NumberQuestion::Width:
+      return "Width";
+    case NumberQuestion::Height:
+      return "Height";
   }
-  // All selected, so typing replaces it.
-  Edit1.Select(0, static_cast<int32_t>(Edit1.Text().size()));
-  Edit1.SetFocus();
+  return "Jump";
 }
 
-void TForm2::Edit1KeyPress(char32_t& key) {
+}  // namespace
+
+JumpDialog::JumpDialog()
+    : TForm(ui::TBorderStyle::bsDialog, "Jump", 115, 39), numberEdit(*this, 8, 8, 89, 20) {
+  SetFont(DialogFont());
+  numberEdit.SetText("0");
+  OnShow = [this] { OnShown(); };
+  numberEdit.OnKeyPress = [this](char32_t& key) { OnEditKeyPress(key); };
+}
+
+JumpDialog::~JumpDialog() = default;
+
+bool JumpDialog::Ask(NumberQuestion question, const std::string& preset, std::string& answer) {
+  SetCaption(CaptionOf(question));
+  numberEdit.SetText(preset);
+  if (ShowModal() != ui::TModalResult::mrOk) return false;
+  answer = numberEdit.Text();
+  return true;
+}
+
+void JumpDialog::OnShown() {
+  numberEdit.Select(0, static_cast<int32_t>(numberEdit.Text().size()));
+  numberEdit.SetFocus();
+}
+
+void JumpDialog::OnEditKeyPress(char32_t& key) {
   if (key == U'\r') SetModalResult(ui::TModalResult::mrOk);
   if (key == 0x1B) SetModalResult(ui::TModalResult::mrCancel);
   // Only digits, "." and backspace are typed; Enter, Escape, letters, signs and the control characters

@@ -1,26 +1,32 @@
-// The Jump dialog: one small modal dialog with one edit box that asks every number the viewer needs
-// (the picture to jump to, the slide interval, the fixed box width and height). The caller sets the
-// caption to say which; the dialog presets the edit box with the current value for that caption.
+// The Jump dialog: one small modal dialog with one edit box that asks every number the viewer needs:
+// the picture to jump to, the slide interval, the fixed box's width and height.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/ui/forms.h"
 
 namespace zeb::app {
 
-class TForm2 : public ui::TForm {
+enum class NumberQuestion : uint8_t { Jump, Interval, Width, Height };
+
+class JumpDialog : public ui::TForm {
  public:
   // Caption "Jump", client area 115 x 39, a dialog frame; hidden.
-  TForm2();
-  ~TForm2() override;
+  JumpDialog();
+  ~JumpDialog() override;
 
-  // Presets Edit1 for the caption ("Jump", "Interval", "Width", "Height"), selects it all and focuses it.
-  void FormShow();
+  // Asks the question (its caption says which), the edit box preset with Preset; true, with the text
+  // typed in Answer, when the dialog ends with OK.
+  bool Ask(NumberQuestion question, const std::string& preset, std::string& answer);
+
+  // The preset all selected, so typing replaces it, and the edit box focused.
+  void OnShown();
   // Enter ends with OK, Escape with Cancel; only backspace, "." and digits are typed.
-  void Edit1KeyPress(char32_t& key);
+  void OnEditKeyPress(char32_t& key);
 
-  ui::TEdit Edit1;
+  ui::TEdit numberEdit;
 };
 
 }  // namespace zeb::app

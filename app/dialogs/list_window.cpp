@@ -1,22 +1,74 @@
 #include "app/dialogs/list_window.h"
 
+#include <cstdlib>
+
+#include "app/dialogs/dialog_font.h"
+
+#include "app/main_window.h"
+
 namespace zeb::app {
 
-TForm3::TForm3() : TForm(ui::TBorderStyle::bsSizeable, "List", 292, 373), ListBox1(*this) {
+namespace {
+
+// How close (in screen pixels, in both directions) a moved List window must come to the docking spot
+// to snap to it.
+constexpr int32_t kDockDistance = 10;
+
+}  // namespace
+
+ListWindow::ListWindow(ViewerModel& model)
+    : TForm(ui::TBorderStyle::bsSizeable, "List", 292, 373), entryList(*this), model_(model) {
   SetBounds(Left(), Top(), 300, 400);
+  SetFont(DialogFont());
   // The list box shows the model: it asks for the entries it draws and is told when they change.
-  ListBox1.SetItemSource([this](int32_t index) {
-    return index >= 0 && index < Images.Count() ? Images.Entry(index) : std::string();
+  entryList.SetItemSource([this](int32_t index) {
+    return index >= 0 && index < model_.list.Count() ? model_.list.Entry(index) : std::string();
   });
-  Images.OnChange = [this](int32_t count) { ListBox1.SetCount(count); };
-  ListBox1.OnClick = [this] { ListBox1Click(); };
-  ListBox1.OnKeyDown = [this](uint16_t& key, ui::TShiftState shift) { ListBox1KeyDown(key, shift); };
-  OnMove = [this] { FormMoved(); };
-  FormCreate();
+  model_.list.OnChange = [this](int32_t count) { entryList.SetCount(count); };
+  entryList.OnClick = [this] { OnEntryClicked(); };
+  entryList.OnKeyDown = [this](uint16_t& key, ui::TShiftState shift) { OnListKey(key, shift); };
+  OnMove = [this] { OnMoved(); };
 }
 
-TForm3::~TForm3() = default;
+ListWindow::~ListWindow() { model_.list.OnChange = nullptr; }
 
-void TForm3::FormCreate() { ListDocked = true; }
+void ListWindow::OnEntryClicked() {
+  // A single-selection box: its one selected entry is the first.
+  const int32_t selected = entryList.ItemIndex();
+  if (selected < 0 || selected >= model_.list.Count() || !main_) return;
+  model_.current = selected;
+  main_->ShowCurrent();
+}
+
+void ListWindow::OnListKey(uint16_t& key, ui::TShiftState shift) {
+  if (main_) {
+    main_->OnKey(key, shift);
+    // The main window is activated first: focusing a window of another top-level window does not
+    // reliably activate it everywhere (Wine leaves the List window active).
+    if (main_->Visible()) {
+      main_->BringToFront();
+      main_->SetFocus();
+    }
+  }
+  // The list box never acts on a key itself: the arrows move the main window, not the selection.
+  key = 0;
+}
+
+void ListWindow::MoveToDock() {
+  if (main_) SetBounds(main_->Left() + main_->Width(), main_->Top(), Width(), Height());
+}
+
+void ListWindow::OnMoved() {
+  if (!main_) return;
+  const int32_t spotLeft = main_->Left() + main_->Width();
+  const int32_t spotTop = main_->Top();
+  if (std::abs(spotTop - Top()) < kDockDistance && std::abs(spotLeft - Left()) < kDockDistance) {
+    docked = true;
+    // Moving onto the spot runs this handler once more, which then finds the window exactly there.
+    if (Left() != spotLeft || Top() != spotTop) SetBounds(spotLeft, spotTop, Width(), Height());
+  } else {
+    docked = false;
+  }
+}
 
 }  // namespace zeb::app

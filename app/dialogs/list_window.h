@@ -1,33 +1,40 @@
-// The List window: shows the image list beside the main window. Its list box shows the model; the
-// window docks to the main window's right edge.
+// The List window: shows the image list beside the main window. Its list box shows the model (it holds
+// no copy); the window docks to the main window's right edge and follows it while docked.
 #pragma once
 
 #include <cstdint>
 
-#include "app/image_list.h"
+#include "app/model/viewer_model.h"
 #include "platform/ui/forms.h"
 
 namespace zeb::app {
 
-class TForm3 : public ui::TForm {
+class MainWindow;
+
+class ListWindow : public ui::TForm {
  public:
-  // Caption "List", outer size 300 x 400, sizeable; hidden.
-  TForm3();
-  ~TForm3() override;
+  // Caption "List", outer size 300 x 400, sizeable; hidden; docked.
+  explicit ListWindow(ViewerModel& model);
+  ~ListWindow() override;
 
-  void FormCreate();
+  // The main window it docks to and hands its keys and clicks to.
+  void Attach(MainWindow* mainWindow) { main_ = mainWindow; }
+
   // Shows the entry selected in the list box.
-  void ListBox1Click();
+  void OnEntryClicked();
   // Every key goes to the main window's key handler.
-  void ListBox1KeyDown(uint16_t& key, ui::TShiftState shift);
+  void OnListKey(uint16_t& key, ui::TShiftState shift);
   // Docks the window when it has been moved to within 10 pixels of the docking spot, else undocks it.
-  void FormMoved();
+  void OnMoved();
+  // Puts the window at the docking spot: its top-left corner at the main window's top-right corner.
+  void MoveToDock();
 
-  // The image list itself; ListBox1 shows it.
-  TImageList Images;
-  ui::TListBox ListBox1;
-  // The window's top-left corner follows the main window's top-right corner.
-  bool ListDocked = false;
+  ui::TListBox entryList;
+  bool docked = true;
+
+ private:
+  ViewerModel& model_;
+  MainWindow* main_ = nullptr;
 };
 
 }  // namespace zeb::app

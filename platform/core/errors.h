@@ -1,4 +1,4 @@
-// The error classes of the framework. Every error the viewer can meet is an Exception with a message;
+// The error classes of the platform. Every error the viewer can meet is an Exception with a message;
 // EAbort is the silent one that stops an operation without a message box.
 #pragma once
 

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/core/errors.h"
-#include "platform/services/file_system.h"
 
 namespace zeb {
 
@@ -23,23 +22,6 @@ void TStream::ReadBuffer(void* buffer, int64_t count) {
 
 void TStream::WriteBuffer(const void* buffer, int64_t count) {
   if (count != 0 && Write(buffer, count) != count) throw EWriteError("Stream write error");
-}
-
-int64_t TStream::CopyFrom(TStream& source, int64_t count) {
-  if (count == 0) {
-    source.SetPosition(0);
-    count = source.Size();
-  }
-  const int64_t chunk = 1 << 16;
-  std::unique_ptr<uint8_t[]> buffer(new uint8_t[chunk]);
-  int64_t left = count;
-  while (left > 0) {
-    int64_t n = left < chunk ? left : chunk;
-    source.ReadBuffer(buffer.get(), n);
-    WriteBuffer(buffer.get(), n);
-    left -= n;
-  }
-  return count;
 }
 
 TMemoryStream::~TMemoryStream() { std::free(data_); }
@@ -112,42 +94,6 @@ void TMemoryStream::LoadFromStream(TStream& source) {
   SetSize(n);
   if (n) source.ReadBuffer(data_, n);
   position_ = 0;
-}
-
-void TMemoryStream::LoadFromFile(const std::string& fileName) {
-  TFileStream file(fileName, TFileMode::fmOpenRead);
-  LoadFromStream(file);
-}
-
-void TMemoryStream::SaveToStream(TStream& dest) { dest.WriteBuffer(data_, size_); }
-
-void TMemoryStream::SaveToFile(const std::string& fileName) {
-  TFileStream file(fileName, TFileMode::fmCreate);
-  SaveToStream(file);
-}
-
-TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName) {
-  handle_ = Files().Open(fileName, mode);
-}
-
-TFileStream::~TFileStream() = default;
-
-int64_t TFileStream::Read(void* buffer, int64_t count) { return handle_->Read(buffer, count); }
-
-int64_t TFileStream::Write(const void* buffer, int64_t count) { return handle_->Write(buffer, count); }
-
-int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) { return handle_->Seek(offset, origin); }
-
-void TFileStream::SetSize(int64_t size) {
-  if (!handle_->Truncate(size)) throw EWriteError("Cannot change the size of " + fileName_);
-}
-
-std::string ReadWholeFile(const std::string& fileName) {
-  TFileStream file(fileName, TFileMode::fmOpenRead);
-  int64_t n = file.Size();
-  std::string data(static_cast<size_t>(n), '\0');
-  file.ReadBuffer(data.data(), n);
-  return data;
 }
 
 }  // namespace zeb

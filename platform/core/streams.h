@@ -1,5 +1,5 @@
-// Streams: the abstract TStream, TMemoryStream (its memory is handed out in place) and TFileStream
-// (any Unicode path, opened through the platform's file service).
+// Streams: the abstract TStream and TMemoryStream (its memory is handed out in place). The stream over
+// a file, TFileStream, belongs to the file service (platform/services/file_stream.h).
 #pragma once
 
 #include <cstdint>
@@ -26,8 +26,6 @@ class TStream {
   // Read or write exactly Count bytes, or raise EReadError / EWriteError.
   void ReadBuffer(void* buffer, int64_t count);
   void WriteBuffer(const void* buffer, int64_t count);
-  // Copies Count bytes from Source's current position (Count 0: all of Source from its start).
-  int64_t CopyFrom(TStream& source, int64_t count);
 };
 
 // A stream over a block of memory that grows as it is written.
@@ -51,9 +49,6 @@ class TMemoryStream : public TStream {
   uint8_t* Release();
   // Replaces the contents by all of Source, from its first byte.
   void LoadFromStream(TStream& source);
-  void LoadFromFile(const std::string& fileName);
-  void SaveToStream(TStream& dest);
-  void SaveToFile(const std::string& fileName);
 
  private:
   void Reserve(int64_t capacity);
@@ -63,29 +58,6 @@ class TMemoryStream : public TStream {
   int64_t position_ = 0;
 };
 
-class FileHandle;
-
 enum class TFileMode { fmOpenRead, fmOpenReadWrite, fmCreate };
-
-class TFileStream : public TStream {
- public:
-  // Opens (fmOpenRead, fmOpenReadWrite) or creates and truncates (fmCreate) a file;
-  // raises EFOpenError or EFCreateError naming the file.
-  TFileStream(const std::string& fileName, TFileMode mode);
-  ~TFileStream() override;
-
-  int64_t Read(void* buffer, int64_t count) override;
-  int64_t Write(const void* buffer, int64_t count) override;
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-  void SetSize(int64_t size) override;
-  const std::string& FileName() const { return fileName_; }
-
- private:
-  std::string fileName_;
-  std::unique_ptr<FileHandle> handle_;
-};
-
-// Reads a whole file into memory (a convenience over TFileStream).
-std::string ReadWholeFile(const std::string& fileName);
 
 }  // namespace zeb

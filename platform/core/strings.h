@@ -29,7 +29,7 @@ std::string IntToStr(int64_t value);
 // a NUL byte ends the text, and a line break at the very end makes no extra empty line.
 std::vector<std::string> SplitLines(std::string_view text);
 
-// Replaces each "%s" in turn by the next argument (the framework's Format for texts).
+// Replaces each "%s" in turn by the next argument.
 std::string FormatText(std::string_view format, const std::vector<std::string>& args);
 
 }  // namespace zeb

@@ -1,4 +1,4 @@
-// The formats the framework reads itself. The mask is built from the latest registration back to the
+// The formats the picture classes read themselves. The mask is built from the latest registration back to the
 // first, so registering wmf, emf, ico, bmp, then jpeg and jpg makes it read
 // *.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf.
 #include "platform/graphics/bitmap.h"

@@ -3,17 +3,13 @@
 #include "platform/core/errors.h"
 #include "platform/core/streams.h"
 #include "platform/core/strings.h"
+#include "platform/services/file_stream.h"
 
 namespace zeb {
 
 void TGraphic::LoadFromFile(const std::string& fileName) {
   TFileStream stream(fileName, TFileMode::fmOpenRead);
   LoadFromStream(stream);
-}
-
-void TGraphic::SaveToFile(const std::string& fileName) {
-  TFileStream stream(fileName, TFileMode::fmCreate);
-  SaveToStream(stream);
 }
 
 void TGraphic::LoadFromClipboardFormat(uint16_t, uintptr_t, TPaletteHandle) {

@@ -15,7 +15,7 @@ namespace zeb {
 class TGraphic;
 class TStream;
 
-// A picture class reference (Delphi's TGraphicClass): the class's name, its base, and a factory.
+// A picture class reference: the class's name, its base, and a factory.
 struct TGraphicClassInfo {
   const char* ClassName;
   const TGraphicClassInfo* Parent;
@@ -64,7 +64,6 @@ class TGraphic {
   virtual void SetHeight(int32_t height) = 0;
   // By default opens the file for reading (EFOpenError when it cannot) and reads it as a stream.
   virtual void LoadFromFile(const std::string& fileName);
-  virtual void SaveToFile(const std::string& fileName);
   virtual void LoadFromStream(TStream& stream) = 0;
   virtual void SaveToStream(TStream& stream) = 0;
   virtual void LoadFromClipboardFormat(uint16_t format, uintptr_t data, TPaletteHandle palette);

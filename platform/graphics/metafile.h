@@ -1,7 +1,7 @@
 // The metafile picture: an enhanced metafile (.emf) or a Windows metafile (.wmf, with or without the
 // placeable header), held as read and played through the canvas. Its size is known without GDI:
-// - .emf: the header's picture frame (rclFrame, in 0.01 mm) at 96 dots per inch, the size Delphi
-//   programs and the shell show for a metafile on a normal-DPI screen; when the frame is empty, the
+// - .emf: the header's picture frame (rclFrame, in 0.01 mm) at 96 dots per inch, the size
+//   picture programs and the shell show for a metafile on a normal-DPI screen; when the frame is empty, the
 //   bounds (rclBounds, inclusive device pixels).
 // - placeable .wmf: the bounding box in the header's units per inch, at 96 dots per inch.
 // - plain .wmf: the window extent the metafile sets (its first SetWindowExt record), in pixels; a plain

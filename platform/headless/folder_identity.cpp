@@ -1,7 +1,5 @@
 #include "platform/headless/folder_identity.h"
 
-#include "platform/core/strings.h"
-#include "platform/services/file_system.h"
 #include "platform/services/folder_identity.h"
 
 namespace zeb {
@@ -15,9 +13,7 @@ std::function<std::string(const std::string& folder)>& FolderIdentityRule() {
 
 std::string FolderIdentity(const std::string& folder) {
   if (auto& rule = headless::FolderIdentityRule()) return rule(folder);
-  std::string path = UpperAscii(Files().ExpandFileName(folder));
-  while (path.size() > 3 && path.back() == '\\') path.pop_back();
-  return path;
+  return FolderPathIdentity(folder);
 }
 
 }  // namespace zeb

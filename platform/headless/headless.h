@@ -23,6 +23,7 @@ class MemoryFileSystem : public FileSystem {
  public:
   MemoryFileSystem();
   void Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) override;
+  bool Stamp(const std::string& path, FileStamp& stamp) override;
   bool Attributes(const std::string& path, uint32_t& attributes) override;
   std::string ExpandFileName(const std::string& path) override;
   std::string CurrentDirectory() override { return current_; }
@@ -52,6 +53,7 @@ class MemoryFileSystem : public FileSystem {
     std::shared_ptr<std::string> data;
     std::vector<Node> children;
     bool locked = false;
+    int64_t written = 0;  // when the file was last made or opened for writing, on the file system's clock
   };
 
  private:
@@ -59,6 +61,7 @@ class MemoryFileSystem : public FileSystem {
   Node& MakeFolders(const std::string& folder);
   Node root_;
   std::string current_ = "C:\\";
+  int64_t clock_ = 0;  // counts the writes
   std::string windowsDir_ = "C:\\windows";
   std::string systemDir_ = "C:\\windows\\system32";
   std::string programFile_ = "C:\\zeb\\zeb.exe";
@@ -73,6 +76,10 @@ void RegisterLibrary(const std::string& path, std::map<std::string, void*> expor
 void UnregisterAllLibraries();
 int LibraryLoadCount(const std::string& path);
 int TotalLibraryLoads();
+
+// Ends the guarded call that is running (a fake plug-in's export) as the hardware exception Code would
+// end a real plug-in's call. Outside a guarded call it is an uncaught error.
+[[noreturn]] void SimulateCrash(uint32_t code = 0xC0000005);
 
 // Local-memory blocks alive now, and blocks freed twice or unknown handles passed (both should be 0).
 int LiveLocalBlocks();
@@ -90,14 +97,15 @@ std::map<std::string, std::map<std::string, SettingValue>>& Settings();
 // Keys that cannot be opened for writing.
 std::vector<std::string>& ReadOnlySettingsKeys();
 
-// The desktop as the viewer sees it.
+// The desktop as the viewer sees it (and the address space the process has left).
 struct DesktopState {
   int screenWidth = 1024, screenHeight = 768;
   int cxFrame = 4, cyCaption = 19;
   bool taskbarKnown = true;
   TaskbarEdge taskbarEdge = TaskbarEdge::Bottom;
   ScreenRect taskbar{0, 738, 1024, 768};
-  std::vector<std::string> wallpapers;  // every path handed to SetDesktopWallpaper
+  std::vector<std::string> wallpapers;            // every path handed to SetDesktopWallpaper
+  uint64_t freeAddressSpace = uint64_t{1} << 30;  // what FreeAddressSpace reports
 };
 DesktopState& Desktop();
 
@@ -132,7 +140,6 @@ struct TForm::Impl {
   int32_t clientWidth = 0, clientHeight = 0;
   TWindowState state = TWindowState::wsNormal;
   bool visible = false;
-  bool modal = false;
   bool closed = false;
   bool acceptsFiles = false;
   bool focused = false;

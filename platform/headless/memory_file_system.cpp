@@ -105,9 +105,17 @@ void MemoryFileSystem::AddFile(const std::string& path, std::string contents, ui
   if (existing) {
     existing->data = data;
     existing->attributes = attributes;
+    existing->written = ++clock_;
   } else {
-    folder.children.push_back(Node{name, attributes, data, {}, false});
+    folder.children.push_back(Node{name, attributes, data, {}, false, ++clock_});
   }
+}
+
+bool MemoryFileSystem::Stamp(const std::string& path, FileStamp& stamp) {
+  Node* n = Lookup(path);
+  if (!n || !n->data) return false;
+  stamp = {static_cast<int64_t>(n->data->size()), n->written};
+  return true;
 }
 
 std::string MemoryFileSystem::Contents(const std::string& path) const {
@@ -194,6 +202,7 @@ std::unique_ptr<FileHandle> MemoryFileSystem::Open(const std::string& path, TFil
   }
   if (!n || !n->data || n->locked || (mode == TFileMode::fmOpenReadWrite && (n->attributes & faReadOnly)))
     throw EFOpenError("Cannot open file \"" + path + "\"");
+  if (mode == TFileMode::fmOpenReadWrite) n->written = ++clock_;
   return std::make_unique<MemoryFile>(n->data);
 }
 

@@ -119,20 +119,13 @@ void TForm::Show() {
 void TForm::Hide() { impl_->visible = false; }
 bool TForm::Visible() const { return impl_->visible; }
 
-void TForm::Close() {
-  if (Application().MainForm == this) {
-    impl_->closed = true;
-    impl_->visible = false;
-    Application().Terminate();
-  } else if (impl_->modal) {
-    impl_->modalResult = TModalResult::mrCancel;
-  } else {
-    impl_->visible = false;
-  }
+void TForm::CloseMainForm() {
+  impl_->closed = true;
+  impl_->visible = false;
 }
 
 TModalResult TForm::ShowModal() {
-  impl_->modal = true;
+  modal_ = true;
   impl_->modalResult = TModalResult::mrNone;
   impl_->visible = true;
   if (OnShow) Application().Guard(OnShow);
@@ -140,7 +133,7 @@ TModalResult TForm::ShowModal() {
   if (auto& script = headless::Script().showModal) r = script(*this);
   if (impl_->modalResult == TModalResult::mrNone) impl_->modalResult = r;
   impl_->visible = false;
-  impl_->modal = false;
+  modal_ = false;
   return impl_->modalResult;
 }
 
@@ -151,6 +144,7 @@ void TForm::BringToFront() { impl_->focused = true; }
 void TForm::Invalidate() { ++impl_->invalidations; }
 void TForm::AcceptFiles(bool accept) { impl_->acceptsFiles = accept; }
 void* TForm::Handle() const { return impl_.get(); }
+void TForm::SetFont(const TFont& font) { font_ = font; }
 
 TTimer::TTimer(TForm& owner) : owner_(owner) {}
 TTimer::~TTimer() = default;

@@ -31,7 +31,8 @@ static bool Match(const char* n, const char* m) {
       return false;
     }
   }
-  while (*m == '*') ++m;
+  // As on Windows, a "?" left when the name has ended matches nothing: "*.pi?" also finds "x.pi".
+  while (*m == '*' || *m == '?') ++m;
   return *m == 0;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/core/streams.h"
+#include "platform/services/file_stream.h"
 
 namespace zeb {
 
@@ -24,6 +25,13 @@ enum : uint32_t {
 struct FindData {
   std::string name;     // the entry's name as the file system spells it (long name)
   uint32_t attributes;  // fa* bits
+};
+
+// What tells one version of a file from another: its size and the time it was last written.
+struct FileStamp {
+  int64_t size = 0;
+  int64_t writeTime = 0;
+  bool operator==(const FileStamp&) const = default;
 };
 
 // An open file.
@@ -47,6 +55,8 @@ class FileSystem {
   virtual void Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) = 0;
   // Attributes of an existing file or folder, or false when there is none.
   virtual bool Attributes(const std::string& path, uint32_t& attributes) = 0;
+  // The size and last write time of an existing file, or false when there is none.
+  virtual bool Stamp(const std::string& path, FileStamp& stamp) = 0;
   // Path expanded to a full path against the current folder ("." and ".." resolved).
   virtual std::string ExpandFileName(const std::string& path) = 0;
   virtual std::string CurrentDirectory() = 0;
@@ -75,7 +85,7 @@ FileSystem& Files();
 void SetFiles(FileSystem* fileSystem);
 
 // Whether Name matches a mask of * and ? (letters A to Z without regard to case; a mask "*.*" matches
-// every name, also one without a dot, as on Windows).
+// every name, also one without a dot, and a "?" at the end may match nothing, as on Windows).
 bool MatchesMask(const std::string& name, const std::string& mask);
 
 }  // namespace zeb

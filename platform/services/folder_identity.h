@@ -7,7 +7,11 @@
 
 namespace zeb {
 
-// The identity of an existing folder; for one that cannot be opened, its expanded path in upper case.
+// The identity of an existing folder; for one that cannot be opened, FolderPathIdentity.
 std::string FolderIdentity(const std::string& folder);
+
+// The identity a folder has when the file system tells nothing better: its expanded path in upper
+// case, without closing backslashes (a drive's root keeps its own).
+std::string FolderPathIdentity(const std::string& folder);
 
 }  // namespace zeb

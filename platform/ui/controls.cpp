@@ -8,6 +8,17 @@
 
 namespace zeb::ui {
 
+void TForm::Close() {
+  if (Application().MainForm == this) {
+    CloseMainForm();
+    Application().Terminate();
+  } else if (modal_) {
+    SetModalResult(TModalResult::mrCancel);
+  } else {
+    Hide();
+  }
+}
+
 TApplication& TApplication::Instance() {
   static TApplication app;
   return app;

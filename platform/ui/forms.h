@@ -38,6 +38,14 @@ enum class TBorderStyle {
   bsSizeable,  // sizeable frame
 };
 
+// A font for the controls of a form.
+enum class TFontCharset { fcDefault, fcShiftJis };
+struct TFont {
+  std::string name;    // the face name; empty: the system's font
+  int32_t height = 0;  // the characters' height in pixels; 0: the face's default
+  TFontCharset charset = TFontCharset::fcDefault;
+};
+
 class TForm;
 class TImage;
 
@@ -108,6 +116,14 @@ class TForm {
   void AcceptFiles(bool accept);
   // Opaque native handle (HWND on Win32).
   void* Handle() const;
+  // The font of the form's controls (text boxes and list items, those made before too); a form starts
+  // with the system's.
+  const TFont& Font() const { return font_; }
+  void SetFont(const TFont& font);
+  // Whether the form may be sized down to a single pixel: the system otherwise keeps a captioned
+  // window wide enough for its caption buttons.
+  bool AnySize() const { return anySize_; }
+  void SetAnySize(bool anySize) { anySize_ = anySize; }
 
   // Key presses on the form, also those made with Alt held; a handler may set Key to 0.
   std::function<void(uint16_t& key, TShiftState shift)> OnKeyDown;
@@ -126,6 +142,11 @@ class TForm {
   friend class TImage;
   std::unique_ptr<Impl> impl_;
   std::vector<TImage*> images_;
+  // The implementation's part of closing the main form (Close ends the application after it).
+  void CloseMainForm();
+  TFont font_;
+  bool anySize_ = false;
+  bool modal_ = false;  // in ShowModal
 };
 
 // A picture control: paints its picture into its rectangle of the form's client area (black around

@@ -25,13 +25,6 @@ HWND ApplicationWindow() {
   return window;
 }
 
-HFONT DialogFont() {
-  static HFONT font =
-      CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック");
-  return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
 ui::TShiftState ShiftState() {
   ui::TShiftState shift = 0;
   if (GetKeyState(VK_SHIFT) < 0) shift |= ui::ssShift;
@@ -44,34 +37,11 @@ ui::TShiftState ShiftState() {
 
 namespace ui {
 
-namespace {
-
-int64_t Microseconds() {
-  static const int64_t frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f.QuadPart;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now.QuadPart * 1000000 / frequency;
-}
-
-// A folder scan pumps before every file. Asking the queue costs a round trip to the system (about
-// 26 us under Wine, 2.6 s for 100,000 files), so a call that comes less than this soon after one
-// that found the queue empty returns at once: input still gets handled within that time.
-constexpr int64_t kQuietInterval = 2000;
-int64_t lastEmptyCheck = INT64_MIN / 2;
-
-}  // namespace
-
+// How often a long task lets messages through is its own choice (a folder scan keeps its own interval):
+// each call empties the queue.
 void TApplication::ProcessMessages() {
-  int64_t now = Microseconds();
-  if (now - lastEmptyCheck < kQuietInterval) return;
   MSG msg;
-  bool handled = false;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    handled = true;
     if (msg.message == WM_QUIT) {
       terminated_ = true;
       return;
@@ -79,8 +49,6 @@ void TApplication::ProcessMessages() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  // Only an empty queue starts a quiet time: after messages, the next call looks again at once.
-  lastEmptyCheck = handled ? INT64_MIN / 2 : now;
 }
 
 void TApplication::Run() {

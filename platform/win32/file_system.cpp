@@ -114,6 +114,17 @@ class Win32FileSystem : public FileSystem {
     return true;
   }
 
+  bool Stamp(const std::string& path, FileStamp& stamp) override {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      return false;
+    stamp.size = static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
+    stamp.writeTime = static_cast<int64_t>((uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                           data.ftLastWriteTime.dwLowDateTime);
+    return true;
+  }
+
   std::string ExpandFileName(const std::string& path) override {
     if (path.empty()) return {};
     std::wstring wide = Widen(path);

@@ -4,8 +4,6 @@
 
 #include <cstdio>
 
-#include "platform/core/strings.h"
-#include "platform/services/file_system.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/windows_api.h"
 
@@ -27,9 +25,7 @@ std::string FolderIdentity(const std::string& folder) {
       return text;
     }
   }
-  std::string path = UpperAscii(Files().ExpandFileName(folder));
-  while (path.size() > 3 && path.back() == '\\') path.pop_back();
-  return path;
+  return FolderPathIdentity(folder);
 }
 
 }  // namespace zeb

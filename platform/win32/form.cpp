@@ -112,9 +112,7 @@ LRESULT HandleMessage(TForm::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
       HandleSize(form, im, wp);
       return 0;
     case WM_GETMINMAXINFO:
-      // The main window fits itself to the picture, however narrow: the system would otherwise keep a
-      // captioned window wide enough for its caption buttons.
-      if (im.style == ui::TBorderStyle::bsSingle) {
+      if (form.AnySize()) {
         reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = POINT{1, 1};
         return 0;
       }
@@ -249,12 +247,10 @@ TForm::TForm(TBorderStyle style, const std::string& caption, int32_t clientWidth
       ws |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
       ex = WS_EX_DLGMODALFRAME;
       im.background = GetSysColorBrush(COLOR_BTNFACE);
-      im.font = win32::DialogFont();
       break;
     case TBorderStyle::bsSizeable:
       ws |= WS_OVERLAPPEDWINDOW;
       im.background = GetSysColorBrush(COLOR_BTNFACE);
-      im.font = win32::DialogFont();
       break;
   }
   RECT r = {0, 0, clientWidth, clientHeight};
@@ -282,6 +278,7 @@ TForm::~TForm() {
     DestroyWindow(im.hwnd);
   }
   win32::ReleasePaintCache(im);
+  if (im.ownFont) DeleteObject(im.ownFont);
   if (Application().MainForm == this) Application().MainForm = nullptr;
 }
 
@@ -381,21 +378,12 @@ void TForm::Hide() {
 
 bool TForm::Visible() const { return IsWindowVisible(impl_->hwnd) != 0; }
 
-void TForm::Close() {
-  if (Application().MainForm == this) {
-    Hide();
-    Application().Terminate();
-  } else if (impl_->modal) {
-    SetModalResult(TModalResult::mrCancel);
-  } else {
-    Hide();
-  }
-}
+void TForm::CloseMainForm() { Hide(); }
 
 TModalResult TForm::ShowModal() {
   Impl& im = *impl_;
   HWND hwnd = im.hwnd;
-  im.modal = true;
+  modal_ = true;
   im.modalResult = TModalResult::mrNone;
   HWND previous = GetActiveWindow();
   std::vector<HWND> disabled{hwnd};  // the first entry is the form itself, kept enabled
@@ -419,7 +407,7 @@ TModalResult TForm::ShowModal() {
   for (size_t i = 1; i < disabled.size(); ++i) EnableWindow(disabled[i], TRUE);
   Hide();
   if (previous && previous != hwnd && IsWindow(previous)) SetActiveWindow(previous);
-  im.modal = false;
+  modal_ = false;
   if (quit) PostQuitMessage(static_cast<int>(quitCode));
   return im.modalResult;
 }
@@ -429,7 +417,7 @@ TModalResult TForm::ModalResult() const { return impl_->modalResult; }
 void TForm::SetModalResult(TModalResult result) {
   impl_->modalResult = result;
   // Wake the modal loop even when this was set outside a message.
-  if (impl_->modal && result != TModalResult::mrNone) PostMessageW(impl_->hwnd, WM_NULL, 0, 0);
+  if (modal_ && result != TModalResult::mrNone) PostMessageW(impl_->hwnd, WM_NULL, 0, 0);
 }
 
 void TForm::SetFocus() {
@@ -452,6 +440,27 @@ void TForm::Invalidate() {
 void TForm::AcceptFiles(bool accept) { DragAcceptFiles(impl_->hwnd, accept ? TRUE : FALSE); }
 
 void* TForm::Handle() const { return impl_->hwnd; }
+
+void TForm::SetFont(const ui::TFont& font) {
+  font_ = font;
+  Impl& im = *impl_;
+  HFONT old = im.ownFont;
+  im.ownFont = nullptr;
+  im.font = nullptr;
+  if (!font.name.empty()) {
+    const BYTE charset = font.charset == ui::TFontCharset::fcShiftJis ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
+    im.ownFont = CreateFontW(-font.height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, win32::Widen(font.name).c_str());
+    im.font = im.ownFont ? im.ownFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  }
+  // The controls made before take it too (nullptr gives them the system's font back).
+  for (ui::TEdit* edit : im.edits)
+    SendMessageW(edit->impl().hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(im.font), TRUE);
+  for (ui::TListBox* box : im.listBoxes)
+    SendMessageW(box->impl().hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(im.font), TRUE);
+  if (old) DeleteObject(old);
+}
 
 }  // namespace ui
 }  // namespace zeb

@@ -1,5 +1,5 @@
 // The Win32 window layer's own state behind the portable declarations of forms.h, and what its files
-// share: the hidden application window, the form window class, the dialog font and painting.
+// share: the hidden application window, the form window class and painting.
 #pragma once
 
 #include <functional>
@@ -16,8 +16,8 @@ struct TForm::Impl {
   HWND hwnd = nullptr;
   TBorderStyle style = TBorderStyle::bsSingle;
   HBRUSH background = nullptr;  // a stock or system brush: never deleted
-  HFONT font = nullptr;         // for child controls; shared, never deleted
-  bool modal = false;
+  HFONT font = nullptr;         // for child controls: ownFont, a stock font or none (the system's)
+  HFONT ownFont = nullptr;      // the font made for Font(), deleted with the form
   TModalResult modalResult = TModalResult::mrNone;
   // The state to take when shown (Show/ShowWindow would make a hidden window visible).
   TWindowState pendingState = TWindowState::wsNormal;
@@ -61,8 +61,6 @@ namespace zeb::win32 {
 HINSTANCE Instance();
 // The hidden window that owns every form, so that only the main form has a taskbar button.
 HWND ApplicationWindow();
-// "ＭＳ Ｐゴシック", 12 pixels, Shift-JIS (or what the font mapper offers for it).
-HFONT DialogFont();
 // The modifier keys held now.
 ui::TShiftState ShiftState();
 

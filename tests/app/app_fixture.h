@@ -1,5 +1,6 @@
-// Shared set-up of the viewer tests: a fresh headless platform, the side windows, and a main window
-// made with a command line. Pictures are fake ones ("FAKE <width> <height>", extension .fak) or BMPs.
+// Shared set-up of the viewer tests: a fresh headless platform, a model with the side windows, and a
+// main window made with a command line. Pictures are fake ones ("FAKE <width> <height>", extension .fak) or
+// BMPs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@
 
 #include "app/dialogs/jump_dialog.h"
 #include "app/dialogs/list_window.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/headless/folder_identity.h"
 #include "platform/headless/headless.h"
 #include "tests/support/fake_graphic.h"
@@ -23,17 +24,12 @@ class AppTest : public ::testing::Test {
     headless::ResetAll();
     headless::FolderIdentityRule() = nullptr;
     ResetApplication();
-    jump = std::make_unique<TForm2>();
-    Form2 = jump.get();
-    list = std::make_unique<TForm3>();
-    Form3 = list.get();
+    MakeWindows();
   }
   void TearDown() override {
     form.reset();
     list.reset();
-    Form3 = nullptr;
     jump.reset();
-    Form2 = nullptr;
     headless::FolderIdentityRule() = nullptr;
     PictureFormats::UnregisterGraphicClass(&test::TFakeGraphic::Class);
     headless::ResetAll();
@@ -52,20 +48,29 @@ class AppTest : public ::testing::Test {
   }
 
   // A new main window (the previous one goes first: there is one plug-in manager at a time).
-  TForm1& Make(std::vector<std::string> args = {}) {
+  MainWindow& Make(std::vector<std::string> args = {}) {
     form.reset();
-    list->Images.Clear();
+    MakeWindows();
     headless::Script().messages.clear();
     ResetApplication();
-    form = std::make_unique<TForm1>(std::move(args));
+    form = std::make_unique<MainWindow>(*model, *jump, *list, std::move(args));
     return *form;
   }
-  std::vector<std::string> Entries() { return list->Images.Entries(); }
+  // A fresh model with a fresh Jump dialog and List window: every start begins from the defaults.
+  void MakeWindows() {
+    list.reset();
+    jump.reset();
+    model = std::make_unique<ViewerModel>();
+    jump = std::make_unique<JumpDialog>();
+    list = std::make_unique<ListWindow>(*model);
+  }
+  std::vector<std::string> Entries() { return model->list.Entries(); }
   static std::vector<std::string>& Messages() { return headless::Script().messages; }
 
-  std::unique_ptr<TForm2> jump;
-  std::unique_ptr<TForm3> list;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<ViewerModel> model;
+  std::unique_ptr<JumpDialog> jump;
+  std::unique_ptr<ListWindow> list;
+  std::unique_ptr<MainWindow> form;
 };
 
 }  // namespace zeb::app::testing_support

@@ -23,17 +23,17 @@ class CommandTest : public AppTest {
                                        std::vector<uint32_t>(static_cast<size_t>(width) * height, 0x336699)));
   }
   // A main window whose list holds these files (made as BMPs of 4 x 3), the first one shown.
-  TForm1& With(const Strings& paths) {
+  MainWindow& With(const Strings& paths) {
     for (const std::string& p : paths) AddBmp(p);
-    TForm1& f = Make();
-    for (const std::string& p : paths) f.List().Add(p);
+    MainWindow& f = Make();
+    for (const std::string& p : paths) f.Model().list.Add(p);
     f.TidyList();
-    f.CurrentIndex = 0;
-    f.LoadFromFile();
+    f.Model().current = 0;
+    f.ShowCurrent();
     return f;
   }
   // The files C:\p\0.bmp .. C:\p\<n-1>.bmp.
-  TForm1& WithNumbered(int n) {
+  MainWindow& WithNumbered(int n) {
     Strings paths;
     for (int i = 0; i < n; ++i) paths.push_back("C:\\p\\" + std::to_string(i) + ".bmp");
     return With(paths);
@@ -42,7 +42,7 @@ class CommandTest : public AppTest {
   // Presses a key on the main window as the window layer does (errors go to the application's error
   // handler); returns the key as the handler left it.
   uint16_t Press(uint16_t key, ui::TShiftState shift = 0) {
-    ui::Application().Guard([&] { form->FormKeyDown(key, shift); });
+    ui::Application().Guard([&] { form->OnKey(key, shift); });
     return key;
   }
   static constexpr ui::TShiftState kShift = ui::ssShift, kAlt = ui::ssAlt, kCtrl = ui::ssCtrl;
@@ -53,14 +53,14 @@ class CommandTest : public AppTest {
     headless::Script().showModal = [this, typed](ui::TForm& dialog) {
       ++dialogShows;
       shownCaptions.push_back(dialog.Caption());
-      shownTexts.push_back(jump->Edit1.Text());
-      for (char c : typed) ui::TypeChar(jump->Edit1, static_cast<char32_t>(c));
+      shownTexts.push_back(jump->numberEdit.Text());
+      for (char c : typed) ui::TypeChar(jump->numberEdit, static_cast<char32_t>(c));
       return ui::TModalResult::mrCancel;
     };
   }
   // The main window's caption, the shown file's name, the current index.
   std::string Title() { return form->Caption(); }
-  std::string Shown() { return form->List().Entry(form->CurrentIndex); }
+  std::string Shown() { return form->Model().list.Entry(form->Model().current); }
 
   int dialogShows = 0;
   Strings shownCaptions, shownTexts;

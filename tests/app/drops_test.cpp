@@ -15,61 +15,61 @@ class DropsTest : public CommandTest {
   // Drops Paths on the main window as the window layer does (errors go to the error handler).
   void Drop(const Strings& paths, ui::TShiftState shift = 0) {
     form->impl().focused = false;
-    ui::Application().Guard([&] { form->FormDropFiles(paths, shift); });
+    ui::Application().Guard([&] { form->OnDroppedFiles(paths, shift); });
   }
-  static void PressEscape(TForm1& f) {
+  static void PressEscape(MainWindow& f) {
     uint16_t key = ui::VK_ESCAPE_;
-    f.FormKeyDown(key, 0);
+    f.OnKey(key, 0);
   }
 };
 
 TEST_F(DropsTest, APlainDropReplacesTheListAndClearsTheMark) {
-  TForm1& f = WithNumbered(50);
-  f.MarkIndex = 7;
-  f.CurrentIndex = 30;
+  MainWindow& f = WithNumbered(50);
+  f.Model().mark = 7;
+  f.Model().current = 30;
   AddBmp("C:\\new\\one.bmp", 6, 5);
   Drop({"C:\\new\\one.bmp"});
   EXPECT_EQ(Entries(), Strings{"C:\\new\\one.bmp"});
-  EXPECT_EQ(f.MarkIndex, 0);
-  EXPECT_EQ(f.CurrentIndex, 0);
-  EXPECT_FALSE(f.Building);
-  EXPECT_EQ(f.Image1.Picture().Width(), 6);
+  EXPECT_EQ(f.Model().mark, 0);
+  EXPECT_EQ(f.Model().current, 0);
+  EXPECT_FALSE(f.run.building);
+  EXPECT_EQ(f.picture.Picture().Width(), 6);
   EXPECT_TRUE(f.impl().focused);  // brought to the front
   EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(DropsTest, ACtrlDropAddsAFolderTreeSortedInAndShowsTheFirstEntryOfTheList) {
-  TForm1& f = With({"C:\\a\\1.bmp", "C:\\z\\2.bmp"});
-  f.CurrentIndex = 1;
-  f.MarkIndex = 1;
+  MainWindow& f = With({"C:\\a\\1.bmp", "C:\\z\\2.bmp"});
+  f.Model().current = 1;
+  f.Model().mark = 1;
   AddBmp("C:\\m\\x.bmp");
   AddBmp("C:\\m\\sub\\y.bmp");
   Fs().AddFile("C:\\m\\notes.txt", "");
   Drop({"C:\\m"}, kCtrl);
   EXPECT_EQ(Entries(), (Strings{"C:\\a\\1.bmp", "C:\\m\\sub\\y.bmp", "C:\\m\\x.bmp", "C:\\z\\2.bmp"}));
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
   EXPECT_EQ(Shown(), "C:\\a\\1.bmp");
-  EXPECT_EQ(f.MarkIndex, 1);  // adding leaves the mark alone
-  EXPECT_TRUE(f.ShowFullPath);
+  EXPECT_EQ(f.Model().mark, 1);  // adding leaves the mark alone
+  EXPECT_TRUE(f.Model().showFullPath);
 }
 
 TEST_F(DropsTest, AnAltDropRemovesAFolderTreeAndLeavesItsNamesakesAlone) {
-  TForm1& f = With({"C:\\a\\1.bmp", "C:\\m\\x.bmp", "C:\\m\\sub\\y.bmp", "C:\\mm\\z.bmp"});
-  f.CurrentIndex = 3;
+  MainWindow& f = With({"C:\\a\\1.bmp", "C:\\m\\x.bmp", "C:\\m\\sub\\y.bmp", "C:\\mm\\z.bmp"});
+  f.Model().current = 3;
   Drop({"C:\\m"}, kAlt);
   EXPECT_EQ(Entries(), (Strings{"C:\\a\\1.bmp", "C:\\mm\\z.bmp"}));
   EXPECT_EQ(Shown(), "C:\\a\\1.bmp");
-  EXPECT_FALSE(f.Building);
+  EXPECT_FALSE(f.run.building);
 }
 
 TEST_F(DropsTest, AnAltDropOfAListFileRemovesTheEntriesItNamesAndAltWithCtrlRemovesToo) {
-  TForm1& f = WithNumbered(5);
+  MainWindow& f = WithNumbered(5);
   Fs().AddFile("C:\\l\\some.zeb", "C:\\P\\1.BMP\r\nC:\\p\\3.bmp\r\nC:\\p\\none.bmp\r\n");
   Drop({"C:\\l\\some.zeb"}, kAlt);
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\0.bmp", "C:\\p\\2.bmp", "C:\\p\\4.bmp"}));
   Drop({"C:\\p\\2.bmp"}, kAlt | kCtrl);
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\0.bmp", "C:\\p\\4.bmp"}));
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
 }
 
 TEST_F(DropsTest, APlainOrCtrlDropOfAListFileMergesItsPictures) {
@@ -83,18 +83,18 @@ TEST_F(DropsTest, APlainOrCtrlDropOfAListFileMergesItsPictures) {
 }
 
 TEST_F(DropsTest, ATextFileAloneInReplaceModeLeavesTheEmptyState) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   Fs().AddFile("C:\\notes.txt", "hello");
   Drop({"C:\\notes.txt"});
   EXPECT_TRUE(Entries().empty());
   EXPECT_EQ(Title(), "<empty>");
-  EXPECT_FALSE(f.Building);
+  EXPECT_FALSE(f.run.building);
   EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(DropsTest, OtherFilesAndVanishedPathsAreIgnoredInEveryMode) {
-  TForm1& f = WithNumbered(3);
-  f.List().Add("C:\\zgone\\g.bmp");  // no longer on disk: a drop of it cannot name it
+  MainWindow& f = WithNumbered(3);
+  f.Model().list.Add("C:\\zgone\\g.bmp");  // no longer on disk: a drop of it cannot name it
   Fs().AddFile("C:\\p\\notes.txt", "");
   Drop({"C:\\p\\notes.txt", "C:\\zgone\\g.bmp", "C:\\nothere"}, kAlt);
   Drop({"C:\\p\\notes.txt", "C:\\nothere.bmp"}, kCtrl);
@@ -102,19 +102,19 @@ TEST_F(DropsTest, OtherFilesAndVanishedPathsAreIgnoredInEveryMode) {
 }
 
 TEST_F(DropsTest, TwoFoldersTurnFullPathsOnAndALaterPlainDropFromOneFolderTurnsThemOff) {
-  TForm1& f = WithNumbered(2);
-  EXPECT_FALSE(f.ShowFullPath);
+  MainWindow& f = WithNumbered(2);
+  EXPECT_FALSE(f.Model().showFullPath);
   AddBmp("C:\\a\\x.bmp");
   AddBmp("C:\\b\\y.bmp");
   Drop({"C:\\a\\x.bmp", "C:\\b\\y.bmp"});
-  EXPECT_TRUE(f.ShowFullPath);
-  EXPECT_EQ(f.CurrentName, "C:\\a\\x.bmp");
+  EXPECT_TRUE(f.Model().showFullPath);
+  EXPECT_EQ(f.ShownName(), "C:\\a\\x.bmp");
   Drop({"C:\\p\\0.bmp", "C:\\p\\1.bmp"});
-  EXPECT_FALSE(f.ShowFullPath);
-  EXPECT_EQ(f.CurrentName, "0.bmp");
+  EXPECT_FALSE(f.Model().showFullPath);
+  EXPECT_EQ(f.ShownName(), "0.bmp");
   // Adding from another folder turns them on again.
   Drop({"C:\\a\\x.bmp"}, kCtrl);
-  EXPECT_TRUE(f.ShowFullPath);
+  EXPECT_TRUE(f.Model().showFullPath);
 }
 
 TEST_F(DropsTest, ADroppedDriveRootIsScannedWithoutADoubledSeparator) {
@@ -128,8 +128,8 @@ TEST_F(DropsTest, ADroppedDriveRootIsScannedWithoutADoubledSeparator) {
 }
 
 TEST_F(DropsTest, EscapeDuringALongDropStopsTheScanAndClosesTheProgramAfterTheDrop) {
-  TForm1& f = WithNumbered(2);
-  f.PumpInterval = std::chrono::milliseconds(0);
+  MainWindow& f = WithNumbered(2);
+  f.pumpInterval = std::chrono::milliseconds(0);
   for (int i = 0; i < 20; ++i) AddBmp("C:\\big\\" + std::to_string(100 + i) + ".bmp");
   AddBmp("C:\\big\\sub\\s.bmp");
   AddBmp("C:\\single.bmp");
@@ -140,18 +140,18 @@ TEST_F(DropsTest, EscapeDuringALongDropStopsTheScanAndClosesTheProgramAfterTheDr
     if (++pumps == 3) headless::PostTask([&] { PressEscape(f); });
   };
   Drop({"C:\\big", "C:\\single.bmp"}, kCtrl);
-  EXPECT_TRUE(f.AbortRequested);
+  EXPECT_TRUE(f.run.abortRequested);
   EXPECT_FALSE(closedDuringDrop);  // Escape only asked the scan to stop
   EXPECT_TRUE(f.impl().closed);
   EXPECT_TRUE(ui::Application().Terminated());
-  EXPECT_FALSE(f.Building);
+  EXPECT_FALSE(f.run.building);
   Strings entries = Entries();
   EXPECT_LT(entries.size(), 2u + 21u + 1u);
   EXPECT_EQ(entries.back(), "C:\\single.bmp");  // the loop still went on after the folder
 }
 
 TEST_F(DropsTest, AnUnreadableListFileShowsItsErrorAfterTheBuildHasEnded) {
-  TForm1& f = WithNumbered(2);
+  MainWindow& f = WithNumbered(2);
   AddBmp("C:\\a\\x.bmp");
   AddBmp("C:\\z\\late.bmp");
   Fs().AddFile("C:\\l\\locked.zeb", "C:\\a\\x.bmp\r\n");
@@ -159,20 +159,20 @@ TEST_F(DropsTest, AnUnreadableListFileShowsItsErrorAfterTheBuildHasEnded) {
   bool buildingAtMessage = true;
   std::string titleAtMessage;
   headless::Script().messageBox = [&](const std::string&, ui::TMsgDlgButtons) {
-    buildingAtMessage = f.Building;
+    buildingAtMessage = f.run.building;
     titleAtMessage = f.Caption();
     return ui::TModalResult::mrOk;
   };
-  f.CurrentIndex = 1;
+  f.Model().current = 1;
   Drop({"C:\\a\\x.bmp", "C:\\l\\locked.zeb", "C:\\z\\late.bmp"}, kCtrl);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_NE(Messages()[0].find("locked.zeb"), std::string::npos) << Messages()[0];
   EXPECT_FALSE(buildingAtMessage);
-  EXPECT_FALSE(f.Building);
+  EXPECT_FALSE(f.run.building);
   // The error ended the loop; what came before it is in, tidied and shown.
   EXPECT_EQ(Entries(), (Strings{"C:\\a\\x.bmp", "C:\\p\\0.bmp", "C:\\p\\1.bmp"}));
-  EXPECT_EQ(f.CurrentIndex, 0);
-  EXPECT_TRUE(f.ShowFullPath);
+  EXPECT_EQ(f.Model().current, 0);
+  EXPECT_TRUE(f.Model().showFullPath);
   EXPECT_NE(titleAtMessage.find("x.bmp"), std::string::npos) << titleAtMessage;
   EXPECT_TRUE(f.impl().focused);
   // Building is over: Escape now closes the program at once.
@@ -181,8 +181,8 @@ TEST_F(DropsTest, AnUnreadableListFileShowsItsErrorAfterTheBuildHasEnded) {
 }
 
 TEST_F(DropsTest, ADropHandledDuringAnotherDropKeepsThatBuildRunning) {
-  TForm1& f = WithNumbered(1);
-  f.PumpInterval = std::chrono::milliseconds(0);
+  MainWindow& f = WithNumbered(1);
+  f.pumpInterval = std::chrono::milliseconds(0);
   for (int i = 0; i < 10; ++i) AddBmp("C:\\big\\" + std::to_string(10 + i) + ".bmp");
   AddBmp("C:\\extra.bmp");
   int pumps = 0;
@@ -190,17 +190,17 @@ TEST_F(DropsTest, ADropHandledDuringAnotherDropKeepsThatBuildRunning) {
   headless::OnProcessMessages() = [&] {
     ++pumps;
     if (pumps == 2) {
-      f.FormDropFiles({"C:\\extra.bmp"}, ui::ssCtrl);
-      buildingAfterInner = f.Building;
+      f.OnDroppedFiles({"C:\\extra.bmp"}, ui::ssCtrl);
+      buildingAfterInner = f.run.building;
     }
     if (pumps == 4) PressEscape(f);
   };
   Drop({"C:\\big"}, kCtrl);
   EXPECT_TRUE(buildingAfterInner);
   // Escape stopped the outer scan instead of closing the window in the middle of it.
-  EXPECT_TRUE(f.AbortRequested);
+  EXPECT_TRUE(f.run.abortRequested);
   EXPECT_LT(Entries().size(), 12u);
-  EXPECT_FALSE(f.Building);
+  EXPECT_FALSE(f.run.building);
   EXPECT_TRUE(f.impl().closed);
 }
 

@@ -17,27 +17,28 @@ using Strings = std::vector<std::string>;
 class FolderScanTest : public AppTest {
  protected:
   // A main window ready to scan, as during start-up: pumping before every file.
-  TForm1& Scanner() {
-    TForm1& f = Make();
-    f.PumpInterval = std::chrono::milliseconds(0);
-    f.TitleInterval = std::chrono::milliseconds(0);
-    f.Building = true;
+  MainWindow& Scanner() {
+    MainWindow& f = Make();
+    f.pumpInterval = std::chrono::milliseconds(0);
+    f.titleInterval = std::chrono::milliseconds(0);
+    f.run.building = true;
     return f;
   }
-  static void PressEscape(TForm1& f) {
+  static void PressEscape(MainWindow& f) {
     uint16_t key = ui::VK_ESCAPE_;
-    f.FormKeyDown(key, 0);
+    f.OnKey(key, 0);
   }
 };
 
 TEST_F(FolderScanTest, ExtensionsComeFromTheRegistryLatestFirstWithZebLast) {
   RegisterFake();
-  TForm1& f = Make();
-  ASSERT_GE(f.PictureExtensions.size(), 3u);
-  EXPECT_EQ(f.PictureExtensions.front(), ".FAK");
-  EXPECT_EQ(f.PictureExtensions.back(), ".ZEB");
+  MainWindow& f = Make();
+  ASSERT_GE(f.PictureExtensions().size(), 3u);
+  EXPECT_EQ(f.PictureExtensions().front(), ".FAK");
+  EXPECT_EQ(f.PictureExtensions().back(), ".ZEB");
   for (const char* e : {".BMP", ".JPG", ".JPEG", ".ICO", ".EMF", ".WMF"})
-    EXPECT_NE(std::find(f.PictureExtensions.begin(), f.PictureExtensions.end(), e), f.PictureExtensions.end())
+    EXPECT_NE(std::find(f.PictureExtensions().begin(), f.PictureExtensions().end(), e),
+              f.PictureExtensions().end())
         << e;
 }
 
@@ -48,6 +49,24 @@ TEST_F(FolderScanTest, AFolderGivesItsPicturesSorted) {
   Fs().AddFile("C:\\p\\notes.txt", "");
   Scanner().AddFolder("C:\\p\\", true);
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.jpg", "C:\\p\\B.JPG", "C:\\p\\c.bmp"}));
+}
+
+// Each folder is listed once, and the names matched as the searches "*" + extension would: a
+// plug-in's wildcard keeps its meaning, and a name matching two extensions is added for each.
+TEST_F(FolderScanTest, OneListingPerFolderMatchesEveryExtensionItsWildcardsIncluded) {
+  PictureFormats::Register("pi?", "Wildcard picture", &test::TFakeGraphic::Class);
+  PictureFormats::Register("pic", "Fake picture", &test::TFakeGraphic::Class);
+  for (const char* name : {"a.pic", "b.pi", "c.PIX", "d.jpg", "e.jpgx", "f.pict"})
+    Fs().AddFile(std::string("C:\\p\\") + name, "");
+  Fs().AddFile("C:\\p\\sub\\g.bmp", "");
+  Fs().AddFile("C:\\p\\sub\\deeper\\h.bmp", "");
+  MainWindow& f = Scanner();
+  Fs().findCalls = 0;
+  f.AddFolder("C:\\p\\", true);
+  PictureFormats::UnregisterGraphicClass(&test::TFakeGraphic::Class);
+  EXPECT_EQ(Fs().findCalls, 3);
+  EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.pic", "C:\\p\\a.pic", "C:\\p\\b.pi", "C:\\p\\c.PIX", "C:\\p\\d.jpg",
+                                "C:\\p\\sub\\deeper\\h.bmp", "C:\\p\\sub\\g.bmp"}));
 }
 
 TEST_F(FolderScanTest, EveryFileAttributeCountsButHiddenFoldersAreNotEntered) {
@@ -67,13 +86,13 @@ TEST_F(FolderScanTest, OwnPicturesComeBeforeSubfoldersAndRecursionIsOptional) {
   Fs().AddFile("C:\\p\\sub\\deep\\d.jpg", "");
   Fs().AddFile("C:\\p\\sub\\s.jpg", "");
   Fs().AddFile("C:\\p\\z.jpg", "");
-  TForm1& f = Scanner();
+  MainWindow& f = Scanner();
   Strings added;
   // The title shows each file as it is added.
   headless::OnProcessMessages() = [&] { added.push_back(f.Caption()); };
   f.AddFolder("C:\\p\\", false);
   EXPECT_EQ(Entries(), Strings{"C:\\p\\z.jpg"});
-  f.List().Clear();
+  f.Model().list.Clear();
   added.clear();
   f.AddFolder("C:\\p\\", true);
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\sub\\deep\\d.jpg", "C:\\p\\sub\\s.jpg", "C:\\p\\z.jpg"}));
@@ -95,23 +114,23 @@ TEST_F(FolderScanTest, TheSameFileReachedTwiceEndsAsOneEntry) {
   RegisterFake();
   AddFake("C:\\p\\a.fak");
   AddFake("C:\\p\\b.fak");
-  TForm1& f = Make({"C:\\p", "C:\\p\\a.fak", "C:\\P\\a.fak"});
+  MainWindow& f = Make({"C:\\p", "C:\\p\\a.fak", "C:\\P\\a.fak"});
   // The path in other letter case stays as a second entry.
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.fak", "C:\\P\\a.fak", "C:\\p\\b.fak"}));
-  EXPECT_TRUE(f.ShowFullPath);
+  EXPECT_TRUE(f.Model().showFullPath);
 }
 
 TEST_F(FolderScanTest, EscapeInTheMiddleStopsTheScanButTheFirstOfEachExtensionIsAdded) {
   for (const char* n : {"a", "b", "c"}) Fs().AddFile(std::string("C:\\p\\") + n + ".jpg", "");
   for (const char* n : {"d", "e"}) Fs().AddFile(std::string("C:\\p\\") + n + ".bmp", "");
   Fs().AddFile("C:\\p\\sub\\f.jpg", "");
-  TForm1& f = Scanner();
+  MainWindow& f = Scanner();
   int pumps = 0;
   headless::OnProcessMessages() = [&] {
     if (++pumps == 2) headless::PostTask([&] { PressEscape(f); });
   };
   f.AddFolder("C:\\p\\", true);
-  EXPECT_TRUE(f.AbortRequested);
+  EXPECT_TRUE(f.run.abortRequested);
   EXPECT_FALSE(f.impl().closed);
   // Escape came while the second file was being reached: it went in with the first, then no more.
   EXPECT_EQ(Entries().size(), 1u);
@@ -122,16 +141,16 @@ TEST_F(FolderScanTest, EscapeDuringStartUpEndsTheProgramAfterTheFileArguments) {
   for (int i = 0; i < 5; ++i) AddFake("C:\\p\\" + std::to_string(i) + ".fak");
   AddFake("C:\\single.fak");
   Fs().AddFile("C:\\p\\sub\\s.fak", "FAKE 1 1");
-  Form1 = nullptr;
   bool pressed = false;
+  // The window being made is the application's main form from its first moment.
   headless::OnProcessMessages() = [&] {
-    if (!pressed && Form1) {
+    if (!pressed && ui::Application().MainForm) {
       pressed = true;
-      PressEscape(*Form1);
+      PressEscape(static_cast<MainWindow&>(*ui::Application().MainForm));
     }
   };
-  TForm1& f = Make({"C:\\p", "C:\\single.fak"});
-  EXPECT_TRUE(f.AbortRequested);
+  MainWindow& f = Make({"C:\\p", "C:\\single.fak"});
+  EXPECT_TRUE(f.run.abortRequested);
   EXPECT_TRUE(ui::Application().Terminated());
   // No picture was shown, but the single file after the folder was still added.
   EXPECT_EQ(f.Caption(), "C:\\single.fak");
@@ -142,11 +161,11 @@ TEST_F(FolderScanTest, EscapeDuringStartUpEndsTheProgramAfterTheFileArguments) {
 
 TEST_F(FolderScanTest, KeysPressedDuringAScanSeeTheListBuiltSoFar) {
   for (int i = 0; i < 4; ++i) Fs().AddFile("C:\\p\\" + std::string(1, char('d' - i)) + ".jpg", "");
-  TForm1& f = Scanner();
+  MainWindow& f = Scanner();
   Strings seen;
   headless::OnProcessMessages() = [&] {
-    int32_t n = f.List().Count();
-    seen.push_back(n ? f.List().Entry(0) + "/" + std::to_string(n) : "none");
+    int32_t n = f.Model().list.Count();
+    seen.push_back(n ? f.Model().list.Entry(0) + "/" + std::to_string(n) : "none");
   };
   f.AddFolder("C:\\p\\", false);
   EXPECT_EQ(seen, (Strings{"none", "C:\\p\\d.jpg/1", "C:\\p\\c.jpg/2", "C:\\p\\b.jpg/3"}));
@@ -154,9 +173,9 @@ TEST_F(FolderScanTest, KeysPressedDuringAScanSeeTheListBuiltSoFar) {
 
 TEST_F(FolderScanTest, MessagesAreLetThroughAtMostOncePerInterval) {
   for (int i = 0; i < 50; ++i) Fs().AddFile("C:\\p\\" + std::to_string(i) + ".jpg", "");
-  TForm1& f = Scanner();
-  f.PumpInterval = std::chrono::hours(1);
-  f.TitleInterval = std::chrono::hours(1);
+  MainWindow& f = Scanner();
+  f.pumpInterval = std::chrono::hours(1);
+  f.titleInterval = std::chrono::hours(1);
   int pumps = 0;
   headless::OnProcessMessages() = [&] { ++pumps; };
   f.AddFolder("C:\\p\\", true);

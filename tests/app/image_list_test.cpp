@@ -11,7 +11,7 @@ using testing_support::AppTest;
 using Strings = std::vector<std::string>;
 
 TEST(ImageListTest, EntriesStandInCaseInsensitiveOrder) {
-  TImageList list;
+  ImageList list;
   list.Add("C:\\p\\c.bmp");
   list.Add("C:\\p\\B.JPG");
   list.Add("C:\\p\\a.jpg");
@@ -23,7 +23,7 @@ TEST(ImageListTest, EntriesStandInCaseInsensitiveOrder) {
 }
 
 TEST(ImageListTest, ANewEntryGoesAfterEqualOnes) {
-  TImageList list;
+  ImageList list;
   list.Add("C:\\p\\A.jpg");
   EXPECT_EQ(list.Count(), 1);
   list.Add("C:\\p\\a.jpg");
@@ -32,13 +32,13 @@ TEST(ImageListTest, ANewEntryGoesAfterEqualOnes) {
 }
 
 TEST(ImageListTest, ASubfolderSortsAmongItsParentsFilesByName) {
-  TImageList list;
+  ImageList list;
   for (const char* p : {"C:\\p\\z.jpg", "C:\\p\\m\\a.jpg", "C:\\p\\a.jpg"}) list.Add(p);
   EXPECT_EQ(list.Entries(), (Strings{"C:\\p\\a.jpg", "C:\\p\\m\\a.jpg", "C:\\p\\z.jpg"}));
 }
 
 TEST(ImageListTest, EveryReadSeesTheWholeListAndTheListBoxIsToldItsCount) {
-  TImageList list;
+  ImageList list;
   std::vector<int32_t> told;
   list.OnChange = [&](int32_t count) { told.push_back(count); };
   for (int i = 0; i < 3; ++i) list.Add("C:\\" + std::to_string(i) + ".jpg");
@@ -52,7 +52,7 @@ TEST(ImageListTest, EveryReadSeesTheWholeListAndTheListBoxIsToldItsCount) {
 }
 
 TEST(ImageListTest, OutOfRangeIndexesRaise) {
-  TImageList list;
+  ImageList list;
   list.Add("C:\\a.jpg");
   EXPECT_THROW(list.Entry(1), EListError);
   EXPECT_THROW(list.Entry(-1), EListError);
@@ -60,7 +60,7 @@ TEST(ImageListTest, OutOfRangeIndexesRaise) {
 }
 
 TEST(ImageListTest, AdjacentDuplicatesAreExactMatches) {
-  TImageList list;
+  ImageList list;
   for (const char* p : {"C:\\a.jpg", "C:\\A.jpg", "C:\\a.jpg", "C:\\b.jpg", "C:\\b.jpg", "C:\\b.jpg"})
     list.Add(p);
   // Equal keys keep the order they came in, so the two a.jpg are not neighbours.
@@ -70,63 +70,63 @@ TEST(ImageListTest, AdjacentDuplicatesAreExactMatches) {
 
 class ListEditTest : public AppTest {
  protected:
-  TForm1& WithEntries(const Strings& entries) {
-    TForm1& f = Make();
-    for (const auto& e : entries) f.List().Add(e);
+  MainWindow& WithEntries(const Strings& entries) {
+    MainWindow& f = Make();
+    for (const auto& e : entries) f.Model().list.Add(e);
     return f;
   }
 };
 
 TEST_F(ListEditTest, TidyListReducesDuplicatesAndNoticesSeveralFolders) {
-  TForm1& f = WithEntries({"C:\\p\\a.jpg", "C:\\p\\a.jpg", "C:\\p\\A.jpg", "C:\\p\\b.jpg"});
+  MainWindow& f = WithEntries({"C:\\p\\a.jpg", "C:\\p\\a.jpg", "C:\\p\\A.jpg", "C:\\p\\b.jpg"});
   f.TidyList();
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.jpg", "C:\\p\\A.jpg", "C:\\p\\b.jpg"}));
-  EXPECT_FALSE(f.ShowFullPath);
-  f.List().Add("C:\\q\\c.jpg");
+  EXPECT_FALSE(f.Model().showFullPath);
+  f.Model().list.Add("C:\\q\\c.jpg");
   f.TidyList();
-  EXPECT_TRUE(f.ShowFullPath);
+  EXPECT_TRUE(f.Model().showFullPath);
   // It never turns it off again.
-  f.List().Delete(3);
+  f.Model().list.Delete(3);
   f.TidyList();
-  EXPECT_TRUE(f.ShowFullPath);
+  EXPECT_TRUE(f.Model().showFullPath);
 }
 
 TEST_F(ListEditTest, FolderPartsCompareExactly) {
-  TForm1& f = WithEntries({"C:\\P\\b.jpg", "C:\\p\\a.jpg"});
+  MainWindow& f = WithEntries({"C:\\P\\b.jpg", "C:\\p\\a.jpg"});
   f.TidyList();
-  EXPECT_TRUE(f.ShowFullPath);
+  EXPECT_TRUE(f.Model().showFullPath);
 }
 
 TEST_F(ListEditTest, DeletingKeepsTheBookmarkOnItsPicture) {
-  TForm1& f = WithEntries({"C:\\a.jpg", "C:\\b.jpg", "C:\\c.jpg", "C:\\d.jpg"});
-  f.MarkIndex = 2;
-  f.CurrentIndex = 3;
+  MainWindow& f = WithEntries({"C:\\a.jpg", "C:\\b.jpg", "C:\\c.jpg", "C:\\d.jpg"});
+  f.Model().mark = 2;
+  f.Model().current = 3;
   f.DeleteEntry(1, false);
-  EXPECT_EQ(f.MarkIndex, 1);
-  EXPECT_EQ(Entries()[f.MarkIndex], "C:\\c.jpg");
+  EXPECT_EQ(f.Model().mark, 1);
+  EXPECT_EQ(Entries()[f.Model().mark], "C:\\c.jpg");
   // CurrentIndex stays although an entry before it went; it now equals the count and steps back.
-  EXPECT_EQ(f.CurrentIndex, 2);
-  f.CurrentIndex = 0;
+  EXPECT_EQ(f.Model().current, 2);
+  f.Model().current = 0;
   f.DeleteEntry(1, false);
-  EXPECT_EQ(f.MarkIndex, -1);
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().mark, -1);
+  EXPECT_EQ(f.Model().current, 0);
   f.DeleteEntry(1, false);
-  EXPECT_EQ(f.MarkIndex, -1);
+  EXPECT_EQ(f.Model().mark, -1);
 }
 
 TEST_F(ListEditTest, DeletingTheOnlyEntryLeavesNoCurrentEntry) {
-  TForm1& f = WithEntries({"C:\\a.jpg"});
-  f.CurrentIndex = 0;
+  MainWindow& f = WithEntries({"C:\\a.jpg"});
+  f.Model().current = 0;
   f.DeleteEntry(0, true);
-  EXPECT_EQ(f.CurrentIndex, -1);
+  EXPECT_EQ(f.Model().current, -1);
   EXPECT_EQ(f.Caption(), "<empty>");
   // An empty list is left alone.
   f.DeleteEntry(0, true);
-  EXPECT_EQ(f.CurrentIndex, -1);
+  EXPECT_EQ(f.Model().current, -1);
 }
 
 TEST_F(ListEditTest, RemoveFolderTakesItsSubfoldersAndComparesCase) {
-  TForm1& f =
+  MainWindow& f =
       WithEntries({"C:\\p\\a.jpg", "C:\\p\\s\\b.jpg", "C:\\P\\c.jpg", "C:\\pq\\d.jpg", "C:\\q\\e.jpg"});
   f.RemoveFolder("C:\\p\\");
   EXPECT_EQ(Entries(), (Strings{"C:\\P\\c.jpg", "C:\\pq\\d.jpg", "C:\\q\\e.jpg"}));
@@ -134,14 +134,14 @@ TEST_F(ListEditTest, RemoveFolderTakesItsSubfoldersAndComparesCase) {
 }
 
 TEST_F(ListEditTest, RemoveFileTakesOneEntryWithoutRegardToCase) {
-  TForm1& f = WithEntries({"C:\\p\\a.jpg", "C:\\p\\A.jpg", "C:\\p\\b.jpg"});
+  MainWindow& f = WithEntries({"C:\\p\\a.jpg", "C:\\p\\A.jpg", "C:\\p\\b.jpg"});
   f.RemoveFile("C:\\P\\A.JPG");
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.jpg", "C:\\p\\b.jpg"}));
   EXPECT_EQ(f.Caption(), "C:\\P\\A.JPG");
 }
 
 TEST_F(ListEditTest, RemoveFileOfAListFileTakesEveryEntryItNames) {
-  TForm1& f = WithEntries({"C:\\p\\a.jpg", "C:\\p\\b.jpg", "C:\\p\\c.jpg"});
+  MainWindow& f = WithEntries({"C:\\p\\a.jpg", "C:\\p\\b.jpg", "C:\\p\\c.jpg"});
   Fs().AddFile("C:\\l.zeb", "c:\\p\\A.jpg\r\nC:\\p\\c.jpg\r\nC:\\p\\zzz.jpg\r\n");
   f.RemoveFile("C:\\l.zeb");
   EXPECT_EQ(Entries(), Strings{"C:\\p\\b.jpg"});
@@ -151,25 +151,25 @@ TEST_F(ListEditTest, RemoveCurrentFolderShowsWhatFollowed) {
   RegisterFake();
   for (const char* p : {"C:\\a\\1.fak", "C:\\a\\2.fak", "C:\\b\\3.fak", "C:\\b\\4.fak", "C:\\c\\5.fak"})
     AddFake(p);
-  TForm1& f = Make({"C:\\a", "C:\\b", "C:\\c"});
-  f.CurrentIndex = 0;
+  MainWindow& f = Make({"C:\\a", "C:\\b", "C:\\c"});
+  f.Model().current = 0;
   f.RemoveCurrentFolder();
   EXPECT_EQ(Entries().size(), 3u);
-  EXPECT_EQ(f.CurrentIndex, 0);
-  EXPECT_EQ(f.CurrentName, "C:\\b\\3.fak");
-  f.CurrentIndex = 2;  // the last folder
+  EXPECT_EQ(f.Model().current, 0);
+  EXPECT_EQ(f.ShownName(), "C:\\b\\3.fak");
+  f.Model().current = 2;  // the last folder
   f.RemoveCurrentFolder();
-  EXPECT_EQ(f.CurrentIndex, 1);
-  EXPECT_EQ(f.CurrentName, "C:\\b\\4.fak");
-  f.CurrentIndex = 1;  // the middle of the only folder left
+  EXPECT_EQ(f.Model().current, 1);
+  EXPECT_EQ(f.ShownName(), "C:\\b\\4.fak");
+  f.Model().current = 1;  // the middle of the only folder left
   f.RemoveCurrentFolder();
-  EXPECT_EQ(f.CurrentIndex, -1);
+  EXPECT_EQ(f.Model().current, -1);
   EXPECT_EQ(f.Caption(), "<empty>");
 }
 
 TEST_F(ListEditTest, FilterPicturesKeepsPicturesOnly) {
   RegisterFake();
-  TForm1& f = Make();
+  MainWindow& f = Make();
   Strings lines{"C:\\a.FAK",     "",          "C:\\noext",     "C:\\nested.zeb",
                 "C:\\notes.txt", "C:\\b.bmp", "C:\\dir.fak\\x"};
   f.FilterPictures(lines);

@@ -15,61 +15,61 @@ using Strings = std::vector<std::string>;
 class KeysTest : public CommandTest {};
 
 TEST_F(KeysTest, EscapeStopsABuildOrElseEndsTheProgram) {
-  TForm1& f = WithNumbered(2);
-  f.Building = true;
+  MainWindow& f = WithNumbered(2);
+  f.run.building = true;
   Press(ui::VK_ESCAPE_);
-  EXPECT_TRUE(f.AbortRequested);
+  EXPECT_TRUE(f.run.abortRequested);
   EXPECT_FALSE(f.impl().closed);
   EXPECT_FALSE(ui::Application().Terminated());
-  f.Building = false;
+  f.run.building = false;
   Press(ui::VK_ESCAPE_, kShift);
   EXPECT_TRUE(f.impl().closed);
   EXPECT_TRUE(ui::Application().Terminated());
 }
 
 TEST_F(KeysTest, CtrlArrowsHoldTheWindowAtEdgesAsIndependentPairs) {
-  TForm1& f = WithNumbered(2);
+  MainWindow& f = WithNumbered(2);
   f.SetBounds(300, 300, f.Width(), f.Height());
   EXPECT_EQ(Press(ui::VK_LEFT_, kCtrl), ui::VK_LEFT_);
-  EXPECT_EQ(f.PlacementFlags, pfFree | pfLeft);
+  EXPECT_EQ(f.Model().modes.placement, placement::kFree | placement::kLeft);
   Press(ui::VK_UP_, kCtrl | kShift);
-  EXPECT_EQ(f.PlacementFlags, pfFree | pfLeft | pfTop);
+  EXPECT_EQ(f.Model().modes.placement, placement::kFree | placement::kLeft | placement::kTop);
   EXPECT_EQ(f.Left(), 0);
   EXPECT_EQ(f.Top(), 0);
   // The next picture keeps the corner.
   Press('N');
-  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(f.Model().current, 1);
   EXPECT_EQ(f.Left(), 0);
   EXPECT_EQ(f.Top(), 0);
   Press(ui::VK_RIGHT_, kCtrl);
   Press(ui::VK_DOWN_, kCtrl);
-  EXPECT_EQ(f.PlacementFlags, pfFree | pfRight | pfBottom);
+  EXPECT_EQ(f.Model().modes.placement, placement::kFree | placement::kRight | placement::kBottom);
   EXPECT_EQ(f.Left() + f.Width(), 1024);
   EXPECT_EQ(f.Top() + f.Height(), 738);  // the taskbar's top
 }
 
 TEST_F(KeysTest, CtrlLeftLeavesTheMaximisedAndCentredModes) {
-  TForm1& f = WithNumbered(1);
+  MainWindow& f = WithNumbered(1);
   Press('F');
   EXPECT_EQ(f.WindowState(), ui::TWindowState::wsMaximized);
   Press(ui::VK_LEFT_, kCtrl);
-  EXPECT_EQ(f.PlacementFlags, pfFree | pfLeft);
+  EXPECT_EQ(f.Model().modes.placement, placement::kFree | placement::kLeft);
   EXPECT_EQ(f.WindowState(), ui::TWindowState::wsNormal);
   EXPECT_EQ(f.Left(), 0);
   Press('C');
-  EXPECT_EQ(f.PlacementFlags, pfCentre);
+  EXPECT_EQ(f.Model().modes.placement, placement::kCentre);
   Press(ui::VK_DOWN_, kCtrl);
-  EXPECT_EQ(f.PlacementFlags, pfBottom);
+  EXPECT_EQ(f.Model().modes.placement, placement::kBottom);
 }
 
 TEST_F(KeysTest, ArrowsMoveByTheStepOfTheModifiersAndFreeThePlacement) {
-  TForm1& f = WithNumbered(1);
+  MainWindow& f = WithNumbered(1);
   Press(ui::VK_LEFT_, kCtrl);
   const int32_t width = f.Width(), height = f.Height();
   f.SetBounds(10, 10, width, height);
   Press(ui::VK_LEFT_);
   EXPECT_EQ(f.Left(), -10);  // not pushed back inside: the window is not refitted
-  EXPECT_EQ(f.PlacementFlags, pfFree);
+  EXPECT_EQ(f.Model().modes.placement, placement::kFree);
   Press(ui::VK_RIGHT_, kShift);
   EXPECT_EQ(f.Left(), 40);
   Press(ui::VK_RIGHT_, kAlt);
@@ -84,37 +84,37 @@ TEST_F(KeysTest, ArrowsMoveByTheStepOfTheModifiersAndFreeThePlacement) {
 }
 
 TEST_F(KeysTest, CtrlCommandsEndTheHandler) {
-  TForm1& f = With({"C:\\a\\1.bmp", "C:\\b\\1.bmp"});
-  f.SlideDirection = 2;
+  MainWindow& f = With({"C:\\a\\1.bmp", "C:\\b\\1.bmp"});
+  f.Model().modes.slideDirection = SlideDirection::Backward;
   // Ctrl+N goes to the next folder and is consumed; plain N's rows do not run.
   EXPECT_EQ(Press('N', kCtrl), 0);
-  EXPECT_EQ(f.CurrentIndex, 1);
-  EXPECT_EQ(f.SlideDirection, 2);
+  EXPECT_EQ(f.Model().current, 1);
+  EXPECT_EQ(f.Model().modes.slideDirection, SlideDirection::Backward);
   EXPECT_EQ(Press('P', kCtrl | kShift), 0);
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
   // Ctrl with a key of no command leaves the title alone (the plain keys rebuild it).
   f.SetCaption("x");
   EXPECT_EQ(Press('K', kCtrl), 'K');
   EXPECT_EQ(Title(), "x");
   // Ctrl+W switches the wallpaper mode, which shows in the title of the next picture.
   EXPECT_EQ(Press('W', kCtrl), 0);
-  EXPECT_TRUE(f.WallpaperMode);
+  EXPECT_TRUE(f.Model().modes.wallpaper.on);
   Press(ui::VK_RETURN_);
   EXPECT_EQ(Title().substr(0, 5), "[WB] ");
   Press('W', kCtrl);
-  EXPECT_FALSE(f.WallpaperMode);
+  EXPECT_FALSE(f.Model().modes.wallpaper.on);
 }
 
 TEST_F(KeysTest, ModesSwitchAndTheTitleIsRebuiltAfterEveryKey) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   EXPECT_EQ(Title(), "[F] (1/3) 0.bmp 4x3 100%");
   Press('R');
-  EXPECT_EQ(f.SlideDirection, 3);
+  EXPECT_EQ(f.Model().modes.slideDirection, SlideDirection::Random);
   Press('L');
   Press('Q', kAlt);
   EXPECT_EQ(Title().substr(0, 7), "[RLQ] (");
   Press('S', kShift);
-  EXPECT_TRUE(f.EnlargeSmall);
+  EXPECT_TRUE(f.Model().modes.enlargeSmall);
   EXPECT_EQ(Title().substr(0, 7), "[rLQ] (");
   f.SetCaption("x");
   Press('K');
@@ -122,146 +122,146 @@ TEST_F(KeysTest, ModesSwitchAndTheTitleIsRebuiltAfterEveryKey) {
   // The wallpaper letters change only while the wallpaper mode is on.
   Press('Z', kShift);
   Press('W', kShift);
-  EXPECT_EQ(f.WallpaperLayout, 3);
-  EXPECT_FALSE(f.WallpaperAsShown);
-  f.WallpaperMode = true;
+  EXPECT_EQ(f.Model().modes.wallpaper.layout, WallpaperLayout::Unchanged);
+  EXPECT_FALSE(f.Model().modes.wallpaper.asShown);
+  f.Model().modes.wallpaper.on = true;
   Press('W', kShift);
   Press('T', kShift);
   EXPECT_EQ(Title().substr(0, 9), "[wTrLQ] (");
   Press('C', kShift);
-  EXPECT_EQ(f.WallpaperLayout, 0);
+  EXPECT_EQ(f.Model().modes.wallpaper.layout, WallpaperLayout::Centre);
   Press('Z', kShift | kAlt);
-  EXPECT_EQ(f.WallpaperLayout, 1);
+  EXPECT_EQ(f.Model().modes.wallpaper.layout, WallpaperLayout::Stretch);
   // Shift+C is no centring.
-  EXPECT_EQ(f.PlacementFlags, pfFree);
+  EXPECT_EQ(f.Model().modes.placement, placement::kFree);
 }
 
 TEST_F(KeysTest, SStartsTheShowWithoutStepping) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   Press('S');
-  EXPECT_TRUE(f.Timer1.Enabled());
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_TRUE(f.slideTimer.Enabled());
+  EXPECT_EQ(f.Model().current, 0);
   EXPECT_EQ(Title().substr(0, 7), "<F> (1/");
-  f.PauseWhileLoading = true;
+  f.Model().modes.pauseWhileLoading = true;
   Press('K');
   EXPECT_EQ(Title().substr(0, 7), "{F} (1/");
   Press('S');
-  EXPECT_FALSE(f.Timer1.Enabled());
+  EXPECT_FALSE(f.slideTimer.Enabled());
   EXPECT_EQ(Title().substr(0, 7), "[F] (1/");
 }
 
 TEST_F(KeysTest, WalkingWithNPSpaceBackspaceAE) {
-  TForm1& f = WithNumbered(4);
+  MainWindow& f = WithNumbered(4);
   Press('N');
-  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(f.Model().current, 1);
   Press(ui::VK_SPACE_, kAlt);
-  EXPECT_EQ(f.CurrentIndex, 2);
+  EXPECT_EQ(f.Model().current, 2);
   EXPECT_EQ(Title(), "[F] (3/4) 2.bmp 4x3 100%");
   Press(ui::VK_BACK_);
-  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(f.Model().current, 1);
   Press('P');
-  EXPECT_EQ(f.CurrentIndex, 0);
-  EXPECT_EQ(f.SlideDirection, 2);
+  EXPECT_EQ(f.Model().current, 0);
+  EXPECT_EQ(f.Model().modes.slideDirection, SlideDirection::Backward);
   Press('E');
-  EXPECT_EQ(f.CurrentIndex, 3);
+  EXPECT_EQ(f.Model().current, 3);
   EXPECT_EQ(Title(), "[B] (4/4) 3.bmp 4x3 100%");
   Press('A');
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
   // Shifted, N and P are the series jumps: all four names are one series of plain numbers.
   Press('N', kShift);
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
 }
 
 TEST_F(KeysTest, AtTheEndWithoutLoopAStepDoesNothingButTheTitle) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   Press('E');
-  f.SlideDirection = 2;
+  f.Model().modes.slideDirection = SlideDirection::Backward;
   // A reload would find the shown file gone and drop its entry.
   Fs().DeleteFile("C:\\p\\2.bmp");
   f.SetCaption("x");
   Press('N');
-  EXPECT_EQ(f.SlideDirection, 1);
-  EXPECT_EQ(f.List().Count(), 3);
+  EXPECT_EQ(f.Model().modes.slideDirection, SlideDirection::Forward);
+  EXPECT_EQ(f.Model().list.Count(), 3);
   EXPECT_EQ(Title(), "[F] (3/3) 2.bmp 4x3 100%");
   AddBmp("C:\\p\\2.bmp");
   Press('A');
   Fs().DeleteFile("C:\\p\\0.bmp");
   Press(ui::VK_BACK_);
-  EXPECT_EQ(f.List().Count(), 3);
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().list.Count(), 3);
+  EXPECT_EQ(f.Model().current, 0);
 }
 
 TEST_F(KeysTest, WithLoopTheWalkWraps) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   Press('L');
   Press('P');
-  EXPECT_EQ(f.CurrentIndex, 2);
+  EXPECT_EQ(f.Model().current, 2);
   Press('N');
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
 }
 
 TEST_F(KeysTest, RandomDrawsEveryEntryIncludingTheShownOne) {
-  TForm1& f = WithNumbered(5);
+  MainWindow& f = WithNumbered(5);
   std::srand(7);
   std::set<int32_t> seen;
   bool repeated = false;
   for (int i = 0; i < 200; ++i) {
-    const int32_t before = f.CurrentIndex;
+    const int32_t before = f.Model().current;
     Press('R');
-    ASSERT_GE(f.CurrentIndex, 0);
-    ASSERT_LT(f.CurrentIndex, 5);
-    repeated = repeated || f.CurrentIndex == before;
-    seen.insert(f.CurrentIndex);
+    ASSERT_GE(f.Model().current, 0);
+    ASSERT_LT(f.Model().current, 5);
+    repeated = repeated || f.Model().current == before;
+    seen.insert(f.Model().current);
   }
   EXPECT_EQ(seen.size(), 5u);
   EXPECT_TRUE(repeated);
-  EXPECT_EQ(f.SlideDirection, 3);
+  EXPECT_EQ(f.Model().modes.slideDirection, SlideDirection::Random);
 }
 
 TEST_F(KeysTest, MarkGoAndSwap) {
-  TForm1& f = WithNumbered(5);
+  MainWindow& f = WithNumbered(5);
   Press('E');
   Press('G');
-  EXPECT_EQ(f.CurrentIndex, 0);  // the mark starts at 0
+  EXPECT_EQ(f.Model().current, 0);  // the mark starts at 0
   Press('E');
   Press('M');
-  EXPECT_EQ(f.MarkIndex, 4);
+  EXPECT_EQ(f.Model().mark, 4);
   Press('A');
   Press('N');
   Press('X');
-  EXPECT_EQ(f.CurrentIndex, 4);
-  EXPECT_EQ(f.MarkIndex, 1);
+  EXPECT_EQ(f.Model().current, 4);
+  EXPECT_EQ(f.Model().mark, 1);
   Press('X');
-  EXPECT_EQ(f.CurrentIndex, 1);
-  EXPECT_EQ(f.MarkIndex, 4);
+  EXPECT_EQ(f.Model().current, 1);
+  EXPECT_EQ(f.Model().mark, 4);
   // Deleting the marked entry clears the mark; G and X then do nothing.
   Press('E');
   Press('D');
-  EXPECT_EQ(f.MarkIndex, -1);
-  EXPECT_EQ(f.CurrentIndex, 3);
+  EXPECT_EQ(f.Model().mark, -1);
+  EXPECT_EQ(f.Model().current, 3);
   Press('G');
   Press('X');
-  EXPECT_EQ(f.CurrentIndex, 3);
-  EXPECT_EQ(f.MarkIndex, -1);
+  EXPECT_EQ(f.Model().current, 3);
+  EXPECT_EQ(f.Model().mark, -1);
   EXPECT_EQ(Title(), "[F] (4/4) 3.bmp 4x3 100%");
 }
 
 TEST_F(KeysTest, DTakesTheEntryOutAndTheFileStays) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   Press('N');
   Press('D');
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\0.bmp", "C:\\p\\2.bmp"}));
-  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(f.Model().current, 1);
   EXPECT_TRUE(Fs().FileExists("C:\\p\\1.bmp"));
   Press('D');
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
   Press('D');
-  EXPECT_TRUE(f.List().Empty());
+  EXPECT_TRUE(f.Model().list.Empty());
   EXPECT_EQ(Title(), "<empty>");
 }
 
 TEST_F(KeysTest, EnterAndDeleteShowTheCurrentEntryAgain) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   Press('N');
   Fs().DeleteFile("C:\\p\\1.bmp");
   Press(ui::VK_RETURN_, kShift);
@@ -269,47 +269,47 @@ TEST_F(KeysTest, EnterAndDeleteShowTheCurrentEntryAgain) {
   Fs().DeleteFile("C:\\p\\2.bmp");
   Press(ui::VK_DELETE_);
   EXPECT_EQ(Entries(), Strings{"C:\\p\\0.bmp"});
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
 }
 
 TEST_F(KeysTest, ShiftSReloadsOnlyWhereEnlargingShows) {
-  TForm1& f = WithNumbered(2);
+  MainWindow& f = WithNumbered(2);
   Fs().DeleteFile("C:\\p\\0.bmp");
   Press('S', kShift);
-  EXPECT_EQ(f.List().Count(), 2);  // no reload in the free mode
-  f.FixedWidth = true;
-  f.BoxWidth = 40;
+  EXPECT_EQ(f.Model().list.Count(), 2);  // no reload in the free mode
+  f.Model().modes.box.fixedWidth = true;
+  f.Model().modes.box.width = 40;
   AddBmp("C:\\p\\0.bmp");
   Press('S', kShift);
-  EXPECT_FALSE(f.EnlargeSmall);
+  EXPECT_FALSE(f.Model().modes.enlargeSmall);
   Press('S', kShift);
-  EXPECT_TRUE(f.EnlargeSmall);
-  EXPECT_EQ(f.Image1.Width(), 40);
+  EXPECT_TRUE(f.Model().modes.enlargeSmall);
+  EXPECT_EQ(f.picture.Width(), 40);
   EXPECT_EQ(Title(), "[f] (1/2) 0.bmp 4x3 1000%");
 }
 
 TEST_F(KeysTest, TheWindowKeys) {
-  TForm1& f = WithNumbered(1);
+  MainWindow& f = WithNumbered(1);
   Press('F');
-  EXPECT_EQ(f.PlacementFlags, pfFree | pfMaximised);
+  EXPECT_EQ(f.Model().modes.placement, placement::kFree | placement::kMaximised);
   Press('F', kAlt);
-  EXPECT_EQ(f.PlacementFlags, pfFree);
+  EXPECT_EQ(f.Model().modes.placement, placement::kFree);
   Press('F', kShift);
-  EXPECT_TRUE(f.FixedWidth && f.FixedHeight);
+  EXPECT_TRUE(f.Model().modes.box.fixedWidth && f.Model().modes.box.fixedHeight);
   EXPECT_EQ(f.ClientWidth(), 640);
   Press('F', kShift);
-  EXPECT_FALSE(f.FixedWidth || f.FixedHeight);
+  EXPECT_FALSE(f.Model().modes.box.fixedWidth || f.Model().modes.box.fixedHeight);
   Press('C');
-  EXPECT_EQ(f.PlacementFlags, pfCentre);
-  EXPECT_FALSE(f.Minimized);
+  EXPECT_EQ(f.Model().modes.placement, placement::kCentre);
+  EXPECT_FALSE(f.run.minimised);
   Press('H', kShift);
-  EXPECT_TRUE(f.Minimized);
+  EXPECT_TRUE(f.run.minimised);
   EXPECT_EQ(f.WindowState(), ui::TWindowState::wsMinimized);
   EXPECT_EQ(dialogShows, 0);
 }
 
 TEST_F(KeysTest, WithAnEmptyListOnlyTheWindowKeysAndTheQuestionsAct) {
-  TForm1& f = Make();
+  MainWindow& f = Make();
   Answer("");
   int fileDialogs = 0;
   headless::Script().fileDialog = [&](bool, const ui::TOpenDialog&) {
@@ -322,9 +322,10 @@ TEST_F(KeysTest, WithAnEmptyListOnlyTheWindowKeysAndTheQuestionsAct) {
   Press(ui::VK_SPACE_);
   Press(ui::VK_BACK_);
   Press(ui::VK_DELETE_);
-  EXPECT_EQ(f.SlideDirection, 1);
-  EXPECT_FALSE(f.LoopList || f.QuitAtEnd || f.EnlargeSmall || f.WallpaperMode || f.Timer1.Enabled());
-  EXPECT_EQ(f.MarkIndex, 0);
+  EXPECT_EQ(f.Model().modes.slideDirection, SlideDirection::Forward);
+  EXPECT_FALSE(f.Model().modes.loop || f.Model().modes.quitAtEnd || f.Model().modes.enlargeSmall ||
+               f.Model().modes.wallpaper.on || f.slideTimer.Enabled());
+  EXPECT_EQ(f.Model().mark, 0);
   EXPECT_EQ(Title(), "<empty>");
   EXPECT_EQ(dialogShows, 0);
   EXPECT_EQ(fileDialogs, 0);
@@ -340,17 +341,17 @@ TEST_F(KeysTest, WithAnEmptyListOnlyTheWindowKeysAndTheQuestionsAct) {
   Press('F');
   EXPECT_EQ(f.WindowState(), ui::TWindowState::wsMaximized);
   Press('C');
-  EXPECT_EQ(f.PlacementFlags, pfCentre);
+  EXPECT_EQ(f.Model().modes.placement, placement::kCentre);
   Press(ui::VK_LEFT_, kCtrl);
-  EXPECT_EQ(f.PlacementFlags, pfLeft);
+  EXPECT_EQ(f.Model().modes.placement, placement::kLeft);
   Press(ui::VK_RIGHT_);
-  EXPECT_EQ(f.PlacementFlags, pfFree);
+  EXPECT_EQ(f.Model().modes.placement, placement::kFree);
   Press('F', kShift);
-  EXPECT_TRUE(f.FixedWidth);
+  EXPECT_TRUE(f.Model().modes.box.fixedWidth);
 }
 
 TEST_F(KeysTest, WhileTheShowRunsNPRChooseTheDirectionOnly) {
-  TForm1& f = WithNumbered(5);
+  MainWindow& f = WithNumbered(5);
   Press('N');
   Press('S');
   Answer("3\r");
@@ -359,97 +360,97 @@ TEST_F(KeysTest, WhileTheShowRunsNPRChooseTheDirectionOnly) {
     Press(key);
   Press('N', kShift);
   Press('P', kShift);
-  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(f.Model().current, 1);
   EXPECT_EQ(dialogShows, 0);
   Press('P');
-  EXPECT_EQ(f.SlideDirection, 2);
-  EXPECT_EQ(f.CurrentIndex, 1);
-  f.Timer1.Tick();
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().modes.slideDirection, SlideDirection::Backward);
+  EXPECT_EQ(f.Model().current, 1);
+  f.slideTimer.Tick();
+  EXPECT_EQ(f.Model().current, 0);
   Press('N');
-  EXPECT_EQ(f.CurrentIndex, 0);
-  f.Timer1.Tick();
-  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(f.Model().current, 0);
+  f.slideTimer.Tick();
+  EXPECT_EQ(f.Model().current, 1);
   Press('R');
-  EXPECT_EQ(f.SlideDirection, 3);
-  EXPECT_EQ(f.CurrentIndex, 1);
-  EXPECT_TRUE(f.Timer1.Enabled());
+  EXPECT_EQ(f.Model().modes.slideDirection, SlideDirection::Random);
+  EXPECT_EQ(f.Model().current, 1);
+  EXPECT_TRUE(f.slideTimer.Enabled());
 }
 
 TEST_F(KeysTest, WhileTheShowRunsTheListKeysStillActAndCtrlCommandsDoNot) {
-  TForm1& f = With({"C:\\a\\0.bmp", "C:\\a\\1.bmp", "C:\\b\\0.bmp", "C:\\b\\1.bmp"});
+  MainWindow& f = With({"C:\\a\\0.bmp", "C:\\a\\1.bmp", "C:\\b\\0.bmp", "C:\\b\\1.bmp"});
   Press('S');
   Press('M');
-  f.CurrentIndex = 2;
+  f.Model().current = 2;
   Press('X');
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
   Press('G');
-  EXPECT_EQ(f.CurrentIndex, 2);
+  EXPECT_EQ(f.Model().current, 2);
   EXPECT_EQ(Press('N', kCtrl), 'N');
   EXPECT_EQ(Press('D', kCtrl), 'D');
   EXPECT_EQ(Press('L', kCtrl), 'L');
-  EXPECT_EQ(f.CurrentIndex, 2);
-  EXPECT_EQ(f.List().Count(), 4);
+  EXPECT_EQ(f.Model().current, 2);
+  EXPECT_EQ(f.Model().list.Count(), 4);
   Press(ui::VK_LEFT_, kCtrl);
-  EXPECT_EQ(f.PlacementFlags, pfFree | pfLeft);
+  EXPECT_EQ(f.Model().modes.placement, placement::kFree | placement::kLeft);
   Press('D');
   EXPECT_EQ(Shown(), "C:\\b\\1.bmp");
   Press('D', kShift);  // b's series goes
   EXPECT_EQ(Entries(), (Strings{"C:\\a\\0.bmp", "C:\\a\\1.bmp"}));
-  f.Timer1.Tick();
-  EXPECT_FALSE(f.Timer1.Enabled());  // it was at the end: the show stops
+  f.slideTimer.Tick();
+  EXPECT_FALSE(f.slideTimer.Enabled());  // it was at the end: the show stops
   Press('F');
   EXPECT_EQ(f.WindowState(), ui::TWindowState::wsMaximized);
 }
 
 TEST_F(KeysTest, JumpPresetsTheNumberAndShowsTheOneTyped) {
-  TForm1& f = WithNumbered(9);
-  f.CurrentIndex = 4;
-  f.LoadFromFile();
+  MainWindow& f = WithNumbered(9);
+  f.Model().current = 4;
+  f.ShowCurrent();
   Answer("7\r");
   Press('J');
   EXPECT_EQ(shownCaptions, Strings{"Jump"});
   EXPECT_EQ(shownTexts, Strings{"5"});
-  EXPECT_EQ(f.CurrentIndex, 6);
+  EXPECT_EQ(f.Model().current, 6);
   EXPECT_EQ(Title(), "[F] (7/9) 6.bmp 4x3 100%");
   // An empty text, or one with a ".", is the first picture.
   Answer("\b\r");
   Press('J');
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
   Press('E');
   Answer("2.5\r");
   Press('J');
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
   // Cancelled, by Escape or the close button, changes nothing.
   Answer("3\x1b");
   Press('J');
   Answer("3");
   Press('J', kAlt);
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
   EXPECT_EQ(dialogShows, 5);
 }
 
 TEST_F(KeysTest, JumpToZeroOrPastTheEndIsARandomPicture) {
-  TForm1& f = WithNumbered(4);
+  MainWindow& f = WithNumbered(4);
   std::srand(3);
   std::set<int32_t> seen;
   for (const char* typed : {"0\r", "5\r", "10\r"}) {
     Answer(typed);
     for (int i = 0; i < 40; ++i) {
       Press('J');
-      ASSERT_GE(f.CurrentIndex, 0);
-      ASSERT_LT(f.CurrentIndex, 4);
-      seen.insert(f.CurrentIndex);
+      ASSERT_GE(f.Model().current, 0);
+      ASSERT_LT(f.Model().current, 4);
+      seen.insert(f.Model().current);
     }
   }
   EXPECT_EQ(seen.size(), 4u);
   Answer("4\r");
   Press('J');
-  EXPECT_EQ(f.CurrentIndex, 3);
+  EXPECT_EQ(f.Model().current, 3);
   // A number too large to read is no number: the first picture.
   Answer("99999999999\r");
   Press('J');
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ class ListCommandsTest : public CommandTest {
 };
 
 TEST_F(ListCommandsTest, SavedAndOpenedAgainGivesTheSameList) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   Fs().AddFolder("C:\\lists");
   Choose("C:\\lists\\mine.zeb");
   EXPECT_EQ(Press('S', kCtrl), 0);
@@ -40,12 +40,12 @@ TEST_F(ListCommandsTest, SavedAndOpenedAgainGivesTheSameList) {
 
   Press('E');
   Press('M');
-  f.List().Add("C:\\p\\extra.bmp");
+  f.Model().list.Add("C:\\p\\extra.bmp");
   EXPECT_EQ(Press('L', kCtrl), 0);
   EXPECT_EQ(asked, (Strings{"save", "open"}));
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\0.bmp", "C:\\p\\1.bmp", "C:\\p\\2.bmp"}));
-  EXPECT_EQ(f.CurrentIndex, 0);
-  EXPECT_EQ(f.MarkIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
+  EXPECT_EQ(f.Model().mark, 0);
   EXPECT_EQ(Title(), "[F] (1/3) 0.bmp 4x3 100%");
 }
 
@@ -63,7 +63,7 @@ TEST_F(ListCommandsTest, ANameWithoutExtensionGetsRst) {
 }
 
 TEST_F(ListCommandsTest, AnEmptyListGivesAnEmptyFileThatOpensToTheEmptyState) {
-  TForm1& f = Make();
+  MainWindow& f = Make();
   Fs().AddFolder("C:\\lists");
   Choose("C:\\lists\\empty.zeb");
   f.SaveList();
@@ -73,7 +73,7 @@ TEST_F(ListCommandsTest, AnEmptyListGivesAnEmptyFileThatOpensToTheEmptyState) {
   WithNumbered(2);
   Choose("C:\\lists\\empty.zeb");
   Press('L', kCtrl);
-  EXPECT_TRUE(form->List().Empty());
+  EXPECT_TRUE(form->Model().list.Empty());
   EXPECT_EQ(Title(), "<empty>");
 }
 
@@ -122,7 +122,7 @@ TEST_F(ListCommandsTest, CancelledSaveWritesNothing) {
 }
 
 TEST_F(ListCommandsTest, OpeningTakesEveryLineAsItStands) {
-  TForm1& f = WithNumbered(2);
+  MainWindow& f = WithNumbered(2);
   AddBmp("C:\\cwd\\rel.bmp");
   Fs().SetCurrentDirectory("C:\\cwd\\");
   Fs().AddFile("C:\\hand.zeb", "C:\\p\\1.bmp\n\nrel.bmp\nC:\\p\\notes.txt\nC:\\p\\other.zeb\nC:\\p\\1.bmp\n");
@@ -131,7 +131,7 @@ TEST_F(ListCommandsTest, OpeningTakesEveryLineAsItStands) {
   // Sorted, adjacent duplicates gone; what is no picture leaves only when it is reached: the blank line
   // sorted first and has gone already.
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\1.bmp", "C:\\p\\notes.txt", "C:\\p\\other.zeb", "rel.bmp"}));
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
   EXPECT_EQ(Shown(), "C:\\p\\1.bmp");
   // The next two lines are no pictures: they leave, and the relative path loads.
   Press('N');
@@ -140,25 +140,25 @@ TEST_F(ListCommandsTest, OpeningTakesEveryLineAsItStands) {
 }
 
 TEST_F(ListCommandsTest, CancelOrAMissingNameStillResetsTheMarkAndShowsAgain) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   Press('E');
   Press('M');
   Choose("");
   Press('L', kCtrl);
-  EXPECT_EQ(f.MarkIndex, 0);
-  EXPECT_EQ(f.CurrentIndex, 2);
-  EXPECT_EQ(f.List().Count(), 3);
-  f.MarkIndex = 2;
+  EXPECT_EQ(f.Model().mark, 0);
+  EXPECT_EQ(f.Model().current, 2);
+  EXPECT_EQ(f.Model().list.Count(), 3);
+  f.Model().mark = 2;
   Fs().DeleteFile("C:\\p\\2.bmp");
   Choose("C:\\missing.zeb");
   Press('L', kCtrl);
-  EXPECT_EQ(f.MarkIndex, 0);
-  EXPECT_EQ(f.List().Count(), 2);  // shown again: the vanished file left
+  EXPECT_EQ(f.Model().mark, 0);
+  EXPECT_EQ(f.Model().list.Count(), 2);  // shown again: the vanished file left
   EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(ListCommandsTest, AListFileThatCannotBeReadChangesNothing) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   Press('N');
   Press('M');
   Fs().AddFile("C:\\locked.zeb", "C:\\x.bmp\r\n");
@@ -166,18 +166,18 @@ TEST_F(ListCommandsTest, AListFileThatCannotBeReadChangesNothing) {
   Choose("C:\\locked.zeb");
   Press('L', kCtrl);
   EXPECT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(f.List().Count(), 3);
-  EXPECT_EQ(f.CurrentIndex, 1);
-  EXPECT_EQ(f.MarkIndex, 1);
+  EXPECT_EQ(f.Model().list.Count(), 3);
+  EXPECT_EQ(f.Model().current, 1);
+  EXPECT_EQ(f.Model().mark, 1);
 }
 
 TEST_F(ListCommandsTest, OpeningDoesNotTurnFullPathsOff) {
-  TForm1& f = With({"C:\\a\\1.bmp", "C:\\b\\1.bmp"});
-  ASSERT_TRUE(f.ShowFullPath);
+  MainWindow& f = With({"C:\\a\\1.bmp", "C:\\b\\1.bmp"});
+  ASSERT_TRUE(f.Model().showFullPath);
   Fs().AddFile("C:\\one.zeb", "C:\\a\\1.bmp\r\n");
   Choose("C:\\one.zeb");
   Press('L', kCtrl);
-  EXPECT_TRUE(f.ShowFullPath);
+  EXPECT_TRUE(f.Model().showFullPath);
   EXPECT_EQ(Title(), "[F] (1/1) C:\\a\\1.bmp 4x3 100%");
 }
 

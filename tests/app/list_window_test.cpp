@@ -18,15 +18,15 @@ class ListWindowTest : public CommandTest {
   // A key pressed while the list box has the focus, as the window layer hands it on; returns the key as
   // the handler left it.
   uint16_t PressInList(uint16_t key, ui::TShiftState shift = 0) {
-    ui::Application().Guard([&] { list->ListBox1.OnKeyDown(key, shift); });
+    ui::Application().Guard([&] { list->entryList.OnKeyDown(key, shift); });
     return key;
   }
 };
 
 TEST_F(ListWindowTest, VShowsItAtTheDockingSpotWithTheShownEntrySelectedAndHidesIt) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   Press('N');
-  ASSERT_EQ(f.CurrentIndex, 1);
+  ASSERT_EQ(f.Model().current, 1);
   // While hidden it does not follow the main window's moves, so it is elsewhere now.
   Press(ui::VK_DOWN_);
   ASSERT_FALSE(list->Visible());
@@ -38,9 +38,9 @@ TEST_F(ListWindowTest, VShowsItAtTheDockingSpotWithTheShownEntrySelectedAndHides
   EXPECT_EQ(list->Top(), SpotTop());
   EXPECT_EQ(list->Width(), 300);
   EXPECT_EQ(list->Height(), 400);
-  EXPECT_TRUE(list->ListDocked);
-  EXPECT_EQ(list->ListBox1.Count(), 3);
-  EXPECT_EQ(list->ListBox1.ItemIndex(), 1);
+  EXPECT_TRUE(list->docked);
+  EXPECT_EQ(list->entryList.Count(), 3);
+  EXPECT_EQ(list->entryList.ItemIndex(), 1);
   EXPECT_EQ(list->Caption(), "List");
 
   Press('V');
@@ -49,14 +49,14 @@ TEST_F(ListWindowTest, VShowsItAtTheDockingSpotWithTheShownEntrySelectedAndHides
   Press('A');
   Press('V');
   EXPECT_TRUE(list->Visible());
-  EXPECT_EQ(list->ListBox1.ItemIndex(), 0);
+  EXPECT_EQ(list->entryList.ItemIndex(), 0);
 }
 
 TEST_F(ListWindowTest, AnUndockedWindowIsShownWhereItWas) {
   WithNumbered(2);
   Press('V');
   MoveListTo(20, 30);
-  ASSERT_FALSE(list->ListDocked);
+  ASSERT_FALSE(list->docked);
   Press('V');
   Press('V');
   EXPECT_TRUE(list->Visible());
@@ -70,12 +70,12 @@ TEST_F(ListWindowTest, MovedWithinNinePixelsOfTheSpotItSnapsAndDocks) {
   MoveListTo(SpotLeft() + 9, SpotTop() + 9);
   EXPECT_EQ(list->Left(), SpotLeft());
   EXPECT_EQ(list->Top(), SpotTop());
-  EXPECT_TRUE(list->ListDocked);
+  EXPECT_TRUE(list->docked);
 
   MoveListTo(SpotLeft() - 9, SpotTop() - 9);
   EXPECT_EQ(list->Left(), SpotLeft());
   EXPECT_EQ(list->Top(), SpotTop());
-  EXPECT_TRUE(list->ListDocked);
+  EXPECT_TRUE(list->docked);
 }
 
 TEST_F(ListWindowTest, TenPixelsAwayInEitherDirectionLeavesItUndockedWhereItIs) {
@@ -86,25 +86,25 @@ TEST_F(ListWindowTest, TenPixelsAwayInEitherDirectionLeavesItUndockedWhereItIs) 
   };
   for (Offset o : {Offset{10, 0}, Offset{0, 10}, Offset{-10, 0}, Offset{0, -10}, Offset{10, 9}}) {
     MoveListTo(SpotLeft(), SpotTop());
-    ASSERT_TRUE(list->ListDocked);
+    ASSERT_TRUE(list->docked);
     const int32_t left = SpotLeft() + o.dx, top = SpotTop() + o.dy;
     MoveListTo(left, top);
     EXPECT_EQ(list->Left(), left) << o.dx << "," << o.dy;
     EXPECT_EQ(list->Top(), top) << o.dx << "," << o.dy;
-    EXPECT_FALSE(list->ListDocked) << o.dx << "," << o.dy;
+    EXPECT_FALSE(list->docked) << o.dx << "," << o.dy;
   }
 }
 
 TEST_F(ListWindowTest, WithoutAMainWindowAMoveChangesNothing) {
-  ASSERT_EQ(Form1, nullptr);
-  ASSERT_TRUE(list->ListDocked);
+  ASSERT_EQ(form, nullptr);
+  ASSERT_TRUE(list->docked);
   MoveListTo(700, 500);
-  EXPECT_TRUE(list->ListDocked);
+  EXPECT_TRUE(list->docked);
   EXPECT_EQ(list->Left(), 700);
 }
 
 TEST_F(ListWindowTest, ADockedWindowFollowsMovesAndResizesAnUndockedOneStays) {
-  TForm1& f = With({"C:\\p\\a.bmp", "C:\\p\\b.bmp", "C:\\p\\c.bmp"});
+  MainWindow& f = With({"C:\\p\\a.bmp", "C:\\p\\b.bmp", "C:\\p\\c.bmp"});
   AddBmp("C:\\p\\b.bmp", 300, 200);
   AddBmp("C:\\p\\c.bmp", 120, 90);
   Press('V');
@@ -115,11 +115,11 @@ TEST_F(ListWindowTest, ADockedWindowFollowsMovesAndResizesAnUndockedOneStays) {
   EXPECT_EQ(list->Top(), SpotTop());
   const int32_t narrowSpot = SpotLeft();
   Press('N');
-  ASSERT_EQ(f.CurrentIndex, 1);
+  ASSERT_EQ(f.Model().current, 1);
   ASSERT_NE(SpotLeft(), narrowSpot);
   EXPECT_EQ(list->Left(), SpotLeft());
   EXPECT_EQ(list->Top(), SpotTop());
-  EXPECT_TRUE(list->ListDocked);
+  EXPECT_TRUE(list->docked);
 
   // A docked hidden window follows a resize (not a move), so V finds it in place.
   Press('V');
@@ -130,32 +130,32 @@ TEST_F(ListWindowTest, ADockedWindowFollowsMovesAndResizesAnUndockedOneStays) {
 
   // Undocked: it stays where it was left through moves and resizes.
   MoveListTo(15, 25);
-  ASSERT_FALSE(list->ListDocked);
+  ASSERT_FALSE(list->docked);
   Press(ui::VK_DOWN_);
   Press('P');
-  ASSERT_EQ(f.CurrentIndex, 1);
+  ASSERT_EQ(f.Model().current, 1);
   EXPECT_EQ(list->Left(), 15);
   EXPECT_EQ(list->Top(), 25);
-  EXPECT_FALSE(list->ListDocked);
+  EXPECT_FALSE(list->docked);
 }
 
 TEST_F(ListWindowTest, KeysInTheListGoToTheMainWindowWhichGetsTheFocus) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   Press('V');
   f.impl().focused = false;
 
   EXPECT_EQ(PressInList('N'), 0);
-  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(f.Model().current, 1);
   EXPECT_EQ(Shown(), "C:\\p\\1.bmp");
-  EXPECT_EQ(list->ListBox1.ItemIndex(), 1);
+  EXPECT_EQ(list->entryList.ItemIndex(), 1);
   EXPECT_TRUE(f.impl().focused);
 
   // Down moves the main window (and the docked list with it); the selection stays.
   const int32_t top = f.Top();
   EXPECT_EQ(PressInList(ui::VK_DOWN_), 0);
   EXPECT_EQ(f.Top(), top + 20);
-  EXPECT_EQ(list->ListBox1.ItemIndex(), 1);
-  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(list->entryList.ItemIndex(), 1);
+  EXPECT_EQ(f.Model().current, 1);
   EXPECT_EQ(list->Top(), f.Top());
 
   // Modifiers go along: Shift+Down is the long step.
@@ -168,36 +168,36 @@ TEST_F(ListWindowTest, KeysInTheListGoToTheMainWindowWhichGetsTheFocus) {
 }
 
 TEST_F(ListWindowTest, AClickShowsTheEntryClicked) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   Press('V');
-  list->ListBox1.SetItemIndex(2);
-  list->ListBox1.OnClick();
-  EXPECT_EQ(f.CurrentIndex, 2);
-  EXPECT_EQ(f.CurrentName, "2.bmp");
+  list->entryList.SetItemIndex(2);
+  list->entryList.OnClick();
+  EXPECT_EQ(f.Model().current, 2);
+  EXPECT_EQ(f.ShownName(), "2.bmp");
   EXPECT_NE(Title().find("(3/3) 2.bmp"), std::string::npos) << Title();
-  EXPECT_EQ(list->ListBox1.ItemIndex(), 2);
+  EXPECT_EQ(list->entryList.ItemIndex(), 2);
 
   // No entry selected: nothing happens.
-  list->ListBox1.SetItemIndex(-1);
-  list->ListBox1.OnClick();
-  EXPECT_EQ(f.CurrentIndex, 2);
+  list->entryList.SetItemIndex(-1);
+  list->entryList.OnClick();
+  EXPECT_EQ(f.Model().current, 2);
 }
 
 TEST_F(ListWindowTest, AClickOnAnUnreadableEntryDropsItAndShowsTheNext) {
-  TForm1& f = WithNumbered(3);
+  MainWindow& f = WithNumbered(3);
   Press('V');
   Fs().DeleteFile("C:\\p\\1.bmp");
-  list->ListBox1.SetItemIndex(1);
-  list->ListBox1.OnClick();
-  EXPECT_EQ(list->ListBox1.Count(), 2);
-  EXPECT_EQ(f.CurrentIndex, 1);
+  list->entryList.SetItemIndex(1);
+  list->entryList.OnClick();
+  EXPECT_EQ(list->entryList.Count(), 2);
+  EXPECT_EQ(f.Model().current, 1);
   EXPECT_EQ(Shown(), "C:\\p\\2.bmp");
-  EXPECT_EQ(list->ListBox1.ItemIndex(), 1);
+  EXPECT_EQ(list->entryList.ItemIndex(), 1);
 }
 
 TEST_F(ListWindowTest, WithAnEmptyListVDoesNothingAndTheCloseButtonHides) {
   Make();
-  ASSERT_TRUE(list->Images.Empty());
+  ASSERT_TRUE(model->list.Empty());
   Press('V');
   EXPECT_FALSE(list->Visible());
 

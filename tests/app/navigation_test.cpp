@@ -1,7 +1,7 @@
 // Folder and series jumps, and taking a series or a folder out of the list.
 #include <gtest/gtest.h>
 
-#include "app/series.h"
+#include "app/model/series.h"
 #include "tests/app/command_fixture.h"
 
 namespace zeb::app {
@@ -12,7 +12,7 @@ using Strings = std::vector<std::string>;
 
 TEST(SameSeriesTest, NameStemsAndNumbers) {
   auto same = [](const char* a, const char* b) {
-    const bool forth = TForm1::SameSeries(a, b), back = TForm1::SameSeries(b, a);
+    const bool forth = SameSeries(a, b), back = SameSeries(b, a);
     EXPECT_EQ(forth, back) << a << " " << b;
     return forth;
   };
@@ -51,32 +51,32 @@ class NavigationTest : public CommandTest {
  protected:
   // Three series in folder a (one of them split by folder b), one in b, one in c.
   //   0 a\A_1  1 a\A_2  2 a\A_3  3 a\B_1  4 a\B_2  5 b\A_1  6 b\A_2  7 c\only
-  TForm1& Sample() {
-    TForm1& f = With({"C:\\a\\A_1.bmp", "C:\\a\\A_2.bmp", "C:\\a\\A_3.bmp", "C:\\a\\B_1.bmp",
-                      "C:\\a\\B_2.bmp", "C:\\b\\A_1.bmp", "C:\\b\\A_2.bmp", "C:\\c\\only.bmp"});
+  MainWindow& Sample() {
+    MainWindow& f = With({"C:\\a\\A_1.bmp", "C:\\a\\A_2.bmp", "C:\\a\\A_3.bmp", "C:\\a\\B_1.bmp",
+                          "C:\\a\\B_2.bmp", "C:\\b\\A_1.bmp", "C:\\b\\A_2.bmp", "C:\\c\\only.bmp"});
     EXPECT_EQ(Entries()[3], "C:\\a\\B_1.bmp");
     EXPECT_EQ(Entries()[5], "C:\\b\\A_1.bmp");
     return f;
   }
   // Puts Index on screen, presses the key, returns the new index.
   int32_t From(int32_t index, uint16_t key, ui::TShiftState shift) {
-    form->CurrentIndex = index;
-    form->LoadFromFile();
+    form->Model().current = index;
+    form->ShowCurrent();
     Press(key, shift);
-    return form->CurrentIndex;
+    return form->Model().current;
   }
 };
 
 TEST_F(NavigationTest, CtrlNGoesToTheNextFolderAndStopsAtTheLast) {
-  TForm1& f = Sample();
+  MainWindow& f = Sample();
   EXPECT_EQ(From(1, 'N', kCtrl), 5);
   Press('N', kCtrl);
-  EXPECT_EQ(f.CurrentIndex, 7);
+  EXPECT_EQ(f.Model().current, 7);
   // The last folder: nothing happens, not even a reload of the vanished file.
   Fs().DeleteFile("C:\\c\\only.bmp");
   Press('N', kCtrl);
-  EXPECT_EQ(f.CurrentIndex, 7);
-  EXPECT_EQ(f.List().Count(), 8);
+  EXPECT_EQ(f.Model().current, 7);
+  EXPECT_EQ(f.Model().list.Count(), 8);
 }
 
 TEST_F(NavigationTest, CtrlPGoesToTheStartOfThePreviousFolder) {
@@ -87,89 +87,89 @@ TEST_F(NavigationTest, CtrlPGoesToTheStartOfThePreviousFolder) {
   // Within the first folder there is nowhere to go.
   Fs().DeleteFile("C:\\a\\A_3.bmp");
   EXPECT_EQ(From(3, 'P', kCtrl), 3);
-  EXPECT_EQ(form->List().Count(), 8);
+  EXPECT_EQ(form->Model().list.Count(), 8);
 }
 
 TEST_F(NavigationTest, ShiftNGoesToTheNextSeriesAcrossFolders) {
-  TForm1& f = Sample();
+  MainWindow& f = Sample();
   EXPECT_EQ(From(1, 'N', kShift), 3);
   Press('N', kShift);
-  EXPECT_EQ(f.CurrentIndex, 5);
+  EXPECT_EQ(f.Model().current, 5);
   Press('N', kShift | kAlt);
-  EXPECT_EQ(f.CurrentIndex, 7);
+  EXPECT_EQ(f.Model().current, 7);
   Press('N', kShift);
-  EXPECT_EQ(f.CurrentIndex, 7);
+  EXPECT_EQ(f.Model().current, 7);
   // The slide direction is not touched by the series keys.
-  EXPECT_EQ(f.SlideDirection, 1);
+  EXPECT_EQ(f.Model().modes.slideDirection, SlideDirection::Forward);
 }
 
 TEST_F(NavigationTest, ShiftPGoesToTheSeriesStartThenToTheOneBefore) {
-  TForm1& f = Sample();
+  MainWindow& f = Sample();
   EXPECT_EQ(From(6, 'P', kShift), 5);
   Press('P', kShift);
-  EXPECT_EQ(f.CurrentIndex, 3);
+  EXPECT_EQ(f.Model().current, 3);
   Press('P', kShift);
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
   Press('P', kShift);
-  EXPECT_EQ(f.CurrentIndex, 0);
+  EXPECT_EQ(f.Model().current, 0);
   EXPECT_EQ(From(2, 'P', kShift), 0);
   EXPECT_EQ(From(4, 'P', kShift), 3);
 }
 
 TEST_F(NavigationTest, FindSeriesStartIsTheEntryBeforeTheSeries) {
-  TForm1& f = Sample();
+  MainWindow& f = Sample();
   const std::pair<int32_t, int32_t> cases[] = {{0, -1}, {2, -1}, {3, 2}, {4, 2}, {5, 4}, {6, 4}, {7, 6}};
   for (const auto& [current, start] : cases) {
-    f.CurrentIndex = current;
-    EXPECT_EQ(f.FindSeriesStart(), start) << current;
+    f.Model().current = current;
+    EXPECT_EQ(f.Model().FindSeriesStart(), start) << current;
   }
 }
 
 TEST_F(NavigationTest, ShiftDRemovesTheSeriesAndShowsWhatFollowed) {
-  TForm1& f = Sample();
-  f.CurrentIndex = 6;
+  MainWindow& f = Sample();
+  f.Model().current = 6;
   Press('M');
   From(4, 'D', kShift);
   EXPECT_EQ(Entries(), (Strings{"C:\\a\\A_1.bmp", "C:\\a\\A_2.bmp", "C:\\a\\A_3.bmp", "C:\\b\\A_1.bmp",
                                 "C:\\b\\A_2.bmp", "C:\\c\\only.bmp"}));
-  EXPECT_EQ(f.CurrentIndex, 3);
-  EXPECT_EQ(f.MarkIndex, 4);  // still on b\A_2
+  EXPECT_EQ(f.Model().current, 3);
+  EXPECT_EQ(f.Model().mark, 4);  // still on b\A_2
   EXPECT_EQ(Title(), "[F] (4/6) C:\\b\\A_1.bmp 4x3 100%");
   EXPECT_TRUE(Fs().FileExists("C:\\a\\B_1.bmp"));
 }
 
 TEST_F(NavigationTest, ShiftDOnTheLastSeriesShowsTheNewLastEntry) {
-  TForm1& f = Sample();
+  MainWindow& f = Sample();
   From(7, 'D', kShift);
-  EXPECT_EQ(f.List().Count(), 7);
+  EXPECT_EQ(f.Model().list.Count(), 7);
   EXPECT_EQ(Shown(), "C:\\b\\A_2.bmp");
   // A series of two at the end of the list.
   From(5, 'D', kShift);
-  EXPECT_EQ(f.List().Count(), 5);
-  EXPECT_EQ(f.CurrentIndex, 4);
+  EXPECT_EQ(f.Model().list.Count(), 5);
+  EXPECT_EQ(f.Model().current, 4);
   EXPECT_EQ(Shown(), "C:\\a\\B_2.bmp");
   EXPECT_EQ(Title(), "[F] (5/5) C:\\a\\B_2.bmp 4x3 100%");
 }
 
 TEST_F(NavigationTest, ShiftDOnTheOnlySeriesLeavesTheEmptyState) {
-  TForm1& f = With({"C:\\p\\IMG_1.bmp", "C:\\p\\IMG_2.bmp", "C:\\p\\IMG_3.bmp"});
+  MainWindow& f = With({"C:\\p\\IMG_1.bmp", "C:\\p\\IMG_2.bmp", "C:\\p\\IMG_3.bmp"});
   From(1, 'D', kShift);
-  EXPECT_TRUE(f.List().Empty());
-  EXPECT_EQ(f.CurrentIndex, -1);
+  EXPECT_TRUE(f.Model().list.Empty());
+  EXPECT_EQ(f.Model().current, -1);
   EXPECT_EQ(Title(), "<empty>");
   With({"C:\\p\\one.bmp"});
   From(0, 'D', kShift);
-  EXPECT_TRUE(form->List().Empty());
+  EXPECT_TRUE(form->Model().list.Empty());
 }
 
 TEST_F(NavigationTest, CtrlDRemovesTheCurrentFolder) {
-  TForm1& f = Sample();
+  MainWindow& f = Sample();
   EXPECT_EQ(Press('D', kCtrl), 0);  // from entry 0, folder a
-  EXPECT_EQ(f.List().Count(), 3);
+  EXPECT_EQ(f.Model().list.Count(), 3);
   EXPECT_EQ(Shown(), "C:\\b\\A_1.bmp");
   From(2, 'D', kCtrl);
   EXPECT_EQ(Entries(), (Strings{"C:\\b\\A_1.bmp", "C:\\b\\A_2.bmp"}));
-  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(f.Model().current, 1);
 }
 
 }  // namespace

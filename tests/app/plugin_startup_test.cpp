@@ -20,9 +20,9 @@ class PluginStartupTest : public AppTest {
     AppTest::TearDown();
     spi::FinalizeSPIBitmap();
   }
-  bool HasExtension(TForm1& f, const std::string& ext) {
-    return std::find(f.PictureExtensions.begin(), f.PictureExtensions.end(), ext) !=
-           f.PictureExtensions.end();
+  bool HasExtension(MainWindow& f, const std::string& ext) {
+    return std::find(f.PictureExtensions().begin(), f.PictureExtensions().end(), ext) !=
+           f.PictureExtensions().end();
   }
 };
 
@@ -34,18 +34,18 @@ TEST_F(PluginStartupTest, ABrokenPluginIsReportedOnceAndTheOthersStillLoad) {
                                                      .filters = {{"*.lzh", "LZH"}},
                                                      .extra = {"GetArchiveInfo", "GetFileInfo", "GetFile"}});
 
-  TForm1& f = Make();
+  MainWindow& f = Make();
 
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_NE(Messages()[0].find("GetPicture"), std::string::npos) << Messages()[0];
   EXPECT_NE(Messages()[0].find("a_bad.spi"), std::string::npos) << Messages()[0];
   // The good import filter is kept and its extension counts as a picture; the archive is not kept.
-  ASSERT_EQ(f.SPIs1->Count(), 1);
+  ASSERT_EQ(f.plugins->Count(), 1);
   EXPECT_TRUE(HasExtension(f, ".PPM"));
   EXPECT_FALSE(HasExtension(f, ".LZH"));
   EXPECT_FALSE(HasExtension(f, ".BAD"));
   // Searches made after start-up report the bad file to their caller.
-  EXPECT_THROW(f.SPIs1->Search("C:\\zeb\\*.spi"), spi::ESPIInvalidAPI);
+  EXPECT_THROW(f.plugins->Search("C:\\zeb\\*.spi"), spi::ESPIInvalidAPI);
 }
 
 }  // namespace

@@ -47,11 +47,11 @@ class ShowPictureTest : public AppTest {
     AppTest::TearDown();
   }
   // A main window whose list holds these entries, the first shown.
-  TForm1& With(const Strings& entries) {
-    TForm1& f = Make();
-    for (const auto& e : entries) f.List().Add(e);
-    f.CurrentIndex = 0;
-    f.LoadFromFile();
+  MainWindow& With(const Strings& entries) {
+    MainWindow& f = Make();
+    for (const auto& e : entries) f.Model().list.Add(e);
+    f.Model().current = 0;
+    f.ShowCurrent();
     return f;
   }
 };
@@ -60,12 +60,12 @@ TEST_F(ShowPictureTest, AMissingEntryLeavesAndTheNextOneIsShown) {
   RegisterFake();
   AddFake("C:\\p\\a.fak", 30, 20);
   AddFake("C:\\p\\c.fak", 40, 30);
-  TForm1& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak", "C:\\p\\c.fak"});
+  MainWindow& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak", "C:\\p\\c.fak"});
   EXPECT_EQ(f.Caption(), "[F] (1/3) a.fak 30x20 100%");
-  f.CurrentIndex = 1;
-  f.LoadFromFile();
+  f.Model().current = 1;
+  f.ShowCurrent();
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.fak", "C:\\p\\c.fak"}));
-  EXPECT_EQ(f.CurrentIndex, 1);
+  EXPECT_EQ(f.Model().current, 1);
   EXPECT_EQ(f.Caption(), "[F] (2/2) c.fak 40x30 100%");
   EXPECT_TRUE(Messages().empty());
 }
@@ -74,12 +74,12 @@ TEST_F(ShowPictureTest, WhenEveryEntryFailsTheEmptyStateIsShown) {
   RegisterFake();
   Fs().AddFile("C:\\p\\broken.fak", "not a picture");
   Fs().AddFile("C:\\p\\notes.txt", "text");
-  TForm1& f = With({"C:\\p\\broken.fak", "C:\\p\\missing.fak", "C:\\p\\notes.txt", "C:\\p\\x.zeb", ""});
+  MainWindow& f = With({"C:\\p\\broken.fak", "C:\\p\\missing.fak", "C:\\p\\notes.txt", "C:\\p\\x.zeb", ""});
   EXPECT_TRUE(Entries().empty());
   EXPECT_EQ(f.Caption(), "<empty>");
-  EXPECT_EQ(f.CurrentIndex, -1);
-  EXPECT_EQ(f.Image1.Picture().Width(), 200);
-  EXPECT_EQ(f.Image1.Picture().Height(), 200);
+  EXPECT_EQ(f.Model().current, -1);
+  EXPECT_EQ(f.picture.Picture().Width(), 200);
+  EXPECT_EQ(f.picture.Picture().Height(), 200);
   EXPECT_TRUE(Messages().empty());
 }
 
@@ -87,31 +87,31 @@ TEST_F(ShowPictureTest, TheLastEntryFailingShowsTheOneBefore) {
   RegisterFake();
   AddFake("C:\\p\\a.fak");
   AddFake("C:\\p\\b.fak");
-  TForm1& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak", "C:\\p\\c.fak"});
-  f.CurrentIndex = 2;
-  f.LoadFromFile();
-  EXPECT_EQ(f.CurrentIndex, 1);
-  EXPECT_EQ(f.CurrentName, "b.fak");
+  MainWindow& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak", "C:\\p\\c.fak"});
+  f.Model().current = 2;
+  f.ShowCurrent();
+  EXPECT_EQ(f.Model().current, 1);
+  EXPECT_EQ(f.ShownName(), "b.fak");
   EXPECT_EQ(Entries().size(), 2u);
 }
 
 TEST_F(ShowPictureTest, ALongRunOfBrokenEntriesDoesNotExhaustTheStack) {
-  TForm1& f = Make();
-  for (int i = 0; i < 20000; ++i) f.List().Add("C:\\gone\\" + std::to_string(i) + ".bmp");
-  f.CurrentIndex = 0;
-  f.LoadFromFile();
+  MainWindow& f = Make();
+  for (int i = 0; i < 20000; ++i) f.Model().list.Add("C:\\gone\\" + std::to_string(i) + ".bmp");
+  f.Model().current = 0;
+  f.ShowCurrent();
   EXPECT_EQ(f.Caption(), "<empty>");
 }
 
 TEST_F(ShowPictureTest, OtherErrorsReachTheCallerAndTheEntryStays) {
   PictureFormats::Register("err", "Failing", &TFailingGraphic::Class);
   Fs().AddFile("C:\\p\\a.err", "x");
-  TForm1& f = Make();
-  f.List().Add("C:\\p\\a.err");
-  EXPECT_THROW(f.LoadFromFile(), EReadError);
+  MainWindow& f = Make();
+  f.Model().list.Add("C:\\p\\a.err");
+  EXPECT_THROW(f.ShowCurrent(), EReadError);
   EXPECT_EQ(Entries().size(), 1u);
   // Through the application's guard (as every handler runs) the message is shown.
-  ui::Application().Guard([&] { f.LoadFromFile(); });
+  ui::Application().Guard([&] { f.ShowCurrent(); });
   EXPECT_EQ(Messages(), Strings{"Stream read error"});
 }
 
@@ -119,13 +119,13 @@ TEST_F(ShowPictureTest, AnIndexOutsideTheListShowsTheNearestEntry) {
   RegisterFake();
   AddFake("C:\\p\\a.fak");
   AddFake("C:\\p\\b.fak");
-  TForm1& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak"});
-  f.CurrentIndex = -1;
-  f.LoadFromFile();
-  EXPECT_EQ(f.CurrentIndex, 0);
-  f.CurrentIndex = 7;
-  f.LoadFromFile();
-  EXPECT_EQ(f.CurrentIndex, 1);
+  MainWindow& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak"});
+  f.Model().current = -1;
+  f.ShowCurrent();
+  EXPECT_EQ(f.Model().current, 0);
+  f.Model().current = 7;
+  f.ShowCurrent();
+  EXPECT_EQ(f.Model().current, 1);
   EXPECT_EQ(Entries().size(), 2u);
 }
 
@@ -133,27 +133,27 @@ TEST_F(ShowPictureTest, FullPathsAreShownForSeveralFolders) {
   RegisterFake();
   AddFake("C:\\p\\a.fak");
   AddFake("C:\\q\\b.fak");
-  TForm1& f = Make({"C:\\p", "C:\\q"});
-  EXPECT_EQ(f.CurrentName, "C:\\p\\a.fak");
+  MainWindow& f = Make({"C:\\p", "C:\\q"});
+  EXPECT_EQ(f.ShownName(), "C:\\p\\a.fak");
 }
 
 TEST_F(ShowPictureTest, ABitmapFileLoads) {
   Fs().AddFile("C:\\p\\a.bmp", test::SimpleBmp(3, 2, 24, {0xFF0000, 0x00FF00, 0x0000FF, 0, 0, 0}));
-  TForm1& f = Make({"C:\\p\\a.bmp"});
+  MainWindow& f = Make({"C:\\p\\a.bmp"});
   EXPECT_EQ(f.Caption(), "[F] (1/1) a.bmp 3x2 100%");
-  EXPECT_EQ(f.Image1.Picture().Graphic()->ClassType(), &TBitmap::Class);
+  EXPECT_EQ(f.picture.Picture().Graphic()->ClassType(), &TBitmap::Class);
 }
 
 TEST_F(ShowPictureTest, TheVisibleListWindowSelectsTheShownEntry) {
   RegisterFake();
   AddFake("C:\\p\\a.fak");
   AddFake("C:\\p\\b.fak");
-  TForm1& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak"});
-  EXPECT_EQ(list->ListBox1.Count(), 2);
+  MainWindow& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak"});
+  EXPECT_EQ(list->entryList.Count(), 2);
   list->Show();
-  f.CurrentIndex = 1;
-  f.LoadFromFile();
-  EXPECT_EQ(list->ListBox1.ItemIndex(), 1);
+  f.Model().current = 1;
+  f.ShowCurrent();
+  EXPECT_EQ(list->entryList.ItemIndex(), 1);
 }
 
 TEST(BlankPictureTest, BlackWithWhiteWordsAcrossTheMiddle) {
@@ -183,52 +183,52 @@ TEST(BlankPictureTest, BlackWithWhiteWordsAcrossTheMiddle) {
 
 class ProgressTest : public ShowPictureTest {
  protected:
-  TForm1& Running(bool pause) {
+  MainWindow& Running(bool pause) {
     PictureFormats::Register("prg", "Reporting", &TReportingGraphic::Class);
     RegisterFake();
     Fs().AddFile("C:\\p\\a.prg", "FAKE 5 5");
     AddFake("C:\\p\\b.fak");
-    TForm1& f = With({"C:\\p\\a.prg", "C:\\p\\b.fak"});
-    f.PauseWhileLoading = pause;
-    f.Timer1.SetEnabled(true);
+    MainWindow& f = With({"C:\\p\\a.prg", "C:\\p\\b.fak"});
+    f.Model().modes.pauseWhileLoading = pause;
+    f.slideTimer.SetEnabled(true);
     return f;
   }
 };
 
 TEST_F(ProgressTest, TheTimerIsHeldWhileAPictureDecodes) {
-  TForm1& f = Running(true);
+  MainWindow& f = Running(true);
   bool enabledDuringDecode = true;
-  TReportingGraphic::duringDecode = [&] { enabledDuringDecode = f.Timer1.Enabled(); };
-  f.CurrentIndex = 0;
-  f.LoadFromFile();
+  TReportingGraphic::duringDecode = [&] { enabledDuringDecode = f.slideTimer.Enabled(); };
+  f.Model().current = 0;
+  f.ShowCurrent();
   EXPECT_FALSE(enabledDuringDecode);
-  EXPECT_TRUE(f.TimerWasEnabled);
-  EXPECT_TRUE(f.Timer1.Enabled());
+  EXPECT_TRUE(f.run.showWasRunning);
+  EXPECT_TRUE(f.slideTimer.Enabled());
   EXPECT_EQ(f.Caption(), "{F} (1/2) a.prg 5x5 100%");
 }
 
 TEST_F(ProgressTest, AStoppedTimerStaysStopped) {
-  TForm1& f = Running(true);
-  f.Timer1.SetEnabled(false);
-  f.CurrentIndex = 0;
-  f.LoadFromFile();
-  EXPECT_FALSE(f.TimerWasEnabled);
-  EXPECT_FALSE(f.Timer1.Enabled());
+  MainWindow& f = Running(true);
+  f.slideTimer.SetEnabled(false);
+  f.Model().current = 0;
+  f.ShowCurrent();
+  EXPECT_FALSE(f.run.showWasRunning);
+  EXPECT_FALSE(f.slideTimer.Enabled());
 }
 
 TEST_F(ProgressTest, WithoutPauseOrWithoutReportsTheTimerRuns) {
-  TForm1& f = Running(false);
+  MainWindow& f = Running(false);
   bool enabledDuringDecode = false;
-  TReportingGraphic::duringDecode = [&] { enabledDuringDecode = f.Timer1.Enabled(); };
-  f.CurrentIndex = 0;
-  f.LoadFromFile();
+  TReportingGraphic::duringDecode = [&] { enabledDuringDecode = f.slideTimer.Enabled(); };
+  f.Model().current = 0;
+  f.ShowCurrent();
   EXPECT_TRUE(enabledDuringDecode);
-  f.PauseWhileLoading = true;
-  f.TimerWasEnabled = false;
-  f.CurrentIndex = 1;  // a class that reports nothing
-  f.LoadFromFile();
-  EXPECT_TRUE(f.Timer1.Enabled());
-  EXPECT_FALSE(f.TimerWasEnabled);
+  f.Model().modes.pauseWhileLoading = true;
+  f.run.showWasRunning = false;
+  f.Model().current = 1;  // a class that reports nothing
+  f.ShowCurrent();
+  EXPECT_TRUE(f.slideTimer.Enabled());
+  EXPECT_FALSE(f.run.showWasRunning);
 }
 
 }  // namespace

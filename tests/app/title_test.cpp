@@ -1,6 +1,7 @@
 // The title-bar status line.
 #include <gtest/gtest.h>
 
+#include "app/title.h"
 #include "tests/app/app_fixture.h"
 
 namespace zeb::app {
@@ -8,72 +9,60 @@ namespace {
 
 using testing_support::AppTest;
 
-class TitleTest : public AppTest {
- protected:
-  // A main window with Count entries whose picture is Width x Height.
-  TForm1& With(int count, int width, int height) {
-    TForm1& f = Make();
-    for (int i = 0; i < count; ++i) f.List().Add("C:\\p\\" + std::to_string(i) + ".jpg");
-    auto picture = std::make_unique<test::TFakeGraphic>();
-    picture->width = width;
-    picture->height = height;
-    f.Image1.Picture().SetGraphic(std::move(picture));
-    return f;
-  }
-};
-
-TEST_F(TitleTest, StoppedForwardAtHalfSize) {
-  TForm1& f = With(120, 1600, 1200);
-  f.CurrentIndex = 2;
-  f.CurrentName = "photo.jpg";
-  f.ZoomRatio = 0.5;
-  f.UpdateTitle();
-  EXPECT_EQ(f.Caption(), "[F] (3/120) photo.jpg 1600x1200 50%");
+// A model with Count entries.
+ViewerModel With(int count) {
+  ViewerModel model;
+  for (int i = 0; i < count; ++i) model.list.Add("C:\\p\\" + std::to_string(i) + ".jpg");
+  return model;
 }
 
-TEST_F(TitleTest, EveryModeAtOnce) {
-  TForm1& f = With(120, 320, 240);
-  f.Timer1.SetEnabled(true);
-  f.WallpaperMode = f.WallpaperAsShown = true;
-  f.WallpaperLayout = 0;
-  f.SlideDirection = 3;
-  f.EnlargeSmall = f.LoopList = f.QuitAtEnd = true;
-  f.CurrentIndex = 16;
-  f.CurrentName = "D:\\pics\\a\\b.png";
-  f.ZoomRatio = 2.125;
-  f.UpdateTitle();
-  EXPECT_EQ(f.Caption(), "<wCrLQ> (17/120) D:\\pics\\a\\b.png 320x240 212%");
+TEST(TitleTest, StoppedForwardAtHalfSize) {
+  ViewerModel model = With(120);
+  model.current = 2;
+  EXPECT_EQ(StatusTitle(model, {false, "photo.jpg", 1600, 1200, 0.5}), "[F] (3/120) photo.jpg 1600x1200 50%");
 }
 
-TEST_F(TitleTest, MarksAndLetters) {
-  TForm1& f = With(2, 10, 10);
-  f.CurrentName = "a.jpg";
-  f.ZoomRatio = 1.0;
-  auto title = [&] {
-    f.UpdateTitle();
-    return f.Caption();
-  };
+TEST(TitleTest, EveryModeAtOnce) {
+  ViewerModel model = With(120);
+  ViewerModes& modes = model.modes;
+  modes.wallpaper.on = modes.wallpaper.asShown = true;
+  modes.wallpaper.layout = WallpaperLayout::Centre;
+  modes.slideDirection = SlideDirection::Random;
+  modes.enlargeSmall = modes.loop = modes.quitAtEnd = true;
+  model.current = 16;
+  EXPECT_EQ(StatusTitle(model, {true, "D:\\pics\\a\\b.png", 320, 240, 2.125}),
+            "<wCrLQ> (17/120) D:\\pics\\a\\b.png 320x240 212%");
+}
+
+TEST(TitleTest, MarksAndLetters) {
+  ViewerModel model = With(2);
+  ViewerModes& modes = model.modes;
+  bool running = false;
+  double zoom = 1.0;
+  auto title = [&] { return StatusTitle(model, {running, "a.jpg", 10, 10, zoom}); };
   EXPECT_EQ(title(), "[F] (1/2) a.jpg 10x10 100%");
-  f.Timer1.SetEnabled(true);
-  f.PauseWhileLoading = true;
-  f.SlideDirection = 2;
+  running = true;
+  modes.pauseWhileLoading = true;
+  modes.slideDirection = SlideDirection::Backward;
   EXPECT_EQ(title(), "{B} (1/2) a.jpg 10x10 100%");
-  f.WallpaperMode = true;
+  modes.wallpaper.on = true;
   EXPECT_EQ(title(), "{WB} (1/2) a.jpg 10x10 100%");
-  f.WallpaperLayout = 1;
-  f.EnlargeSmall = true;
+  modes.wallpaper.layout = WallpaperLayout::Stretch;
+  modes.enlargeSmall = true;
   EXPECT_EQ(title(), "{WZb} (1/2) a.jpg 10x10 100%");
-  f.WallpaperLayout = 2;
-  f.PauseWhileLoading = false;
+  modes.wallpaper.layout = WallpaperLayout::Tile;
+  modes.pauseWhileLoading = false;
   EXPECT_EQ(title(), "<WTb> (1/2) a.jpg 10x10 100%");
   // A slide show stopped at the end turns the marks back.
-  f.Timer1.SetEnabled(false);
-  f.ZoomRatio = 0.4999;
+  running = false;
+  zoom = 0.4999;
   EXPECT_EQ(title(), "[WTb] (1/2) a.jpg 10x10 49%");
 }
 
-TEST_F(TitleTest, AnEmptyListLeavesTheCaption) {
-  TForm1& f = With(0, 10, 10);
+class TitleWindowTest : public AppTest {};
+
+TEST_F(TitleWindowTest, AnEmptyListLeavesTheCaption) {
+  MainWindow& f = Make();
   f.SetCaption("something");
   f.UpdateTitle();
   EXPECT_EQ(f.Caption(), "something");

@@ -47,12 +47,12 @@ class WallpaperTest : public CommandTest {
   }
 
   // A main window showing the one file at Path (already in the file system), wallpaper mode off.
-  TForm1& Showing(const std::string& path) {
-    TForm1& f = Make();
-    f.List().Add(path);
+  MainWindow& Showing(const std::string& path) {
+    MainWindow& f = Make();
+    f.Model().list.Add(path);
     f.TidyList();
-    f.CurrentIndex = 0;
-    f.LoadFromFile();
+    f.Model().current = 0;
+    f.ShowCurrent();
     return f;
   }
   // The size a BMP file's header gives (its height whatever the row order).
@@ -70,7 +70,7 @@ class WallpaperTest : public CommandTest {
   static const uint8_t* PixelAt(TBitmap& bitmap, int32_t x, int32_t y) {
     return bitmap.ScanLine(y) + static_cast<size_t>(x) * (bitmap.BitCount() / 8);
   }
-  static Size Displayed(TForm1& f) { return {f.Image1.Width(), f.Image1.Height()}; }
+  static Size Displayed(MainWindow& f) { return {f.picture.Width(), f.picture.Height()}; }
   static std::vector<std::string>& Wallpapers() { return headless::Desktop().wallpapers; }
   static bool HasDesktopSettings() { return headless::Settings().count(kDesktopKey) != 0; }
   static std::string DesktopSetting(const std::string& name) {
@@ -91,15 +91,15 @@ class WallpaperTest : public CommandTest {
 
 TEST_F(WallpaperTest, ABmpAtItsOwnSizeIsHandedToTheDesktopAsItIs) {
   AddBmp("C:\\p\\photo.bmp", 200, 120);
-  TForm1& f = Showing("C:\\p\\photo.bmp");
+  MainWindow& f = Showing("C:\\p\\photo.bmp");
   f.SetWallpaper();
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{"C:\\p\\photo.bmp"});
   EXPECT_FALSE(Fs().FileExists(kWall));
 
   // As-shown changes nothing while the picture is at 100 %; the extension's case does not matter.
   AddBmp("C:\\p\\UPPER.BMP", 20, 10);
-  TForm1& g = Showing("C:\\p\\UPPER.BMP");
-  g.WallpaperAsShown = true;
+  MainWindow& g = Showing("C:\\p\\UPPER.BMP");
+  g.Model().modes.wallpaper.asShown = true;
   g.SetWallpaper();
   EXPECT_EQ(Wallpapers().back(), "C:\\p\\UPPER.BMP");
   EXPECT_FALSE(Fs().FileExists(kWall));
@@ -107,16 +107,16 @@ TEST_F(WallpaperTest, ABmpAtItsOwnSizeIsHandedToTheDesktopAsItIs) {
 
 TEST_F(WallpaperTest, AZoomedBmpWantedAsShownIsWrittenAtTheDisplayedSize) {
   AddBmp("C:\\p\\photo.bmp", 200, 120);
-  TForm1& f = Make();
-  f.FixedWidth = f.FixedHeight = true;
-  f.BoxWidth = f.BoxHeight = 100;
-  f.List().Add("C:\\p\\photo.bmp");
-  f.CurrentIndex = 0;
-  f.LoadFromFile();
-  ASSERT_EQ(f.ZoomRatio, 0.5);
+  MainWindow& f = Make();
+  f.Model().modes.box.fixedWidth = f.Model().modes.box.fixedHeight = true;
+  f.Model().modes.box.width = f.Model().modes.box.height = 100;
+  f.Model().list.Add("C:\\p\\photo.bmp");
+  f.Model().current = 0;
+  f.ShowCurrent();
+  ASSERT_EQ(f.Zoom(), 0.5);
   ASSERT_EQ(Displayed(f), (Size{100, 60}));
 
-  f.WallpaperAsShown = true;
+  f.Model().modes.wallpaper.asShown = true;
   f.SetWallpaper();
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
   EXPECT_EQ(BmpSize(kWall), (Size{100, 60}));
@@ -130,20 +130,20 @@ TEST_F(WallpaperTest, AZoomedBmpWantedAsShownIsWrittenAtTheDisplayedSize) {
   EXPECT_TRUE(StrayFiles().empty());
 
   // Without as-shown the same picture is the file itself again.
-  f.WallpaperAsShown = false;
+  f.Model().modes.wallpaper.asShown = false;
   f.SetWallpaper();
   EXPECT_EQ(Wallpapers().back(), "C:\\p\\photo.bmp");
 }
 
 TEST_F(WallpaperTest, AnIconIsAlwaysDrawnAtTheDisplayedSize) {
   Fs().AddFile("C:\\p\\app.ico", SmallIcon());
-  TForm1& f = Make();
-  f.FixedWidth = f.FixedHeight = f.EnlargeSmall = true;
-  f.BoxWidth = f.BoxHeight = 64;
-  f.List().Add("C:\\p\\app.ico");
-  f.CurrentIndex = 0;
-  f.LoadFromFile();
-  ASSERT_EQ(f.ZoomRatio, 2.0);
+  MainWindow& f = Make();
+  f.Model().modes.box.fixedWidth = f.Model().modes.box.fixedHeight = f.Model().modes.enlargeSmall = true;
+  f.Model().modes.box.width = f.Model().modes.box.height = 64;
+  f.Model().list.Add("C:\\p\\app.ico");
+  f.Model().current = 0;
+  f.ShowCurrent();
+  ASSERT_EQ(f.Zoom(), 2.0);
 
   // WallpaperAsShown is off: an icon still goes at the size it has on screen.
   f.SetWallpaper();
@@ -152,12 +152,12 @@ TEST_F(WallpaperTest, AnIconIsAlwaysDrawnAtTheDisplayedSize) {
 }
 
 TEST_F(WallpaperTest, AJpegAt100PercentIsWrittenAtItsNaturalSizeAndStaysOnScreen) {
-  const test::JpegSpec recipe{.width = 40, .height = 30};
+  const test::JpegRecipe recipe{.width = 40, .height = 30};
   Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg(recipe));
-  TForm1& f = Showing("C:\\p\\photo.jpg");
-  TGraphic* shown = f.Image1.Picture().Graphic();
+  MainWindow& f = Showing("C:\\p\\photo.jpg");
+  TGraphic* shown = f.picture.Picture().Graphic();
   ASSERT_TRUE(shown->InheritsFrom(&TJPEGImage::Class));
-  f.WallpaperAsShown = true;  // at 100 % the natural size is the shown one
+  f.Model().modes.wallpaper.asShown = true;  // at 100 % the natural size is the shown one
   f.SetWallpaper();
 
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
@@ -170,15 +170,15 @@ TEST_F(WallpaperTest, AJpegAt100PercentIsWrittenAtItsNaturalSizeAndStaysOnScreen
   EXPECT_NEAR(px[1], want.g, 8);
   EXPECT_NEAR(px[0], want.b, 8);
   // The picture on screen is the same object at the same size.
-  EXPECT_EQ(f.Image1.Picture().Graphic(), shown);
+  EXPECT_EQ(f.picture.Picture().Graphic(), shown);
   EXPECT_EQ(Displayed(f), (Size{40, 30}));
-  EXPECT_EQ(f.ZoomRatio, 1.0);
+  EXPECT_EQ(f.Zoom(), 1.0);
 }
 
 TEST_F(WallpaperTest, AnExistingWallpaperFileIsOverwrittenAndTheFolderSeparatorIsAddedOnce) {
   Fs().AddFile(kWall, "the previous wallpaper");
   Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg({.width = 12, .height = 8}));
-  TForm1& f = Showing("C:\\p\\photo.jpg");
+  MainWindow& f = Showing("C:\\p\\photo.jpg");
   f.SetWallpaper();
   EXPECT_EQ(BmpSize(kWall), (Size{12, 8}));
 
@@ -190,28 +190,29 @@ TEST_F(WallpaperTest, AnExistingWallpaperFileIsOverwrittenAndTheFolderSeparatorI
 
 TEST_F(WallpaperTest, TheLayoutDecidesTheDesktopSettings) {
   AddBmp("C:\\p\\photo.bmp");
-  TForm1& f = Showing("C:\\p\\photo.bmp");
-  ASSERT_EQ(f.WallpaperLayout, 3);
+  MainWindow& f = Showing("C:\\p\\photo.bmp");
+  ASSERT_EQ(f.Model().modes.wallpaper.layout, WallpaperLayout::Unchanged);
   f.SetWallpaper();
   EXPECT_FALSE(HasDesktopSettings());
   EXPECT_EQ(Wallpapers().size(), 1u);
 
   struct Row {
-    uint8_t layout;
+    WallpaperLayout layout;
     const char* tile;
     const char* style;
   };
-  for (Row row : {Row{0, "0", "0"}, Row{1, "0", "2"}, Row{2, "1", "0"}}) {
-    SCOPED_TRACE(row.layout);
+  for (Row row : {Row{WallpaperLayout::Centre, "0", "0"}, Row{WallpaperLayout::Stretch, "0", "2"},
+                  Row{WallpaperLayout::Tile, "1", "0"}}) {
+    SCOPED_TRACE(static_cast<int>(row.layout));
     headless::Settings()[kDesktopKey]["TileWallpaper"] = {true, "x"};
     headless::Settings()[kDesktopKey]["WallpaperStyle"] = {true, "x"};
-    f.WallpaperLayout = row.layout;
+    f.Model().modes.wallpaper.layout = row.layout;
     f.SetWallpaper();
     EXPECT_EQ(DesktopSetting("TileWallpaper"), row.tile);
     EXPECT_EQ(DesktopSetting("WallpaperStyle"), row.style);
   }
   // Back at 3 the last settings stay as they were.
-  f.WallpaperLayout = 3;
+  f.Model().modes.wallpaper.layout = WallpaperLayout::Unchanged;
   f.SetWallpaper();
   EXPECT_EQ(DesktopSetting("TileWallpaper"), "1");
   EXPECT_EQ(Wallpapers().size(), 5u);
@@ -219,9 +220,9 @@ TEST_F(WallpaperTest, TheLayoutDecidesTheDesktopSettings) {
 
 TEST_F(WallpaperTest, ADesktopKeyThatCannotBeOpenedIsPassedOver) {
   AddBmp("C:\\p\\photo.bmp");
-  TForm1& f = Showing("C:\\p\\photo.bmp");
+  MainWindow& f = Showing("C:\\p\\photo.bmp");
   headless::ReadOnlySettingsKeys().push_back(kDesktopKey);
-  f.WallpaperLayout = 1;
+  f.Model().modes.wallpaper.layout = WallpaperLayout::Stretch;
   ui::Application().Guard([&] { f.SetWallpaper(); });
   EXPECT_TRUE(Messages().empty());
   EXPECT_FALSE(HasDesktopSettings());
@@ -232,10 +233,10 @@ TEST_F(WallpaperTest, AnUnwritableWindowsFolderIsReportedAndChangesNothing) {
   Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
   Fs().AddFile("C:\\p\\b.jpg", test::MakeJpeg({.width = 14, .height = 9}));
   Fs().SetLocked("C:\\windows", true);
-  TForm1& f = Showing("C:\\p\\a.jpg");
-  f.List().Add("C:\\p\\b.jpg");
-  f.WallpaperMode = true;
-  f.WallpaperLayout = 2;
+  MainWindow& f = Showing("C:\\p\\a.jpg");
+  f.Model().list.Add("C:\\p\\b.jpg");
+  f.Model().modes.wallpaper.on = true;
+  f.Model().modes.wallpaper.layout = WallpaperLayout::Tile;
 
   // Showing the next picture makes the wallpaper, which fails: the error reaches the message box.
   Press(ui::VK_SPACE_);
@@ -247,16 +248,16 @@ TEST_F(WallpaperTest, AnUnwritableWindowsFolderIsReportedAndChangesNothing) {
   EXPECT_FALSE(Fs().FileExists(kWall));
   // The picture is shown and stays in the list.
   EXPECT_EQ(Entries(), (std::vector<std::string>{"C:\\p\\a.jpg", "C:\\p\\b.jpg"}));
-  EXPECT_EQ(f.CurrentIndex, 1);
-  EXPECT_EQ(f.CurrentName, "b.jpg");
+  EXPECT_EQ(f.Model().current, 1);
+  EXPECT_EQ(f.ShownName(), "b.jpg");
 }
 
 TEST_F(WallpaperTest, AWallpaperThatCannotBeReplacedKeepsItsOldContents) {
   Fs().AddFile(kWall, "the previous wallpaper");
   Fs().SetLocked(kWall, true);
   Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
-  TForm1& f = Showing("C:\\p\\a.jpg");
-  f.WallpaperLayout = 0;
+  MainWindow& f = Showing("C:\\p\\a.jpg");
+  f.Model().modes.wallpaper.layout = WallpaperLayout::Centre;
   EXPECT_THROW(f.SetWallpaper(), EFCreateError);
   EXPECT_EQ(Fs().Contents(kWall), "the previous wallpaper");
   EXPECT_TRUE(StrayFiles().empty());
@@ -268,14 +269,14 @@ TEST_F(WallpaperTest, WithoutAWindowsFolderOnlyABmpFileCanBeTheWallpaper) {
   Fs().SetWindowsDirectory("");
   Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
   AddBmp("C:\\p\\b.bmp");
-  TForm1& f = Showing("C:\\p\\a.jpg");
-  f.WallpaperLayout = 1;
+  MainWindow& f = Showing("C:\\p\\a.jpg");
+  f.Model().modes.wallpaper.layout = WallpaperLayout::Stretch;
   f.SetWallpaper();
   EXPECT_TRUE(Wallpapers().empty());
   EXPECT_FALSE(HasDesktopSettings());
 
-  TForm1& g = Showing("C:\\p\\b.bmp");
-  g.WallpaperLayout = 1;
+  MainWindow& g = Showing("C:\\p\\b.bmp");
+  g.Model().modes.wallpaper.layout = WallpaperLayout::Stretch;
   g.SetWallpaper();
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{"C:\\p\\b.bmp"});
   EXPECT_EQ(DesktopSetting("WallpaperStyle"), "2");
@@ -283,23 +284,23 @@ TEST_F(WallpaperTest, WithoutAWindowsFolderOnlyABmpFileCanBeTheWallpaper) {
 
 TEST_F(WallpaperTest, CtrlWSetsTheWallpaperWhenItTurnsOnAndLeavesItWhenItTurnsOff) {
   Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
-  TForm1& f = Showing("C:\\p\\a.jpg");
+  MainWindow& f = Showing("C:\\p\\a.jpg");
   f.UpdateTitle();
   Press('W', kCtrl);
-  ASSERT_TRUE(f.WallpaperMode);
+  ASSERT_TRUE(f.Model().modes.wallpaper.on);
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
   const std::string written = Fs().Contents(kWall);
 
   // The settings keys change nothing until the wallpaper is next made.
   Press('Z', kShift);
-  EXPECT_EQ(f.WallpaperLayout, 1);
+  EXPECT_EQ(f.Model().modes.wallpaper.layout, WallpaperLayout::Stretch);
   EXPECT_FALSE(HasDesktopSettings());
   f.UpdateTitle();
   const std::string title = Title();
   ASSERT_EQ(title.substr(0, 3), "[WZ");
 
   Press('W', kCtrl);
-  EXPECT_FALSE(f.WallpaperMode);
+  EXPECT_FALSE(f.Model().modes.wallpaper.on);
   EXPECT_EQ(Wallpapers().size(), 1u);
   EXPECT_EQ(Fs().Contents(kWall), written);
   EXPECT_FALSE(HasDesktopSettings());
@@ -313,7 +314,7 @@ TEST_F(WallpaperTest, CtrlWSetsTheWallpaperWhenItTurnsOnAndLeavesItWhenItTurnsOf
 
 TEST_F(WallpaperTest, WallpaperSwitchWithQuitSetsTheFirstPictureAndEnds) {
   Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg({.width = 24, .height = 16}));
-  TForm1& f = Make({"-Wz", "-q", "C:\\p\\photo.jpg"});
+  MainWindow& f = Make({"-Wz", "-q", "C:\\p\\photo.jpg"});
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
   EXPECT_EQ(BmpSize(kWall), (Size{24, 16}));
@@ -324,8 +325,8 @@ TEST_F(WallpaperTest, WallpaperSwitchWithQuitSetsTheFirstPictureAndEnds) {
 }
 
 TEST_F(WallpaperTest, EveryPictureShownInWallpaperModeBecomesTheWallpaper) {
-  TForm1& f = WithNumbered(3);
-  f.WallpaperMode = true;
+  MainWindow& f = WithNumbered(3);
+  f.Model().modes.wallpaper.on = true;
   Press(ui::VK_SPACE_);
   Press(ui::VK_SPACE_);
   EXPECT_EQ(Wallpapers(), (std::vector<std::string>{"C:\\p\\1.bmp", "C:\\p\\2.bmp"}));

@@ -17,7 +17,7 @@
 
 #include "app/dialogs/jump_dialog.h"
 #include "app/dialogs/list_window.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/windows_api.h"
 #include "tests/support/jpeg_maker.h"
@@ -109,15 +109,15 @@ int main(int argc, char** argv) {
 
   // The viewer's windows as at start-up, with the folder as the one argument: the window shows the
   // first picture before the timing starts.
-  auto jump = std::make_unique<TForm2>();
-  Form2 = jump.get();
-  auto list = std::make_unique<TForm3>();
-  Form3 = list.get();
-  auto form = std::make_unique<TForm1>(std::vector<std::string>{zeb::win32::Narrow(folder)});
+  ViewerModel model;
+  auto jump = std::make_unique<JumpDialog>();
+  auto list = std::make_unique<ListWindow>(model);
+  auto form =
+      std::make_unique<MainWindow>(model, *jump, *list, std::vector<std::string>{zeb::win32::Narrow(folder)});
   zeb::ui::TApplication& application = zeb::ui::Application();
   application.ProcessMessages();
-  if (form->List().Count() != kPictures) {
-    std::printf("the list holds %d pictures, not %d\n", form->List().Count(), kPictures);
+  if (form->Model().list.Count() != kPictures) {
+    std::printf("the list holds %d pictures, not %d\n", form->Model().list.Count(), kPictures);
     return 1;
   }
 
@@ -127,18 +127,18 @@ int main(int argc, char** argv) {
   double bestStep = 1e300, bestKey = 0, bestPaint = 0, bestDecode = 1e300;
   for (int run = 0; run < kRuns; ++run) {
     uint16_t key = 'A';
-    form->FormKeyDown(key, 0);
+    form->OnKey(key, 0);
     application.ProcessMessages();
     double keyTime = 0, paintTime = 0;
     for (int i = 1; i < kPictures; ++i) {
       keyTime += Milliseconds([&] {
         uint16_t n = 'N';
-        form->FormKeyDown(n, 0);
+        form->OnKey(n, 0);
       });
       paintTime += Milliseconds([&] { application.ProcessMessages(); });
     }
-    if (form->CurrentIndex != kPictures - 1 || form->List().Count() != kPictures) {
-      std::printf("the walk ended at %d of %d entries\n", form->CurrentIndex, form->List().Count());
+    if (form->Model().current != kPictures - 1 || form->Model().list.Count() != kPictures) {
+      std::printf("the walk ended at %d of %d entries\n", form->Model().current, form->Model().list.Count());
       return 1;
     }
     const double step = (keyTime + paintTime) / (kPictures - 1);
@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
   }
 
   std::printf("%d JPEGs of %d x %d, shown at %.0f %% in a %d x %d window\n", kPictures, kWidth, kHeight,
-              form->ZoomRatio * 100, form->Width(), form->Height());
+              form->Zoom() * 100, form->Width(), form->Height());
   std::printf("step with N (load, fit, paint): %8.1f ms  (key handler %.1f ms, painting %.1f ms)\n", bestStep,
               bestKey, bestPaint);
   std::printf("libjpeg-turbo decode alone:     %8.1f ms\n", bestDecode);

@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/common/e2e_environment.h"
-#include "tests/e2e/common/status_title.h"
+#include "tools/driver/status_title.h"
 #include "tests/e2e/common/test_folder.h"
-#include "tests/e2e/common/zeb_driver.h"
+#include "tools/driver/zeb_driver.h"
 
 namespace zeb::e2e {
 namespace {

@@ -7,11 +7,11 @@
 #include "tests/support/bmp_maker.h"
 
 using zeb::test::BmpHeaderKind;
-using zeb::test::BmpSpec;
+using zeb::test::BmpRecipe;
 
 namespace {
-BmpSpec Seed(BmpHeaderKind header, uint16_t bits, uint32_t compression, int32_t w, int32_t h) {
-  BmpSpec s;
+BmpRecipe Seed(BmpHeaderKind header, uint16_t bits, uint32_t compression, int32_t w, int32_t h) {
+  BmpRecipe s;
   s.header = header;
   s.width = w;
   s.height = h;
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   using zeb::test::BiRgb;
   using zeb::test::BiRle4;
   using zeb::test::BiRle8;
-  std::vector<std::pair<std::string, BmpSpec>> seeds = {
+  std::vector<std::pair<std::string, BmpRecipe>> seeds = {
       {"info1", Seed(BmpHeaderKind::Info, 1, BiRgb, 9, 3)},
       {"info4", Seed(BmpHeaderKind::Info, 4, BiRgb, 5, 3)},
       {"info8", Seed(BmpHeaderKind::Info, 8, BiRgb, 6, 4)},

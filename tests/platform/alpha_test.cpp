@@ -14,7 +14,7 @@ namespace {
 
 // A 32-bit BI_RGB bitmap of these raw pixel values (0xAARRGGBB), top row first.
 std::unique_ptr<TBitmap> Load32(int32_t width, int32_t height, std::vector<uint32_t> pixels) {
-  BmpSpec s;
+  BmpRecipe s;
   s.width = width;
   s.height = height;
   s.bitCount = 32;

@@ -17,7 +17,7 @@ void Fill(TMemoryStream& stream, const std::string& file) {
 }
 
 TEST(BitmapTake, GivesTheSamePictureAsReadingAndEmptiesTheStreamOnlyWhenItTakesIt) {
-  BmpSpec rle;
+  BmpRecipe rle;
   rle.width = 3;
   rle.height = 2;
   rle.bitCount = 8;

@@ -34,7 +34,7 @@ TEST_F(Bitmap, SaveThenLoadGivesTheSameHeaderTableAndPixels) {
   for (uint16_t bits : {1, 4, 8, 16, 24, 32}) {
     for (bool topDown : {false, true}) {
       SCOPED_TRACE(std::to_string(bits) + (topDown ? " top-down" : ""));
-      BmpSpec s;
+      BmpRecipe s;
       s.width = 7;
       s.height = 3;
       s.bitCount = bits;
@@ -74,7 +74,7 @@ TEST_F(Bitmap, SavedFileSizesFollowTheDepth) {
 }
 
 TEST_F(Bitmap, RleIsSavedUncompressed) {
-  BmpSpec s;
+  BmpRecipe s;
   s.width = 6;
   s.height = 2;
   s.bitCount = 8;

@@ -58,8 +58,8 @@ class BmpMalformed : public testing::Test {
   TBitmap held_;
 };
 
-BmpSpec Recipe(uint16_t bits, int32_t w, int32_t h, uint32_t compression = BiRgb) {
-  BmpSpec s;
+BmpRecipe Recipe(uint16_t bits, int32_t w, int32_t h, uint32_t compression = BiRgb) {
+  BmpRecipe s;
   s.width = w;
   s.height = h;
   s.bitCount = bits;
@@ -84,13 +84,13 @@ TEST_F(BmpMalformed, TruncatedAnywhere) {
   ExpectEveryTruncationRejected(file, file.size() - 3, "24-bit");
   file = MakeBmp(Recipe(8, 8, 3));
   ExpectEveryTruncationRejected(file, file.size(), "8-bit");
-  BmpSpec core = Recipe(4, 8, 2);
+  BmpRecipe core = Recipe(4, 8, 2);
   core.header = BmpHeaderKind::Core;
   file = MakeBmp(core);
   ExpectEveryTruncationRejected(file, file.size(), "core 4-bit");
   file = MakeBmp(Recipe(16, 6, 2, BiBitfields));
   ExpectEveryTruncationRejected(file, file.size(), "565 bit fields");
-  BmpSpec v5 = Recipe(32, 2, 2, BiBitfields);
+  BmpRecipe v5 = Recipe(32, 2, 2, BiBitfields);
   v5.header = BmpHeaderKind::V5;
   v5.masks = {0xFF, 0xFF00, 0xFF0000};
   file = MakeBmp(v5);
@@ -123,10 +123,10 @@ TEST_F(BmpMalformed, CompressionThatDoesNotFitTheDepthOrHeader) {
   ExpectRejected(WithU16(MakeBmp(Recipe(4, 4, 2, BiRle4)), 28, 8), "RLE4 at 8 bits");
   ExpectRejected(WithU32(MakeBmp(Recipe(24, 4, 2)), 30, BiBitfields), "bit fields at 24 bits");
   ExpectRejected(WithU32(MakeBmp(Recipe(8, 4, 2)), 30, BiBitfields), "bit fields at 8 bits");
-  BmpSpec os2 = Recipe(16, 4, 2);
+  BmpRecipe os2 = Recipe(16, 4, 2);
   os2.header = BmpHeaderKind::Os2;
   ExpectRejected(WithU32(MakeBmp(os2), 30, BiBitfields), "OS/2 Huffman");
-  BmpSpec topDown = Recipe(8, 4, 2, BiRle8);
+  BmpRecipe topDown = Recipe(8, 4, 2, BiRle8);
   topDown.topDown = true;
   topDown.rawBits = EncodeRle(4, 2, topDown.pixels, false);
   ExpectRejected(MakeBmp(topDown), "top-down RLE");
@@ -134,7 +134,7 @@ TEST_F(BmpMalformed, CompressionThatDoesNotFitTheDepthOrHeader) {
 
 TEST_F(BmpMalformed, BadBitfieldMasks) {
   auto masked = [](uint16_t bits, std::array<uint32_t, 3> masks) {
-    BmpSpec s = Recipe(bits, 2, 1, BiBitfields);
+    BmpRecipe s = Recipe(bits, 2, 1, BiBitfields);
     s.masks = masks;
     s.rawPixelValues = true;
     return MakeBmp(s);
@@ -164,7 +164,7 @@ TEST_F(BmpMalformed, AbsurdSizes) {
 }
 
 std::string Rle(int32_t w, int32_t h, uint16_t bits, const std::string& data) {
-  BmpSpec s = Recipe(bits, w, h, bits == 8 ? BiRle8 : BiRle4);
+  BmpRecipe s = Recipe(bits, w, h, bits == 8 ? BiRle8 : BiRle4);
   s.rawBits = data;
   return MakeBmp(s);
 }

@@ -66,7 +66,7 @@ class BmpFormat : public testing::TestWithParam<FormatCase> {
 
 TEST_P(BmpFormat, LoadsAndDrawsEveryPixel) {
   const FormatCase& c = GetParam();
-  BmpSpec s;
+  BmpRecipe s;
   s.header = c.header;
   s.width = kW;
   s.height = kH;
@@ -121,9 +121,9 @@ class BmpReader : public testing::Test {
   void SetUp() override { headless::ResetAll(); }
 };
 
-BmpSpec Bitfields(uint16_t bits, std::array<uint32_t, 3> masks, std::vector<uint32_t> raw,
-                  BmpHeaderKind header = BmpHeaderKind::Info) {
-  BmpSpec s;
+BmpRecipe Bitfields(uint16_t bits, std::array<uint32_t, 3> masks, std::vector<uint32_t> raw,
+                    BmpHeaderKind header = BmpHeaderKind::Info) {
+  BmpRecipe s;
   s.header = header;
   s.width = static_cast<int32_t>(raw.size());
   s.height = 1;
@@ -163,16 +163,16 @@ TEST_F(BmpReader, Standard32BitMasksKeepThePixelsAsRead) {
 }
 
 TEST_F(BmpReader, SixteenBitBiRgbIs555WhateverTheHeaderMasksSay) {
-  BmpSpec s = Bitfields(16, {0xF800, 0x07E0, 0x001F}, {0x7C00, 0x03E0}, BmpHeaderKind::V4);
+  BmpRecipe s = Bitfields(16, {0xF800, 0x07E0, 0x001F}, {0x7C00, 0x03E0}, BmpHeaderKind::V4);
   s.compression = BiRgb;  // masks in a V4 header count only for BI_BITFIELDS
   auto b = LoadBmp(MakeBmp(s));
   EXPECT_EQ(b->BitCount(), 16);
   EXPECT_EQ(Rendered(*b), (std::vector<uint32_t>{0xFF0000, 0x00FF00}));
 }
 
-BmpSpec Indexed(int32_t w, int32_t h, uint16_t bits, std::vector<uint32_t> pixels,
-                std::vector<uint32_t> colors) {
-  BmpSpec s;
+BmpRecipe Indexed(int32_t w, int32_t h, uint16_t bits, std::vector<uint32_t> pixels,
+                  std::vector<uint32_t> colors) {
+  BmpRecipe s;
   s.width = w;
   s.height = h;
   s.bitCount = bits;
@@ -182,7 +182,7 @@ BmpSpec Indexed(int32_t w, int32_t h, uint16_t bits, std::vector<uint32_t> pixel
 }
 
 TEST_F(BmpReader, ShortColourTableLeavesTheRestBlack) {
-  BmpSpec s = Indexed(4, 1, 8, {0, 1, 2, 255}, {0x112233, 0x445566});
+  BmpRecipe s = Indexed(4, 1, 8, {0, 1, 2, 255}, {0x112233, 0x445566});
   s.clrUsed = 2;
   auto b = LoadBmp(MakeBmp(s));
   EXPECT_EQ(b->ColorCount(), 256u);
@@ -194,7 +194,7 @@ TEST_F(BmpReader, ShortColourTableLeavesTheRestBlack) {
 }
 
 TEST_F(BmpReader, ColourCountBeyondTheDepthIsCappedByIt) {
-  BmpSpec s = Indexed(2, 1, 1, {0, 1}, {0x0000FF, 0x00FF00});
+  BmpRecipe s = Indexed(2, 1, 1, {0, 1}, {0x0000FF, 0x00FF00});
   s.clrUsed = 300;
   auto b = LoadBmp(MakeBmp(s));
   EXPECT_EQ(Rendered(*b), (std::vector<uint32_t>{0x0000FF, 0x00FF00}));
@@ -202,14 +202,14 @@ TEST_F(BmpReader, ColourCountBeyondTheDepthIsCappedByIt) {
 
 TEST_F(BmpReader, PixelOffsetInsideTheColourTableCutsItShort) {
   // biClrUsed 0 promises 16 entries, but the pixels start after the third.
-  BmpSpec s = Indexed(4, 1, 4, {0, 1, 2, 3}, {0xFF0000, 0x00FF00, 0x0000FF});
+  BmpRecipe s = Indexed(4, 1, 4, {0, 1, 2, 3}, {0xFF0000, 0x00FF00, 0x0000FF});
   s.offBits = 14 + 40 + 3 * 4;
   auto b = LoadBmp(MakeBmp(s));
   EXPECT_EQ(Rendered(*b), (std::vector<uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0}));
 }
 
 TEST_F(BmpReader, CoreHeaderTableCutShortByThePixelOffset) {
-  BmpSpec s = Indexed(3, 2, 8, {0, 1, 1, 1, 0, 2}, {0x010203, 0x040506});
+  BmpRecipe s = Indexed(3, 2, 8, {0, 1, 1, 1, 0, 2}, {0x010203, 0x040506});
   s.header = BmpHeaderKind::Core;
   s.offBits = 14 + 12 + 2 * 3;
   auto b = LoadBmp(MakeBmp(s));
@@ -217,7 +217,7 @@ TEST_F(BmpReader, CoreHeaderTableCutShortByThePixelOffset) {
 }
 
 TEST_F(BmpReader, PixelOffsetPastTheTableSkipsTheGap) {
-  BmpSpec s = Indexed(2, 1, 24, {0xABCDEF, 0x123456}, {});
+  BmpRecipe s = Indexed(2, 1, 24, {0xABCDEF, 0x123456}, {});
   s.rawBits = std::string(10, '\x77') + EncodePixels(s);
   s.offBits = 14 + 40 + 10;
   auto b = LoadBmp(MakeBmp(s));
@@ -225,14 +225,14 @@ TEST_F(BmpReader, PixelOffsetPastTheTableSkipsTheGap) {
 }
 
 TEST_F(BmpReader, PixelOffsetIntoTheHeadersMeansPixelsFollowTheTable) {
-  BmpSpec s = Indexed(2, 1, 1, {1, 0}, {0x000000, 0xFFFFFF});
+  BmpRecipe s = Indexed(2, 1, 1, {1, 0}, {0x000000, 0xFFFFFF});
   s.offBits = 0;
   auto b = LoadBmp(MakeBmp(s));
   EXPECT_EQ(Rendered(*b), (std::vector<uint32_t>{0xFFFFFF, 0x000000}));
 }
 
 TEST_F(BmpReader, WrongFileSizeImageSizeAndPlanesAreIgnored) {
-  BmpSpec s = Indexed(3, 3, 24, std::vector<uint32_t>(9, 0x405060), {});
+  BmpRecipe s = Indexed(3, 3, 24, std::vector<uint32_t>(9, 0x405060), {});
   s.fileSize = 0;
   s.sizeImage = 0;
   s.planes = 3;
@@ -244,7 +244,7 @@ TEST_F(BmpReader, WrongFileSizeImageSizeAndPlanesAreIgnored) {
 
 TEST_F(BmpReader, MissingPaddingOfTheLastRowIsTolerated) {
   // 3 pixels of 24 bits: 9 bytes a row, 3 of them padding.
-  BmpSpec s = Indexed(3, 2, 24, {1, 2, 3, 4, 5, 6}, {});
+  BmpRecipe s = Indexed(3, 2, 24, {1, 2, 3, 4, 5, 6}, {});
   std::string file = MakeBmp(s);
   file.resize(file.size() - 3);
   auto b = LoadBmp(file);
@@ -264,7 +264,7 @@ TEST_F(BmpReader, ReadsFromTheStreamsPositionAndStopsAtItsPicture) {
 
 std::string RleFile(int32_t w, int32_t h, uint16_t bits, const std::string& data,
                     std::vector<uint32_t> colors) {
-  BmpSpec s;
+  BmpRecipe s;
   s.width = w;
   s.height = h;
   s.bitCount = bits;

@@ -17,7 +17,7 @@ namespace zeb {
 namespace {
 
 using test::JpegColour;
-using test::JpegSpec;
+using test::JpegRecipe;
 using test::MakeJpeg;
 
 void LoadBytes(TGraphic& graphic, const std::string& bytes) {
@@ -36,7 +36,7 @@ size_t FindMarker(const std::string& jpg, uint8_t code) {
 
 // Largest difference of any channel between the decoded picture and what the pattern should show,
 // over the rows [FirstRow, LastRow).
-int WorstDifference(const TJPEGImage& jpeg, const JpegSpec& recipe, int firstRow, int lastRow) {
+int WorstDifference(const TJPEGImage& jpeg, const JpegRecipe& recipe, int firstRow, int lastRow) {
   const TBitmap* bitmap = jpeg.Bitmap();
   int worst = 0;
   for (int y = firstRow; y < lastRow; ++y) {
@@ -53,13 +53,13 @@ int WorstDifference(const TJPEGImage& jpeg, const JpegSpec& recipe, int firstRow
 
 struct DecodeCase {
   const char* name;
-  JpegSpec recipe;
+  JpegRecipe recipe;
 };
 
 class JpegDecodeTest : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(JpegDecodeTest, DecodesIntoATopDown24BitBitmapMatchingThePicture) {
-  const JpegSpec& recipe = GetParam().recipe;
+  const JpegRecipe& recipe = GetParam().recipe;
   TJPEGImage jpeg;
   LoadBytes(jpeg, MakeJpeg(recipe));
   ASSERT_FALSE(jpeg.GetEmpty());
@@ -184,7 +184,7 @@ TEST(JpegDamage, AFileCutInsideItsHeadersIsAnInvalidGraphic) {
 }
 
 TEST(JpegDamage, AFileCutInsideItsPictureDataShowsTheRowsItHolds) {
-  JpegSpec recipe{.width = 64, .height = 128, .quality = 95};
+  JpegRecipe recipe{.width = 64, .height = 128, .quality = 95};
   std::string jpg = MakeJpeg(recipe);
   size_t sos = FindMarker(jpg, 0xDA);
   TJPEGImage jpeg;
@@ -258,7 +258,7 @@ TEST(JpegDamage, AProgressiveFileOfThousandsOfScansIsRefused) {
     EXPECT_NE(std::string(e.what()).find("scans"), std::string::npos) << e.what();
   }
   // 191 scans are still a picture.
-  JpegSpec grey{
+  JpegRecipe grey{
       .width = 16, .height = 16, .colour = JpegColour::Grey, .quality = 95, .scanPerCoefficient = true};
   LoadBytes(jpeg, MakeJpeg(grey));
   EXPECT_LE(WorstDifference(jpeg, grey, 0, 16), 12);

@@ -19,13 +19,13 @@ using test::Append32;
 using test::Put16;
 using test::Put32;
 
-struct EmfSpec {
+struct EmfRecipe {
   int32_t bounds[4] = {0, 0, 199, 99};    // inclusive device pixels
   int32_t frame[4] = {0, 0, 5291, 2645};  // 0.01 mm
 };
 
 // An enhanced metafile: EMR_HEADER (108 bytes), one EMR_SETPIXELV, EMR_EOF.
-std::string MakeEmf(const EmfSpec& recipe = {}) {
+std::string MakeEmf(const EmfRecipe& recipe = {}) {
   std::string s;
   Append32(s, 1);    // EMR_HEADER
   Append32(s, 108);  // its size
@@ -123,7 +123,7 @@ TEST(Metafile, EnhancedSizeIsTheFrameAt96Dpi) {
   EXPECT_EQ(meta.GetWidth(), 200);
   EXPECT_EQ(meta.GetHeight(), 100);
 
-  EmfSpec offset;
+  EmfRecipe offset;
   offset.frame[0] = 1000, offset.frame[1] = -500, offset.frame[2] = 1000 + 2540,
   offset.frame[3] = -500 + 1270;
   LoadBytes(meta, MakeEmf(offset));
@@ -132,7 +132,7 @@ TEST(Metafile, EnhancedSizeIsTheFrameAt96Dpi) {
 }
 
 TEST(Metafile, EnhancedWithoutAFrameTakesItsBounds) {
-  EmfSpec recipe;
+  EmfRecipe recipe;
   for (int32_t& v : recipe.frame) v = 0;
   recipe.bounds[0] = 10, recipe.bounds[1] = 20, recipe.bounds[2] = 109, recipe.bounds[3] = 69;
   TMetafile meta;
@@ -233,11 +233,11 @@ std::vector<std::pair<const char*, std::string>> MalformedMetafiles() {
   s = emf;
   Put32(s, 108 + 4, 18);
   cases.push_back({"EMF record size not a multiple of 4", s});
-  EmfSpec nothing;
+  EmfRecipe nothing;
   for (int32_t& v : nothing.frame) v = 0;
   nothing.bounds[0] = 0, nothing.bounds[1] = 0, nothing.bounds[2] = -1, nothing.bounds[3] = -1;
   cases.push_back({"EMF of no size", MakeEmf(nothing)});
-  EmfSpec vast;
+  EmfRecipe vast;
   vast.frame[2] = 0x7FFFFFFF;
   cases.push_back({"EMF frame too large", MakeEmf(vast)});
 

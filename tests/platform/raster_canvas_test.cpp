@@ -11,7 +11,7 @@ namespace {
 // A packed DIB split into its information block and its pixels, as a plug-in hands them over.
 struct Dib {
   std::string info, bits;
-  explicit Dib(const BmpSpec& s) {
+  explicit Dib(const BmpRecipe& s) {
     const std::string packed = MakeDib(s);
     bits = EncodePixels(s);
     info = packed.substr(0, packed.size() - bits.size());
@@ -21,9 +21,9 @@ struct Dib {
   }
 };
 
-BmpSpec Recipe(int32_t w, int32_t h, uint16_t bits, std::vector<uint32_t> pixels,
-             std::vector<uint32_t> colors = {}) {
-  BmpSpec s;
+BmpRecipe Recipe(int32_t w, int32_t h, uint16_t bits, std::vector<uint32_t> pixels,
+                 std::vector<uint32_t> colors = {}) {
+  BmpRecipe s;
   s.width = w;
   s.height = h;
   s.bitCount = bits;
@@ -84,9 +84,9 @@ TEST(RasterCanvas, DrawsEveryPlainDepthInEitherRowOrder) {
     for (uint16_t bits : {1, 4, 8, 16, 24, 32}) {
       SCOPED_TRACE(std::to_string(bits) + (topDown ? " top-down" : ""));
       // True colours that 5-5-5 stores exactly.
-      BmpSpec s = bits == 1   ? Recipe(3, 2, bits, {0, 1, 1, 0, 0, 1}, table)
-                  : bits <= 8 ? Recipe(3, 2, bits, {0, 1, 2, 3, 4, 0}, table)
-                              : Recipe(3, 2, bits, {R, G, B, W, K, 0x848442});
+      BmpRecipe s = bits == 1   ? Recipe(3, 2, bits, {0, 1, 1, 0, 0, 1}, table)
+                    : bits <= 8 ? Recipe(3, 2, bits, {0, 1, 2, 3, 4, 0}, table)
+                                : Recipe(3, 2, bits, {R, G, B, W, K, 0x848442});
       s.topDown = topDown;
       Dib d(s);
       TRasterCanvas c(3, 2);
@@ -114,10 +114,10 @@ TEST(RasterCanvas, SourceLargerThanTheDibIsCutToIt) {
 }
 
 TEST(RasterCanvas, CompressedOrUnknownDibsDrawNothing) {
-  BmpSpec s = Recipe(4, 1, 8, {1, 1, 1, 1}, {R, G});
+  BmpRecipe s = Recipe(4, 1, 8, {1, 1, 1, 1}, {R, G});
   s.compression = BiRle8;
   Dib rle(s);
-  BmpSpec core = Recipe(1, 1, 24, {R});
+  BmpRecipe core = Recipe(1, 1, 24, {R});
   core.header = BmpHeaderKind::Core;
   Dib coreDib(core);
   TRasterCanvas c(4, 1);

@@ -38,7 +38,7 @@ class GraphicTest : public testing_support::PluginMemoryTest {
 
   // One module that decodes everything into Dib (or fails when Dib is empty).
   test::FakePlugin& Decoding(const RawDib& dib) {
-    test::FakePluginSpec recipe;
+    test::FakePluginRecipe recipe;
     recipe.isSupported = [](const std::string&, const uint8_t*) { return 1; };
     if (dib.info.empty())
       recipe.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback,
@@ -245,7 +245,7 @@ TEST_F(GraphicTest, ASecondLoadFreesTheFirstPictureBeforeItsSearch) {
   int blocksWhenAsked = -1, palettesWhenAsked = -1;
   int blocksLoaded = headless::LiveLocalBlocks(), palettesLoaded = headless::LivePalettes();
   spis->Clear();
-  test::FakePluginSpec recipe;
+  test::FakePluginRecipe recipe;
   recipe.isSupported = [&](const std::string&, const uint8_t*) {
     blocksWhenAsked = headless::LiveLocalBlocks();
     palettesWhenAsked = headless::LivePalettes();

@@ -7,7 +7,7 @@ namespace zeb::spi::testing_support {
 
 namespace {
 
-using test::FakePluginSpec;
+using test::FakePluginRecipe;
 using test::InstallFakePlugin;
 
 TEST(WithBackslash, AddsABackslashOnlyWhenThePathHasNone) {

@@ -11,7 +11,7 @@
 namespace zeb::spi {
 namespace {
 
-using test::FakePluginSpec;
+using test::FakePluginRecipe;
 using test::InstallFakePlugin;
 
 const std::string kPath = "C:\\plugins\\fake.spi";

@@ -21,10 +21,10 @@ namespace zeb::spi {
 namespace {
 
 using test::FakePlugin;
-using test::FakePluginSpec;
+using test::FakePluginRecipe;
 
-FakePluginSpec WithFilters(std::vector<std::pair<std::string, std::string>> filters) {
-  FakePluginSpec recipe;
+FakePluginRecipe WithFilters(std::vector<std::pair<std::string, std::string>> filters) {
+  FakePluginRecipe recipe;
   recipe.filters = std::move(filters);
   return recipe;
 }
@@ -38,7 +38,7 @@ struct Attempt {
 class SourceTest : public testing_support::PluginMemoryTest {
  protected:
   // A module that logs every support test; it supports nothing unless Supports says otherwise.
-  FakePlugin& Install(const std::string& name, FakePluginSpec recipe = {},
+  FakePlugin& Install(const std::string& name, FakePluginRecipe recipe = {},
                       std::function<bool(const std::string&, const uint8_t*)> supports = nullptr) {
     recipe.isSupported = [this, name, supports](const std::string& fileName, const uint8_t* header) {
       attempts.push_back({name, header, fileName});
@@ -86,7 +86,7 @@ TEST_F(SourceTest, MacBinaryOffTriesEachModuleOnceAtZero) {
 
 TEST_F(SourceTest, TheFirstSuccessEndsTheSearch) {
   test::RawDib dib = test::MakeDib(3, 2, 24);
-  FakePluginSpec recipe;
+  FakePluginRecipe recipe;
   recipe.getPicture = test::Returning(dib);
   // Supports the data only behind a MacBinary header.
   FakePlugin& a = Install("a.spi", recipe, [](const std::string&, const uint8_t* h) { return h[0] == 'P'; });
@@ -161,7 +161,7 @@ TEST_F(SourceTest, WithoutAManagerTheSearchEndsAtOnce) {
 }
 
 TEST_F(SourceTest, ProgressReportsOfOneSearch) {
-  FakePluginSpec recipe;
+  FakePluginRecipe recipe;
   recipe.getPicture = [](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits,
                          ProgressCallback progress, intptr_t data) {
     progress(0, 4, data);
@@ -211,14 +211,14 @@ TEST_F(SourceTest, TheProgressCallbackWithoutSourceOrListenerGoesOn) {
 
 TEST_F(SourceTest, AnAbortFromTheListenerStopsThePluginAndTheNextModuleIsTried) {
   int stopAnswer = -1;
-  FakePluginSpec stops;
+  FakePluginRecipe stops;
   stops.getPicture = [&](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*,
                          ProgressCallback progress, intptr_t data) {
     int answer = progress(1, 3, data);
     if (stopAnswer < 0) stopAnswer = answer;
     return 1;  // this module never decodes the data
   };
-  FakePluginSpec good;
+  FakePluginRecipe good;
   good.getPicture = test::Returning(test::MakeDib(2, 2, 8));
   Install("a.spi", stops, Always);
   Install("b.spi", good, Always);
@@ -243,7 +243,7 @@ TEST_F(SourceTest, AnAbortFromTheListenerStopsThePluginAndTheNextModuleIsTried) 
 TEST_F(SourceTest, AListenerErrorEndsTheLoadAfterThePluginHasReturned) {
   int firstAnswer = -1, secondAnswer = -1;
   bool pluginReturned = false;
-  FakePluginSpec stubborn;
+  FakePluginRecipe stubborn;
   // Ignores the request to stop, and even returns a picture.
   stubborn.getPicture = [&](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits,
                             ProgressCallback progress, intptr_t data) {
@@ -300,7 +300,7 @@ TEST_F(SourceTest, AnErrorInAReportOutsidePluginCallsEndsTheLoad) {
 TEST_F(SourceTest, ThePreviewIsAskedFirstWhenGraphicPreviewIsOn) {
   spis->GraphicPreview = true;
   test::RawDib preview = test::MakeDib(2, 1, 24);
-  FakePluginSpec withPreview;
+  FakePluginRecipe withPreview;
   withPreview.getPreview = test::Returning(preview);
   FakePlugin& a = Install("a.spi", withPreview, Always);
   TMemoryStream data;
@@ -316,11 +316,11 @@ TEST_F(SourceTest, ThePreviewIsAskedFirstWhenGraphicPreviewIsOn) {
 
 TEST_F(SourceTest, AMissingOrFailingPreviewFallsBackToThePicture) {
   spis->GraphicPreview = true;
-  FakePluginSpec noPreview;
+  FakePluginRecipe noPreview;
   noPreview.missing = {"GetPreview"};
   noPreview.getPicture = test::Returning(test::MakeDib(2, 2, 24));
   FakePlugin& a = Install("a.spi", noPreview, Always);
-  FakePluginSpec failingPreview;  // its GetPreview answers -1
+  FakePluginRecipe failingPreview;  // its GetPreview answers -1
   failingPreview.getPicture = test::Returning(test::MakeDib(2, 2, 24));
   FakePlugin& b = Install("b.spi", failingPreview, Always);
   TMemoryStream data;
@@ -342,7 +342,7 @@ TEST_F(SourceTest, AMissingOrFailingPreviewFallsBackToThePicture) {
 TEST_F(SourceTest, FailedCallsDropTheHandlesWithoutFreeingThem) {
   // A plug-in that fails leaves its handles to itself: whatever it stored is not freed by the source.
   LocalHandle leftBehind = LocalAllocate(8);
-  FakePluginSpec failing;
+  FakePluginRecipe failing;
   failing.getPicture = [&](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits,
                            ProgressCallback, intptr_t) {
     *hInfo = leftBehind;
@@ -364,7 +364,7 @@ TEST_F(SourceTest, FailedCallsDropTheHandlesWithoutFreeingThem) {
 }
 
 TEST_F(SourceTest, ReleaseFreesBothBlocksAndTheTextBlockOnce) {
-  FakePluginSpec recipe;
+  FakePluginRecipe recipe;
   recipe.getPictureInfo = [](const char*, intptr_t, unsigned, PictureInfo* info) {
     info->hInfo = LocalAllocate(16);
     return 0;
@@ -391,7 +391,7 @@ TEST_F(SourceTest, ReleaseFreesBothBlocksAndTheTextBlockOnce) {
 }
 
 TEST_F(SourceTest, EachFailedAttemptReleasesItsTextBlock) {
-  FakePluginSpec recipe;
+  FakePluginRecipe recipe;
   recipe.getPictureInfo = [](const char*, intptr_t, unsigned, PictureInfo* info) {
     info->hInfo = LocalAllocate(16);
     return 0;
@@ -439,7 +439,7 @@ class PlainStream : public TStream {
 };
 
 TEST_F(SourceTest, AnInMemoryStreamIsUsedInPlaceFromItsFirstByteWhateverItsPosition) {
-  FakePluginSpec recipe;
+  FakePluginRecipe recipe;
   recipe.getPicture = test::Returning(test::MakeDib(1, 1, 24));
   std::string seen;
   FakePlugin& a = Install("a.spi", recipe, [&](const std::string&, const uint8_t* h) {
@@ -480,7 +480,7 @@ TEST_F(SourceTest, AnyOtherStreamIsCopiedOnceFromPositionZero) {
 
 TEST_F(SourceTest, AShortStreamFillsTheHeaderWithZerosAndOffers128BytesInOnlyWhenThereIsData) {
   std::vector<std::string> headers;
-  FakePluginSpec failing;
+  FakePluginRecipe failing;
   failing.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback,
                           intptr_t) { return 1; };
   FakePlugin& a = Install("a.spi", failing, [&](const std::string&, const uint8_t* h) {
@@ -507,7 +507,7 @@ TEST_F(SourceTest, AFileSourceHandsOverThePathAndTheOffset) {
   bytes.replace(0, 4, "HEAD");
   headless::DefaultFiles().AddFile("C:\\pics\\photo.mag", bytes);
   std::vector<std::string> headers;
-  FakePluginSpec failing;
+  FakePluginRecipe failing;
   failing.getPicture = [](const char*, intptr_t, unsigned, LocalHandle*, LocalHandle*, ProgressCallback,
                           intptr_t) { return 1; };
   FakePlugin& a = Install("a.spi", failing, [&](const std::string& name, const uint8_t* h) {

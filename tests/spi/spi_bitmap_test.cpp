@@ -23,7 +23,7 @@ class SPIBitmapTest : public testing_support::PluginMemoryTest {
  protected:
   // a.spi: supports data that begins with "RAW" and decodes it into Dib.
   test::FakePlugin& RawPlugin(const RawDib& dib) {
-    test::FakePluginSpec recipe;
+    test::FakePluginRecipe recipe;
     recipe.filters = {{"*.raw", "Raw pictures"}};
     recipe.isSupported = [](const std::string&, const uint8_t* h) {
       return h[0] == 'R' && h[1] == 'A' && h[2] == 'W';

@@ -109,10 +109,10 @@ class UntrustedBlocksTest : public testing_support::PluginMemoryTest {
   // Module a.spi returns what Hostile gives; b.spi returns a good 2 x 1 picture. The search must end
   // with b.spi's picture.
   void ExpectNextModuleDecodes(test::FakePictureFn hostile) {
-    test::FakePluginSpec bad;
+    test::FakePluginRecipe bad;
     bad.isSupported = [](const std::string&, const uint8_t*) { return 1; };
     bad.getPicture = std::move(hostile);
-    test::FakePluginSpec good;
+    test::FakePluginRecipe good;
     good.isSupported = bad.isSupported;
     good.getPicture = test::Returning(test::MakeDib(2, 1, 24));
     spis->Add(CreateSPI(test::InstallFakePlugin("C:\\plugins\\a.spi", bad).path));
@@ -185,7 +185,7 @@ TEST_F(UntrustedBlocksTest, AHandleThatIsNoBlockIsNeitherReadNorFreed) {
 
 TEST_F(UntrustedBlocksTest, ATextHandleThatIsNoBlockIsNotFreed) {
   static uint8_t notABlock[16];
-  test::FakePluginSpec recipe;
+  test::FakePluginRecipe recipe;
   recipe.isSupported = [](const std::string&, const uint8_t*) { return 1; };
   recipe.getPictureInfo = [](const char*, intptr_t, unsigned, PictureInfo* info) {
     info->hInfo = notABlock;
@@ -204,7 +204,7 @@ TEST_F(UntrustedBlocksTest, AnUnusablePreviewFallsBackToThePicture) {
   spis->GraphicPreview = true;
   RawDib badPreview = test::MakeDib(2, 2, 24);
   test::PutLE32(badPreview, 0, 12);
-  test::FakePluginSpec recipe;
+  test::FakePluginRecipe recipe;
   recipe.isSupported = [](const std::string&, const uint8_t*) { return 1; };
   recipe.getPreview = test::Returning(badPreview);
   recipe.getPicture = test::Returning(test::MakeDib(5, 4, 24));
@@ -221,7 +221,7 @@ TEST_F(UntrustedBlocksTest, AnUnusablePreviewFallsBackToThePicture) {
 TEST_F(UntrustedBlocksTest, WhenNoModuleReturnsAUsablePictureTheLoadFails) {
   RawDib d = test::MakeDib(2, 2, 24);
   test::PutLE32(d, 16, 2);  // RLE4
-  test::FakePluginSpec recipe;
+  test::FakePluginRecipe recipe;
   recipe.isSupported = [](const std::string&, const uint8_t*) { return 1; };
   recipe.getPicture = test::Returning(d);
   spis->Add(CreateSPI(test::InstallFakePlugin("C:\\plugins\\a.spi", recipe).path));

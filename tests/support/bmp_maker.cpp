@@ -19,7 +19,7 @@ uint32_t PackChannel(uint32_t value8, uint32_t mask) {
   return static_cast<uint32_t>((value8 * max + 127) / 255) << shift;
 }
 
-uint32_t PixelValue(const BmpSpec& recipe, uint32_t p) {
+uint32_t PixelValue(const BmpRecipe& recipe, uint32_t p) {
   if (recipe.bitCount <= 8 || recipe.rawPixelValues) return p;
   const uint32_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
   if (recipe.compression == BiBitfields) {
@@ -31,7 +31,7 @@ uint32_t PixelValue(const BmpSpec& recipe, uint32_t p) {
 }
 }  // namespace
 
-std::array<uint32_t, 3> EffectiveMasks(const BmpSpec& recipe) {
+std::array<uint32_t, 3> EffectiveMasks(const BmpRecipe& recipe) {
   if (recipe.masks != std::array<uint32_t, 3>{}) return recipe.masks;
   if (recipe.bitCount == 16) return {0xF800, 0x07E0, 0x001F};
   return {0xFF0000, 0x00FF00, 0x0000FF};
@@ -85,7 +85,7 @@ std::string EncodeRle(int32_t width, int32_t height, const std::vector<uint32_t>
   return out;
 }
 
-std::string EncodePixels(const BmpSpec& recipe) {
+std::string EncodePixels(const BmpRecipe& recipe) {
   if (recipe.compression == BiRle8 || recipe.compression == BiRle4)
     return EncodeRle(recipe.width, recipe.height, recipe.pixels, recipe.compression == BiRle4);
   if (recipe.pixels.size() != static_cast<size_t>(recipe.width) * static_cast<size_t>(recipe.height))
@@ -126,7 +126,7 @@ std::string EncodePixels(const BmpSpec& recipe) {
   return out;
 }
 
-std::string MakeDib(const BmpSpec& recipe) {
+std::string MakeDib(const BmpRecipe& recipe) {
   const std::string bits = recipe.rawBits ? *recipe.rawBits : EncodePixels(recipe);
   const uint32_t size = static_cast<uint32_t>(recipe.header);
   std::string h;
@@ -166,7 +166,7 @@ std::string MakeDib(const BmpSpec& recipe) {
   return h + bits;
 }
 
-std::string MakeBmp(const BmpSpec& recipe) {
+std::string MakeBmp(const BmpRecipe& recipe) {
   const std::string dib = MakeDib(recipe);
   const size_t bitsSize = recipe.rawBits ? recipe.rawBits->size() : EncodePixels(recipe).size();
   std::string f = "BM";
@@ -178,7 +178,7 @@ std::string MakeBmp(const BmpSpec& recipe) {
 
 std::string SimpleBmp(int32_t width, int32_t height, uint16_t bitCount, std::vector<uint32_t> pixels,
                       std::vector<uint32_t> colors) {
-  BmpSpec s;
+  BmpRecipe s;
   s.width = width;
   s.height = height;
   s.bitCount = bitCount;

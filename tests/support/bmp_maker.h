@@ -1,7 +1,7 @@
 // Builds BMP files and packed DIBs in memory for tests: every header kind (core, info, V2, V3, OS/2 2.x,
 // V4, V5), every depth, BI_RGB, RLE8, RLE4 and bit fields, with overrides for broken files.
 //
-//   BmpSpec s;
+//   BmpRecipe s;
 //   s.width = 2; s.height = 1; s.bitCount = 8;
 //   s.colors = {0xFF0000, 0x00FF00};  // colour table, 0x00RRGGBB
 //   s.pixels = {0, 1};                // top row first
@@ -20,7 +20,7 @@ enum class BmpHeaderKind : uint32_t { Core = 12, Info = 40, V2 = 52, V3 = 56, Os
 
 enum BmpCompression : uint32_t { BiRgb = 0, BiRle8 = 1, BiRle4 = 2, BiBitfields = 3 };
 
-struct BmpSpec {
+struct BmpRecipe {
   BmpHeaderKind header = BmpHeaderKind::Info;
   int32_t width = 0, height = 0;  // Height positive; TopDown chooses the row order
   uint16_t bitCount = 24;
@@ -45,16 +45,16 @@ struct BmpSpec {
 };
 
 // The packed DIB: header, masks, colour table, then the pixel data (as plug-ins and icons hold it).
-std::string MakeDib(const BmpSpec& recipe);
+std::string MakeDib(const BmpRecipe& recipe);
 // A whole BMP file: the 14-byte file header, then MakeDib.
-std::string MakeBmp(const BmpSpec& recipe);
+std::string MakeBmp(const BmpRecipe& recipe);
 // The pixel data MakeDib stores for a recipe: padded rows, or the RLE stream for RLE8 and RLE4.
-std::string EncodePixels(const BmpSpec& recipe);
+std::string EncodePixels(const BmpRecipe& recipe);
 // An RLE8 or RLE4 stream of colour indices (top row first in, bottom row first out): repeats as encoded
 // runs, the rest as literal runs, end-of-line after every row and end-of-bitmap at the end.
 std::string EncodeRle(int32_t width, int32_t height, const std::vector<uint32_t>& indices, bool fourBit);
 // The masks a recipe's bit fields use (its own, or the defaults).
-std::array<uint32_t, 3> EffectiveMasks(const BmpSpec& recipe);
+std::array<uint32_t, 3> EffectiveMasks(const BmpRecipe& recipe);
 
 // Shorthand for a plain bottom-up BI_RGB file with an info header.
 std::string SimpleBmp(int32_t width, int32_t height, uint16_t bitCount, std::vector<uint32_t> pixels,

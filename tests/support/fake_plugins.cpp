@@ -50,7 +50,7 @@ int AnswerText(const std::string& text, char* buffer, int length) {
   return n;
 }
 
-int DefaultInfo(const FakePluginSpec& recipe, int infoNo, char* buffer, int length) {
+int DefaultInfo(const FakePluginRecipe& recipe, int infoNo, char* buffer, int length) {
   if (infoNo == 0) return AnswerText(recipe.apiVersion, buffer, length);
   if (infoNo == 1) return AnswerText(recipe.name, buffer, length);
   if (infoNo < 2) return 0;
@@ -60,7 +60,7 @@ int DefaultInfo(const FakePluginSpec& recipe, int infoNo, char* buffer, int leng
   return AnswerText(infoNo % 2 == 0 ? filter : description, buffer, length);
 }
 
-int DefaultPicture(const FakePluginSpec& recipe, LocalHandle* hInfo, LocalHandle* hBits,
+int DefaultPicture(const FakePluginRecipe& recipe, LocalHandle* hInfo, LocalHandle* hBits,
                    spi::ProgressCallback progress, intptr_t userData) {
   if (progress && progress(0, 1, userData)) return 1;
   if (progress && progress(1, 1, userData)) return 1;
@@ -74,7 +74,7 @@ struct Exports {
     ++p.infoCalls;
     p.infoAsked.push_back(infoNo);
     return p.recipe.pluginInfo ? p.recipe.pluginInfo(infoNo, buffer, length)
-                             : DefaultInfo(p.recipe, infoNo, buffer, length);
+                               : DefaultInfo(p.recipe, infoNo, buffer, length);
   }
   static int SPI_API IsSupported(const char* fileName, uintptr_t data) {
     FakePlugin& p = Slot(I);
@@ -103,14 +103,16 @@ struct Exports {
                                 LocalHandle* hBits, spi::ProgressCallback progress, intptr_t userData) {
     FakePlugin& p = Slot(I);
     p.calls.push_back({"GetPicture", "", buffer, length, flag, ""});
-    if (p.recipe.getPicture) return p.recipe.getPicture(buffer, length, flag, hInfo, hBits, progress, userData);
+    if (p.recipe.getPicture)
+      return p.recipe.getPicture(buffer, length, flag, hInfo, hBits, progress, userData);
     return DefaultPicture(p.recipe, hInfo, hBits, progress, userData);
   }
   static int SPI_API GetPreview(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
                                 LocalHandle* hBits, spi::ProgressCallback progress, intptr_t userData) {
     FakePlugin& p = Slot(I);
     p.calls.push_back({"GetPreview", "", buffer, length, flag, ""});
-    if (p.recipe.getPreview) return p.recipe.getPreview(buffer, length, flag, hInfo, hBits, progress, userData);
+    if (p.recipe.getPreview)
+      return p.recipe.getPreview(buffer, length, flag, hInfo, hBits, progress, userData);
     return -1;
   }
   // Archive exports and the configuration dialog are only ever looked up, never called.
@@ -141,7 +143,7 @@ const std::set<std::string> kOptionalExports = {"GetArchiveInfo", "GetFileInfo",
 
 }  // namespace
 
-FakePlugin& InstallFakePlugin(const std::string& path, FakePluginSpec recipe, bool addFile,
+FakePlugin& InstallFakePlugin(const std::string& path, FakePluginRecipe recipe, bool addFile,
                               const std::string& reportedFileName) {
   auto& slots = Slots();
   size_t slot = 0;
@@ -150,8 +152,8 @@ FakePlugin& InstallFakePlugin(const std::string& path, FakePluginSpec recipe, bo
 
   std::map<std::string, void*> table = TableOf(slot, std::make_index_sequence<kSlots>{});
   for (auto it = table.begin(); it != table.end();) {
-    bool absent =
-        recipe.missing.count(it->first) || (kOptionalExports.count(it->first) && !recipe.extra.count(it->first));
+    bool absent = recipe.missing.count(it->first) ||
+                  (kOptionalExports.count(it->first) && !recipe.extra.count(it->first));
     it = absent ? table.erase(it) : std::next(it);
   }
   slots[slot] = std::make_unique<FakePlugin>(FakePlugin{path, std::move(recipe), {}, 0, {}});

@@ -47,7 +47,7 @@ using FakePictureFn =
     std::function<int(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
                       LocalHandle* hBits, spi::ProgressCallback progress, intptr_t userData)>;
 
-struct FakePluginSpec {
+struct FakePluginRecipe {
   // Info 0 and 1; an empty text is not answered (the call returns 0).
   std::string apiVersion = "00IN";
   std::string name = "Fake plug-in";
@@ -74,7 +74,7 @@ struct FakePluginSpec {
 
 struct FakePlugin {
   std::string path;
-  FakePluginSpec recipe;
+  FakePluginRecipe recipe;
   std::vector<FakeCall> calls;  // picture exports only
   int infoCalls = 0;            // GetPluginInfo calls
   std::vector<int> infoAsked;   // the info numbers, in order
@@ -82,7 +82,7 @@ struct FakePlugin {
 
 // Registers a fake library for Path (and, when AddFile is true, an entry for it in the headless file
 // system, so a folder search finds it). ReportedFileName is what the loader reports as its full path.
-FakePlugin& InstallFakePlugin(const std::string& path, FakePluginSpec recipe, bool addFile = true,
+FakePlugin& InstallFakePlugin(const std::string& path, FakePluginRecipe recipe, bool addFile = true,
                               const std::string& reportedFileName = "");
 // Forgets every fake plug-in (call after zeb::headless::ResetAll in SetUp).
 void ResetFakePlugins();

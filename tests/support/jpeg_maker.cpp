@@ -36,7 +36,7 @@ Rgb JpegPattern(int x, int y, int width, int height) {
   return {r, g, static_cast<uint8_t>((510 - r - g) / 2)};
 }
 
-Rgb JpegExpected(const JpegSpec& recipe, int x, int y) {
+Rgb JpegExpected(const JpegRecipe& recipe, int x, int y) {
   Rgb c = JpegPattern(x, y, recipe.width, recipe.height);
   switch (recipe.colour) {
     case JpegColour::Rgb:
@@ -52,7 +52,7 @@ Rgb JpegExpected(const JpegSpec& recipe, int x, int y) {
   return c;
 }
 
-std::string MakeJpeg(const JpegSpec& recipe) {
+std::string MakeJpeg(const JpegRecipe& recipe) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);  // a compressor error is a fault of the test itself: libjpeg exits
@@ -66,8 +66,8 @@ std::string MakeJpeg(const JpegSpec& recipe) {
   const bool fourComponents = recipe.colour == JpegColour::Cmyk || recipe.colour == JpegColour::Ycck;
   cinfo.input_components = recipe.colour == JpegColour::Grey ? 1 : fourComponents ? 4 : 3;
   cinfo.in_color_space = recipe.colour == JpegColour::Grey ? JCS_GRAYSCALE
-                         : fourComponents                ? JCS_CMYK
-                                                         : JCS_RGB;
+                         : fourComponents                  ? JCS_CMYK
+                                                           : JCS_RGB;
   jpeg_set_defaults(&cinfo);
   if (recipe.colour == JpegColour::Cmyk) jpeg_set_colorspace(&cinfo, JCS_CMYK);
   if (recipe.colour == JpegColour::Ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);

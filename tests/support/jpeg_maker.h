@@ -18,7 +18,7 @@ enum class JpegColour {
   Ycck,  // as Cmyk, stored as YCCK
 };
 
-struct JpegSpec {
+struct JpegRecipe {
   int width = 16;
   int height = 16;
   JpegColour colour = JpegColour::Rgb;
@@ -43,9 +43,9 @@ struct Rgb {
 Rgb JpegPattern(int x, int y, int width, int height);
 // What a correct decoder shows for the pattern pixel: Grey gives the pattern's luma, Cmyk and Ycck the
 // pattern darkened by the black ink.
-Rgb JpegExpected(const JpegSpec& recipe, int x, int y);
+Rgb JpegExpected(const JpegRecipe& recipe, int x, int y);
 
 // The bytes of a JPEG file of Recipe.
-std::string MakeJpeg(const JpegSpec& recipe);
+std::string MakeJpeg(const JpegRecipe& recipe);
 
 }  // namespace zeb::test

@@ -10,6 +10,7 @@
 
 #include "platform/core/errors.h"
 #include "platform/core/streams.h"
+#include "platform/services/file_stream.h"
 #include "platform/graphics/graphic.h"
 #include "platform/graphics/icon.h"
 #include "platform/graphics/jpeg.h"
@@ -145,7 +146,7 @@ class PictureFormatsOnWindows : public ::testing::Test {
 };
 
 TEST_F(PictureFormatsOnWindows, AJpegFileIsDrawnTheRightWayUp) {
-  test::JpegSpec recipe{.width = 32, .height = 32, .quality = 95};
+  test::JpegRecipe recipe{.width = 32, .height = 32, .quality = 95};
   TPicture picture;
   picture.LoadFromFile(File("a.JPG", test::MakeJpeg(recipe)));
   ASSERT_TRUE(picture.Graphic()->InheritsFrom(&TJPEGImage::Class));

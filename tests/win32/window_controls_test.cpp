@@ -204,9 +204,10 @@ TEST(Painting, BitmapsOfEachDepthShowStretched) {
   }
 }
 
-TEST(Painting, DialogFormsHaveTheButtonFaceAndTheDialogFont) {
+TEST(Painting, DialogFormsHaveTheButtonFaceAndTheFontSetOnThem) {
   TForm form(TBorderStyle::bsDialog, "Jump", 115, 39);
   TEdit edit(form, 8, 8, 89, 20);
+  form.SetFont({"ＭＳ Ｐゴシック", 12, ui::TFontCharset::fcShiftJis});  // after the control was made
   form.Show();
   UpdateWindow(Hwnd(form));
   EXPECT_EQ(PixelOf(Hwnd(form), 2, 2), GetSysColor(COLOR_BTNFACE));

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/common/e2e_environment.h"
-#include "tests/e2e/common/zeb_driver.h"
+#include "tools/driver/zeb_driver.h"
 
 namespace zeb::e2e {
 namespace {

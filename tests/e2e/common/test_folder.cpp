@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "tests/e2e/common/zeb_driver.h"
+#include "tools/driver/zeb_driver.h"
 #include "tests/support/bmp_maker.h"
 #include "tests/support/jpeg_maker.h"
 

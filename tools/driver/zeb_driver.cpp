@@ -1,4 +1,4 @@
-#include "tests/e2e/common/zeb_driver.h"
+#include "tools/driver/zeb_driver.h"
 
 #include <shellapi.h>
 

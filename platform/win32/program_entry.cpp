@@ -1,8 +1,8 @@
-// The Windows program entry: the command line as UTF-8 arguments for the viewer.
+// The Windows program entry: the command line as UTF-8 arguments for the program.
 #include <string>
 #include <vector>
 
-#include "app/program.h"
+#include "platform/ui/program_entry.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/windows_api.h"
 
@@ -12,5 +12,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::vector<std::string> args;
   for (int i = 1; argv && i < count; ++i) args.push_back(zeb::win32::Narrow(argv[i]));
   if (argv) LocalFree(argv);
-  return zeb::app::RunProgram(args);
+  return zeb::ui::RunProgram(args);
 }

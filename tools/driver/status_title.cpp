@@ -1,4 +1,4 @@
-#include "tests/e2e/common/status_title.h"
+#include "tools/driver/status_title.h"
 
 #include <regex>
 

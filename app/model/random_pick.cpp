@@ -1,4 +1,4 @@
-#include "app/random_pick.h"
+#include "app/model/random_pick.h"
 
 #include <cstdlib>
 

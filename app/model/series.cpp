@@ -1,7 +1,5 @@
 // Which file names belong to one series. Names are compared upper-cased; the extension does not count.
-#include "app/series.h"
-
-#include "app/form1.h"
+#include "app/model/series.h"
 
 namespace zeb::app {
 
@@ -30,7 +28,7 @@ SeriesName Split(const std::string& name) {
 
 }  // namespace
 
-bool TForm1::SameSeries(const std::string& a, const std::string& b) {
+bool SameSeries(const std::string& a, const std::string& b) {
   const SeriesName x = Split(a), y = Split(b);
   if (x.stem != y.stem) return false;
   // A shared name stem makes a series whatever the numbers are.

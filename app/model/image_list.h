@@ -10,7 +10,7 @@
 
 namespace zeb::app {
 
-class TImageList {
+class ImageList {
  public:
   // The number of entries. Entries added since the last read are sorted in first, so every read sees
   // the whole, ordered list.
@@ -21,11 +21,17 @@ class TImageList {
   // Every entry in order.
   const std::vector<std::string>& Entries();
 
-  // Adds one entry at its sorted place. Adds are collected and sorted in on the next read, so a scan
-  // that adds many entries costs one sort, not one shift per entry.
+  // Adds one entry at its sorted place. Adds are collected, and keyed and sorted in on the next read,
+  // so a scan that adds many entries costs one sort, not one shift per entry.
   void Add(const std::string& path);
   // Deletes the entry at Index; raises EListError outside 0 .. Count - 1.
-  void Delete(int32_t index);
+  void Delete(int32_t index) { DeleteRange(index, 1); }
+  // Deletes the entries First .. First + Count - 1 in one step; raises EListError when they are not
+  // all in the list.
+  void DeleteRange(int32_t first, int32_t count);
+  // Deletes, in one pass, every entry whose flag in Doomed (one per entry, in order) is set; returns how
+  // many went.
+  int32_t DeleteFlagged(const std::vector<bool>& doomed);
   void Clear();
   // Replaces every entry by these, each sorted in.
   void Assign(const std::vector<std::string>& paths);

@@ -1,0 +1,136 @@
+// The main window's construction and destruction, and the start that fills the first image list.
+#include "app/main_window.h"
+
+#include <cstdlib>
+#include <ctime>
+
+#include "app/blank_picture.h"
+#include "app/dialogs/jump_dialog.h"
+#include "app/dialogs/list_window.h"
+#include "app/model/random_pick.h"
+#include "spi/spi_handlers.h"
+
+namespace zeb::app {
+
+MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& listWindow,
+                       std::vector<std::string> args)
+    : TForm(ui::TBorderStyle::bsSingle, "ImageView", 200, 200),
+      blankPicture(*this),
+      picture(*this),
+      slideTimer(*this),
+      readAheadTimer(*this),
+      model_(model),
+      jumpDialog_(jumpDialog),
+      listWindow_(listWindow) {
+  if (!ui::Application().MainForm) ui::Application().MainForm = this;
+  listWindow_.Attach(this);
+
+  SetAnySize(true);  // the window fits itself to the picture, however narrow
+  blankPicture.SetVisible(false);
+  blankPicture.Picture().SetGraphic(MakeBlankPicture());
+  picture.SetBounds(0, 0, 200, 200);
+  picture.SetAlignClient(true);
+  picture.OnProgress = [this](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&,
+                              const std::string&) { OnPictureProgress(stage); };
+  for (ui::TOpenDialog* dialog :
+       {static_cast<ui::TOpenDialog*>(&openListDialog), static_cast<ui::TOpenDialog*>(&saveListDialog)}) {
+    dialog->Filter = "ImageList(*.zeb)|*.zeb";
+    dialog->DefaultExt = "zeb";
+  }
+  slideTimer.SetEnabled(false);
+  slideTimer.SetInterval(2500);
+  slideTimer.OnTimer = [this] { OnSlideTick(); };
+  readAheadTimer.SetEnabled(false);
+  readAheadTimer.SetInterval(1);
+  readAheadTimer.OnTimer = [this] {
+    readAheadTimer.SetEnabled(false);
+    ReadNextAhead();
+  };
+  OnKeyDown = [this](uint16_t& key, ui::TShiftState shift) { OnKey(key, shift); };
+  OnMove = [this] { OnMoved(); };
+  OnDropFiles = [this](const std::vector<std::string>& paths, ui::TShiftState shift) {
+    OnDroppedFiles(paths, shift);
+  };
+
+  // The plug-in manager searches the plug-in folders and registers the extensions of the import
+  // filters it keeps; only import filters are kept, and no filter may claim every extension.
+  plugins = std::make_unique<spi::TSPIs>();
+  plugins->GraphicPreview = false;
+  plugins->SearchOptions = spi::SearchOption(spi::spsSusieDir) | spi::SearchOption(spi::spsAppDir);
+  plugins->OnSearch = [](spi::TSPIs*, spi::TSPI* module, bool& accept) {
+    spi::AcceptImportFiltersOnly(module, accept);
+  };
+  plugins->OnPictureRegister = [](spi::TSPIs*, spi::TInSPI*, const std::string& extension, const std::string&,
+                                  TGraphicClass& graphicClass) {
+    spi::RefuseStarExtension(extension, graphicClass);
+  };
+  // One bad file in a plug-in folder must not keep the viewer from starting: its error is shown once
+  // and the search goes on. Searches made later report such errors to their caller.
+  plugins->OnLoadError = [](spi::TSPIs*, const std::string&, const std::exception& error) {
+    ui::Application().ShowException(error);
+  };
+  plugins->Loaded();
+  plugins->OnLoadError = nullptr;
+
+  ui::Application().Guard([this, &args] { Start(std::move(args)); });
+}
+
+MainWindow::~MainWindow() {
+  slideTimer.SetEnabled(false);
+  readAheadTimer.SetEnabled(false);
+  plugins.reset();
+  listWindow_.Attach(nullptr);
+  if (ui::Application().MainForm == this) ui::Application().MainForm = nullptr;
+}
+
+void MainWindow::Start(std::vector<std::string> args) {
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  ui::Application().OnRestore = [this] { OnRestored(); };
+  ui::Application().OnMinimize = [this] { OnMinimised(); };
+  BuildExtensionList();
+
+  StartOptions options;
+  size_t first = 0;
+  for (; first < args.size(); ++first) {
+    CommandSwitch sw = ParseSwitch(args[first]);
+    if (sw.kind == SwitchKind::NotASwitch) break;
+    if (sw.kind == SwitchKind::EndOfSwitches) {
+      ++first;
+      break;
+    }
+    ApplySwitch(sw, options);
+  }
+
+  if (run.minimised)
+    ui::Application().Minimize();
+  else
+    Show();
+  model_.current = 0;
+  ShowCurrent();
+
+  std::string lastFile;
+  try {
+    lastFile = AddFileArguments(args, first, options);
+  } catch (const std::exception& error) {
+    // A list file that cannot be read stops the adding; the error is shown and the viewer goes on
+    // with what has been added, so it is never left in the building state.
+    run.building = false;
+    ui::Application().ShowException(error);
+  }
+  run.building = false;
+  if (run.abortRequested) {
+    ui::Application().Terminate();
+    return;
+  }
+  TidyList();
+  if (options.openInFolder && first < args.size()) SelectFile(lastFile);
+  if (options.startSlideShow) slideTimer.SetEnabled(true);
+  if (options.randomStart) model_.Random();
+  ShowCurrent();
+  if (model_.modes.quitAtEnd)
+    ui::Application().Terminate();
+  else
+    AcceptFiles(true);
+}
+
+}  // namespace zeb::app

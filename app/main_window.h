@@ -1,0 +1,201 @@
+// The main window: shows the current entry of the viewer's model, fitted to the picture, with the
+// title bar as its status line, and runs the commands of the keys, drops and slide show on the model.
+// The operations live in files by concern (command line, folder scan, list edits, showing, sizing,
+// title, keys, navigation, slide show, wallpaper).
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/model/viewer_model.h"
+#include "app/read_ahead.h"
+#include "platform/graphics/graphic.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/forms.h"
+#include "spi/spi_manager.h"
+
+namespace zeb::app {
+
+class JumpDialog;
+class ListWindow;
+
+// What one command-line argument is: the 15 switches, an unknown switch, or no switch.
+enum class SwitchKind : uint8_t {
+  Maximised,      // -f
+  OpenInFolder,   // -D
+  Width,          // -w
+  Height,         // -h
+  Placement,      // -P
+  SlideShow,      // -s
+  Interval,       // -i
+  Loop,           // -l
+  Pause,          // -t
+  Wallpaper,      // -W
+  Minimised,      // -H
+  Enlarge,        // -S
+  Random,         // -r
+  Quit,           // -q
+  EndOfSwitches,  // --
+  Unknown,        // "-" with any other letter, or "-" alone
+  NotASwitch,     // the first file argument
+};
+
+struct CommandSwitch {
+  SwitchKind kind;
+  std::string value;  // the argument from its third character on
+};
+
+// Options that matter only while the first list is built.
+struct StartOptions {
+  bool openInFolder = false;
+  bool startSlideShow = false;
+  bool randomStart = false;
+};
+
+class MainWindow : public ui::TForm {
+ public:
+  // Makes the controls and the plug-in manager (which searches and registers the plug-ins), then
+  // starts with these command-line arguments (the program's name not among them). An error before
+  // the start leaves the constructor; one while starting goes to the application's error handler and
+  // the window is still made.
+  MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& listWindow,
+             std::vector<std::string> args);
+  ~MainWindow() override;
+
+  ViewerModel& Model() { return model_; }
+
+  // --- Start-up and the command line (main_window.cpp, command_line.cpp) ---
+  static CommandSwitch ParseSwitch(const std::string& arg);
+
+  // --- The image list (folder_scan.cpp, list_edit.cpp) ---
+  // Upper-case dotted extensions of every registered picture format, ".ZEB" last.
+  const std::vector<std::string>& PictureExtensions() const { return pictureExtensions_; }
+  bool IsPictureExtension(const std::string& path, bool listFilesToo) const;
+  void AddFolder(const std::string& folder, bool recursive);
+  void AddFile(const std::string& fileName);
+  void FilterPictures(std::vector<std::string>& list) const;
+  void TidyList();
+  void DeleteEntry(int32_t index, bool show);
+  void RemoveFolder(const std::string& folder);
+  void RemoveFile(const std::string& fileName);
+  void RemoveCurrentFolder();
+
+  // --- Showing the current entry (show_picture.cpp) ---
+  // Shows the model's current entry; an entry that cannot be read leaves the list and the one that
+  // takes its place is tried, until one loads or the list is empty.
+  void ShowCurrent();
+  // The name in the title: the entry's file name, or its full path once the list spans folders.
+  const std::string& ShownName() const { return shownName_; }
+  // The zoom of the picture shown, 1 for its natural size.
+  double Zoom() const { return zoom_; }
+  // The entry being read ahead, or "".
+  std::string ReadingAhead() const { return readAhead_.Path(); }
+
+  // --- Window sizing (window_fit.cpp, box_size.cpp) ---
+  void FitToPicture();
+  void CentreWindow();
+  void ToggleMaximised();
+  void ToggleFixedBox();
+  void AskBoxWidth();
+  void AskBoxHeight();
+
+  // --- The title-bar status line (title.cpp) ---
+  void UpdateTitle();
+
+  // --- Keys (keys.cpp: the key table; the model's moves are shown where they find somewhere to go)
+  // and the walks that can end the slide show (list_walk.cpp) ---
+  void OnKey(uint16_t& key, ui::TShiftState shift);
+  void StepForward(int32_t count);
+  void StepBackward(int32_t count);
+  void ShowRandom();
+  void JumpToNumber();
+
+  // --- List files, dropped files (list_commands.cpp, drops.cpp) ---
+  void OpenList();
+  void SaveList();
+  void OnDroppedFiles(const std::vector<std::string>& paths, ui::TShiftState shift);
+
+  // --- Slide show, wallpaper, the List window ---
+  void OnSlideTick();
+  void AskInterval();
+  void SetWallpaper();
+  void ToggleWallpaperMode();
+  void ToggleListWindow();
+
+  // --- Controls ---
+  ui::TImage blankPicture;  // hidden: the picture shown for an empty list
+  ui::TImage picture;       // the picture shown
+  ui::TOpenDialog openListDialog;
+  ui::TSaveDialog saveListDialog;
+  ui::TTimer slideTimer;
+  // Fires once the window's messages are all handled after a picture was shown: then the next entry
+  // is read ahead.
+  ui::TTimer readAheadTimer;
+  std::unique_ptr<spi::TSPIs> plugins;
+
+  // What the window is doing, as opposed to the modes the user chooses.
+  struct RunState {
+    bool building = true;         // the first list, a drop or a list file is being read in
+    bool abortRequested = false;  // Escape during a build
+    bool minimised = false;
+    bool showWasRunning = false;  // the slide show ran when the picture being loaded started
+  } run;
+
+  // How often a long scan lets window messages through and shows its progress in the title. Tests
+  // set them to zero to see every step.
+  std::chrono::milliseconds pumpInterval{30};
+  std::chrono::milliseconds titleInterval{100};
+
+ private:
+  void Start(std::vector<std::string> args);
+  // Loads the entry's picture, or takes it from the read-ahead.
+  void LoadPicture(const std::string& entry);
+  // Reads ahead the entry the next step will show: in the slide show's direction while it runs (none
+  // for random steps), else in the direction of the last step.
+  void ReadNextAhead();
+  void BuildExtensionList();
+  // Applies one switch to the modes (shows the message of a bad number).
+  void ApplySwitch(const CommandSwitch& sw, StartOptions& options);
+  // Adds the file arguments from Index on; returns the last file argument.
+  std::string AddFileArguments(const std::vector<std::string>& args, size_t index,
+                               const StartOptions& options);
+  void SelectFile(const std::string& fileName);
+  void OnPictureProgress(TProgressStage stage);
+  void OnMinimised();
+  void OnRestored();
+  // The window has moved: a visible docked List window follows.
+  void OnMoved();
+  // Sets the caption while the list is being built: during a folder scan at most once per
+  // titleInterval.
+  void ShowBuildProgress(const std::string& text);
+  // Lets window messages through when pumpInterval has passed (or Force); true when it did.
+  bool PumpMessages(bool force);
+  // AddFile for a path that is already full.
+  void AddFullPath(const std::string& path);
+  // AddFolder's walk; MayBeLink when the folder was reported as a link (or its way is unknown).
+  void WalkFolder(const std::string& folder, bool recursive, bool mayBeLink);
+
+  ViewerModel& model_;
+  JumpDialog& jumpDialog_;
+  ListWindow& listWindow_;
+  std::vector<std::string> pictureExtensions_;
+  std::string shownName_;
+  double zoom_ = 0;
+  bool walkingForward_ = true;  // the last step was forward
+  ReadAhead readAhead_;
+
+  std::chrono::steady_clock::time_point lastPump_{};
+  std::chrono::steady_clock::time_point scanNow_{};  // the clock as the scan last read it
+  std::chrono::steady_clock::time_point lastTitle_{};
+  // The folders being walked, outermost first, each with its identity once one was needed.
+  struct WalkStep {
+    std::string folder;
+    std::string identity;
+  };
+  std::vector<WalkStep> walkChain_;
+};
+
+}  // namespace zeb::app

@@ -1,0 +1,30 @@
+// Calls into foreign code (Susie plug-ins) that may crash. A guarded call runs on the calling thread; a
+// hardware exception raised while it runs (an access violation, an illegal instruction, an integer
+// divide by zero, a stack overflow, ...) ends the call instead of the process. Either way the
+// floating-point control state (the x87 control word and the SSE MXCSR) is as it was before the call.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zeb {
+
+// The exception codes a guarded call reports (the system's own values).
+constexpr uint32_t kAccessViolation = 0xC0000005;
+constexpr uint32_t kIllegalInstruction = 0xC000001D;
+constexpr uint32_t kIntegerDivideByZero = 0xC0000094;
+constexpr uint32_t kStackOverflow = 0xC00000FD;
+
+// Runs Body(Context). Returns 0 when it returned, else the code of the exception that ended it. A
+// crashed call is left without unwinding: Body must hold nothing that needs destroying.
+uint32_t RunGuardedCall(void (*body)(void* context), void* context);
+
+template <class F>
+uint32_t RunGuarded(F& body) {
+  return RunGuardedCall([](void* context) { (*static_cast<F*>(context))(); }, &body);
+}
+
+// A short English name of an exception code ("access violation"), or "exception 0x..." for others.
+std::string CrashKindName(uint32_t code);
+
+}  // namespace zeb

@@ -1,0 +1,112 @@
+// The real zeb.exe with a plug-in that crashes (tests/plugins/crasher.c): the crashing entries leave the
+// list like unreadable pictures, the good ones show, the crash is told once (and never during a slide
+// show), and the viewer goes on until Escape ends it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/common/e2e_environment.h"
+#include "tests/e2e/common/test_folder.h"
+#include "tools/driver/zeb_driver.h"
+
+namespace zeb::e2e {
+namespace {
+
+std::string Ppm(int width, int height) {
+  return "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n" +
+         std::string(static_cast<size_t>(width * height * 3), '\x60');
+}
+
+class PluginCrashTest : public testing::Test {
+ protected:
+  // zeb.exe in a folder of its own with crasher.spi and ppm.spi beside it.
+  std::string InstallViewer() {
+    folder.MakeFolder("app");
+    std::string exe = folder.Path("app/zeb.exe");
+    EXPECT_TRUE(CopyFileW(Utf8ToWide(ZebExe()).c_str(), Utf8ToWide(exe).c_str(), FALSE));
+    for (const std::string name : {"crasher.spi", "ppm.spi"})
+      EXPECT_TRUE(CopyFileW(Utf8ToWide(PluginFolder() + "\\" + name).c_str(),
+                            Utf8ToWide(folder.Path("app/" + name)).c_str(), FALSE));
+    return exe;
+  }
+  // Waits for the one crash message, checks it names the plug-in and the picture, and closes it.
+  void AcknowledgeCrash(const std::string& picture) {
+    HWND box = zeb.WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << zeb.failure();
+    std::string text = zeb.MessageBoxText(box);
+    EXPECT_NE(text.find("crasher.spi"), std::string::npos) << text;
+    EXPECT_NE(text.find(picture), std::string::npos) << text;
+    ASSERT_TRUE(zeb.PressMessageBoxButton(box, IDOK)) << zeb.failure();
+  }
+  void EndWithEscape() {
+    ASSERT_TRUE(zeb.PressKey(VK_ESCAPE)) << zeb.failure();
+    DWORD code = 1;
+    ASSERT_TRUE(zeb.WaitForExit(ZebProcess::kTimeoutMs, &code)) << zeb.failure();
+    EXPECT_EQ(code, 0u);
+  }
+
+  TestFolder folder;
+  ZebProcess zeb;
+};
+
+TEST_F(PluginCrashTest, CrashingEntriesLeaveTheListAndTheCrashIsToldOnce) {
+  std::string exe = InstallViewer();
+  folder.WriteFile("pics/a.crash", "ZEBCRASH nullwrite GetPicture\n");
+  folder.WriteFile("pics/b.ppm", Ppm(120, 90));
+  folder.WriteFile("pics/c.crash", "ZEBCRASH divzero IsSupported\n");
+  folder.WriteBmp("pics/d.bmp", 130, 100);
+  ASSERT_TRUE(zeb.Start(exe, {folder.Path("pics")}, folder.root())) << zeb.failure();
+
+  AcknowledgeCrash("a.crash");
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/3) b.ppm 120x90 100%")) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
+
+  // The second crash of the same plug-in is silent.
+  ASSERT_TRUE(zeb.PressKey('N')) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (2/2) d.bmp 130x100 100%")) << zeb.failure();
+  EXPECT_EQ(zeb.FindMessageBox(), nullptr);
+  ASSERT_TRUE(zeb.PressKey('P')) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[B] (1/2) b.ppm 120x90 100%")) << zeb.failure();
+  EXPECT_EQ(zeb.FindMessageBox(), nullptr);
+  EndWithEscape();
+}
+
+TEST_F(PluginCrashTest, ASlideShowPassesCrashingEntriesAndTheMessageWaitsUntilItStops) {
+  std::string exe = InstallViewer();
+  folder.WriteBmp("pics/a.bmp", 110, 80);
+  folder.WriteFile("pics/b.crash", "ZEBCRASH illegal GetPicture\n");
+  folder.WriteFile("pics/c.ppm", Ppm(120, 90));
+  folder.WriteFile("pics/d.crash", "ZEBCRASH recurse GetPicture\n");
+  folder.WriteBmp("pics/e.bmp", 130, 100);
+  ASSERT_TRUE(zeb.Start(exe, {folder.Path("pics")}, folder.root())) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/5) a.bmp 110x80 100%")) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
+
+  // A short interval, then the show.
+  ASSERT_TRUE(zeb.PressKey('I')) << zeb.failure();
+  HWND dialog = zeb.WaitForWindowWithCaption("Interval");
+  ASSERT_NE(dialog, nullptr) << zeb.failure();
+  ASSERT_TRUE(zeb.TypeText(dialog, "300")) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForEditText(dialog, "300")) << zeb.failure();
+  ASSERT_TRUE(zeb.PressKeyIn(dialog, VK_RETURN)) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForWindowGone(dialog)) << zeb.failure();
+  ASSERT_TRUE(zeb.PressKey('S')) << zeb.failure();
+
+  bool boxDuringShow = false;
+  ASSERT_TRUE(zeb.WaitForTitle(
+      [&](const std::string& t) {
+        if (t.starts_with("<") && zeb.FindMessageBox() != nullptr) boxDuringShow = true;
+        return t == "[F] (3/3) e.bmp 130x100 100%";
+      },
+      "of the show stopped at the last picture"))
+      << zeb.failure();
+  EXPECT_FALSE(boxDuringShow) << "a message box appeared while the show ran";
+  AcknowledgeCrash("b.crash");
+  EXPECT_EQ(zeb.FindMessageBox(), nullptr) << "one message for the plug-in";
+  ASSERT_TRUE(zeb.PressKey('P')) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[B] (2/3) c.ppm 120x90 100%")) << zeb.failure();
+  EndWithEscape();
+}
+
+}  // namespace
+}  // namespace zeb::e2e

@@ -1,0 +1,150 @@
+// Real plug-in DLLs that crash (tests/plugins/crasher.c, crashall.c): every way of crashing, in
+// IsSupported and in GetPicture, ends only the call. The process goes on, a valid picture decodes
+// afterwards, and the floating-point settings and arithmetic are the caller's again.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "platform/core/streams.h"
+#include "platform/core/strings.h"
+#include "platform/services/call_guard.h"
+#include "platform/services/file_system.h"
+#include "platform/win32/utf16.h"
+#include "spi/spi_graphic.h"
+#include "spi/spi_manager.h"
+
+namespace zeb::spi {
+namespace {
+
+using win32::Widen;
+
+std::string Plugin(const std::string& name) {
+  return FolderPart(Files().ProgramFileName()) + "plugins\\" + name;
+}
+
+uint16_t ControlWord() {
+  uint16_t cw;
+  asm volatile("fnstcw %0" : "=m"(cw));
+  return cw;
+}
+
+uint32_t Mxcsr() {
+  uint32_t value;
+  asm volatile("stmxcsr %0" : "=m"(value));
+  return value;
+}
+
+class PluginCrashTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    folder = win32::Narrow(temp) + "zeb-plugin-crash\\";
+    CreateDirectoryW(Widen(folder).c_str(), nullptr);
+  }
+  void TearDown() override {
+    spis.reset();
+    for (const std::string& f : written) DeleteFileW(Widen(f).c_str());
+    RemoveDirectoryW(Widen(folder).c_str());
+  }
+  // A fresh manager holding crasher.spi and then ppm.spi.
+  void NewManager() {
+    spis.reset();
+    spis = std::make_unique<TSPIs>();
+    spis->MacBinary = false;
+    spis->Add(CreateSPI(Plugin("crasher.spi")));
+    spis->Add(CreateSPI(Plugin("ppm.spi")));
+    ASSERT_EQ(spis->Count(), 2);
+  }
+  std::string File(const std::string& name, const std::string& bytes) {
+    std::string path = folder + name;
+    TFileStream f(path, TFileMode::fmCreate);
+    f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    written.push_back(path);
+    return path;
+  }
+  // Width of the picture at Path, or -1 when no plug-in read it.
+  static int32_t Load(const std::string& path) {
+    TSPIGraphic g;
+    try {
+      g.LoadFromFile(path);
+    } catch (const EInvalidGraphic&) {
+      return -1;
+    }
+    return g.GetWidth();
+  }
+
+  std::string folder;
+  std::vector<std::string> written;
+  std::unique_ptr<TSPIs> spis;
+};
+
+TEST_F(PluginCrashTest, EveryKindOfCrashEndsOnlyTheCallAndAValidPictureStillDecodes) {
+  struct Case {
+    const char* kind;
+    uint32_t code;  // 0: no crash, the plug-in returns with the FPU settings changed
+  } cases[] = {{"nullwrite", kAccessViolation},
+               {"wildread", kAccessViolation},
+               {"divzero", kIntegerDivideByZero},
+               {"illegal", kIllegalInstruction},
+               {"recurse", kStackOverflow},
+               {"throw", 0xE06D7363},
+               {"fpu", 0}};
+  const std::string good = File("good.ppm", "P6\n3 1\n255\n" + std::string(9, '\x40'));
+  const uint16_t controlWord = ControlWord();
+  const uint32_t mxcsr = Mxcsr();
+  // Each stack overflow comes twice (once per export): the second is only caught if the first one's
+  // guard page was restored.
+  for (const char* where : {"IsSupported", "GetPicture"})
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.kind) + " in " + where);
+      NewManager();
+      const std::string path = File(std::string(c.kind) + "_" + where + ".crash",
+                                    std::string("ZEBCRASH ") + c.kind + " " + where + "\n");
+      EXPECT_EQ(Load(path), -1);
+      std::vector<TSPICrashReport> reports = spis->TakeCrashReports();
+      if (c.code == 0) {
+        EXPECT_TRUE(reports.empty());
+      } else {
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0].code, c.code) << std::hex << reports[0].code;
+        EXPECT_EQ(reports[0].pictureFile, path);
+        EXPECT_EQ(spis->Items(0)->CrashCount(), 1);
+      }
+      EXPECT_EQ(ControlWord(), controlWord);
+      EXPECT_EQ(Mxcsr(), mxcsr);
+      volatile double zero = 0.0, two = 2.0;
+      EXPECT_TRUE(std::isinf(1.0 / zero)) << "a division by zero must not trap in the viewer";
+      EXPECT_DOUBLE_EQ(std::sqrt(two) * std::sqrt(two), 2.0);
+      EXPECT_EQ(Load(good), 3);
+    }
+}
+
+TEST_F(PluginCrashTest, AModuleThatCrashesThreeTimesIsNoLongerAsked) {
+  NewManager();
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(Load(File(IntToStr(i) + ".crash", "ZEBCRASH nullwrite IsSupported\n")), -1);
+  EXPECT_EQ(spis->Items(0)->CrashCount(), kCrashesBeforeRetiring);
+  EXPECT_EQ(spis->TakeCrashReports().size(), 1u);
+}
+
+TEST_F(PluginCrashTest, APluginThatCrashesOnEveryCallIsNeverLoaded) {
+  for (int i = 0; i < 3; ++i) {
+    try {
+      CreateSPI(Plugin("crashall.spi"));
+      ADD_FAILURE() << "the crash was not reported";
+    } catch (const ESPIPluginCrashed& crash) {
+      EXPECT_EQ(crash.Code(), kAccessViolation);
+      EXPECT_NE(crash.Message().find("crashall.spi crashed in GetPluginInfo (access violation)"),
+                std::string::npos)
+          << crash.Message();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zeb::spi
