@@ -28,15 +28,11 @@ typedef struct PngReader {
   png_infop info;
   const uint8_t* data;
   size_t size, pos;
-  int truncated; /* the data ran out */
 } PngReader;
 
 static void PngRead(png_structp png, png_bytep out, png_size_t count) {
   PngReader* r = (PngReader*)png_get_io_ptr(png);
-  if (count > r->size - r->pos) {
-    r->truncated = 1;
-    png_error(png, "truncated");
-  }
+  if (count > r->size - r->pos) png_error(png, "truncated");
   memcpy(out, r->data + r->pos, count);
   r->pos += count;
 }
