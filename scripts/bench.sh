@@ -31,4 +31,5 @@ run zeb_bench_win32_steps
 run zeb_bench_win32_scan
 run zeb_bench_win32_guard
 run zeb_bench_win32_bulk_edit
+run zeb_bench_win32_png_plugin
 bash scripts/bench_peers.sh

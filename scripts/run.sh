@@ -16,6 +16,8 @@ if ! { cmake --preset win32 -B "$build" && cmake --build "$build" -j "$(nproc)";
   echo "run.sh: the build failed (whole log: $log)" >&2
   exit 1
 fi
+# The build puts ZEB's own plug-ins (png.spi, gif.spi, webp.spi, tiff.spi) beside zeb.exe, where the
+# viewer looks for plug-ins.
 exe="$build/zeb.exe"
 tools="$build/tools"
 samples="$build/samples"

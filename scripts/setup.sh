@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs everything ZEB needs from Debian's packages, builds libjpeg-turbo for the
-# cross build from Debian's source package, and makes the Wine prefix.
+# Installs everything ZEB needs from Debian's packages, builds libjpeg-turbo and the plug-ins' libraries
+# for the cross build from Debian's source packages, and makes the Wine prefix.
 # Idempotent: a second run only checks and returns in seconds.
 set -euo pipefail
 
@@ -15,6 +15,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools nasm
   googletest libgtest-dev libjpeg62-turbo-dev libjpeg-turbo-progs
   wine wine32:i386 xvfb x11-utils dpkg-dev
+  zlib1g-dev libpng-dev libgif-dev libwebp-dev libtiff-dev
 )
 
 missing_packages() {
@@ -73,6 +74,8 @@ if [ ! -f "$ZEB_JPEG_PREFIX/lib/libjpeg.a" ]; then
   cmake --install "$src/build" >/dev/null
   rm -rf "$src"
 fi
+# The libraries of ZEB's own plug-ins, cross-built the same way.
+bash "$here/scripts/setup_plugin_libs.sh"
 
 # 3. The Wine prefixes (32-bit, no Mono or Gecko offers): one for running the viewer on a desktop,
 #    one for the tests' private displays, where windows are unmanaged.

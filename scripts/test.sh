@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the Win32 build (zeb.exe, Wine-run tests, test plug-ins), the
-# BMP fuzz target (clang), then the native build whose ctest run covers all of them.
+# Sets up, builds and runs every test: the Win32 build (zeb.exe and its plug-ins, Wine-run tests, test
+# plug-ins), the fuzz targets (clang), then the native build whose ctest run covers all of them.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"

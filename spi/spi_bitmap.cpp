@@ -42,7 +42,8 @@ std::unique_ptr<TBitmap> ConvertThroughBmp(TSPIGraphic& g, bool clearFirst) {
     // exist at once.
     if (clearFirst) g.Clear();
     m.SetPosition(0);
-    b->LoadFromStream(m);
+    // The file is only written to be read in: the bitmap takes its memory rather than copy the pixels.
+    b->TakeFromStream(m);
   }
   return b;
 }

@@ -26,6 +26,13 @@ void TStream::WriteBuffer(const void* buffer, int64_t count) {
 
 TMemoryStream::~TMemoryStream() { std::free(data_); }
 
+uint8_t* TMemoryStream::Release() {
+  uint8_t* data = data_;
+  data_ = nullptr;
+  size_ = capacity_ = position_ = 0;
+  return data;
+}
+
 void TMemoryStream::Reserve(int64_t capacity) {
   if (capacity <= capacity_) return;
   int64_t grown = capacity_ + capacity_ / 2;

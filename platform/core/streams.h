@@ -45,6 +45,8 @@ class TMemoryStream : public TStream {
   uint8_t* Memory() { return data_; }
   const uint8_t* Memory() const { return data_; }
   void Clear();
+  // Hands over the memory (from std::malloc, Size bytes; null when empty) and leaves the stream empty.
+  uint8_t* Release();
   // Replaces the contents by all of Source, from its first byte.
   void LoadFromStream(TStream& source);
 

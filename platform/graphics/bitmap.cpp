@@ -60,6 +60,7 @@ DibImage DibImage::Clone() const {
   c.yPelsPerMeter = yPelsPerMeter;
   c.info = info;
   c.bitsSize = bitsSize;
+  c.alpha = alpha;
   c.bits = AllocateDibBits(bitsSize, false);
   if (bitsSize) std::memcpy(c.bits.get(), bits.get(), bitsSize);
   return c;
@@ -105,6 +106,11 @@ TBitmap::Dib* TBitmap::Unshared() {
 
 void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
   if (GetEmpty()) return;
+  if (dib_->alpha) {
+    canvas.AlphaDIB(rect, dib_->width, dib_->topDown ? -dib_->height : dib_->height, dib_->bits.get(),
+                    dib_->info.data());
+    return;
+  }
   canvas.StretchDIB(rect, dib_->width, dib_->topDown ? -dib_->height : dib_->height, dib_->bits.get(),
                     dib_->info.data(), GetPalette());
 }
@@ -181,6 +187,12 @@ void TBitmap::LoadFromStream(TStream& stream) {
   Changed();
 }
 
+void TBitmap::TakeFromStream(TMemoryStream& stream) {
+  auto d = std::make_shared<Dib>(TakeBmpFile(stream));
+  Replace(std::move(d));
+  Changed();
+}
+
 void TBitmap::SaveToStream(TStream& stream) {
   // An empty bitmap has nothing to write.
   if (GetEmpty()) return;
@@ -190,7 +202,16 @@ void TBitmap::SaveToStream(TStream& stream) {
   Put32(header + 10, 14 + infoSize);
   stream.WriteBuffer(header, sizeof(header));
   stream.WriteBuffer(dib_->info.data(), infoSize);
-  stream.WriteBuffer(dib_->bits.get(), static_cast<int64_t>(dib_->bitsSize));
+  if (!dib_->alpha) {
+    stream.WriteBuffer(dib_->bits.get(), static_cast<int64_t>(dib_->bitsSize));
+    return;
+  }
+  // A file holds straight colours: reading it back premultiplies them to the same pixels again.
+  std::vector<uint8_t> row(dib_->Stride());
+  for (size_t offset = 0; offset < dib_->bitsSize; offset += row.size()) {
+    UnpremultiplyAlpha(dib_->bits.get() + offset, row.data(), row.size() / 4);
+    stream.WriteBuffer(row.data(), static_cast<int64_t>(row.size()));
+  }
 }
 
 void TBitmap::Assign(TGraphic& source) {

@@ -9,6 +9,8 @@
 
 namespace zeb {
 
+class TMemoryStream;
+
 class TBitmap : public TGraphic {
  public:
   ZEB_GRAPHIC_CLASS_DECL(TBitmap)
@@ -26,6 +28,9 @@ class TBitmap : public TGraphic {
   // Reads a BMP file (file header first). Raises EInvalidGraphic for anything malformed; on error the
   // bitmap keeps what it held.
   void LoadFromStream(TStream& stream) override;
+  // The same from a BMP file in memory, taking the stream's memory over for the pixels where it can
+  // (the stream may be left empty): for a file written only to be read in.
+  void TakeFromStream(TMemoryStream& stream);
   // Writes a BMP file: file header, BITMAPINFOHEADER, colour table, rows (nothing when empty).
   void SaveToStream(TStream& stream) override;
   // Copies another TBitmap (its pixels, colour table and palette). The pixels are shared until either

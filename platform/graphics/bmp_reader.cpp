@@ -223,7 +223,9 @@ void DecodeRle(ChunkReader& in, DibImage& dib, bool fourBit) {
 
 }  // namespace
 
-DibImage ReadBmpFile(TStream& stream) {
+namespace {
+// Reads a BMP file; with TakeFrom (the stream itself) its memory becomes the pixels when it can.
+DibImage ReadBmp(TStream& stream, TMemoryStream* takeFrom) {
   const int64_t start = stream.Position();
   const int64_t available = stream.Size() - start;
 
@@ -322,9 +324,20 @@ DibImage ReadBmpFile(TStream& stream) {
       // Already what drawing wants: read the rows straight into place.
       dib.bitCount = hdr.bitCount;
       dib.bitsSize = static_cast<size_t>(need);
-      dib.bits = AllocateDibBits(dib.bitsSize, false);
-      ReadExact(stream, dib.bits.get(), static_cast<int64_t>(have));
-      std::memset(dib.bits.get() + have, 0, dib.bitsSize - have);
+      if (takeFrom && have == need && dib.bitsSize > 0) {
+        // The rows lie in the stream's memory as they are: take it over rather than copy them.
+        const size_t at = static_cast<size_t>(start + pixelOffset);
+        uint8_t* block = takeFrom->Release();
+        dib.bits = DibBits(block + at, FreeDeleter{block});
+      } else {
+        dib.bits = AllocateDibBits(dib.bitsSize, false);
+        ReadExact(stream, dib.bits.get(), static_cast<int64_t>(have));
+        std::memset(dib.bits.get() + have, 0, dib.bitsSize - have);
+      }
+      // Bit fields leave the fourth byte out: it is cleared, as in a converted picture, so that it is
+      // never taken for alpha.
+      if (hdr.compression != kBiRgb && hdr.bitCount == 32)
+        for (size_t i = 3; i < dib.bitsSize; i += 4) dib.bits.get()[i] = 0;
     } else {
       Channel ch[3];
       uint32_t all = 0;
@@ -354,7 +367,14 @@ DibImage ReadBmpFile(TStream& stream) {
   dib.info.assign(kBitmapInfoHeaderSize, 0);
   if (dib.bitCount <= 8) dib.info.insert(dib.info.end(), table, table + (4u << dib.bitCount));
   dib.WriteHeader();
+  // Plain 32-bit pixels may carry alpha in their fourth byte; bit fields say what each byte is.
+  if (hdr.compression == kBiRgb) PremultiplyAlpha(dib);
   return dib;
 }
+}  // namespace
+
+DibImage ReadBmpFile(TStream& stream) { return ReadBmp(stream, nullptr); }
+
+DibImage TakeBmpFile(TMemoryStream& stream) { return ReadBmp(stream, &stream); }
 
 }  // namespace zeb

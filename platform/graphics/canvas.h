@@ -42,6 +42,12 @@ class TCanvas {
   // the call, and the previous one selected back afterwards.
   virtual void StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
                           const void* info, TPaletteHandle palette) = 0;
+  // Stretches a 32-bit BI_RGB DIB whose pixels carry premultiplied alpha over what Dest already holds
+  // (source over). A canvas that cannot blend draws it as a plain DIB.
+  virtual void AlphaDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                        const void* info) {
+    StretchDIB(dest, srcWidth, srcHeight, bits, info, 0);
+  }
   virtual void FillRect(const TRect& rect, uint32_t rgb) = 0;
   // Draws one icon image (the BMP or PNG data of one .ico entry) stretched into Dest.
   virtual void DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height,

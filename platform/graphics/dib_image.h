@@ -14,11 +14,14 @@
 namespace zeb {
 
 class TStream;
+class TMemoryStream;
 
 constexpr uint32_t kBitmapInfoHeaderSize = 40;
 
+// Frees the pixels, or the whole block they lie in when they were taken over from a BMP file in memory.
 struct FreeDeleter {
-  void operator()(uint8_t* p) const { std::free(p); }
+  void* block = nullptr;
+  void operator()(uint8_t* p) const { std::free(block ? block : p); }
 };
 using DibBits = std::unique_ptr<uint8_t, FreeDeleter>;
 
@@ -31,6 +34,9 @@ struct DibImage {
   std::vector<uint8_t> info;  // header + colour table, as handed to StretchDIB
   DibBits bits;               // RowStride * height bytes; null when the picture is empty
   size_t bitsSize = 0;
+  // A 32-bit picture whose fourth bytes are not all 0 carries alpha; its colours are then kept
+  // premultiplied by it, ready for blending.
+  bool alpha = false;
 
   static size_t StrideFor(int32_t width, uint16_t bitCount) {
     return static_cast<size_t>((static_cast<uint64_t>(width) * bitCount + 31) / 32 * 4);
@@ -46,11 +52,23 @@ struct DibImage {
   DibImage Clone() const;
 };
 
+// Marks a 32-bit picture with any nonzero fourth byte as carrying alpha and premultiplies its colours
+// once; a 32-bit picture whose fourth bytes are all 0 is opaque (the byte is reserved in a plain DIB)
+// and stays as it is, as does any other depth.
+void PremultiplyAlpha(DibImage& dib);
+// Writes Count premultiplied pixels back as straight colours (what PremultiplyAlpha turns into the same
+// pixels again).
+void UnpremultiplyAlpha(const uint8_t* in, uint8_t* out, size_t count);
+
 // Allocates Size bytes of pixels, zero-filled or not; raises EOutOfResources when memory runs out.
 DibBits AllocateDibBits(size_t size, bool zeroed);
 
 // Reads a BMP file from the stream's current position into a normalised DibImage. Raises
-// EInvalidGraphic for anything malformed; never reads past the end of the stream.
+// EInvalidGraphic for anything malformed; never reads past the end of the stream. Plain (BI_RGB) 32-bit
+// pixels with alpha come out premultiplied (PremultiplyAlpha).
 DibImage ReadBmpFile(TStream& stream);
+// The same from a memory stream, whose memory it takes over for the pixels (instead of copying them)
+// when they are stored as drawing wants them; the stream is then left empty.
+DibImage TakeBmpFile(TMemoryStream& stream);
 
 }  // namespace zeb

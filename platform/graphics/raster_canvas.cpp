@@ -140,6 +140,35 @@ void TRasterCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcH
   }
 }
 
+void TRasterCanvas::AlphaDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                             const void* info) {
+  if (!bits || !info) return;
+  const auto* h = static_cast<const uint8_t*>(info);
+  const int64_t dibWidth = static_cast<int32_t>(U32(h + 4));
+  const int64_t dibHeight = static_cast<int32_t>(U32(h + 8));
+  if (U32(h) < 40 || U16(h + 14) != 32 || U32(h + 16) != 0 || dibWidth <= 0 || dibHeight == 0) return;
+  const bool topDown = dibHeight < 0;
+  const int64_t rows = topDown ? -dibHeight : dibHeight;
+  const int64_t sw = std::min<int64_t>(srcWidth < 0 ? -int64_t(srcWidth) : srcWidth, dibWidth);
+  const int64_t sh = std::min<int64_t>(srcHeight < 0 ? -int64_t(srcHeight) : srcHeight, rows);
+  if (sw <= 0 || sh <= 0) return;
+  const AxisMap xs = MapAxis(dest.Left, dest.Right, sw, width_);
+  const AxisMap ys = MapAxis(dest.Top, dest.Bottom, sh, height_);
+  const size_t stride = static_cast<size_t>(dibWidth) * 4;
+  for (int64_t y = ys.first; y < ys.last; ++y) {
+    const int64_t sy = ys.source[static_cast<size_t>(y - ys.first)];
+    const uint8_t* row =
+        static_cast<const uint8_t*>(bits) + static_cast<size_t>(topDown ? sy : sh - 1 - sy) * stride;
+    uint8_t* out = Row(static_cast<int32_t>(y)) + 4 * xs.first;
+    for (int32_t sx : xs.source) {
+      const uint8_t* px = row + 4 * sx;
+      const unsigned keep = 255 - px[3];
+      for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>(px[c] + (out[c] * keep + 127) / 255);
+      out += 4;
+    }
+  }
+}
+
 void TRasterCanvas::FillRect(const TRect& rect, uint32_t rgb) {
   const uint32_t px =
       Bgr(static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb));

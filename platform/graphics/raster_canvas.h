@@ -25,6 +25,10 @@ class TRasterCanvas : public TCanvas {
   // matter to a true-colour buffer.
   void StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits, const void* info,
                   TPaletteHandle palette) override;
+  // Blends a 32-bit BI_RGB DIB of premultiplied pixels over the buffer, nearest-neighbour like
+  // StretchDIB; anything else draws nothing.
+  void AlphaDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                const void* info) override;
   // RGB is a COLORREF: red in the low byte, then green, then blue.
   void FillRect(const TRect& rect, uint32_t rgb) override;
   // Icons and metafiles need the platform's own renderers: headless, these only count the calls.

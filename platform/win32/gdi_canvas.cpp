@@ -2,6 +2,7 @@
 #include "platform/win32/gdi_canvas.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace zeb {
@@ -21,6 +22,33 @@ void GdiCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeigh
                 bits, static_cast<const BITMAPINFO*>(info), DIB_RGB_COLORS, CopyMode);
   if (oldMode) SetStretchBltMode(dc_, oldMode);
   if (old) SelectPalette(dc_, old, TRUE);
+}
+
+void GdiCanvas::AlphaDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                         const void* info) {
+  const BITMAPINFOHEADER& h = static_cast<const BITMAPINFO*>(info)->bmiHeader;
+  const int width = std::abs(srcWidth), height = std::abs(srcHeight);
+  BITMAPINFO header = {};
+  header.bmiHeader = h;
+  header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  header.bmiHeader.biSizeImage = 0;
+  header.bmiHeader.biClrUsed = 0;
+  void* pixels = nullptr;
+  HDC source = CreateCompatibleDC(dc_);
+  HBITMAP section = source ? CreateDIBSection(dc_, &header, DIB_RGB_COLORS, &pixels, nullptr, 0) : nullptr;
+  if (section && pixels && h.biBitCount == 32 && h.biCompression == BI_RGB) {
+    std::memcpy(pixels, bits,
+                static_cast<size_t>(std::abs(h.biWidth)) * 4 * static_cast<size_t>(std::abs(h.biHeight)));
+    HGDIOBJ old = SelectObject(source, section);
+    const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc_, dest.Left, dest.Top, dest.Width(), dest.Height(), source, 0, 0, width, height, blend);
+    SelectObject(source, old);
+  } else {
+    // No memory for the copy: the picture is drawn without its transparency.
+    StretchDIB(dest, srcWidth, srcHeight, bits, info, 0);
+  }
+  if (section) DeleteObject(section);
+  if (source) DeleteDC(source);
 }
 
 void GdiCanvas::FillRect(const TRect& rect, uint32_t rgb) {

@@ -11,6 +11,9 @@ class GdiCanvas : public TCanvas {
   explicit GdiCanvas(HDC dc) : dc_(dc) {}
   void StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits, const void* info,
                   TPaletteHandle palette) override;
+  // Blends through AlphaBlend from a DIB section holding a copy of the pixels.
+  void AlphaDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                const void* info) override;
   // RGB is 0xRRGGBB.
   void FillRect(const TRect& rect, uint32_t rgb) override;
   void DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height, const TRect& dest) override;

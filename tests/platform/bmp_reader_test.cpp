@@ -158,7 +158,7 @@ TEST_F(BmpReader, EmptyMaskGivesAZeroChannel) {
 TEST_F(BmpReader, Standard32BitMasksKeepThePixelsAsRead) {
   auto b = LoadBmp(MakeBmp(Bitfields(32, {0xFF0000, 0xFF00, 0xFF}, {0xAA123456})));
   ASSERT_EQ(b->BitCount(), 32);
-  EXPECT_EQ(b->Bits()[3], 0xAA);  // the reserved byte is kept, and ignored by drawing
+  EXPECT_EQ(b->Bits()[3], 0);  // the byte the masks leave out is cleared, never taken for alpha
   EXPECT_EQ(Rendered(*b), (std::vector<uint32_t>{0x123456}));
 }
 

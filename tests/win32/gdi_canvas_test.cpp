@@ -42,6 +42,22 @@ TEST(GdiCanvas, StretchesABottomUpDibIntoItsRectangle) {
   EXPECT_EQ(s.at(5, 5), kGrey);
 }
 
+TEST(GdiCanvas, BlendsAPremultipliedDibOverWhatIsThere) {
+  // 2 x 1, 32 bits: opaque red, then blue at alpha 128 (premultiplied to 128).
+  BITMAPINFOHEADER info = Header(2, 1, 32);
+  const uint8_t row[8] = {0, 0, 255, 255, 128, 0, 0, 128};
+  Surface s(4, 2);
+  win32::GdiCanvas canvas(s.dc());
+  canvas.AlphaDIB(Rect(0, 0, 4, 2), 2, 1, row, &info);
+  EXPECT_EQ(s.at(0, 0), kRed);
+  EXPECT_EQ(s.at(1, 1), kRed);
+  // Over grey 0x80: blue 128 + 128 * 127 / 255 = 192 (give or take one), red and green 64.
+  const uint32_t blended = s.at(3, 1);
+  EXPECT_NEAR(static_cast<int>(blended & 0xFF), 192, 1);
+  EXPECT_NEAR(static_cast<int>(blended >> 8 & 0xFF), 64, 1);
+  EXPECT_NEAR(static_cast<int>(blended >> 16), 64, 1);
+}
+
 TEST(GdiCanvas, TopDownPalettedDibWithAPaletteAndACopyMode) {
   struct {
     BITMAPINFOHEADER header;

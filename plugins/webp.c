@@ -1,0 +1,126 @@
+/* webp.spi: WebP pictures through libwebp: lossy, lossless, with or without alpha, and the first frame
+   of an animation (composed on its canvas). Pictures with alpha come out as 32-bit DIBs, the others as
+   24-bit. A still picture is decoded incrementally straight into the DIB, bottom row first, so a file
+   that ends early keeps the rows it has. */
+#include <string.h>
+#include <webp/decode.h>
+#include <webp/demux.h>
+
+#include "common/spi_plugin.h"
+
+const char* const kSpiFormatTexts[] = {"00IN", "ZEB WebP plug-in 1.0 (libwebp)", "*.webp", "WebP"};
+const int kSpiFormatTextCount = 4;
+
+/* Bytes handed to the decoder between two progress reports. */
+#define WEBP_PROGRESS_CHUNK (256 * 1024)
+
+int SpiFormatSupported(const uint8_t* head, size_t size) {
+  return size >= 16 && memcmp(head, "RIFF", 4) == 0 && memcmp(head + 8, "WEBP", 4) == 0 &&
+         (memcmp(head + 12, "VP8 ", 4) == 0 || memcmp(head + 12, "VP8L", 4) == 0 ||
+          memcmp(head + 12, "VP8X", 4) == 0);
+}
+
+static int WebpResult(VP8StatusCode status) {
+  switch (status) {
+    case VP8_STATUS_OK:
+      return SPI_ALL_RIGHT;
+    case VP8_STATUS_OUT_OF_MEMORY:
+      return SPI_NO_MEMORY;
+    case VP8_STATUS_UNSUPPORTED_FEATURE:
+      return SPI_UNKNOWN_FORMAT;
+    default:
+      return SPI_BROKEN_DATA;
+  }
+}
+
+static int WebpFeatures(const uint8_t* data, size_t size, WebPBitstreamFeatures* features) {
+  int result = WebpResult(WebPGetFeatures(data, size, features));
+  if (result == SPI_ALL_RIGHT && (features->width < 1 || features->height < 1 ||
+                                  (int64_t)features->width * features->height > SPI_MAX_PIXELS))
+    result = SPI_BROKEN_DATA;
+  return result;
+}
+
+int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* height, int* bitCount) {
+  WebPBitstreamFeatures features;
+  int result = WebpFeatures(data, size, &features);
+  if (result == SPI_ALL_RIGHT) {
+    *width = features.width;
+    *height = features.height;
+    *bitCount = features.has_alpha ? 32 : 24;
+  }
+  return result;
+}
+
+/* The first frame of an animation, composed on the canvas. */
+static int WebpDecodeAnimation(const uint8_t* data, size_t size, SpiDib* dib) {
+  WebPData webp = {data, size};
+  WebPAnimDecoderOptions options;
+  if (!WebPAnimDecoderOptionsInit(&options)) return SPI_OTHER_ERROR;
+  options.color_mode = MODE_BGRA;
+  options.use_threads = 0;
+  WebPAnimDecoder* decoder = WebPAnimDecoderNew(&webp, &options);
+  if (decoder == NULL) return SPI_BROKEN_DATA;
+  WebPAnimInfo info;
+  uint8_t* frame = NULL;
+  int timestamp = 0;
+  int result = SPI_BROKEN_DATA;
+  if (WebPAnimDecoderGetInfo(decoder, &info) && (int64_t)info.canvas_width == dib->width &&
+      (int64_t)info.canvas_height == dib->height && WebPAnimDecoderGetNext(decoder, &frame, &timestamp)) {
+    for (int32_t y = 0; y < dib->height; ++y) {
+      const uint8_t* in = frame + (size_t)y * dib->width * 4;
+      uint8_t* out = SpiDibRow(dib, y);
+      if (dib->bitCount == 32) {
+        memcpy(out, in, (size_t)dib->width * 4);
+      } else {
+        for (int32_t x = 0; x < dib->width; ++x, in += 4, out += 3) memcpy(out, in, 3);
+      }
+    }
+    result = SPI_ALL_RIGHT;
+  }
+  WebPAnimDecoderDelete(decoder);
+  return result;
+}
+
+/* A still picture, fed to the incremental decoder a chunk at a time. */
+static int WebpDecodeStill(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallback progress,
+                           LONG_PTR lData) {
+  WebPDecoderConfig config;
+  if (!WebPInitDecoderConfig(&config)) return SPI_OTHER_ERROR;
+  config.output.colorspace = dib->bitCount == 32 ? MODE_BGRA : MODE_BGR;
+  config.output.is_external_memory = 1;
+  config.output.u.RGBA.rgba = dib->bits;
+  config.output.u.RGBA.stride = (int)dib->stride;
+  config.output.u.RGBA.size = dib->stride * (size_t)dib->height;
+  config.options.flip = 1; /* bottom-up, as a DIB stores its rows */
+  WebPIDecoder* decoder = WebPIDecode(NULL, 0, &config);
+  if (decoder == NULL) return SPI_NO_MEMORY;
+  int result = SPI_ALL_RIGHT, rows = 0;
+  VP8StatusCode status = VP8_STATUS_SUSPENDED;
+  for (size_t fed = 0; fed < size && status == VP8_STATUS_SUSPENDED;) {
+    fed = size - fed > WEBP_PROGRESS_CHUNK ? fed + WEBP_PROGRESS_CHUNK : size;
+    status = WebPIUpdate(decoder, data, fed);
+    if (WebPIDecGetRGB(decoder, &rows, NULL, NULL, NULL) == NULL) rows = 0;
+    if (status == VP8_STATUS_SUSPENDED && SpiProgress(progress, rows, dib->height, lData) != SPI_ALL_RIGHT) {
+      result = SPI_ABORT;
+      break;
+    }
+  }
+  /* Data that ends early keeps the rows it had. */
+  if (result == SPI_ALL_RIGHT)
+    result = status == VP8_STATUS_SUSPENDED && rows > 0 ? SPI_ALL_RIGHT : WebpResult(status);
+  WebPIDelete(decoder);
+  WebPFreeDecBuffer(&config.output);
+  return result;
+}
+
+int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallback progress,
+                    LONG_PTR lData) {
+  WebPBitstreamFeatures features;
+  int result = WebpFeatures(data, size, &features);
+  if (result == SPI_ALL_RIGHT)
+    result = SpiDibCreate(dib, features.width, features.height, features.has_alpha ? 32 : 24);
+  if (result != SPI_ALL_RIGHT) return result;
+  return features.has_animation ? WebpDecodeAnimation(data, size, dib)
+                                : WebpDecodeStill(data, size, dib, progress, lData);
+}

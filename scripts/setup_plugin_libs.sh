@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Cross-builds the libraries of ZEB's own plug-ins (zlib, libpng, giflib, libwebp, libtiff over the
+# libjpeg-turbo that scripts/setup.sh builds) from Debian's source packages, static, into one prefix
+# in the cache. Idempotent: a library already installed there is skipped.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=env.sh
+source "$here/scripts/env.sh"
+
+prefix="$ZEB_PLUGIN_LIBS_PREFIX"
+toolchain="$here/cmake/mingw-i686.cmake"
+mkdir -p "$prefix"
+
+# Unpacks Debian's source package $1 into $src/$2.
+unpack() {
+  local package=$1 dir=$2
+  src="$ZEB_CACHE/src-$package"
+  rm -rf "$src" && mkdir -p "$src"
+  # The newest version first; when a mirror lacks its files, the other versions the index lists.
+  local version
+  if ! (cd "$src" && apt-get source --download-only -qq "$package" >/dev/null 2>&1); then
+    for version in $(apt-cache showsrc "$package" | sed -n 's/^Version: //p' | sort -urV); do
+      rm -f "$src"/*
+      (cd "$src" && apt-get source --download-only -qq "$package=$version" >/dev/null 2>&1) && break
+    done
+  fi
+  ls "$src"/*.dsc >/dev/null
+  (cd "$src" && dpkg-source -x --no-check ./*.dsc "$dir" >/dev/null)
+}
+
+# Configures, builds and installs the CMake project in $src/$1 with the extra options given.
+cmake_build() {
+  local dir=$1
+  shift
+  cmake -S "$src/$dir" -B "$src/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
+    -DCMAKE_FIND_ROOT_PATH="$prefix;/usr/i686-w64-mingw32" -DBUILD_SHARED_LIBS=OFF \
+    -DCMAKE_POSITION_INDEPENDENT_CODE=OFF -Wno-dev "$@" >/dev/null
+  cmake --build "$src/build" -j 2 >/dev/null
+  cmake --install "$src/build" >/dev/null
+}
+
+if [ ! -f "$prefix/lib/libz.a" ]; then
+  echo "setup: building zlib for i686-w64-mingw32"
+  unpack zlib zlib
+  # Only the static library: Debian's source lacks the Windows resource file of the DLL.
+  cmake -S "$src/zlib" -B "$src/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -Wno-dev >/dev/null
+  cmake --build "$src/build" --target zlibstatic >/dev/null
+  install -D -m 644 "$src/build/libzlibstatic.a" "$prefix/lib/libz.a"
+  install -D -m 644 "$src/build/zconf.h" "$prefix/include/zconf.h"
+  install -D -m 644 "$src/zlib/zlib.h" "$prefix/include/zlib.h"
+  rm -rf "$src"
+fi
+
+if [ ! -f "$prefix/lib/libpng16.a" ]; then
+  echo "setup: building libpng for i686-w64-mingw32"
+  unpack libpng1.6 png
+  cmake_build png -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+    -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include"
+  rm -rf "$src"
+fi
+
+if [ ! -f "$prefix/lib/libgif.a" ]; then
+  echo "setup: building giflib for i686-w64-mingw32"
+  unpack giflib gif
+  # giflib has a plain makefile for Unix shared libraries: its library sources are compiled directly.
+  (
+    cd "$src/gif"
+    objs=()
+    for c in dgif_lib egif_lib gifalloc gif_err gif_font gif_hash openbsd-reallocarray quantize; do
+      i686-w64-mingw32-gcc-posix -O2 -c "$c.c" -o "$c.o"
+      objs+=("$c.o")
+    done
+    i686-w64-mingw32-ar rcs libgif.a "${objs[@]}"
+    install -D -m 644 libgif.a "$prefix/lib/libgif.a"
+    install -D -m 644 gif_lib.h "$prefix/include/gif_lib.h"
+  )
+  rm -rf "$src"
+fi
+
+if [ ! -f "$prefix/lib/libwebp.a" ]; then
+  echo "setup: building libwebp for i686-w64-mingw32"
+  unpack libwebp webp
+  cmake_build webp -DWEBP_BUILD_ANIM_UTILS=OFF -DWEBP_BUILD_CWEBP=OFF -DWEBP_BUILD_DWEBP=OFF \
+    -DWEBP_BUILD_GIF2WEBP=OFF -DWEBP_BUILD_IMG2WEBP=OFF -DWEBP_BUILD_VWEBP=OFF -DWEBP_BUILD_WEBPINFO=OFF \
+    -DWEBP_BUILD_WEBPMUX=OFF -DWEBP_BUILD_EXTRAS=OFF -DWEBP_BUILD_LIBWEBPMUX=ON -DWEBP_USE_THREAD=OFF
+  rm -rf "$src"
+fi
+
+if [ ! -f "$prefix/lib/libtiff.a" ]; then
+  echo "setup: building libtiff for i686-w64-mingw32"
+  unpack tiff tiff
+  # Deflate (zlib) and JPEG compression only; the other codecs' libraries are not cross-built.
+  cmake_build tiff -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF -Dcxx=OFF \
+    -Dzlib=ON -Djpeg=ON -Dold-jpeg=ON -Djbig=OFF -Dlerc=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF \
+    -Dlibdeflate=OFF -Dpixarlog=ON -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include" \
+    -DJPEG_LIBRARY="$ZEB_JPEG_PREFIX/lib/libjpeg.a" -DJPEG_INCLUDE_DIR="$ZEB_JPEG_PREFIX/include"
+  rm -rf "$src"
+fi
