@@ -113,14 +113,14 @@ constexpr auto kTable = std::to_array<KeyBinding>({
      [](MainWindow& w, const KeyPress&) { w.UpdateTitle(); }, false},
 
     // Moves and questions that wait while the slide show runs (its ticks do the moving then).
-    {'N', M::Plain, kStoppedWithEntries, "next", [](MainWindow& w, const KeyPress&) { w.StepForward(1); },
+    {'N', M::Plain, kStoppedWithEntries, "next", [](MainWindow& w, const KeyPress&) { w.Step(1, true); },
      false},
     {ui::VK_SPACE_, M::Plain, kStoppedWithEntries, "next",
-     [](MainWindow& w, const KeyPress&) { w.StepForward(1); }, false},
+     [](MainWindow& w, const KeyPress&) { w.Step(1, true); }, false},
     {'P', M::Plain, kStoppedWithEntries, "previous",
-     [](MainWindow& w, const KeyPress&) { w.StepBackward(1); }, false},
+     [](MainWindow& w, const KeyPress&) { w.Step(1, false); }, false},
     {ui::VK_BACK_, M::Plain, kStoppedWithEntries, "previous",
-     [](MainWindow& w, const KeyPress&) { w.StepBackward(1); }, false},
+     [](MainWindow& w, const KeyPress&) { w.Step(1, false); }, false},
     {'A', M::Plain, kStoppedWithEntries, "first", [](MainWindow& w, const KeyPress&) { w.Model().First();
        w.ShowCurrent(); },
      false},

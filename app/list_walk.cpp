@@ -20,17 +20,9 @@ void EndOfList(MainWindow& window) {
 
 }  // namespace
 
-void MainWindow::StepForward(int32_t count) {
-  walkingForward_ = true;
-  if (model_.Step(count, true))
-    ShowCurrent();
-  else
-    EndOfList(*this);
-}
-
-void MainWindow::StepBackward(int32_t count) {
-  walkingForward_ = false;
-  if (model_.Step(count, false))
+void MainWindow::Step(int32_t count, bool forward) {
+  walkingForward_ = forward;
+  if (model_.Step(count, forward))
     ShowCurrent();
   else
     EndOfList(*this);

@@ -108,8 +108,9 @@ class MainWindow : public ui::TForm {
   // --- Keys (keys.cpp: the key table; the model's moves are shown where they find somewhere to go)
   // and the walks that can end the slide show (list_walk.cpp) ---
   void OnKey(uint16_t& key, ui::TShiftState shift);
-  void StepForward(int32_t count);
-  void StepBackward(int32_t count);
+  // Count steps towards the end of the list (Forward) or its start; at an end without loop a running
+  // slide show stops.
+  void Step(int32_t count, bool forward);
   void ShowRandom();
   void JumpToNumber();
 

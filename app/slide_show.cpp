@@ -10,10 +10,10 @@ namespace zeb::app {
 void MainWindow::OnSlideTick() {
   switch (model_.modes.slideDirection) {
     case SlideDirection::Forward:
-      StepForward(1);
+      Step(1, true);
       break;
     case SlideDirection::Backward:
-      StepBackward(1);
+      Step(1, false);
       break;
     case SlideDirection::Random:
       ShowRandom();
