@@ -1,7 +1,8 @@
 #include "app/model/image_list.h"
 
 #include <algorithm>
-#include <thread>
+#include <iterator>
+#include <numeric>
 
 #include "platform/core/errors.h"
 #include "platform/services/collation.h"
@@ -25,53 +26,59 @@ const std::vector<std::string>& ImageList::Entries() {
   return paths_;
 }
 
-void ImageList::Add(const std::string& path) { pending_.push_back({std::string(), path}); }
-
-namespace {
-
-// The collation keys of entries added together: a long scan's are made on both cores.
-template <class Pending>
-void MakeKeys(std::vector<Pending>& pending) {
-  auto work = [&pending](size_t from, size_t to) {
-    for (size_t i = from; i < to; ++i) pending[i].key = CollationKey(pending[i].path);
-  };
-  const size_t n = pending.size();
-  if (n < 4096 || std::thread::hardware_concurrency() < 2) {
-    work(0, n);
-    return;
+void ImageList::Add(const std::string& path) {
+  pending_.push_back({std::string(), path});
+  // A long scan's collation keys are made beside it, a chunk at a time, while it goes on listing.
+  if (pending_.size() >= kKeyChunk) {
+    keying_.push_back(std::async(std::launch::async, [chunk = std::move(pending_)]() mutable {
+      for (Pending& p : chunk) p.key = CollationKey(p.path);
+      return std::move(chunk);
+    }));
+    pending_.clear();
   }
-  std::thread other(work, n / 2, n);
-  work(0, n / 2);
-  other.join();
 }
-
-}  // namespace
 
 // Sorts the collected entries by key (stable, so equal keys keep the order they were added in) and
 // merges them in after any equal-key entries already there.
 void ImageList::Flush() {
-  if (pending_.empty()) return;
-  MakeKeys(pending_);
-  std::stable_sort(pending_.begin(), pending_.end(),
-                   [](const Pending& a, const Pending& b) { return a.key < b.key; });
+  if (pending_.empty() && keying_.empty()) return;
+  std::vector<Pending> added;
+  for (auto& chunk : keying_) {
+    std::vector<Pending> keyed = chunk.get();
+    if (added.empty())
+      added = std::move(keyed);
+    else
+      std::move(keyed.begin(), keyed.end(), std::back_inserter(added));
+  }
+  keying_.clear();
+  for (Pending& p : pending_) {
+    p.key = CollationKey(p.path);
+    added.push_back(std::move(p));
+  }
+  pending_.clear();
+
+  // The order of the added entries, sorted without moving their strings about.
+  std::vector<uint32_t> order(added.size());
+  std::iota(order.begin(), order.end(), 0u);
+  std::stable_sort(order.begin(), order.end(),
+                   [&added](uint32_t a, uint32_t b) { return added[a].key < added[b].key; });
   std::vector<std::string> paths, keys;
-  paths.reserve(paths_.size() + pending_.size());
-  keys.reserve(paths_.size() + pending_.size());
+  paths.reserve(paths_.size() + added.size());
+  keys.reserve(paths_.size() + added.size());
   size_t i = 0, j = 0;
-  while (i < paths_.size() || j < pending_.size()) {
-    if (j == pending_.size() || (i < paths_.size() && !(pending_[j].key < keys_[i]))) {
+  while (i < paths_.size() || j < order.size()) {
+    if (j == order.size() || (i < paths_.size() && !(added[order[j]].key < keys_[i]))) {
       paths.push_back(std::move(paths_[i]));
       keys.push_back(std::move(keys_[i]));
       ++i;
     } else {
-      paths.push_back(std::move(pending_[j].path));
-      keys.push_back(std::move(pending_[j].key));
+      paths.push_back(std::move(added[order[j]].path));
+      keys.push_back(std::move(added[order[j]].key));
       ++j;
     }
   }
   paths_ = std::move(paths);
   keys_ = std::move(keys);
-  pending_.clear();
   Changed();
 }
 
@@ -108,6 +115,7 @@ void ImageList::Clear() {
   paths_.clear();
   keys_.clear();
   pending_.clear();
+  keying_.clear();
   Changed();
 }
 

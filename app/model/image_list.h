@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,9 @@ class ImageList {
   std::vector<std::string> paths_;  // in order
   std::vector<std::string> keys_;   // collation key of each entry, same index
   std::vector<Pending> pending_;    // added, not yet sorted in
+  // Added before those, their keys being made on other threads, in the order they were added.
+  std::vector<std::future<std::vector<Pending>>> keying_;
+  static constexpr size_t kKeyChunk = 4096;
 };
 
 }  // namespace zeb::app
