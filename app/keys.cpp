@@ -92,6 +92,7 @@ constexpr auto kTable = std::to_array<KeyBinding>({
     {'S', M::Plain, kEntries, "slide show on/off",
      [](MainWindow& w, const KeyPress&) {
        w.slideTimer.SetEnabled(!w.slideTimer.Enabled());
+       if (w.slideTimer.Enabled()) w.run.wallpaperErrorShown = false;
        // Crashes met during the show are told once it has stopped.
        ShowPluginCrashReports(w.plugins.get(), w.slideTimer.Enabled());
      },

@@ -142,7 +142,8 @@ class MainWindow : public ui::TForm {
     bool building = true;         // the first list, a drop or a list file is being read in
     bool abortRequested = false;  // Escape during a build
     bool minimised = false;
-    bool showWasRunning = false;  // the slide show ran when the picture being loaded started
+    bool showWasRunning = false;       // the slide show ran when the picture being loaded started
+    bool wallpaperErrorShown = false;  // this slide show has reported a wallpaper it could not write
   } run;
 
   // How often a long scan lets window messages through and shows its progress in the title. Tests
@@ -152,6 +153,8 @@ class MainWindow : public ui::TForm {
 
  private:
   void Start(std::vector<std::string> args);
+  // Wallpaper mode's part of showing a picture.
+  void SetWallpaperOfShown();
   // Loads the entry's picture, or takes it from the read-ahead.
   void LoadPicture(const std::string& entry);
   // Reads ahead the entry the next step will show: in the slide show's direction while it runs (none

@@ -48,7 +48,7 @@ void MainWindow::ShowCurrent() {
       shownName_ = model_.showFullPath ? entry : FileNamePart(entry);
       if (listWindow_.Visible()) listWindow_.entryList.SetItemIndex(model_.current);
       FitToPicture();
-      if (model_.modes.wallpaper.on) SetWallpaper();
+      if (model_.modes.wallpaper.on) SetWallpaperOfShown();
       readAheadTimer.SetEnabled(false);
       readAheadTimer.SetEnabled(true);
       if (model_.modes.quitAtEnd && !slideTimer.Enabled() && model_.modes.wallpaper.on) Close();
@@ -62,6 +62,19 @@ void MainWindow::ShowCurrent() {
     ShowPluginCrashReports(plugins.get(), slideTimer.Enabled());
     if (brokenCount == 0 || index < brokenFirst) brokenFirst = index;
     ++brokenCount;
+  }
+}
+
+void MainWindow::SetWallpaperOfShown() {
+  try {
+    SetWallpaper();
+  } catch (const EFCreateError&) {
+    // A running slide show reports a wallpaper it cannot write once, not at every tick.
+    if (slideTimer.Enabled()) {
+      if (run.wallpaperErrorShown) return;
+      run.wallpaperErrorShown = true;
+    }
+    throw;
   }
 }
 

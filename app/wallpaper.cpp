@@ -27,6 +27,32 @@ void WriteWallpaperFile(TBitmap& bitmap, const std::string& fileName) {
   WriteFileThroughTemporary(fileName, [&](TStream& file) { bitmap.SaveToStream(file); });
 }
 
+std::string InFolder(std::string folder, const char* name) {
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder + name;
+}
+
+// Writes the wallpaper file and returns where: into the Windows folder where this user may write
+// there, else into the user's own application-data folder (ZEB\zeb_wall.bmp, made when missing). A
+// program with a manifest is not redirected elsewhere when the Windows folder refuses it.
+std::string WriteWallpaper(TBitmap& bitmap) {
+  const std::string windows = Files().WindowsDirectory();
+  if (!windows.empty()) {
+    try {
+      const std::string file = InFolder(windows, kWallpaperName);
+      WriteWallpaperFile(bitmap, file);
+      return file;
+    } catch (const EFCreateError&) {
+      if (Files().LocalAppDataDirectory().empty()) throw;
+    }
+  }
+  const std::string folder = InFolder(Files().LocalAppDataDirectory(), "ZEB");
+  Files().CreateFolder(folder);
+  const std::string file = InFolder(folder, kWallpaperName);
+  WriteWallpaperFile(bitmap, file);
+  return file;
+}
+
 // The desktop settings for a layout: TileWallpaper, then WallpaperStyle.
 std::vector<std::pair<std::string, std::string>> LayoutValues(WallpaperLayout layout) {
   switch (layout) {
@@ -52,17 +78,14 @@ void MainWindow::SetWallpaper() {
 
   std::string wallpaperFile;
   if (natural && ext == ".BMP") {
-    // The desktop reads a BMP file itself: no copy is made.
-    wallpaperFile = entry;
+    // The desktop reads a BMP file itself: no copy is made. It is handed the full path (an entry of a
+    // list file may be relative).
+    wallpaperFile = Files().ExpandFileName(entry);
   } else {
     TGraphic* graphic = picture.Picture().Graphic();
     if (!graphic) return;
-    // Without a Windows folder there is no sound place for the wallpaper file, so nothing changes.
-    std::string folder = Files().WindowsDirectory();
-    if (folder.empty()) return;
-    if (folder.back() != '\\') folder += '\\';
-    wallpaperFile = folder + kWallpaperName;
-
+    // Without a folder for it there is no sound place for the wallpaper file, so nothing changes.
+    if (Files().WindowsDirectory().empty() && Files().LocalAppDataDirectory().empty()) return;
     std::unique_ptr<TBitmap> drawn;
     TBitmap* bitmap = nullptr;
     if (natural && ext != ".ICO") {
@@ -78,7 +101,7 @@ void MainWindow::SetWallpaper() {
     if (drawn) bitmap = drawn.get();
     // A picture without pixels would make an empty file; the desktop keeps what it has.
     if (bitmap->GetWidth() <= 0 || bitmap->GetHeight() <= 0) return;
-    WriteWallpaperFile(*bitmap, wallpaperFile);
+    wallpaperFile = WriteWallpaper(*bitmap);
   }
 
   // The style goes first, so that the desktop shows the new picture with it. A key that cannot be

@@ -32,6 +32,8 @@ class MemoryFileSystem : public FileSystem {
   bool DeleteFile(const std::string& path) override;
   std::string WindowsDirectory() override { return windowsDir_; }
   std::string SystemDirectory() override { return systemDir_; }
+  std::string LocalAppDataDirectory() override { return localAppData_; }
+  bool CreateFolder(const std::string& path) override;
   std::string ProgramFileName() override { return programFile_; }
 
   // Adds a file (and its missing parent folders); an existing one is replaced.
@@ -41,6 +43,7 @@ class MemoryFileSystem : public FileSystem {
   void SetCurrentDirectory(const std::string& path) { current_ = path; }
   void SetWindowsDirectory(const std::string& path) { windowsDir_ = path; }
   void SetSystemDirectory(const std::string& path) { systemDir_ = path; }
+  void SetLocalAppDataDirectory(const std::string& path) { localAppData_ = path; }
   void SetProgramFileName(const std::string& path) { programFile_ = path; }
   // Makes Open fail for this path (for a file that exists but cannot be read or written).
   void SetLocked(const std::string& path, bool locked);
@@ -64,6 +67,7 @@ class MemoryFileSystem : public FileSystem {
   int64_t clock_ = 0;  // counts the writes
   std::string windowsDir_ = "C:\\windows";
   std::string systemDir_ = "C:\\windows\\system32";
+  std::string localAppData_ = "C:\\users\\user\\AppData\\Local";
   std::string programFile_ = "C:\\zeb\\zeb.exe";
 };
 

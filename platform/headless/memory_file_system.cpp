@@ -111,6 +111,18 @@ void MemoryFileSystem::AddFile(const std::string& path, std::string contents, ui
   }
 }
 
+bool MemoryFileSystem::CreateFolder(const std::string& path) {
+  Node* n = Lookup(path);
+  if (n) return (n->attributes & faDirectory) != 0;
+  // The parent must exist, as on Windows; the user's own folders do, even when a test never made them.
+  std::string parent = FolderPart(ExpandFileName(path));
+  Node* p = Lookup(parent);
+  if (!p && parent.starts_with(localAppData_)) MakeFolders(parent), p = Lookup(parent);
+  if (!p || !(p->attributes & faDirectory) || p->locked) return false;
+  AddFolder(path);
+  return true;
+}
+
 bool MemoryFileSystem::Stamp(const std::string& path, FileStamp& stamp) {
   Node* n = Lookup(path);
   if (!n || !n->data) return false;

@@ -67,6 +67,10 @@ class FileSystem {
   virtual bool DeleteFile(const std::string& path) = 0;
   // The Windows folder, the system folder and the program's own file; empty when unknown.
   virtual std::string WindowsDirectory() = 0;
+  // The user's local application-data folder (where a normal user may always write); empty when unknown.
+  virtual std::string LocalAppDataDirectory() = 0;
+  // Makes a folder (its parent must exist); true when it exists afterwards.
+  virtual bool CreateFolder(const std::string& path) = 0;
   virtual std::string SystemDirectory() = 0;
   virtual std::string ProgramFileName() = 0;
 

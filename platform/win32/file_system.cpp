@@ -8,6 +8,8 @@
 #include "platform/win32/utf16.h"
 #include "platform/win32/windows_api.h"
 
+#include <shlobj.h>
+
 namespace zeb {
 
 namespace {
@@ -166,6 +168,20 @@ class Win32FileSystem : public FileSystem {
 
   std::string WindowsDirectory() override {
     return GrowingText([](wchar_t* buffer, DWORD size) { return GetWindowsDirectoryW(buffer, size); });
+  }
+
+  std::string LocalAppDataDirectory() override {
+    wchar_t buffer[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, buffer)))
+      return {};
+    return Narrow(buffer);
+  }
+
+  bool CreateFolder(const std::string& path) override {
+    const std::wstring wide = Widen(path);
+    if (CreateDirectoryW(wide.c_str(), nullptr)) return true;
+    const DWORD a = GetFileAttributesW(wide.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
   }
 
   std::string SystemDirectory() override {

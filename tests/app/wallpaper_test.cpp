@@ -229,7 +229,8 @@ TEST_F(WallpaperTest, ADesktopKeyThatCannotBeOpenedIsPassedOver) {
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{"C:\\p\\photo.bmp"});
 }
 
-TEST_F(WallpaperTest, AnUnwritableWindowsFolderIsReportedAndChangesNothing) {
+TEST_F(WallpaperTest, AnUnwritableWindowsFolderWithoutAUserFolderIsReportedAndChangesNothing) {
+  Fs().SetLocalAppDataDirectory("");
   Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
   Fs().AddFile("C:\\p\\b.jpg", test::MakeJpeg({.width = 14, .height = 9}));
   Fs().SetLocked("C:\\windows", true);
@@ -253,6 +254,7 @@ TEST_F(WallpaperTest, AnUnwritableWindowsFolderIsReportedAndChangesNothing) {
 }
 
 TEST_F(WallpaperTest, AWallpaperThatCannotBeReplacedKeepsItsOldContents) {
+  Fs().SetLocalAppDataDirectory("");
   Fs().AddFile(kWall, "the previous wallpaper");
   Fs().SetLocked(kWall, true);
   Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
@@ -265,21 +267,54 @@ TEST_F(WallpaperTest, AWallpaperThatCannotBeReplacedKeepsItsOldContents) {
   EXPECT_TRUE(Wallpapers().empty());
 }
 
-TEST_F(WallpaperTest, WithoutAWindowsFolderOnlyABmpFileCanBeTheWallpaper) {
-  Fs().SetWindowsDirectory("");
+// A normal user cannot write the Windows folder: the wallpaper goes to the user's own folder, made when
+// missing, and the desktop gets that file's full path. Without either folder only a BMP file can be it.
+TEST_F(WallpaperTest, WhereTheWindowsFolderRefusesTheUsersOwnFolderTakesTheWallpaper) {
+  constexpr char kOwn[] = "C:\\users\\user\\AppData\\Local\\ZEB\\zeb_wall.bmp";
   Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
   AddBmp("C:\\p\\b.bmp");
+  for (bool windowsFolder : {true, false}) {
+    SCOPED_TRACE(windowsFolder);
+    if (windowsFolder)
+      Fs().SetLocked("C:\\windows", true);
+    else
+      Fs().SetWindowsDirectory("");
+    MainWindow& f = Showing("C:\\p\\a.jpg");
+    f.SetWallpaper();
+    EXPECT_EQ(Wallpapers().back(), kOwn);
+    EXPECT_TRUE(Fs().FileExists(kOwn));
+    EXPECT_FALSE(Fs().FileExists(kWall));
+  }
+  Fs().SetLocalAppDataDirectory("");
   MainWindow& f = Showing("C:\\p\\a.jpg");
-  f.Model().modes.wallpaper.layout = WallpaperLayout::Stretch;
+  const size_t before = Wallpapers().size();
   f.SetWallpaper();
-  EXPECT_TRUE(Wallpapers().empty());
-  EXPECT_FALSE(HasDesktopSettings());
-
-  MainWindow& g = Showing("C:\\p\\b.bmp");
-  g.Model().modes.wallpaper.layout = WallpaperLayout::Stretch;
+  EXPECT_EQ(Wallpapers().size(), before);
+  // A BMP named relative to the current folder (as a list file may hold it) is handed over in full.
+  Fs().SetCurrentDirectory("C:\\p\\");
+  MainWindow& g = Showing("b.bmp");
   g.SetWallpaper();
-  EXPECT_EQ(Wallpapers(), std::vector<std::string>{"C:\\p\\b.bmp"});
-  EXPECT_EQ(DesktopSetting("WallpaperStyle"), "2");
+  EXPECT_EQ(Wallpapers().back(), "C:\\p\\b.bmp");
+}
+
+TEST_F(WallpaperTest, ASlideShowReportsAWallpaperItCannotWriteOncePerShow) {
+  Fs().SetLocked("C:\\windows", true);
+  Fs().SetLocalAppDataDirectory("");
+  for (int i = 0; i < 4; ++i)
+    Fs().AddFile("C:\\p\\" + std::to_string(i) + ".jpg", test::MakeJpeg({.width = 12, .height = 8}));
+  MainWindow& f = Showing("C:\\p\\0.jpg");
+  for (int i = 1; i < 4; ++i) f.Model().list.Add("C:\\p\\" + std::to_string(i) + ".jpg");
+  f.Model().modes.wallpaper.on = true;
+  f.Model().modes.loop = true;
+  Press('S');
+  for (int tick = 0; tick < 5; ++tick) ui::Application().Guard([&] { f.slideTimer.Tick(); });
+  EXPECT_EQ(Messages().size(), 1u);
+  Press('S');  // stopped: each step by hand is reported
+  Press('N');
+  EXPECT_EQ(Messages().size(), 2u);
+  Press('S');  // a new show reports once again
+  for (int tick = 0; tick < 3; ++tick) ui::Application().Guard([&] { f.slideTimer.Tick(); });
+  EXPECT_EQ(Messages().size(), 3u);
 }
 
 TEST_F(WallpaperTest, CtrlWSetsTheWallpaperWhenItTurnsOnAndLeavesItWhenItTurnsOff) {
