@@ -44,6 +44,8 @@ constexpr auto kTable = std::to_array<KeyBinding>({
      [](MainWindow& w, const KeyPress&) { w.run.abortRequested = true; }, false},
     {ui::VK_ESCAPE_, M::Any, when::kNotBuilding, "quit", [](MainWindow& w, const KeyPress&) { w.Close(); },
      false},
+    {ui::VK_F1_, M::Plain, when::kAlways, "key help", [](MainWindow& w, const KeyPress&) { w.ToggleHelp(); },
+     true},
 
     // Ctrl: the window held at an edge, then list commands that wait while the slide show runs.
     {ui::VK_LEFT_, M::Ctrl, when::kAlways, "hold at the left edge",

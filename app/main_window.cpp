@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "app/blank_picture.h"
+#include "app/dialogs/help_window.h"
 #include "app/dialogs/jump_dialog.h"
 #include "app/dialogs/list_window.h"
 #include "app/model/random_pick.h"

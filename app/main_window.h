@@ -19,6 +19,7 @@
 
 namespace zeb::app {
 
+class HelpWindow;
 class JumpDialog;
 class ListWindow;
 
@@ -125,6 +126,9 @@ class MainWindow : public ui::TForm {
   void SetWallpaper();
   void ToggleWallpaperMode();
   void ToggleListWindow();
+  // F1: the key help, made when it is first asked for.
+  void ToggleHelp();
+  HelpWindow* Help() const { return help_.get(); }
 
   // --- Controls ---
   ui::TImage blankPicture;  // hidden: the picture shown for an empty list
@@ -190,6 +194,7 @@ class MainWindow : public ui::TForm {
   double zoom_ = 0;
   bool walkingForward_ = true;  // the last step was forward
   ReadAhead readAhead_;
+  std::unique_ptr<HelpWindow> help_;
 
   std::chrono::steady_clock::time_point lastPump_{};
   std::chrono::steady_clock::time_point scanNow_{};  // the clock as the scan last read it

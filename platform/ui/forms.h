@@ -28,6 +28,7 @@ enum : uint16_t {
   VK_RIGHT_ = 0x27,
   VK_DOWN_ = 0x28,
   VK_DELETE_ = 0x2E,
+  VK_F1_ = 0x70,
 };
 
 enum class TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };

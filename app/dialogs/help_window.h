@@ -1,0 +1,32 @@
+// The key help: F1 shows a small window listing every key and switch, in the README's words; Escape or
+// F1 closes it again. It changes neither the image list nor the title.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/ui/forms.h"
+
+namespace zeb::app {
+
+// The lines the help shows.
+const std::vector<std::string>& HelpLines();
+
+class HelpWindow : public ui::TForm {
+ public:
+  // Caption "ZEB keys", sizeable; hidden.
+  HelpWindow();
+  ~HelpWindow() override;
+
+  void Toggle();
+  // Escape and F1 close the window; other keys do nothing here.
+  void OnHelpKey(uint16_t& key, ui::TShiftState shift);
+
+  ui::TListBox lines;
+  // Told when a key has closed the window (the main window takes the focus back).
+  std::function<void()> OnClosed;
+};
+
+}  // namespace zeb::app
