@@ -146,6 +146,8 @@ void TForm::AcceptFiles(bool accept) { impl_->acceptsFiles = accept; }
 void* TForm::Handle() const { return impl_.get(); }
 void TForm::SetFont(const TFont& font) { font_ = font; }
 
+TFont SystemMessageFont() { return {"Segoe UI", 12, TFontCharset::fcDefault}; }
+
 TTimer::TTimer(TForm& owner) : owner_(owner) {}
 TTimer::~TTimer() = default;
 // Headless timers never fire by themselves: tests call Tick.

@@ -47,6 +47,10 @@ struct TFont {
   TFontCharset charset = TFontCharset::fcDefault;
 };
 
+// The system's message font (the one message boxes use): every script renders with the system's own
+// fallback, and its height follows the display's scaling.
+TFont SystemMessageFont();
+
 class TForm;
 class TImage;
 

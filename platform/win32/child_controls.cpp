@@ -146,7 +146,7 @@ TListBox::TListBox(TForm& owner) : impl_(std::make_unique<Impl>()) {
   im.hwnd = CreateChild(owner, L"LISTBOX",
                         WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOINTEGRALHEIGHT, 0,
                         0, client.right, client.bottom);
-  SendMessageW(im.hwnd, LB_SETITEMHEIGHT, 0, 12);
+  SendMessageW(im.hwnd, LB_SETITEMHEIGHT, 0, owner.impl().itemHeight);
   Subclass(im, ListBoxProc);
   owner.impl().listBoxes.push_back(this);
 }
@@ -267,7 +267,7 @@ void win32::DrawListItem(ui::TListBox::Impl& box, const DRAWITEMSTRUCT& item) {
   RECT textRect = r;
   textRect.left += 2;
   DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &textRect,
-            DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
+            DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_PATH_ELLIPSIS);
   SetTextColor(dc, oldColor);
   SetBkMode(dc, oldMode);
   if (oldFont) SelectObject(dc, oldFont);

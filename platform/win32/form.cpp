@@ -140,7 +140,7 @@ LRESULT HandleMessage(TForm::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MEASUREITEM: {
       auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
       if (item->CtlType != ODT_LISTBOX) break;
-      item->itemHeight = 12;
+      item->itemHeight = static_cast<UINT>(im.itemHeight);
       return TRUE;
     }
     case WM_DRAWITEM: {
@@ -441,6 +441,15 @@ void TForm::AcceptFiles(bool accept) { DragAcceptFiles(impl_->hwnd, accept ? TRU
 
 void* TForm::Handle() const { return impl_->hwnd; }
 
+TFont SystemMessageFont() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
+  const LOGFONTW& font = metrics.lfMessageFont;
+  return {win32::Narrow(font.lfFaceName), font.lfHeight < 0 ? -font.lfHeight : font.lfHeight,
+          TFontCharset::fcDefault};
+}
+
 void TForm::SetFont(const ui::TFont& font) {
   font_ = font;
   Impl& im = *impl_;
@@ -457,8 +466,13 @@ void TForm::SetFont(const ui::TFont& font) {
   // The controls made before take it too (nullptr gives them the system's font back).
   for (ui::TEdit* edit : im.edits)
     SendMessageW(edit->impl().hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(im.font), TRUE);
-  for (ui::TListBox* box : im.listBoxes)
+  // List rows are as high as the font's characters: 12 pixels for a 12-pixel font, more where the
+  // display is scaled.
+  im.itemHeight = font.height > 0 ? font.height : 12;
+  for (ui::TListBox* box : im.listBoxes) {
     SendMessageW(box->impl().hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(im.font), TRUE);
+    SendMessageW(box->impl().hwnd, LB_SETITEMHEIGHT, 0, im.itemHeight);
+  }
   if (old) DeleteObject(old);
 }
 

@@ -18,6 +18,7 @@ struct TForm::Impl {
   HBRUSH background = nullptr;  // a stock or system brush: never deleted
   HFONT font = nullptr;         // for child controls: ownFont, a stock font or none (the system's)
   HFONT ownFont = nullptr;      // the font made for Font(), deleted with the form
+  int32_t itemHeight = 12;      // of list box rows: the font's height
   TModalResult modalResult = TModalResult::mrNone;
   // The state to take when shown (Show/ShowWindow would make a hidden window visible).
   TWindowState pendingState = TWindowState::wsNormal;

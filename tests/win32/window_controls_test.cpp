@@ -220,6 +220,22 @@ TEST(Painting, DialogFormsHaveTheButtonFaceAndTheFontSetOnThem) {
   EXPECT_EQ(win32::Narrow(lf.lfFaceName), "ＭＳ Ｐゴシック");
 }
 
+// The system's message font names a face the system has, and a list box's rows are as high as its
+// characters (12 pixels at the usual scaling, more on a scaled display).
+TEST(Painting, TheMessageFontSetsTheListRowsHeight) {
+  const ui::TFont font = ui::SystemMessageFont();
+  EXPECT_FALSE(font.name.empty());
+  ASSERT_GT(font.height, 0);
+  TForm form(TBorderStyle::bsSizeable, "List", 292, 373);
+  TListBox box(form);
+  form.SetFont(font);
+  EXPECT_EQ(SendMessageW(box.impl().hwnd, LB_GETITEMHEIGHT, 0, 0), font.height);
+  TForm bigger(TBorderStyle::bsSizeable, "List", 292, 373);
+  bigger.SetFont({font.name, font.height * 3 / 2, ui::TFontCharset::fcDefault});
+  TListBox later(bigger);  // made after the font was set
+  EXPECT_EQ(SendMessageW(later.impl().hwnd, LB_GETITEMHEIGHT, 0, 0), font.height * 3 / 2);
+}
+
 // Answers the first top-level dialog box with this caption: records its texts and presses Button.
 struct BoxAnswer {
   std::wstring caption;
