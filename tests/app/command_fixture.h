@@ -25,6 +25,10 @@ class CommandTest : public AppTest {
   // A main window whose list holds these files (made as BMPs of 4 x 3), the first one shown.
   MainWindow& With(const Strings& paths) {
     for (const std::string& p : paths) AddBmp(p);
+    return Listing(paths);
+  }
+  // A main window whose list holds these paths (the files made already), the first one shown.
+  MainWindow& Listing(const Strings& paths) {
     MainWindow& f = Make();
     for (const std::string& p : paths) f.Model().list.Add(p);
     f.TidyList();

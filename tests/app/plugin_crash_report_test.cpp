@@ -29,12 +29,7 @@ class PluginCrashReportTest : public testing_support::CommandTest {
       if (p.ends_with(".crx")) Fs().AddFile(p, "not a picture");
     for (const std::string& p : paths)
       if (!p.ends_with(".crx")) AddBmp(p);
-    MainWindow& f = Make();
-    for (const std::string& p : paths) f.Model().list.Add(p);
-    f.TidyList();
-    f.Model().current = 0;
-    f.ShowCurrent();
-    return f;
+    return Listing(paths);
   }
   void TearDown() override {
     CommandTest::TearDown();
