@@ -19,6 +19,9 @@ namespace zeb::spi {
 TInSPIAbleData::TInSPIAbleData(TGraphic* graphic, std::string fileName)
     : fileName_(std::move(fileName)), graphic_(graphic) {
   ansiFileName_ = ToAnsi(fileName_, &ansiNameLossless_);
+  // A plug-in opens the file by its ANSI name, which the system takes only up to MAX_PATH (260) long: a
+  // longer path is handed over as the file's bytes, as a name the code page cannot carry is.
+  if (ansiFileName_.size() >= 260) ansiNameLossless_ = false;
 }
 
 TInSPIAbleData::~TInSPIAbleData() { ReleaseData(); }

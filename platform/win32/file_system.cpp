@@ -75,6 +75,22 @@ class Win32File : public FileHandle {
   HANDLE handle_;
 };
 
+// A path for the file functions: one near or past MAX_PATH goes in the \\?\ form, which has no length
+// limit but takes only full paths with backslashes (so it is made full first). Shorter paths go as they
+// are, relative ones included. The form never leaves this file: titles and list files keep the path.
+std::wstring FileApiPath(std::string_view utf8) {
+  std::wstring wide = Widen(utf8);
+  if (wide.size() < MAX_PATH - 12 || wide.starts_with(L"\\\\?\\")) return wide;
+  std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (n == 0 || n >= full.size()) return wide;
+  full.resize(n);
+  for (wchar_t& c : full)
+    if (c == L'/') c = L'\\';
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
 // Asks a W function that fills a buffer of a given length (and returns the length needed when the
 // buffer is too small) for its whole text.
 template <typename Call>
@@ -95,7 +111,7 @@ class Win32FileSystem : public FileSystem {
  public:
   void Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) override {
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileExW(Widen(pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+    HANDLE h = FindFirstFileExW(FileApiPath(pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
                                 FIND_FIRST_EX_LARGE_FETCH);
     if (h == INVALID_HANDLE_VALUE) return;
     FindData data;  // one record whose name storage is reused for every entry
@@ -110,7 +126,7 @@ class Win32FileSystem : public FileSystem {
   bool Attributes(const std::string& path, uint32_t& attributes) override {
     // Wildcards name no single file (the W function would fail anyway; be explicit).
     if (path.find_first_of("*?") != std::string::npos) return false;
-    DWORD a = GetFileAttributesW(Widen(path).c_str());
+    DWORD a = GetFileAttributesW(FileApiPath(path).c_str());
     if (a == INVALID_FILE_ATTRIBUTES) return false;
     attributes = a & kKnownAttributes;
     return true;
@@ -118,7 +134,7 @@ class Win32FileSystem : public FileSystem {
 
   bool Stamp(const std::string& path, FileStamp& stamp) override {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
+    if (!GetFileAttributesExW(FileApiPath(path).c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
       return false;
     stamp.size = static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
@@ -150,7 +166,7 @@ class Win32FileSystem : public FileSystem {
       disposition = CREATE_ALWAYS;
     }
     HANDLE h =
-        CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(FileApiPath(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       std::string reason = win32::SystemErrorMessage(GetLastError());
       if (mode == TFileMode::fmCreate) throw EFCreateError("Cannot create file \"" + path + "\". " + reason);
@@ -160,11 +176,11 @@ class Win32FileSystem : public FileSystem {
   }
 
   bool ReplaceFile(const std::string& source, const std::string& target) override {
-    return MoveFileExW(Widen(source).c_str(), Widen(target).c_str(),
+    return MoveFileExW(FileApiPath(source).c_str(), FileApiPath(target).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   }
 
-  bool DeleteFile(const std::string& path) override { return ::DeleteFileW(Widen(path).c_str()) != 0; }
+  bool DeleteFile(const std::string& path) override { return ::DeleteFileW(FileApiPath(path).c_str()) != 0; }
 
   std::string WindowsDirectory() override {
     return GrowingText([](wchar_t* buffer, DWORD size) { return GetWindowsDirectoryW(buffer, size); });
@@ -178,7 +194,7 @@ class Win32FileSystem : public FileSystem {
   }
 
   bool CreateFolder(const std::string& path) override {
-    const std::wstring wide = Widen(path);
+    const std::wstring wide = FileApiPath(path);
     if (CreateDirectoryW(wide.c_str(), nullptr)) return true;
     const DWORD a = GetFileAttributesW(wide.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);

@@ -528,6 +528,19 @@ TEST_F(SourceTest, AFileSourceHandsOverThePathAndTheOffset) {
                                    C{"GetPicture", "C:\\pics\\photo.mag", 128, 0}}));
 }
 
+// A plug-in opens a file by its ANSI name, which the system takes only up to 260 characters: a longer
+// path goes over as the file's bytes.
+TEST_F(SourceTest, APathOfMaxPathOrMoreIsHandedOverAsMemory) {
+  for (size_t length : {259u, 260u}) {
+    const std::string path = "C:\\" + std::string(length - 7, 'a') + ".mag";
+    ASSERT_EQ(path.size(), length);
+    headless::DefaultFiles().AddFile(path, "HEAD");
+    TInSPIAbleFromFile source(&owner, path);
+    source.Decode();
+    EXPECT_EQ(source.HandsOverMemory(), length >= 260) << length;
+  }
+}
+
 TEST_F(SourceTest, AnUnreadableFileLeavesTheHeaderZeroAndTheModulesAreAskedAllTheSame) {
   headless::DefaultFiles().AddFile("C:\\pics\\locked.pic", "LOCKED DATA");
   headless::DefaultFiles().SetLocked("C:\\pics\\locked.pic", true);
