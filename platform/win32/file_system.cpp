@@ -111,8 +111,8 @@ class Win32FileSystem : public FileSystem {
  public:
   void Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) override {
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileExW(FileApiPath(pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                                FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE h = FindFirstFileExW(FileApiPath(pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                                nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (h == INVALID_HANDLE_VALUE) return;
     FindData data;  // one record whose name storage is reused for every entry
     do {
@@ -165,8 +165,8 @@ class Win32FileSystem : public FileSystem {
       share = FILE_SHARE_READ;
       disposition = CREATE_ALWAYS;
     }
-    HANDLE h =
-        CreateFileW(FileApiPath(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(FileApiPath(path).c_str(), access, share, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       std::string reason = win32::SystemErrorMessage(GetLastError());
       if (mode == TFileMode::fmCreate) throw EFCreateError("Cannot create file \"" + path + "\". " + reason);
