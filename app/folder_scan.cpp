@@ -25,6 +25,16 @@ void MainWindow::BuildExtensionList() {
     start = end + 1;
   }
   pictureExtensions_.push_back(".ZEB");
+  // How a scan matches names against them: plain extensions are looked up, only masks with wildcards
+  // are matched name by name.
+  extensionMatch_ = {};
+  for (size_t i = 0; i < pictureExtensions_.size(); ++i) {
+    const std::string& ext = pictureExtensions_[i];
+    if (ext.find_first_of("*?") == std::string::npos)
+      extensionMatch_.plain[ext].push_back(i);
+    else
+      extensionMatch_.wild.emplace_back("*" + ext, i);
+  }
 }
 
 bool MainWindow::IsPictureExtension(const std::string& path, bool listFilesToo) const {
@@ -74,16 +84,7 @@ void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayB
   // One listing gives the files of every extension and the subfolders: under Wine, and on network
   // drives, each search reads the whole folder again. The names are matched here as the searches
   // "*" + extension would match them, a plug-in's "*.pi?" keeping its wildcard.
-  // Plain extensions are looked up; only masks with wildcards are matched name by name.
-  std::unordered_map<std::string, std::vector<size_t>> plain;  // extension -> its places in the list
-  std::vector<std::pair<std::string, size_t>> wild;            // "*" + extension, its place
-  for (size_t i = 0; i < pictureExtensions_.size(); ++i) {
-    const std::string& ext = pictureExtensions_[i];
-    if (ext.find_first_of("*?") == std::string::npos)
-      plain[ext].push_back(i);
-    else
-      wild.emplace_back("*" + ext, i);
-  }
+  const auto& [plain, wild] = extensionMatch_;
   std::vector<std::vector<std::string>> matches(pictureExtensions_.size());  // per extension, listing order
   std::vector<std::pair<std::string, bool>> subfolders;                      // name, is a link
   Files().Find(folder + "*", [&](const FindData& entry) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/model/viewer_model.h"
@@ -190,6 +191,10 @@ class MainWindow : public ui::TForm {
   JumpDialog& jumpDialog_;
   ListWindow& listWindow_;
   std::vector<std::string> pictureExtensions_;
+  struct ExtensionMatch {
+    std::unordered_map<std::string, std::vector<size_t>> plain;  // extension -> its places in the list
+    std::vector<std::pair<std::string, size_t>> wild;            // "*" + extension, its place
+  } extensionMatch_;
   std::string shownName_;
   double zoom_ = 0;
   bool walkingForward_ = true;  // the last step was forward

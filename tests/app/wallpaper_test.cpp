@@ -2,6 +2,8 @@
 // settings, and what a failure leaves behind.
 #include <gtest/gtest.h>
 
+#include "tests/support/bmp_maker.h"
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -20,18 +22,6 @@ using testing_support::CommandTest;
 
 constexpr char kWall[] = "C:\\windows\\zeb_wall.bmp";
 constexpr char kDesktopKey[] = "\\Control Panel\\desktop";
-
-// A one-image icon file of a 32 x 32, 32-bit DIB.
-std::string SmallIcon() {
-  std::string image(40 + (128 + 4) * 32, '\0');
-  const uint8_t header[16] = {40, 0, 0, 0, 32, 0, 0, 0, 64, 0, 0, 0, 1, 0, 32, 0};
-  image.replace(0, 16, reinterpret_cast<const char*>(header), 16);
-  std::string dir("\0\0\1\0\1\0\x20\x20\0\0\1\0\x20\0", 14);
-  uint32_t size = static_cast<uint32_t>(image.size()), offset = 22;
-  for (uint32_t v : {size, offset})
-    for (int i = 0; i < 4; ++i) dir += static_cast<char>((v >> (8 * i)) & 0xFF);
-  return dir + image;
-}
 
 struct Size {
   int32_t width = 0, height = 0;
@@ -136,7 +126,7 @@ TEST_F(WallpaperTest, AZoomedBmpWantedAsShownIsWrittenAtTheDisplayedSize) {
 }
 
 TEST_F(WallpaperTest, AnIconIsAlwaysDrawnAtTheDisplayedSize) {
-  Fs().AddFile("C:\\p\\app.ico", SmallIcon());
+  Fs().AddFile("C:\\p\\app.ico", test::SmallIcon());
   MainWindow& f = Make();
   f.Model().modes.box.fixedWidth = f.Model().modes.box.fixedHeight = f.Model().modes.enlargeSmall = true;
   f.Model().modes.box.width = f.Model().modes.box.height = 64;

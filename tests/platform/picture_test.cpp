@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/bmp_maker.h"
+
 #include <string>
 #include <vector>
 
@@ -17,18 +19,6 @@ namespace {
 
 using test::TFakeGraphic;
 
-// A one-image icon file of a 32 x 32, 32-bit DIB.
-std::string SmallIcon() {
-  std::string image(40 + (128 + 4) * 32, '\0');
-  const uint8_t header[16] = {40, 0, 0, 0, 32, 0, 0, 0, 64, 0, 0, 0, 1, 0, 32, 0};
-  image.replace(0, 16, reinterpret_cast<const char*>(header), 16);
-  std::string dir("\0\0\1\0\1\0\x20\x20\0\0\1\0\x20\0", 14);
-  uint32_t size = static_cast<uint32_t>(image.size()), offset = 22;
-  for (uint32_t v : {size, offset})
-    for (int i = 0; i < 4; ++i) dir += static_cast<char>((v >> (8 * i)) & 0xFF);
-  return dir + image;
-}
-
 class PictureTest : public ::testing::Test {
  protected:
   void SetUp() override { headless::ResetAll(); }
@@ -41,7 +31,7 @@ class PictureTest : public ::testing::Test {
 TEST_F(PictureTest, LoadingByNameCreatesTheClassRegisteredForTheExtension) {
   AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 40, .height = 30}));
   AddFile("C:\\p\\b.JPEG", test::MakeJpeg({.width = 3, .height = 2, .progressive = true}));
-  AddFile("C:\\p\\c.Ico", SmallIcon());
+  AddFile("C:\\p\\c.Ico", test::SmallIcon());
   TPicture picture;
   picture.LoadFromFile("C:\\p\\a.jpg");
   ASSERT_NE(picture.Graphic(), nullptr);
@@ -68,7 +58,7 @@ TEST_F(PictureTest, FailuresRaiseTheirErrorsAndKeepThePreviousPicture) {
   AddFile("C:\\p\\notes.txt", "text");
   AddFile("C:\\p\\noext", "FAKE 1 1");
   AddFile("C:\\p\\bad.jpg", "not a JPEG");
-  AddFile("C:\\p\\icon.jpg", SmallIcon());
+  AddFile("C:\\p\\icon.jpg", test::SmallIcon());
   AddFile("C:\\p\\cut.emf", std::string(20, '\0'));
   AddFile("C:\\p\\locked.jpg", test::MakeJpeg({.width = 5, .height = 5}));
   headless::DefaultFiles().SetLocked("C:\\p\\locked.jpg", true);

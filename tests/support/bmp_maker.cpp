@@ -187,4 +187,15 @@ std::string SimpleBmp(int32_t width, int32_t height, uint16_t bitCount, std::vec
   return MakeBmp(s);
 }
 
+std::string SmallIcon() {
+  std::string image(40 + (128 + 4) * 32, '\0');
+  const uint8_t header[16] = {40, 0, 0, 0, 32, 0, 0, 0, 64, 0, 0, 0, 1, 0, 32, 0};
+  image.replace(0, 16, reinterpret_cast<const char*>(header), 16);
+  std::string dir("\0\0\1\0\1\0\x20\x20\0\0\1\0\x20\0", 14);
+  uint32_t size = static_cast<uint32_t>(image.size()), offset = 22;
+  for (uint32_t v : {size, offset})
+    for (int i = 0; i < 4; ++i) dir += static_cast<char>((v >> (8 * i)) & 0xFF);
+  return dir + image;
+}
+
 }  // namespace zeb::test
