@@ -49,6 +49,8 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
   };
   OnKeyDown = [this](uint16_t& key, ui::TShiftState shift) { OnKey(key, shift); };
   OnMove = [this] { OnMoved(); };
+  // On a screen of other scaling the picture keeps its zoom: one picture pixel per screen pixel at 100%.
+  OnDpiChanged = [this] { OnScreenScalingChanged(); };
   OnDropFiles = [this](const std::vector<std::string>& paths, ui::TShiftState shift) {
     OnDroppedFiles(paths, shift);
   };

@@ -97,7 +97,10 @@ class MainWindow : public ui::TForm {
   std::string ReadingAhead() const { return readAhead_.Path(); }
 
   // --- Window sizing (window_fit.cpp, box_size.cpp) ---
-  void FitToPicture();
+  // KEEP_PLACE leaves the window where it is (the system has just put it on a screen of its choice).
+  void FitToPicture(bool keepPlace = false);
+  // The window moved to a screen of other scaling: the size is fitted again, the system's place kept.
+  void OnScreenScalingChanged() { FitToPicture(true); }
   void CentreWindow();
   void ToggleMaximised();
   void ToggleFixedBox();

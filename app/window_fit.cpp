@@ -35,12 +35,12 @@ ScreenRect WorkArea() {
 
 }  // namespace
 
-void MainWindow::FitToPicture() {
+void MainWindow::FitToPicture(bool keepPlace) {
   const ScreenRect work = WorkArea();
   const int32_t workWidth = work.right - work.left;
   const int32_t workHeight = work.bottom - work.top;
-  const int32_t chromeWidth = 2 * FrameMetricX() - 2;
-  const int32_t chromeHeight = CaptionMetricY() + 2 * FrameMetricX() - 2;
+  const int32_t chromeWidth = FrameWidth();
+  const int32_t chromeHeight = FrameHeight();
   const ViewerModes& modes = model_.modes;
   FixedBox& box = model_.modes.box;
   const bool maximised = modes.placement & placement::kMaximised;
@@ -116,7 +116,9 @@ void MainWindow::FitToPicture() {
     }
 
     int32_t left = Left(), top = Top();
-    if (modes.placement & placement::kCentre) {
+    if (keepPlace) {
+      // The system has just put the window on the screen it was moved to: no rule may pull it back.
+    } else if (modes.placement & placement::kCentre) {
       left = (workWidth - width) / 2 + work.left;
       top = (workHeight - height) / 2 + work.top;
     } else {

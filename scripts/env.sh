@@ -8,6 +8,8 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # The prefix the tests and the display-less runs use: a private Xvfb has no window manager, so windows
 # there are unmanaged (Wine otherwise waits 2 s for a manager each time a captioned window hides).
 export ZEB_SESSION_PREFIX=${ZEB_SESSION_PREFIX:-$ZEB_CACHE/wineprefix-session}
+# The same with the display scaled to 150% (144 DPI), for the tests of screen scaling.
+export ZEB_SCALED_PREFIX=${ZEB_SCALED_PREFIX:-$ZEB_CACHE/wineprefix-session-144}
 # The cross-built libraries of ZEB's own plug-ins (scripts/setup_plugin_libs.sh).
 ZEB_PLUGIN_LIBS_PREFIX="$ZEB_CACHE/plugin-libs-i686"
 export ZEB_PLUGIN_LIBS_PREFIX

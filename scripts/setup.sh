@@ -93,4 +93,12 @@ if ! grep -q '"Managed"="N"' "$ZEB_SESSION_PREFIX/user.reg" 2>/dev/null; then
   WINEPREFIX="$ZEB_SESSION_PREFIX" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
   WINEPREFIX="$ZEB_SESSION_PREFIX" wineserver -w || true
 fi
+if ! grep -q '"LogPixels"=dword:00000090' "$ZEB_SCALED_PREFIX/user.reg" 2>/dev/null; then
+  echo "setup: creating the Wine prefix $ZEB_SCALED_PREFIX (144 DPI)"
+  rm -rf "$ZEB_SCALED_PREFIX"
+  cp -a "$ZEB_SESSION_PREFIX" "$ZEB_SCALED_PREFIX"
+  WINEPREFIX="$ZEB_SCALED_PREFIX" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
+    >/dev/null 2>&1 || true
+  WINEPREFIX="$ZEB_SCALED_PREFIX" wineserver -w || true
+fi
 echo "setup: ready (cache $ZEB_CACHE)"

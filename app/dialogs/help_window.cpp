@@ -29,8 +29,9 @@ const std::vector<std::string>& HelpLines() {
   return lines;
 }
 
-HelpWindow::HelpWindow() : TForm(ui::TBorderStyle::bsSizeable, "ZEB keys", 470, 330), lines(*this) {
-  SetFont(DialogFont());
+HelpWindow::HelpWindow()
+    : TForm(ui::TBorderStyle::bsSizeable, "ZEB keys", DialogPixels(470), DialogPixels(330)), lines(*this) {
+  UseDialogFont(*this);
   lines.SetItemSource([](int32_t index) {
     const auto& all = HelpLines();
     return index >= 0 && index < static_cast<int32_t>(all.size()) ? all[static_cast<size_t>(index)]

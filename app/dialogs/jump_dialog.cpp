@@ -23,8 +23,9 @@ const char* CaptionOf(NumberQuestion question) {
 }  // namespace
 
 JumpDialog::JumpDialog()
-    : TForm(ui::TBorderStyle::bsDialog, "Jump", 115, 39), numberEdit(*this, 8, 8, 89, 20) {
-  SetFont(DialogFont());
+    : TForm(ui::TBorderStyle::bsDialog, "Jump", DialogPixels(115), DialogPixels(39)),
+      numberEdit(*this, DialogPixels(8), DialogPixels(8), DialogPixels(89), DialogPixels(20)) {
+  UseDialogFont(*this);
   numberEdit.SetText("0");
   OnShow = [this] { OnShown(); };
   numberEdit.OnKeyPress = [this](char32_t& key) { OnEditKeyPress(key); };

@@ -17,9 +17,11 @@ constexpr int32_t kDockDistance = 10;
 }  // namespace
 
 ListWindow::ListWindow(ViewerModel& model)
-    : TForm(ui::TBorderStyle::bsSizeable, "List", 292, 373), entryList(*this), model_(model) {
-  SetBounds(Left(), Top(), 300, 400);
-  SetFont(DialogFont());
+    : TForm(ui::TBorderStyle::bsSizeable, "List", DialogPixels(292), DialogPixels(373)),
+      entryList(*this),
+      model_(model) {
+  SetBounds(Left(), Top(), DialogPixels(300), DialogPixels(400));
+  UseDialogFont(*this);
   // The list box shows the model: it asks for the entries it draws and is told when they change.
   entryList.SetItemSource([this](int32_t index) {
     return index >= 0 && index < model_.list.Count() ? model_.list.Entry(index) : std::string();

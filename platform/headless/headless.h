@@ -110,8 +110,13 @@ struct DesktopState {
   ScreenRect taskbar{0, 738, 1024, 768};
   std::vector<std::string> wallpapers;            // every path handed to SetDesktopWallpaper
   uint64_t freeAddressSpace = uint64_t{1} << 30;  // what FreeAddressSpace reports
+  int32_t dpi = ui::kStandardDpi;                 // of the primary screen; forms start on it
 };
 DesktopState& Desktop();
+
+// Moves FORM to a screen of DPI as the system would: it gets the suggested size (the same in inches),
+// then its OnDpiChanged runs.
+void MoveToScreenOfDpi(ui::TForm& form, int32_t dpi);
 
 // Window messages: ProcessMessages runs this hook (if set), then every posted task.
 std::function<void()>& OnProcessMessages();
@@ -149,6 +154,7 @@ struct TForm::Impl {
   bool focused = false;
   TModalResult modalResult = TModalResult::mrNone;
   int invalidations = 0;
+  int32_t dpi = kStandardDpi;
   std::vector<TEdit*> edits;
 };
 

@@ -206,8 +206,6 @@ bool WriteSettingsStrings(const std::string& key,
 // Desktop.
 int PrimaryScreenWidth() { return headless::Desktop().screenWidth; }
 int PrimaryScreenHeight() { return headless::Desktop().screenHeight; }
-int FrameMetricX() { return headless::Desktop().cxFrame; }
-int CaptionMetricY() { return headless::Desktop().cyCaption; }
 
 bool TaskbarPosition(TaskbarEdge& edge, ScreenRect& rect) {
   if (!headless::Desktop().taskbarKnown) return false;

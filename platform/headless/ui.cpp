@@ -39,12 +39,24 @@ void ResetAll() {
   ui::Application().OnRestore = nullptr;
 }
 
+void MoveToScreenOfDpi(ui::TForm& form, int32_t dpi) {
+  ui::TForm::Impl& im = form.impl();
+  const int32_t old = im.dpi;
+  im.dpi = dpi;
+  // The size the system suggests: the same in inches.
+  form.SetBounds(im.left, im.top, im.width * dpi / old, im.height * dpi / old);
+  if (form.OnDpiChanged) ui::Application().Guard(form.OnDpiChanged);
+}
+
 }  // namespace headless
 
 namespace ui {
 
+// Every headless form has the frame of a single-border window: the frame metric less one pixel on each
+// side, and the caption above.
+static int32_t FrameMetricX() { return headless::Desktop().cxFrame; }
 static int32_t ChromeW() { return 2 * FrameMetricX() - 2; }
-static int32_t ChromeH() { return CaptionMetricY() + 2 * FrameMetricX() - 2; }
+static int32_t ChromeH() { return headless::Desktop().cyCaption + 2 * FrameMetricX() - 2; }
 
 void TApplication::ProcessMessages() {
   if (auto& hook = headless::OnProcessMessages()) {
@@ -78,6 +90,7 @@ TForm::TForm(TBorderStyle style, const std::string& caption, int32_t clientWidth
   impl_->clientHeight = clientHeight;
   impl_->width = clientWidth + ChromeW();
   impl_->height = clientHeight + ChromeH();
+  impl_->dpi = SystemDpi();
 }
 
 TForm::~TForm() = default;
@@ -146,7 +159,12 @@ void TForm::AcceptFiles(bool accept) { impl_->acceptsFiles = accept; }
 void* TForm::Handle() const { return impl_.get(); }
 void TForm::SetFont(const TFont& font) { font_ = font; }
 
-TFont SystemMessageFont() { return {"Segoe UI", 12, TFontCharset::fcDefault}; }
+int32_t TForm::Dpi() const { return impl_->dpi; }
+int32_t TForm::FrameWidth() const { return ChromeW(); }
+int32_t TForm::FrameHeight() const { return ChromeH(); }
+
+int32_t SystemDpi() { return headless::Desktop().dpi; }
+TFont SystemMessageFont(int32_t dpi) { return {"Segoe UI", ScaleToDpi(12, dpi), TFontCharset::fcDefault}; }
 
 TTimer::TTimer(TForm& owner) : owner_(owner) {}
 TTimer::~TTimer() = default;

@@ -13,9 +13,6 @@ enum class TaskbarEdge { Left, Top, Right, Bottom };
 
 int PrimaryScreenWidth();
 int PrimaryScreenHeight();
-// SM_CXFRAME and SM_CYCAPTION.
-int FrameMetricX();
-int CaptionMetricY();
 // The taskbar's edge and rectangle (SHAppBarMessage with ABM_GETTASKBARPOS); false when unknown.
 bool TaskbarPosition(TaskbarEdge& edge, ScreenRect& rect);
 // SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, path, SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE).

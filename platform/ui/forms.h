@@ -47,9 +47,19 @@ struct TFont {
   TFontCharset charset = TFontCharset::fcDefault;
 };
 
-// The system's message font (the one message boxes use): every script renders with the system's own
-// fallback, and its height follows the display's scaling.
-TFont SystemMessageFont();
+// Screen scaling: 96 pixels per inch is 100%. A program that is aware of the scaling gets the screen's
+// own pixels, so a picture at 100% is one screen pixel per picture pixel at any scaling.
+constexpr int32_t kStandardDpi = 96;
+// The DPI of the primary screen (kStandardDpi where nothing is scaled).
+int32_t SystemDpi();
+// A length given in pixels at 96 DPI, at DPI (rounded).
+constexpr int32_t ScaleToDpi(int32_t pixels, int32_t dpi) {
+  return (pixels * dpi + kStandardDpi / 2) / kStandardDpi;
+}
+
+// The system's message font (the one message boxes use) for a screen of DPI: every script renders with
+// the system's own fallback, and its height follows the scaling.
+TFont SystemMessageFont(int32_t dpi);
 
 class TForm;
 class TImage;
@@ -121,6 +131,12 @@ class TForm {
   void AcceptFiles(bool accept);
   // Opaque native handle (HWND on Win32).
   void* Handle() const;
+  // The DPI of the screen the form is on.
+  int32_t Dpi() const;
+  // What the frame and caption add to the client area's width and height (both sides together), in
+  // the pixels of the screen the form is on.
+  int32_t FrameWidth() const;
+  int32_t FrameHeight() const;
   // The font of the form's controls (text boxes and list items, those made before too); a form starts
   // with the system's.
   const TFont& Font() const { return font_; }
@@ -134,6 +150,9 @@ class TForm {
   std::function<void(uint16_t& key, TShiftState shift)> OnKeyDown;
   std::function<void()> OnMove;
   std::function<void()> OnShow;
+  // The form moved to a screen of another scaling (or the scaling changed). The window layer has already
+  // given it the size the system suggests and kept its controls' places in proportion.
+  std::function<void()> OnDpiChanged;
   // Files dropped on the form, with the Ctrl and Alt state at the drop.
   std::function<void(const std::vector<std::string>& paths, TShiftState shift)> OnDropFiles;
 

@@ -134,6 +134,9 @@ LRESULT HandleMessage(TForm::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       form.Close();
       return 0;
+    case WM_DPICHANGED:
+      win32::HandleDpiChange(form, HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_DROPFILES:
       HandleDrop(form, reinterpret_cast<HDROP>(wp));
       return 0;
@@ -259,6 +262,7 @@ TForm::TForm(TBorderStyle style, const std::string& caption, int32_t clientWidth
                               r.right - r.left, r.bottom - r.top, win32::ApplicationWindow(), nullptr,
                               win32::Instance(), &im);
   if (!hwnd) throw EOutOfResources("Cannot create a window");
+  im.dpi = win32::WindowDpi(hwnd);
   // The frame may differ from the prediction: correct the outer size so that the client area is as asked.
   RECT client;
   GetClientRect(hwnd, &client);
@@ -440,15 +444,6 @@ void TForm::Invalidate() {
 void TForm::AcceptFiles(bool accept) { DragAcceptFiles(impl_->hwnd, accept ? TRUE : FALSE); }
 
 void* TForm::Handle() const { return impl_->hwnd; }
-
-TFont SystemMessageFont() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
-  const LOGFONTW& font = metrics.lfMessageFont;
-  return {win32::Narrow(font.lfFaceName), font.lfHeight < 0 ? -font.lfHeight : font.lfHeight,
-          TFontCharset::fcDefault};
-}
 
 void TForm::SetFont(const ui::TFont& font) {
   font_ = font;

@@ -60,8 +60,6 @@ int MulDivInt(int a, int b, int c) { return MulDiv(a, b, c); }
 // Desktop.
 int PrimaryScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int PrimaryScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
-int FrameMetricX() { return GetSystemMetrics(SM_CXFRAME); }
-int CaptionMetricY() { return GetSystemMetrics(SM_CYCAPTION); }
 
 static_assert(sizeof(void*) != 4 || sizeof(APPBARDATA) == 36, "APPBARDATA as the shell expects it");
 

@@ -15,10 +15,11 @@ struct TForm::Impl {
   TForm* form = nullptr;
   HWND hwnd = nullptr;
   TBorderStyle style = TBorderStyle::bsSingle;
-  HBRUSH background = nullptr;  // a stock or system brush: never deleted
-  HFONT font = nullptr;         // for child controls: ownFont, a stock font or none (the system's)
-  HFONT ownFont = nullptr;      // the font made for Font(), deleted with the form
-  int32_t itemHeight = 12;      // of list box rows: the font's height
+  HBRUSH background = nullptr;     // a stock or system brush: never deleted
+  HFONT font = nullptr;            // for child controls: ownFont, a stock font or none (the system's)
+  HFONT ownFont = nullptr;         // the font made for Font(), deleted with the form
+  int32_t itemHeight = 12;         // of list box rows: the font's height
+  int32_t dpi = ui::kStandardDpi;  // of the screen the form is on
   TModalResult modalResult = TModalResult::mrNone;
   // The state to take when shown (Show/ShowWindow would make a hidden window visible).
   TWindowState pendingState = TWindowState::wsNormal;
@@ -74,5 +75,11 @@ void PaintForm(ui::TForm::Impl& impl, HDC dc, const RECT& area);
 void ReleasePaintCache(ui::TForm::Impl& impl);
 // Draws one owner-drawn list item.
 void DrawListItem(ui::TListBox::Impl& box, const DRAWITEMSTRUCT& item);
+
+// The DPI of the screen WINDOW is on (the system's where the system cannot tell).
+int32_t WindowDpi(HWND window);
+// The form was moved to a screen of DPI: takes the suggested rectangle, keeps the controls' places in
+// proportion and runs the form's OnDpiChanged.
+void HandleDpiChange(ui::TForm& form, int32_t dpi, const RECT& suggested);
 
 }  // namespace zeb::win32

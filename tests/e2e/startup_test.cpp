@@ -121,11 +121,12 @@ TEST_F(StartupTest, PictureLargerThanTheWorkAreaIsShrunkToFit) {
   StatusTitle title = FirstPictureTitle();
   ASSERT_EQ(title.name, "big.jpg");
 
-  // The available size is the work area less the frame and caption of a single-border window.
+  // The available size is the work area less the window's frame and caption.
   ScreenRect area = WorkArea();
-  int frame = GetSystemMetrics(SM_CXFRAME);
-  int avail_width = area.width() - (2 * frame - 2);
-  int avail_height = area.height() - (GetSystemMetrics(SM_CYCAPTION) + 2 * frame - 2);
+  const ScreenRect outer = zeb.WindowRect();
+  const ClientSize inner = zeb.Client();
+  int avail_width = area.width() - (outer.width() - inner.width);
+  int avail_height = area.height() - (outer.height() - inner.height);
   double ratio =
       std::min(static_cast<double>(avail_width) / width, static_cast<double>(avail_height) / height);
   ASSERT_LT(ratio, 1.0) << "the screen is too large for this test";

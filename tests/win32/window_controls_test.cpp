@@ -223,7 +223,7 @@ TEST(Painting, DialogFormsHaveTheButtonFaceAndTheFontSetOnThem) {
 // The system's message font names a face the system has, and a list box's rows are as high as its
 // characters (12 pixels at the usual scaling, more on a scaled display).
 TEST(Painting, TheMessageFontSetsTheListRowsHeight) {
-  const ui::TFont font = ui::SystemMessageFont();
+  const ui::TFont font = ui::SystemMessageFont(ui::SystemDpi());
   EXPECT_FALSE(font.name.empty());
   ASSERT_GT(font.height, 0);
   TForm form(TBorderStyle::bsSizeable, "List", 292, 373);

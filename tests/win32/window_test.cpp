@@ -39,6 +39,10 @@ TEST_F(WindowTest, SingleBorderFormHasTheOuterSizeOfItsFrame) {
   EXPECT_EQ(form.Height(), 238);
   EXPECT_EQ(form.ClientWidth(), 210);
   EXPECT_EQ(form.ClientHeight(), 213);
+  // The frame the window fitting adds is the one the window has, also after a resize.
+  form.SetBounds(10, 10, 400, 300);
+  EXPECT_EQ(form.ClientWidth() + form.FrameWidth(), 400);
+  EXPECT_EQ(form.ClientHeight() + form.FrameHeight(), 300);
   EXPECT_EQ(form.Caption(), "ImageView 日本語");
   LONG style = GetWindowLongW(Hwnd(form), GWL_STYLE);
   EXPECT_FALSE(style & WS_MAXIMIZEBOX);
@@ -56,6 +60,8 @@ TEST_F(WindowTest, DialogAndSizeableFormsGetTheClientSizeAsked) {
   TForm list(TBorderStyle::bsSizeable, "List", 292, 373);
   EXPECT_EQ(list.ClientWidth(), 292);
   EXPECT_EQ(list.ClientHeight(), 373);
+  EXPECT_EQ(list.Width(), 292 + list.FrameWidth());
+  EXPECT_EQ(list.Height(), 373 + list.FrameHeight());
   EXPECT_TRUE(GetWindowLongW(Hwnd(list), GWL_STYLE) & WS_THICKFRAME);
 }
 

@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # One Wine session for the Wine-run tests: a private Xvfb display and a running wineserver.
-#   session.sh start | stop | run PROGRAM.exe [ARGS...]
+#   session.sh [scaled] start | stop | run PROGRAM.exe [ARGS...]
+# "scaled" is a session of its own on a display scaled to 150% (144 DPI).
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$here/scripts/env.sh"
 export WINEPREFIX="$ZEB_SESSION_PREFIX"
 state="${ZEB_WINE_STATE:-${TMPDIR:-/tmp}/zeb-wine-session-$(id -u)}"
+if [ "${1:-}" = scaled ]; then
+  shift
+  export WINEPREFIX="$ZEB_SCALED_PREFIX"
+  state="$state-scaled"
+fi
 
 start() {
   stop >/dev/null 2>&1

@@ -1,0 +1,83 @@
+// The real zeb.exe on a scaled screen. The test command runs this program twice: on the normal display
+// and on one scaled to 150% (144 DPI, ZEB_E2E_DPI tells which). At any scaling a picture at 100% fills
+// a client area of exactly its own size in screen pixels, and the dialogs grow with the scaling.
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/common/e2e_environment.h"
+#include "tests/e2e/common/test_folder.h"
+#include "tools/driver/zeb_driver.h"
+
+namespace zeb::e2e {
+namespace {
+
+template <typename Function>
+Function User32Function(const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+// The test sees screen pixels as they are, like the viewer (a program unaware of the scaling is shown
+// every size scaled back to 96 DPI).
+int AwareSystemDpi() {
+  static const int dpi = [] {
+    auto aware = User32Function<BOOL(WINAPI*)(HANDLE)>("SetProcessDpiAwarenessContext");
+    if (aware) aware(reinterpret_cast<HANDLE>(-4));  // per monitor, version 2
+    auto forSystem = User32Function<UINT(WINAPI*)()>("GetDpiForSystem");
+    return forSystem ? static_cast<int>(forSystem()) : 0;
+  }();
+  return dpi;
+}
+
+int Scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
+
+TEST(ScreenScalingTest, APictureAt100PercentIsOneScreenPixelPerPixelAndTheDialogsScale) {
+  const char* asked = std::getenv("ZEB_E2E_DPI");
+  const int dpi = AwareSystemDpi();
+  ASSERT_EQ(dpi, asked ? std::atoi(asked) : 96) << "the display is not scaled as this run expects";
+
+  TestFolder folder;
+  folder.WriteBmp("pics/a.bmp", 300, 200);
+  ZebProcess zeb;
+  ASSERT_TRUE(zeb.Start(ZebExe(), {folder.Path("pics")}, folder.root())) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) a.bmp 300x200 100%")) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
+  EXPECT_TRUE(zeb.WaitForClient({300, 200})) << zeb.failure();
+
+  // The List window's rows are as high as the message font of this screen: 12 pixels at 96 DPI.
+  ASSERT_TRUE(zeb.PressKey('V')) << zeb.failure();
+  HWND list = zeb.WaitForWindowWithCaption("List");
+  ASSERT_NE(list, nullptr) << zeb.failure();
+  HWND box = FindWindowExW(list, nullptr, L"LISTBOX", nullptr);
+  ASSERT_NE(box, nullptr);
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  const int rowHeight = static_cast<int>(SendMessageW(box, LB_GETITEMHEIGHT, 0, 0));
+  EXPECT_EQ(rowHeight, std::abs(metrics.lfMessageFont.lfHeight));
+  EXPECT_GE(rowHeight, Scaled(11, dpi));
+  RECT listRect{};
+  GetWindowRect(list, &listRect);
+  EXPECT_EQ(listRect.right - listRect.left, Scaled(300, dpi));
+
+  // The Jump dialog's client area is designed at 115 x 39 pixels for 96 DPI.
+  ASSERT_TRUE(zeb.PressKey('J')) << zeb.failure();
+  HWND jump = zeb.WaitForWindowWithCaption("Jump");
+  ASSERT_NE(jump, nullptr) << zeb.failure();
+  RECT client{};
+  GetClientRect(jump, &client);
+  EXPECT_EQ(client.right, Scaled(115, dpi));
+  EXPECT_EQ(client.bottom, Scaled(39, dpi));
+  ASSERT_TRUE(zeb.PressKeyIn(jump, VK_ESCAPE)) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForWindowGone(jump)) << zeb.failure();
+
+  ASSERT_TRUE(zeb.PressKey(VK_ESCAPE)) << zeb.failure();
+  EXPECT_TRUE(zeb.WaitForExit()) << zeb.failure();
+}
+
+}  // namespace
+}  // namespace zeb::e2e
