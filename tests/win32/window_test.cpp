@@ -195,6 +195,27 @@ TEST_F(WindowTest, ModalFormEndsWithOkWhenItsEditGetsEnter) {
   Pump(50);  // the "7" posted after Enter lands in the hidden edit
 }
 
+// Moved to a screen of twice the DPI, a form takes the rectangle the system suggests, its controls keep
+// their places in proportion, and its handler runs with the new DPI.
+TEST_F(WindowTest, AMoveToAScreenOfOtherScalingReachesTheFormScaled) {
+  NumberDialog dialog;
+  const int32_t before = dialog.form.Dpi();
+  int32_t seen = 0;
+  dialog.form.OnDpiChanged = [&] { seen = dialog.form.Dpi(); };
+  RECT suggested{40, 50, 40 + 2 * dialog.form.Width(), 50 + 2 * dialog.form.Height()};
+  SendMessageW(Hwnd(dialog.form), WM_DPICHANGED, MAKEWPARAM(2 * before, 2 * before),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(seen, 2 * before);
+  EXPECT_EQ(dialog.form.Left(), 40);
+  EXPECT_EQ(dialog.form.Width(), suggested.right - suggested.left);
+  RECT edit{};
+  GetWindowRect(dialog.edit.impl().hwnd, &edit);
+  MapWindowPoints(nullptr, Hwnd(dialog.form), reinterpret_cast<POINT*>(&edit), 2);
+  EXPECT_EQ(edit.left, 16);
+  EXPECT_EQ(edit.top, 16);
+  EXPECT_EQ(edit.right - edit.left, 178);
+}
+
 TEST_F(WindowTest, ModalFormIsCancelledByEscapeAndByItsCloseButton) {
   NumberDialog dialog;
   dialog.Type(u"9\x1B");
