@@ -35,7 +35,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 # No display: our own Xvfb (and the tests' Wine prefix, where Wine draws the title bars itself), a
 # screenshot once the viewer shows its first picture, then the viewer ends.
-shot="$here/build/screenshot.bmp"
+shot="$here/build/screenshot.png"
 mkdir -p "$here/build"
 ZEB_WINE_STATE="${TMPDIR:-/tmp}/zeb-run-$$" bash tests/wine/session.sh run \
   "$tools/zeb_screenshot.exe" "$shot" "$exe" "${args[@]}"
