@@ -98,6 +98,9 @@ class MainWindow : public ui::TForm {
 
   // --- Window sizing (window_fit.cpp, box_size.cpp) ---
   void FitToPicture();
+  // The room a picture is fitted into: the work area less the window's frame, or the fixed box within
+  // it (a box larger than the room is made the room's size).
+  void PictureRoom(int32_t& width, int32_t& height);
   void CentreWindow();
   void ToggleMaximised();
   void ToggleFixedBox();
