@@ -33,10 +33,6 @@ ScreenRect WorkArea() {
   return work;
 }
 
-}  // namespace
-
-namespace {
-
 int32_t ChromeWidth() { return 2 * FrameMetricX() - 2; }
 int32_t ChromeHeight() { return CaptionMetricY() + 2 * FrameMetricX() - 2; }
 

@@ -1,9 +1,9 @@
 #include "platform/graphics/jpeg.h"
 
-#include <cstdlib>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -294,7 +294,7 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
   Changed();
 }
 
-std::shared_ptr<TBitmap> TJPEGImage::DecodeAgain(int eighths, std::string* message) const noexcept {
+std::shared_ptr<TBitmap> TJPEGImage::DecodeAgain(int eighths, std::string* message) const {
   if (!data_) return nullptr;
   DecodeJob job;
   job.data = data_->data();

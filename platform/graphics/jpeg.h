@@ -59,7 +59,7 @@ class TJPEGImage : public TGraphic {
  private:
   // The file's pixels at Eighths/8 of its size, without progress reports; nullptr (and Message, when
   // given) when that fails.
-  std::shared_ptr<TBitmap> DecodeAgain(int eighths, std::string* message) const noexcept;
+  std::shared_ptr<TBitmap> DecodeAgain(int eighths, std::string* message) const;
 
   std::shared_ptr<const std::vector<uint8_t>> data_;
   std::shared_ptr<TBitmap> bitmap_;
