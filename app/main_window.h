@@ -101,6 +101,9 @@ class MainWindow : public ui::TForm {
   void FitToPicture(bool keepPlace = false);
   // The window moved to a screen of other scaling: the size is fitted again, the system's place kept.
   void OnScreenScalingChanged() { FitToPicture(true); }
+  // The room a picture is fitted into: the work area less the window's frame, or the fixed box within
+  // it (a box larger than the room is made the room's size).
+  void PictureRoom(int32_t& width, int32_t& height);
   void CentreWindow();
   void ToggleMaximised();
   void ToggleFixedBox();

@@ -27,6 +27,7 @@ struct ReadAhead::Job {
   std::shared_ptr<Outstanding> outstanding;
   std::string path;
   TGraphicClass graphicClass = nullptr;
+  int32_t roomWidth = 0, roomHeight = 0;
   std::mutex mutex;
   std::condition_variable changed;
   State state = State::Waiting;
@@ -73,6 +74,7 @@ void Decode(ReadAhead::Job& job) {
   try {
     if (Files().Stamp(job.path, stamp) && RoomFor(job.path)) {
       picture = job.graphicClass->Create();
+      picture->SetLargestDrawSize(job.roomWidth, job.roomHeight);
       picture->LoadFromFile(job.path);
     }
   } catch (...) {
@@ -126,7 +128,7 @@ ReadAhead::~ReadAhead() {
   outstanding_->changed.wait(lock, [this] { return outstanding_->count == 0; });
 }
 
-void ReadAhead::Start(const std::string& path) {
+void ReadAhead::Start(const std::string& path, int32_t roomWidth, int32_t roomHeight) {
   if (job_ && job_->path == path) return;
   job_.reset();
   TGraphicClass cls = OffThreadClass(path);
@@ -135,6 +137,8 @@ void ReadAhead::Start(const std::string& path) {
   job->outstanding = outstanding_;
   job->path = path;
   job->graphicClass = cls;
+  job->roomWidth = roomWidth;
+  job->roomHeight = roomHeight;
   {
     // Two decodes at most at a time: a dropped one may still run.
     std::lock_guard lock(outstanding_->mutex);

@@ -81,6 +81,11 @@ void MainWindow::SetWallpaperOfShown() {
 void MainWindow::LoadPicture(const std::string& entry) {
   std::unique_ptr<TGraphic> decoded = readAhead_.Take(entry);
   if (!decoded) {
+    // A picture larger than the room it is fitted into may be read at no more than the size it is
+    // shown at; drawn larger later, it reads itself again.
+    int32_t roomWidth, roomHeight;
+    PictureRoom(roomWidth, roomHeight);
+    picture.Picture().SetLargestDrawSize(roomWidth, roomHeight);
     picture.Picture().LoadFromFile(entry);
     return;
   }
@@ -106,7 +111,9 @@ void MainWindow::ReadNextAhead() {
     readAhead_.Drop();
     return;
   }
-  readAhead_.Start(model_.list.Entry(next));
+  int32_t roomWidth, roomHeight;
+  PictureRoom(roomWidth, roomHeight);
+  readAhead_.Start(model_.list.Entry(next), roomWidth, roomHeight);
 }
 
 void MainWindow::OnPictureProgress(TProgressStage stage) {

@@ -8,6 +8,7 @@
 #include "platform/core/errors.h"
 #include "platform/core/strings.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/jpeg.h"
 #include "platform/services/desktop.h"
 #include "platform/services/file_system.h"
 #include "platform/services/settings.h"
@@ -89,11 +90,16 @@ void MainWindow::SetWallpaper() {
     std::unique_ptr<TBitmap> drawn;
     TBitmap* bitmap = nullptr;
     if (natural && ext != ".ICO") {
-      // A picture held as a bitmap (every plug-in picture is one) is written as it is.
-      if (graphic->InheritsFrom(&TBitmap::Class))
+      // A picture held as a bitmap (every plug-in picture is one) is written as it is; a JPEG gives its
+      // full pixels (it may hold only those it is shown with).
+      if (graphic->InheritsFrom(&TBitmap::Class)) {
         bitmap = static_cast<TBitmap*>(graphic);
-      else
+      } else if (graphic->InheritsFrom(&TJPEGImage::Class)) {
+        drawn = std::make_unique<TBitmap>();
+        drawn->Assign(*graphic);
+      } else {
         drawn = DrawToNewBitmap(*graphic, graphic->GetWidth(), graphic->GetHeight());
+      }
     } else {
       // Icons, and pictures wanted as shown, are drawn at the size they have on screen.
       drawn = DrawToNewBitmap(*graphic, picture.Width(), picture.Height());

@@ -35,6 +35,23 @@ ScreenRect WorkArea() {
 
 }  // namespace
 
+void MainWindow::PictureRoom(int32_t& width, int32_t& height) {
+  const ScreenRect work = WorkArea();
+  FixedBox& box = model_.modes.box;
+  // A screen smaller than the frame still leaves one pixel, so no ratio turns negative.
+  width = std::max(work.right - work.left - FrameWidth(), 1);
+  height = std::max(work.bottom - work.top - FrameHeight(), 1);
+  if (model_.modes.placement & placement::kMaximised) return;
+  if (box.fixedWidth) {
+    if (box.width > width) box.width = width;
+    width = box.width;
+  }
+  if (box.fixedHeight) {
+    if (box.height > height) box.height = height;
+    height = box.height;
+  }
+}
+
 void MainWindow::FitToPicture(bool keepPlace) {
   const ScreenRect work = WorkArea();
   const int32_t workWidth = work.right - work.left;
@@ -42,7 +59,7 @@ void MainWindow::FitToPicture(bool keepPlace) {
   const int32_t chromeWidth = FrameWidth();
   const int32_t chromeHeight = FrameHeight();
   const ViewerModes& modes = model_.modes;
-  FixedBox& box = model_.modes.box;
+  const FixedBox& box = model_.modes.box;
   const bool maximised = modes.placement & placement::kMaximised;
 
   zoom_ = 1.0;
@@ -50,20 +67,8 @@ void MainWindow::FitToPicture(bool keepPlace) {
   picture.SetAlignClient(false);
   int32_t picWidth = picture.Picture().Width();
   int32_t picHeight = picture.Picture().Height();
-  // A screen smaller than the frame still leaves one pixel, so no ratio turns negative.
-  int32_t availWidth = std::max(workWidth - chromeWidth, 1);
-  int32_t availHeight = std::max(workHeight - chromeHeight, 1);
-
-  if (!maximised) {
-    if (box.fixedWidth) {
-      if (box.width > availWidth) box.width = availWidth;
-      availWidth = box.width;
-    }
-    if (box.fixedHeight) {
-      if (box.height > availHeight) box.height = availHeight;
-      availHeight = box.height;
-    }
-  }
+  int32_t availWidth, availHeight;
+  PictureRoom(availWidth, availHeight);
 
   // A picture without width or height keeps its natural size: there is no ratio to take.
   if (picWidth > 0 && picHeight > 0 && availWidth > 0 && availHeight > 0) {

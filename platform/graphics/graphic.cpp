@@ -120,10 +120,16 @@ void TPicture::LoadFromFile(const std::string& fileName) {
   // once, when it has taken the old picture's place.
   TNotifyEvent onChange = std::move(g->OnChange);
   g->OnChange = nullptr;
+  g->SetLargestDrawSize(largestDrawWidth_, largestDrawHeight_);
   g->LoadFromFile(fileName);
   g->OnChange = std::move(onChange);
   graphic_ = std::move(g);
   if (OnChange) OnChange(this);
+}
+
+void TPicture::SetLargestDrawSize(int32_t width, int32_t height) {
+  largestDrawWidth_ = width;
+  largestDrawHeight_ = height;
 }
 
 void TPicture::Assign(const TPicture& source) {

@@ -72,6 +72,10 @@ class TGraphic {
   // EConvertError "Cannot assign a <source class> to a <this class>".
   virtual void Assign(TGraphic& source);
   virtual void AssignTo(TGraphic& dest);
+  // The box the picture will be drawn into at most, keeping its proportions, told before it is read.
+  // A picture that can decode at a reduced scale may then hold fewer pixels; it still reports its own
+  // width and height and draws at any size. 0 x 0 wants every pixel. Others ignore it.
+  virtual void SetLargestDrawSize(int32_t, int32_t) {}
 
   // Reports a decode's stages to OnProgress (if set).
   virtual void Progress(TGraphic* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow,
@@ -108,6 +112,8 @@ class TPicture {
   // Raises EInvalidGraphic for an unregistered extension or invalid data, EFOpenError when the file
   // cannot be opened; a failed load keeps the previous picture.
   void LoadFromFile(const std::string& fileName);
+  // Told to every picture this one loads from now on (see TGraphic::SetLargestDrawSize).
+  void SetLargestDrawSize(int32_t width, int32_t height);
   // Copies another picture (a new picture of the same class, assigned from it).
   void Assign(const TPicture& source);
   int32_t Width() const;
@@ -119,6 +125,7 @@ class TPicture {
  private:
   void Attach(TGraphic& graphic);
   std::unique_ptr<TGraphic> graphic_;
+  int32_t largestDrawWidth_ = 0, largestDrawHeight_ = 0;
 };
 
 }  // namespace zeb

@@ -3,6 +3,7 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -36,7 +37,11 @@ constexpr int kMaxScans = 500;
 struct DecodeJob {
   const uint8_t* data = nullptr;
   size_t size = 0;
-  TJPEGImage* owner = nullptr;
+  TJPEGImage* owner = nullptr;  // told the progress; none for a decode again
+  // The scale asked for, in eighths; with a box, the one that fits the box is taken instead.
+  int eighths = 8;
+  int32_t boxWidth = 0, boxHeight = 0;
+  uint32_t width = 0, height = 0;  // the file's own size
   std::shared_ptr<TBitmap> bitmap;
   std::exception_ptr pending;  // raised by a progress handler
   char message[JMSG_LENGTH_MAX + 32] = {};
@@ -99,7 +104,7 @@ void ReportProgress(j_common_ptr cinfo) {
     std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
   }
   jpeg_progress_mgr* p = cinfo->progress;
-  if (p->total_passes <= 0 || p->pass_limit <= 0) return;
+  if (p->total_passes <= 0 || p->pass_limit <= 0 || !JobOf(cinfo).owner) return;
   int64_t done = int64_t{p->completed_passes} * 100 + int64_t{p->pass_counter} * 100 / p->pass_limit;
   int64_t percent = done / p->total_passes;
   if (percent > 100) percent = 100;
@@ -115,6 +120,28 @@ void ReportProgress(j_common_ptr cinfo) {
   }
   // Nothing with a destructor is alive here any more.
   if (failed) std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 2);
+}
+
+// A side of Side pixels decoded at Eighths/8, as libjpeg rounds it.
+int64_t ScaledSide(uint32_t side, int eighths) { return (int64_t{side} * eighths + 7) / 8; }
+
+// The smallest scale, in eighths, at which a picture of Width x Height keeps at least as many pixels
+// across and down as it has when fitted into Box (keeping its proportions, never enlarged). Fitted,
+// it is Zoom = min(BoxWidth / Width, BoxHeight / Height) times its size, and Eighths / 8 >= Zoom holds
+// as soon as it holds for one side.
+int EighthsForBox(uint32_t width, uint32_t height, int32_t boxWidth, int32_t boxHeight) {
+  if (boxWidth <= 0 || boxHeight <= 0) return 8;
+  for (int m = 1; m < 8; ++m)
+    if (uint64_t{width} * m >= uint64_t(boxWidth) * 8 || uint64_t{height} * m >= uint64_t(boxHeight) * 8)
+      return m;
+  return 8;
+}
+
+// The smallest scale at which a picture of Width x Height has at least DrawWidth x DrawHeight pixels.
+int EighthsForRect(uint32_t width, uint32_t height, int64_t drawWidth, int64_t drawHeight) {
+  for (int m = 1; m < 8; ++m)
+    if (ScaledSide(width, m) >= drawWidth && ScaledSide(height, m) >= drawHeight) return m;
+  return 8;
 }
 
 bool MakeBitmap(DecodeJob& job, uint32_t width, uint32_t height) noexcept {
@@ -178,12 +205,18 @@ bool RunDecoder(DecodeJob& job) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
+  job.width = cinfo.image_width;
+  job.height = cinfo.image_height;
+  job.rect = Rect(0, 0, static_cast<int32_t>(job.width), static_cast<int32_t>(job.height));
+  if (job.boxWidth > 0 && job.boxHeight > 0)
+    job.eighths = EighthsForBox(job.width, job.height, job.boxWidth, job.boxHeight);
+  cinfo.scale_num = static_cast<unsigned>(job.eighths);
+  cinfo.scale_denom = 8;
   const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   jpeg_start_decompress(&cinfo);
 
   const uint32_t width = cinfo.output_width, height = cinfo.output_height;
-  job.rect = Rect(0, 0, static_cast<int32_t>(width), static_cast<int32_t>(height));
   if (!MakeBitmap(job, width, height)) {
     jpeg_destroy_decompress(&cinfo);
     return false;
@@ -217,12 +250,23 @@ TJPEGImage::TJPEGImage() = default;
 TJPEGImage::~TJPEGImage() = default;
 
 void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect) {
-  if (bitmap_) bitmap_->Draw(canvas, rect);
+  if (!bitmap_) return;
+  const int needed = EighthsForRect(static_cast<uint32_t>(width_), static_cast<uint32_t>(height_),
+                                    std::abs(int64_t{rect.Width()}), std::abs(int64_t{rect.Height()}));
+  if (needed > eighths_) {
+    // Drawn larger than the pixels held: decoded again at the scale the rectangle needs and kept, as it
+    // is drawn so again at the next repaint. Without memory for it the pixels held are stretched.
+    if (std::shared_ptr<TBitmap> larger = DecodeAgain(needed, nullptr)) {
+      bitmap_ = std::move(larger);
+      eighths_ = needed;
+    }
+  }
+  bitmap_->Draw(canvas, rect);
 }
 
 bool TJPEGImage::GetEmpty() { return !bitmap_; }
-int32_t TJPEGImage::GetWidth() { return bitmap_ ? bitmap_->GetWidth() : 0; }
-int32_t TJPEGImage::GetHeight() { return bitmap_ ? bitmap_->GetHeight() : 0; }
+int32_t TJPEGImage::GetWidth() { return bitmap_ ? width_ : 0; }
+int32_t TJPEGImage::GetHeight() { return bitmap_ ? height_ : 0; }
 
 void TJPEGImage::SetWidth(int32_t) { throw EInvalidGraphic("Cannot change the size of a JPEG image"); }
 void TJPEGImage::SetHeight(int32_t) { throw EInvalidGraphic("Cannot change the size of a JPEG image"); }
@@ -235,6 +279,8 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
   job.data = data->data();
   job.size = data->size();
   job.owner = this;
+  job.boxWidth = largestDrawWidth_;
+  job.boxHeight = largestDrawHeight_;
   const bool ok = RunDecoder(job);
   Progress(this, psEnding, static_cast<uint8_t>(ok ? 100 : job.lastPercent), false, job.rect, std::string());
   if (job.pending) std::rethrow_exception(job.pending);
@@ -242,7 +288,26 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
 
   data_ = std::move(data);
   bitmap_ = std::move(job.bitmap);
+  width_ = static_cast<int32_t>(job.width);
+  height_ = static_cast<int32_t>(job.height);
+  eighths_ = job.eighths;
   Changed();
+}
+
+std::shared_ptr<TBitmap> TJPEGImage::DecodeAgain(int eighths, std::string* message) const {
+  if (!data_) return nullptr;
+  DecodeJob job;
+  job.data = data_->data();
+  job.size = data_->size();
+  job.eighths = eighths;
+  if (RunDecoder(job)) return std::move(job.bitmap);
+  if (message) *message = job.message;
+  return nullptr;
+}
+
+void TJPEGImage::SetLargestDrawSize(int32_t width, int32_t height) {
+  largestDrawWidth_ = width;
+  largestDrawHeight_ = height;
 }
 
 void TJPEGImage::SaveToStream(TStream& stream) {
@@ -255,6 +320,9 @@ void TJPEGImage::Assign(TGraphic& source) {
     if (&jpeg == this) return;
     data_ = jpeg.data_;
     bitmap_ = jpeg.bitmap_;
+    width_ = jpeg.width_;
+    height_ = jpeg.height_;
+    eighths_ = jpeg.eighths_;
     Changed();
     return;
   }
@@ -263,7 +331,13 @@ void TJPEGImage::Assign(TGraphic& source) {
 
 void TJPEGImage::AssignTo(TGraphic& dest) {
   if (dest.InheritsFrom(&TBitmap::Class)) {
-    if (bitmap_) {
+    if (bitmap_ && eighths_ < 8) {
+      // Only a reduced picture is held: the full one is decoded for Dest alone.
+      std::string message;
+      std::shared_ptr<TBitmap> full = DecodeAgain(8, &message);
+      if (!full) throw EInvalidGraphic(message);
+      dest.Assign(*full);
+    } else if (bitmap_) {
       dest.Assign(*bitmap_);
     } else {
       TBitmap empty;

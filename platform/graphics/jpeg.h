@@ -1,10 +1,15 @@
 // The JPEG picture: decoded through libjpeg into a 24-bit top-down bitmap that it holds, so drawing is
 // the bitmap's. Baseline and progressive files, greyscale, YCbCr and CMYK/YCCK (Adobe) are read.
 // Decoding needs neither GDI nor the user-interface thread.
+//
+// A picture told the largest size it will be drawn at decodes at the smallest of libjpeg's scales
+// (1/8 to 8/8) that still gives at least that many pixels, and keeps the file's bytes: drawing it
+// larger later, or asking for the full pixels, decodes it again at the scale needed.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/graphics/bitmap.h"
@@ -20,9 +25,10 @@ class TJPEGImage : public TGraphic {
 
   void Draw(TCanvas& canvas, const TRect& rect) override;
   bool GetEmpty() override;
+  // The file's own size, whatever the scale the pixels are held at.
   int32_t GetWidth() override;
   int32_t GetHeight() override;
-  // A JPEG picture keeps the size it was decoded at: both raise EInvalidGraphic.
+  // A JPEG picture keeps the size of its file: both raise EInvalidGraphic.
   void SetWidth(int32_t width) override;
   void SetHeight(int32_t height) override;
   // Reads a JPEG file from the stream's position to its end and decodes it. Reports progress: starting,
@@ -34,10 +40,15 @@ class TJPEGImage : public TGraphic {
   void SaveToStream(TStream& stream) override;
   // Takes over another TJPEGImage: both then share the same file bytes and decoded pixels.
   void Assign(TGraphic& source) override;
-  // Into a TBitmap: the decoded pixels.
+  // Into a TBitmap: the pixels at full size (decoded again when only a reduced picture is held).
   void AssignTo(TGraphic& dest) override;
+  // Applies to the next LoadFromStream: the smallest scale whose picture is at least as large as the
+  // picture fitted into Width x Height (keeping its proportions). 0 x 0, or a box the picture fits
+  // into whole, decodes at full size.
+  void SetLargestDrawSize(int32_t width, int32_t height) override;
 
-  // The decoded pixels (24 bits, top-down), or nullptr when empty. Shared with assigned copies, so read-only.
+  // The decoded pixels (24 bits, top-down) at the scale held, or nullptr when empty. Shared with
+  // assigned copies, so read-only.
   const TBitmap* Bitmap() const { return bitmap_.get(); }
   // The JPEG file's bytes as read.
   const std::vector<uint8_t>* Data() const { return data_.get(); }
@@ -46,8 +57,15 @@ class TJPEGImage : public TGraphic {
   static constexpr uint64_t kMaxPixels = uint64_t{1} << 28;
 
  private:
+  // The file's pixels at Eighths/8 of its size, without progress reports; nullptr (and Message, when
+  // given) when that fails.
+  std::shared_ptr<TBitmap> DecodeAgain(int eighths, std::string* message) const;
+
   std::shared_ptr<const std::vector<uint8_t>> data_;
   std::shared_ptr<TBitmap> bitmap_;
+  int32_t width_ = 0, height_ = 0;
+  int eighths_ = 8;  // the scale bitmap_ was decoded at
+  int32_t largestDrawWidth_ = 0, largestDrawHeight_ = 0;
 };
 
 }  // namespace zeb

@@ -165,6 +165,35 @@ TEST_F(WallpaperTest, AJpegAt100PercentIsWrittenAtItsNaturalSizeAndStaysOnScreen
   EXPECT_EQ(f.Zoom(), 1.0);
 }
 
+TEST_F(WallpaperTest, AJpegShownReducedIsWrittenAtItsFullSizeAndStaysReducedOnScreen) {
+  const test::JpegRecipe recipe{.width = 800, .height = 600};
+  Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg(recipe));
+  MainWindow& f = Make();
+  f.Model().modes.box = {.width = 200, .height = 200, .fixedWidth = true, .fixedHeight = true};
+  f.Model().list.Add("C:\\p\\photo.jpg");
+  f.Model().current = 0;
+  f.ShowCurrent();
+  auto* shown = dynamic_cast<TJPEGImage*>(f.picture.Picture().Graphic());
+  ASSERT_NE(shown, nullptr);
+  ASSERT_EQ(f.Zoom(), 0.25);
+
+  f.SetWallpaper();
+  EXPECT_EQ(BmpSize(kWall), (Size{800, 600}));
+  TBitmap wall;
+  wall.LoadFromFile(kWall);
+  const uint8_t* px = PixelAt(wall, 700, 500);
+  const test::Rgb want = test::JpegExpected(recipe, 700, 500);
+  EXPECT_NEAR(px[2], want.r, 8);
+  EXPECT_NEAR(px[1], want.g, 8);
+  EXPECT_NEAR(px[0], want.b, 8);
+  EXPECT_EQ(const_cast<TBitmap*>(shown->Bitmap())->GetWidth(), 200);
+
+  // As shown, it is drawn at the size it has on screen.
+  f.Model().modes.wallpaper.asShown = true;
+  f.SetWallpaper();
+  EXPECT_EQ(BmpSize(kWall), (Size{200, 150}));
+}
+
 TEST_F(WallpaperTest, AnExistingWallpaperFileIsOverwrittenAndTheFolderSeparatorIsAddedOnce) {
   Fs().AddFile(kWall, "the previous wallpaper");
   Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg({.width = 12, .height = 8}));

@@ -1,0 +1,80 @@
+// A JPEG larger than the room it is fitted into is read at about the size it is shown at, also when it
+// is read ahead, and read again when the room grows; the title keeps its own size.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/graphics/jpeg.h"
+#include "tests/app/command_fixture.h"
+#include "tests/support/jpeg_maker.h"
+#include "tests/support/recording_canvas.h"
+
+namespace zeb::app {
+namespace {
+
+using testing_support::CommandTest;
+
+class JpegRoomTest : public CommandTest {
+ protected:
+  // A window over two 800 x 600 JPEGs fitted into a box of Side x Side, the first one shown.
+  MainWindow& TwoJpegsInABox(int32_t side) {
+    for (const char* path : {"C:\\p\\a.jpg", "C:\\p\\b.jpg"})
+      Fs().AddFile(path, test::MakeJpeg({.width = 800, .height = 600}));
+    MainWindow& f = Make();
+    FixedBox& box = f.Model().modes.box;
+    box.fixedWidth = box.fixedHeight = true;
+    box.width = box.height = side;
+    f.Model().list.Add("C:\\p\\a.jpg");
+    f.Model().list.Add("C:\\p\\b.jpg");
+    f.Model().current = 0;
+    f.ShowCurrent();
+    return f;
+  }
+  // The width of the pixels the shown JPEG holds.
+  static int32_t HeldWidth(MainWindow& f) {
+    auto* jpeg = dynamic_cast<TJPEGImage*>(f.picture.Picture().Graphic());
+    return jpeg && jpeg->Bitmap() ? const_cast<TBitmap*>(jpeg->Bitmap())->GetWidth() : -1;
+  }
+  // The width of the pixels the window paints the picture from.
+  static int32_t PaintedFrom(MainWindow& f) {
+    test::RecordingCanvas canvas;
+    f.picture.Paint(canvas, f.ClientWidth(), f.ClientHeight());
+    for (const auto& call : canvas.calls)
+      if (call.what == "StretchDIB") return call.width;
+    return -1;
+  }
+  void Idle() {
+    form->readAheadTimer.Tick();
+    ui::Application().ProcessMessages();
+  }
+};
+
+TEST_F(JpegRoomTest, ShownAtAQuarterItHoldsAQuarterAndTheBoxGrowingReadsItAgain) {
+  MainWindow& f = TwoJpegsInABox(200);
+  EXPECT_NE(f.Caption().find("a.jpg 800x600 25%"), std::string::npos) << f.Caption();
+  EXPECT_EQ(HeldWidth(f), 200);
+  EXPECT_EQ(PaintedFrom(f), 200);
+
+  f.Model().modes.box.width = f.Model().modes.box.height = 420;
+  f.FitToPicture();
+  EXPECT_EQ(f.picture.Width(), 420);
+  EXPECT_EQ(PaintedFrom(f), 500);  // 5/8 is the first scale with at least 420 pixels across
+  EXPECT_NE(f.Caption().find("a.jpg 800x600 52%"), std::string::npos) << f.Caption();
+}
+
+TEST_F(JpegRoomTest, TheReadAheadHandsOverThePictureAtTheSizeItIsShownAt) {
+  MainWindow& f = TwoJpegsInABox(100);
+  Idle();
+  ASSERT_EQ(f.ReadingAhead(), "C:\\p\\b.jpg");
+  // The file can no longer be opened: what N shows was decoded ahead, and it draws larger without it.
+  Fs().SetLocked("C:\\p\\b.jpg", true);
+  Press('N');
+  EXPECT_NE(f.Caption().find("b.jpg 800x600 12%"), std::string::npos) << f.Caption();
+  EXPECT_EQ(HeldWidth(f), 100);
+  f.Model().modes.box.width = f.Model().modes.box.height = 400;
+  f.FitToPicture();
+  EXPECT_EQ(PaintedFrom(f), 400);
+}
+
+}  // namespace
+}  // namespace zeb::app
