@@ -80,9 +80,11 @@ void MainWindow::SetWallpaper() {
   std::string wallpaperFile;
   if (natural && ext == ".BMP") {
     // The desktop reads a BMP file itself: no copy is made. It is handed the full path (an entry of a
-    // list file may be relative).
+    // list file may be relative), unless that is longer than the desktop keeps: then it gets a copy.
     wallpaperFile = Files().ExpandFileName(entry);
-  } else {
+    if (!DesktopTakesWallpaperPath(wallpaperFile)) wallpaperFile.clear();
+  }
+  if (wallpaperFile.empty()) {
     TGraphic* graphic = picture.Picture().Graphic();
     if (!graphic) return;
     // Without a folder for it there is no sound place for the wallpaper file, so nothing changes.

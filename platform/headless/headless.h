@@ -109,6 +109,7 @@ struct DesktopState {
   TaskbarEdge taskbarEdge = TaskbarEdge::Bottom;
   ScreenRect taskbar{0, 738, 1024, 768};
   std::vector<std::string> wallpapers;            // every path handed to SetDesktopWallpaper
+  size_t wallpaperPathLimit = 260;                // the UTF-16 length from which a path is not taken
   uint64_t freeAddressSpace = uint64_t{1} << 30;  // what FreeAddressSpace reports
   int32_t dpi = ui::kStandardDpi;                 // of the primary screen; forms start on it
 };

@@ -17,5 +17,8 @@ int PrimaryScreenHeight();
 bool TaskbarPosition(TaskbarEdge& edge, ScreenRect& rect);
 // SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, path, SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE).
 void SetDesktopWallpaper(const std::string& path);
+// Whether the desktop can keep PATH as its wallpaper: it holds the path in a buffer of MAX_PATH
+// characters, and one that does not fit is refused or cut off.
+bool DesktopTakesWallpaperPath(const std::string& path);
 
 }  // namespace zeb

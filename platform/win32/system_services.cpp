@@ -92,6 +92,8 @@ void SetDesktopWallpaper(const std::string& path) {
   SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wide.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
 }
 
+bool DesktopTakesWallpaperPath(const std::string& path) { return Widen(path).size() < MAX_PATH; }
+
 // The ANSI code page.
 std::string ToAnsi(const std::string& utf8, bool* lossless) {
   bool exact = true;

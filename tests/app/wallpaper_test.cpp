@@ -95,6 +95,23 @@ TEST_F(WallpaperTest, ABmpAtItsOwnSizeIsHandedToTheDesktopAsItIs) {
   EXPECT_FALSE(Fs().FileExists(kWall));
 }
 
+// The desktop keeps a path of fewer than 260 characters: a BMP at a longer path goes as a copy.
+TEST_F(WallpaperTest, ABmpWhosePathTheDesktopCannotKeepIsCopied) {
+  for (size_t length : {259u, 260u, 400u}) {
+    SCOPED_TRACE(length);
+    const std::string folder = "C:\\p\\" + std::string(length - 11, 'x');  // 11: C:\p\ and \w.bmp
+    const std::string path = folder + "\\w.bmp";
+    ASSERT_EQ(path.size(), length);
+    Fs().AddFolder(folder);
+    AddBmp(path, 30, 20);
+    Fs().DeleteFile(kWall);
+    MainWindow& f = Showing(path);
+    f.SetWallpaper();
+    EXPECT_EQ(Wallpapers().back(), length < 260 ? path : kWall);
+    EXPECT_EQ(BmpSize(kWall), (length < 260 ? Size{} : Size{30, 20}));
+  }
+}
+
 TEST_F(WallpaperTest, AZoomedBmpWantedAsShownIsWrittenAtTheDisplayedSize) {
   AddBmp("C:\\p\\photo.bmp", 200, 120);
   MainWindow& f = Make();

@@ -1,8 +1,11 @@
 // The List window of the real zeb.exe: V shows it docked to the main window's right edge, keys pressed
-// in it walk the list, the main window keeps it docked as it moves, and V hides it again.
+// in it walk the list, the main window keeps it docked as it moves, and V hides it again. Keys pressed
+// while a large list is being edited are kept.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -104,6 +107,75 @@ TEST_F(ListWindowTest, TheCloseButtonHidesItAndVShowsItAgain) {
 
   ASSERT_TRUE(zeb.PressKey('V')) << zeb.failure();
   EXPECT_EQ(zeb.WaitForWindowWithCaption("List"), list) << zeb.failure();
+}
+
+// A list of 100,005 entries with the List window open: Ctrl+D removes the 100,000 of one folder, and the
+// keys pressed right after it, before the removal has been shown, are all handled, in order; Escape then
+// ends the program.
+TEST(ListWindowEditTest, KeysPressedDuringABulkRemovalAreAllHandledInOrder) {
+  struct Entry {
+    std::string name;           // inside the test folder
+    int width = 0, height = 0;  // zero: no file, the list only names it
+  };
+  std::vector<Entry> entries = {{"aaa/p1.bmp", 160, 120}, {"aaa/p2.bmp", 170, 130}};
+  constexpr int kBig = 100000;
+  for (int i = 0; i < kBig; ++i) {
+    std::string number = std::to_string(i);
+    entries.push_back({"big/p" + std::string(6 - number.size(), '0') + number + ".bmp"});
+  }
+  // The first of the big folder is shown.
+  entries[2].width = 180;
+  entries[2].height = 140;
+  for (const Entry& e :
+       {Entry{"pics/a.bmp", 190, 150}, Entry{"pics/b.bmp", 200, 160}, Entry{"pics/c.bmp", 210, 170}})
+    entries.push_back(e);
+
+  TestFolder folder;
+  std::string lines;
+  for (const Entry& e : entries) {
+    if (e.width) folder.WriteBmp(e.name, e.width, e.height);
+    lines += folder.Path(e.name) + "\n";
+  }
+  folder.WriteList("list.zeb", lines);
+  // The entries come from three folders, so the title names them by full path.
+  auto title_at = [&](const std::vector<Entry>& list, size_t index, const std::string& modes = "F") {
+    const Entry& e = list[index];
+    return "[" + modes + "] (" + std::to_string(index + 1) + "/" + std::to_string(list.size()) + ") " +
+           folder.Path(e.name) + " " + std::to_string(e.width) + "x" + std::to_string(e.height) + " 100%";
+  };
+
+  ZebProcess zeb;
+  ASSERT_TRUE(zeb.Start(ZebExe(), {folder.Path("list.zeb")}, folder.root())) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq(title_at(entries, 0))) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
+  ASSERT_TRUE(zeb.PressKey('V')) << zeb.failure();
+  ASSERT_NE(zeb.WaitForWindowWithCaption("List"), nullptr) << zeb.failure();
+  // Ctrl+N: to the first entry of the big folder.
+  const size_t big = 2;
+  ASSERT_TRUE(zeb.PressKey('N', kCtrl)) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq(title_at(entries, big))) << zeb.failure();
+
+  // Ctrl+D removes the folder and shows the entry that took its place; N, N and P follow at once.
+  const std::vector<UINT> keys = {'N', 'N', 'P'};
+  ASSERT_TRUE(zeb.PressKey('D', kCtrl)) << zeb.failure();
+  for (UINT key : keys) ASSERT_TRUE(zeb.PressKey(key)) << zeb.failure();
+
+  std::vector<Entry> left;
+  std::copy_if(entries.begin(), entries.end(), std::back_inserter(left),
+               [](const Entry& e) { return !e.name.starts_with("big/"); });
+  ASSERT_EQ(left.size(), entries.size() - kBig);
+  // Each step key also sets the slide direction the title shows: the title wanted appears only once P,
+  // the last key, has been handled.
+  size_t at = big;
+  for (UINT key : keys) at = key == 'N' ? std::min(at + 1, left.size() - 1) : at > 0 ? at - 1 : 0;
+  ASSERT_TRUE(zeb.WaitForTitleEq(title_at(left, at, keys.back() == 'N' ? "F" : "B"))) << zeb.failure();
+
+  // Nothing pressed so far has ended the program; Escape, read as the quit key, ends it cleanly.
+  ASSERT_TRUE(zeb.Running());
+  ASSERT_TRUE(zeb.PressKey(VK_ESCAPE)) << zeb.failure();
+  DWORD code = 1;
+  ASSERT_TRUE(zeb.WaitForExit(ZebProcess::kTimeoutMs, &code)) << zeb.failure();
+  EXPECT_EQ(code, 0u);
 }
 
 }  // namespace

@@ -1,14 +1,14 @@
 // The real zeb.exe as a one-shot wallpaper setter: started in wallpaper mode with -q it writes the
-// wallpaper file into the Windows folder, records the desktop style and ends.
+// wallpaper file into the Windows folder (or, where that refuses it, into the user's own folder),
+// records the desktop style and ends.
 #include <windows.h>
 
-#include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/e2e/common/desktop_state.h"
 #include "tests/e2e/common/e2e_environment.h"
 #include "tests/e2e/common/test_folder.h"
 #include "tools/driver/zeb_driver.h"
@@ -16,94 +16,71 @@
 namespace zeb::e2e {
 namespace {
 
-const wchar_t kDesktopKey[] = L"Control Panel\\desktop";
+class WallpaperTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_GT(wall.size(), std::wstring(L"zeb_wall.bmp").size()) << "no Windows folder";
+    ASSERT_FALSE(own.empty()) << "no local application data folder";
+    // Start from a desktop that is visibly different from what the viewer is to set, and with no
+    // wallpaper file anywhere.
+    DeleteFileW(wall.c_str());
+    DeleteFileW(own.c_str());
+    SetDesktopSetting(L"TileWallpaper", L"1");
+    SetDesktopSetting(L"WallpaperStyle", L"0");
+    SetDesktopSetting(L"Wallpaper", L"");
+    folder.WriteJpeg("photo.jpg", 123, 77);
+  }
 
-std::wstring WindowsFolder() {
-  wchar_t buffer[MAX_PATH] = {};
-  UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
-  std::wstring folder(buffer, n);
-  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-  return folder;
-}
+  // Runs zeb.exe -Wz -q on the JPEG and expects it to end well.
+  void SetWallpaperAndQuit() {
+    ZebProcess zeb;
+    ASSERT_TRUE(zeb.Start(ZebExe(), {"-Wz", "-q", folder.Path("photo.jpg")}, folder.root())) << zeb.failure();
+    DWORD code = 1;
+    ASSERT_TRUE(zeb.WaitForExit(ZebProcess::kTimeoutMs, &code)) << zeb.failure();
+    EXPECT_EQ(code, 0u);
+  }
 
-// The whole file, or nothing when it cannot be read.
-std::string ReadWholeFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string bytes;
-  char chunk[65536];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-  CloseHandle(file);
-  return bytes;
-}
-
-int32_t LittleEndian32(const std::string& bytes, size_t at) {
-  uint32_t v = 0;
-  for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<uint8_t>(bytes[at + k]);
-  return static_cast<int32_t>(v);
-}
-
-// A string value under the current user's desktop key, or "<missing>".
-std::string DesktopSetting(const wchar_t* name) {
-  wchar_t buffer[256] = {};
-  DWORD size = sizeof buffer;
-  if (RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, name, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
-      ERROR_SUCCESS)
-    return "<missing>";
-  return WideToUtf8(buffer);
-}
-
-void SetDesktopSetting(const wchar_t* name, const std::wstring& value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(
-      RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-      ERROR_SUCCESS);
-  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-}
-
-// Names in the Windows folder that start with the wallpaper's name (the wallpaper and any left-over).
-std::vector<std::string> WallpaperNames() {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((WindowsFolder() + L"zeb_wall.bmp*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do names.push_back(WideToUtf8(found.cFileName));
-  while (FindNextFileW(find, &found));
-  FindClose(find);
-  return names;
-}
-
-TEST(WallpaperTest, WallpaperSwitchWithQuitWritesTheJpegAsABmpAndSetsTheStyle) {
   const std::wstring wall = WindowsFolder() + L"zeb_wall.bmp";
-  ASSERT_GT(wall.size(), std::wstring(L"zeb_wall.bmp").size()) << "no Windows folder";
-  // Start from a desktop that is visibly different from what the viewer is to set.
-  DeleteFileW(wall.c_str());
-  SetDesktopSetting(L"TileWallpaper", L"1");
-  SetDesktopSetting(L"WallpaperStyle", L"0");
-
+  const std::wstring own = UserWallpaperFile();
   TestFolder folder;
-  folder.WriteJpeg("photo.jpg", 123, 77);
-  ZebProcess zeb;
-  ASSERT_TRUE(zeb.Start(ZebExe(), {"-Wz", "-q", folder.Path("photo.jpg")}, folder.root())) << zeb.failure();
-  DWORD code = 1;
-  ASSERT_TRUE(zeb.WaitForExit(ZebProcess::kTimeoutMs, &code)) << zeb.failure();
-  EXPECT_EQ(code, 0u);
+};
 
-  const std::string bytes = ReadWholeFile(wall);
-  ASSERT_GE(bytes.size(), 54u) << "no wallpaper file at " << WideToUtf8(wall);
-  EXPECT_EQ(bytes.substr(0, 2), "BM");
-  EXPECT_EQ(LittleEndian32(bytes, 18), 123);
-  EXPECT_EQ(std::abs(LittleEndian32(bytes, 22)), 77);
-  EXPECT_EQ(static_cast<size_t>(LittleEndian32(bytes, 2)), bytes.size());
+TEST_F(WallpaperTest, WallpaperSwitchWithQuitWritesTheJpegAsABmpAndSetsTheStyle) {
+  SetWallpaperAndQuit();
+
+  EXPECT_EQ(BmpFileSize(ReadWholeFile(wall)), (BmpSize{123, 77}))
+      << "no whole wallpaper at " << WideToUtf8(wall);
   // Written through a temporary name that is gone again.
   EXPECT_EQ(WallpaperNames(), std::vector<std::string>{"zeb_wall.bmp"});
-
+  EXPECT_EQ(GetFileAttributesW(own.c_str()), INVALID_FILE_ATTRIBUTES)
+      << "a second wallpaper in the user's folder";
+  EXPECT_EQ(DesktopSetting(L"Wallpaper"), WideToUtf8(wall));
   EXPECT_EQ(DesktopSetting(L"TileWallpaper"), "0");
   EXPECT_EQ(DesktopSetting(L"WallpaperStyle"), "2");
+}
+
+TEST_F(WallpaperTest, WhereTheWindowsFolderRefusesTheFileTheUsersFolderTakesIt) {
+  // Running as an administrator, nothing in the Windows folder is refused by its rights: a folder of the
+  // wallpaper's name makes the file impossible to write there.
+  ASSERT_TRUE(CreateDirectoryW(wall.c_str(), nullptr));
+  struct RemoveOnExit {
+    const std::wstring& folder;
+    const std::wstring& file;
+    ~RemoveOnExit() {
+      RemoveDirectoryW(folder.c_str());
+      DeleteFileW(file.c_str());
+    }
+  } remove{wall, own};
+
+  SetWallpaperAndQuit();
+
+  EXPECT_EQ(BmpFileSize(ReadWholeFile(own)), (BmpSize{123, 77}))
+      << "no whole wallpaper at " << WideToUtf8(own);
+  EXPECT_EQ(DesktopSetting(L"Wallpaper"), WideToUtf8(own));
+  EXPECT_EQ(DesktopSetting(L"WallpaperStyle"), "2");
+  // The Windows folder keeps only the folder in the way: no temporary is left beside it.
+  EXPECT_EQ(WallpaperNames(), std::vector<std::string>{"zeb_wall.bmp"});
+  EXPECT_NE(GetFileAttributesW(wall.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 
 }  // namespace

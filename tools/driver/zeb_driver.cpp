@@ -1,6 +1,7 @@
 #include "tools/driver/zeb_driver.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -96,6 +97,13 @@ std::string WindowCaption(HWND window) {
       return WideToUtf8(text);
     }
   }
+}
+
+// The file name box of the system's open and save dialogs: the combo box cmb13 of the newer layout, or
+// the edit box edt1.
+HWND FileNameBox(HWND dialog) {
+  if (HWND combo = GetDlgItem(dialog, 0x47C)) return combo;
+  return GetDlgItem(dialog, 0x480);
 }
 
 HWND FirstEditChild(HWND window) {
@@ -490,6 +498,104 @@ bool ZebProcess::PressMessageBoxButton(HWND box, int button_id) {
   if (!button) return Fail("the message box has no button " + std::to_string(button_id));
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(button_id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
   return WaitForWindowGone(box);
+}
+
+HWND ZebProcess::WaitForFileDialog(int timeout_ms) {
+  TraceWait trace("file dialog");
+  for (ULONGLONG start = GetTickCount64();;) {
+    for (HWND window : TopLevelWindows()) {
+      if (IsWindowVisible(window) && ClassName(window) == L"#32770" && FileNameBox(window)) return window;
+    }
+    if (!Running()) {
+      Fail("the program ended while waiting for a file dialog");
+      return nullptr;
+    }
+    if (GetTickCount64() - start > static_cast<ULONGLONG>(timeout_ms)) {
+      Fail("no file dialog appeared; main title " + Quoted(Title()));
+      return nullptr;
+    }
+    Sleep(kPollMs);
+  }
+}
+
+bool ZebProcess::AnswerFileDialog(HWND dialog, const std::string& path) {
+  HWND box = FileNameBox(dialog);
+  if (!box) return Fail("the file dialog has no file name box");
+  const std::wstring wide = Utf8ToWide(path);
+  DWORD_PTR set = 0;
+  if (!SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG, 5000,
+                           &set) ||
+      !set)
+    return Fail("could not put the path into the file dialog");
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  return WaitForWindowGone(dialog);
+}
+
+bool ZebProcess::DropFiles(const std::vector<std::string>& paths, unsigned modifiers) {
+  if (!WaitForMainWindow()) return false;
+  if (!Running()) return Fail("the program has ended; nothing can be dropped");
+  // The shell's block: the header, then each wide name ended by a zero, then a closing zero.
+  std::wstring names;
+  for (const std::string& path : paths) names += Utf8ToWide(path) + L'\0';
+  names += L'\0';
+  DROPFILES header{};
+  header.pFiles = sizeof(header);
+  header.fWide = TRUE;
+  std::vector<BYTE> block(sizeof(header) + names.size() * sizeof(wchar_t));
+  std::copy_n(reinterpret_cast<const BYTE*>(&header), sizeof(header), block.begin());
+  std::copy_n(reinterpret_cast<const BYTE*>(names.data()), names.size() * sizeof(wchar_t),
+              block.begin() + sizeof(header));
+  // Memory of the program's own that is no handle of its heap: the drop functions take such a pointer
+  // as fixed memory. Letting the drop go cannot free it; the page stays until the program ends.
+  void* remote =
+      VirtualAllocEx(info_.hProcess, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote) return Fail("could not make room for the drop in the program");
+  if (!WriteProcessMemory(info_.hProcess, remote, block.data(), block.size(), nullptr))
+    return Fail("could not write the drop into the program");
+
+  // The program reads the modifiers from its thread's key state as it handles the drop. Sharing that
+  // state shows when the program has taken the key presses; the drop, posted then, is handled before
+  // the key releases sent after it, as posted messages come before input.
+  std::vector<UINT> held;
+  if (modifiers & kCtrl) held.push_back(VK_CONTROL);
+  if (modifiers & kAlt) held.push_back(VK_MENU);
+  if (!held.empty() && !BringToFront(main_)) return false;
+  const DWORD thread = GetWindowThreadProcessId(main_, nullptr);
+  const bool attached = !held.empty() && AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+  if (!held.empty() && !attached) return Fail("could not share the program's key state");
+  // Waits up to MS for the program's key state to show the held keys DOWN (or all released).
+  auto await_keys = [&](bool down, ULONGLONG ms) {
+    for (ULONGLONG start = GetTickCount64(); GetTickCount64() - start <= ms; Sleep(kPollMs)) {
+      if (std::all_of(held.begin(), held.end(),
+                      [down](UINT vk) { return (GetKeyState(static_cast<int>(vk)) < 0) == down; }))
+        return true;
+    }
+    return false;
+  };
+  std::vector<INPUT> inputs;
+  for (UINT vk : held) inputs.push_back(KeyInput(vk, false));
+  // Now and then a press never shows in the program's key state (about one drop in a hundred): it is
+  // sent again.
+  bool ok = true;
+  for (int attempt = 1; ok && !held.empty(); ++attempt) {
+    if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+      ok = Fail("SendInput could not press the modifier keys");
+    else if (await_keys(true, 1500))
+      break;
+    else if (attempt == 3)
+      ok = Fail(std::string("the program never took the held modifier keys") +
+                (GetForegroundWindow() == main_ ? "" : " (the main window lost the foreground)"));
+  }
+  if (ok && !PostMessageW(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0))
+    ok = Fail("could not post the drop");
+  inputs.clear();
+  for (auto vk = held.rbegin(); vk != held.rend(); ++vk) inputs.push_back(KeyInput(*vk, true));
+  if (!inputs.empty()) SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  // A drop posted next would otherwise be handled before these releases, with the keys still down.
+  if (!await_keys(false, 5000)) ok = Fail("the modifier keys stayed down");
+  if (attached) AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+  return ok;
 }
 
 bool ZebProcess::Close() {

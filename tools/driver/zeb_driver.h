@@ -107,6 +107,15 @@ class ZebProcess {
   std::string MessageBoxText(HWND box) const;
   bool PressMessageBoxButton(HWND box, int button_id);
 
+  // The system's open or save dialog of the process, and answering it: the path is put into its file
+  // name box and the dialog is confirmed, as typing the path and pressing Enter would.
+  HWND WaitForFileDialog(int timeout_ms = kTimeoutMs);
+  bool AnswerFileDialog(HWND dialog, const std::string& path);
+
+  // Drops PATHS on the main window as the shell does, with MODIFIERS held (kCtrl, kAlt or both): the
+  // shell's block of names is written into the program's memory and posted as WM_DROPFILES.
+  bool DropFiles(const std::vector<std::string>& paths, unsigned modifiers = kNoModifier);
+
   // Asks the main window to close, as its close box would.
   bool Close();
   // Hands every title seen (polled every 10 ms) to SEE until the program ends; on timeout kills it

@@ -14,9 +14,14 @@ namespace zeb::e2e {
 
 namespace {
 
+// The system refuses plain paths near or past MAX_PATH; the \\?\ form of a full path has no limit.
+std::wstring ApiPath(const std::wstring& path) {
+  return path.size() < MAX_PATH - 12 ? path : L"\\\\?\\" + path;
+}
+
 void RemoveTree(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  HANDLE search = FindFirstFileW(ApiPath(folder + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
       std::wstring name = found.cFileName;
@@ -25,19 +30,19 @@ void RemoveTree(const std::wstring& folder) {
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(path);
       } else {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
+        SetFileAttributesW(ApiPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(ApiPath(path).c_str());
       }
     } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  RemoveDirectoryW(folder.c_str());
+  RemoveDirectoryW(ApiPath(folder).c_str());
 }
 
 void MakeFolders(const std::wstring& path) {
   size_t slash = path.find_last_of(L'\\');
   if (slash != std::wstring::npos && slash > 2) MakeFolders(path.substr(0, slash));
-  CreateDirectoryW(path.c_str(), nullptr);
+  CreateDirectoryW(ApiPath(path).c_str(), nullptr);
 }
 
 }  // namespace
@@ -71,7 +76,7 @@ void TestFolder::MakeFolder(const std::string& relative) { MakeFolders(Utf8ToWid
 void TestFolder::WriteFile(const std::string& relative, const std::string& bytes) {
   std::wstring path = Utf8ToWide(Path(relative));
   auto create = [&] {
-    return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    return CreateFileW(ApiPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                        nullptr);
   };
   HANDLE file = create();
@@ -134,7 +139,23 @@ void TestFolder::WriteList(const std::string& relative, const std::string& lines
 }
 
 bool TestFolder::Exists(const std::string& relative) const {
-  return GetFileAttributesW(Utf8ToWide(Path(relative)).c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(ApiPath(Utf8ToWide(Path(relative))).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string TestFolder::Read(const std::string& relative) const {
+  return ReadWholeFile(Utf8ToWide(Path(relative)));
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+  HANDLE file = CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  char chunk[65536];
+  DWORD got = 0;
+  while (::ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+  CloseHandle(file);
+  return bytes;
 }
 
 }  // namespace zeb::e2e

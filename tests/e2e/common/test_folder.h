@@ -28,9 +28,14 @@ class TestFolder {
   // A list file: one line per entry, each ended by CR LF, in the system's ANSI code page.
   void WriteList(const std::string& relative, const std::string& lines_utf8);
   bool Exists(const std::string& relative) const;
+  // The whole file, or nothing when it cannot be read.
+  std::string Read(const std::string& relative) const;
 
  private:
   std::string root_;
 };
+
+// The whole file at a full path, or nothing when it cannot be read.
+std::string ReadWholeFile(const std::wstring& path);
 
 }  // namespace zeb::e2e
