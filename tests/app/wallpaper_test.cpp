@@ -60,6 +60,17 @@ class WallpaperTest : public CommandTest {
   static const uint8_t* PixelAt(TBitmap& bitmap, int32_t x, int32_t y) {
     return bitmap.ScanLine(y) + static_cast<size_t>(x) * (bitmap.BitCount() / 8);
   }
+  // The wallpaper file's pixel at (X, Y) is the JPEG's, within the decoder's rounding.
+  static void ExpectWallpaperPixel(const test::JpegRecipe& recipe, int x, int y) {
+    TBitmap wall;
+    wall.LoadFromFile(kWall);
+    const uint8_t* px = PixelAt(wall, x, y);
+    const test::Rgb want = test::JpegExpected(recipe, x, y);
+    EXPECT_NEAR(px[2], want.r, 8);
+    EXPECT_NEAR(px[1], want.g, 8);
+    EXPECT_NEAR(px[0], want.b, 8);
+  }
+
   static Size Displayed(MainWindow& f) { return {f.picture.Width(), f.picture.Height()}; }
   static std::vector<std::string>& Wallpapers() { return headless::Desktop().wallpapers; }
   static bool HasDesktopSettings() { return headless::Settings().count(kDesktopKey) != 0; }
@@ -169,13 +180,7 @@ TEST_F(WallpaperTest, AJpegAt100PercentIsWrittenAtItsNaturalSizeAndStaysOnScreen
 
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
   EXPECT_EQ(BmpSize(kWall), (Size{40, 30}));
-  TBitmap wall;
-  wall.LoadFromFile(kWall);
-  const uint8_t* px = PixelAt(wall, 20, 15);
-  const test::Rgb want = test::JpegExpected(recipe, 20, 15);
-  EXPECT_NEAR(px[2], want.r, 8);
-  EXPECT_NEAR(px[1], want.g, 8);
-  EXPECT_NEAR(px[0], want.b, 8);
+  ExpectWallpaperPixel(recipe, 20, 15);
   // The picture on screen is the same object at the same size.
   EXPECT_EQ(f.picture.Picture().Graphic(), shown);
   EXPECT_EQ(Displayed(f), (Size{40, 30}));
@@ -196,13 +201,7 @@ TEST_F(WallpaperTest, AJpegShownReducedIsWrittenAtItsFullSizeAndStaysReducedOnSc
 
   f.SetWallpaper();
   EXPECT_EQ(BmpSize(kWall), (Size{800, 600}));
-  TBitmap wall;
-  wall.LoadFromFile(kWall);
-  const uint8_t* px = PixelAt(wall, 700, 500);
-  const test::Rgb want = test::JpegExpected(recipe, 700, 500);
-  EXPECT_NEAR(px[2], want.r, 8);
-  EXPECT_NEAR(px[1], want.g, 8);
-  EXPECT_NEAR(px[0], want.b, 8);
+  ExpectWallpaperPixel(recipe, 700, 500);
   EXPECT_EQ(const_cast<TBitmap*>(shown->Bitmap())->GetWidth(), 200);
 
   // As shown, it is drawn at the size it has on screen.
