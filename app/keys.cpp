@@ -3,7 +3,6 @@
 #include <array>
 
 #include "app/main_window.h"
-#include "app/plugin_crash_report.h"
 
 namespace zeb::app {
 
@@ -92,13 +91,7 @@ constexpr auto kTable = std::to_array<KeyBinding>({
     {'L', M::Plain, kEntries, "loop on/off",
      [](MainWindow& w, const KeyPress&) { Modes(w).loop = !Modes(w).loop; }, false},
     {'S', M::Plain, kEntries, "slide show on/off",
-     [](MainWindow& w, const KeyPress&) {
-       w.slideTimer.SetEnabled(!w.slideTimer.Enabled());
-       if (w.slideTimer.Enabled()) w.run.wallpaperErrorShown = false;
-       // Crashes met during the show are told once it has stopped.
-       ShowPluginCrashReports(w.plugins.get(), w.slideTimer.Enabled());
-     },
-     false},
+     [](MainWindow& w, const KeyPress&) { w.SetSlideShow(!w.slideTimer.Enabled()); }, false},
     {'Q', M::Plain, kEntries, "quit at the end on/off",
      [](MainWindow& w, const KeyPress&) { Modes(w).quitAtEnd = !Modes(w).quitAtEnd; }, false},
     {'W', M::Shift, kEntries | when::kWallpaperOn, "wallpaper as shown on/off",

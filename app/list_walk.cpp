@@ -2,7 +2,6 @@
 // a number. Every move ends by showing the current entry.
 #include "app/dialogs/jump_dialog.h"
 #include "app/main_window.h"
-#include "app/plugin_crash_report.h"
 
 namespace zeb::app {
 
@@ -12,10 +11,13 @@ namespace {
 // at the end the program ends. With the show stopped nothing happens at all.
 void EndOfList(MainWindow& window) {
   if (!window.slideTimer.Enabled()) return;
+  if (!window.Model().modes.quitAtEnd) {
+    window.SetSlideShow(false);
+    return;
+  }
   window.slideTimer.SetEnabled(false);
-  if (window.Model().modes.quitAtEnd) window.Close();
+  window.Close();
   window.UpdateTitle();
-  if (!window.Model().modes.quitAtEnd) ShowPluginCrashReports(window.plugins.get(), false);
 }
 
 }  // namespace

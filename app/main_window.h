@@ -129,6 +129,9 @@ class MainWindow : public ui::TForm {
 
   // --- Slide show, wallpaper, the List window ---
   void OnSlideTick();
+  // Starts or stops the slide show. A stopped show updates the title and tells the plug-in crashes it
+  // met; a started one may report a wallpaper it cannot write once again.
+  void SetSlideShow(bool on);
   void AskInterval();
   void SetWallpaper();
   void ToggleWallpaperMode();

@@ -3,6 +3,7 @@
 #include "app/dialogs/jump_dialog.h"
 #include "app/main_window.h"
 #include "app/model/random_pick.h"
+#include "app/plugin_crash_report.h"
 #include "platform/core/strings.h"
 
 namespace zeb::app {
@@ -19,6 +20,16 @@ void MainWindow::OnSlideTick() {
       ShowRandom();
       break;
   }
+}
+
+void MainWindow::SetSlideShow(bool on) {
+  slideTimer.SetEnabled(on);
+  if (on) {
+    run.wallpaperErrorShown = false;
+    return;
+  }
+  UpdateTitle();
+  ShowPluginCrashReports(plugins.get(), false);
 }
 
 void MainWindow::AskInterval() {
