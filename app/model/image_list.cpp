@@ -93,11 +93,12 @@ void ImageList::DeleteRange(int32_t first, int32_t count) {
   Changed();
 }
 
-int32_t ImageList::DeleteFlagged(const std::vector<bool>& doomed) {
+template <typename Drop>
+int32_t ImageList::RemoveWhere(Drop drop) {
   Flush();
   size_t kept = 0;
   for (size_t i = 0; i < paths_.size(); ++i) {
-    if (i < doomed.size() && doomed[i]) continue;
+    if (drop(i, kept > 0 ? static_cast<int64_t>(kept) - 1 : int64_t{-1})) continue;
     if (kept != i) {
       paths_[kept] = std::move(paths_[i]);
       keys_[kept] = std::move(keys_[i]);
@@ -109,6 +110,10 @@ int32_t ImageList::DeleteFlagged(const std::vector<bool>& doomed) {
   keys_.resize(kept);
   if (removed) Changed();
   return removed;
+}
+
+int32_t ImageList::DeleteFlagged(const std::vector<bool>& doomed) {
+  return RemoveWhere([&doomed](size_t i, int64_t) { return i < doomed.size() && doomed[i]; });
 }
 
 void ImageList::Clear() {
@@ -126,21 +131,9 @@ void ImageList::Assign(const std::vector<std::string>& paths) {
 }
 
 int32_t ImageList::RemoveAdjacentDuplicates() {
-  Flush();
-  size_t kept = 0;
-  for (size_t i = 0; i < paths_.size(); ++i) {
-    if (kept > 0 && paths_[i] == paths_[kept - 1]) continue;
-    if (kept != i) {
-      paths_[kept] = std::move(paths_[i]);
-      keys_[kept] = std::move(keys_[i]);
-    }
-    ++kept;
-  }
-  auto removed = static_cast<int32_t>(paths_.size() - kept);
-  paths_.resize(kept);
-  keys_.resize(kept);
-  if (removed) Changed();
-  return removed;
+  return RemoveWhere([this](size_t i, int64_t lastKept) {
+    return lastKept >= 0 && paths_[i] == paths_[static_cast<size_t>(lastKept)];
+  });
 }
 
 void ImageList::Changed() {

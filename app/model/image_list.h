@@ -46,6 +46,10 @@ class ImageList {
  private:
   void Flush();
   void Changed();
+  // Keeps, in order, the entries that DROP refuses (it is asked with the entry's index and the index of
+  // the last entry kept, or -1), in one pass; returns how many went.
+  template <typename Drop>
+  int32_t RemoveWhere(Drop drop);
   struct Pending {
     std::string key;
     std::string path;

@@ -161,13 +161,10 @@ bool ViewerModel::RemoveSeries() {
   // which is then shown.
   int32_t end = b + 1;
   while (end < list.Count() && SeriesGoesOn(list, end)) ++end;
-  if (end < list.Count()) {
-    DeleteRange(b, end - b);
-    return true;
-  }
-  // The series runs to the end of the list: all of it goes, and the new last entry is shown.
+  const bool toTheEnd = end == list.Count();
   DeleteRange(b, end - b);
-  current = b - 1;
+  // A series that ran to the end of the list leaves the new last entry to be shown.
+  if (toTheEnd) current = b - 1;
   return true;
 }
 
