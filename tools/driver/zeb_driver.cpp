@@ -393,20 +393,25 @@ HWND ZebProcess::FindWindowWithCaption(const std::string& caption) const {
   return nullptr;
 }
 
-HWND ZebProcess::WaitForWindowWithCaption(const std::string& caption, int timeout_ms) {
-  TraceWait trace("window by caption");
+HWND ZebProcess::WaitForWindow(const std::function<HWND()>& find, const std::string& what, int timeout_ms) {
+  TraceWait trace(what.c_str());
   for (ULONGLONG start = GetTickCount64();;) {
-    if (HWND window = FindWindowWithCaption(caption)) return window;
+    if (HWND window = find()) return window;
     if (!Running()) {
-      Fail("the program ended while waiting for the window " + Quoted(caption));
+      Fail("the program ended while waiting for the " + what);
       return nullptr;
     }
     if (GetTickCount64() - start > static_cast<ULONGLONG>(timeout_ms)) {
-      Fail("no window " + Quoted(caption) + " appeared; main title " + Quoted(Title()));
+      Fail("no " + what + " appeared; main title " + Quoted(Title()));
       return nullptr;
     }
     Sleep(kPollMs);
   }
+}
+
+HWND ZebProcess::WaitForWindowWithCaption(const std::string& caption, int timeout_ms) {
+  return WaitForWindow([&] { return FindWindowWithCaption(caption); }, "window " + Quoted(caption),
+                       timeout_ms);
 }
 
 bool ZebProcess::WaitForWindowGone(HWND window, int timeout_ms) {
@@ -446,19 +451,7 @@ HWND ZebProcess::FindMessageBox() const {
 }
 
 HWND ZebProcess::WaitForMessageBox(int timeout_ms) {
-  TraceWait trace("message box");
-  for (ULONGLONG start = GetTickCount64();;) {
-    if (HWND box = FindMessageBox()) return box;
-    if (!Running()) {
-      Fail("the program ended while waiting for a message box");
-      return nullptr;
-    }
-    if (GetTickCount64() - start > static_cast<ULONGLONG>(timeout_ms)) {
-      Fail("no message box appeared; main title " + Quoted(Title()));
-      return nullptr;
-    }
-    Sleep(kPollMs);
-  }
+  return WaitForWindow([this] { return FindMessageBox(); }, "message box", timeout_ms);
 }
 
 std::string ZebProcess::MessageBoxText(HWND box) const {
@@ -474,21 +467,12 @@ bool ZebProcess::PressMessageBoxButton(HWND box, int button_id) {
 }
 
 HWND ZebProcess::WaitForFileDialog(int timeout_ms) {
-  TraceWait trace("file dialog");
-  for (ULONGLONG start = GetTickCount64();;) {
-    for (HWND window : TopLevelWindows()) {
+  auto find = [this]() -> HWND {
+    for (HWND window : TopLevelWindows())
       if (IsWindowVisible(window) && ClassName(window) == L"#32770" && FileNameBox(window)) return window;
-    }
-    if (!Running()) {
-      Fail("the program ended while waiting for a file dialog");
-      return nullptr;
-    }
-    if (GetTickCount64() - start > static_cast<ULONGLONG>(timeout_ms)) {
-      Fail("no file dialog appeared; main title " + Quoted(Title()));
-      return nullptr;
-    }
-    Sleep(kPollMs);
-  }
+    return nullptr;
+  };
+  return WaitForWindow(find, "file dialog", timeout_ms);
 }
 
 bool ZebProcess::AnswerFileDialog(HWND dialog, const std::string& path) {

@@ -132,6 +132,9 @@ class ZebProcess {
   bool BringToFront(HWND window);
   bool SendKey(UINT vk, unsigned modifiers);
   std::vector<HWND> TopLevelWindows() const;
+  // Polls FIND until it gives a window; fails when the program ends or after TIMEOUT_MS, naming WHAT
+  // ("message box").
+  HWND WaitForWindow(const std::function<HWND()>& find, const std::string& what, int timeout_ms);
 
   PROCESS_INFORMATION info_{};
   HWND main_ = nullptr;
