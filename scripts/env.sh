@@ -10,6 +10,6 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export ZEB_SESSION_PREFIX=${ZEB_SESSION_PREFIX:-$ZEB_CACHE/wineprefix-session}
 # The same with the display scaled to 150% (144 DPI), for the tests of screen scaling.
 export ZEB_SCALED_PREFIX=${ZEB_SCALED_PREFIX:-$ZEB_CACHE/wineprefix-session-144}
-# The cross-built libraries of ZEB's own plug-ins (scripts/setup_plugin_libs.sh).
+# The cross-built libraries of ZEB's own plug-ins (scripts/setup_cross_libs.sh).
 ZEB_PLUGIN_LIBS_PREFIX="$ZEB_CACHE/plugin-libs-i686"
 export ZEB_PLUGIN_LIBS_PREFIX

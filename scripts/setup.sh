@@ -56,26 +56,8 @@ fi
 
 mkdir -p "$ZEB_CACHE"
 
-# 2. libjpeg-turbo for the cross build, from Debian's source package.
-if [ ! -f "$ZEB_JPEG_PREFIX/lib/libjpeg.a" ]; then
-  echo "setup: building libjpeg-turbo for i686-w64-mingw32"
-  src="$ZEB_CACHE/src"
-  rm -rf "$src" && mkdir -p "$src"
-  if ! (cd "$src" && apt-get source --download-only -qq libjpeg-turbo >/dev/null 2>&1); then
-    sudo_ apt-get update -qq
-    (cd "$src" && apt-get source --download-only -qq libjpeg-turbo >/dev/null)
-  fi
-  (cd "$src" && dpkg-source -x --no-check ./*.dsc jpeg >/dev/null)
-  cmake -S "$src/jpeg" -B "$src/build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
-    -Wno-dev -DWITH_TURBOJPEG=ON -DCMAKE_INSTALL_PREFIX="$ZEB_JPEG_PREFIX" >/dev/null
-  cmake --build "$src/build" >/dev/null
-  cmake --install "$src/build" >/dev/null
-  rm -rf "$src"
-fi
-# The libraries of ZEB's own plug-ins, cross-built the same way.
-bash "$here/scripts/setup_plugin_libs.sh"
+# 2. libjpeg-turbo and the plug-ins' libraries for the cross build, from Debian's source packages.
+bash "$here/scripts/setup_cross_libs.sh"
 
 # 3. The Wine prefixes (32-bit, no Mono or Gecko offers): one for running the viewer on a desktop,
 #    one for the tests' private displays, where windows are unmanaged.

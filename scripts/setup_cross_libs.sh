@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Cross-builds the libraries of ZEB's own plug-ins (zlib, libpng, giflib, libwebp, libtiff over the
-# libjpeg-turbo that scripts/setup.sh builds) from Debian's source packages, static, into one prefix
-# in the cache. Idempotent: a library already installed there is skipped.
+# Cross-builds the libraries of the Win32 build from Debian's source packages, static, into the cache:
+# libjpeg-turbo for zeb.exe (its own prefix), then those of ZEB's own plug-ins (zlib, libpng, giflib,
+# libwebp, libtiff) into one prefix. Idempotent: a library already installed is skipped.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -12,34 +12,51 @@ prefix="$ZEB_PLUGIN_LIBS_PREFIX"
 toolchain="$here/cmake/mingw-i686.cmake"
 mkdir -p "$prefix"
 
-# Unpacks Debian's source package $1 into $src/$2.
+sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+# Downloads Debian's source package $1 into $src: the newest version first; when a mirror lacks its
+# files, the other versions the index lists.
+download_source() {
+  local package=$1 version
+  (cd "$src" && apt-get source --download-only -qq "$package" >/dev/null 2>&1) && return 0
+  for version in $(apt-cache showsrc "$package" 2>/dev/null | sed -n 's/^Version: //p' | sort -urV); do
+    rm -f "$src"/*
+    (cd "$src" && apt-get source --download-only -qq "$package=$version" >/dev/null 2>&1) && return 0
+  done
+  return 1
+}
+
+# Unpacks Debian's source package $1 into $src/$2 (the package index is refreshed once if it is stale).
 unpack() {
   local package=$1 dir=$2
   src="$ZEB_CACHE/src-$package"
   rm -rf "$src" && mkdir -p "$src"
-  # The newest version first; when a mirror lacks its files, the other versions the index lists.
-  local version
-  if ! (cd "$src" && apt-get source --download-only -qq "$package" >/dev/null 2>&1); then
-    for version in $(apt-cache showsrc "$package" | sed -n 's/^Version: //p' | sort -urV); do
-      rm -f "$src"/*
-      (cd "$src" && apt-get source --download-only -qq "$package=$version" >/dev/null 2>&1) && break
-    done
+  if ! download_source "$package"; then
+    sudo_ apt-get update -qq
+    download_source "$package"
   fi
-  ls "$src"/*.dsc >/dev/null
   (cd "$src" && dpkg-source -x --no-check ./*.dsc "$dir" >/dev/null)
 }
 
-# Configures, builds and installs the CMake project in $src/$1 with the extra options given.
+# Configures, builds and installs the CMake project in $src/$1 with the extra options given, into
+# $into (the plug-ins' prefix unless set).
 cmake_build() {
-  local dir=$1
+  local dir=$1 into=${into:-$prefix}
   shift
   cmake -S "$src/$dir" -B "$src/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$into" -DCMAKE_PREFIX_PATH="$prefix" \
     -DCMAKE_FIND_ROOT_PATH="$prefix;/usr/i686-w64-mingw32" -DBUILD_SHARED_LIBS=OFF \
     -DCMAKE_POSITION_INDEPENDENT_CODE=OFF -Wno-dev "$@" >/dev/null
   cmake --build "$src/build" -j 2 >/dev/null
   cmake --install "$src/build" >/dev/null
 }
+
+if [ ! -f "$ZEB_JPEG_PREFIX/lib/libjpeg.a" ]; then
+  echo "setup: building libjpeg-turbo for i686-w64-mingw32"
+  unpack libjpeg-turbo jpeg
+  into="$ZEB_JPEG_PREFIX" cmake_build jpeg -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=ON
+  rm -rf "$src"
+fi
 
 if [ ! -f "$prefix/lib/libz.a" ]; then
   echo "setup: building zlib for i686-w64-mingw32"
