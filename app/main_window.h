@@ -14,6 +14,7 @@
 #include "app/model/viewer_model.h"
 #include "app/read_ahead.h"
 #include "platform/graphics/graphic.h"
+#include "platform/services/desktop.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "spi/spi_manager.h"
@@ -104,6 +105,8 @@ class MainWindow : public ui::TForm {
   // The room a picture is fitted into: the work area less the window's frame, or the fixed box within
   // it (a box larger than the room is made the room's size).
   void PictureRoom(int32_t& width, int32_t& height);
+  // The same within the work area WORK (asking the shell for the taskbar once per fitting).
+  void PictureRoomIn(const ScreenRect& work, int32_t& width, int32_t& height);
   void CentreWindow();
   void ToggleMaximised();
   void ToggleFixedBox();

@@ -35,8 +35,9 @@ ScreenRect WorkArea() {
 
 }  // namespace
 
-void MainWindow::PictureRoom(int32_t& width, int32_t& height) {
-  const ScreenRect work = WorkArea();
+void MainWindow::PictureRoom(int32_t& width, int32_t& height) { PictureRoomIn(WorkArea(), width, height); }
+
+void MainWindow::PictureRoomIn(const ScreenRect& work, int32_t& width, int32_t& height) {
   FixedBox& box = model_.modes.box;
   // A screen smaller than the frame still leaves one pixel, so no ratio turns negative.
   width = std::max(work.right - work.left - FrameWidth(), 1);
@@ -68,7 +69,7 @@ void MainWindow::FitToPicture(bool keepPlace) {
   int32_t picWidth = picture.Picture().Width();
   int32_t picHeight = picture.Picture().Height();
   int32_t availWidth, availHeight;
-  PictureRoom(availWidth, availHeight);
+  PictureRoomIn(work, availWidth, availHeight);
 
   // A picture without width or height keeps its natural size: there is no ratio to take.
   if (picWidth > 0 && picHeight > 0 && availWidth > 0 && availHeight > 0) {
