@@ -97,7 +97,7 @@ static int TiffMakePlan(TIFF* tif, TiffPlan* p) {
   if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &p->width) ||
       !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &p->height))
     return SPI_BROKEN_DATA;
-  if (p->width < 1 || p->height < 1 || (int64_t)p->width * p->height > SPI_MAX_PIXELS) return SPI_BROKEN_DATA;
+  if (!SpiSizeAllowed(p->width, p->height)) return SPI_BROKEN_DATA;
   TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &p->bits);
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);

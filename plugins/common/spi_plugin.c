@@ -99,9 +99,7 @@ static size_t SpiSupportHeader(DWORD_PTR dw, uint8_t* head) {
 
 int SpiDibCreate(SpiDib* dib, int64_t width, int64_t height, int bitCount) {
   memset(dib, 0, sizeof *dib);
-  if (width < 1 || height < 1 || width > SPI_MAX_PIXELS || height > SPI_MAX_PIXELS ||
-      width * height > SPI_MAX_PIXELS)
-    return SPI_BROKEN_DATA;
+  if (!SpiSizeAllowed(width, height)) return SPI_BROKEN_DATA;
   const int colours = bitCount == 8 ? 256 : 0;
   const uint64_t stride = ((uint64_t)width * bitCount + 31) / 32 * 4;
   const uint64_t bytes = stride * (uint64_t)height;
@@ -198,6 +196,7 @@ SPI_EXPORT int SPI_CALL GetPictureInfo(LPCSTR buf, LONG_PTR len, unsigned int fl
     if (result != SPI_ALL_RIGHT) return result;
     result = SpiFormatInfo(input.data, input.size, &width, &height, &bitCount);
   }
+  if (result == SPI_ALL_RIGHT && !SpiSizeAllowed(width, height)) result = SPI_BROKEN_DATA;
   if (result == SPI_ALL_RIGHT) {
     memset(lpInfo, 0, sizeof *lpInfo);
     lpInfo->width = width;

@@ -28,7 +28,14 @@ typedef struct SpiDib {
   size_t stride;
 } SpiDib;
 
-/* Checks the size (1 to SPI_MAX_PIXELS pixels) and makes zero-filled blocks; a result code. */
+/* Whether a picture of this size is taken: 1 to SPI_MAX_PIXELS pixels. GetPictureInfo and SpiDibCreate
+   check it for every format. */
+static inline int SpiSizeAllowed(int64_t width, int64_t height) {
+  return width >= 1 && height >= 1 && width <= SPI_MAX_PIXELS && height <= SPI_MAX_PIXELS &&
+         width * height <= SPI_MAX_PIXELS;
+}
+
+/* Checks the size (SpiSizeAllowed) and makes zero-filled blocks; a result code. */
 int SpiDibCreate(SpiDib* dib, int64_t width, int64_t height, int bitCount);
 /* Row Y counted from the top of the picture. */
 static inline uint8_t* SpiDibRow(const SpiDib* dib, int32_t y) {
