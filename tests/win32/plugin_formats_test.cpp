@@ -24,6 +24,7 @@
 #include "spi/spi_module.h"
 #include "tests/pictures/picture_writers.h"
 #include "tests/win32/common/memory_surface.h"
+#include "tests/win32/common/temp_folder.h"
 #include "tests/win32/plugin_calls.h"
 
 namespace zeb::spi {
@@ -38,20 +39,6 @@ using testing_support::Supported;
 // The plug-ins are built beside zeb.exe, one folder up from the tests.
 std::string ProductPlugin(const std::string& name) {
   return FolderPart(Files().ProgramFileName()) + "..\\" + name;
-}
-
-std::string TempPath(const std::string& name) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  return win32::Narrow(temp) + name;
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  HANDLE f = CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(f, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(f);
 }
 
 // Both blocks are moveable local memory, sized as the header says, and the picture is bottom-up.
@@ -226,8 +213,10 @@ TEST_P(PluginFormatTest, DecodesEveryPixelAndTheSamePictureFromMemoryAndFile) {
   ExpectPixels(fromMemory, c.expected, c.tolerance);
 
   // The same file behind a 128-byte MacBinary header, read by the plug-in itself.
-  std::string path = TempPath("zeb-plugin-format-" + c.name + ".bin");
-  WriteFileBytes(path, std::string(128, '\x01') + c.bytes);
+  test::TempFolder files;
+  ASSERT_NO_FATAL_FAILURE(files.Make("zeb-plugin-formats"));
+  const std::string name = c.name + ".bin";
+  std::string path = files.File(name, std::string(128, '\x01') + c.bytes);
   PictureInfo fileInfo{};
   EXPECT_EQ(module->GetPictureInfo(path.c_str(), 128, 0, &fileInfo), 0);
   EXPECT_EQ(fileInfo.width, info.width);
@@ -239,13 +228,12 @@ TEST_P(PluginFormatTest, DecodesEveryPixelAndTheSamePictureFromMemoryAndFile) {
   EXPECT_EQ(std::memcmp(&fromFile.Header(), &fromMemory.Header(), 40 + 4 * fromMemory.Header().biClrUsed), 0);
 
   // The support test by file handle reads the header itself.
-  WriteFileBytes(path, c.bytes);
+  files.File(name, c.bytes);
   HANDLE f = CreateFileW(win32::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                          nullptr);
   ASSERT_NE(f, INVALID_HANDLE_VALUE);
   EXPECT_NE(module->IsSupported(path.c_str(), reinterpret_cast<uintptr_t>(f)), 0);
   CloseHandle(f);
-  DeleteFileW(win32::Widen(path).c_str());
 }
 
 TEST_P(PluginFormatTest, OnlyItsOwnPlugInClaimsTheFile) {
@@ -286,14 +274,14 @@ TEST(PluginFormatInfo, EachIsAnImportPlugInWithItsOwnFilter) {
 TEST(PluginFormatInfo, ALargeFileWhoseHeaderComesLastIsReadWhole) {
   auto module = Load("tiff.spi");
   ASSERT_NE(module, nullptr);
-  std::string path = TempPath("zeb-plugin-large.tif");
-  WriteFileBytes(
-      path, test::WriteTiff(test::MakePicture(400, 400, 3), {.compression = test::TiffCompression::kNone}));
+  test::TempFolder files;
+  ASSERT_NO_FATAL_FAILURE(files.Make("zeb-plugin-formats"));
+  std::string path = files.File("large.tif", test::WriteTiff(test::MakePicture(400, 400, 3),
+                                                             {.compression = test::TiffCompression::kNone}));
   PictureInfo info{};
   EXPECT_EQ(module->GetPictureInfo(path.c_str(), 0, 0, &info), 0);
   EXPECT_EQ(info.width, 400);
   EXPECT_EQ(info.height, 400);
-  DeleteFileW(win32::Widen(path).c_str());
 }
 
 // One larger picture per plug-in whose file can be cut short.
@@ -465,11 +453,10 @@ TEST(PluginFormatAlpha, APngWithAlphaIsBlendedOverTheBackgroundWhenShown) {
   p.height = 1;
   p.channels = 4;
   p.samples = {255, 0, 0, 255, 9, 9, 9, 0, 0, 0, 255, 128, 0, 255, 0, 255};
-  std::string path = TempPath("zeb-plugin-alpha.png");
-  WriteFileBytes(path, test::WritePng(p));
+  test::TempFolder files;
+  ASSERT_NO_FATAL_FAILURE(files.Make("zeb-plugin-formats"));
   TSPIBitmap shown;
-  shown.LoadFromFile(path);
-  DeleteFileW(win32::Widen(path).c_str());
+  shown.LoadFromFile(files.File("alpha.png", test::WritePng(p)));
   ASSERT_EQ(shown.GetWidth(), 4);
 
   test::MemorySurface surface(4, 1);  // grey 0x808080

@@ -5,14 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/core/strings.h"
 #include "platform/services/file_system.h"
-#include "platform/win32/utf16.h"
 #include "spi/spi_module.h"
+#include "tests/win32/common/temp_folder.h"
 #include "tests/win32/plugin_calls.h"
 
 namespace zeb::spi {
@@ -96,15 +95,10 @@ TEST_F(PpmPluginTest, APgmBecomesAn8BitGreyDib) {
 }
 
 TEST_F(PpmPluginTest, AFileIsReadFromTheOffsetGiven) {
-  wchar_t temp[MAX_PATH];
-  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-  std::string path = win32::Narrow(temp) + "zeb_ppm_plugin_test.bin";
-  std::string data = std::string(128, 'M') + Ppm("P6", 3, 2, kRgb, "255", "made by zeb");
-  HANDLE f = CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(f, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(f, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
-  CloseHandle(f);
+  test::TempFolder files;
+  ASSERT_NO_FATAL_FAILURE(files.Make("zeb-ppm-plugin"));
+  std::string path =
+      files.File("picture.bin", std::string(128, 'M') + Ppm("P6", 3, 2, kRgb, "255", "made by zeb"));
 
   PictureInfo info{};
   ASSERT_EQ(module->GetPictureInfo(path.c_str(), 128, 0, &info), 0);
@@ -121,7 +115,6 @@ TEST_F(PpmPluginTest, AFileIsReadFromTheOffsetGiven) {
   Decoded atZero;
   EXPECT_NE(module->GetPicture(path.c_str(), 0, 0, &atZero.info, &atZero.bits, nullptr, 0), 0);
   EXPECT_EQ(atZero.info, nullptr);
-  DeleteFileW(win32::Widen(path).c_str());
 
   Decoded missing;
   EXPECT_EQ(module->GetPicture("C:\\no such folder\\x.ppm", 0, 0, &missing.info, &missing.bits, nullptr, 0),
