@@ -76,7 +76,6 @@ static int GifOpenFrame(GifFrame* f, GifReader* r) {
   f->height = gif->SHeight > d->Top + d->Height ? gif->SHeight : d->Top + d->Height;
   const int covers = d->Left == 0 && d->Top == 0 && d->Width == f->width && d->Height == f->height;
   f->bitCount = covers && f->transparent < 0 ? 8 : 32;
-  if (f->width * f->height > SPI_MAX_PIXELS) return SPI_BROKEN_DATA;
   return SPI_ALL_RIGHT;
 }
 

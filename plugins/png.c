@@ -100,7 +100,6 @@ int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* hei
       *width = (int32_t)png_get_image_width(r.png, r.info);
       *height = (int32_t)png_get_image_height(r.png, r.info);
       *bitCount = PngPlan(&r, 0);
-      if ((int64_t)*width * *height > SPI_MAX_PIXELS) result = SPI_BROKEN_DATA;
     }
   }
   PngClose(&r);

@@ -97,7 +97,7 @@ static int TiffMakePlan(TIFF* tif, TiffPlan* p) {
   if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &p->width) ||
       !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &p->height))
     return SPI_BROKEN_DATA;
-  if (p->width < 1 || p->height < 1 || (int64_t)p->width * p->height > SPI_MAX_PIXELS) return SPI_BROKEN_DATA;
+  if (!SpiSizeAllowed(p->width, p->height)) return SPI_BROKEN_DATA;
   TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &p->bits);
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
@@ -193,19 +193,24 @@ static void TiffColourTable(TIFF* tif, const TiffPlan* p, SpiDib* dib) {
   }
 }
 
+/* The rows of one strip, or of one row of tiles, at most the picture's. */
+static uint32_t TiffBlockHeight(TIFF* tif, const TiffPlan* p) {
+  uint32_t rows = 0;
+  if (TIFFIsTiled(tif))
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &rows);
+  else
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rows);
+  return rows == 0 || rows > p->height ? p->height : rows;
+}
+
 /* Samples as stored, strip by strip or tile by tile. Returns the rows complete from the top through
  *RowsDone. */
 static int TiffDecodeDirect(TIFF* tif, const TiffPlan* p, SpiDib* dib, ProgressCallback progress,
                             LONG_PTR lData, uint32_t* rowsDone) {
   const int tiled = TIFFIsTiled(tif);
-  uint32_t blockWidth = p->width, blockHeight = 0;
-  if (tiled) {
-    TIFFGetField(tif, TIFFTAG_TILEWIDTH, &blockWidth);
-    TIFFGetField(tif, TIFFTAG_TILELENGTH, &blockHeight);
-  } else {
-    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &blockHeight);
-  }
-  if (blockHeight == 0 || blockHeight > p->height) blockHeight = p->height;
+  const uint32_t blockHeight = TiffBlockHeight(tif, p);
+  uint32_t blockWidth = p->width;
+  if (tiled) TIFFGetField(tif, TIFFTAG_TILEWIDTH, &blockWidth);
   if (blockWidth == 0) return SPI_BROKEN_DATA;
   const tmsize_t blockSize = tiled ? TIFFTileSize(tif) : TIFFStripSize(tif);
   const tmsize_t rowSize = tiled ? TIFFTileRowSize(tif) : TIFFScanlineSize(tif);
@@ -261,12 +266,7 @@ static int TiffDecodeRgba(TIFF* tif, const TiffPlan* p, SpiDib* dib, ProgressCal
   TIFFRGBAImage image;
   if (!TIFFRGBAImageBegin(&image, tif, 1, message)) return SPI_UNKNOWN_FORMAT;
   image.req_orientation = ORIENTATION_TOPLEFT;
-  uint32_t band = 0;
-  if (TIFFIsTiled(tif))
-    TIFFGetField(tif, TIFFTAG_TILELENGTH, &band);
-  else
-    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &band);
-  if (band == 0 || band > p->height) band = p->height;
+  uint32_t band = TiffBlockHeight(tif, p);
   if (band < 16) band = p->height < 16 ? p->height : 16;
   uint32_t* raster = (uint32_t*)malloc((size_t)p->width * band * 4);
   int result = raster ? SPI_ALL_RIGHT : SPI_NO_MEMORY;

@@ -33,17 +33,9 @@ static int WebpResult(VP8StatusCode status) {
   }
 }
 
-static int WebpFeatures(const uint8_t* data, size_t size, WebPBitstreamFeatures* features) {
-  int result = WebpResult(WebPGetFeatures(data, size, features));
-  if (result == SPI_ALL_RIGHT && (features->width < 1 || features->height < 1 ||
-                                  (int64_t)features->width * features->height > SPI_MAX_PIXELS))
-    result = SPI_BROKEN_DATA;
-  return result;
-}
-
 int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* height, int* bitCount) {
   WebPBitstreamFeatures features;
-  int result = WebpFeatures(data, size, &features);
+  int result = WebpResult(WebPGetFeatures(data, size, &features));
   if (result == SPI_ALL_RIGHT) {
     *width = features.width;
     *height = features.height;
@@ -117,7 +109,7 @@ static int WebpDecodeStill(const uint8_t* data, size_t size, SpiDib* dib, Progre
 int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallback progress,
                     LONG_PTR lData) {
   WebPBitstreamFeatures features;
-  int result = WebpFeatures(data, size, &features);
+  int result = WebpResult(WebPGetFeatures(data, size, &features));
   if (result == SPI_ALL_RIGHT)
     result = SpiDibCreate(dib, features.width, features.height, features.has_alpha ? 32 : 24);
   if (result != SPI_ALL_RIGHT) return result;

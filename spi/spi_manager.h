@@ -70,7 +70,6 @@ class TSPIs {
   void ModuleCrashed(const TSPI& module, const std::string& pictureFile, uint32_t code);
   // The reports not yet taken, oldest first; the list is empty afterwards.
   std::vector<TSPICrashReport> TakeCrashReports();
-  bool HasCrashReports() const { return !crashReports_.empty(); }
 
   static void SetDefaultGraphicClass(TGraphicClass cls);
   static TGraphicClass DefaultGraphicClass();

@@ -5,7 +5,28 @@
 #include <stdlib.h>
 #include <string.h>
 
-int SpiInputOpen(SpiInput* input, LPCSTR buf, LONG_PTR len, unsigned int flag, size_t limit) {
+/* Bytes of the header buffer a support test looks at. */
+#define SPI_HEADER_SIZE 2048
+/* Bytes of a file read first for its picture information (more when that is not enough). */
+#define SPI_INFO_PREFIX (256 * 1024)
+
+/* The input of one export call, as bytes in memory. */
+typedef struct SpiInput {
+  const uint8_t* data;
+  size_t size;
+  int partial; /* only the first bytes of a file were read */
+  void* owned; /* the file's bytes read into memory, freed by SpiInputFree */
+} SpiInput;
+
+static void SpiInputFree(SpiInput* input) {
+  free(input->owned);
+  memset(input, 0, sizeof *input);
+}
+
+/* Reads the input: flag 1, Buf is the data and Len its size; flag 0, Buf is a file name and Len the
+   picture's offset in it (as after a MacBinary header), of which at most Limit bytes are read.
+   Returns a result code. */
+static int SpiInputOpen(SpiInput* input, LPCSTR buf, LONG_PTR len, unsigned int flag, size_t limit) {
   memset(input, 0, sizeof *input);
   if (buf == NULL || len < 0) return SPI_OTHER_ERROR;
   if ((flag & SPI_INPUT_MASK) == SPI_INPUT_MEMORY) {
@@ -59,12 +80,10 @@ int SpiInputOpen(SpiInput* input, LPCSTR buf, LONG_PTR len, unsigned int flag, s
   return result;
 }
 
-void SpiInputFree(SpiInput* input) {
-  free(input->owned);
-  memset(input, 0, sizeof *input);
-}
-
-size_t SpiSupportHeader(DWORD_PTR dw, uint8_t* head) {
+/* The header bytes handed to IsSupported: Dw is the address of a buffer of at least 2 KB, or, when
+   its upper word is 0, a file handle to read them from. Fills Head (SPI_HEADER_SIZE bytes) and returns
+   the count of bytes there. */
+static size_t SpiSupportHeader(DWORD_PTR dw, uint8_t* head) {
   memset(head, 0, SPI_HEADER_SIZE);
 #ifdef _WIN32
   if ((dw & ~(DWORD_PTR)0xFFFF) == 0) {
@@ -80,9 +99,7 @@ size_t SpiSupportHeader(DWORD_PTR dw, uint8_t* head) {
 
 int SpiDibCreate(SpiDib* dib, int64_t width, int64_t height, int bitCount) {
   memset(dib, 0, sizeof *dib);
-  if (width < 1 || height < 1 || width > SPI_MAX_PIXELS || height > SPI_MAX_PIXELS ||
-      width * height > SPI_MAX_PIXELS)
-    return SPI_BROKEN_DATA;
+  if (!SpiSizeAllowed(width, height)) return SPI_BROKEN_DATA;
   const int colours = bitCount == 8 ? 256 : 0;
   const uint64_t stride = ((uint64_t)width * bitCount + 31) / 32 * 4;
   const uint64_t bytes = stride * (uint64_t)height;
@@ -126,7 +143,9 @@ void SpiDibGreyRamp(SpiDib* dib, int levels, int inverted) {
   }
 }
 
-int SpiDibFinish(SpiDib* dib, int result, HLOCAL* pHBInfo, HLOCAL* pHBm) {
+/* Ends an export: unlocks the blocks and hands them to the caller on success, frees them otherwise.
+   Returns Result. */
+static int SpiDibFinish(SpiDib* dib, int result, HLOCAL* pHBInfo, HLOCAL* pHBm) {
   if (dib->info) LocalUnlock(dib->hInfo);
   if (dib->bits) LocalUnlock(dib->hBits);
   if (result == SPI_ALL_RIGHT && dib->hInfo && dib->hBits) {
@@ -141,26 +160,15 @@ int SpiDibFinish(SpiDib* dib, int result, HLOCAL* pHBInfo, HLOCAL* pHBm) {
   return result;
 }
 
-int SpiPluginInfo(const char* const* texts, int count, int infono, LPSTR buf, int buflen) {
-  if (infono < 0 || infono >= count || buf == NULL || buflen <= 0) return 0;
-  size_t n = strlen(texts[infono]);
-  if (n > (size_t)buflen - 1) n = (size_t)buflen - 1;
-  memcpy(buf, texts[infono], n);
-  buf[n] = 0;
-  return (int)n;
-}
-
-void SpiFillInfo(PictureInfo* info, int32_t width, int32_t height, int bitCount) {
-  memset(info, 0, sizeof *info);
-  info->width = width;
-  info->height = height;
-  info->colorDepth = (short)bitCount;
-}
-
 /* The exports. */
 
 SPI_EXPORT int SPI_CALL GetPluginInfo(int infono, LPSTR buf, int buflen) {
-  return SpiPluginInfo(kSpiFormatTexts, kSpiFormatTextCount, infono, buf, buflen);
+  if (infono < 0 || infono >= kSpiFormatTextCount || buf == NULL || buflen <= 0) return 0;
+  size_t n = strlen(kSpiFormatTexts[infono]);
+  if (n > (size_t)buflen - 1) n = (size_t)buflen - 1;
+  memcpy(buf, kSpiFormatTexts[infono], n);
+  buf[n] = 0;
+  return (int)n;
 }
 
 SPI_EXPORT int SPI_CALL IsSupported(LPCSTR filename, DWORD_PTR dw) {
@@ -188,7 +196,13 @@ SPI_EXPORT int SPI_CALL GetPictureInfo(LPCSTR buf, LONG_PTR len, unsigned int fl
     if (result != SPI_ALL_RIGHT) return result;
     result = SpiFormatInfo(input.data, input.size, &width, &height, &bitCount);
   }
-  if (result == SPI_ALL_RIGHT) SpiFillInfo(lpInfo, width, height, bitCount);
+  if (result == SPI_ALL_RIGHT && !SpiSizeAllowed(width, height)) result = SPI_BROKEN_DATA;
+  if (result == SPI_ALL_RIGHT) {
+    memset(lpInfo, 0, sizeof *lpInfo);
+    lpInfo->width = width;
+    lpInfo->height = height;
+    lpInfo->colorDepth = (short)bitCount;
+  }
   SpiInputFree(&input);
   return result;
 }

@@ -1,7 +1,7 @@
-/* The shared part of ZEB's own Susie import plug-ins: the interface's record, callback and result
-   codes, the plug-in texts, reading the input (a file from an offset, or memory), building the DIB in
-   moveable local-memory blocks and handing the blocks over. Each format's source adds its support test
-   and its decoder over these. Natively (the fuzz targets) a small shim stands in for windows.h. */
+/* The shared part of ZEB's own Susie import plug-ins: the exports, defined once in spi_plugin.c (which
+   also reads the input, a file from an offset or memory, and hands the DIB's blocks over), and the DIB
+   helpers the formats build their pictures with. Each format's source adds its support test, its
+   picture information and its decoder. Natively (the fuzz targets) a small shim stands in for windows.h. */
 #ifndef ZEB_SPI_PLUGIN_H
 #define ZEB_SPI_PLUGIN_H
 
@@ -10,8 +10,6 @@
 
 #include "susie_interface.h"
 
-/* Bytes of the header buffer a support test looks at. */
-#define SPI_HEADER_SIZE 2048
 /* Pictures with more pixels are refused, whatever memory there is (fewer in the fuzz targets, so
    that they stay fast). */
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
@@ -19,28 +17,6 @@
 #else
 #define SPI_MAX_PIXELS (1LL << 28)
 #endif
-
-/* The input of one export call, as bytes in memory. */
-typedef struct SpiInput {
-  const uint8_t* data;
-  size_t size;
-  int partial; /* only the first bytes of a file were read */
-  void* owned; /* the file's bytes read into memory, freed by SpiInputFree */
-} SpiInput;
-
-/* Reads the input: flag 1, Buf is the data and Len its size; flag 0, Buf is a file name and Len the
-   picture's offset in it (as after a MacBinary header), of which at most Limit bytes are read.
-   Returns a result code. */
-int SpiInputOpen(SpiInput* input, LPCSTR buf, LONG_PTR len, unsigned int flag, size_t limit);
-
-/* Bytes of a file read first for its picture information (more when that is not enough). */
-#define SPI_INFO_PREFIX (256 * 1024)
-void SpiInputFree(SpiInput* input);
-
-/* The header bytes handed to IsSupported: Dw is the address of a buffer of at least 2 KB, or, when
-   its upper word is 0, a file handle to read them from. Fills Head (SPI_HEADER_SIZE bytes) and returns
-   the count of bytes there. */
-size_t SpiSupportHeader(DWORD_PTR dw, uint8_t* head);
 
 /* A bottom-up DIB being built in two moveable local-memory blocks, both locked until handed over. */
 typedef struct SpiDib {
@@ -52,7 +28,14 @@ typedef struct SpiDib {
   size_t stride;
 } SpiDib;
 
-/* Checks the size (1 to SPI_MAX_PIXELS pixels) and makes zero-filled blocks; a result code. */
+/* Whether a picture of this size is taken: 1 to SPI_MAX_PIXELS pixels. GetPictureInfo and SpiDibCreate
+   check it for every format. */
+static inline int SpiSizeAllowed(int64_t width, int64_t height) {
+  return width >= 1 && height >= 1 && width <= SPI_MAX_PIXELS && height <= SPI_MAX_PIXELS &&
+         width * height <= SPI_MAX_PIXELS;
+}
+
+/* Checks the size (SpiSizeAllowed) and makes zero-filled blocks; a result code. */
 int SpiDibCreate(SpiDib* dib, int64_t width, int64_t height, int bitCount);
 /* Row Y counted from the top of the picture. */
 static inline uint8_t* SpiDibRow(const SpiDib* dib, int32_t y) {
@@ -62,9 +45,6 @@ static inline uint8_t* SpiDibRow(const SpiDib* dib, int32_t y) {
 void SpiDibSetColor(SpiDib* dib, int i, uint8_t red, uint8_t green, uint8_t blue);
 /* A grey ramp of Levels entries (2 to 256) from black to white, or white to black when Inverted. */
 void SpiDibGreyRamp(SpiDib* dib, int levels, int inverted);
-/* Ends an export: unlocks the blocks and hands them to the caller on success, frees them otherwise.
-   Returns Result. */
-int SpiDibFinish(SpiDib* dib, int result, HLOCAL* pHBInfo, HLOCAL* pHBm);
 
 /* Reports progress (Done of Total); returns SPI_ABORT when the host asks to stop, else SPI_ALL_RIGHT. */
 static inline int SpiProgress(ProgressCallback progress, int done, int total, LONG_PTR data) {
@@ -73,12 +53,6 @@ static inline int SpiProgress(ProgressCallback progress, int done, int total, LO
 
 /* A 16-bit sample rounded to the nearest 8-bit one. */
 static inline uint8_t SpiTo8(unsigned v) { return (uint8_t)((v + 128) / 257); }
-
-/* GetPluginInfo's texts: Texts[0..Count-1], info number i answering text i. */
-int SpiPluginInfo(const char* const* texts, int count, int infono, LPSTR buf, int buflen);
-
-/* Fills PictureInfo for a picture of this size and output depth (no text). */
-void SpiFillInfo(PictureInfo* info, int32_t width, int32_t height, int bitCount);
 
 /* The exports, defined once in spi_plugin.c for every format. */
 SPI_EXPORT int SPI_CALL GetPluginInfo(int infono, LPSTR buf, int buflen);
@@ -92,7 +66,7 @@ int SpiFormatSupported(const uint8_t* head, size_t size);
 /* Size and output depth from the data; a result code. */
 int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* height, int* bitCount);
 /* Decodes into a new DIB (created by the decoder); a result code. On failure the decoder leaves
-   whatever it created in Dib for SpiDibFinish to free. */
+   whatever it created in Dib for the export to free. */
 int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallback progress, LONG_PTR lData);
 extern const char* const kSpiFormatTexts[];
 extern const int kSpiFormatTextCount;

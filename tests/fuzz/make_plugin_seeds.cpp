@@ -1,6 +1,7 @@
 // Writes the plug-in fuzz targets' starting corpora: small PNG, GIF, WebP and TIFF files of each kind
 // the plug-ins read, into FOLDER/png, FOLDER/gif, FOLDER/webp and FOLDER/tiff.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "tests/pictures/picture_writers.h"
@@ -11,13 +12,11 @@ namespace {
 std::string folder;
 void Seed(const std::string& format, const std::string& name, const std::string& bytes) {
   std::string path = folder + "/" + format + "/" + name;
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fclose(f) != 0) {
     std::perror(path.c_str());
     std::exit(1);
   }
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
 }
 }  // namespace
 

@@ -6,18 +6,16 @@
 #include <cstring>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "platform/core/errors.h"
 #include "platform/core/streams.h"
-#include "platform/services/file_stream.h"
 #include "platform/graphics/graphic.h"
 #include "platform/graphics/icon.h"
 #include "platform/graphics/jpeg.h"
 #include "platform/graphics/metafile.h"
 #include "platform/win32/gdi_canvas.h"
 #include "tests/win32/common/memory_surface.h"
-#include "platform/win32/utf16.h"
+#include "tests/win32/common/temp_folder.h"
 #include "tests/support/jpeg_maker.h"
 
 namespace zeb {
@@ -121,34 +119,15 @@ std::string TwoImageIcon() {
 
 class PictureFormatsOnWindows : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-    folder_ = win32::Narrow(temp) + "zeb-picture-formats\\";
-    CreateDirectoryW(win32::Widen(folder_).c_str(), nullptr);
-  }
-  void TearDown() override {
-    for (const std::string& f : written_) DeleteFileW(win32::Widen(f).c_str());
-    RemoveDirectoryW(win32::Widen(folder_).c_str());
-  }
-  std::string Path(const std::string& name) const { return folder_ + name; }
-  std::string File(const std::string& name, const std::string& bytes) {
-    std::string path = Path(name);
-    TFileStream f(path, TFileMode::fmCreate);
-    f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-    written_.push_back(path);
-    return path;
-  }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(files.Make("zeb-picture-formats")); }
 
- private:
-  std::string folder_;
-  std::vector<std::string> written_;
+  test::TempFolder files;
 };
 
 TEST_F(PictureFormatsOnWindows, AJpegFileIsDrawnTheRightWayUp) {
   test::JpegRecipe recipe{.width = 32, .height = 32, .quality = 95};
   TPicture picture;
-  picture.LoadFromFile(File("a.JPG", test::MakeJpeg(recipe)));
+  picture.LoadFromFile(files.File("a.JPG", test::MakeJpeg(recipe)));
   ASSERT_TRUE(picture.Graphic()->InheritsFrom(&TJPEGImage::Class));
   Surface s(32, 32);
   win32::GdiCanvas canvas(s.dc());
@@ -160,7 +139,7 @@ TEST_F(PictureFormatsOnWindows, AJpegFileIsDrawnTheRightWayUp) {
 
 TEST_F(PictureFormatsOnWindows, AnIconFileShowsItsLargestImage) {
   TPicture picture;
-  picture.LoadFromFile(File("b.ico", TwoImageIcon()));
+  picture.LoadFromFile(files.File("b.ico", TwoImageIcon()));
   EXPECT_EQ(picture.Width(), 32);
   Surface s(32, 32);
   win32::GdiCanvas canvas(s.dc());
@@ -186,7 +165,7 @@ TEST_F(PictureFormatsOnWindows, MetafilesRecordedByGdiAreReadAndPlayed) {
   };
   for (const Case& c : cases) {
     TPicture picture;
-    picture.LoadFromFile(File(c.name, c.bytes));
+    picture.LoadFromFile(files.File(c.name, c.bytes));
     ASSERT_TRUE(picture.Graphic()->InheritsFrom(&TMetafile::Class)) << c.name;
     EXPECT_EQ(picture.Width(), c.width) << c.name;
     EXPECT_EQ(picture.Height(), c.height) << c.name;
@@ -201,12 +180,12 @@ TEST_F(PictureFormatsOnWindows, MetafilesRecordedByGdiAreReadAndPlayed) {
 
 TEST_F(PictureFormatsOnWindows, MissingAndDamagedFilesRaiseTheirErrors) {
   TPicture picture;
-  picture.LoadFromFile(File("good.jpg", test::MakeJpeg({.width = 7, .height = 5})));
-  EXPECT_THROW(picture.LoadFromFile(File("bad.jpg", "not a JPEG")), EInvalidGraphic);
-  EXPECT_THROW(picture.LoadFromFile(File("bad.ico", "not an icon")), EInvalidGraphic);
-  EXPECT_THROW(picture.LoadFromFile(File("bad.emf", std::string(100, '\1'))), EInvalidGraphic);
-  EXPECT_THROW(picture.LoadFromFile(File("notes.txt", "text")), EInvalidGraphic);
-  EXPECT_THROW(picture.LoadFromFile(Path("missing.jpg")), EFOpenError);
+  picture.LoadFromFile(files.File("good.jpg", test::MakeJpeg({.width = 7, .height = 5})));
+  EXPECT_THROW(picture.LoadFromFile(files.File("bad.jpg", "not a JPEG")), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromFile(files.File("bad.ico", "not an icon")), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromFile(files.File("bad.emf", std::string(100, '\1'))), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromFile(files.File("notes.txt", "text")), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromFile(files.Path("missing.jpg")), EFOpenError);
   EXPECT_EQ(picture.Width(), 7);
 }
 

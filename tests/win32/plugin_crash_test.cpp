@@ -13,14 +13,12 @@
 #include "platform/core/strings.h"
 #include "platform/services/call_guard.h"
 #include "platform/services/file_system.h"
-#include "platform/win32/utf16.h"
 #include "spi/spi_graphic.h"
 #include "spi/spi_manager.h"
+#include "tests/win32/common/temp_folder.h"
 
 namespace zeb::spi {
 namespace {
-
-using win32::Widen;
 
 std::string Plugin(const std::string& name) {
   return FolderPart(Files().ProgramFileName()) + "plugins\\" + name;
@@ -40,17 +38,7 @@ uint32_t Mxcsr() {
 
 class PluginCrashTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-    folder = win32::Narrow(temp) + "zeb-plugin-crash\\";
-    CreateDirectoryW(Widen(folder).c_str(), nullptr);
-  }
-  void TearDown() override {
-    spis.reset();
-    for (const std::string& f : written) DeleteFileW(Widen(f).c_str());
-    RemoveDirectoryW(Widen(folder).c_str());
-  }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(files.Make("zeb-plugin-crash")); }
   // A fresh manager holding crasher.spi and then ppm.spi.
   void NewManager() {
     spis.reset();
@@ -59,13 +47,6 @@ class PluginCrashTest : public ::testing::Test {
     spis->Add(CreateSPI(Plugin("crasher.spi")));
     spis->Add(CreateSPI(Plugin("ppm.spi")));
     ASSERT_EQ(spis->Count(), 2);
-  }
-  std::string File(const std::string& name, const std::string& bytes) {
-    std::string path = folder + name;
-    TFileStream f(path, TFileMode::fmCreate);
-    f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-    written.push_back(path);
-    return path;
   }
   // Width of the picture at Path, or -1 when no plug-in read it.
   static int32_t Load(const std::string& path) {
@@ -78,8 +59,7 @@ class PluginCrashTest : public ::testing::Test {
     return g.GetWidth();
   }
 
-  std::string folder;
-  std::vector<std::string> written;
+  test::TempFolder files;  // removed after the manager has let go of the plug-ins
   std::unique_ptr<TSPIs> spis;
 };
 
@@ -94,7 +74,7 @@ TEST_F(PluginCrashTest, EveryKindOfCrashEndsOnlyTheCallAndAValidPictureStillDeco
                {"recurse", kStackOverflow},
                {"throw", 0xE06D7363},
                {"fpu", 0}};
-  const std::string good = File("good.ppm", "P6\n3 1\n255\n" + std::string(9, '\x40'));
+  const std::string good = files.File("good.ppm", "P6\n3 1\n255\n" + std::string(9, '\x40'));
   const uint16_t controlWord = ControlWord();
   const uint32_t mxcsr = Mxcsr();
   // Each stack overflow comes twice (once per export): the second is only caught if the first one's
@@ -103,8 +83,8 @@ TEST_F(PluginCrashTest, EveryKindOfCrashEndsOnlyTheCallAndAValidPictureStillDeco
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(c.kind) + " in " + where);
       NewManager();
-      const std::string path = File(std::string(c.kind) + "_" + where + ".crash",
-                                    std::string("ZEBCRASH ") + c.kind + " " + where + "\n");
+      const std::string path = files.File(std::string(c.kind) + "_" + where + ".crash",
+                                          std::string("ZEBCRASH ") + c.kind + " " + where + "\n");
       EXPECT_EQ(Load(path), -1);
       std::vector<TSPICrashReport> reports = spis->TakeCrashReports();
       if (c.code == 0) {
@@ -127,7 +107,7 @@ TEST_F(PluginCrashTest, EveryKindOfCrashEndsOnlyTheCallAndAValidPictureStillDeco
 TEST_F(PluginCrashTest, AModuleThatCrashesThreeTimesIsNoLongerAsked) {
   NewManager();
   for (int i = 0; i < 4; ++i)
-    EXPECT_EQ(Load(File(IntToStr(i) + ".crash", "ZEBCRASH nullwrite IsSupported\n")), -1);
+    EXPECT_EQ(Load(files.File(IntToStr(i) + ".crash", "ZEBCRASH nullwrite IsSupported\n")), -1);
   EXPECT_EQ(spis->Items(0)->CrashCount(), kCrashesBeforeRetiring);
   EXPECT_EQ(spis->TakeCrashReports().size(), 1u);
 }

@@ -24,72 +24,25 @@
 #include "spi/spi_module.h"
 #include "tests/pictures/picture_writers.h"
 #include "tests/win32/common/memory_surface.h"
+#include "tests/win32/common/temp_folder.h"
+#include "tests/win32/plugin_calls.h"
 
 namespace zeb::spi {
 namespace {
 
 using test::SourcePicture;
+using testing_support::Decoded;
+using testing_support::FromMemory;
+using testing_support::ProgressLog;
+using testing_support::Supported;
 
 // The plug-ins are built beside zeb.exe, one folder up from the tests.
 std::string ProductPlugin(const std::string& name) {
   return FolderPart(Files().ProgramFileName()) + "..\\" + name;
 }
 
-std::string TempPath(const std::string& name) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  return win32::Narrow(temp) + name;
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  HANDLE f = CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(f, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(f);
-}
-
-struct ProgressLog {
-  std::vector<std::pair<int, int>> calls;
-  int abortAt = -1;
-};
-
-int SPI_API Progress(int done, int total, intptr_t data) {
-  auto* log = reinterpret_cast<ProgressLog*>(data);
-  log->calls.push_back({done, total});
-  return static_cast<int>(log->calls.size()) - 1 == log->abortAt ? 1 : 0;
-}
-
-// The two blocks of a decoded picture, freed at the end.
-struct Dib {
-  LocalHandle info = nullptr, bits = nullptr;
-  Dib() = default;
-  Dib(const Dib&) = delete;
-  ~Dib() {
-    if (info) LocalFree(info);
-    if (bits) LocalFree(bits);
-  }
-  const BITMAPINFOHEADER& Header() const { return *static_cast<const BITMAPINFOHEADER*>(LocalLock(info)); }
-  const RGBQUAD* Colours() const { return reinterpret_cast<const BITMAPINFO*>(&Header())->bmiColors; }
-  const uint8_t* Bits() const { return static_cast<const uint8_t*>(LocalLock(bits)); }
-  size_t Stride() const {
-    return (static_cast<size_t>(Header().biWidth) * Header().biBitCount + 31) / 32 * 4;
-  }
-  // Pixel (X, Y), Y from the top, as RGBA.
-  std::array<uint8_t, 4> Pixel(int x, int y) const {
-    const BITMAPINFOHEADER& h = Header();
-    const uint8_t* row = Bits() + static_cast<size_t>(h.biHeight - 1 - y) * Stride();
-    if (h.biBitCount == 8) {
-      const RGBQUAD& c = Colours()[row[x]];
-      return {c.rgbRed, c.rgbGreen, c.rgbBlue, 255};
-    }
-    const uint8_t* p = row + static_cast<size_t>(x) * (h.biBitCount / 8);
-    return {p[2], p[1], p[0], static_cast<uint8_t>(h.biBitCount == 32 ? p[3] : 255)};
-  }
-};
-
 // Both blocks are moveable local memory, sized as the header says, and the picture is bottom-up.
-void ExpectValidBlocks(const Dib& d) {
+void ExpectValidBlocks(const Decoded& d) {
   for (LocalHandle h : {d.info, d.bits}) {
     ASSERT_NE(h, nullptr);
     ASSERT_NE(LocalFlags(h), LMEM_INVALID_HANDLE);
@@ -110,7 +63,7 @@ void ExpectValidBlocks(const Dib& d) {
 
 // Every pixel against the source, within Tolerance per channel; colour is not compared where the
 // source is fully transparent.
-void ExpectPixels(const Dib& d, const SourcePicture& expected, int tolerance) {
+void ExpectPixels(const Decoded& d, const SourcePicture& expected, int tolerance) {
   int mismatches = 0;
   for (int y = 0; y < expected.height && mismatches < 5; ++y)
     for (int x = 0; x < expected.width && mismatches < 5; ++x) {
@@ -130,17 +83,6 @@ std::unique_ptr<TSPI> Load(const std::string& plugin) {
   std::unique_ptr<TSPI> m = CreateSPI(ProductPlugin(plugin));
   EXPECT_NE(m, nullptr) << ProductPlugin(plugin);
   return m;
-}
-
-int FromMemory(TSPI& m, const std::string& bytes, Dib& d, ProgressLog* log = nullptr) {
-  return m.GetPicture(bytes.data(), static_cast<intptr_t>(bytes.size()), 1, &d.info, &d.bits,
-                      log ? &Progress : nullptr, reinterpret_cast<intptr_t>(log));
-}
-
-int Supported(TSPI& m, const std::string& bytes) {
-  std::vector<char> header(kHeaderBufferSize, 0);
-  std::memcpy(header.data(), bytes.data(), std::min(bytes.size(), header.size()));
-  return m.IsSupported("no-extension", reinterpret_cast<uintptr_t>(header.data()));
 }
 
 // One picture file of a kind, and what it must decode to.
@@ -254,7 +196,7 @@ TEST_P(PluginFormatTest, DecodesEveryPixelAndTheSamePictureFromMemoryAndFile) {
   const Case& c = GetParam();
   auto module = Load(c.plugin);
   ASSERT_NE(module, nullptr);
-  EXPECT_NE(Supported(*module, c.bytes), 0);
+  EXPECT_NE(Supported(*module, c.bytes, "no-extension"), 0);
 
   PictureInfo info{};
   ASSERT_EQ(module->GetPictureInfo(c.bytes.data(), static_cast<intptr_t>(c.bytes.size()), 1, &info), 0);
@@ -262,7 +204,7 @@ TEST_P(PluginFormatTest, DecodesEveryPixelAndTheSamePictureFromMemoryAndFile) {
   EXPECT_EQ(info.height, c.expected.height);
   EXPECT_EQ(info.colorDepth, c.bitCount);
 
-  Dib fromMemory;
+  Decoded fromMemory;
   ASSERT_EQ(FromMemory(*module, c.bytes, fromMemory), 0);
   ExpectValidBlocks(fromMemory);
   EXPECT_EQ(fromMemory.Header().biWidth, c.expected.width);
@@ -271,12 +213,14 @@ TEST_P(PluginFormatTest, DecodesEveryPixelAndTheSamePictureFromMemoryAndFile) {
   ExpectPixels(fromMemory, c.expected, c.tolerance);
 
   // The same file behind a 128-byte MacBinary header, read by the plug-in itself.
-  std::string path = TempPath("zeb-plugin-format-" + c.name + ".bin");
-  WriteFileBytes(path, std::string(128, '\x01') + c.bytes);
+  test::TempFolder files;
+  ASSERT_NO_FATAL_FAILURE(files.Make("zeb-plugin-formats"));
+  const std::string name = c.name + ".bin";
+  std::string path = files.File(name, std::string(128, '\x01') + c.bytes);
   PictureInfo fileInfo{};
   EXPECT_EQ(module->GetPictureInfo(path.c_str(), 128, 0, &fileInfo), 0);
   EXPECT_EQ(fileInfo.width, info.width);
-  Dib fromFile;
+  Decoded fromFile;
   ASSERT_EQ(module->GetPicture(path.c_str(), 128, 0, &fromFile.info, &fromFile.bits, nullptr, 0), 0);
   ExpectValidBlocks(fromFile);
   ASSERT_EQ(LocalSize(fromFile.bits), LocalSize(fromMemory.bits));
@@ -284,13 +228,12 @@ TEST_P(PluginFormatTest, DecodesEveryPixelAndTheSamePictureFromMemoryAndFile) {
   EXPECT_EQ(std::memcmp(&fromFile.Header(), &fromMemory.Header(), 40 + 4 * fromMemory.Header().biClrUsed), 0);
 
   // The support test by file handle reads the header itself.
-  WriteFileBytes(path, c.bytes);
+  files.File(name, c.bytes);
   HANDLE f = CreateFileW(win32::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                          nullptr);
   ASSERT_NE(f, INVALID_HANDLE_VALUE);
   EXPECT_NE(module->IsSupported(path.c_str(), reinterpret_cast<uintptr_t>(f)), 0);
   CloseHandle(f);
-  DeleteFileW(win32::Widen(path).c_str());
 }
 
 TEST_P(PluginFormatTest, OnlyItsOwnPlugInClaimsTheFile) {
@@ -298,9 +241,9 @@ TEST_P(PluginFormatTest, OnlyItsOwnPlugInClaimsTheFile) {
   for (const char* plugin : {"png.spi", "gif.spi", "webp.spi", "tiff.spi"}) {
     auto module = Load(plugin);
     ASSERT_NE(module, nullptr);
-    EXPECT_EQ(Supported(*module, c.bytes) != 0, c.plugin == plugin) << plugin;
+    EXPECT_EQ(Supported(*module, c.bytes, "no-extension") != 0, c.plugin == plugin) << plugin;
     if (c.plugin != plugin) {
-      Dib d;
+      Decoded d;
       EXPECT_EQ(FromMemory(*module, c.bytes, d), 2) << plugin;
       EXPECT_EQ(d.info, nullptr);
     }
@@ -331,14 +274,14 @@ TEST(PluginFormatInfo, EachIsAnImportPlugInWithItsOwnFilter) {
 TEST(PluginFormatInfo, ALargeFileWhoseHeaderComesLastIsReadWhole) {
   auto module = Load("tiff.spi");
   ASSERT_NE(module, nullptr);
-  std::string path = TempPath("zeb-plugin-large.tif");
-  WriteFileBytes(
-      path, test::WriteTiff(test::MakePicture(400, 400, 3), {.compression = test::TiffCompression::kNone}));
+  test::TempFolder files;
+  ASSERT_NO_FATAL_FAILURE(files.Make("zeb-plugin-formats"));
+  std::string path = files.File("large.tif", test::WriteTiff(test::MakePicture(400, 400, 3),
+                                                             {.compression = test::TiffCompression::kNone}));
   PictureInfo info{};
   EXPECT_EQ(module->GetPictureInfo(path.c_str(), 0, 0, &info), 0);
   EXPECT_EQ(info.width, 400);
   EXPECT_EQ(info.height, 400);
-  DeleteFileW(win32::Widen(path).c_str());
 }
 
 // One larger picture per plug-in whose file can be cut short.
@@ -402,23 +345,23 @@ TEST(PluginFormatDamage, EmptyBrokenAndTruncatedFilesGiveTheirCodes) {
     SCOPED_TRACE(d.plugin + (d.keepsRows ? "" : " (no rows when cut)"));
     auto module = Load(d.plugin);
     ASSERT_NE(module, nullptr);
-    Dib empty;
+    Decoded empty;
     EXPECT_EQ(FromMemory(*module, std::string(), empty), 2);
-    EXPECT_EQ(Supported(*module, std::string()), 0);
+    EXPECT_EQ(Supported(*module, std::string(), "no-extension"), 0);
 
     // The signature and then rubbish.
     std::string broken = d.bytes.substr(0, 16) + std::string(300, '\x5A');
-    Dib b;
+    Decoded b;
     EXPECT_EQ(FromMemory(*module, broken, b), 3);
     EXPECT_EQ(b.info, nullptr);
     EXPECT_EQ(b.bits, nullptr);
 
     // Only the first bytes of the file (the header at most): nothing to show.
-    Dib header;
+    Decoded header;
     EXPECT_EQ(FromMemory(*module, d.bytes.substr(0, 40), header), 3);
 
     // Cut in half: the top rows where the format allows, else refused.
-    Dib half;
+    Decoded half;
     int result = FromMemory(*module, d.bytes.substr(0, d.bytes.size() / 2), half);
     if (!d.keepsRows) {
       EXPECT_EQ(result, 3);
@@ -450,11 +393,11 @@ TEST(PluginFormatDamage, PicturesOverTwoToThe28PixelsOrDisagreeingWithTheirDataA
   auto png = Load("png.spi");
   ASSERT_NE(png, nullptr);
   std::string small = test::WritePng(test::MakePicture(4, 4, 3));
-  Dib d;
+  Decoded d;
   EXPECT_EQ(FromMemory(*png, PngOfSize(small, 20000, 20000), d), 3) << "4e8 pixels";
   PictureInfo info{};
   EXPECT_EQ(png->GetPictureInfo(PngOfSize(small, 20000, 20000).data(), 100, 1, &info), 3);
-  Dib shortData;
+  Decoded shortData;
   EXPECT_EQ(FromMemory(*png, PngOfSize(small, 4, 5000), shortData), 3) << "data for 4 rows of 5000";
   EXPECT_EQ(shortData.info, nullptr);
   std::string badCrc = small;
@@ -481,7 +424,7 @@ TEST(PluginFormatProgress, EachPlugInReportsProgressAndStopsWhenAsked) {
     auto module = Load(plugin);
     ASSERT_NE(module, nullptr);
     ProgressLog log;
-    Dib d;
+    Decoded d;
     ASSERT_EQ(FromMemory(*module, bytes, d, &log), 0);
     ASSERT_GE(log.calls.size(), 2u);
     EXPECT_EQ(log.calls.front().first, 0);
@@ -490,7 +433,7 @@ TEST(PluginFormatProgress, EachPlugInReportsProgressAndStopsWhenAsked) {
 
     ProgressLog stop;
     stop.abortAt = 1;
-    Dib stopped;
+    Decoded stopped;
     EXPECT_EQ(FromMemory(*module, bytes, stopped, &stop), 1);
     EXPECT_EQ(stop.calls.size(), 2u);
     EXPECT_EQ(stopped.info, nullptr);
@@ -510,11 +453,10 @@ TEST(PluginFormatAlpha, APngWithAlphaIsBlendedOverTheBackgroundWhenShown) {
   p.height = 1;
   p.channels = 4;
   p.samples = {255, 0, 0, 255, 9, 9, 9, 0, 0, 0, 255, 128, 0, 255, 0, 255};
-  std::string path = TempPath("zeb-plugin-alpha.png");
-  WriteFileBytes(path, test::WritePng(p));
+  test::TempFolder files;
+  ASSERT_NO_FATAL_FAILURE(files.Make("zeb-plugin-formats"));
   TSPIBitmap shown;
-  shown.LoadFromFile(path);
-  DeleteFileW(win32::Widen(path).c_str());
+  shown.LoadFromFile(files.File("alpha.png", test::WritePng(p)));
   ASSERT_EQ(shown.GetWidth(), 4);
 
   test::MemorySurface surface(4, 1);  // grey 0x808080

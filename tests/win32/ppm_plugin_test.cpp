@@ -5,17 +5,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/core/strings.h"
 #include "platform/services/file_system.h"
-#include "platform/win32/utf16.h"
 #include "spi/spi_module.h"
+#include "tests/win32/common/temp_folder.h"
+#include "tests/win32/plugin_calls.h"
 
 namespace zeb::spi {
 namespace {
+
+using testing_support::Decoded;
+using testing_support::ProgressLog;
 
 std::string PluginPath() { return FolderPart(Files().ProgramFileName()) + "plugins\\ppm.spi"; }
 
@@ -26,28 +29,6 @@ std::string Ppm(const std::string& magic, int width, int height, const std::stri
   return header + pixels;
 }
 
-struct ProgressLog {
-  std::vector<std::pair<int, int>> calls;
-  int abortAt = -1;  // the call (0-based) that asks to stop
-};
-
-int SPI_API Progress(int done, int total, intptr_t data) {
-  auto* log = reinterpret_cast<ProgressLog*>(data);
-  log->calls.push_back({done, total});
-  return static_cast<int>(log->calls.size()) - 1 == log->abortAt ? 1 : 0;
-}
-
-// A decoded picture: the BITMAPINFO block and the bits block, freed at the end.
-struct Decoded {
-  LocalHandle info = nullptr, bits = nullptr;
-  ~Decoded() {
-    if (info) LocalFree(info);
-    if (bits) LocalFree(bits);
-  }
-  const BITMAPINFO* Info() const { return static_cast<const BITMAPINFO*>(LocalLock(info)); }
-  const uint8_t* Bits() const { return static_cast<const uint8_t*>(LocalLock(bits)); }
-};
-
 class PpmPluginTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -56,14 +37,9 @@ class PpmPluginTest : public ::testing::Test {
     ASSERT_EQ(module->ClassType(), &TInSPI::Class);
   }
   int FromMemory(const std::string& data, Decoded& out, ProgressLog* log = nullptr) {
-    return module->GetPicture(data.data(), static_cast<intptr_t>(data.size()), 1, &out.info, &out.bits,
-                              log ? &Progress : nullptr, reinterpret_cast<intptr_t>(log));
+    return testing_support::FromMemory(*module, data, out, log);
   }
-  int Supported(const std::string& data) {
-    std::vector<char> header(kHeaderBufferSize, 0);
-    std::memcpy(header.data(), data.data(), std::min(data.size(), header.size()));
-    return module->IsSupported("x.ppm", reinterpret_cast<uintptr_t>(header.data()));
-  }
+  int Supported(const std::string& data) { return testing_support::Supported(*module, data, "x.ppm"); }
   std::unique_ptr<TSPI> module;
 };
 
@@ -119,15 +95,10 @@ TEST_F(PpmPluginTest, APgmBecomesAn8BitGreyDib) {
 }
 
 TEST_F(PpmPluginTest, AFileIsReadFromTheOffsetGiven) {
-  wchar_t temp[MAX_PATH];
-  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-  std::string path = win32::Narrow(temp) + "zeb_ppm_plugin_test.bin";
-  std::string data = std::string(128, 'M') + Ppm("P6", 3, 2, kRgb, "255", "made by zeb");
-  HANDLE f = CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(f, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(f, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
-  CloseHandle(f);
+  test::TempFolder files;
+  ASSERT_NO_FATAL_FAILURE(files.Make("zeb-ppm-plugin"));
+  std::string path =
+      files.File("picture.bin", std::string(128, 'M') + Ppm("P6", 3, 2, kRgb, "255", "made by zeb"));
 
   PictureInfo info{};
   ASSERT_EQ(module->GetPictureInfo(path.c_str(), 128, 0, &info), 0);
@@ -144,7 +115,6 @@ TEST_F(PpmPluginTest, AFileIsReadFromTheOffsetGiven) {
   Decoded atZero;
   EXPECT_NE(module->GetPicture(path.c_str(), 0, 0, &atZero.info, &atZero.bits, nullptr, 0), 0);
   EXPECT_EQ(atZero.info, nullptr);
-  DeleteFileW(win32::Widen(path).c_str());
 
   Decoded missing;
   EXPECT_EQ(module->GetPicture("C:\\no such folder\\x.ppm", 0, 0, &missing.info, &missing.bits, nullptr, 0),

@@ -18,15 +18,13 @@
 #include "platform/services/file_system.h"
 #include "platform/win32/gdi_canvas.h"
 #include "tests/win32/common/memory_surface.h"
-#include "platform/win32/utf16.h"
 #include "spi/spi_bitmap.h"
 #include "spi/spi_graphic.h"
 #include "spi/spi_manager.h"
+#include "tests/win32/common/temp_folder.h"
 
 namespace zeb::spi {
 namespace {
-
-using win32::Widen;
 
 std::string Plugin(const std::string& name) {
   return FolderPart(Files().ProgramFileName()) + "plugins\\" + name;
@@ -51,34 +49,15 @@ std::string RawBytes(uint32_t width, uint32_t height, uint8_t bits, const std::s
   return s + palette + pixels;
 }
 
-void WriteWholeFile(const std::string& path, const std::string& bytes) {
-  TFileStream f(path, TFileMode::fmCreate);
-  f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-}
-
 class SpiPictureTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(Files().FileExists(Plugin("ppm.spi"))) << "no test plug-ins next to this program";
-    wchar_t temp[MAX_PATH];
-    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-    folder = win32::Narrow(temp) + "zeb-spi-picture\\";
-    CreateDirectoryW(Widen(folder).c_str(), nullptr);
+    ASSERT_NO_FATAL_FAILURE(files.Make("zeb-spi-picture"));
     spis = std::make_unique<TSPIs>();
     spis->Add(CreateSPI(Plugin("ppm.spi")));
     spis->Add(CreateSPI(Plugin("rawbmp.spi")));
     ASSERT_EQ(spis->Count(), 2);
-  }
-  void TearDown() override {
-    spis.reset();
-    for (const std::string& f : written) DeleteFileW(Widen(f).c_str());
-    RemoveDirectoryW(Widen(folder).c_str());
-  }
-  std::string File(const std::string& name, const std::string& bytes) {
-    std::string path = folder + name;
-    WriteWholeFile(path, bytes);
-    written.push_back(path);
-    return path;
   }
 
   // The DIB pixel (X, Y counted from the top) of a 24-bit bottom-up picture, as 0xRRGGBB.
@@ -93,13 +72,12 @@ class SpiPictureTest : public ::testing::Test {
     return uint32_t{c[0]} << 16 | uint32_t{c[1]} << 8 | c[2];
   }
 
-  std::string folder;
-  std::vector<std::string> written;
+  test::TempFolder files;  // removed after the manager has let go of the plug-ins
   std::unique_ptr<TSPIs> spis;
 };
 
 TEST_F(SpiPictureTest, APpmIsDecodedFromAFile) {
-  std::string path = File("picture.ppm", PpmBytes());
+  std::string path = files.File("picture.ppm", PpmBytes());
   TSPIGraphic g;
   std::vector<std::string> messages;
   g.OnProgress = [&](TGraphic*, TProgressStage, uint8_t, bool, const TRect&, const std::string& msg) {
@@ -126,7 +104,7 @@ TEST_F(SpiPictureTest, APpmIsDecodedFromAnInMemoryStreamAndFromAFileStream) {
   EXPECT_EQ(g.GetWidth(), 3);
   EXPECT_EQ(DibPixel(g, 2, 1), Expected(2, 1));
 
-  std::string path = File("stream.ppm", bytes);
+  std::string path = files.File("stream.ppm", bytes);
   TFileStream file(path, TFileMode::fmOpenRead);
   file.SetPosition(7);
   g.LoadFromStreamWithName(file, path);
@@ -135,7 +113,7 @@ TEST_F(SpiPictureTest, APpmIsDecodedFromAnInMemoryStreamAndFromAFileStream) {
 }
 
 TEST_F(SpiPictureTest, ThePictureIsDrawnIntoAMemoryDC) {
-  std::string path = File("draw.ppm", PpmBytes());
+  std::string path = files.File("draw.ppm", PpmBytes());
   TSPIGraphic g;
   g.LoadFromFile(path);
   test::MemorySurface surface(6, 4);
@@ -149,7 +127,7 @@ TEST_F(SpiPictureTest, ThePictureIsDrawnIntoAMemoryDC) {
 }
 
 TEST_F(SpiPictureTest, ThePictureIsSavedAsABmpFile) {
-  std::string path = File("save.ppm", PpmBytes());
+  std::string path = files.File("save.ppm", PpmBytes());
   TSPIGraphic g;
   g.LoadFromFile(path);
   TMemoryStream out;
@@ -173,7 +151,7 @@ TEST_F(SpiPictureTest, ABmpNameOnlyAPluginReadsIsLoadedThroughThePlugin) {
   std::string rgb;
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 3; ++x) rgb.append(reinterpret_cast<const char*>(kPixels[y][x]), 3);
-  std::string path = File("raw.BMP", RawBytes(3, 2, 24, "", rgb));
+  std::string path = files.File("raw.BMP", RawBytes(3, 2, 24, "", rgb));
   TSPIBitmap b;
   std::vector<std::string> messages;
   b.OnProgress = [&](TGraphic*, TProgressStage, uint8_t, bool, const TRect&, const std::string& msg) {
@@ -190,9 +168,9 @@ TEST_F(SpiPictureTest, ABmpNameOnlyAPluginReadsIsLoadedThroughThePlugin) {
   // A real bitmap under .bmp is the plain reader's: only the ending report.
   TMemoryStream bmp;
   TSPIGraphic g;
-  g.LoadFromFile(File("for-bmp.ppm", PpmBytes()));
+  g.LoadFromFile(files.File("for-bmp.ppm", PpmBytes()));
   g.SaveToStream(bmp);
-  std::string real = File("real.bmp", std::string(reinterpret_cast<const char*>(bmp.Memory()), 78));
+  std::string real = files.File("real.bmp", std::string(reinterpret_cast<const char*>(bmp.Memory()), 78));
   messages.clear();
   b.LoadFromFile(real);
   EXPECT_EQ(messages, std::vector<std::string>{"Loaded Graphic"});
@@ -206,7 +184,7 @@ TEST_F(SpiPictureTest, AFourBitPluginPictureBringsItsPalette) {
     palette.push_back(static_cast<char>(i * 5));
   }
   for (int i = 0; i < 8; ++i) indices.push_back(static_cast<char>(i * 2));
-  std::string path = File("four.bmp", RawBytes(4, 2, 4, palette, indices));
+  std::string path = files.File("four.bmp", RawBytes(4, 2, 4, palette, indices));
   TSPIBitmap b;
   b.LoadFromFile(path);
   EXPECT_EQ(b.GetWidth(), 4);
@@ -219,7 +197,7 @@ TEST_F(SpiPictureTest, AFourBitPluginPictureBringsItsPalette) {
 }
 
 TEST_F(SpiPictureTest, AFileNothingDecodesIsReported) {
-  std::string path = File("junk.ppm", "neither PPM nor anything else");
+  std::string path = files.File("junk.ppm", "neither PPM nor anything else");
   TSPIGraphic g;
   try {
     g.LoadFromFile(path);
@@ -233,7 +211,7 @@ TEST_F(SpiPictureTest, AFileNothingDecodesIsReported) {
 }
 
 TEST_F(SpiPictureTest, ANameOutsideTheAnsiCodePageIsHandedOverAsMemory) {
-  std::string path = File("写真 テスト.ppm", PpmBytes());
+  std::string path = files.File("写真 テスト.ppm", PpmBytes());
   bool lossless = true;
   ToAnsi(path, &lossless);
   TSPIGraphic g;
@@ -250,7 +228,7 @@ TEST_F(SpiPictureTest, ANameOutsideTheAnsiCodePageIsHandedOverAsMemory) {
 }
 
 TEST_F(SpiPictureTest, AListenerErrorComesOutAfterThePluginReturned) {
-  std::string path = File("listener.ppm", PpmBytes());
+  std::string path = files.File("listener.ppm", PpmBytes());
   TSPIGraphic g;
   int calls = 0;
   g.OnProgress = [&](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&, const std::string& msg) {
@@ -274,7 +252,7 @@ TEST_F(SpiPictureTest, AListenerErrorComesOutAfterThePluginReturned) {
 }
 
 TEST_F(SpiPictureTest, AnAbortFromTheListenerStopsThePlugin) {
-  std::string path = File("abort.ppm", PpmBytes());
+  std::string path = files.File("abort.ppm", PpmBytes());
   TSPIGraphic g;
   g.OnProgress = [&](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&, const std::string& msg) {
     if (stage == psRunning && msg.empty()) throw EAbort("");
@@ -287,7 +265,7 @@ TEST_F(SpiPictureTest, ThePictureRegistryLoadsPluginExtensionsThroughTheFileLoad
   InitializeSPIBitmap();
   spis = std::make_unique<TSPIs>();
   spis->Add(CreateSPI(Plugin("ppm.spi")));
-  std::string path = File("registry.ppm", PpmBytes());
+  std::string path = files.File("registry.ppm", PpmBytes());
   TPicture picture;
   picture.LoadFromFile(path);
   ASSERT_NE(picture.Graphic(), nullptr);
