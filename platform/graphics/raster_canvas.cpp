@@ -4,14 +4,11 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/graphics/picture_bytes.h"
+
 namespace zeb {
 
 namespace {
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
 uint32_t Bgr(uint8_t b, uint8_t g, uint8_t r) { return b | g << 8 | static_cast<uint32_t>(r) << 16; }
 void Store(uint8_t* dst, uint32_t bgr) { std::memcpy(dst, &bgr, 4); }
 uint8_t Expand5(uint32_t v) { return static_cast<uint8_t>(v << 3 | v >> 2); }
@@ -67,10 +64,11 @@ bool PlanStretch(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const v
                  int32_t canvasWidth, int32_t canvasHeight, Stretch& s) {
   if (!bits || !info) return false;
   s.header = static_cast<const uint8_t*>(info);
-  const int64_t dibWidth = static_cast<int32_t>(U32(s.header + 4));
-  const int64_t dibHeight = static_cast<int32_t>(U32(s.header + 8));
-  s.bitCount = U16(s.header + 14);
-  if (U32(s.header) < 40 || U32(s.header + 16) != 0 || dibWidth <= 0 || dibHeight == 0) return false;
+  const int64_t dibWidth = ReadLE32s(s.header + 4);
+  const int64_t dibHeight = ReadLE32s(s.header + 8);
+  s.bitCount = ReadLE16(s.header + 14);
+  if (ReadLE32(s.header) < 40 || ReadLE32(s.header + 16) != 0 || dibWidth <= 0 || dibHeight == 0)
+    return false;
   s.topDown = dibHeight < 0;
   const int64_t sw = std::min<int64_t>(srcWidth < 0 ? -int64_t(srcWidth) : srcWidth, dibWidth);
   s.rows =
@@ -115,9 +113,9 @@ void TRasterCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcH
     case 4:
     case 8: {
       const uint32_t max = 1u << bitCount;
-      const uint32_t clrUsed = U32(s.header + 32);
+      const uint32_t clrUsed = ReadLE32(s.header + 32);
       const uint32_t n = clrUsed ? std::min(clrUsed, max) : max;
-      const uint8_t* q = s.header + U32(s.header);
+      const uint8_t* q = s.header + ReadLE32(s.header);
       for (uint32_t i = 0; i < n; ++i) colors[i] = Bgr(q[4 * i], q[4 * i + 1], q[4 * i + 2]);
       break;
     }
@@ -145,7 +143,7 @@ void TRasterCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcH
           px = colors[row[sx]];
           break;
         case 16: {
-          const uint32_t v = U16(row + 2 * sx);
+          const uint32_t v = ReadLE16(row + 2 * sx);
           px = Bgr(Expand5(v & 31), Expand5((v >> 5) & 31), Expand5((v >> 10) & 31));
           break;
         }
