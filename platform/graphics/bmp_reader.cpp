@@ -8,6 +8,7 @@
 #include "platform/core/errors.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/dib_image.h"
+#include "platform/graphics/picture_bytes.h"
 
 namespace zeb {
 
@@ -16,12 +17,6 @@ namespace {
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3;
 
 [[noreturn]] void Invalid() { throw EInvalidGraphic("Bitmap image is not valid"); }
-
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
 
 // The fields of any of the header kinds, widened.
 struct Header {
@@ -41,23 +36,23 @@ Header ParseHeader(const uint8_t* h, uint32_t size) {
   r.size = size;
   if (size == 12) {
     r.core = true;
-    r.width = U16(h + 4);
-    r.height = U16(h + 6);
-    r.bitCount = U16(h + 10);
+    r.width = ReadLE16(h + 4);
+    r.height = ReadLE16(h + 6);
+    r.bitCount = ReadLE16(h + 10);
     if (r.bitCount != 1 && r.bitCount != 4 && r.bitCount != 8 && r.bitCount != 24) Invalid();
     return r;
   }
-  r.width = static_cast<int32_t>(U32(h + 4));
-  r.height = static_cast<int32_t>(U32(h + 8));
-  r.bitCount = U16(h + 14);
-  r.compression = U32(h + 16);
-  r.xPelsPerMeter = static_cast<int32_t>(U32(h + 24));
-  r.yPelsPerMeter = static_cast<int32_t>(U32(h + 28));
-  r.clrUsed = U32(h + 32);
+  r.width = ReadLE32s(h + 4);
+  r.height = ReadLE32s(h + 8);
+  r.bitCount = ReadLE16(h + 14);
+  r.compression = ReadLE32(h + 16);
+  r.xPelsPerMeter = ReadLE32s(h + 24);
+  r.yPelsPerMeter = ReadLE32s(h + 28);
+  r.clrUsed = ReadLE32(h + 32);
   // The 64-byte OS/2 header has its own fields after the first 40 bytes; the others carry the masks.
   if (size >= 52 && size != 64) {
     r.masksInHeader = true;
-    for (int i = 0; i < 3; ++i) r.masks[i] = U32(h + 40 + 4 * i);
+    for (int i = 0; i < 3; ++i) r.masks[i] = ReadLE32(h + 40 + 4 * i);
   }
   if (!IsDibBitCount(r.bitCount)) Invalid();
   switch (r.compression) {
@@ -113,7 +108,7 @@ Channel MakeChannel(uint32_t mask) {
 void ConvertBitfieldRow(const uint8_t* src, uint8_t* dst, int32_t width, uint16_t bitCount,
                         const Channel* ch) {
   for (int32_t x = 0; x < width; ++x) {
-    uint32_t px = bitCount == 16 ? U16(src + 2 * x) : U32(src + 4 * x);
+    uint32_t px = bitCount == 16 ? ReadLE16(src + 2 * x) : ReadLE32(src + 4 * x);
     dst[4 * x + 0] = ch[2].Scale(px);
     dst[4 * x + 1] = ch[1].Scale(px);
     dst[4 * x + 2] = ch[0].Scale(px);
@@ -233,11 +228,11 @@ DibImage ReadBmp(TStream& stream, TMemoryStream* takeFrom) {
   if (available < 14 + 12) Invalid();
   ReadExact(stream, fileHeader, 14);
   if (fileHeader[0] != 'B' || fileHeader[1] != 'M') Invalid();
-  const uint32_t offBits = U32(fileHeader + 10);
+  const uint32_t offBits = ReadLE32(fileHeader + 10);
 
   uint8_t raw[124];
   ReadExact(stream, raw, 4);
-  const uint32_t headerSize = U32(raw);
+  const uint32_t headerSize = ReadLE32(raw);
   switch (headerSize) {
     case 12:
     case 40:
@@ -265,7 +260,7 @@ DibImage ReadBmp(TStream& stream, TMemoryStream* takeFrom) {
     uint8_t m[12];
     if (tableStart + 12 > available) Invalid();
     ReadExact(stream, m, 12);
-    for (int i = 0; i < 3; ++i) hdr.masks[i] = U32(m + 4 * i);
+    for (int i = 0; i < 3; ++i) hdr.masks[i] = ReadLE32(m + 4 * i);
     tableStart += 12;
   }
 

@@ -4,14 +4,11 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/graphics/picture_bytes.h"
+
 namespace zeb {
 
 namespace {
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
 uint32_t Bgr(uint8_t b, uint8_t g, uint8_t r) { return b | g << 8 | static_cast<uint32_t>(r) << 16; }
 void Store(uint8_t* dst, uint32_t bgr) { std::memcpy(dst, &bgr, 4); }
 uint8_t Expand5(uint32_t v) { return static_cast<uint8_t>(v << 3 | v >> 2); }
@@ -42,6 +39,47 @@ AxisMap MapAxis(int64_t a, int64_t b, int64_t sourceSize, int64_t limit) {
   }
   return m;
 }
+
+// A stretch of an uncompressed DIB's first SrcWidth x SrcHeight pixels (GDI counts them from the DIB's
+// origin) into Dest: the header's fields and the source row and column each visible canvas pixel takes.
+struct Stretch {
+  const uint8_t* header = nullptr;
+  uint16_t bitCount = 0;
+  AxisMap xs, ys;
+  const uint8_t* bits = nullptr;
+  size_t stride = 0;
+  int64_t rows = 0;  // the source rows taken
+  bool topDown = false;
+
+  // The source row that canvas row Y takes.
+  const uint8_t* SourceRow(int64_t y) const {
+    const int64_t sy = ys.source[static_cast<size_t>(y - ys.first)];
+    return bits + static_cast<size_t>(topDown ? sy : rows - 1 - sy) * stride;
+  }
+};
+
+// False when nothing is drawn: no pixels or header, a header shorter than a BITMAPINFOHEADER, a
+// compressed or empty DIB, or no canvas pixel inside Dest.
+bool PlanStretch(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits, const void* info,
+                 int32_t canvasWidth, int32_t canvasHeight, Stretch& s) {
+  if (!bits || !info) return false;
+  s.header = static_cast<const uint8_t*>(info);
+  const int64_t dibWidth = ReadLE32s(s.header + 4);
+  const int64_t dibHeight = ReadLE32s(s.header + 8);
+  s.bitCount = ReadLE16(s.header + 14);
+  if (ReadLE32(s.header) < 40 || ReadLE32(s.header + 16) != 0 || dibWidth <= 0 || dibHeight == 0)
+    return false;
+  s.topDown = dibHeight < 0;
+  const int64_t sw = std::min<int64_t>(srcWidth < 0 ? -int64_t(srcWidth) : srcWidth, dibWidth);
+  s.rows =
+      std::min<int64_t>(srcHeight < 0 ? -int64_t(srcHeight) : srcHeight, s.topDown ? -dibHeight : dibHeight);
+  if (sw <= 0 || s.rows <= 0) return false;
+  s.xs = MapAxis(dest.Left, dest.Right, sw, canvasWidth);
+  s.ys = MapAxis(dest.Top, dest.Bottom, s.rows, canvasHeight);
+  s.bits = static_cast<const uint8_t*>(bits);
+  s.stride = static_cast<size_t>((dibWidth * s.bitCount + 31) / 32 * 4);
+  return !s.xs.source.empty() && !s.ys.source.empty();
+}
 }  // namespace
 
 TRasterCanvas::TRasterCanvas(int32_t width, int32_t height)
@@ -65,17 +103,9 @@ uint32_t TRasterCanvas::Pixel(int32_t x, int32_t y) const {
 
 void TRasterCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
                                const void* info, TPaletteHandle) {
-  if (!bits || !info) return;
-  const auto* h = static_cast<const uint8_t*>(info);
-  const uint32_t headerSize = U32(h);
-  if (headerSize < 40) return;
-  const int64_t dibWidth = static_cast<int32_t>(U32(h + 4));
-  const int64_t dibHeight = static_cast<int32_t>(U32(h + 8));
-  const uint16_t bitCount = U16(h + 14);
-  const uint32_t clrUsed = U32(h + 32);
-  if (U32(h + 16) != 0 || dibWidth <= 0 || dibHeight == 0) return;
-  const bool topDown = dibHeight < 0;
-  const int64_t rows = topDown ? -dibHeight : dibHeight;
+  Stretch s;
+  if (!PlanStretch(dest, srcWidth, srcHeight, bits, info, width_, height_, s)) return;
+  const uint16_t bitCount = s.bitCount;
 
   uint32_t colors[256] = {};
   switch (bitCount) {
@@ -83,8 +113,9 @@ void TRasterCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcH
     case 4:
     case 8: {
       const uint32_t max = 1u << bitCount;
+      const uint32_t clrUsed = ReadLE32(s.header + 32);
       const uint32_t n = clrUsed ? std::min(clrUsed, max) : max;
-      const uint8_t* q = h + headerSize;
+      const uint8_t* q = s.header + ReadLE32(s.header);
       for (uint32_t i = 0; i < n; ++i) colors[i] = Bgr(q[4 * i], q[4 * i + 1], q[4 * i + 2]);
       break;
     }
@@ -96,21 +127,10 @@ void TRasterCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcH
       return;
   }
 
-  // The source is the first rows stored, as GDI counts from the DIB's origin.
-  const int64_t sw = std::min<int64_t>(srcWidth < 0 ? -int64_t(srcWidth) : srcWidth, dibWidth);
-  const int64_t sh = std::min<int64_t>(srcHeight < 0 ? -int64_t(srcHeight) : srcHeight, rows);
-  if (sw <= 0 || sh <= 0) return;
-  const AxisMap xs = MapAxis(dest.Left, dest.Right, sw, width_);
-  const AxisMap ys = MapAxis(dest.Top, dest.Bottom, sh, height_);
-  if (xs.source.empty() || ys.source.empty()) return;
-
-  const size_t stride = static_cast<size_t>((dibWidth * bitCount + 31) / 32 * 4);
-  const auto* src = static_cast<const uint8_t*>(bits);
-  for (int64_t y = ys.first; y < ys.last; ++y) {
-    const int64_t sy = ys.source[static_cast<size_t>(y - ys.first)];
-    const uint8_t* row = src + static_cast<size_t>(topDown ? sy : sh - 1 - sy) * stride;
-    uint8_t* out = Row(static_cast<int32_t>(y)) + 4 * xs.first;
-    for (int32_t sx : xs.source) {
+  for (int64_t y = s.ys.first; y < s.ys.last; ++y) {
+    const uint8_t* row = s.SourceRow(y);
+    uint8_t* out = Row(static_cast<int32_t>(y)) + 4 * s.xs.first;
+    for (int32_t sx : s.xs.source) {
       uint32_t px;
       switch (bitCount) {
         case 1:
@@ -123,7 +143,7 @@ void TRasterCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcH
           px = colors[row[sx]];
           break;
         case 16: {
-          const uint32_t v = U16(row + 2 * sx);
+          const uint32_t v = ReadLE16(row + 2 * sx);
           px = Bgr(Expand5(v & 31), Expand5((v >> 5) & 31), Expand5((v >> 10) & 31));
           break;
         }
@@ -142,25 +162,12 @@ void TRasterCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcH
 
 void TRasterCanvas::AlphaDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
                              const void* info) {
-  if (!bits || !info) return;
-  const auto* h = static_cast<const uint8_t*>(info);
-  const int64_t dibWidth = static_cast<int32_t>(U32(h + 4));
-  const int64_t dibHeight = static_cast<int32_t>(U32(h + 8));
-  if (U32(h) < 40 || U16(h + 14) != 32 || U32(h + 16) != 0 || dibWidth <= 0 || dibHeight == 0) return;
-  const bool topDown = dibHeight < 0;
-  const int64_t rows = topDown ? -dibHeight : dibHeight;
-  const int64_t sw = std::min<int64_t>(srcWidth < 0 ? -int64_t(srcWidth) : srcWidth, dibWidth);
-  const int64_t sh = std::min<int64_t>(srcHeight < 0 ? -int64_t(srcHeight) : srcHeight, rows);
-  if (sw <= 0 || sh <= 0) return;
-  const AxisMap xs = MapAxis(dest.Left, dest.Right, sw, width_);
-  const AxisMap ys = MapAxis(dest.Top, dest.Bottom, sh, height_);
-  const size_t stride = static_cast<size_t>(dibWidth) * 4;
-  for (int64_t y = ys.first; y < ys.last; ++y) {
-    const int64_t sy = ys.source[static_cast<size_t>(y - ys.first)];
-    const uint8_t* row =
-        static_cast<const uint8_t*>(bits) + static_cast<size_t>(topDown ? sy : sh - 1 - sy) * stride;
-    uint8_t* out = Row(static_cast<int32_t>(y)) + 4 * xs.first;
-    for (int32_t sx : xs.source) {
+  Stretch s;
+  if (!PlanStretch(dest, srcWidth, srcHeight, bits, info, width_, height_, s) || s.bitCount != 32) return;
+  for (int64_t y = s.ys.first; y < s.ys.last; ++y) {
+    const uint8_t* row = s.SourceRow(y);
+    uint8_t* out = Row(static_cast<int32_t>(y)) + 4 * s.xs.first;
+    for (int32_t sx : s.xs.source) {
       const uint8_t* px = row + 4 * sx;
       const unsigned keep = 255 - px[3];
       for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>(px[c] + (out[c] * keep + 127) / 255);

@@ -13,8 +13,7 @@ std::string CollationKey(const std::string& utf8) {
   // Only plain locals: a long list's keys are made on threads that end, and a thread_local buffer's
   // destructor may run there after the thread's own storage is gone (it crashed the program). The key
   // usually fits on the stack.
-  std::wstring wide;
-  win32::WidenInto(utf8, wide);
+  const std::wstring wide = win32::Widen(utf8);
   if (wide.empty()) return {};
   const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
   const int length = static_cast<int>(wide.size());

@@ -75,36 +75,40 @@ class Win32File : public FileHandle {
   HANDLE handle_;
 };
 
-// A path for the file functions: one near or past MAX_PATH goes in the \\?\ form, which has no length
-// limit but takes only full paths with backslashes (so it is made full first). Shorter paths go as they
-// are, relative ones included. The form never leaves this file: titles and list files keep the path.
-std::wstring FileApiPath(std::string_view utf8) {
-  std::wstring wide = Widen(utf8);
-  if (wide.size() < MAX_PATH - 12 || wide.starts_with(L"\\\\?\\")) return wide;
-  std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
-  const DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (n == 0 || n >= full.size()) return wide;
-  full.resize(n);
-  for (wchar_t& c : full)
-    if (c == L'/') c = L'\\';
-  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
-}
-
 // Asks a W function that fills a buffer of a given length (and returns the length needed when the
-// buffer is too small) for its whole text.
+// buffer is too small) for its whole text; empty when it fails.
 template <typename Call>
-std::string GrowingText(Call call) {
+std::wstring GrowingWideText(Call call) {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
     DWORD n = call(buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) return {};
     if (n < buffer.size()) {
       buffer.resize(n);
-      return Narrow(buffer);
+      return buffer;
     }
     buffer.resize(n + 1);
   }
+}
+
+template <typename Call>
+std::string GrowingText(Call call) {
+  return Narrow(GrowingWideText(call));
+}
+
+// A path for the file functions: one near or past MAX_PATH goes in the \\?\ form, which has no length
+// limit but takes only full paths with backslashes (so it is made full first). Shorter paths go as they
+// are, relative ones included. The form never leaves this file: titles and list files keep the path.
+std::wstring FileApiPath(std::string_view utf8) {
+  std::wstring wide = Widen(utf8);
+  if (wide.size() < MAX_PATH - 12 || wide.starts_with(L"\\\\?\\")) return wide;
+  std::wstring full = GrowingWideText(
+      [&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(wide.c_str(), size, buffer, nullptr); });
+  if (full.empty()) return wide;
+  for (wchar_t& c : full)
+    if (c == L'/') c = L'\\';
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
 }
 
 class Win32FileSystem : public FileSystem {

@@ -7,6 +7,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/raster_canvas.h"
+#include "tests/platform/bmp_test_util.h"
 #include "tests/support/bmp_maker.h"
 
 namespace zeb::test {
@@ -20,13 +21,7 @@ std::unique_ptr<TBitmap> Load32(int32_t width, int32_t height, std::vector<uint3
   s.bitCount = 32;
   s.rawPixelValues = true;
   s.pixels = std::move(pixels);
-  std::string file = MakeBmp(s);
-  TMemoryStream stream;
-  stream.WriteBuffer(file.data(), static_cast<int64_t>(file.size()));
-  stream.SetPosition(0);
-  auto bitmap = std::make_unique<TBitmap>();
-  bitmap->LoadFromStream(stream);
-  return bitmap;
+  return LoadBmp(MakeBmp(s));
 }
 
 constexpr uint32_t kWhite = 0xFFFFFF;

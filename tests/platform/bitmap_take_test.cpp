@@ -7,14 +7,10 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
 #include "tests/support/bmp_maker.h"
+#include "tests/support/load_bytes.h"
 
 namespace zeb::test {
 namespace {
-
-void Fill(TMemoryStream& stream, const std::string& file) {
-  stream.WriteBuffer(file.data(), static_cast<int64_t>(file.size()));
-  stream.SetPosition(0);
-}
 
 TEST(BitmapTake, GivesTheSamePictureAsReadingAndEmptiesTheStreamOnlyWhenItTakesIt) {
   BmpRecipe rle;
@@ -34,8 +30,8 @@ TEST(BitmapTake, GivesTheSamePictureAsReadingAndEmptiesTheStreamOnlyWhenItTakesI
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TMemoryStream forRead, forTake;
-    Fill(forRead, c.file);
-    Fill(forTake, c.file);
+    FillStream(forRead, c.file);
+    FillStream(forTake, c.file);
     TBitmap read, taken;
     read.LoadFromStream(forRead);
     taken.TakeFromStream(forTake);

@@ -8,20 +8,13 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/raster_canvas.h"
+#include "tests/support/load_bytes.h"
 
 namespace zeb::test {
 
-inline void FillStream(TMemoryStream& stream, const std::string& bytes) {
-  stream.Clear();
-  stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  stream.SetPosition(0);
-}
-
 inline std::unique_ptr<TBitmap> LoadBmp(const std::string& bytes) {
-  TMemoryStream stream;
-  FillStream(stream, bytes);
   auto bitmap = std::make_unique<TBitmap>();
-  bitmap->LoadFromStream(stream);
+  LoadBytes(*bitmap, bytes);
   return bitmap;
 }
 

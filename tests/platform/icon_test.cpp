@@ -9,6 +9,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/metafile.h"
 #include "tests/support/le_bytes.h"
+#include "tests/support/load_bytes.h"
 #include "tests/support/recording_canvas.h"
 
 namespace zeb {
@@ -16,6 +17,7 @@ namespace {
 
 using test::Append16;
 using test::Append32;
+using test::LoadBytes;
 using test::Put16;
 using test::Put32;
 
@@ -74,13 +76,6 @@ std::string MakeIco(const std::vector<Entry>& entries) {
   }
   for (const Entry& e : entries) s += e.image;
   return s;
-}
-
-void LoadBytes(TGraphic& graphic, const std::string& bytes) {
-  TMemoryStream stream;
-  stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  stream.SetPosition(0);
-  graphic.LoadFromStream(stream);
 }
 
 std::string ThreeSizes() {

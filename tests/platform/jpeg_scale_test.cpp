@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/core/streams.h"
 #include "platform/graphics/jpeg.h"
 #include "tests/support/jpeg_maker.h"
+#include "tests/support/load_bytes.h"
 #include "tests/support/recording_canvas.h"
 
 namespace zeb {
@@ -21,12 +21,8 @@ using test::JpegRecipe;
 using test::MakeJpeg;
 
 void Load(TJPEGImage& jpeg, const JpegRecipe& recipe, int32_t roomWidth, int32_t roomHeight) {
-  const std::string bytes = MakeJpeg(recipe);
-  TMemoryStream stream;
-  stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  stream.SetPosition(0);
   jpeg.SetLargestDrawSize(roomWidth, roomHeight);
-  jpeg.LoadFromStream(stream);
+  test::LoadBytes(jpeg, MakeJpeg(recipe));
 }
 
 // The width of the pixels the picture drew with into Rect.

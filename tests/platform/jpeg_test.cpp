@@ -11,6 +11,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/icon.h"
 #include "tests/support/jpeg_maker.h"
+#include "tests/support/load_bytes.h"
 #include "tests/support/recording_canvas.h"
 
 namespace zeb {
@@ -18,14 +19,8 @@ namespace {
 
 using test::JpegColour;
 using test::JpegRecipe;
+using test::LoadBytes;
 using test::MakeJpeg;
-
-void LoadBytes(TGraphic& graphic, const std::string& bytes) {
-  TMemoryStream stream;
-  stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  stream.SetPosition(0);
-  graphic.LoadFromStream(stream);
-}
 
 // Offset of the first marker FF Code in a JPEG file, or npos.
 size_t FindMarker(const std::string& jpg, uint8_t code) {

@@ -9,6 +9,7 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/icon.h"
 #include "tests/support/le_bytes.h"
+#include "tests/support/load_bytes.h"
 #include "tests/support/recording_canvas.h"
 
 namespace zeb {
@@ -16,6 +17,7 @@ namespace {
 
 using test::Append16;
 using test::Append32;
+using test::LoadBytes;
 using test::Put16;
 using test::Put32;
 
@@ -103,13 +105,6 @@ std::string MakePlaceable(int16_t left, int16_t top, int16_t right, int16_t bott
     sum ^= static_cast<uint16_t>(static_cast<uint8_t>(s[i]) | static_cast<uint8_t>(s[i + 1]) << 8);
   Append16(s, sum);
   return s + wmf;
-}
-
-void LoadBytes(TGraphic& graphic, const std::string& bytes) {
-  TMemoryStream stream;
-  stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  stream.SetPosition(0);
-  graphic.LoadFromStream(stream);
 }
 
 std::string Played(const TMetafile& meta) {

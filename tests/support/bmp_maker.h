@@ -57,10 +57,10 @@ std::string EncodeRle(int32_t width, int32_t height, const std::vector<uint32_t>
 std::array<uint32_t, 3> EffectiveMasks(const BmpRecipe& recipe);
 
 // Shorthand for a plain bottom-up BI_RGB file with an info header.
-// A one-image icon file of a 32 x 32, 32-bit DIB.
-std::string SmallIcon();
-
 std::string SimpleBmp(int32_t width, int32_t height, uint16_t bitCount, std::vector<uint32_t> pixels,
                       std::vector<uint32_t> colors = {});
+
+// A one-image icon file of a 32 x 32, 32-bit DIB.
+std::string SmallIcon();
 
 }  // namespace zeb::test

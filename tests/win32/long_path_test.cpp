@@ -3,6 +3,7 @@
 // No path handed back carries the \\?\ form the file layer uses inside.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
