@@ -21,14 +21,9 @@ class PluginCrashTest : public testing::Test {
  protected:
   // zeb.exe in a folder of its own with crasher.spi and ppm.spi beside it.
   std::string InstallViewer() {
-    folder.MakeFolder("app");
-    std::string exe = folder.Path("app/zeb.exe");
-    EXPECT_TRUE(CopyFileW(Utf8ToWide(ZebExe()).c_str(), Utf8ToWide(exe).c_str(), FALSE));
-    for (const std::string name : {"crasher.spi", "ppm.spi"})
-      EXPECT_TRUE(CopyFileW(Utf8ToWide(PluginFolder() + "\\" + name).c_str(),
-                            Utf8ToWide(folder.Path("app/" + name)).c_str(), FALSE));
-    return exe;
+    return folder.InstallViewer({PluginFolder() + "\\crasher.spi", PluginFolder() + "\\ppm.spi"});
   }
+
   // Waits for the one crash message, checks it names the plug-in and the picture, and closes it.
   void AcknowledgeCrash(const std::string& picture) {
     HWND box = zeb.WaitForMessageBox();

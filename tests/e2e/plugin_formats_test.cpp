@@ -27,19 +27,10 @@ class PluginFormatsTest : public testing::Test {
   // zeb.exe, our plug-ins and the user's (paths under the test plug-in folder) copied into a folder of
   // their own.
   std::string Install(const std::vector<std::string>& userPlugins) {
-    folder.MakeFolder("app");
-    std::string exe = folder.Path("app/zeb.exe");
-    EXPECT_TRUE(CopyFileW(Utf8ToWide(ZebExe()).c_str(), Utf8ToWide(exe).c_str(), FALSE));
-    for (const char* name : kOwnPlugins)
-      EXPECT_TRUE(CopyFileW(Utf8ToWide(BesideZeb(name)).c_str(),
-                            Utf8ToWide(folder.Path(std::string("app/") + name)).c_str(), FALSE))
-          << "no " << name << " beside zeb.exe";
-    for (const std::string& path : userPlugins)
-      EXPECT_TRUE(CopyFileW(
-          Utf8ToWide(PluginFolder() + "\\" + path).c_str(),
-          Utf8ToWide(folder.Path("app/" + path.substr(path.find_last_of('\\') + 1))).c_str(), FALSE))
-          << path;
-    return exe;
+    std::vector<std::string> files;
+    for (const char* name : kOwnPlugins) files.push_back(BesideZeb(name));
+    for (const std::string& path : userPlugins) files.push_back(PluginFolder() + "\\" + path);
+    return folder.InstallViewer(files);
   }
 
   TestFolder folder;

@@ -31,15 +31,9 @@ class PluginsTest : public testing::Test {
   // zeb.exe copied into a folder of its own with the plug-ins named, so the program folder is where
   // the viewer finds them.
   std::string InstallViewer(const std::vector<std::string>& plugins) {
-    folder.MakeFolder("app");
-    std::string exe = folder.Path("app/zeb.exe");
-    EXPECT_TRUE(CopyFileW(Utf8ToWide(ZebExe()).c_str(), Utf8ToWide(exe).c_str(), FALSE));
-    for (const std::string& name : plugins) {
-      std::string from = PluginFolder() + "\\" + name;
-      EXPECT_TRUE(CopyFileW(Utf8ToWide(from).c_str(), Utf8ToWide(folder.Path("app/" + name)).c_str(), FALSE))
-          << from;
-    }
-    return exe;
+    std::vector<std::string> files;
+    for (const std::string& name : plugins) files.push_back(PluginFolder() + "\\" + name);
+    return folder.InstallViewer(files);
   }
 
   TestFolder folder;

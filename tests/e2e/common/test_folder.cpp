@@ -6,6 +6,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "tests/e2e/common/e2e_environment.h"
 #include "tools/driver/zeb_driver.h"
 #include "tests/support/bmp_maker.h"
 #include "tests/support/jpeg_maker.h"
@@ -156,6 +159,18 @@ std::string ReadWholeFile(const std::wstring& path) {
   while (::ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
   CloseHandle(file);
   return bytes;
+}
+
+std::string TestFolder::InstallViewer(const std::vector<std::string>& pluginFiles) {
+  MakeFolder("app");
+  const std::string exe = Path("app/zeb.exe");
+  EXPECT_TRUE(CopyFileW(Utf8ToWide(ZebExe()).c_str(), Utf8ToWide(exe).c_str(), FALSE)) << ZebExe();
+  for (const std::string& from : pluginFiles)
+    EXPECT_TRUE(CopyFileW(Utf8ToWide(from).c_str(),
+                          Utf8ToWide(Path("app/" + from.substr(from.find_last_of("\\/") + 1))).c_str(),
+                          FALSE))
+        << from;
+  return exe;
 }
 
 }  // namespace zeb::e2e
