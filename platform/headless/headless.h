@@ -2,10 +2,12 @@
 // and is tested natively. Tests reach its state through this header.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,34 +23,45 @@ namespace zeb::headless {
 // case (A to Z); entries are listed in the order they were added.
 class MemoryFileSystem : public FileSystem {
  public:
-  MemoryFileSystem();
+  // Empties the file system and puts back its default folders.
+  void Reset() {
+    std::lock_guard lock(mutex_);
+    state_ = State{};
+    findCalls = 0;
+  }
   void Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) override;
   bool Stamp(const std::string& path, FileStamp& stamp) override;
   bool Attributes(const std::string& path, uint32_t& attributes) override;
   std::string ExpandFileName(const std::string& path) override;
-  std::string CurrentDirectory() override { return current_; }
+  std::string CurrentDirectory() override {
+    std::lock_guard lock(mutex_);
+    return state_.current;
+  }
   std::unique_ptr<FileHandle> Open(const std::string& path, TFileMode mode) override;
   bool ReplaceFile(const std::string& source, const std::string& target) override;
   bool DeleteFile(const std::string& path) override;
-  std::string WindowsDirectory() override { return windowsDir_; }
-  std::string SystemDirectory() override { return systemDir_; }
-  std::string LocalAppDataDirectory() override { return localAppData_; }
+  std::string WindowsDirectory() override { return state_.windowsDir; }
+  std::string SystemDirectory() override { return state_.systemDir; }
+  std::string LocalAppDataDirectory() override { return state_.localAppData; }
   bool CreateFolder(const std::string& path) override;
-  std::string ProgramFileName() override { return programFile_; }
+  std::string ProgramFileName() override { return state_.programFile; }
 
   // Adds a file (and its missing parent folders); an existing one is replaced.
   void AddFile(const std::string& path, std::string contents, uint32_t attributes = faArchive);
   void AddFolder(const std::string& path, uint32_t attributes = faDirectory);
   std::string Contents(const std::string& path) const;
-  void SetCurrentDirectory(const std::string& path) { current_ = path; }
-  void SetWindowsDirectory(const std::string& path) { windowsDir_ = path; }
-  void SetSystemDirectory(const std::string& path) { systemDir_ = path; }
-  void SetLocalAppDataDirectory(const std::string& path) { localAppData_ = path; }
-  void SetProgramFileName(const std::string& path) { programFile_ = path; }
+  void SetCurrentDirectory(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    state_.current = path;
+  }
+  void SetWindowsDirectory(const std::string& path) { state_.windowsDir = path; }
+  void SetSystemDirectory(const std::string& path) { state_.systemDir = path; }
+  void SetLocalAppDataDirectory(const std::string& path) { state_.localAppData = path; }
+  void SetProgramFileName(const std::string& path) { state_.programFile = path; }
   // Makes Open fail for this path (for a file that exists but cannot be read or written).
   void SetLocked(const std::string& path, bool locked);
   // Counts of Find calls, for tests of how often the file system is searched.
-  int findCalls = 0;
+  std::atomic<int> findCalls = 0;
 
   struct Node {
     std::string name;  // as spelled when added
@@ -62,13 +75,17 @@ class MemoryFileSystem : public FileSystem {
  private:
   Node* Lookup(const std::string& path, Node** parent = nullptr);
   Node& MakeFolders(const std::string& folder);
-  Node root_;
-  std::string current_ = "C:\\";
-  int64_t clock_ = 0;  // counts the writes
-  std::string windowsDir_ = "C:\\windows";
-  std::string systemDir_ = "C:\\windows\\system32";
-  std::string localAppData_ = "C:\\users\\user\\AppData\\Local";
-  std::string programFile_ = "C:\\zeb\\zeb.exe";
+  // Folder scans list folders on other threads while the test changes files on its own.
+  mutable std::recursive_mutex mutex_;
+  struct State {
+    Node root{.name = {}, .attributes = faDirectory, .data = {}, .children = {}};
+    std::string current = "C:\\";
+    int64_t clock = 0;  // counts the writes
+    std::string windowsDir = "C:\\windows";
+    std::string systemDir = "C:\\windows\\system32";
+    std::string localAppData = "C:\\users\\user\\AppData\\Local";
+    std::string programFile = "C:\\zeb\\zeb.exe";
+  } state_;
 };
 
 // The process's default headless file system.

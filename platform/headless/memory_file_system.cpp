@@ -16,8 +16,6 @@ MemoryFileSystem& DefaultFiles() {
   return files;
 }
 
-MemoryFileSystem::MemoryFileSystem() { root_.attributes = faDirectory; }
-
 // Splits "C:\a\b" into {"C:", "a", "b"}.
 static std::vector<std::string> Split(const std::string& path) {
   std::vector<std::string> parts;
@@ -41,13 +39,14 @@ static MemoryFileSystem::Node* Child(MemoryFileSystem::Node& node, const std::st
 }
 
 std::string MemoryFileSystem::ExpandFileName(const std::string& path) {
+  std::lock_guard lock(mutex_);
   std::string full = path;
   bool absolute = path.size() >= 2 && path[1] == ':';
   if (!absolute) {
     if (!path.empty() && (path[0] == '\\' || path[0] == '/'))
-      full = current_.substr(0, 2) + path;
+      full = state_.current.substr(0, 2) + path;
     else
-      full = current_ + (current_.empty() || current_.back() == '\\' ? "" : "\\") + path;
+      full = state_.current + (state_.current.empty() || state_.current.back() == '\\' ? "" : "\\") + path;
   }
   std::vector<std::string> parts = Split(full), out;
   for (auto& p : parts) {
@@ -68,7 +67,7 @@ std::string MemoryFileSystem::ExpandFileName(const std::string& path) {
 
 MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::string& path, Node** parent) {
   std::vector<std::string> parts = Split(ExpandFileName(path));
-  Node* node = &root_;
+  Node* node = &state_.root;
   Node* up = nullptr;
   for (auto& p : parts) {
     up = node;
@@ -80,7 +79,7 @@ MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::string& path, Node**
 }
 
 MemoryFileSystem::Node& MemoryFileSystem::MakeFolders(const std::string& folder) {
-  Node* node = &root_;
+  Node* node = &state_.root;
   for (auto& p : Split(ExpandFileName(folder))) {
     Node* c = Child(*node, p);
     if (!c) {
@@ -93,10 +92,12 @@ MemoryFileSystem::Node& MemoryFileSystem::MakeFolders(const std::string& folder)
 }
 
 void MemoryFileSystem::AddFolder(const std::string& path, uint32_t attributes) {
+  std::lock_guard lock(mutex_);
   MakeFolders(path).attributes = attributes | faDirectory;
 }
 
 void MemoryFileSystem::AddFile(const std::string& path, std::string contents, uint32_t attributes) {
+  std::lock_guard lock(mutex_);
   std::string full = ExpandFileName(path);
   Node& folder = MakeFolders(FolderPart(full));
   std::string name = FileNamePart(full);
@@ -105,25 +106,27 @@ void MemoryFileSystem::AddFile(const std::string& path, std::string contents, ui
   if (existing) {
     existing->data = data;
     existing->attributes = attributes;
-    existing->written = ++clock_;
+    existing->written = ++state_.clock;
   } else {
-    folder.children.push_back(Node{name, attributes, data, {}, false, ++clock_});
+    folder.children.push_back(Node{name, attributes, data, {}, false, ++state_.clock});
   }
 }
 
 bool MemoryFileSystem::CreateFolder(const std::string& path) {
+  std::lock_guard lock(mutex_);
   Node* n = Lookup(path);
   if (n) return (n->attributes & faDirectory) != 0;
   // The parent must exist, as on Windows; the user's own folders do, even when a test never made them.
   std::string parent = FolderPart(ExpandFileName(path));
   Node* p = Lookup(parent);
-  if (!p && parent.starts_with(localAppData_)) MakeFolders(parent), p = Lookup(parent);
+  if (!p && parent.starts_with(state_.localAppData)) MakeFolders(parent), p = Lookup(parent);
   if (!p || !(p->attributes & faDirectory) || p->locked) return false;
   AddFolder(path);
   return true;
 }
 
 bool MemoryFileSystem::Stamp(const std::string& path, FileStamp& stamp) {
+  std::lock_guard lock(mutex_);
   Node* n = Lookup(path);
   if (!n || !n->data) return false;
   stamp = {static_cast<int64_t>(n->data->size()), n->written};
@@ -131,32 +134,38 @@ bool MemoryFileSystem::Stamp(const std::string& path, FileStamp& stamp) {
 }
 
 std::string MemoryFileSystem::Contents(const std::string& path) const {
+  std::lock_guard lock(mutex_);
   Node* n = const_cast<MemoryFileSystem*>(this)->Lookup(path);
   return n && n->data ? *n->data : std::string();
 }
 
 void MemoryFileSystem::SetLocked(const std::string& path, bool locked) {
+  std::lock_guard lock(mutex_);
   if (Node* n = Lookup(path)) n->locked = locked;
 }
 
 void MemoryFileSystem::Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) {
   ++findCalls;
-  std::string folder = FolderPart(pattern), mask = FileNamePart(pattern);
-  Node* dir = folder.empty() ? Lookup(current_) : Lookup(folder);
-  if (!dir || !(dir->attributes & faDirectory) || mask.empty()) return;
   // Copy the names first: the caller may change the file system while listing.
   std::vector<FindData> found;
-  if (dir != &root_ && Split(ExpandFileName(folder)).size() > 1) {
-    if (MatchesMask(".", mask)) found.push_back({".", faDirectory});
-    if (MatchesMask("..", mask)) found.push_back({"..", faDirectory});
+  {
+    std::lock_guard lock(mutex_);
+    std::string folder = FolderPart(pattern), mask = FileNamePart(pattern);
+    Node* dir = folder.empty() ? Lookup(state_.current) : Lookup(folder);
+    if (!dir || !(dir->attributes & faDirectory) || mask.empty()) return;
+    if (dir != &state_.root && Split(ExpandFileName(folder)).size() > 1) {
+      if (MatchesMask(".", mask)) found.push_back({".", faDirectory});
+      if (MatchesMask("..", mask)) found.push_back({"..", faDirectory});
+    }
+    for (auto& c : dir->children)
+      if (MatchesMask(c.name, mask)) found.push_back({c.name, c.attributes});
   }
-  for (auto& c : dir->children)
-    if (MatchesMask(c.name, mask)) found.push_back({c.name, c.attributes});
   for (auto& f : found)
     if (!each(f)) break;
 }
 
 bool MemoryFileSystem::Attributes(const std::string& path, uint32_t& attributes) {
+  std::lock_guard lock(mutex_);
   if (path.find_first_of("*?") != std::string::npos) return false;
   Node* n = Lookup(path);
   if (!n) return false;
@@ -201,6 +210,7 @@ class MemoryFile : public FileHandle {
 }  // namespace
 
 std::unique_ptr<FileHandle> MemoryFileSystem::Open(const std::string& path, TFileMode mode) {
+  std::lock_guard lock(mutex_);
   Node* n = Lookup(path);
   if (mode == TFileMode::fmCreate) {
     if (n && (n->locked || (n->attributes & (faDirectory | faReadOnly))))
@@ -214,11 +224,12 @@ std::unique_ptr<FileHandle> MemoryFileSystem::Open(const std::string& path, TFil
   }
   if (!n || !n->data || n->locked || (mode == TFileMode::fmOpenReadWrite && (n->attributes & faReadOnly)))
     throw EFOpenError("Cannot open file \"" + path + "\"");
-  if (mode == TFileMode::fmOpenReadWrite) n->written = ++clock_;
+  if (mode == TFileMode::fmOpenReadWrite) n->written = ++state_.clock;
   return std::make_unique<MemoryFile>(n->data);
 }
 
 bool MemoryFileSystem::ReplaceFile(const std::string& source, const std::string& target) {
+  std::lock_guard lock(mutex_);
   Node* s = Lookup(source);
   if (!s || !s->data) return false;
   Node* t = Lookup(target);
@@ -230,6 +241,7 @@ bool MemoryFileSystem::ReplaceFile(const std::string& source, const std::string&
 }
 
 bool MemoryFileSystem::DeleteFile(const std::string& path) {
+  std::lock_guard lock(mutex_);
   Node* parent = nullptr;
   Node* n = Lookup(path, &parent);
   if (!n || !parent || n->locked) return false;

@@ -25,7 +25,7 @@ Scripts& Script() {
 }
 
 void ResetAll() {
-  DefaultFiles() = MemoryFileSystem();
+  DefaultFiles().Reset();
   SetFiles(nullptr);
   UnregisterAllLibraries();
   Settings().clear();
