@@ -73,9 +73,13 @@ void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayB
   }
   walkChain_.push_back({folder, std::move(identity)});
   struct PopChain {
-    std::vector<WalkStep>& chain;
-    ~PopChain() { chain.pop_back(); }
-  } pop{walkChain_};
+    MainWindow& form;
+    ~PopChain() {
+      form.walkChain_.pop_back();
+      // What the outermost walk expected and did not enter (an abort, a skipped link) is dropped.
+      if (form.walkChain_.empty()) form.folderReadAhead_.Stop();
+    }
+  } pop{*this};
 
   // The folder is expanded once; a name the file system reports needs no expanding of its own, unless
   // it ends in a dot or a space, which expanding would drop.
@@ -87,21 +91,23 @@ void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayB
   const auto& [plain, wild] = extensionMatch_;
   std::vector<std::vector<std::string>> matches(pictureExtensions_.size());  // per extension, listing order
   std::vector<std::pair<std::string, bool>> subfolders;                      // name, is a link
-  Files().Find(folder + "*", [&](const FindData& entry) {
+  for (const FindData& entry : folderReadAhead_.List(folder)) {
     if (entry.attributes & faDirectory) {
       if (recursive && !(entry.attributes & (faHidden | faSysFile)) && entry.name != "." &&
           entry.name != "..")
         subfolders.emplace_back(entry.name, (entry.attributes & faReparsePoint) != 0);
-      return true;
+      continue;
     }
     if (auto it = plain.find(UpperAscii(ExtensionPart(entry.name))); it != plain.end())
       for (size_t i : it->second) matches[i].push_back(entry.name);
     for (const auto& [mask, i] : wild)
       if (MatchesMask(entry.name, mask)) matches[i].push_back(entry.name);
-    return true;
-  });
+  }
+  // The subfolders are listed ahead while this folder's files are added.
+  std::vector<std::string> subfolderPaths;
+  for (const auto& [name, isLink] : subfolders) subfolderPaths.push_back(folder + name + "\\");
+  folderReadAhead_.Expect(subfolderPaths);
 
-  std::string path;
   for (const std::vector<std::string>& names : matches) {
     if (run.abortRequested) break;
     bool first = true;
@@ -112,25 +118,22 @@ void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayB
       first = false;
       const char last = name.empty() ? '.' : name.back();
       if (expanded && last != '.' && last != ' ') {
-        path.assign(fullFolder).append(name);
-        AddFullPath(path);
+        AddFullPath(fullFolder + name);
       } else {
         AddFile(folder + name);
       }
     }
   }
-  for (const auto& [name, isLink] : subfolders) {
-    if (run.abortRequested) break;
-    WalkFolder(folder + name + "\\", true, isLink);
-  }
+  for (size_t i = 0; i < subfolders.size() && !run.abortRequested; ++i)
+    WalkFolder(subfolderPaths[i], true, subfolders[i].second);
 }
 
 void MainWindow::AddFile(const std::string& fileName) { AddFullPath(Files().ExpandFileName(fileName)); }
 
-void MainWindow::AddFullPath(const std::string& path) {
+void MainWindow::AddFullPath(std::string path) {
   ShowBuildProgress(path);
   if (UpperAscii(ExtensionPart(path)) != ".ZEB") {
-    model_.list.Add(path);
+    model_.list.Add(std::move(path));
     return;
   }
   std::vector<std::string> lines = ReadListFile(path);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/model/viewer_model.h"
+#include "app/folder_read_ahead.h"
 #include "app/read_ahead.h"
 #include "platform/graphics/graphic.h"
 #include "platform/services/desktop.h"
@@ -195,7 +196,7 @@ class MainWindow : public ui::TForm {
   // Lets window messages through when pumpInterval has passed (or Force); true when it did.
   bool PumpMessages(bool force);
   // AddFile for a path that is already full.
-  void AddFullPath(const std::string& path);
+  void AddFullPath(std::string path);
   // AddFolder's walk; MayBeLink when the folder was reported as a link (or its way is unknown).
   void WalkFolder(const std::string& folder, bool recursive, bool mayBeLink);
 
@@ -222,6 +223,7 @@ class MainWindow : public ui::TForm {
     std::string identity;
   };
   std::vector<WalkStep> walkChain_;
+  FolderReadAhead folderReadAhead_;
 };
 
 }  // namespace zeb::app

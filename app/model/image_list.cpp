@@ -26,8 +26,9 @@ const std::vector<std::string>& ImageList::Entries() {
   return paths_;
 }
 
-void ImageList::Add(const std::string& path) {
-  pending_.push_back({std::string(), path});
+void ImageList::Add(std::string path) {
+  if (pending_.empty()) pending_.reserve(kKeyChunk);
+  pending_.push_back({std::string(), std::move(path)});
   // A long scan's collation keys are made beside it, a chunk at a time, while it goes on listing.
   if (pending_.size() >= kKeyChunk) {
     keying_.push_back(std::async(std::launch::async, [chunk = std::move(pending_)]() mutable {

@@ -24,7 +24,7 @@ class ImageList {
 
   // Adds one entry at its sorted place. Adds are collected, and keyed and sorted in on the next read,
   // so a scan that adds many entries costs one sort, not one shift per entry.
-  void Add(const std::string& path);
+  void Add(std::string path);
   // Deletes the entry at Index; raises EListError outside 0 .. Count - 1.
   void Delete(int32_t index) { DeleteRange(index, 1); }
   // Deletes the entries First .. First + Count - 1 in one step; raises EListError when they are not

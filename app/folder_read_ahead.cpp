@@ -1,0 +1,95 @@
+#include "app/folder_read_ahead.h"
+
+#include <algorithm>
+
+namespace zeb::app {
+
+FolderReadAhead::FolderReadAhead(unsigned threads) : threads_(threads) {}
+
+unsigned FolderReadAhead::DefaultThreads() {
+  // Two listings side by side gain most of what there is; a third only competes with the walk itself.
+  return std::clamp(std::thread::hardware_concurrency(), 1u, 2u);
+}
+
+std::vector<FindData> FolderReadAhead::ListNow(const std::string& folder) {
+  std::vector<FindData> entries;
+  Files().Find(folder + "*", [&](const FindData& entry) {
+    entries.push_back(entry);
+    return true;
+  });
+  return entries;
+}
+
+void FolderReadAhead::Expect(const std::vector<std::string>& folders) {
+  if (threads_ == 0 || folders.empty()) return;
+  std::lock_guard lock(mutex_);
+  expected_.insert(expected_.begin(), folders.begin(), folders.end());
+  // Workers are started by the first walk that has folders to expect, and end with it.
+  while (workers_.size() < threads_) workers_.emplace_back([this] { Work(); });
+  if (idleWorkers_) workToDo_.notify_all();
+}
+
+std::vector<FindData> FolderReadAhead::List(const std::string& folder) {
+  {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      if (auto it = listed_.find(folder); it != listed_.end()) {
+        std::vector<FindData> entries = std::move(it->second);
+        listed_.erase(it);
+        if (idleWorkers_ && !expected_.empty()) workToDo_.notify_one();  // room for one more ahead
+        return entries;
+      }
+      if (!listing_.contains(folder)) break;
+      ++walkWaiting_;
+      listingDone_.wait(lock);
+      --walkWaiting_;
+    }
+    // Not started: listed here rather than waiting for a worker to reach it.
+    if (auto it = std::find(expected_.begin(), expected_.end(), folder); it != expected_.end())
+      expected_.erase(it);
+  }
+  return ListNow(folder);
+}
+
+void FolderReadAhead::Work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    while (!stopping_ && (expected_.empty() || listed_.size() + listing_.size() >= kMostAhead)) {
+      ++idleWorkers_;
+      workToDo_.wait(lock);
+      --idleWorkers_;
+    }
+    if (stopping_) return;
+    std::string folder = std::move(expected_.front());
+    expected_.pop_front();
+    auto mark = listing_.insert(folder);
+    lock.unlock();
+    std::vector<FindData> entries;
+    bool listed = true;
+    try {
+      entries = ListNow(folder);
+    } catch (...) {
+      listed = false;  // the walk lists it again itself, and meets the failure there
+    }
+    lock.lock();
+    listing_.erase(mark);
+    if (listed) listed_[folder] = std::move(entries);
+    if (walkWaiting_) listingDone_.notify_all();
+  }
+}
+
+void FolderReadAhead::Stop() {
+  {
+    std::lock_guard lock(mutex_);
+    if (workers_.empty()) return;
+    stopping_ = true;
+    workToDo_.notify_all();
+  }
+  for (std::thread& worker : workers_) worker.join();
+  workers_.clear();
+  expected_.clear();
+  listed_.clear();
+  stopping_ = false;
+}
+
+}  // namespace zeb::app

@@ -1,0 +1,122 @@
+// Folders listed ahead of a walk: every folder is listed once, whether a worker got to it first, is
+// listing it now, or never started; and a stop forgets what was listed ahead.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <future>
+#include <mutex>
+
+#include "app/folder_read_ahead.h"
+#include "platform/headless/headless.h"
+
+namespace zeb::app {
+namespace {
+
+// The names of the entries, without "." and "..".
+std::vector<std::string> Names(const std::vector<FindData>& entries) {
+  std::vector<std::string> names;
+  for (const FindData& entry : entries)
+    if (entry.name != "." && entry.name != "..") names.push_back(entry.name);
+  return names;
+}
+
+// Counts the listings of each folder; can hold the listing of one folder until it is let go, and can
+// fail the first listing of another.
+class WatchedFileSystem : public headless::MemoryFileSystem {
+ public:
+  void Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) override {
+    {
+      std::unique_lock lock(mutex);
+      ++listings[pattern];
+      changed.notify_all();
+      if (pattern == failOnce) {
+        failOnce.clear();
+        throw std::runtime_error("listing failed");
+      }
+      if (pattern == held) {
+        holding = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return held.empty(); });
+      }
+    }
+    MemoryFileSystem::Find(pattern, each);
+  }
+  void WaitUntilHolding() {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return holding; });
+  }
+  void WaitUntilListed(const std::string& pattern) {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return listings[pattern] > 0; });
+  }
+  void LetGo() {
+    std::lock_guard lock(mutex);
+    held.clear();
+    changed.notify_all();
+  }
+
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::map<std::string, int> listings;
+  std::string held, failOnce;
+  bool holding = false;
+};
+
+class FolderReadAheadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* path : {"C:\\a\\1.jpg", "C:\\b\\2.jpg", "C:\\c\\3.jpg", "C:\\c\\4.jpg"})
+      fs.AddFile(path, "");
+    SetFiles(&fs);
+  }
+  void TearDown() override { SetFiles(nullptr); }
+  WatchedFileSystem fs;
+};
+
+TEST_F(FolderReadAheadTest, EachFolderIsListedOnceWhoeverListsIt) {
+  for (unsigned threads : {0u, 1u, 2u}) {
+    fs.listings.clear();
+    FolderReadAhead ahead(threads);
+    ahead.Expect({"C:\\a\\", "C:\\b\\", "C:\\c\\"});
+    EXPECT_EQ(Names(ahead.List("C:\\a\\")), std::vector<std::string>{"1.jpg"});
+    EXPECT_EQ(Names(ahead.List("C:\\c\\")), (std::vector<std::string>{"3.jpg", "4.jpg"}));
+    EXPECT_EQ(Names(ahead.List("C:\\b\\")), std::vector<std::string>{"2.jpg"});
+    ahead.Stop();
+    EXPECT_EQ(fs.listings, (std::map<std::string, int>{{"C:\\a\\*", 1}, {"C:\\b\\*", 1}, {"C:\\c\\*", 1}}))
+        << threads << " threads";
+  }
+}
+
+TEST_F(FolderReadAheadTest, AListingUnderWayIsWaitedForNotRepeated) {
+  fs.held = "C:\\a\\*";
+  FolderReadAhead ahead(1);
+  ahead.Expect({"C:\\a\\"});
+  fs.WaitUntilHolding();
+  auto taken = std::async(std::launch::async, [&] { return Names(ahead.List("C:\\a\\")); });
+  EXPECT_EQ(taken.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+  fs.AddFile("C:\\a\\late.jpg", "");  // the worker has not read the folder yet
+  fs.LetGo();
+  EXPECT_EQ(taken.get(), (std::vector<std::string>{"1.jpg", "late.jpg"}));
+  EXPECT_EQ(fs.listings["C:\\a\\*"], 1);
+}
+
+TEST_F(FolderReadAheadTest, AFailedListingAheadIsMadeAgainByTheWalk) {
+  fs.failOnce = "C:\\b\\*";
+  FolderReadAhead ahead(1);
+  ahead.Expect({"C:\\b\\"});
+  fs.WaitUntilListed("C:\\b\\*");
+  EXPECT_EQ(Names(ahead.List("C:\\b\\")), std::vector<std::string>{"2.jpg"});
+  EXPECT_EQ(fs.listings["C:\\b\\*"], 2);
+}
+
+TEST_F(FolderReadAheadTest, AStopForgetsWhatWasListedAhead) {
+  FolderReadAhead ahead(2);
+  ahead.Expect({"C:\\a\\", "C:\\b\\"});
+  fs.WaitUntilListed("C:\\a\\*");
+  ahead.Stop();
+  fs.AddFile("C:\\a\\new.jpg", "");
+  EXPECT_EQ(Names(ahead.List("C:\\a\\")), (std::vector<std::string>{"1.jpg", "new.jpg"}));
+}
+
+}  // namespace
+}  // namespace zeb::app
