@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/core/errors.h"
+#include "platform/win32/folder_listing.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/windows_api.h"
@@ -114,6 +115,11 @@ std::wstring FileApiPath(std::string_view utf8) {
 class Win32FileSystem : public FileSystem {
  public:
   void Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) override {
+    // A whole folder is listed in blocks; other patterns, and folders that cannot be listed so, are
+    // searched.
+    if (pattern.ends_with("\\*") &&
+        win32::ListFolder(FileApiPath(pattern.substr(0, pattern.size() - 1)), each, kKnownAttributes))
+      return;
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileExW(FileApiPath(pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
                                 nullptr, FIND_FIRST_EX_LARGE_FETCH);

@@ -96,18 +96,22 @@ class FileSystemTest : public ::testing::Test {
   TempFolder dir;
 };
 
-TEST_F(FileSystemTest, FindListsInTheSystemsOrderWithAttributes) {
-  // The order must be the system's own: compare with the plain W calls.
-  std::vector<std::string> expected;
+// The names the plain W search gives for Pattern, in its order.
+std::vector<std::string> SystemSearch(const std::string& pattern) {
+  std::vector<std::string> names;
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW(Widen(dir / "*").c_str(), &fd);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  do expected.push_back(Narrow(fd.cFileName));
+  HANDLE h = FindFirstFileW(Widen(pattern).c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(Narrow(fd.cFileName));
   while (FindNextFileW(h, &fd));
   FindClose(h);
+  return names;
+}
 
+TEST_F(FileSystemTest, FindListsInTheSystemsOrderWithAttributes) {
+  // The order must be the system's own.
   std::vector<FindData> found = FindAll(dir / "*");
-  EXPECT_EQ(Names(found), expected);
+  EXPECT_EQ(Names(found), SystemSearch(dir / "*"));
   EXPECT_EQ(found.size(), 9u);  // six files, one folder, "." and ".."
   auto attributesOf = [&](const std::string& name) {
     for (auto& f : found)
@@ -123,6 +127,15 @@ TEST_F(FileSystemTest, FindListsInTheSystemsOrderWithAttributes) {
   EXPECT_FALSE(attributesOf("a.jpg") & (faDirectory | faHidden | faReadOnly));
   EXPECT_EQ(attributesOf(kJapanese + ".jpg") & faDirectory, 0u);
   EXPECT_EQ(attributesOf(kEmoji + ".png") & faDirectory, 0u);
+}
+
+// A folder is listed in blocks of 64 KB: 300 names of 200 characters take three.
+TEST_F(FileSystemTest, AFolderOfManyLongNamesIsListedWhole) {
+  dir.MakeFolder("many");
+  for (int i = 0; i < 300; ++i) dir.MakeFile("many\\" + std::string(190, 'n') + std::to_string(i) + ".jpg");
+  std::vector<std::string> names = Names(FindAll(dir / "many\\*"));
+  EXPECT_EQ(names.size(), 302u);
+  EXPECT_EQ(names, SystemSearch(dir / "many\\*"));
 }
 
 TEST_F(FileSystemTest, FindMasksIgnoreCaseAndTakeUnicode) {
