@@ -4,7 +4,8 @@
 
 namespace zeb::app {
 
-FolderReadAhead::FolderReadAhead(unsigned threads) : threads_(threads) {}
+FolderReadAhead::FolderReadAhead(unsigned threads, size_t mostEntriesAhead)
+    : threads_(threads), mostEntriesAhead_(mostEntriesAhead) {}
 
 unsigned FolderReadAhead::DefaultThreads() {
   // Two listings side by side gain most of what there is; a third only competes with the walk itself.
@@ -36,7 +37,8 @@ std::vector<FindData> FolderReadAhead::List(const std::string& folder) {
       if (auto it = listed_.find(folder); it != listed_.end()) {
         std::vector<FindData> entries = std::move(it->second);
         listed_.erase(it);
-        if (idleWorkers_ && !expected_.empty()) workToDo_.notify_one();  // room for one more ahead
+        entriesAhead_ -= entries.size();
+        if (idleWorkers_ && !expected_.empty() && RoomAhead()) workToDo_.notify_one();
         return entries;
       }
       if (!listing_.contains(folder)) break;
@@ -54,7 +56,7 @@ std::vector<FindData> FolderReadAhead::List(const std::string& folder) {
 void FolderReadAhead::Work() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    while (!stopping_ && (expected_.empty() || listed_.size() + listing_.size() >= kMostAhead)) {
+    while (!stopping_ && (expected_.empty() || !RoomAhead())) {
       ++idleWorkers_;
       workToDo_.wait(lock);
       --idleWorkers_;
@@ -73,7 +75,11 @@ void FolderReadAhead::Work() {
     }
     lock.lock();
     listing_.erase(mark);
-    if (listed) listed_[folder] = std::move(entries);
+    if (listed) {
+      std::vector<FindData>& slot = listed_[folder];  // a folder expected twice keeps its latest listing
+      entriesAhead_ = entriesAhead_ - slot.size() + entries.size();
+      slot = std::move(entries);
+    }
     if (walkWaiting_) listingDone_.notify_all();
   }
 }
@@ -89,6 +95,7 @@ void FolderReadAhead::Stop() {
   workers_.clear();
   expected_.clear();
   listed_.clear();
+  entriesAhead_ = 0;
   stopping_ = false;
 }
 

@@ -19,8 +19,9 @@ namespace zeb::app {
 
 class FolderReadAhead {
  public:
-  // Threads: how many workers list ahead; 0 lists every folder on the caller's thread.
-  explicit FolderReadAhead(unsigned threads = DefaultThreads());
+  // Threads: how many workers list ahead; 0 lists every folder on the caller's thread. The workers
+  // wait while MostEntriesAhead entries (or kMostAhead folders) are listed and not yet taken.
+  explicit FolderReadAhead(unsigned threads = DefaultThreads(), size_t mostEntriesAhead = 65536);
   ~FolderReadAhead() { Stop(); }
   FolderReadAhead(const FolderReadAhead&) = delete;
   FolderReadAhead& operator=(const FolderReadAhead&) = delete;
@@ -42,7 +43,13 @@ class FolderReadAhead {
   void Work();
   static std::vector<FindData> ListNow(const std::string& folder);
 
+  bool RoomAhead() const {
+    return listed_.size() + listing_.size() < kMostAhead && entriesAhead_ < mostEntriesAhead_;
+  }
+
   const unsigned threads_;
+  const size_t mostEntriesAhead_;
+  size_t entriesAhead_ = 0;  // in the listings done and not yet taken
   std::mutex mutex_;
   // Each wait and wake-up costs a call into Wine's server, so each side is woken only when it waits.
   std::condition_variable workToDo_;     // workers: expected folders, or room to list ahead

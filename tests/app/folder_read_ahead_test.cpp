@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <thread>
 
 #include "app/folder_read_ahead.h"
 #include "platform/headless/headless.h"
@@ -44,6 +45,10 @@ class WatchedFileSystem : public headless::MemoryFileSystem {
   void WaitUntilHolding() {
     std::unique_lock lock(mutex);
     changed.wait(lock, [&] { return holding; });
+  }
+  int Listings(const std::string& pattern) {
+    std::lock_guard lock(mutex);
+    return listings[pattern];
   }
   void WaitUntilListed(const std::string& pattern) {
     std::unique_lock lock(mutex);
@@ -107,6 +112,16 @@ TEST_F(FolderReadAheadTest, AFailedListingAheadIsMadeAgainByTheWalk) {
   fs.WaitUntilListed("C:\\b\\*");
   EXPECT_EQ(Names(ahead.List("C:\\b\\")), std::vector<std::string>{"2.jpg"});
   EXPECT_EQ(fs.listings["C:\\b\\*"], 2);
+}
+
+TEST_F(FolderReadAheadTest, WorkersWaitWhileEnoughEntriesAreListedAhead) {
+  FolderReadAhead ahead(1, 2);
+  ahead.Expect({"C:\\c\\", "C:\\a\\"});
+  fs.WaitUntilListed("C:\\c\\*");
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(fs.Listings("C:\\a\\*"), 0);
+  ahead.List("C:\\c\\");
+  fs.WaitUntilListed("C:\\a\\*");
 }
 
 TEST_F(FolderReadAheadTest, AStopForgetsWhatWasListedAhead) {
