@@ -1,6 +1,7 @@
 #include "app/folder_read_ahead.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace zeb::app {
 
@@ -25,8 +26,12 @@ void FolderReadAhead::Expect(const std::vector<std::string>& folders) {
   if (threads_ == 0 || folders.empty()) return;
   std::lock_guard lock(mutex_);
   expected_.insert(expected_.begin(), folders.begin(), folders.end());
-  // Workers are started by the first walk that has folders to expect, and end with it.
-  while (workers_.size() < threads_) workers_.emplace_back([this] { Work(); });
+  // Workers are started by the first walk that has folders to expect, and end with it. Without a
+  // thread to be had the walk lists every folder itself.
+  try {
+    while (workers_.size() < threads_) workers_.emplace_back([this] { Work(); });
+  } catch (const std::system_error&) {
+  }
   if (idleWorkers_) workToDo_.notify_all();
 }
 
@@ -87,7 +92,6 @@ void FolderReadAhead::Work() {
 void FolderReadAhead::Stop() {
   {
     std::lock_guard lock(mutex_);
-    if (workers_.empty()) return;
     stopping_ = true;
     workToDo_.notify_all();
   }
