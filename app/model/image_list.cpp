@@ -32,37 +32,59 @@ void ImageList::Add(std::string path) {
   // A long scan's collation keys are made beside it, a chunk at a time, while it goes on listing.
   if (pending_.size() >= kKeyChunk) {
     keying_.push_back(std::async(std::launch::async, [chunk = std::move(pending_)]() mutable {
-      for (Pending& p : chunk) p.key = CollationKey(p.path);
+      KeyAndSort(chunk);
       return std::move(chunk);
     }));
     pending_.clear();
   }
 }
 
+void ImageList::KeyAndSort(std::vector<Pending>& chunk) {
+  for (Pending& p : chunk) p.key = CollationKey(p.path);
+  std::stable_sort(chunk.begin(), chunk.end(),
+                   [](const Pending& a, const Pending& b) { return a.key < b.key; });
+}
+
 // Sorts the collected entries by key (stable, so equal keys keep the order they were added in) and
 // merges them in after any equal-key entries already there.
 void ImageList::Flush() {
   if (pending_.empty() && keying_.empty()) return;
+  // Each chunk comes keyed and sorted; where each sorted run of Added ends.
   std::vector<Pending> added;
-  for (auto& chunk : keying_) {
-    std::vector<Pending> keyed = chunk.get();
+  std::vector<uint32_t> runEnds;
+  auto append = [&](std::vector<Pending>&& run) {
+    if (run.empty()) return;
     if (added.empty())
-      added = std::move(keyed);
+      added = std::move(run);
     else
-      std::move(keyed.begin(), keyed.end(), std::back_inserter(added));
-  }
+      std::move(run.begin(), run.end(), std::back_inserter(added));
+    runEnds.push_back(static_cast<uint32_t>(added.size()));
+  };
+  for (auto& chunk : keying_) append(chunk.get());
   keying_.clear();
-  for (Pending& p : pending_) {
-    p.key = CollationKey(p.path);
-    added.push_back(std::move(p));
-  }
+  KeyAndSort(pending_);
+  append(std::move(pending_));
   pending_.clear();
 
-  // The order of the added entries, sorted without moving their strings about.
+  // The order of the added entries, the runs merged in pairs without moving their strings about. A
+  // scan adds in nearly sorted order, so most runs already follow the one before and cost one comparison.
   std::vector<uint32_t> order(added.size());
   std::iota(order.begin(), order.end(), 0u);
-  std::stable_sort(order.begin(), order.end(),
-                   [&added](uint32_t a, uint32_t b) { return added[a].key < added[b].key; });
+  auto before = [&added](uint32_t a, uint32_t b) { return added[a].key < added[b].key; };
+  while (runEnds.size() > 1) {
+    std::vector<uint32_t> merged;
+    for (size_t r = 0; r < runEnds.size(); r += 2) {
+      if (r + 1 == runEnds.size()) {
+        merged.push_back(runEnds[r]);
+        break;
+      }
+      const uint32_t first = r ? runEnds[r - 1] : 0, middle = runEnds[r], last = runEnds[r + 1];
+      if (before(order[middle], order[middle - 1]))
+        std::inplace_merge(order.begin() + first, order.begin() + middle, order.begin() + last, before);
+      merged.push_back(last);
+    }
+    runEnds = std::move(merged);
+  }
   std::vector<std::string> paths, keys;
   paths.reserve(paths_.size() + added.size());
   keys.reserve(paths_.size() + added.size());

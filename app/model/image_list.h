@@ -45,6 +45,9 @@ class ImageList {
 
  private:
   void Flush();
+  struct Pending;
+  // Makes the keys of Chunk and sorts it by them, equal keys in the order added.
+  static void KeyAndSort(std::vector<Pending>& chunk);
   void Changed();
   // Keeps, in order, the entries that DROP refuses (it is asked with the entry's index and the index of
   // the last entry kept, or -1), in one pass; returns how many went.

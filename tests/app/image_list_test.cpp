@@ -1,7 +1,10 @@
 // The image list model and the edits of the list: order, tidying, deleting and removing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/core/errors.h"
+#include "platform/services/collation.h"
 #include "tests/app/app_fixture.h"
 
 namespace zeb::app {
@@ -29,6 +32,21 @@ TEST(ImageListTest, ANewEntryGoesAfterEqualOnes) {
   list.Add("C:\\p\\a.jpg");
   list.Add("C:\\p\\a.JPG");
   EXPECT_EQ(list.Entries(), (Strings{"C:\\p\\A.jpg", "C:\\p\\a.jpg", "C:\\p\\a.JPG"}));
+}
+
+// A long scan's entries are keyed and sorted a chunk at a time beside it, then merged: the order is one
+// sort of them all, equal keys in the order they were added, whatever chunk they came in.
+TEST(ImageListTest, ManyEntriesSortAsOneWithEqualKeysInTheOrderAdded) {
+  Strings added;
+  for (int i = 0; i < 3 * 4096 + 100; ++i)
+    added.push_back("C:\\p\\" + std::to_string(i * 7919 % 5000) + (i % 2 ? "A" : "a") + ".jpg");
+  ImageList list;
+  for (const std::string& path : added) list.Add(path);
+  Strings expected = added;
+  std::stable_sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
+    return CollationKey(a) < CollationKey(b);
+  });
+  EXPECT_EQ(list.Entries(), expected);
 }
 
 TEST(ImageListTest, ASubfolderSortsAmongItsParentsFilesByName) {
