@@ -32,4 +32,7 @@ run zeb_bench_win32_scan
 run zeb_bench_win32_guard
 run zeb_bench_win32_bulk_edit
 run zeb_bench_win32_png_plugin
+# The peers run on a display and Wine server of their own, in the same prefix: this session ends first.
+bash "$session" stop
+trap - EXIT
 bash scripts/bench_peers.sh
