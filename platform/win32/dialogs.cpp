@@ -2,7 +2,9 @@
 #include "platform/ui/dialogs.h"
 
 #include <cwchar>
+#include <stdexcept>
 
+#include "platform/win32/system_function.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/window_layer.h"
 
@@ -41,7 +43,13 @@ bool RunFileDialog(TOpenDialog& dialog, bool save) {
   // The system's defaults otherwise: no overwrite prompt, no test that the file exists, and the
   // current folder follows the dialog.
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-  BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  // The common dialogs' library is loaded by the first dialog, not at start.
+  using FileDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
+  static const auto saveDialog = win32::SystemFunction<FileDialog>(L"comdlg32.dll", "GetSaveFileNameW");
+  static const auto openDialog = win32::SystemFunction<FileDialog>(L"comdlg32.dll", "GetOpenFileNameW");
+  const FileDialog run = save ? saveDialog : openDialog;
+  if (!run) throw std::runtime_error("The file dialog is not available (comdlg32.dll).");
+  BOOL chosen = run(&ofn);
   if (!chosen) return false;
   file.resize(wcsnlen(file.c_str(), file.size()));
   dialog.FileName = win32::Narrow(file);

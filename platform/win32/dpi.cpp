@@ -1,17 +1,12 @@
 // Screen scaling. The per-monitor functions came with Windows 10; they are looked up at run time so the
 // program still starts on older systems, where the whole desktop has the system's one DPI.
+#include "platform/win32/system_function.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/window_layer.h"
 
 namespace zeb {
 
 namespace {
-
-template <typename Function>
-Function User32Function(const char* name) {
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
 
 // The DPI the screen's device context reports: the system's, for old systems.
 UINT ScreenContextDpi() {
@@ -24,20 +19,20 @@ UINT ScreenContextDpi() {
 }  // namespace
 
 int32_t win32::WindowDpi(HWND window) {
-  static const auto forWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+  static const auto forWindow = win32::SystemFunction<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
   const UINT dpi = forWindow && window ? forWindow(window) : 0;
   return dpi ? static_cast<int32_t>(dpi) : ui::SystemDpi();
 }
 
 int32_t ui::SystemDpi() {
-  static const auto forSystem = User32Function<UINT(WINAPI*)()>("GetDpiForSystem");
+  static const auto forSystem = win32::SystemFunction<UINT(WINAPI*)()>(L"user32.dll", "GetDpiForSystem");
   const UINT dpi = forSystem ? forSystem() : 0;
   return static_cast<int32_t>(dpi ? dpi : ScreenContextDpi());
 }
 
 ui::TFont ui::SystemMessageFont(int32_t dpi) {
-  static const auto forDpi =
-      User32Function<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>("SystemParametersInfoForDpi");
+  static const auto forDpi = win32::SystemFunction<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>(
+      L"user32.dll", "SystemParametersInfoForDpi");
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   int32_t height = 0;
@@ -59,8 +54,8 @@ namespace {
 
 // The frame and caption around an empty client area, for the form's style on its screen.
 RECT FrameAround(const ui::TForm::Impl& im) {
-  static const auto forDpi =
-      User32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+  static const auto forDpi = win32::SystemFunction<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>(
+      L"user32.dll", "AdjustWindowRectExForDpi");
   const DWORD style =
       static_cast<DWORD>(GetWindowLongPtrW(im.hwnd, GWL_STYLE)) & ~(WS_MINIMIZE | WS_MAXIMIZE);
   const DWORD ex = static_cast<DWORD>(GetWindowLongPtrW(im.hwnd, GWL_EXSTYLE));

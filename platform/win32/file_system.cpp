@@ -6,6 +6,7 @@
 #include "platform/core/errors.h"
 #include "platform/win32/folder_listing.h"
 #include "platform/win32/system_error.h"
+#include "platform/win32/system_function.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/windows_api.h"
 
@@ -197,8 +198,12 @@ class Win32FileSystem : public FileSystem {
   }
 
   std::string LocalAppDataDirectory() override {
+    // The shell's library is loaded by the first wallpaper that needs this folder, not at start.
+    static const auto folderPath =
+        win32::SystemFunction<decltype(&SHGetFolderPathW)>(L"shell32.dll", "SHGetFolderPathW");
     wchar_t buffer[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, buffer)))
+    if (!folderPath ||
+        FAILED(folderPath(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, buffer)))
       return {};
     return Narrow(buffer);
   }

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "platform/win32/system_function.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/windows_api.h"
 
@@ -32,8 +33,7 @@ using QueryDirectoryFile = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_ST
                                             BOOLEAN, PUNICODE_STRING, BOOLEAN);
 
 QueryDirectoryFile QueryFunction() {
-  static const auto query = reinterpret_cast<QueryDirectoryFile>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryDirectoryFile")));
+  static const auto query = SystemFunction<QueryDirectoryFile>(L"ntdll.dll", "NtQueryDirectoryFile");
   return query;
 }
 

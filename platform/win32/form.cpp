@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "platform/core/errors.h"
+#include "platform/win32/system_function.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/window_layer.h"
 
@@ -48,18 +49,33 @@ void LayOutChildren(TForm::Impl& im) {
     MoveWindow(box->impl().hwnd, 0, 0, client.right, client.bottom, TRUE);
 }
 
+// Dropped files come through the shell's library, loaded when a window first accepts them.
+struct DropFunctions {
+  decltype(&DragAcceptFiles) accept =
+      win32::SystemFunction<decltype(accept)>(L"shell32.dll", "DragAcceptFiles");
+  decltype(&DragQueryFileW) query = win32::SystemFunction<decltype(query)>(L"shell32.dll", "DragQueryFileW");
+  decltype(&DragFinish) finish = win32::SystemFunction<decltype(finish)>(L"shell32.dll", "DragFinish");
+};
+
+const DropFunctions& Drops() {
+  static const DropFunctions functions;
+  return functions;
+}
+
 void HandleDrop(TForm& form, HDROP drop) {
+  const DropFunctions& shell = Drops();
+  if (!shell.query || !shell.finish) return;
   std::vector<std::string> paths;
-  UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  UINT count = shell.query(drop, 0xFFFFFFFF, nullptr, 0);
   std::wstring buffer;
   for (UINT i = 0; i < count; ++i) {
-    UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    UINT length = shell.query(drop, i, nullptr, 0);
     buffer.assign(length + 1, L'\0');
-    length = DragQueryFileW(drop, i, buffer.data(), length + 1);
+    length = shell.query(drop, i, buffer.data(), length + 1);
     buffer.resize(length);
     paths.push_back(win32::Narrow(buffer));
   }
-  DragFinish(drop);
+  shell.finish(drop);
   ui::TShiftState shift = win32::ShiftState() & (ui::ssCtrl | ui::ssAlt);
   Fire(form.OnDropFiles, paths, shift);
 }
@@ -441,7 +457,9 @@ void TForm::Invalidate() {
   InvalidateRect(impl_->hwnd, nullptr, FALSE);
 }
 
-void TForm::AcceptFiles(bool accept) { DragAcceptFiles(impl_->hwnd, accept ? TRUE : FALSE); }
+void TForm::AcceptFiles(bool accept) {
+  if (Drops().accept) Drops().accept(impl_->hwnd, accept ? TRUE : FALSE);
+}
 
 void* TForm::Handle() const { return impl_->hwnd; }
 

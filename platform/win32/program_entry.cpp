@@ -1,4 +1,5 @@
 // The Windows program entry: the command line as UTF-8 arguments for the program.
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -7,10 +8,10 @@
 #include "platform/win32/windows_api.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  // The C runtime has split the command line by the same rules as CommandLineToArgvW (and without
+  // expanding wildcards, which the viewer matches itself); taking its split keeps the shell's library
+  // from being loaded before the program's first line.
   std::vector<std::string> args;
-  for (int i = 1; argv && i < count; ++i) args.push_back(zeb::win32::Narrow(argv[i]));
-  if (argv) LocalFree(argv);
+  for (int i = 1; __wargv && i < __argc; ++i) args.push_back(zeb::win32::Narrow(__wargv[i]));
   return zeb::ui::RunProgram(args);
 }

@@ -6,6 +6,7 @@
 #include "platform/services/library.h"
 #include "platform/services/local_memory.h"
 #include "platform/win32/system_error.h"
+#include "platform/win32/system_function.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/windows_api.h"
 
@@ -66,7 +67,9 @@ static_assert(sizeof(void*) != 4 || sizeof(APPBARDATA) == 36, "APPBARDATA as the
 bool TaskbarPosition(TaskbarEdge& edge, ScreenRect& rect) {
   APPBARDATA data = {};
   data.cbSize = sizeof(data);
-  if (!SHAppBarMessage(ABM_GETTASKBARPOS, &data)) return false;
+  static const auto appBarMessage =
+      win32::SystemFunction<decltype(&SHAppBarMessage)>(L"shell32.dll", "SHAppBarMessage");
+  if (!appBarMessage || !appBarMessage(ABM_GETTASKBARPOS, &data)) return false;
   switch (data.uEdge) {
     case ABE_LEFT:
       edge = TaskbarEdge::Left;

@@ -105,13 +105,19 @@ TEST_F(StartupTest, ListFileAddsItsPicturesAndTheTitleShowsFullPaths) {
   EXPECT_TRUE(zeb.WaitForClient({128, 96})) << zeb.failure();
 }
 
+// The folder's name has a space and Japanese characters, which the command line must keep.
 TEST_F(StartupTest, NestedFoldersAreScannedAndShownWithFullPaths) {
-  folder.WriteBmp("pics/a.bmp", 40, 30);
-  folder.WriteBmp("pics/sub/deeper/b.bmp", 50, 40);
-  folder.WriteJpeg("pics/sub/c.jpg", 60, 50);
-  ASSERT_TRUE(StartZeb({folder.Path("pics")})) << zeb.failure();
+  const std::string pics = "my pics \u65E5\u672C";
+  folder.WriteBmp(pics + "/a.bmp", 40, 30);
+  folder.WriteBmp(pics + "/sub/deeper/b.bmp", 50, 40);
+  folder.WriteJpeg(pics + "/sub/c.jpg", 60, 50);
+  ASSERT_TRUE(StartZeb({folder.Path(pics)})) << zeb.failure();
 
-  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/3) " + folder.Path("pics/a.bmp") + " 40x30 100%")) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/3) " + folder.Path(pics + "/a.bmp") + " 40x30 100%"))
+      << zeb.failure();
+  zeb.PressKey('E');
+  EXPECT_TRUE(zeb.WaitForTitleEq("[F] (3/3) " + folder.Path(pics + "/sub/deeper/b.bmp") + " 50x40 100%"))
+      << zeb.failure();
 }
 
 TEST_F(StartupTest, PictureLargerThanTheWorkAreaIsShrunkToFit) {
