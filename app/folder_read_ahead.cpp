@@ -22,10 +22,18 @@ std::vector<FindData> FolderReadAhead::ListNow(const std::string& folder) {
   return entries;
 }
 
+void FolderReadAhead::ExpectFirst(const std::vector<std::string>& folders) {
+  std::vector<std::string> added;
+  for (const std::string& folder : folders)
+    if (known_.insert(folder).second) added.push_back(folder);
+  expected_.insert(expected_.begin(), std::make_move_iterator(added.begin()),
+                   std::make_move_iterator(added.end()));
+}
+
 void FolderReadAhead::Expect(const std::vector<std::string>& folders) {
   if (threads_ == 0 || folders.empty()) return;
   std::lock_guard lock(mutex_);
-  expected_.insert(expected_.begin(), folders.begin(), folders.end());
+  ExpectFirst(folders);
   // Workers are started by the first walk that has folders to expect, and end with it. Without a
   // thread to be had the walk lists every folder itself.
   try {
@@ -42,6 +50,7 @@ std::vector<FindData> FolderReadAhead::List(const std::string& folder) {
       if (auto it = listed_.find(folder); it != listed_.end()) {
         std::vector<FindData> entries = std::move(it->second);
         listed_.erase(it);
+        known_.erase(folder);
         entriesAhead_ -= entries.size();
         if (idleWorkers_ && !expected_.empty() && RoomAhead()) workToDo_.notify_one();
         return entries;
@@ -52,8 +61,9 @@ std::vector<FindData> FolderReadAhead::List(const std::string& folder) {
       --walkWaiting_;
     }
     // Not started: listed here rather than waiting for a worker to reach it.
-    if (auto it = std::find(expected_.begin(), expected_.end(), folder); it != expected_.end())
-      expected_.erase(it);
+    if (known_.erase(folder))
+      if (auto it = std::find(expected_.begin(), expected_.end(), folder); it != expected_.end())
+        expected_.erase(it);
   }
   return ListNow(folder);
 }
@@ -78,8 +88,14 @@ void FolderReadAhead::Work() {
     } catch (...) {
       listed = false;  // the walk lists it again itself, and meets the failure there
     }
+    // The walk will enter the subfolders next, links aside (the walk decides on those itself).
+    std::vector<std::string> subfolders;
+    for (const FindData& entry : entries)
+      if (Entered(entry) && !(entry.attributes & faReparsePoint))
+        subfolders.push_back(folder + entry.name + "\\");
     lock.lock();
     listing_.erase(mark);
+    ExpectFirst(subfolders);
     if (listed) {
       std::vector<FindData>& slot = listed_[folder];  // a folder expected twice keeps its latest listing
       entriesAhead_ = entriesAhead_ - slot.size() + entries.size();
@@ -98,6 +114,7 @@ void FolderReadAhead::Stop() {
   for (std::thread& worker : workers_) worker.join();
   workers_.clear();
   expected_.clear();
+  known_.clear();
   listed_.clear();
   entriesAhead_ = 0;
   stopping_ = false;

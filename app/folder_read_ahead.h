@@ -1,7 +1,9 @@
 // Folders listed ahead of a walk. While the walk works through one folder's files, worker threads list
-// the folders it will enter next. Under Wine and on network drives listing is most of a scan's time,
-// and two listings side by side take about the time of one. The walk itself is unchanged: it takes
-// each listing in its own order, so what it adds, and when it lets messages through, stay the same.
+// the folders it will enter next, and the subfolders of what they list. Under Wine and on network
+// drives listing is most of a scan's time, and two listings side by side take about the time of one;
+// the folders of the command line are listed while the windows are still being made. The walk itself is
+// unchanged: it takes each listing in its own order, so what it adds, and when it lets messages
+// through, stay the same.
 #pragma once
 
 #include <condition_variable>
@@ -11,6 +13,7 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/services/file_system.h"
@@ -27,7 +30,8 @@ class FolderReadAhead {
   FolderReadAhead& operator=(const FolderReadAhead&) = delete;
 
   // The walk will enter these folders (each ending in a backslash) next, in this order, before any
-  // folder expected earlier.
+  // folder expected earlier, and walk each whole. Folders already expected are left in their place.
+  // Links are not to be expected: only the walk may decide to enter them.
   void Expect(const std::vector<std::string>& folders);
   // Every entry of Folder, as one listing gives them: listed ahead, waited for while a worker lists it,
   // or listed now.
@@ -37,10 +41,17 @@ class FolderReadAhead {
 
   static unsigned DefaultThreads();
   // At most this many folders are listed and not yet taken, so an abandoned walk leaves little work done.
-  static constexpr size_t kMostAhead = 64;
+  static constexpr size_t kMostAhead = 1024;
+  // Whether a walk enters the folder Entry: not "." or "..", not hidden, not a system folder.
+  static bool Entered(const FindData& entry) {
+    return (entry.attributes & faDirectory) && !(entry.attributes & (faHidden | faSysFile)) &&
+           entry.name != "." && entry.name != "..";
+  }
 
  private:
   void Work();
+  // Puts the folders not yet known in front of those expected, in their order; under the lock.
+  void ExpectFirst(const std::vector<std::string>& folders);
   static std::vector<FindData> ListNow(const std::string& folder);
 
   bool RoomAhead() const {
@@ -57,6 +68,7 @@ class FolderReadAhead {
   int idleWorkers_ = 0;
   int walkWaiting_ = 0;
   std::deque<std::string> expected_;                               // not started, in walk order
+  std::unordered_set<std::string> known_;                          // expected, being listed or listed
   std::multiset<std::string> listing_;                             // under way on a worker
   std::unordered_map<std::string, std::vector<FindData>> listed_;  // done, not yet taken
   std::vector<std::thread> workers_;

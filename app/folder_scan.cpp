@@ -93,8 +93,7 @@ void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayB
   std::vector<std::pair<std::string, bool>> subfolders;                      // name, is a link
   for (const FindData& entry : folderReadAhead_.List(folder)) {
     if (entry.attributes & faDirectory) {
-      if (recursive && !(entry.attributes & (faHidden | faSysFile)) && entry.name != "." &&
-          entry.name != "..")
+      if (recursive && FolderReadAhead::Entered(entry))
         subfolders.emplace_back(entry.name, (entry.attributes & faReparsePoint) != 0);
       continue;
     }
@@ -103,10 +102,13 @@ void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayB
     for (const auto& [mask, i] : wild)
       if (MatchesMask(entry.name, mask)) matches[i].push_back(entry.name);
   }
-  // The subfolders are listed ahead while this folder's files are added.
-  std::vector<std::string> subfolderPaths;
-  for (const auto& [name, isLink] : subfolders) subfolderPaths.push_back(folder + name + "\\");
-  folderReadAhead_.Expect(subfolderPaths);
+  // The subfolders are listed ahead while this folder's files are added; links only once entered.
+  std::vector<std::string> subfolderPaths, listedAhead;
+  for (const auto& [name, isLink] : subfolders) {
+    subfolderPaths.push_back(folder + name + "\\");
+    if (!isLink) listedAhead.push_back(subfolderPaths.back());
+  }
+  folderReadAhead_.Expect(listedAhead);
 
   for (const std::vector<std::string>& names : matches) {
     if (run.abortRequested) break;

@@ -14,7 +14,7 @@
 namespace zeb::app {
 
 MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& listWindow,
-                       std::vector<std::string> args)
+                       std::vector<std::string> args, FolderReadAhead* folders)
     : TForm(ui::TBorderStyle::bsSingle, "ImageView", 200, 200),
       blankPicture(*this),
       picture(*this),
@@ -22,7 +22,9 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
       readAheadTimer(*this),
       model_(model),
       jumpDialog_(jumpDialog),
-      listWindow_(listWindow) {
+      listWindow_(listWindow),
+      ownFolderReadAhead_(folders ? nullptr : std::make_unique<FolderReadAhead>()),
+      folderReadAhead_(folders ? *folders : *ownFolderReadAhead_) {
   if (!ui::Application().MainForm) ui::Application().MainForm = this;
   listWindow_.Attach(this);
 

@@ -64,9 +64,10 @@ class MainWindow : public ui::TForm {
   // Makes the controls and the plug-in manager (which searches and registers the plug-ins), then
   // starts with these command-line arguments (the program's name not among them). An error before
   // the start leaves the constructor; one while starting goes to the application's error handler and
-  // the window is still made.
+  // the window is still made. Folders, when given, lists folders ahead of the scans: the program
+  // starts listing the command line's folders before the windows are made.
   MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& listWindow,
-             std::vector<std::string> args);
+             std::vector<std::string> args, FolderReadAhead* folders = nullptr);
   ~MainWindow() override;
 
   ViewerModel& Model() { return model_; }
@@ -223,7 +224,8 @@ class MainWindow : public ui::TForm {
     std::string identity;
   };
   std::vector<WalkStep> walkChain_;
-  FolderReadAhead folderReadAhead_;
+  std::unique_ptr<FolderReadAhead> ownFolderReadAhead_;  // when none was given
+  FolderReadAhead& folderReadAhead_;
 };
 
 }  // namespace zeb::app

@@ -4,6 +4,7 @@
 
 #include "app/dialogs/jump_dialog.h"
 #include "app/dialogs/list_window.h"
+#include "app/folder_read_ahead.h"
 #include "app/main_window.h"
 #include "app/model/viewer_model.h"
 #include "platform/ui/forms.h"
@@ -11,7 +12,26 @@
 
 namespace zeb::app {
 
+namespace {
+
+// The arguments that name folders, as the scan will walk them.
+std::vector<std::string> FolderArguments(const std::vector<std::string>& args) {
+  std::vector<std::string> folders;
+  uint32_t attributes = 0;
+  for (const std::string& arg : args)
+    if (!arg.empty() && arg.back() != '\\' && Files().Attributes(arg, attributes) &&
+        (attributes & faDirectory))
+      folders.push_back(arg + "\\");
+  return folders;
+}
+
+}  // namespace
+
 int RunProgram(const std::vector<std::string>& args) {
+  // The folders of the command line are listed from here on, while the window system starts and the
+  // windows and plug-ins are made.
+  FolderReadAhead folders;
+  folders.Expect(FolderArguments(args));
   ui::TApplication& application = ui::Application();
   application.SetTitle("ZEB ver.1.00β");
   // Plug-in extensions are registered with the plug-in picture class from the first window on.
@@ -27,7 +47,7 @@ int RunProgram(const std::vector<std::string>& args) {
       jumpDialog = std::make_unique<JumpDialog>();
       listWindow = std::make_unique<ListWindow>(model);
       // Its construction searches the plug-ins and then starts, which builds the first list.
-      mainWindow = std::make_unique<MainWindow>(model, *jumpDialog, *listWindow, args);
+      mainWindow = std::make_unique<MainWindow>(model, *jumpDialog, *listWindow, args, &folders);
     } catch (const std::exception& error) {
       // An error before the main window starts (a plug-in lacking an export its kind needs) ends the
       // program after its message.

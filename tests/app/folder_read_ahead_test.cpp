@@ -92,6 +92,23 @@ TEST_F(FolderReadAheadTest, EachFolderIsListedOnceWhoeverListsIt) {
   }
 }
 
+// What a worker lists leads it on into the subfolders the walk will enter, but not into links, hidden or
+// system folders, and not into a folder already expected.
+TEST_F(FolderReadAheadTest, WorkersGoOnIntoTheSubfoldersAWalkEnters) {
+  fs.AddFile("C:\\t\\x\\y\\deep.jpg", "");
+  fs.AddFolder("C:\\t\\hidden", faDirectory | faHidden);
+  fs.AddFolder("C:\\t\\system", faDirectory | faSysFile);
+  fs.AddFolder("C:\\t\\link", faDirectory | faReparsePoint);
+  FolderReadAhead ahead(1);
+  ahead.Expect({"C:\\t\\"});
+  fs.WaitUntilListed("C:\\t\\x\\y\\*");
+  ahead.Expect({"C:\\t\\x\\"});  // as the walk does on entering C:\t
+  EXPECT_EQ(Names(ahead.List("C:\\t\\x\\y\\")), std::vector<std::string>{"deep.jpg"});
+  ahead.Stop();
+  EXPECT_EQ(fs.listings,
+            (std::map<std::string, int>{{"C:\\t\\*", 1}, {"C:\\t\\x\\*", 1}, {"C:\\t\\x\\y\\*", 1}}));
+}
+
 TEST_F(FolderReadAheadTest, AListingUnderWayIsWaitedForNotRepeated) {
   fs.held = "C:\\a\\*";
   FolderReadAhead ahead(1);
