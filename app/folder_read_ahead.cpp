@@ -96,6 +96,7 @@ void FolderReadAhead::Work() {
     lock.lock();
     listing_.erase(mark);
     ExpectFirst(subfolders);
+    if (!subfolders.empty() && idleWorkers_) workToDo_.notify_all();
     if (listed) {
       std::vector<FindData>& slot = listed_[folder];  // a folder expected twice keeps its latest listing
       entriesAhead_ = entriesAhead_ - slot.size() + entries.size();

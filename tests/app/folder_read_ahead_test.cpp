@@ -50,9 +50,9 @@ class WatchedFileSystem : public headless::MemoryFileSystem {
     std::lock_guard lock(mutex);
     return listings[pattern];
   }
-  void WaitUntilListed(const std::string& pattern) {
+  bool WaitUntilListed(const std::string& pattern) {
     std::unique_lock lock(mutex);
-    changed.wait(lock, [&] { return listings[pattern] > 0; });
+    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return listings[pattern] > 0; });
   }
   void LetGo() {
     std::lock_guard lock(mutex);
@@ -107,6 +107,17 @@ TEST_F(FolderReadAheadTest, WorkersGoOnIntoTheSubfoldersAWalkEnters) {
   ahead.Stop();
   EXPECT_EQ(fs.listings,
             (std::map<std::string, int>{{"C:\\t\\*", 1}, {"C:\\t\\x\\*", 1}, {"C:\\t\\x\\y\\*", 1}}));
+}
+
+// Subfolders a worker finds wake the others: one slow folder does not hold up its siblings.
+TEST_F(FolderReadAheadTest, SubfoldersFoundByOneWorkerAreListedByAnother) {
+  fs.AddFile("C:\\t\\x\\1.jpg", "");
+  fs.AddFile("C:\\t\\y\\2.jpg", "");
+  fs.held = "C:\\t\\x\\*";
+  FolderReadAhead ahead(2);
+  ahead.Expect({"C:\\t\\"});
+  EXPECT_TRUE(fs.WaitUntilListed("C:\\t\\y\\*"));
+  fs.LetGo();
 }
 
 TEST_F(FolderReadAheadTest, AListingUnderWayIsWaitedForNotRepeated) {
