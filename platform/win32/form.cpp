@@ -150,6 +150,10 @@ LRESULT HandleMessage(TForm::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       form.Close();
       return 0;
+    case WM_SETTINGCHANGE:
+    case WM_DISPLAYCHANGE:
+      win32::ForgetTaskbarPosition();
+      break;
     case WM_DPICHANGED:
       win32::HandleDpiChange(form, HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return 0;

@@ -8,6 +8,7 @@
 #include "platform/win32/system_error.h"
 #include "platform/win32/system_function.h"
 #include "platform/win32/utf16.h"
+#include "platform/win32/window_layer.h"
 #include "platform/win32/windows_api.h"
 
 namespace zeb {
@@ -64,12 +65,38 @@ int PrimaryScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
 static_assert(sizeof(void*) != 4 || sizeof(APPBARDATA) == 36, "APPBARDATA as the shell expects it");
 
+namespace {
+
+// The shell's answer is kept: under Wine each question costs about 1.4 ms, and a picture's fitting and
+// its read-ahead each need it. The windows forget it when the system says the work area or the display
+// changed.
+struct TaskbarAnswer {
+  bool asked = false;
+  bool known = false;
+  APPBARDATA data{};
+};
+
+TaskbarAnswer& Taskbar() {
+  static TaskbarAnswer answer;
+  return answer;
+}
+
+}  // namespace
+
+void win32::ForgetTaskbarPosition() { Taskbar().asked = false; }
+
 bool TaskbarPosition(TaskbarEdge& edge, ScreenRect& rect) {
-  APPBARDATA data = {};
-  data.cbSize = sizeof(data);
-  static const auto appBarMessage =
-      win32::SystemFunction<decltype(&SHAppBarMessage)>(L"shell32.dll", "SHAppBarMessage");
-  if (!appBarMessage || !appBarMessage(ABM_GETTASKBARPOS, &data)) return false;
+  TaskbarAnswer& answer = Taskbar();
+  if (!answer.asked) {
+    static const auto appBarMessage =
+        win32::SystemFunction<decltype(&SHAppBarMessage)>(L"shell32.dll", "SHAppBarMessage");
+    answer.data = {};
+    answer.data.cbSize = sizeof(answer.data);
+    answer.known = appBarMessage && appBarMessage(ABM_GETTASKBARPOS, &answer.data);
+    answer.asked = true;
+  }
+  if (!answer.known) return false;
+  const APPBARDATA& data = answer.data;
   switch (data.uEdge) {
     case ABE_LEFT:
       edge = TaskbarEdge::Left;

@@ -76,6 +76,9 @@ void ReleasePaintCache(ui::TForm::Impl& impl);
 // Draws one owner-drawn list item.
 void DrawListItem(ui::TListBox::Impl& box, const DRAWITEMSTRUCT& item);
 
+// Makes the next TaskbarPosition ask the shell again (the work area or the display changed).
+void ForgetTaskbarPosition();
+
 // The DPI of the screen WINDOW is on (the system's where the system cannot tell).
 int32_t WindowDpi(HWND window);
 // The form was moved to a screen of DPI: takes the suggested rectangle, keeps the controls' places in
