@@ -113,22 +113,33 @@ void MainWindow::ApplySwitch(const CommandSwitch& sw, StartOptions& options) {
   }
 }
 
+bool MainWindow::FindArgument(const std::string& arg, FindData& match) {
+  if (arg.empty() || arg.find_first_of("*?") != std::string::npos) return false;
+  bool found = false;
+  Files().Find(arg, [&](const FindData& d) {
+    match = d;
+    found = true;
+    return false;
+  });
+  return found;
+}
+
+std::vector<std::string> MainWindow::FolderArguments(const std::vector<std::string>& args) {
+  std::vector<std::string> folders;
+  FindData match;
+  for (const std::string& arg : args)
+    if (FindArgument(arg, match) && (match.attributes & faDirectory)) folders.push_back(arg + "\\");
+  return folders;
+}
+
 std::string MainWindow::AddFileArguments(const std::vector<std::string>& args, size_t index,
                                          const StartOptions& options) {
   std::string last;
   for (; index < args.size(); ++index) {
     const std::string& arg = args[index];
     last = arg;
-    // A pattern would match other files; an argument names one file or folder.
-    if (arg.empty() || arg.find_first_of("*?") != std::string::npos) continue;
-    bool found = false;
     FindData match;
-    Files().Find(arg, [&](const FindData& d) {
-      match = d;
-      found = true;
-      return false;
-    });
-    if (!found) continue;
+    if (!FindArgument(arg, match)) continue;
     if (match.attributes & faDirectory) {
       AddFolder(arg + "\\", true);
     } else if (options.openInFolder) {

@@ -90,11 +90,11 @@ void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayB
   // "*" + extension would match them, a plug-in's "*.pi?" keeping its wildcard.
   const auto& [plain, wild] = extensionMatch_;
   std::vector<std::vector<std::string>> matches(pictureExtensions_.size());  // per extension, listing order
-  std::vector<std::pair<std::string, bool>> subfolders;                      // name, is a link
+  std::vector<std::pair<std::string, bool>> subfolders;                      // path, is a link
   for (const FindData& entry : folderReadAhead_.List(folder)) {
     if (entry.attributes & faDirectory) {
       if (recursive && FolderReadAhead::Entered(entry))
-        subfolders.emplace_back(entry.name, (entry.attributes & faReparsePoint) != 0);
+        subfolders.emplace_back(folder + entry.name + "\\", (entry.attributes & faReparsePoint) != 0);
       continue;
     }
     if (auto it = plain.find(UpperAscii(ExtensionPart(entry.name))); it != plain.end())
@@ -102,12 +102,11 @@ void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayB
     for (const auto& [mask, i] : wild)
       if (MatchesMask(entry.name, mask)) matches[i].push_back(entry.name);
   }
-  // The subfolders are listed ahead while this folder's files are added; links only once entered.
-  std::vector<std::string> subfolderPaths, listedAhead;
-  for (const auto& [name, isLink] : subfolders) {
-    subfolderPaths.push_back(folder + name + "\\");
-    if (!isLink) listedAhead.push_back(subfolderPaths.back());
-  }
+  // The subfolders are listed ahead while this folder's files are added; a link only once its walk
+  // lets it in.
+  std::vector<std::string> listedAhead;
+  for (const auto& [path, isLink] : subfolders)
+    if (!isLink) listedAhead.push_back(path);
   folderReadAhead_.Expect(listedAhead);
 
   for (const std::vector<std::string>& names : matches) {
@@ -126,8 +125,10 @@ void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayB
       }
     }
   }
-  for (size_t i = 0; i < subfolders.size() && !run.abortRequested; ++i)
-    WalkFolder(subfolderPaths[i], true, subfolders[i].second);
+  for (const auto& [path, isLink] : subfolders) {
+    if (run.abortRequested) break;
+    WalkFolder(path, true, isLink);
+  }
 }
 
 void MainWindow::AddFile(const std::string& fileName) { AddFullPath(Files().ExpandFileName(fileName)); }

@@ -74,6 +74,11 @@ class MainWindow : public ui::TForm {
 
   // --- Start-up and the command line (main_window.cpp, command_line.cpp) ---
   static CommandSwitch ParseSwitch(const std::string& arg);
+  // The file or folder ARG names, as the file system reports it; false for an empty argument, a pattern
+  // (it would match other files) or nothing there.
+  static bool FindArgument(const std::string& arg, FindData& match);
+  // The arguments that name folders, each as the scan walks it (with a final backslash).
+  static std::vector<std::string> FolderArguments(const std::vector<std::string>& args);
 
   // --- The image list (folder_scan.cpp, list_edit.cpp) ---
   // Upper-case dotted extensions of every registered picture format, ".ZEB" last.

@@ -12,26 +12,11 @@
 
 namespace zeb::app {
 
-namespace {
-
-// The arguments that name folders, as the scan will walk them.
-std::vector<std::string> FolderArguments(const std::vector<std::string>& args) {
-  std::vector<std::string> folders;
-  uint32_t attributes = 0;
-  for (const std::string& arg : args)
-    if (!arg.empty() && arg.back() != '\\' && Files().Attributes(arg, attributes) &&
-        (attributes & faDirectory))
-      folders.push_back(arg + "\\");
-  return folders;
-}
-
-}  // namespace
-
 int RunProgram(const std::vector<std::string>& args) {
   // The folders of the command line are listed from here on, while the window system starts and the
   // windows and plug-ins are made.
   FolderReadAhead folders;
-  folders.Expect(FolderArguments(args));
+  folders.Expect(MainWindow::FolderArguments(args));
   ui::TApplication& application = ui::Application();
   application.SetTitle("ZEB ver.1.00β");
   // Plug-in extensions are registered with the plug-in picture class from the first window on.

@@ -219,8 +219,7 @@ void SetDesktopWallpaper(const std::string& path) { headless::Desktop().wallpape
 bool DesktopTakesWallpaperPath(const std::string& path) {
   // UTF-16 units: one per character, two for a character past the basic plane (a 4-byte sequence).
   size_t units = 0;
-  for (unsigned char c : path) units += (c & 0xC0) != 0x80 ? 1 : 0;
-  for (unsigned char c : path) units += c >= 0xF0 ? 1 : 0;
+  for (unsigned char c : path) units += ((c & 0xC0) != 0x80 ? 1 : 0) + (c >= 0xF0 ? 1 : 0);
   return units < headless::Desktop().wallpaperPathLimit;
 }
 
