@@ -31,16 +31,16 @@ const Glyph* FindGlyph(char ch) {
   return nullptr;
 }
 
-void SetWhite(TBitmap& bitmap, int32_t x, int32_t y) {
+void SetWhite(Bitmap& bitmap, int32_t x, int32_t y) {
   bitmap.ScanLine(y)[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
 }
 
 }  // namespace
 
-std::unique_ptr<TBitmap> MakeBlankPicture() {
+std::unique_ptr<Bitmap> MakeBlankPicture() {
   constexpr int32_t kSize = 200, kScale = 2, kAdvance = 6 * kScale, kHeight = 7 * kScale;
   static constexpr char kText[] = "No Pictures";
-  auto bitmap = std::make_unique<TBitmap>();
+  auto bitmap = std::make_unique<Bitmap>();
   bitmap->SetSize(kSize, kSize, 1);
   // Colour 0 black, colour 1 white (blue, green, red, reserved).
   const uint8_t colours[8] = {0, 0, 0, 0, 255, 255, 255, 0};

@@ -8,6 +8,6 @@
 namespace zeb::app {
 
 // A 200 x 200 two-colour bitmap, black, with the words No Pictures in white across its middle.
-std::unique_ptr<TBitmap> MakeBlankPicture();
+std::unique_ptr<Bitmap> MakeBlankPicture();
 
 }  // namespace zeb::app

@@ -15,8 +15,8 @@ bool Has(const std::string& value, char letter) { return value.find(letter) != s
 // Reads a switch's number; a value that is no number shows Message + "(" + value + ")".
 bool ReadNumber(const std::string& value, const char* message, int32_t& number) {
   if (TryStrToInt(value, number)) return true;
-  ui::MessageDlg(std::string(message) + "(" + value + ")", ui::TMsgDlgType::mtError,
-                 ui::TMsgDlgButtons::mbOK);
+  ui::ShowMessageBox(std::string(message) + "(" + value + ")", ui::MessageKind::Error,
+                     ui::MessageButtons::Ok);
   return false;
 }
 
@@ -48,7 +48,7 @@ void MainWindow::ApplySwitch(const CommandSwitch& sw, StartOptions& options) {
   switch (sw.kind) {
     case SwitchKind::Maximised:
       modes.placement = placement::kMaximised;
-      SetWindowState(ui::TWindowState::wsMaximized);
+      SetWindowState(ui::ShowState::Maximised);
       break;
     case SwitchKind::OpenInFolder:
       options.openInFolder = true;
@@ -128,7 +128,7 @@ std::vector<std::string> MainWindow::FolderArguments(const std::vector<std::stri
   std::vector<std::string> folders;
   FindData match;
   for (const std::string& arg : args)
-    if (FindArgument(arg, match) && (match.attributes & faDirectory)) folders.push_back(arg + "\\");
+    if (FindArgument(arg, match) && (match.attributes & kAttrDirectory)) folders.push_back(arg + "\\");
   return folders;
 }
 
@@ -140,7 +140,7 @@ std::string MainWindow::AddFileArguments(const std::vector<std::string>& args, s
     last = arg;
     FindData match;
     if (!FindArgument(arg, match)) continue;
-    if (match.attributes & faDirectory) {
+    if (match.attributes & kAttrDirectory) {
       AddFolder(arg + "\\", true);
     } else if (options.openInFolder) {
       AddFolder(FolderPart(Files().ExpandFileName(arg)), false);

@@ -11,9 +11,9 @@ namespace {
 enum class DropMode { Replace, Add, Remove };
 
 // Alt (with or without Ctrl) removes, Ctrl alone adds, neither replaces the list.
-DropMode DropModeFor(ui::TShiftState shift) {
-  if (shift & ui::ssAlt) return DropMode::Remove;
-  if (shift & ui::ssCtrl) return DropMode::Add;
+DropMode DropModeFor(ui::ModifierKeys shift) {
+  if (shift & ui::kAlt) return DropMode::Remove;
+  if (shift & ui::kCtrl) return DropMode::Add;
   return DropMode::Replace;
 }
 
@@ -24,7 +24,7 @@ std::string AsFolder(const std::string& path) {
 
 }  // namespace
 
-void MainWindow::OnDroppedFiles(const std::vector<std::string>& paths, ui::TShiftState shift) {
+void MainWindow::OnDroppedFiles(const std::vector<std::string>& paths, ui::ModifierKeys shift) {
   const DropMode mode = DropModeFor(shift);
   if (mode == DropMode::Replace) {
     model_.list.Clear();
@@ -46,7 +46,7 @@ void MainWindow::OnDroppedFiles(const std::vector<std::string>& paths, ui::TShif
       uint32_t attributes = 0;
       // A path that names nothing (gone since the drag began) adds and removes nothing.
       if (!Files().Attributes(path, attributes)) continue;
-      if (attributes & faDirectory) {
+      if (attributes & kAttrDirectory) {
         if (mode == DropMode::Remove)
           RemoveFolder(AsFolder(path));
         else

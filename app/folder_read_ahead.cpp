@@ -91,7 +91,7 @@ void FolderReadAhead::Work() {
     // The walk will enter the subfolders next, links aside (the walk decides on those itself).
     std::vector<std::string> subfolders;
     for (const FindData& entry : entries)
-      if (Entered(entry) && !(entry.attributes & faReparsePoint))
+      if (Entered(entry) && !(entry.attributes & kAttrReparsePoint))
         subfolders.push_back(folder + entry.name + "\\");
     lock.lock();
     listing_.erase(mark);

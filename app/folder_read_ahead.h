@@ -44,7 +44,7 @@ class FolderReadAhead {
   static constexpr size_t kMostAhead = 1024;
   // Whether a walk enters the folder Entry: not "." or "..", not hidden, not a system folder.
   static bool Entered(const FindData& entry) {
-    return (entry.attributes & faDirectory) && !(entry.attributes & (faHidden | faSysFile)) &&
+    return (entry.attributes & kAttrDirectory) && !(entry.attributes & (kAttrHidden | kAttrSystem)) &&
            entry.name != "." && entry.name != "..";
   }
 

@@ -51,7 +51,7 @@ bool MainWindow::PumpMessages(bool force) {
   lastPump_ = now;
   // A visible List window shows the list as far as it has been built.
   if (listWindow_.Visible()) model_.list.Count();
-  ui::Application().ProcessMessages();
+  ui::App().ProcessMessages();
   return true;
 }
 
@@ -92,9 +92,9 @@ void MainWindow::WalkFolder(const std::string& folder, bool recursive, bool mayB
   std::vector<std::vector<std::string>> matches(pictureExtensions_.size());  // per extension, listing order
   std::vector<std::pair<std::string, bool>> subfolders;                      // path, is a link
   for (const FindData& entry : folderReadAhead_.List(folder)) {
-    if (entry.attributes & faDirectory) {
+    if (entry.attributes & kAttrDirectory) {
       if (recursive && FolderReadAhead::Entered(entry))
-        subfolders.emplace_back(folder + entry.name + "\\", (entry.attributes & faReparsePoint) != 0);
+        subfolders.emplace_back(folder + entry.name + "\\", (entry.attributes & kAttrReparsePoint) != 0);
       continue;
     }
     if (auto it = plain.find(UpperAscii(ExtensionPart(entry.name))); it != plain.end())

@@ -159,7 +159,7 @@ constexpr auto kTable = std::to_array<KeyBinding>({
     {'F', M::Shift, when::kAlways, "fixed box on/off",
      [](MainWindow& w, const KeyPress&) { w.ToggleFixedBox(); }, false},
     {'H', M::Shift, when::kAlways, "minimise",
-     [](MainWindow&, const KeyPress&) { ui::Application().Minimize(); }, false},
+     [](MainWindow&, const KeyPress&) { ui::App().Minimize(); }, false},
 });
 
 bool Holds(MainWindow& w, KeyConditions conditions) {
@@ -196,8 +196,8 @@ bool Matches(const KeyBinding& row, const KeyPress& press) {
   return false;
 }
 
-void MainWindow::OnKey(uint16_t& key, ui::TShiftState shift) {
-  const KeyPress press{key, (shift & ui::ssShift) != 0, (shift & ui::ssAlt) != 0, (shift & ui::ssCtrl) != 0};
+void MainWindow::OnKey(uint16_t& key, ui::ModifierKeys shift) {
+  const KeyPress press{key, (shift & ui::kShift) != 0, (shift & ui::kAlt) != 0, (shift & ui::kCtrl) != 0};
   for (const KeyBinding& row : kTable) {
     if (!Matches(row, press) || !Holds(*this, row.conditions)) continue;
     row.run(*this, press);

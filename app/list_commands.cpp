@@ -24,8 +24,8 @@ void MainWindow::SaveList() {
   std::string name = saveListDialog.FileName;
   if (ExtensionPart(name).empty()) name += ".rst";
   if (Files().FileExists(name) &&
-      ui::MessageDlg(name + "はすでに存在します。" + "\r\n" + "上書きしてもよろしいですか？",
-                     ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbYesNo) != ui::TModalResult::mrYes)
+      ui::ShowMessageBox(name + "はすでに存在します。" + "\r\n" + "上書きしてもよろしいですか？",
+                         ui::MessageKind::Warning, ui::MessageButtons::YesNo) != ui::DialogResult::Yes)
     return;
   // Written beside the old file and put in its place only when complete: a failed write raises and
   // leaves the old list as it was.

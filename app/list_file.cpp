@@ -18,7 +18,7 @@ constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 std::vector<std::string> ReadListFile(const std::string& fileName) {
   std::string bytes;
   {
-    TFileStream file(fileName, TFileMode::fmOpenRead);
+    FileStream file(fileName, FileMode::OpenRead);
     char buffer[65536];
     for (;;) {
       int64_t n = file.Read(buffer, sizeof buffer);
@@ -55,7 +55,7 @@ std::string ListFileText(const std::vector<std::string>& entries) {
 void WriteListFile(const std::string& fileName, const std::vector<std::string>& entries) {
   const std::string text = ListFileText(entries);
   WriteFileThroughTemporary(
-      fileName, [&](TStream& file) { file.WriteBuffer(text.data(), static_cast<int64_t>(text.size())); });
+      fileName, [&](Stream& file) { file.WriteBuffer(text.data(), static_cast<int64_t>(text.size())); });
 }
 
 }  // namespace zeb::app

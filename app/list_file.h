@@ -9,15 +9,15 @@
 namespace zeb::app {
 
 // The lines of a list file: a line ends at CR, LF or CR LF, a NUL byte ends the text, and a line
-// break at the very end makes no extra empty line. Raises EFOpenError when it cannot be opened.
+// break at the very end makes no extra empty line. Raises FileOpenError when it cannot be opened.
 std::vector<std::string> ReadListFile(const std::string& fileName);
 
 // The bytes of a list file holding these entries, each ended by CR LF.
 std::string ListFileText(const std::vector<std::string>& entries);
 
 // Writes the entries to a temporary file beside FileName and puts it in FileName's place only when the
-// whole write has succeeded; a failed write leaves FileName as it was. Raises EFCreateError or
-// EWriteError.
+// whole write has succeeded; a failed write leaves FileName as it was. Raises FileCreateError or
+// WriteError.
 void WriteListFile(const std::string& fileName, const std::vector<std::string>& entries);
 
 }  // namespace zeb::app

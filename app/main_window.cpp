@@ -15,7 +15,7 @@ namespace zeb::app {
 
 MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& listWindow,
                        std::vector<std::string> args, FolderReadAhead* folders)
-    : TForm(ui::TBorderStyle::bsSingle, "ImageView", 200, 200),
+    : Window(ui::BorderStyle::Single, "ImageView", 200, 200),
       blankPicture(*this),
       picture(*this),
       slideTimer(*this),
@@ -25,18 +25,18 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
       listWindow_(listWindow),
       ownFolderReadAhead_(folders ? nullptr : std::make_unique<FolderReadAhead>()),
       folderReadAhead_(folders ? *folders : *ownFolderReadAhead_) {
-  if (!ui::Application().MainForm) ui::Application().MainForm = this;
+  if (!ui::App().MainForm) ui::App().MainForm = this;
   listWindow_.Attach(this);
 
   SetAnySize(true);  // the window fits itself to the picture, however narrow
   blankPicture.SetVisible(false);
-  blankPicture.Picture().SetGraphic(MakeBlankPicture());
+  blankPicture.Content().SetGraphic(MakeBlankPicture());
   picture.SetBounds(0, 0, 200, 200);
   picture.SetAlignClient(true);
-  picture.OnProgress = [this](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&,
+  picture.OnProgress = [this](Image*, ProgressStage stage, uint8_t, bool, const PixelRect&,
                               const std::string&) { OnPictureProgress(stage); };
-  for (ui::TOpenDialog* dialog :
-       {static_cast<ui::TOpenDialog*>(&openListDialog), static_cast<ui::TOpenDialog*>(&saveListDialog)}) {
+  for (ui::OpenFileDialog* dialog : {static_cast<ui::OpenFileDialog*>(&openListDialog),
+                                     static_cast<ui::OpenFileDialog*>(&saveListDialog)}) {
     dialog->Filter = "ImageList(*.zeb)|*.zeb";
     dialog->DefaultExt = "zeb";
   }
@@ -49,35 +49,35 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
     readAheadTimer.SetEnabled(false);
     ReadNextAhead();
   };
-  OnKeyDown = [this](uint16_t& key, ui::TShiftState shift) { OnKey(key, shift); };
+  OnKeyDown = [this](uint16_t& key, ui::ModifierKeys shift) { OnKey(key, shift); };
   OnMove = [this] { OnMoved(); };
   // On a screen of other scaling the picture keeps its zoom: one picture pixel per screen pixel at 100%.
   OnDpiChanged = [this] { OnScreenScalingChanged(); };
-  OnDropFiles = [this](const std::vector<std::string>& paths, ui::TShiftState shift) {
+  OnDropFiles = [this](const std::vector<std::string>& paths, ui::ModifierKeys shift) {
     OnDroppedFiles(paths, shift);
   };
 
   // The plug-in manager searches the plug-in folders and registers the extensions of the import
   // filters it keeps; only import filters are kept, and no filter may claim every extension.
-  plugins = std::make_unique<spi::TSPIs>();
+  plugins = std::make_unique<spi::PluginManager>();
   plugins->GraphicPreview = false;
-  plugins->SearchOptions = spi::SearchOption(spi::spsSusieDir) | spi::SearchOption(spi::spsAppDir);
-  plugins->OnSearch = [](spi::TSPIs*, spi::TSPI* module, bool& accept) {
+  plugins->SearchOptions = spi::SearchOption(spi::kSusieFolder) | spi::SearchOption(spi::kProgramFolder);
+  plugins->OnSearch = [](spi::PluginManager*, spi::PluginModule* module, bool& accept) {
     spi::AcceptImportFiltersOnly(module, accept);
   };
-  plugins->OnPictureRegister = [](spi::TSPIs*, spi::TInSPI*, const std::string& extension, const std::string&,
-                                  TGraphicClass& graphicClass) {
+  plugins->OnPictureRegister = [](spi::PluginManager*, spi::ImportModule*, const std::string& extension,
+                                  const std::string&, ImageClass& graphicClass) {
     spi::RefuseStarExtension(extension, graphicClass);
   };
   // One bad file in a plug-in folder must not keep the viewer from starting: its error is shown once
   // and the search goes on. Searches made later report such errors to their caller.
-  plugins->OnLoadError = [](spi::TSPIs*, const std::string&, const std::exception& error) {
-    ui::Application().ShowException(error);
+  plugins->OnLoadError = [](spi::PluginManager*, const std::string&, const std::exception& error) {
+    ui::App().ShowException(error);
   };
   plugins->Loaded();
   plugins->OnLoadError = nullptr;
 
-  ui::Application().Guard([this, &args] { Start(std::move(args)); });
+  ui::App().Guard([this, &args] { Start(std::move(args)); });
 }
 
 MainWindow::~MainWindow() {
@@ -85,13 +85,13 @@ MainWindow::~MainWindow() {
   readAheadTimer.SetEnabled(false);
   plugins.reset();
   listWindow_.Attach(nullptr);
-  if (ui::Application().MainForm == this) ui::Application().MainForm = nullptr;
+  if (ui::App().MainForm == this) ui::App().MainForm = nullptr;
 }
 
 void MainWindow::Start(std::vector<std::string> args) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
-  ui::Application().OnRestore = [this] { OnRestored(); };
-  ui::Application().OnMinimize = [this] { OnMinimised(); };
+  ui::App().OnRestore = [this] { OnRestored(); };
+  ui::App().OnMinimize = [this] { OnMinimised(); };
   BuildExtensionList();
 
   StartOptions options;
@@ -107,7 +107,7 @@ void MainWindow::Start(std::vector<std::string> args) {
   }
 
   if (run.minimised)
-    ui::Application().Minimize();
+    ui::App().Minimize();
   else
     Show();
   model_.current = 0;
@@ -120,11 +120,11 @@ void MainWindow::Start(std::vector<std::string> args) {
     // A list file that cannot be read stops the adding; the error is shown and the viewer goes on
     // with what has been added, so it is never left in the building state.
     run.building = false;
-    ui::Application().ShowException(error);
+    ui::App().ShowException(error);
   }
   run.building = false;
   if (run.abortRequested) {
-    ui::Application().Terminate();
+    ui::App().Terminate();
     return;
   }
   TidyList();
@@ -133,7 +133,7 @@ void MainWindow::Start(std::vector<std::string> args) {
   if (options.randomStart) model_.Random();
   ShowCurrent();
   if (model_.modes.quitAtEnd)
-    ui::Application().Terminate();
+    ui::App().Terminate();
   else
     AcceptFiles(true);
 }

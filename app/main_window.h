@@ -59,7 +59,7 @@ struct StartOptions {
   bool randomStart = false;
 };
 
-class MainWindow : public ui::TForm {
+class MainWindow : public ui::Window {
  public:
   // Makes the controls and the plug-in manager (which searches and registers the plug-ins), then
   // starts with these command-line arguments (the program's name not among them). An error before
@@ -125,7 +125,7 @@ class MainWindow : public ui::TForm {
 
   // --- Keys (keys.cpp: the key table; the model's moves are shown where they find somewhere to go)
   // and the walks that can end the slide show (list_walk.cpp) ---
-  void OnKey(uint16_t& key, ui::TShiftState shift);
+  void OnKey(uint16_t& key, ui::ModifierKeys shift);
   // Count steps towards the end of the list (Forward) or its start; at an end without loop a running
   // slide show stops.
   void Step(int32_t count, bool forward);
@@ -135,7 +135,7 @@ class MainWindow : public ui::TForm {
   // --- List files, dropped files (list_commands.cpp, drops.cpp) ---
   void OpenList();
   void SaveList();
-  void OnDroppedFiles(const std::vector<std::string>& paths, ui::TShiftState shift);
+  void OnDroppedFiles(const std::vector<std::string>& paths, ui::ModifierKeys shift);
 
   // --- Slide show, wallpaper, the List window ---
   void OnSlideTick();
@@ -151,15 +151,15 @@ class MainWindow : public ui::TForm {
   HelpWindow* Help() const { return help_.get(); }
 
   // --- Controls ---
-  ui::TImage blankPicture;  // hidden: the picture shown for an empty list
-  ui::TImage picture;       // the picture shown
-  ui::TOpenDialog openListDialog;
-  ui::TSaveDialog saveListDialog;
-  ui::TTimer slideTimer;
+  ui::PictureControl blankPicture;  // hidden: the picture shown for an empty list
+  ui::PictureControl picture;       // the picture shown
+  ui::OpenFileDialog openListDialog;
+  ui::SaveFileDialog saveListDialog;
+  ui::Timer slideTimer;
   // Fires once the window's messages are all handled after a picture was shown: then the next entry
   // is read ahead.
-  ui::TTimer readAheadTimer;
-  std::unique_ptr<spi::TSPIs> plugins;
+  ui::Timer readAheadTimer;
+  std::unique_ptr<spi::PluginManager> plugins;
 
   // What the window is doing, as opposed to the modes the user chooses.
   struct RunState {
@@ -191,7 +191,7 @@ class MainWindow : public ui::TForm {
   std::string AddFileArguments(const std::vector<std::string>& args, size_t index,
                                const StartOptions& options);
   void SelectFile(const std::string& fileName);
-  void OnPictureProgress(TProgressStage stage);
+  void OnPictureProgress(ProgressStage stage);
   void OnMinimised();
   void OnRestored();
   // The window has moved: a visible docked List window follows.

@@ -6,7 +6,7 @@
 
 namespace zeb::app {
 
-std::string PluginCrashText(const spi::TSPICrashReport& report) {
+std::string PluginCrashText(const spi::PluginCrashReport& report) {
   const std::string picture = report.pictureFile.empty() ? "a picture" : report.pictureFile;
   return FormatText(
       "The plug-in %s crashed (%s) while reading %s.\r\n\r\nThe other plug-ins and the built-in formats were "
@@ -15,10 +15,10 @@ std::string PluginCrashText(const spi::TSPICrashReport& report) {
       {report.pluginFile, CrashKindName(report.code), picture, IntToStr(spi::kCrashesBeforeRetiring)});
 }
 
-void ShowPluginCrashReports(spi::TSPIs* spis, bool slideShowRunning) {
+void ShowPluginCrashReports(spi::PluginManager* spis, bool slideShowRunning) {
   if (!spis || slideShowRunning) return;
-  for (const spi::TSPICrashReport& report : spis->TakeCrashReports())
-    ui::MessageDlg(PluginCrashText(report), ui::TMsgDlgType::mtWarning, ui::TMsgDlgButtons::mbOK);
+  for (const spi::PluginCrashReport& report : spis->TakeCrashReports())
+    ui::ShowMessageBox(PluginCrashText(report), ui::MessageKind::Warning, ui::MessageButtons::Ok);
 }
 
 }  // namespace zeb::app

@@ -7,8 +7,8 @@
 namespace zeb::app {
 
 // The text of the message for one report.
-std::string PluginCrashText(const spi::TSPICrashReport& report);
+std::string PluginCrashText(const spi::PluginCrashReport& report);
 // Shows the waiting reports, one message box each, unless a slide show is running.
-void ShowPluginCrashReports(spi::TSPIs* spis, bool slideShowRunning);
+void ShowPluginCrashReports(spi::PluginManager* spis, bool slideShowRunning);
 
 }  // namespace zeb::app

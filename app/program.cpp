@@ -17,7 +17,7 @@ int RunProgram(const std::vector<std::string>& args) {
   // windows and plug-ins are made.
   FolderReadAhead folders;
   folders.Expect(MainWindow::FolderArguments(args));
-  ui::TApplication& application = ui::Application();
+  ui::Application& application = ui::App();
   application.SetTitle("ZEB ver.1.00β");
   // Plug-in extensions are registered with the plug-in picture class from the first window on.
   spi::InitializeSPIBitmap();

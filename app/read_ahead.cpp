@@ -26,13 +26,13 @@ struct ReadAhead::Job {
   enum class State { Waiting, Running, Done };
   std::shared_ptr<Outstanding> outstanding;
   std::string path;
-  TGraphicClass graphicClass = nullptr;
+  ImageClass graphicClass = nullptr;
   int32_t roomWidth = 0, roomHeight = 0;
   std::mutex mutex;
   std::condition_variable changed;
   State state = State::Waiting;
   FileStamp stamp;  // the file as it was before it was read
-  std::unique_ptr<TGraphic> picture;
+  std::unique_ptr<Image> picture;
 };
 
 namespace {
@@ -47,18 +47,18 @@ void Finish(ReadAhead::Job& job) {
 
 // Only the built-in decoders of plain memory run off the window's thread: a plug-in's code may not be
 // ready for that.
-TGraphicClass OffThreadClass(const std::string& path) {
+ImageClass OffThreadClass(const std::string& path) {
   const std::string ext = ExtensionPart(path);
   if (ext.empty()) return nullptr;
-  TGraphicClass cls = PictureFormats::Find(ext.substr(1));
-  return cls == &TJPEGImage::Class || cls == &TBitmap::Class ? cls : nullptr;
+  ImageClass cls = PictureFormats::Find(ext.substr(1));
+  return cls == &JpegImage::Class || cls == &Bitmap::Class ? cls : nullptr;
 }
 
 // A large picture waits for its own step unless the address space has room for it to spare.
 bool RoomFor(const std::string& path) {
   std::string head(65536, '\0');
   try {
-    std::unique_ptr<FileHandle> file = Files().Open(path, TFileMode::fmOpenRead);
+    std::unique_ptr<FileHandle> file = Files().Open(path, FileMode::OpenRead);
     head.resize(static_cast<size_t>(std::max<int64_t>(file->Read(head.data(), 65536), 0)));
   } catch (const std::exception&) {
     return false;
@@ -69,7 +69,7 @@ bool RoomFor(const std::string& path) {
 }
 
 void Decode(ReadAhead::Job& job) {
-  std::unique_ptr<TGraphic> picture;
+  std::unique_ptr<Image> picture;
   FileStamp stamp;
   try {
     if (Files().Stamp(job.path, stamp) && RoomFor(job.path)) {
@@ -131,7 +131,7 @@ ReadAhead::~ReadAhead() {
 void ReadAhead::Start(const std::string& path, int32_t roomWidth, int32_t roomHeight) {
   if (job_ && job_->path == path) return;
   job_.reset();
-  TGraphicClass cls = OffThreadClass(path);
+  ImageClass cls = OffThreadClass(path);
   if (!cls) return;
   auto job = std::make_shared<Job>();
   job->outstanding = outstanding_;
@@ -151,7 +151,7 @@ void ReadAhead::Start(const std::string& path, int32_t roomWidth, int32_t roomHe
   RunInBackground([job] { RunOnce(*job); });
 }
 
-std::unique_ptr<TGraphic> ReadAhead::Take(const std::string& path) {
+std::unique_ptr<Image> ReadAhead::Take(const std::string& path) {
   std::shared_ptr<Job> job = std::move(job_);
   if (!job || job->path != path) return nullptr;
   RunOnce(*job);

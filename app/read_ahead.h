@@ -22,12 +22,12 @@ class ReadAhead {
   // Starts decoding Path when its picture can be decoded off the window's thread: a built-in format
   // that needs no plug-in, and, above 50 megapixels, only while the address space has room to spare.
   // A read-ahead of another entry is dropped (a decode already running finishes unseen). The picture is
-  // told the room it will be fitted into (see TGraphic::SetLargestDrawSize).
+  // told the room it will be fitted into (see Image::SetLargestDrawSize).
   void Start(const std::string& path, int32_t roomWidth, int32_t roomHeight);
   // The picture read ahead for Path, when its decode succeeded and the file is as it was when it was
   // read; a decode of Path still running is waited for, one not begun yet is run now. Otherwise (and
   // for any other entry) nullptr, and the read-ahead is dropped.
-  std::unique_ptr<TGraphic> Take(const std::string& path);
+  std::unique_ptr<Image> Take(const std::string& path);
   void Drop();
   // The entry being read ahead, or "".
   std::string Path() const;

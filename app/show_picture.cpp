@@ -28,7 +28,7 @@ void MainWindow::ShowCurrent() {
     if (count == 0) {
       dropBrokenAndSelect(-1);
       SetCaption("<empty>");
-      picture.Picture().Assign(blankPicture.Picture());
+      picture.Content().Assign(blankPicture.Content());
       FitToPicture();
       return;
     }
@@ -53,8 +53,8 @@ void MainWindow::ShowCurrent() {
       readAheadTimer.SetEnabled(true);
       if (model_.modes.quitAtEnd && !slideTimer.Enabled() && model_.modes.wallpaper.on) Close();
       return;
-    } catch (const EInvalidGraphic&) {
-    } catch (const EFOpenError&) {
+    } catch (const InvalidPicture&) {
+    } catch (const FileOpenError&) {
     } catch (...) {
       dropBrokenAndSelect(index);
       throw;
@@ -68,7 +68,7 @@ void MainWindow::ShowCurrent() {
 void MainWindow::SetWallpaperOfShown() {
   try {
     SetWallpaper();
-  } catch (const EFCreateError&) {
+  } catch (const FileCreateError&) {
     // A running slide show reports a wallpaper it cannot write once, not at every tick.
     if (slideTimer.Enabled()) {
       if (run.wallpaperErrorShown) return;
@@ -79,22 +79,24 @@ void MainWindow::SetWallpaperOfShown() {
 }
 
 void MainWindow::LoadPicture(const std::string& entry) {
-  std::unique_ptr<TGraphic> decoded = readAhead_.Take(entry);
+  std::unique_ptr<Image> decoded = readAhead_.Take(entry);
   if (!decoded) {
     // A picture larger than the room it is fitted into may be read at no more than the size it is
     // shown at; drawn larger later, it reads itself again.
     int32_t roomWidth, roomHeight;
     PictureRoom(roomWidth, roomHeight);
-    picture.Picture().SetLargestDrawSize(roomWidth, roomHeight);
-    picture.Picture().LoadFromFile(entry);
+    picture.Content().SetLargestDrawSize(roomWidth, roomHeight);
+    picture.Content().LoadFromFile(entry);
     return;
   }
   // Decoded beside the window's thread: its stages are told now, as a load tells them.
-  TGraphic* graphic = decoded.get();
-  const TRect whole{0, 0, graphic->GetWidth(), graphic->GetHeight()};
-  if (picture.OnProgress) picture.OnProgress(graphic, psStarting, 0, false, TRect{}, std::string());
-  picture.Picture().SetGraphic(std::move(decoded));
-  if (picture.OnProgress) picture.OnProgress(graphic, psEnding, 100, false, whole, std::string());
+  Image* graphic = decoded.get();
+  const PixelRect whole{0, 0, graphic->GetWidth(), graphic->GetHeight()};
+  if (picture.OnProgress)
+    picture.OnProgress(graphic, ProgressStage::Starting, 0, false, PixelRect{}, std::string());
+  picture.Content().SetGraphic(std::move(decoded));
+  if (picture.OnProgress)
+    picture.OnProgress(graphic, ProgressStage::Ending, 100, false, whole, std::string());
 }
 
 void MainWindow::ReadNextAhead() {
@@ -116,12 +118,12 @@ void MainWindow::ReadNextAhead() {
   readAhead_.Start(model_.list.Entry(next), roomWidth, roomHeight);
 }
 
-void MainWindow::OnPictureProgress(TProgressStage stage) {
+void MainWindow::OnPictureProgress(ProgressStage stage) {
   if (!model_.modes.pauseWhileLoading) return;
-  if (stage == psStarting) {
+  if (stage == ProgressStage::Starting) {
     run.showWasRunning = slideTimer.Enabled();
     slideTimer.SetEnabled(false);
-  } else if (stage == psEnding) {
+  } else if (stage == ProgressStage::Ending) {
     if (run.showWasRunning) slideTimer.SetEnabled(true);
   }
 }

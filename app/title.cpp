@@ -30,8 +30,8 @@ std::string StatusTitle(ViewerModel& model, const TitleFacts& facts) {
 
 void MainWindow::UpdateTitle() {
   if (model_.list.Empty()) return;
-  SetCaption(StatusTitle(model_, {slideTimer.Enabled(), shownName_, picture.Picture().Width(),
-                                  picture.Picture().Height(), zoom_}));
+  SetCaption(StatusTitle(model_, {slideTimer.Enabled(), shownName_, picture.Content().Width(),
+                                  picture.Content().Height(), zoom_}));
 }
 
 void MainWindow::ShowBuildProgress(const std::string& text) {

@@ -23,9 +23,9 @@ const char kDesktopKey[] = "\\Control Panel\\desktop";
 
 // Writes Bitmap as a BMP file at FileName. The bytes go to a name beside it that no file has yet and
 // then replace the old wallpaper in one step, so a write that fails part-way never leaves a cut-off
-// wallpaper behind. Raises EFCreateError when the file cannot be made.
-void WriteWallpaperFile(TBitmap& bitmap, const std::string& fileName) {
-  WriteFileThroughTemporary(fileName, [&](TStream& file) { bitmap.SaveToStream(file); });
+// wallpaper behind. Raises FileCreateError when the file cannot be made.
+void WriteWallpaperFile(Bitmap& bitmap, const std::string& fileName) {
+  WriteFileThroughTemporary(fileName, [&](Stream& file) { bitmap.SaveToStream(file); });
 }
 
 std::string InFolder(std::string folder, const char* name) {
@@ -36,14 +36,14 @@ std::string InFolder(std::string folder, const char* name) {
 // Writes the wallpaper file and returns where: into the Windows folder where this user may write
 // there, else into the user's own application-data folder (ZEB\zeb_wall.bmp, made when missing). A
 // program with a manifest is not redirected elsewhere when the Windows folder refuses it.
-std::string WriteWallpaper(TBitmap& bitmap) {
+std::string WriteWallpaper(Bitmap& bitmap) {
   const std::string windows = Files().WindowsDirectory();
   if (!windows.empty()) {
     try {
       const std::string file = InFolder(windows, kWallpaperName);
       WriteWallpaperFile(bitmap, file);
       return file;
-    } catch (const EFCreateError&) {
+    } catch (const FileCreateError&) {
       if (Files().LocalAppDataDirectory().empty()) throw;
     }
   }
@@ -85,19 +85,19 @@ void MainWindow::SetWallpaper() {
     if (!DesktopTakesWallpaperPath(wallpaperFile)) wallpaperFile.clear();
   }
   if (wallpaperFile.empty()) {
-    TGraphic* graphic = picture.Picture().Graphic();
+    Image* graphic = picture.Content().Graphic();
     if (!graphic) return;
     // Without a folder for it there is no sound place for the wallpaper file, so nothing changes.
     if (Files().WindowsDirectory().empty() && Files().LocalAppDataDirectory().empty()) return;
-    std::unique_ptr<TBitmap> drawn;
-    TBitmap* bitmap = nullptr;
+    std::unique_ptr<Bitmap> drawn;
+    Bitmap* bitmap = nullptr;
     if (natural && ext != ".ICO") {
       // A picture held as a bitmap (every plug-in picture is one) is written as it is; a JPEG gives its
       // full pixels (it may hold only those it is shown with).
-      if (graphic->InheritsFrom(&TBitmap::Class)) {
-        bitmap = static_cast<TBitmap*>(graphic);
-      } else if (graphic->InheritsFrom(&TJPEGImage::Class)) {
-        drawn = std::make_unique<TBitmap>();
+      if (graphic->InheritsFrom(&Bitmap::Class)) {
+        bitmap = static_cast<Bitmap*>(graphic);
+      } else if (graphic->InheritsFrom(&JpegImage::Class)) {
+        drawn = std::make_unique<Bitmap>();
         drawn->Assign(*graphic);
       } else {
         drawn = DrawToNewBitmap(*graphic, graphic->GetWidth(), graphic->GetHeight());

@@ -66,8 +66,8 @@ void MainWindow::FitToPicture(bool keepPlace) {
   zoom_ = 1.0;
   picture.SetStretch(false);
   picture.SetAlignClient(false);
-  int32_t picWidth = picture.Picture().Width();
-  int32_t picHeight = picture.Picture().Height();
+  int32_t picWidth = picture.Content().Width();
+  int32_t picHeight = picture.Content().Height();
   int32_t availWidth, availHeight;
   PictureRoomIn(work, availWidth, availHeight);
 
@@ -95,9 +95,9 @@ void MainWindow::FitToPicture(bool keepPlace) {
 
   if (maximised) {
     picture.SetBounds((workWidth - picWidth) / 2, (workHeight - picHeight) / 2, picWidth, picHeight);
-    SetWindowState(ui::TWindowState::wsMaximized);
+    SetWindowState(ui::ShowState::Maximised);
   } else {
-    SetWindowState(ui::TWindowState::wsNormal);
+    SetWindowState(ui::ShowState::Normal);
     int32_t width, height;
     if (box.fixedWidth || box.fixedHeight) {
       int32_t imageLeft = 0, imageTop = 0;

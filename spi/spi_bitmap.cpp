@@ -9,7 +9,7 @@
 
 namespace zeb::spi {
 
-ZEB_GRAPHIC_CLASS_DEF(TSPIBitmap, &TBitmap::Class)
+ZEB_GRAPHIC_CLASS_DEF(PluginBitmap, &Bitmap::Class)
 
 namespace {
 
@@ -18,25 +18,25 @@ bool IsBmpName(const std::string& fileName) { return UpperAscii(ExtensionPart(fi
 // A palette this code made and has not handed over yet.
 class PaletteCopy {
  public:
-  explicit PaletteCopy(TPaletteHandle original) : handle_(NewPalette(PaletteEntries(original))) {}
+  explicit PaletteCopy(PaletteHandle original) : handle_(NewPalette(PaletteEntries(original))) {}
   ~PaletteCopy() { FreePalette(handle_); }
   PaletteCopy(const PaletteCopy&) = delete;
   PaletteCopy& operator=(const PaletteCopy&) = delete;
-  TPaletteHandle Release() {
-    TPaletteHandle h = handle_;
+  PaletteHandle Release() {
+    PaletteHandle h = handle_;
     handle_ = 0;
     return h;
   }
 
  private:
-  TPaletteHandle handle_;
+  PaletteHandle handle_;
 };
 
-std::unique_ptr<TBitmap> ConvertThroughBmp(TSPIGraphic& g, bool clearFirst) {
-  // The plain bitmap class, never TSPIBitmap: it reads the BMP data only and asks no plug-in.
-  auto b = std::make_unique<TBitmap>();
+std::unique_ptr<Bitmap> ConvertThroughBmp(PluginImage& g, bool clearFirst) {
+  // The plain bitmap class, never PluginBitmap: it reads the BMP data only and asks no plug-in.
+  auto b = std::make_unique<Bitmap>();
   {
-    TMemoryStream m;
+    MemoryStream m;
     g.SaveToStream(m);
     // The plug-in's blocks go before the bitmap reads the file, so at most two copies of the pixels
     // exist at once.
@@ -50,40 +50,40 @@ std::unique_ptr<TBitmap> ConvertThroughBmp(TSPIGraphic& g, bool clearFirst) {
 
 }  // namespace
 
-TSPIBitmap::TSPIBitmap() {
-  onLoadFromStreamWithName_ = [this](TStream& stream, const std::string& fileName) {
+PluginBitmap::PluginBitmap() {
+  onLoadFromStreamWithName_ = [this](Stream& stream, const std::string& fileName) {
     LoadFromStreamWithName(stream, fileName);
   };
 }
 
-std::unique_ptr<TBitmap> TSPIBitmap::ConvertToBitmap(TSPIGraphic& g) { return ConvertThroughBmp(g, false); }
+std::unique_ptr<Bitmap> PluginBitmap::ConvertToBitmap(PluginImage& g) { return ConvertThroughBmp(g, false); }
 
-std::unique_ptr<TBitmap> TSPIBitmap::ConvertToBitmapAndClear(TSPIGraphic& g) {
+std::unique_ptr<Bitmap> PluginBitmap::ConvertToBitmapAndClear(PluginImage& g) {
   return ConvertThroughBmp(g, true);
 }
 
-void TSPIBitmap::ForwardProgress(TGraphic*, TProgressStage stage, uint8_t percentDone, bool redrawNow,
-                                 const TRect& r, const std::string& msg) {
+void PluginBitmap::ForwardProgress(Image*, ProgressStage stage, uint8_t percentDone, bool redrawNow,
+                                   const PixelRect& r, const std::string& msg) {
   // The bitmap sends its own single ending report once the picture has been taken over.
-  if (stage == psEnding) return;
+  if (stage == ProgressStage::Ending) return;
   Progress(this, stage, percentDone, redrawNow, r, msg);
 }
 
-std::array<TGraphicClass, 2> TSPIBitmap::ClassOrder(bool isBmp) {
-  if (isBmp) return {&TBitmap::Class, &TSPIGraphic::Class};
-  return {&TSPIGraphic::Class, &TBitmap::Class};
+std::array<ImageClass, 2> PluginBitmap::ClassOrder(bool isBmp) {
+  if (isBmp) return {&Bitmap::Class, &PluginImage::Class};
+  return {&PluginImage::Class, &Bitmap::Class};
 }
 
-std::unique_ptr<TGraphic> TSPIBitmap::NewTemporary(TGraphicClass cls) {
-  std::unique_ptr<TGraphic> g = cls->Create();
-  g->OnProgress = [this](TGraphic* sender, TProgressStage stage, uint8_t percent, bool redraw, const TRect& r,
+std::unique_ptr<Image> PluginBitmap::NewTemporary(ImageClass cls) {
+  std::unique_ptr<Image> g = cls->Create();
+  g->OnProgress = [this](Image* sender, ProgressStage stage, uint8_t percent, bool redraw, const PixelRect& r,
                          const std::string& msg) { ForwardProgress(sender, stage, percent, redraw, r, msg); };
   return g;
 }
 
-std::unique_ptr<TGraphic> TSPIBitmap::CreateGraphicFromFile(const std::string& fileName, bool isBmp) {
-  for (TGraphicClass cls : ClassOrder(isBmp)) {
-    std::unique_ptr<TGraphic> g = NewTemporary(cls);
+std::unique_ptr<Image> PluginBitmap::CreateGraphicFromFile(const std::string& fileName, bool isBmp) {
+  for (ImageClass cls : ClassOrder(isBmp)) {
+    std::unique_ptr<Image> g = NewTemporary(cls);
     try {
       g->LoadFromFile(fileName);
       return g;
@@ -94,13 +94,13 @@ std::unique_ptr<TGraphic> TSPIBitmap::CreateGraphicFromFile(const std::string& f
   return nullptr;
 }
 
-std::unique_ptr<TGraphic> TSPIBitmap::CreateGraphicFromStream(TStream& stream, const std::string& fileName,
-                                                              bool isBmp) {
+std::unique_ptr<Image> PluginBitmap::CreateGraphicFromStream(Stream& stream, const std::string& fileName,
+                                                             bool isBmp) {
   const int64_t position = stream.Position();
-  for (TGraphicClass cls : ClassOrder(isBmp)) {
-    std::unique_ptr<TGraphic> g = NewTemporary(cls);
+  for (ImageClass cls : ClassOrder(isBmp)) {
+    std::unique_ptr<Image> g = NewTemporary(cls);
     try {
-      if (auto* spiGraphic = dynamic_cast<TSPIGraphic*>(g.get()))
+      if (auto* spiGraphic = dynamic_cast<PluginImage*>(g.get()))
         spiGraphic->LoadFromStreamWithName(stream, fileName);
       else
         g->LoadFromStream(stream);
@@ -112,14 +112,14 @@ std::unique_ptr<TGraphic> TSPIBitmap::CreateGraphicFromStream(TStream& stream, c
   return nullptr;
 }
 
-void TSPIBitmap::AssignCopyOfPalette(TPaletteHandle palette) {
+void PluginBitmap::AssignCopyOfPalette(PaletteHandle palette) {
   PaletteCopy copy(palette);
   SetPalette(copy.Release());
 }
 
-void TSPIBitmap::AssignSPIGraphic(std::unique_ptr<TGraphic> graphic) {
-  if (!graphic) throw EInvalidGraphic("Susie Plugins could not decode");
-  auto* g = dynamic_cast<TSPIGraphic*>(graphic.get());
+void PluginBitmap::AssignSPIGraphic(std::unique_ptr<Image> graphic) {
+  if (!graphic) throw InvalidPicture("Susie Plugins could not decode");
+  auto* g = dynamic_cast<PluginImage*>(graphic.get());
   if (!g) {
     Assign(*graphic);
     return;
@@ -127,45 +127,45 @@ void TSPIBitmap::AssignSPIGraphic(std::unique_ptr<TGraphic> graphic) {
   // A 4-bit picture keeps its own palette; it is copied now because the conversion deletes it.
   std::unique_ptr<PaletteCopy> newPalette;
   if (g->IsFourBit()) newPalette = std::make_unique<PaletteCopy>(g->GetPalette());
-  std::unique_ptr<TBitmap> b = ConvertToBitmapAndClear(*g);
+  std::unique_ptr<Bitmap> b = ConvertToBitmapAndClear(*g);
   Assign(*b);
   if (newPalette) SetPalette(newPalette->Release());
 }
 
-void TSPIBitmap::Assign(TGraphic& source) {
-  auto* g = dynamic_cast<TSPIGraphic*>(&source);
+void PluginBitmap::Assign(Image& source) {
+  auto* g = dynamic_cast<PluginImage*>(&source);
   if (!g) {
-    TBitmap::Assign(source);
+    Bitmap::Assign(source);
     return;
   }
-  std::unique_ptr<TBitmap> b = ConvertToBitmap(*g);
-  TBitmap::Assign(*b);
+  std::unique_ptr<Bitmap> b = ConvertToBitmap(*g);
+  Bitmap::Assign(*b);
   if (g->IsFourBit()) AssignCopyOfPalette(g->GetPalette());
 }
 
 template <typename CreateGraphic>
-void TSPIBitmap::LoadThrough(const std::string& fileName, CreateGraphic create) {
+void PluginBitmap::LoadThrough(const std::string& fileName, CreateGraphic create) {
   try {
     AssignSPIGraphic(create(IsBmpName(fileName)));
   } catch (...) {
-    Progress(this, psEnding, 100, true, Rect(0, 0, GetWidth(), GetHeight()), "Loaded Graphic");
+    Progress(this, ProgressStage::Ending, 100, true, Rect(0, 0, GetWidth(), GetHeight()), "Loaded Graphic");
     throw;
   }
-  Progress(this, psEnding, 100, true, Rect(0, 0, GetWidth(), GetHeight()), "Loaded Graphic");
+  Progress(this, ProgressStage::Ending, 100, true, Rect(0, 0, GetWidth(), GetHeight()), "Loaded Graphic");
 }
 
-void TSPIBitmap::LoadFromFile(const std::string& fileName) {
+void PluginBitmap::LoadFromFile(const std::string& fileName) {
   LoadThrough(fileName, [&](bool isBmp) { return CreateGraphicFromFile(fileName, isBmp); });
 }
 
-void TSPIBitmap::LoadFromStream(TStream& stream) { LoadFromStreamWithName(stream, std::string()); }
+void PluginBitmap::LoadFromStream(Stream& stream) { LoadFromStreamWithName(stream, std::string()); }
 
-void TSPIBitmap::LoadFromStreamWithName(TStream& stream, const std::string& fileName) {
+void PluginBitmap::LoadFromStreamWithName(Stream& stream, const std::string& fileName) {
   LoadThrough(fileName, [&](bool isBmp) { return CreateGraphicFromStream(stream, fileName, isBmp); });
 }
 
-void InitializeSPIBitmap() { TSPIs::SetDefaultGraphicClass(&TSPIBitmap::Class); }
+void InitializeSPIBitmap() { PluginManager::SetDefaultGraphicClass(&PluginBitmap::Class); }
 
-void FinalizeSPIBitmap() { PictureFormats::UnregisterGraphicClass(&TSPIBitmap::Class); }
+void FinalizeSPIBitmap() { PictureFormats::UnregisterGraphicClass(&PluginBitmap::Class); }
 
 }  // namespace zeb::spi

@@ -13,57 +13,57 @@
 
 namespace zeb::spi {
 
-using TSPILoadFromStreamWithNameEvent = std::function<void(TStream& stream, const std::string& fileName)>;
+using NamedStreamHandler = std::function<void(Stream& stream, const std::string& fileName)>;
 
-class TSPIBitmap : public TBitmap {
+class PluginBitmap : public Bitmap {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(TSPIBitmap)
-  TSPIBitmap();
+  ZEB_GRAPHIC_CLASS_DECL(PluginBitmap)
+  PluginBitmap();
 
-  void Assign(TGraphic& source) override;
+  void Assign(Image& source) override;
   void LoadFromFile(const std::string& fileName) override;
-  void LoadFromStream(TStream& stream) override;
-  // Takes over a loaded temporary picture and frees it, also on error; nullptr raises EInvalidGraphic.
-  virtual void AssignSPIGraphic(std::unique_ptr<TGraphic> graphic);
-  virtual void LoadFromStreamWithName(TStream& stream, const std::string& fileName);
+  void LoadFromStream(Stream& stream) override;
+  // Takes over a loaded temporary picture and frees it, also on error; nullptr raises InvalidPicture.
+  virtual void AssignSPIGraphic(std::unique_ptr<Image> graphic);
+  virtual void LoadFromStreamWithName(Stream& stream, const std::string& fileName);
 
   // The progress handler given to the temporary pictures: their ending report is dropped, the rest is
   // reported as this bitmap's.
-  void ForwardProgress(TGraphic* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow,
-                       const TRect& r, const std::string& msg);
+  void ForwardProgress(Image* sender, ProgressStage stage, uint8_t percentDone, bool redrawNow,
+                       const PixelRect& r, const std::string& msg);
 
   // Always this bitmap's own LoadFromStreamWithName; setting it has no effect.
-  TSPILoadFromStreamWithNameEvent OnLoadFromStreamWithName() const { return onLoadFromStreamWithName_; }
-  void SetOnLoadFromStreamWithName(TSPILoadFromStreamWithNameEvent) {}
+  NamedStreamHandler OnLoadFromStreamWithName() const { return onLoadFromStreamWithName_; }
+  void SetOnLoadFromStreamWithName(NamedStreamHandler) {}
 
   // A new plain bitmap read from the BMP file that G writes; G keeps its picture.
-  static std::unique_ptr<TBitmap> ConvertToBitmap(TSPIGraphic& g);
+  static std::unique_ptr<Bitmap> ConvertToBitmap(PluginImage& g);
   // The same, but G's plug-in blocks are freed as soon as the BMP file is in memory.
-  static std::unique_ptr<TBitmap> ConvertToBitmapAndClear(TSPIGraphic& g);
+  static std::unique_ptr<Bitmap> ConvertToBitmapAndClear(PluginImage& g);
 
  protected:
   // The first of the two classes (plain bitmap and plug-in picture, plain bitmap first for a ".BMP")
   // that loads the file or stream; nullptr when neither does.
-  std::unique_ptr<TGraphic> CreateGraphicFromFile(const std::string& fileName, bool isBmp);
-  std::unique_ptr<TGraphic> CreateGraphicFromStream(TStream& stream, const std::string& fileName, bool isBmp);
+  std::unique_ptr<Image> CreateGraphicFromFile(const std::string& fileName, bool isBmp);
+  std::unique_ptr<Image> CreateGraphicFromStream(Stream& stream, const std::string& fileName, bool isBmp);
 
  private:
   // The plain bitmap class is tried first for a ".BMP" name, the plug-in picture first otherwise. The
-  // plain bitmap class is TBitmap itself, never TSPIBitmap, so a temporary bitmap starts no plug-in search.
-  static std::array<TGraphicClass, 2> ClassOrder(bool isBmp);
+  // plain bitmap class is Bitmap itself, never PluginBitmap, so a temporary bitmap starts no plug-in search.
+  static std::array<ImageClass, 2> ClassOrder(bool isBmp);
   // A temporary picture of Cls whose progress reaches this bitmap's listeners.
-  std::unique_ptr<TGraphic> NewTemporary(TGraphicClass cls);
+  std::unique_ptr<Image> NewTemporary(ImageClass cls);
   template <typename CreateGraphic>
   void LoadThrough(const std::string& fileName, CreateGraphic create);
-  void AssignCopyOfPalette(TPaletteHandle palette);
+  void AssignCopyOfPalette(PaletteHandle palette);
 
-  TSPILoadFromStreamWithNameEvent onLoadFromStreamWithName_;
+  NamedStreamHandler onLoadFromStreamWithName_;
 };
 
-// Program start: every plug-in extension is registered with TSPIBitmap from then on. Called before the
+// Program start: every plug-in extension is registered with PluginBitmap from then on. Called before the
 // plug-in manager is created.
 void InitializeSPIBitmap();
-// Program end: removes TSPIBitmap and every extension registered for it from the picture-format registry.
+// Program end: removes PluginBitmap and every extension registered for it from the picture-format registry.
 void FinalizeSPIBitmap();
 
 }  // namespace zeb::spi

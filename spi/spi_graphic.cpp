@@ -9,13 +9,13 @@
 
 namespace zeb::spi {
 
-ZEB_GRAPHIC_CLASS_DEF(TSPIGraphic, nullptr)
+ZEB_GRAPHIC_CLASS_DEF(PluginImage, nullptr)
 
-TSPIGraphic::TSPIGraphic() = default;
+PluginImage::PluginImage() = default;
 
-TSPIGraphic::~TSPIGraphic() { Clear(); }
+PluginImage::~PluginImage() { Clear(); }
 
-void TSPIGraphic::Clear() {
+void PluginImage::Clear() {
   source_.reset();
   if (palette_) {
     FreePalette(palette_);
@@ -24,9 +24,9 @@ void TSPIGraphic::Clear() {
   infoCached_ = false;
 }
 
-bool TSPIGraphic::GetEmpty() { return !source_ || source_->IsEmpty(); }
+bool PluginImage::GetEmpty() { return !source_ || source_->IsEmpty(); }
 
-void TSPIGraphic::UpdateInfo() {
+void PluginImage::UpdateInfo() {
   if (infoCached_) return;
   if (GetEmpty()) {
     width_ = height_ = colors_ = bitsSize_ = infoSize_ = 0;
@@ -44,7 +44,7 @@ void TSPIGraphic::UpdateInfo() {
   height_ = d.height;
   infoSize_ = static_cast<int32_t>(d.infoSize);
   isFourBit_ = d.bitCount == 4;
-  std::vector<TPaletteEntry> entries(d.colors);
+  std::vector<PaletteEntry> entries(d.colors);
   const uint8_t* table = info + kBitmapInfoHeaderSize;
   for (uint32_t i = 0; i < d.colors; ++i) {
     // RGBQUAD: blue, green, red, reserved.
@@ -57,59 +57,59 @@ void TSPIGraphic::UpdateInfo() {
   infoCached_ = true;
 }
 
-int32_t TSPIGraphic::GetWidth() {
+int32_t PluginImage::GetWidth() {
   UpdateInfo();
   return width_;
 }
 
-int32_t TSPIGraphic::GetHeight() {
+int32_t PluginImage::GetHeight() {
   UpdateInfo();
   return height_;
 }
 
-TPaletteHandle TSPIGraphic::GetPalette() {
+PaletteHandle PluginImage::GetPalette() {
   UpdateInfo();
   return palette_;
 }
 
-bool TSPIGraphic::IsFourBit() {
+bool PluginImage::IsFourBit() {
   UpdateInfo();
   return isFourBit_;
 }
 
-int32_t TSPIGraphic::InfoSize() {
+int32_t PluginImage::InfoSize() {
   UpdateInfo();
   return infoSize_;
 }
 
-int32_t TSPIGraphic::BitsSize() {
+int32_t PluginImage::BitsSize() {
   UpdateInfo();
   return bitsSize_;
 }
 
-int32_t TSPIGraphic::Colors() {
+int32_t PluginImage::Colors() {
   UpdateInfo();
   return colors_;
 }
 
-void TSPIGraphic::SetHeight(int32_t) {}
-void TSPIGraphic::SetWidth(int32_t) {}
-void TSPIGraphic::LoadFromClipboardFormat(uint16_t, uintptr_t, TPaletteHandle) {}
-void TSPIGraphic::SaveToClipboardFormat(uint16_t&, uintptr_t&, TPaletteHandle&) {}
+void PluginImage::SetHeight(int32_t) {}
+void PluginImage::SetWidth(int32_t) {}
+void PluginImage::LoadFromClipboardFormat(uint16_t, uintptr_t, PaletteHandle) {}
+void PluginImage::SaveToClipboardFormat(uint16_t&, uintptr_t&, PaletteHandle&) {}
 
-void TSPIGraphic::Assign(TGraphic& source) {
-  throw EConvertError(std::string("Cannot assign a ") + source.ClassType()->ClassName + " to a " +
-                      ClassType()->ClassName);
+void PluginImage::Assign(Image& source) {
+  throw ConversionError(std::string("Cannot assign a ") + source.ClassType()->ClassName + " to a " +
+                        ClassType()->ClassName);
 }
 
-void TSPIGraphic::Draw(TCanvas& canvas, const TRect& rect) {
+void PluginImage::Draw(Canvas& canvas, const PixelRect& rect) {
   if (!source_) return;
   UpdateInfo();
   if (GetEmpty()) return;
   canvas.StretchDIB(rect, width_, height_, source_->LockBits(), source_->LockBitmapInfo(), GetPalette());
 }
 
-void TSPIGraphic::SaveToStream(TStream& stream) {
+void PluginImage::SaveToStream(Stream& stream) {
   UpdateInfo();
   if (GetEmpty()) return;  // nothing to write
   uint8_t fileHeader[14];
@@ -135,11 +135,11 @@ void TSPIGraphic::SaveToStream(TStream& stream) {
   stream.WriteBuffer(source_->LockBits(), bitsSize_);
 }
 
-void TSPIGraphic::LoadSource() {
+void PluginImage::LoadSource() {
   try {
     source_->OnProgress = OnProgress;
     source_->Decode();
-    if (source_->IsEmpty()) throw EInvalidGraphic("Susie Plugins could not decode");
+    if (source_->IsEmpty()) throw InvalidPicture("Susie Plugins could not decode");
   } catch (...) {
     Clear();
     throw;
@@ -147,17 +147,17 @@ void TSPIGraphic::LoadSource() {
   Changed();
 }
 
-void TSPIGraphic::LoadFromFile(const std::string& fileName) {
+void PluginImage::LoadFromFile(const std::string& fileName) {
   Clear();
-  source_ = std::make_unique<TInSPIAbleFromFile>(this, fileName);
+  source_ = std::make_unique<PluginFileSource>(this, fileName);
   LoadSource();
 }
 
-void TSPIGraphic::LoadFromStream(TStream& stream) { LoadFromStreamWithName(stream, std::string()); }
+void PluginImage::LoadFromStream(Stream& stream) { LoadFromStreamWithName(stream, std::string()); }
 
-void TSPIGraphic::LoadFromStreamWithName(TStream& stream, const std::string& fileName) {
+void PluginImage::LoadFromStreamWithName(Stream& stream, const std::string& fileName) {
   Clear();
-  source_ = std::make_unique<TInSPIAbleFromStream>(this, stream, fileName);
+  source_ = std::make_unique<PluginStreamSource>(this, stream, fileName);
   LoadSource();
 }
 

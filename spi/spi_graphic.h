@@ -11,33 +11,33 @@
 
 namespace zeb::spi {
 
-class TSPIGraphic : public TGraphic {
+class PluginImage : public Image {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(TSPIGraphic)
-  TSPIGraphic();
-  ~TSPIGraphic() override;
+  ZEB_GRAPHIC_CLASS_DECL(PluginImage)
+  PluginImage();
+  ~PluginImage() override;
 
-  void Draw(TCanvas& canvas, const TRect& rect) override;
+  void Draw(Canvas& canvas, const PixelRect& rect) override;
   bool GetEmpty() override;
   int32_t GetHeight() override;
   int32_t GetWidth() override;
-  TPaletteHandle GetPalette() override;
+  PaletteHandle GetPalette() override;
   // The size of a plug-in picture cannot be changed.
   void SetHeight(int32_t height) override;
   void SetWidth(int32_t width) override;
   void LoadFromFile(const std::string& fileName) override;
-  void LoadFromStream(TStream& stream) override;
+  void LoadFromStream(Stream& stream) override;
   // Writes a complete BMP file: file header, the information block and the rows, as the plug-in gave them.
-  void SaveToStream(TStream& stream) override;
+  void SaveToStream(Stream& stream) override;
   // The clipboard is not supported: both do nothing.
-  void LoadFromClipboardFormat(uint16_t format, uintptr_t data, TPaletteHandle palette) override;
-  void SaveToClipboardFormat(uint16_t& format, uintptr_t& data, TPaletteHandle& palette) override;
-  // A plug-in picture takes no other picture over (EConvertError).
-  void Assign(TGraphic& source) override;
+  void LoadFromClipboardFormat(uint16_t format, uintptr_t data, PaletteHandle palette) override;
+  void SaveToClipboardFormat(uint16_t& format, uintptr_t& data, PaletteHandle& palette) override;
+  // A plug-in picture takes no other picture over (ConversionError).
+  void Assign(Image& source) override;
 
   // Decodes a stream; the optional FileName is shown to the plug-ins and prefers those that name its
   // extension.
-  virtual void LoadFromStreamWithName(TStream& stream, const std::string& fileName);
+  virtual void LoadFromStreamWithName(Stream& stream, const std::string& fileName);
 
   // Frees the source (and with it the plug-in's blocks) and the palette.
   void Clear();
@@ -46,16 +46,16 @@ class TSPIGraphic : public TGraphic {
   int32_t InfoSize();
   int32_t BitsSize();
   int32_t Colors();
-  TInSPIAbleData* Source() const { return source_.get(); }
+  PluginSource* Source() const { return source_.get(); }
 
  private:
   void LoadSource();
   void UpdateInfo();
 
-  std::unique_ptr<TInSPIAbleData> source_;
+  std::unique_ptr<PluginSource> source_;
   int32_t height_ = 0;
   int32_t width_ = 0;
-  TPaletteHandle palette_ = 0;
+  PaletteHandle palette_ = 0;
   int32_t infoSize_ = 0;
   int32_t bitsSize_ = 0;
   int32_t colors_ = 0;

@@ -2,11 +2,11 @@
 
 namespace zeb::spi {
 
-void AcceptImportFiltersOnly(TSPI* aSPI, bool& accept) {
-  accept = aSPI && aSPI->InheritsFrom(&TInSPI::Class);
+void AcceptImportFiltersOnly(PluginModule* aSPI, bool& accept) {
+  accept = aSPI && aSPI->InheritsFrom(&ImportModule::Class);
 }
 
-void RefuseStarExtension(const std::string& extension, TGraphicClass& graphicClass) {
+void RefuseStarExtension(const std::string& extension, ImageClass& graphicClass) {
   if (extension == "*") graphicClass = nullptr;
 }
 

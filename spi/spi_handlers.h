@@ -9,9 +9,9 @@
 
 namespace zeb::spi {
 
-// OnSearch: Accept becomes whether the module is an import filter (TInSPI or a subclass).
-void AcceptImportFiltersOnly(TSPI* aSPI, bool& accept);
+// OnSearch: Accept becomes whether the module is an import filter (ImportModule or a subclass).
+void AcceptImportFiltersOnly(PluginModule* aSPI, bool& accept);
 // OnPictureRegister: the extension "*" gets no picture class, so nothing is registered for it.
-void RefuseStarExtension(const std::string& extension, TGraphicClass& graphicClass);
+void RefuseStarExtension(const std::string& extension, ImageClass& graphicClass);
 
 }  // namespace zeb::spi

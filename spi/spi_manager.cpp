@@ -8,85 +8,85 @@ namespace zeb::spi {
 
 namespace {
 
-TSPIs* currentManager = nullptr;
-TGraphicClass defaultGraphicClass = nullptr;
+PluginManager* currentManager = nullptr;
+ImageClass defaultGraphicClass = nullptr;
 
 // Volume labels are listed by the file system like files; they are never plug-ins.
 constexpr uint32_t kVolumeLabel = 0x08;
 
 [[noreturn]] void ListIndexError(int index) {
-  throw EListError(FormatText("List index out of bounds (%s)", {IntToStr(index)}));
+  throw IndexError(FormatText("List index out of bounds (%s)", {IntToStr(index)}));
 }
 
 }  // namespace
 
-TSPIs* CurrentSPIs() { return currentManager; }
+PluginManager* CurrentPluginManager() { return currentManager; }
 
 std::string WithBackslash(const std::string& path) {
   if (path.empty() || path.back() == '\\') return path;
   return path + "\\";
 }
 
-void TSPIs::SetDefaultGraphicClass(TGraphicClass cls) { defaultGraphicClass = cls; }
+void PluginManager::SetDefaultGraphicClass(ImageClass cls) { defaultGraphicClass = cls; }
 
-TGraphicClass TSPIs::DefaultGraphicClass() { return defaultGraphicClass; }
+ImageClass PluginManager::DefaultGraphicClass() { return defaultGraphicClass; }
 
-TSPIs::TSPIs(bool designMode) : designMode_(designMode) {
+PluginManager::PluginManager(bool designMode) : designMode_(designMode) {
   if (!designMode_) {
-    if (currentManager) throw ESPIDupCreateSPIs("TSPIs は複数生成できません");
+    if (currentManager) throw SecondPluginManager("TSPIs は複数生成できません");
     currentManager = this;
   }
 }
 
-TSPIs::~TSPIs() {
+PluginManager::~PluginManager() {
   if (currentManager == this) currentManager = nullptr;
   Clear();
 }
 
-void TSPIs::Loaded() {
+void PluginManager::Loaded() {
   if (!designMode_ && AutoSearch) Search("*.spi");
 }
 
-void TSPIs::Search(const std::string& mask) {
+void PluginManager::Search(const std::string& mask) {
   std::string folder = FolderPart(mask);
   if (!folder.empty()) {
     ScanFolder(WithBackslash(folder), FileNamePart(mask));
     return;
   }
-  if (SearchOptions & SearchOption(spsSusieDir)) {
+  if (SearchOptions & SearchOption(kSusieFolder)) {
     std::string susieFolder;
     if (SettingsKeyExists(kSusieKey)) {
       try {
         susieFolder = ReadSettingsString(kSusieKey, "Path");
-      } catch (const ERegistryException&) {
+      } catch (const SettingsTypeError&) {
         susieFolder.clear();  // a value of another type: the Susie folder is not known
       }
     }
     if (!susieFolder.empty()) ScanFolder(WithBackslash(susieFolder), mask);
   }
-  if (SearchOptions & SearchOption(spsAppDir)) {
+  if (SearchOptions & SearchOption(kProgramFolder)) {
     std::string programFolder = FolderPart(Files().ProgramFileName());
     if (!programFolder.empty()) ScanFolder(WithBackslash(programFolder), mask);
   }
-  if (SearchOptions & SearchOption(spsCurrentDir)) {
+  if (SearchOptions & SearchOption(kCurrentFolder)) {
     std::string current = Files().CurrentDirectory();
     if (!current.empty()) ScanFolder(WithBackslash(current), mask);
   }
-  if (SearchOptions & SearchOption(spsSystemDir)) {
+  if (SearchOptions & SearchOption(kSystemFolder)) {
     std::string system = Files().SystemDirectory();
     if (!system.empty()) ScanFolder(WithBackslash(system), mask);
   }
-  if (SearchOptions & SearchOption(spsWindowsDir)) {
+  if (SearchOptions & SearchOption(kWindowsFolder)) {
     std::string windows = Files().WindowsDirectory();
     if (!windows.empty()) ScanFolder(WithBackslash(windows), mask);
   }
 }
 
-void TSPIs::ScanFolder(const std::string& folder, const std::string& pattern) {
+void PluginManager::ScanFolder(const std::string& folder, const std::string& pattern) {
   // Every entry is listed before any is loaded; files already held are left out.
   std::vector<std::string> found;
   Files().Find(folder + pattern, [&](const FindData& entry) {
-    if (entry.attributes & (faHidden | kVolumeLabel | faDirectory)) return true;
+    if (entry.attributes & (kAttrHidden | kVolumeLabel | kAttrDirectory)) return true;
     std::string path = folder + entry.name;
     if (IndexOf(path) == -1) found.push_back(std::move(path));
     return true;
@@ -97,9 +97,9 @@ void TSPIs::ScanFolder(const std::string& folder, const std::string& pattern) {
     if (OnSearching) OnSearching(this, path, accept);
     if (!accept) continue;
 
-    std::unique_ptr<TSPI> module;
+    std::unique_ptr<PluginModule> module;
     try {
-      module = CreateSPI(path);
+      module = CreatePluginModule(path);
     } catch (const std::exception& error) {
       if (!OnLoadError) throw;
       OnLoadError(this, path, error);
@@ -117,27 +117,27 @@ void TSPIs::ScanFolder(const std::string& folder, const std::string& pattern) {
   }
 }
 
-TSPI* TSPIs::Items(int index) const {
+PluginModule* PluginManager::Items(int index) const {
   if (index < 0 || index >= Count()) ListIndexError(index);
   return modules_[static_cast<size_t>(index)].get();
 }
 
-int TSPIs::IndexOf(const std::string& fileName) const {
+int PluginManager::IndexOf(const std::string& fileName) const {
   for (int i = 0; i < Count(); ++i)
     if (SameTextAscii(modules_[static_cast<size_t>(i)]->FileName(), fileName)) return i;
   return -1;
 }
 
-void TSPIs::Add(std::unique_ptr<TSPI> module) { Insert(Count(), std::move(module)); }
+void PluginManager::Add(std::unique_ptr<PluginModule> module) { Insert(Count(), std::move(module)); }
 
-void TSPIs::Insert(int index, std::unique_ptr<TSPI> module) {
+void PluginManager::Insert(int index, std::unique_ptr<PluginModule> module) {
   if (index < 0 || index > Count()) ListIndexError(index);
-  if (!module) throw EListError("A plug-in module is required");
-  TSPI* inserted = module.get();
+  if (!module) throw IndexError("A plug-in module is required");
+  PluginModule* inserted = module.get();
   modules_.insert(modules_.begin() + index, std::move(module));
-  if (designMode_ || !inserted->InheritsFrom(&TInSPI::Class)) return;
+  if (designMode_ || !inserted->InheritsFrom(&ImportModule::Class)) return;
   try {
-    RegisterExtensions(*static_cast<TInSPI*>(inserted));
+    RegisterExtensions(*static_cast<ImportModule*>(inserted));
   } catch (...) {
     // A module whose registration fails is not held; what was registered before stays. It is found
     // again by address, as a handler may have changed the list meanwhile.
@@ -150,12 +150,12 @@ void TSPIs::Insert(int index, std::unique_ptr<TSPI> module) {
   }
 }
 
-void TSPIs::RegisterExtensions(TInSPI& module) {
+void PluginManager::RegisterExtensions(ImportModule& module) {
   const std::vector<std::string>& filters = module.Filters();
   const std::vector<std::string>& descriptions = module.Descriptions();
   for (size_t i = 0; i < filters.size(); ++i) {
     // A class the handler changes carries over to the later extensions of the same entry only.
-    TGraphicClass graphicClass = defaultGraphicClass;
+    ImageClass graphicClass = defaultGraphicClass;
     std::string remaining = filters[i];
     const std::string description = i < descriptions.size() ? descriptions[i] : std::string();
     while (!remaining.empty()) {
@@ -178,27 +178,27 @@ void TSPIs::RegisterExtensions(TInSPI& module) {
   }
 }
 
-void TSPIs::Delete(int index) {
+void PluginManager::Delete(int index) {
   if (index < 0 || index >= Count()) ListIndexError(index);
   auto& slot = modules_[static_cast<size_t>(index)];
   // The forced loader is only a reference; it must not outlive the module it names.
-  if (GraphicForcedLoader && static_cast<TSPI*>(GraphicForcedLoader) == slot.get())
+  if (GraphicForcedLoader && static_cast<PluginModule*>(GraphicForcedLoader) == slot.get())
     GraphicForcedLoader = nullptr;
   slot.reset();
   modules_.erase(modules_.begin() + index);
 }
 
-void TSPIs::Clear() {
+void PluginManager::Clear() {
   while (Count() > 0) Delete(0);
 }
 
-void TSPIs::FindSPIs(const std::vector<TSPIClass>& classes, const std::string& fileName,
-                     std::vector<TSPI*>& result) const {
+void PluginManager::FindModules(const std::vector<ModuleClass>& classes, const std::string& fileName,
+                                std::vector<PluginModule*>& result) const {
   std::string extension = ExtensionPart(fileName);
   for (const auto& module : modules_) {
     if (module->Retired()) continue;
     bool wanted = false;
-    for (TSPIClass cls : classes)
+    for (ModuleClass cls : classes)
       if (module->InheritsFrom(cls)) wanted = true;
     if (!wanted) continue;
     // Each filter entry counts by its last pattern's extension only.
@@ -213,12 +213,12 @@ void TSPIs::FindSPIs(const std::vector<TSPIClass>& classes, const std::string& f
   }
 }
 
-void TSPIs::ModuleCrashed(const TSPI& module, const std::string& pictureFile, uint32_t code) {
+void PluginManager::ModuleCrashed(const PluginModule& module, const std::string& pictureFile, uint32_t code) {
   if (module.CrashCount() == 1) crashReports_.push_back({module.FileName(), pictureFile, code});
 }
 
-std::vector<TSPICrashReport> TSPIs::TakeCrashReports() {
-  std::vector<TSPICrashReport> reports;
+std::vector<PluginCrashReport> PluginManager::TakeCrashReports() {
+  std::vector<PluginCrashReport> reports;
   reports.swap(crashReports_);
   return reports;
 }

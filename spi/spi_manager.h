@@ -1,5 +1,5 @@
 // The plug-in manager: finds Susie plug-ins, holds the loaded modules and registers the extensions of
-// the import filters with the picture-format registry. There is at most one at a time (CurrentSPIs).
+// the import filters with the picture-format registry. There is at most one at a time (CurrentPluginManager).
 #pragma once
 
 #include <functional>
@@ -12,23 +12,30 @@
 
 namespace zeb::spi {
 
-ZEB_EXCEPTION(ESPIDupCreateSPIs, Exception);
+ZEB_EXCEPTION(SecondPluginManager, Exception);
 
-enum TSPISearchOption : uint8_t { spsSusieDir, spsAppDir, spsCurrentDir, spsSystemDir, spsWindowsDir };
-using TSPISearchOptions = uint8_t;  // bit i for option i
-constexpr TSPISearchOptions SearchOption(TSPISearchOption o) {
-  return static_cast<TSPISearchOptions>(1u << o);
+enum PluginSearchFolder : uint8_t {
+  kSusieFolder,
+  kProgramFolder,
+  kCurrentFolder,
+  kSystemFolder,
+  kWindowsFolder
+};
+using PluginSearchFolders = uint8_t;  // bit i for option i
+constexpr PluginSearchFolders SearchOption(PluginSearchFolder o) {
+  return static_cast<PluginSearchFolders>(1u << o);
 }
 
-class TSPIs;
-using TSPISearchingEvent = std::function<void(TSPIs* sender, const std::string& fileName, bool& accept)>;
-using TSPISearchEvent = std::function<void(TSPIs* sender, TSPI* aSPI, bool& accept)>;
-using TSPIPictureRegisterEvent =
-    std::function<void(TSPIs* sender, TInSPI* aSPI, const std::string& aExtension,
-                       const std::string& aDescription, TGraphicClass& aGraphicClass)>;
+class PluginManager;
+using FileSearchHandler =
+    std::function<void(PluginManager* sender, const std::string& fileName, bool& accept)>;
+using ModuleSearchHandler = std::function<void(PluginManager* sender, PluginModule* aSPI, bool& accept)>;
+using PictureRegisterHandler =
+    std::function<void(PluginManager* sender, ImportModule* aSPI, const std::string& aExtension,
+                       const std::string& aDescription, ImageClass& aGraphicClass)>;
 
 // The first crash of one module while it read one picture, waiting to be told to the user.
-struct TSPICrashReport {
+struct PluginCrashReport {
   std::string pluginFile;
   std::string pictureFile;  // empty for a picture read from a stream without a name
   uint32_t code;
@@ -37,13 +44,13 @@ struct TSPICrashReport {
 // Where the Susie plug-in folder is recorded for the current user.
 constexpr const char* kSusieKey = "\\Software\\Vantorel\\Susie\\Plug-in";
 
-class TSPIs {
+class PluginManager {
  public:
-  // Raises ESPIDupCreateSPIs "TSPIs は複数生成できません" when a manager exists (not in design mode).
-  explicit TSPIs(bool designMode = false);
-  ~TSPIs();
-  TSPIs(const TSPIs&) = delete;
-  TSPIs& operator=(const TSPIs&) = delete;
+  // Raises SecondPluginManager "TSPIs は複数生成できません" when a manager exists (not in design mode).
+  explicit PluginManager(bool designMode = false);
+  ~PluginManager();
+  PluginManager(const PluginManager&) = delete;
+  PluginManager& operator=(const PluginManager&) = delete;
 
   // Called by the owner once it has set the manager's properties: searches "*.spi" when AutoSearch is
   // on (and not in design mode).
@@ -51,52 +58,53 @@ class TSPIs {
   void Search(const std::string& mask);
 
   int Count() const { return static_cast<int>(modules_.size()); }
-  TSPI* Items(int index) const;  // raises EListError outside 0 .. Count - 1
+  PluginModule* Items(int index) const;  // raises IndexError outside 0 .. Count - 1
   int IndexOf(const std::string& fileName) const;
-  void Add(std::unique_ptr<TSPI> module);
+  void Add(std::unique_ptr<PluginModule> module);
   // Takes the module and, for an import filter, registers each extension of its filters with the
   // picture-format registry. When a registration raises, the module is freed and not held.
-  void Insert(int index, std::unique_ptr<TSPI> module);
+  void Insert(int index, std::unique_ptr<PluginModule> module);
   // Frees the module (releasing its library); its registrations stay.
   void Delete(int index);
   void Clear();
   // Appends the modules of one of the classes, those whose filters name FileName's extension first.
   // Retired modules (crashed too often) are left out.
-  void FindSPIs(const std::vector<TSPIClass>& classes, const std::string& fileName,
-                std::vector<TSPI*>& result) const;
+  void FindModules(const std::vector<ModuleClass>& classes, const std::string& fileName,
+                   std::vector<PluginModule*>& result) const;
 
   // A held module crashed while reading PictureFile (it has counted the crash itself). Its first crash
   // is kept as a report until the viewer takes it; later ones are not reported again.
-  void ModuleCrashed(const TSPI& module, const std::string& pictureFile, uint32_t code);
+  void ModuleCrashed(const PluginModule& module, const std::string& pictureFile, uint32_t code);
   // The reports not yet taken, oldest first; the list is empty afterwards.
-  std::vector<TSPICrashReport> TakeCrashReports();
+  std::vector<PluginCrashReport> TakeCrashReports();
 
-  static void SetDefaultGraphicClass(TGraphicClass cls);
-  static TGraphicClass DefaultGraphicClass();
+  static void SetDefaultGraphicClass(ImageClass cls);
+  static ImageClass DefaultGraphicClass();
 
   bool MacBinary = true;
   bool GraphicPreview = false;
-  TInSPI* GraphicForcedLoader = nullptr;
+  ImportModule* GraphicForcedLoader = nullptr;
   bool AutoSearch = true;
-  TSPISearchOptions SearchOptions = SearchOption(spsSusieDir) | SearchOption(spsAppDir);
-  TSPISearchEvent OnSearch;
-  TSPISearchingEvent OnSearching;
-  TSPIPictureRegisterEvent OnPictureRegister;
+  PluginSearchFolders SearchOptions = SearchOption(kSusieFolder) | SearchOption(kProgramFolder);
+  ModuleSearchHandler OnSearch;
+  FileSearchHandler OnSearching;
+  PictureRegisterHandler OnPictureRegister;
   // When set, an error that loading one found file raises (an export its kind needs is missing, say)
   // is handed here and the search goes on with the next file and the remaining folders; when unset it
   // leaves Search, keeping the modules added before.
-  std::function<void(TSPIs* sender, const std::string& fileName, const std::exception& error)> OnLoadError;
+  std::function<void(PluginManager* sender, const std::string& fileName, const std::exception& error)>
+      OnLoadError;
 
  private:
   void ScanFolder(const std::string& folder, const std::string& pattern);
-  void RegisterExtensions(TInSPI& module);
-  std::vector<std::unique_ptr<TSPI>> modules_;
-  std::vector<TSPICrashReport> crashReports_;
+  void RegisterExtensions(ImportModule& module);
+  std::vector<std::unique_ptr<PluginModule>> modules_;
+  std::vector<PluginCrashReport> crashReports_;
   bool designMode_;
 };
 
 // The one manager, or nullptr.
-TSPIs* CurrentSPIs();
+PluginManager* CurrentPluginManager();
 // The path unchanged when empty or ending in "\", else with "\" appended.
 std::string WithBackslash(const std::string& path);
 

@@ -11,7 +11,7 @@ namespace zeb::spi {
 namespace {
 
 template <class T>
-std::unique_ptr<TSPI> Construct(const std::string& fileName) {
+std::unique_ptr<PluginModule> Construct(const std::string& fileName) {
   return std::make_unique<T>(fileName);
 }
 
@@ -26,38 +26,38 @@ Proc As(void* entry) {
 
 }  // namespace
 
-const TSPIClassInfo TSPI::Class = {"TSPI", nullptr, &Construct<TSPI>};
-const TSPIClassInfo TLoaderSPI::Class = {"TLoaderSPI", &TSPI::Class, &Construct<TLoaderSPI>};
-const TSPIClassInfo TInSPI::Class = {"TInSPI", &TLoaderSPI::Class, &Construct<TInSPI>};
-const TSPIClassInfo TAmSPI::Class = {"TAmSPI", &TLoaderSPI::Class, &Construct<TAmSPI>};
-const TSPIClassInfo TXnSPI::Class = {"TXnSPI", &TSPI::Class, &Construct<TXnSPI>};
+const ModuleType PluginModule::Class = {"PluginModule", nullptr, &Construct<PluginModule>};
+const ModuleType LoaderModule::Class = {"LoaderModule", &PluginModule::Class, &Construct<LoaderModule>};
+const ModuleType ImportModule::Class = {"ImportModule", &LoaderModule::Class, &Construct<ImportModule>};
+const ModuleType ArchiveModule::Class = {"ArchiveModule", &LoaderModule::Class, &Construct<ArchiveModule>};
+const ModuleType XnModule::Class = {"XnModule", &PluginModule::Class, &Construct<XnModule>};
 
-TSPI::TSPI(const std::string& fileName) { Load(fileName); }
+PluginModule::PluginModule(const std::string& fileName) { Load(fileName); }
 
-TLoaderSPI::TLoaderSPI(const std::string& fileName) : TSPI(NoLoad{}) { Load(fileName); }
+LoaderModule::LoaderModule(const std::string& fileName) : PluginModule(NoLoad{}) { Load(fileName); }
 
-TInSPI::TInSPI(const std::string& fileName) : TLoaderSPI(NoLoad{}) { Load(fileName); }
+ImportModule::ImportModule(const std::string& fileName) : LoaderModule(NoLoad{}) { Load(fileName); }
 
-TAmSPI::TAmSPI(const std::string& fileName) : TLoaderSPI(NoLoad{}) { Load(fileName); }
+ArchiveModule::ArchiveModule(const std::string& fileName) : LoaderModule(NoLoad{}) { Load(fileName); }
 
-TXnSPI::TXnSPI(const std::string& fileName) : TSPI(NoLoad{}) { Load(fileName); }
+XnModule::XnModule(const std::string& fileName) : PluginModule(NoLoad{}) { Load(fileName); }
 
-TSPI::~TSPI() {
+PluginModule::~PluginModule() {
   filters_.clear();
   descriptions_.clear();
   ReleaseLibrary();
 }
 
-void TSPI::ReleaseLibrary() {
+void PluginModule::ReleaseLibrary() {
   // The library of a module that crashed stays loaded: its detach code may crash as well, and what the
   // crashed call left behind may still point into it.
   if (handle_ && crashCount_ == 0) FreeLibraryHandle(handle_);
   handle_ = nullptr;
 }
 
-void TSPI::Load(const std::string& fileName) {
+void PluginModule::Load(const std::string& fileName) {
   handle_ = LoadLibraryFile(fileName);
-  if (!handle_) throw ESPIFOpenErrorSPI(FormatText("%s:Susie Pluginがロードできませんでした", {fileName}));
+  if (!handle_) throw PluginOpenError(FormatText("%s:Susie Pluginがロードできませんでした", {fileName}));
   try {
     std::string reported = LibraryFileName(handle_);
     fileName_ = reported.empty() ? fileName : reported;
@@ -109,27 +109,28 @@ void TSPI::Load(const std::string& fileName) {
   }
 }
 
-void* TSPI::GetProc(const char* name) const { return handle_ ? LibraryProc(handle_, name) : nullptr; }
+void* PluginModule::GetProc(const char* name) const { return handle_ ? LibraryProc(handle_, name) : nullptr; }
 
-void TSPI::CheckProc(const void* entry, const char* name) const {
-  if (!entry) throw ESPIInvalidAPI(FormatText("%sは[%s]では使えないSusie Plugin APIです", {name, fileName_}));
+void PluginModule::CheckProc(const void* entry, const char* name) const {
+  if (!entry)
+    throw PluginExportMissing(FormatText("%sは[%s]では使えないSusie Plugin APIです", {name, fileName_}));
 }
 
-void TSPI::CheckAPI() { CheckProc(pGetPluginInfo_, "GetPluginInfo"); }
+void PluginModule::CheckAPI() { CheckProc(pGetPluginInfo_, "GetPluginInfo"); }
 
-void TLoaderSPI::CheckAPI() {
+void LoaderModule::CheckAPI() {
   CheckProc(pGetPluginInfo_, "GetPluginInfo");
   CheckProc(pIsSupported_, "IsSupported");
 }
 
-void TInSPI::CheckAPI() {
+void ImportModule::CheckAPI() {
   CheckProc(pGetPluginInfo_, "GetPluginInfo");
   CheckProc(pIsSupported_, "IsSupported");
   CheckProc(pGetPictureInfo_, "GetPictureInfo");
   CheckProc(pGetPicture_, "GetPicture");
 }
 
-void TAmSPI::CheckAPI() {
+void ArchiveModule::CheckAPI() {
   CheckProc(pGetPluginInfo_, "GetPluginInfo");
   CheckProc(pIsSupported_, "IsSupported");
   CheckProc(pGetArchiveInfo_, "GetArchiveInfo");
@@ -138,56 +139,56 @@ void TAmSPI::CheckAPI() {
 }
 
 template <class Proc, class... Args>
-int TSPI::Call(void* entry, const char* name, Args... args) {
+int PluginModule::Call(void* entry, const char* name, Args... args) {
   CheckProc(entry, name);
   int result = 0;
   auto body = [&result, entry, args...] { result = As<Proc>(entry)(args...); };
   const uint32_t code = RunGuarded(body);
   if (code == 0) return result;
   ++crashCount_;
-  throw ESPIPluginCrashed(
+  throw PluginCrashed(
       FormatText("The plug-in %s crashed in %s (%s).", {fileName_, name, CrashKindName(code)}), code);
 }
 
-int TSPI::GetPluginInfo(int infoNo, char* buffer, int bufferLength) {
+int PluginModule::GetPluginInfo(int infoNo, char* buffer, int bufferLength) {
   return Call<GetPluginInfoProc>(pGetPluginInfo_, "GetPluginInfo", infoNo, buffer, bufferLength);
 }
 
-int TSPI::IsSupported(const char* fileName, uintptr_t data) {
+int PluginModule::IsSupported(const char* fileName, uintptr_t data) {
   return Call<IsSupportedProc>(pIsSupported_, "IsSupported", fileName, data);
 }
 
-int TSPI::GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info) {
+int PluginModule::GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info) {
   return Call<GetPictureInfoProc>(pGetPictureInfo_, "GetPictureInfo", buffer, length, flag, info);
 }
 
-int TSPI::GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
-                     LocalHandle* hBits, ProgressCallback progress, intptr_t userData) {
+int PluginModule::GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
+                             LocalHandle* hBits, ProgressCallback progress, intptr_t userData) {
   return Call<GetPictureProc>(pGetPicture_, "GetPicture", buffer, length, flag, hInfo, hBits, progress,
                               userData);
 }
 
-int TSPI::GetPreview(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
-                     LocalHandle* hBits, ProgressCallback progress, intptr_t userData) {
+int PluginModule::GetPreview(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
+                             LocalHandle* hBits, ProgressCallback progress, intptr_t userData) {
   return Call<GetPreviewProc>(pGetPreview_, "GetPreview", buffer, length, flag, hInfo, hBits, progress,
                               userData);
 }
 
-TSPIClass ClassForAPIVersion(const std::string& version) {
-  if (version == kImportVersion) return &TInSPI::Class;
-  if (version == kArchiveVersion) return &TAmSPI::Class;
-  if (version == kXnVersion) return &TXnSPI::Class;
-  return &TSPI::Class;
+ModuleClass ClassForAPIVersion(const std::string& version) {
+  if (version == kImportVersion) return &ImportModule::Class;
+  if (version == kArchiveVersion) return &ArchiveModule::Class;
+  if (version == kXnVersion) return &XnModule::Class;
+  return &PluginModule::Class;
 }
 
-std::unique_ptr<TSPI> CreateSPI(const std::string& fileName) {
+std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName) {
   try {
     // The probe stays loaded while the typed module loads the library again, and goes whatever happens.
-    auto probe = std::make_unique<TSPI>(fileName);
+    auto probe = std::make_unique<PluginModule>(fileName);
     return ClassForAPIVersion(probe->APIVersion())->Create(fileName);
-  } catch (const ESPIFOpenErrorSPI&) {
+  } catch (const PluginOpenError&) {
     return nullptr;
-  } catch (const ESPIInvalidSPI&) {
+  } catch (const NotAPlugin&) {
     return nullptr;
   }
 }

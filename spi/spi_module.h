@@ -1,5 +1,5 @@
 // One loaded Susie plug-in library: its texts, its exports and guarded calls of them. A small class
-// family gives each API version its own kind; CreateSPI picks the class by the plug-in's own answer.
+// family gives each API version its own kind; CreatePluginModule picks the class by the plug-in's own answer.
 #pragma once
 
 #include <memory>
@@ -13,17 +13,17 @@
 namespace zeb::spi {
 
 // A library cannot be loaded.
-ZEB_EXCEPTION(ESPIFOpenErrorSPI, Exception);
+ZEB_EXCEPTION(PluginOpenError, Exception);
 // An export that a module's kind needs, or that is called, is missing.
-ZEB_EXCEPTION(ESPIInvalidAPI, Exception);
-// A file is not a usable plug-in (CreateSPI treats it like ESPIFOpenErrorSPI).
-ZEB_EXCEPTION(ESPIInvalidSPI, Exception);
+ZEB_EXCEPTION(PluginExportMissing, Exception);
+// A file is not a usable plug-in (CreatePluginModule treats it like PluginOpenError).
+ZEB_EXCEPTION(NotAPlugin, Exception);
 
 // A plug-in call that a hardware exception inside the plug-in ended (an access violation, say). The
 // module counts it; what the call handed out before it crashed is not to be touched.
-class ESPIPluginCrashed : public Exception {
+class PluginCrashed : public Exception {
  public:
-  ESPIPluginCrashed(std::string message, uint32_t code) : Exception(std::move(message)), code_(code) {}
+  PluginCrashed(std::string message, uint32_t code) : Exception(std::move(message)), code_(code) {}
   uint32_t Code() const { return code_; }
 
  private:
@@ -33,31 +33,31 @@ class ESPIPluginCrashed : public Exception {
 // A module whose calls crashed this often is no longer asked for the rest of the session.
 constexpr int kCrashesBeforeRetiring = 3;
 
-class TSPI;
+class PluginModule;
 // A plug-in class reference: its name, its base and its constructor.
-struct TSPIClassInfo {
+struct ModuleType {
   const char* ClassName;
-  const TSPIClassInfo* Parent;
-  std::unique_ptr<TSPI> (*Create)(const std::string& fileName);
-  bool InheritsFrom(const TSPIClassInfo* other) const {
+  const ModuleType* Parent;
+  std::unique_ptr<PluginModule> (*Create)(const std::string& fileName);
+  bool InheritsFrom(const ModuleType* other) const {
     for (auto* c = this; c; c = c->Parent)
       if (c == other) return true;
     return false;
   }
 };
-using TSPIClass = const TSPIClassInfo*;
+using ModuleClass = const ModuleType*;
 
-class TSPI {
+class PluginModule {
  public:
-  static const TSPIClassInfo Class;
-  virtual TSPIClass ClassType() const { return &Class; }
-  bool InheritsFrom(TSPIClass cls) const { return ClassType()->InheritsFrom(cls); }
+  static const ModuleType Class;
+  virtual ModuleClass ClassType() const { return &Class; }
+  bool InheritsFrom(ModuleClass cls) const { return ClassType()->InheritsFrom(cls); }
 
-  // Loads the library and reads its texts; raises ESPIFOpenErrorSPI or ESPIInvalidAPI.
-  explicit TSPI(const std::string& fileName);
-  virtual ~TSPI();
-  TSPI(const TSPI&) = delete;
-  TSPI& operator=(const TSPI&) = delete;
+  // Loads the library and reads its texts; raises PluginOpenError or PluginExportMissing.
+  explicit PluginModule(const std::string& fileName);
+  virtual ~PluginModule();
+  PluginModule(const PluginModule&) = delete;
+  PluginModule& operator=(const PluginModule&) = delete;
 
   LibraryHandle Handle() const { return handle_; }
   const std::string& FileName() const { return fileName_; }
@@ -73,7 +73,7 @@ class TSPI {
   void* GetProc(const char* name) const;
   void CheckProc(const void* entry, const char* name) const;
 
-  // Guarded calls: each raises ESPIInvalidAPI when its export is missing, and ESPIPluginCrashed (after
+  // Guarded calls: each raises PluginExportMissing when its export is missing, and PluginCrashed (after
   // counting it) when the plug-in crashed inside it.
   int GetPluginInfo(int infoNo, char* buffer, int bufferLength);
   int IsSupported(const char* fileName, uintptr_t data);
@@ -84,7 +84,7 @@ class TSPI {
                  ProgressCallback progress, intptr_t userData);
 
  protected:
-  // Raises ESPIInvalidAPI unless the exports this kind needs are present.
+  // Raises PluginExportMissing unless the exports this kind needs are present.
   virtual void CheckAPI();
   virtual bool QueryIsLoader() const { return false; }
   // Runs the construction steps. Each class's constructor calls it from its own body (after the
@@ -92,9 +92,9 @@ class TSPI {
   // it releases the library and leaves the module empty before the error passes on.
   void Load(const std::string& fileName);
   struct NoLoad {};
-  explicit TSPI(NoLoad) {}
+  explicit PluginModule(NoLoad) {}
 
-  // Runs an export under the guard; a crash is counted and raised as ESPIPluginCrashed.
+  // Runs an export under the guard; a crash is counted and raised as PluginCrashed.
   template <class Proc, class... Args>
   int Call(void* entry, const char* name, Args... args);
   // Frees the library, unless a call of it crashed: its unload code is not run again after that.
@@ -119,49 +119,49 @@ class TSPI {
   void* pConfigurationDlg_ = nullptr;
 };
 
-class TLoaderSPI : public TSPI {
+class LoaderModule : public PluginModule {
  public:
-  static const TSPIClassInfo Class;
-  TSPIClass ClassType() const override { return &Class; }
-  explicit TLoaderSPI(const std::string& fileName);
+  static const ModuleType Class;
+  ModuleClass ClassType() const override { return &Class; }
+  explicit LoaderModule(const std::string& fileName);
 
  protected:
   void CheckAPI() override;
-  explicit TLoaderSPI(NoLoad n) : TSPI(n) {}
+  explicit LoaderModule(NoLoad n) : PluginModule(n) {}
 };
 
-class TInSPI : public TLoaderSPI {
+class ImportModule : public LoaderModule {
  public:
-  static const TSPIClassInfo Class;
-  TSPIClass ClassType() const override { return &Class; }
-  explicit TInSPI(const std::string& fileName);
-
- protected:
-  void CheckAPI() override;
-  bool QueryIsLoader() const override { return true; }
-  explicit TInSPI(NoLoad n) : TLoaderSPI(n) {}
-};
-
-class TAmSPI : public TLoaderSPI {
- public:
-  static const TSPIClassInfo Class;
-  TSPIClass ClassType() const override { return &Class; }
-  explicit TAmSPI(const std::string& fileName);
+  static const ModuleType Class;
+  ModuleClass ClassType() const override { return &Class; }
+  explicit ImportModule(const std::string& fileName);
 
  protected:
   void CheckAPI() override;
   bool QueryIsLoader() const override { return true; }
-  explicit TAmSPI(NoLoad n) : TLoaderSPI(n) {}
+  explicit ImportModule(NoLoad n) : LoaderModule(n) {}
 };
 
-class TXnSPI : public TSPI {
+class ArchiveModule : public LoaderModule {
  public:
-  static const TSPIClassInfo Class;
-  TSPIClass ClassType() const override { return &Class; }
-  explicit TXnSPI(const std::string& fileName);
+  static const ModuleType Class;
+  ModuleClass ClassType() const override { return &Class; }
+  explicit ArchiveModule(const std::string& fileName);
 
  protected:
-  explicit TXnSPI(NoLoad n) : TSPI(n) {}
+  void CheckAPI() override;
+  bool QueryIsLoader() const override { return true; }
+  explicit ArchiveModule(NoLoad n) : LoaderModule(n) {}
+};
+
+class XnModule : public PluginModule {
+ public:
+  static const ModuleType Class;
+  ModuleClass ClassType() const override { return &Class; }
+  explicit XnModule(const std::string& fileName);
+
+ protected:
+  explicit XnModule(NoLoad n) : PluginModule(n) {}
 };
 
 // The most filter entries read from one module: a module that never ends its list must not hang the
@@ -172,11 +172,12 @@ constexpr const char* kImportVersion = "00IN";
 constexpr const char* kArchiveVersion = "00AM";
 constexpr const char* kXnVersion = "00XN";
 
-// The class CreateSPI gives a module that answers this API version (compared whole, case-sensitively).
-TSPIClass ClassForAPIVersion(const std::string& version);
+// The class CreatePluginModule gives a module that answers this API version (compared whole,
+// case-sensitively).
+ModuleClass ClassForAPIVersion(const std::string& version);
 
 // A module of the class that matches the file's API version, or nullptr when the file cannot be
-// loaded. ESPIInvalidAPI and other errors pass to the caller.
-std::unique_ptr<TSPI> CreateSPI(const std::string& fileName);
+// loaded. PluginExportMissing and other errors pass to the caller.
+std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName);
 
 }  // namespace zeb::spi

@@ -14,9 +14,9 @@
 namespace zeb::spi {
 
 // ---------------------------------------------------------------------------------------------------
-// TInSPIAbleData
+// PluginSource
 
-TInSPIAbleData::TInSPIAbleData(TGraphic* graphic, std::string fileName)
+PluginSource::PluginSource(Image* graphic, std::string fileName)
     : fileName_(std::move(fileName)), graphic_(graphic) {
   ansiFileName_ = ToAnsi(fileName_, &ansiNameLossless_);
   // A plug-in opens the file by its ANSI name, which the system takes only up to MAX_PATH (260) long: a
@@ -24,20 +24,20 @@ TInSPIAbleData::TInSPIAbleData(TGraphic* graphic, std::string fileName)
   if (ansiFileName_.size() >= 260) ansiNameLossless_ = false;
 }
 
-TInSPIAbleData::~TInSPIAbleData() { ReleaseData(); }
+PluginSource::~PluginSource() { ReleaseData(); }
 
-const uint8_t* TInSPIAbleData::LockBitmapInfo() {
+const uint8_t* PluginSource::LockBitmapInfo() {
   if (!bitmapInfo_ && bitmapInfoHandle_)
     bitmapInfo_ = static_cast<const uint8_t*>(LocalLockHandle(bitmapInfoHandle_));
   return bitmapInfo_;
 }
 
-const uint8_t* TInSPIAbleData::LockBits() {
+const uint8_t* PluginSource::LockBits() {
   if (!bits_ && bitsHandle_) bits_ = static_cast<const uint8_t*>(LocalLockHandle(bitsHandle_));
   return bits_;
 }
 
-void TInSPIAbleData::DropPictureBlocks() {
+void PluginSource::DropPictureBlocks() {
   if (bitmapInfo_) {
     LocalUnlockHandle(bitmapInfoHandle_);
     bitmapInfo_ = nullptr;
@@ -56,7 +56,7 @@ void TInSPIAbleData::DropPictureBlocks() {
   }
 }
 
-void TInSPIAbleData::ReleaseData() {
+void PluginSource::ReleaseData() {
   DropPictureBlocks();
   if (info_.hInfo) {
     // Only a live block is freed: a plug-in may leave anything in the record's last field.
@@ -65,21 +65,22 @@ void TInSPIAbleData::ReleaseData() {
   }
 }
 
-void TInSPIAbleData::DoProgress(TProgressStage stage, uint8_t percentDone, const std::string& msg) {
-  if (OnProgress) OnProgress(graphic_, stage, percentDone, stage == psEnding, TRect{}, msg);
+void PluginSource::DoProgress(ProgressStage stage, uint8_t percentDone, const std::string& msg) {
+  if (OnProgress) OnProgress(graphic_, stage, percentDone, stage == ProgressStage::Ending, PixelRect{}, msg);
 }
 
-int SPI_API TInSPIAbleData::SPIProgress(int num, int denom, intptr_t data) noexcept {
-  auto* source = reinterpret_cast<TInSPIAbleData*>(data);
+int SPI_API PluginSource::SPIProgress(int num, int denom, intptr_t data) noexcept {
+  auto* source = reinterpret_cast<PluginSource*>(data);
   if (!source || !source->OnProgress) return 0;
   // A listener that already failed has ended the load; the plug-in is only asked to stop again.
   if (source->listenerError_) return 1;
   // Nothing may unwind through the plug-in's own code: errors are caught here, the plug-in is told to
   // stop, and a listener's error other than the silent abort is raised again after the call returned.
   try {
-    source->DoProgress(psRunning, static_cast<uint8_t>(MulDivInt(num, 97, denom) + 2), std::string());
+    source->DoProgress(ProgressStage::Running, static_cast<uint8_t>(MulDivInt(num, 97, denom) + 2),
+                       std::string());
     return 0;
-  } catch (const EAbort&) {
+  } catch (const SilentAbort&) {
     return 1;
   } catch (...) {
     source->listenerError_ = std::current_exception();
@@ -87,7 +88,7 @@ int SPI_API TInSPIAbleData::SPIProgress(int num, int denom, intptr_t data) noexc
   }
 }
 
-void TInSPIAbleData::RaiseListenerError() {
+void PluginSource::RaiseListenerError() {
   if (!listenerError_) return;
   std::exception_ptr error = listenerError_;
   listenerError_ = nullptr;
@@ -96,14 +97,14 @@ void TInSPIAbleData::RaiseListenerError() {
   std::rethrow_exception(error);
 }
 
-void TInSPIAbleData::PluginCallReturned(int result) {
+void PluginSource::PluginCallReturned(int result) {
   if (result != SPI_SUCCESS) {
     bitmapInfoHandle_ = nullptr;
     bitsHandle_ = nullptr;
   }
 }
 
-void TInSPIAbleData::CheckReturnedBlocks() {
+void PluginSource::CheckReturnedBlocks() {
   if (IsEmpty()) return;
   // A handle that is not a live block is not the plug-in's memory to free: it is dropped as it is.
   size_t infoBlock = LocalHandleSize(bitmapInfoHandle_);
@@ -114,34 +115,34 @@ void TInSPIAbleData::CheckReturnedBlocks() {
   if (!usable) DropPictureBlocks();
 }
 
-bool TInSPIAbleData::IsSupportedBy(TInSPI& module, const uint8_t* header) {
+bool PluginSource::IsSupportedBy(ImportModule& module, const uint8_t* header) {
   return module.IsSupported(ansiFileName_.c_str(), reinterpret_cast<uintptr_t>(header)) != 0;
 }
 
-std::vector<TInSPI*> TInSPIAbleData::GetLoaders() {
-  std::vector<TInSPI*> loaders;
-  TSPIs* manager = CurrentSPIs();
+std::vector<ImportModule*> PluginSource::GetLoaders() {
+  std::vector<ImportModule*> loaders;
+  PluginManager* manager = CurrentPluginManager();
   if (!manager) return loaders;
   if (manager->GraphicForcedLoader) {
     if (!manager->GraphicForcedLoader->Retired()) loaders.push_back(manager->GraphicForcedLoader);
     return loaders;
   }
-  std::vector<TSPI*> found;
-  manager->FindSPIs({&TInSPI::Class}, fileName_, found);
-  for (TSPI* module : found)
-    if (module->InheritsFrom(&TInSPI::Class)) loaders.push_back(static_cast<TInSPI*>(module));
+  std::vector<PluginModule*> found;
+  manager->FindModules({&ImportModule::Class}, fileName_, found);
+  for (PluginModule* module : found)
+    if (module->InheritsFrom(&ImportModule::Class)) loaders.push_back(static_cast<ImportModule*>(module));
   return loaders;
 }
 
-void TInSPIAbleData::TryLoader(TInSPI& module, const uint8_t* buffer, int offset) {
+void PluginSource::TryLoader(ImportModule& module, const uint8_t* buffer, int offset) {
   if (!IsSupportedBy(module, buffer + offset)) return;
   if (!HasDataAt(offset)) return;
   LoadInfo(module, offset);
-  TSPIs* manager = CurrentSPIs();
+  PluginManager* manager = CurrentPluginManager();
   if (manager && manager->GraphicPreview) {
     try {
       LoadPreview(module, offset);
-    } catch (const ESPIInvalidAPI&) {
+    } catch (const PluginExportMissing&) {
       // A module without GetPreview: a preview that failed.
       bitmapInfoHandle_ = nullptr;
       bitsHandle_ = nullptr;
@@ -155,35 +156,36 @@ void TInSPIAbleData::TryLoader(TInSPI& module, const uint8_t* buffer, int offset
   CheckReturnedBlocks();
 }
 
-void TInSPIAbleData::ForgetCrashedCall(const TSPI& module, uint32_t code) {
+void PluginSource::ForgetCrashedCall(const PluginModule& module, uint32_t code) {
   bitmapInfoHandle_ = nullptr;
   bitsHandle_ = nullptr;
   bitmapInfo_ = nullptr;
   bits_ = nullptr;
   info_.hInfo = nullptr;
-  if (TSPIs* manager = CurrentSPIs()) manager->ModuleCrashed(module, fileName_, code);
+  if (PluginManager* manager = CurrentPluginManager()) manager->ModuleCrashed(module, fileName_, code);
 }
 
-void TInSPIAbleData::Decode() {
-  TSPIs* manager = CurrentSPIs();
+void PluginSource::Decode() {
+  PluginManager* manager = CurrentPluginManager();
   const bool macBinary = manager && manager->MacBinary;
-  DoProgress(psStarting, 0, "Loading Graphic by Susie Plugin");
+  DoProgress(ProgressStage::Starting, 0, "Loading Graphic by Susie Plugin");
   try {
     ReleaseData();
-    DoProgress(psRunning, 1, "Seeking enabled Susie Plugins");
-    std::vector<TInSPI*> loaders = GetLoaders();
+    DoProgress(ProgressStage::Running, 1, "Seeking enabled Susie Plugins");
+    std::vector<ImportModule*> loaders = GetLoaders();
     uint8_t header[kHeaderBufferSize];
     std::memset(header, 0, sizeof header);
     ReadHeader(header, kHeaderBufferSize);
     const int offsets[] = {0, kMacBinaryOffset};
     const int offsetCount = macBinary ? 2 : 1;
     bool found = false;
-    for (TInSPI* module : loaders) {
+    for (ImportModule* module : loaders) {
       for (int i = 0; i < offsetCount && !found; ++i) {
-        DoProgress(psRunning, 1, FormatText("Loading by [%s]", {FileNamePart(module->FileName())}));
+        DoProgress(ProgressStage::Running, 1,
+                   FormatText("Loading by [%s]", {FileNamePart(module->FileName())}));
         try {
           TryLoader(*module, header, offsets[i]);
-        } catch (const ESPIPluginCrashed& crash) {
+        } catch (const PluginCrashed& crash) {
           // A failed attempt, as if the plug-in had returned an error; the next module is tried.
           ForgetCrashedCall(*module, crash.Code());
           RaiseListenerError();
@@ -195,27 +197,27 @@ void TInSPIAbleData::Decode() {
       if (found) break;
     }
   } catch (...) {
-    DoProgress(psEnding, 100, "Loaded Graphic by Susie Plugin");
+    DoProgress(ProgressStage::Ending, 100, "Loaded Graphic by Susie Plugin");
     throw;
   }
-  DoProgress(psEnding, 100, "Loaded Graphic by Susie Plugin");
+  DoProgress(ProgressStage::Ending, 100, "Loaded Graphic by Susie Plugin");
 }
 
 // ---------------------------------------------------------------------------------------------------
-// TInSPIAbleFromFile
+// PluginFileSource
 
-TInSPIAbleFromFile::TInSPIAbleFromFile(TGraphic* graphic, const std::string& fileName)
-    : TInSPIAbleData(graphic, fileName) {}
+PluginFileSource::PluginFileSource(Image* graphic, const std::string& fileName)
+    : PluginSource(graphic, fileName) {}
 
-TInSPIAbleFromFile::~TInSPIAbleFromFile() = default;
+PluginFileSource::~PluginFileSource() = default;
 
-void TInSPIAbleFromFile::ReadHeader(uint8_t* buffer, int length) {
+void PluginFileSource::ReadHeader(uint8_t* buffer, int length) {
   try {
     if (!ansiNameLossless_) {
       // The plug-in could not open this path by its ANSI name: it gets the file's bytes instead.
       if (!inMemory_) {
-        auto copy = std::make_unique<TMemoryStream>();
-        TFileStream file(fileName_, TFileMode::fmOpenRead);
+        auto copy = std::make_unique<MemoryStream>();
+        FileStream file(fileName_, FileMode::OpenRead);
         copy->LoadFromStream(file);
         inMemory_ = std::move(copy);
       }
@@ -223,7 +225,7 @@ void TInSPIAbleFromFile::ReadHeader(uint8_t* buffer, int length) {
       if (n > 0) std::memcpy(buffer, inMemory_->Memory(), static_cast<size_t>(n));
       return;
     }
-    TFileStream file(fileName_, TFileMode::fmOpenRead);
+    FileStream file(fileName_, FileMode::OpenRead);
     int64_t done = 0;
     while (done < length) {
       int64_t n = file.Read(buffer + done, length - done);
@@ -235,9 +237,9 @@ void TInSPIAbleFromFile::ReadHeader(uint8_t* buffer, int length) {
   }
 }
 
-bool TInSPIAbleFromFile::HasDataAt(int offset) const { return !inMemory_ || offset < inMemory_->Size(); }
+bool PluginFileSource::HasDataAt(int offset) const { return !inMemory_ || offset < inMemory_->Size(); }
 
-void TInSPIAbleFromFile::LoadInfo(TInSPI& module, int offset) {
+void PluginFileSource::LoadInfo(ImportModule& module, int offset) {
   if (inMemory_)
     module.GetPictureInfo(reinterpret_cast<const char*>(inMemory_->Memory() + offset),
                           static_cast<intptr_t>(inMemory_->Size() - offset), 1, &info_);
@@ -245,7 +247,7 @@ void TInSPIAbleFromFile::LoadInfo(TInSPI& module, int offset) {
     module.GetPictureInfo(ansiFileName_.c_str(), offset, 0, &info_);
 }
 
-void TInSPIAbleFromFile::LoadPreview(TInSPI& module, int offset) {
+void PluginFileSource::LoadPreview(ImportModule& module, int offset) {
   int result;
   if (inMemory_)
     result = module.GetPreview(reinterpret_cast<const char*>(inMemory_->Memory() + offset),
@@ -257,7 +259,7 @@ void TInSPIAbleFromFile::LoadPreview(TInSPI& module, int offset) {
   PluginCallReturned(result);
 }
 
-void TInSPIAbleFromFile::LoadPicture(TInSPI& module, int offset) {
+void PluginFileSource::LoadPicture(ImportModule& module, int offset) {
   int result;
   if (inMemory_)
     result = module.GetPicture(reinterpret_cast<const char*>(inMemory_->Memory() + offset),
@@ -270,44 +272,44 @@ void TInSPIAbleFromFile::LoadPicture(TInSPI& module, int offset) {
 }
 
 // ---------------------------------------------------------------------------------------------------
-// TInSPIAbleFromStream
+// PluginStreamSource
 
-TInSPIAbleFromStream::TInSPIAbleFromStream(TGraphic* graphic, TStream& stream, const std::string& fileName)
-    : TInSPIAbleData(graphic, fileName) {
-  if (auto* memoryStream = dynamic_cast<TMemoryStream*>(&stream)) {
+PluginStreamSource::PluginStreamSource(Image* graphic, Stream& stream, const std::string& fileName)
+    : PluginSource(graphic, fileName) {
+  if (auto* memoryStream = dynamic_cast<MemoryStream*>(&stream)) {
     memory_ = memoryStream->Memory();
     size_ = memoryStream->Size();
     return;
   }
   int64_t position = stream.Position();
-  ownCopy_ = std::make_unique<TMemoryStream>();
+  ownCopy_ = std::make_unique<MemoryStream>();
   ownCopy_->LoadFromStream(stream);
   stream.SetPosition(position);
   memory_ = ownCopy_->Memory();
   size_ = ownCopy_->Size();
 }
 
-TInSPIAbleFromStream::~TInSPIAbleFromStream() { ownCopy_.reset(); }
+PluginStreamSource::~PluginStreamSource() { ownCopy_.reset(); }
 
-void TInSPIAbleFromStream::ReadHeader(uint8_t* buffer, int length) {
+void PluginStreamSource::ReadHeader(uint8_t* buffer, int length) {
   int64_t n = std::min<int64_t>(length, size_);
   if (n > 0) std::memcpy(buffer, memory_, static_cast<size_t>(n));
 }
 
-bool TInSPIAbleFromStream::HasDataAt(int offset) const { return offset < size_; }
+bool PluginStreamSource::HasDataAt(int offset) const { return offset < size_; }
 
-void TInSPIAbleFromStream::LoadInfo(TInSPI& module, int offset) {
+void PluginStreamSource::LoadInfo(ImportModule& module, int offset) {
   module.GetPictureInfo(reinterpret_cast<const char*>(memory_ + offset),
                         static_cast<intptr_t>(size_ - offset), 1, &info_);
 }
 
-void TInSPIAbleFromStream::LoadPreview(TInSPI& module, int offset) {
+void PluginStreamSource::LoadPreview(ImportModule& module, int offset) {
   PluginCallReturned(module.GetPreview(reinterpret_cast<const char*>(memory_ + offset),
                                        static_cast<intptr_t>(size_ - offset), 1, &bitmapInfoHandle_,
                                        &bitsHandle_, &SPIProgress, UserData()));
 }
 
-void TInSPIAbleFromStream::LoadPicture(TInSPI& module, int offset) {
+void PluginStreamSource::LoadPicture(ImportModule& module, int offset) {
   PluginCallReturned(module.GetPicture(reinterpret_cast<const char*>(memory_ + offset),
                                        static_cast<intptr_t>(size_ - offset), 1, &bitmapInfoHandle_,
                                        &bitsHandle_, &SPIProgress, UserData()));

@@ -17,11 +17,11 @@
 
 namespace zeb::spi {
 
-class TInSPIAbleData {
+class PluginSource {
  public:
-  virtual ~TInSPIAbleData();
-  TInSPIAbleData(const TInSPIAbleData&) = delete;
-  TInSPIAbleData& operator=(const TInSPIAbleData&) = delete;
+  virtual ~PluginSource();
+  PluginSource(const PluginSource&) = delete;
+  PluginSource& operator=(const PluginSource&) = delete;
 
   // Asks the import modules in turn until one returns a usable picture. Afterwards IsEmpty tells
   // whether one did; any error other than the plain absence of a picture propagates.
@@ -37,30 +37,30 @@ class TInSPIAbleData {
   LocalHandle BitsHandle() const { return bitsHandle_; }
   const std::string& FileName() const { return fileName_; }
   const PictureInfo& Info() const { return info_; }
-  TGraphic* Graphic() const { return graphic_; }
+  Image* Graphic() const { return graphic_; }
 
   // The progress callback handed to GetPicture and GetPreview; Data is the source.
   static int SPI_API SPIProgress(int num, int denom, intptr_t data) noexcept;
 
-  TProgressEvent OnProgress;
+  ProgressHandler OnProgress;
 
  protected:
-  TInSPIAbleData(TGraphic* graphic, std::string fileName);
+  PluginSource(Image* graphic, std::string fileName);
 
   // Copies the first bytes of the data into Buffer (failures leave it as it is).
   virtual void ReadHeader(uint8_t* buffer, int length) = 0;
   // GetPictureInfo into Info.
-  virtual void LoadInfo(TInSPI& module, int offset) = 0;
+  virtual void LoadInfo(ImportModule& module, int offset) = 0;
   // GetPreview / GetPicture into the two handle fields; each ends with PluginCallReturned.
-  virtual void LoadPreview(TInSPI& module, int offset) = 0;
-  virtual void LoadPicture(TInSPI& module, int offset) = 0;
+  virtual void LoadPreview(ImportModule& module, int offset) = 0;
+  virtual void LoadPicture(ImportModule& module, int offset) = 0;
   // Whether there is data at Offset to hand over (a short stream has nothing 128 bytes in).
   virtual bool HasDataAt(int offset) const = 0;
 
   // After GetPreview or GetPicture: a failed call leaves nothing behind (the handles are dropped
   // without freeing, as the plug-in may not have set them).
   void PluginCallReturned(int result);
-  void DoProgress(TProgressStage stage, uint8_t percentDone, const std::string& msg);
+  void DoProgress(ProgressStage stage, uint8_t percentDone, const std::string& msg);
   intptr_t UserData() { return reinterpret_cast<intptr_t>(this); }
 
   LocalHandle bitmapInfoHandle_ = nullptr;
@@ -71,12 +71,12 @@ class TInSPIAbleData {
   std::string ansiFileName_;  // FileName in the ANSI code page, as plug-ins take it
   bool ansiNameLossless_ = true;
   PictureInfo info_{};
-  TGraphic* graphic_;
+  Image* graphic_;
 
  private:
-  void TryLoader(TInSPI& module, const uint8_t* buffer, int offset);
-  bool IsSupportedBy(TInSPI& module, const uint8_t* header);
-  std::vector<TInSPI*> GetLoaders();
+  void TryLoader(ImportModule& module, const uint8_t* buffer, int offset);
+  bool IsSupportedBy(ImportModule& module, const uint8_t* header);
+  std::vector<ImportModule*> GetLoaders();
   // Keeps the returned blocks only when they hold a picture that can be read safely.
   void CheckReturnedBlocks();
   void DropPictureBlocks();
@@ -84,51 +84,51 @@ class TInSPIAbleData {
   void RaiseListenerError();
   // After a call of Module crashed: whatever it may have handed out is dropped untouched (it may be
   // garbage), and the manager hears of the crash.
-  void ForgetCrashedCall(const TSPI& module, uint32_t code);
+  void ForgetCrashedCall(const PluginModule& module, uint32_t code);
 
   std::exception_ptr listenerError_;
 };
 
 // A file named by path: the plug-in reads the file itself. A path that the ANSI code page cannot carry
 // is read into memory and handed over as memory instead, so every file name works.
-class TInSPIAbleFromFile : public TInSPIAbleData {
+class PluginFileSource : public PluginSource {
  public:
-  TInSPIAbleFromFile(TGraphic* graphic, const std::string& fileName);
-  ~TInSPIAbleFromFile() override;
+  PluginFileSource(Image* graphic, const std::string& fileName);
+  ~PluginFileSource() override;
   bool HandsOverMemory() const { return inMemory_ != nullptr; }
 
  protected:
   void ReadHeader(uint8_t* buffer, int length) override;
-  void LoadInfo(TInSPI& module, int offset) override;
-  void LoadPreview(TInSPI& module, int offset) override;
-  void LoadPicture(TInSPI& module, int offset) override;
+  void LoadInfo(ImportModule& module, int offset) override;
+  void LoadPreview(ImportModule& module, int offset) override;
+  void LoadPicture(ImportModule& module, int offset) override;
   bool HasDataAt(int offset) const override;
 
  private:
-  std::unique_ptr<TMemoryStream> inMemory_;
+  std::unique_ptr<MemoryStream> inMemory_;
 };
 
 // A stream: an in-memory stream is handed over in place, any other stream is copied once. The source
 // covers the whole stream from its first byte, whatever its position.
-class TInSPIAbleFromStream : public TInSPIAbleData {
+class PluginStreamSource : public PluginSource {
  public:
-  TInSPIAbleFromStream(TGraphic* graphic, TStream& stream, const std::string& fileName);
-  ~TInSPIAbleFromStream() override;
+  PluginStreamSource(Image* graphic, Stream& stream, const std::string& fileName);
+  ~PluginStreamSource() override;
   const uint8_t* Memory() const { return memory_; }
   int64_t Size() const { return size_; }
   bool HasOwnCopy() const { return ownCopy_ != nullptr; }
 
  protected:
   void ReadHeader(uint8_t* buffer, int length) override;
-  void LoadInfo(TInSPI& module, int offset) override;
-  void LoadPreview(TInSPI& module, int offset) override;
-  void LoadPicture(TInSPI& module, int offset) override;
+  void LoadInfo(ImportModule& module, int offset) override;
+  void LoadPreview(ImportModule& module, int offset) override;
+  void LoadPicture(ImportModule& module, int offset) override;
   bool HasDataAt(int offset) const override;
 
  private:
   const uint8_t* memory_ = nullptr;
   int64_t size_ = 0;
-  std::unique_ptr<TMemoryStream> ownCopy_;
+  std::unique_ptr<MemoryStream> ownCopy_;
 };
 
 }  // namespace zeb::spi

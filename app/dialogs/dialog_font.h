@@ -8,7 +8,7 @@
 namespace zeb::app {
 
 // Gives FORM the message font for the screen it is on, now and whenever it moves to another scaling.
-inline void UseDialogFont(ui::TForm& form) {
+inline void UseDialogFont(ui::Window& form) {
   form.SetFont(ui::SystemMessageFont(form.Dpi()));
   form.OnDpiChanged = [&form] { form.SetFont(ui::SystemMessageFont(form.Dpi())); };
 }

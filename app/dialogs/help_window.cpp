@@ -30,7 +30,7 @@ const std::vector<std::string>& HelpLines() {
 }
 
 HelpWindow::HelpWindow()
-    : TForm(ui::TBorderStyle::bsSizeable, "ZEB keys", DialogPixels(470), DialogPixels(330)), lines(*this) {
+    : Window(ui::BorderStyle::Sizeable, "ZEB keys", DialogPixels(470), DialogPixels(330)), lines(*this) {
   UseDialogFont(*this);
   lines.SetItemSource([](int32_t index) {
     const auto& all = HelpLines();
@@ -38,8 +38,8 @@ HelpWindow::HelpWindow()
                                                                   : std::string();
   });
   lines.SetCount(static_cast<int32_t>(HelpLines().size()));
-  lines.OnKeyDown = [this](uint16_t& key, ui::TShiftState shift) { OnHelpKey(key, shift); };
-  OnKeyDown = [this](uint16_t& key, ui::TShiftState shift) { OnHelpKey(key, shift); };
+  lines.OnKeyDown = [this](uint16_t& key, ui::ModifierKeys shift) { OnHelpKey(key, shift); };
+  OnKeyDown = [this](uint16_t& key, ui::ModifierKeys shift) { OnHelpKey(key, shift); };
 }
 
 HelpWindow::~HelpWindow() = default;
@@ -53,7 +53,7 @@ void HelpWindow::Toggle() {
   lines.SetFocus();
 }
 
-void HelpWindow::OnHelpKey(uint16_t& key, ui::TShiftState) {
+void HelpWindow::OnHelpKey(uint16_t& key, ui::ModifierKeys) {
   if (key == ui::VK_ESCAPE_ || key == ui::VK_F1_) {
     Hide();
     if (OnClosed) OnClosed();

@@ -14,7 +14,7 @@ namespace zeb::app {
 // The lines the help shows.
 const std::vector<std::string>& HelpLines();
 
-class HelpWindow : public ui::TForm {
+class HelpWindow : public ui::Window {
  public:
   // Caption "ZEB keys", sizeable; hidden.
   HelpWindow();
@@ -22,9 +22,9 @@ class HelpWindow : public ui::TForm {
 
   void Toggle();
   // Escape and F1 close the window; other keys do nothing here.
-  void OnHelpKey(uint16_t& key, ui::TShiftState shift);
+  void OnHelpKey(uint16_t& key, ui::ModifierKeys shift);
 
-  ui::TListBox lines;
+  ui::ListBox lines;
   // Told when a key has closed the window (the main window takes the focus back).
   std::function<void()> OnClosed;
 };

@@ -23,7 +23,7 @@ const char* CaptionOf(NumberQuestion question) {
 }  // namespace
 
 JumpDialog::JumpDialog()
-    : TForm(ui::TBorderStyle::bsDialog, "Jump", DialogPixels(115), DialogPixels(39)),
+    : Window(ui::BorderStyle::Dialog, "Jump", DialogPixels(115), DialogPixels(39)),
       numberEdit(*this, DialogPixels(8), DialogPixels(8), DialogPixels(89), DialogPixels(20)) {
   UseDialogFont(*this);
   numberEdit.SetText("0");
@@ -36,7 +36,7 @@ JumpDialog::~JumpDialog() = default;
 bool JumpDialog::Ask(NumberQuestion question, const std::string& preset, std::string& answer) {
   SetCaption(CaptionOf(question));
   numberEdit.SetText(preset);
-  if (ShowModal() != ui::TModalResult::mrOk) return false;
+  if (ShowModal() != ui::DialogResult::Ok) return false;
   answer = numberEdit.Text();
   return true;
 }
@@ -47,8 +47,8 @@ void JumpDialog::OnShown() {
 }
 
 void JumpDialog::OnEditKeyPress(char32_t& key) {
-  if (key == U'\r') SetModalResult(ui::TModalResult::mrOk);
-  if (key == 0x1B) SetModalResult(ui::TModalResult::mrCancel);
+  if (key == U'\r') SetModalResult(ui::DialogResult::Ok);
+  if (key == 0x1B) SetModalResult(ui::DialogResult::Cancel);
   // Only digits, "." and backspace are typed; Enter, Escape, letters, signs and the control characters
   // of keyboard pasting go no further.
   if (key == 0x08 || key == U'.' || (key >= U'0' && key <= U'9')) return;

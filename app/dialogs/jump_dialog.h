@@ -11,7 +11,7 @@ namespace zeb::app {
 
 enum class NumberQuestion : uint8_t { Jump, Interval, Width, Height };
 
-class JumpDialog : public ui::TForm {
+class JumpDialog : public ui::Window {
  public:
   // Caption "Jump", client area 115 x 39, a dialog frame; hidden.
   JumpDialog();
@@ -26,7 +26,7 @@ class JumpDialog : public ui::TForm {
   // Enter ends with OK, Escape with Cancel; only backspace, "." and digits are typed.
   void OnEditKeyPress(char32_t& key);
 
-  ui::TEdit numberEdit;
+  ui::EditBox numberEdit;
 };
 
 }  // namespace zeb::app

@@ -17,7 +17,7 @@ constexpr int32_t kDockDistance = 10;
 }  // namespace
 
 ListWindow::ListWindow(ViewerModel& model)
-    : TForm(ui::TBorderStyle::bsSizeable, "List", DialogPixels(292), DialogPixels(373)),
+    : Window(ui::BorderStyle::Sizeable, "List", DialogPixels(292), DialogPixels(373)),
       entryList(*this),
       model_(model) {
   SetBounds(Left(), Top(), DialogPixels(300), DialogPixels(400));
@@ -28,7 +28,7 @@ ListWindow::ListWindow(ViewerModel& model)
   });
   model_.list.OnChange = [this](int32_t count) { entryList.SetCount(count); };
   entryList.OnClick = [this] { OnEntryClicked(); };
-  entryList.OnKeyDown = [this](uint16_t& key, ui::TShiftState shift) { OnListKey(key, shift); };
+  entryList.OnKeyDown = [this](uint16_t& key, ui::ModifierKeys shift) { OnListKey(key, shift); };
   OnMove = [this] { OnMoved(); };
 }
 
@@ -42,7 +42,7 @@ void ListWindow::OnEntryClicked() {
   main_->ShowCurrent();
 }
 
-void ListWindow::OnListKey(uint16_t& key, ui::TShiftState shift) {
+void ListWindow::OnListKey(uint16_t& key, ui::ModifierKeys shift) {
   if (main_) {
     main_->OnKey(key, shift);
     // The main window is activated first: focusing a window of another top-level window does not

@@ -11,7 +11,7 @@ namespace zeb::app {
 
 class MainWindow;
 
-class ListWindow : public ui::TForm {
+class ListWindow : public ui::Window {
  public:
   // Caption "List", outer size 300 x 400, sizeable; hidden; docked.
   explicit ListWindow(ViewerModel& model);
@@ -23,13 +23,13 @@ class ListWindow : public ui::TForm {
   // Shows the entry selected in the list box.
   void OnEntryClicked();
   // Every key goes to the main window's key handler.
-  void OnListKey(uint16_t& key, ui::TShiftState shift);
+  void OnListKey(uint16_t& key, ui::ModifierKeys shift);
   // Docks the window when it has been moved to within 10 pixels of the docking spot, else undocks it.
   void OnMoved();
   // Puts the window at the docking spot: its top-left corner at the main window's top-right corner.
   void MoveToDock();
 
-  ui::TListBox entryList;
+  ui::ListBox entryList;
   bool docked = true;
 
  private:

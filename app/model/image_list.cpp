@@ -17,7 +17,7 @@ int32_t ImageList::Count() {
 const std::string& ImageList::Entry(int32_t index) {
   Flush();
   if (index < 0 || index >= static_cast<int32_t>(paths_.size()))
-    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    throw IndexError("List index out of bounds (" + std::to_string(index) + ")");
   return paths_[static_cast<size_t>(index)];
 }
 
@@ -110,7 +110,7 @@ void ImageList::DeleteRange(int32_t first, int32_t count) {
   const auto size = static_cast<int64_t>(paths_.size());
   if (count <= 0) return;
   if (first < 0 || first >= size || static_cast<int64_t>(first) + count > size)
-    throw EListError("List index out of bounds (" + std::to_string(first) + ")");
+    throw IndexError("List index out of bounds (" + std::to_string(first) + ")");
   paths_.erase(paths_.begin() + first, paths_.begin() + first + count);
   keys_.erase(keys_.begin() + first, keys_.begin() + first + count);
   Changed();

@@ -17,7 +17,7 @@ class ImageList {
   // the whole, ordered list.
   int32_t Count();
   bool Empty() { return Count() == 0; }
-  // The entry at Index; raises EListError outside 0 .. Count - 1.
+  // The entry at Index; raises IndexError outside 0 .. Count - 1.
   const std::string& Entry(int32_t index);
   // Every entry in order.
   const std::vector<std::string>& Entries();
@@ -25,9 +25,9 @@ class ImageList {
   // Adds one entry at its sorted place. Adds are collected, and keyed and sorted in on the next read,
   // so a scan that adds many entries costs one sort, not one shift per entry.
   void Add(std::string path);
-  // Deletes the entry at Index; raises EListError outside 0 .. Count - 1.
+  // Deletes the entry at Index; raises IndexError outside 0 .. Count - 1.
   void Delete(int32_t index) { DeleteRange(index, 1); }
-  // Deletes the entries First .. First + Count - 1 in one step; raises EListError when they are not
+  // Deletes the entries First .. First + Count - 1 in one step; raises IndexError when they are not
   // all in the list.
   void DeleteRange(int32_t first, int32_t count);
   // Deletes, in one pass, every entry whose flag in Doomed (one per entry, in order) is set; returns how

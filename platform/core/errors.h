@@ -1,5 +1,5 @@
 // The error classes of the platform. Every error the viewer can meet is an Exception with a message;
-// EAbort is the silent one that stops an operation without a message box.
+// SilentAbort is the silent one that stops an operation without a message box.
 #pragma once
 
 #include <stdexcept>
@@ -24,22 +24,22 @@ class Exception : public std::exception {
   }
 
 // Stops an operation silently: the default error handler shows nothing for it.
-ZEB_EXCEPTION(EAbort, Exception);
+ZEB_EXCEPTION(SilentAbort, Exception);
 // Data that is not a valid picture of its class, or a file extension no picture class is registered for.
-ZEB_EXCEPTION(EInvalidGraphic, Exception);
+ZEB_EXCEPTION(InvalidPicture, Exception);
 // A picture class cannot take over another one.
-ZEB_EXCEPTION(EConvertError, Exception);
+ZEB_EXCEPTION(ConversionError, Exception);
 // An index outside a list.
-ZEB_EXCEPTION(EListError, Exception);
+ZEB_EXCEPTION(IndexError, Exception);
 // Streams and files.
-ZEB_EXCEPTION(EStreamError, Exception);
-ZEB_EXCEPTION(EFOpenError, EStreamError);
-ZEB_EXCEPTION(EFCreateError, EStreamError);
-ZEB_EXCEPTION(EReadError, EStreamError);
-ZEB_EXCEPTION(EWriteError, EStreamError);
+ZEB_EXCEPTION(StreamError, Exception);
+ZEB_EXCEPTION(FileOpenError, StreamError);
+ZEB_EXCEPTION(FileCreateError, StreamError);
+ZEB_EXCEPTION(ReadError, StreamError);
+ZEB_EXCEPTION(WriteError, StreamError);
 // The settings store (registry) holds a value of another type than asked for.
-ZEB_EXCEPTION(ERegistryException, Exception);
+ZEB_EXCEPTION(SettingsTypeError, Exception);
 // An operation the platform cannot carry out (out of memory for a picture, a window that cannot be made).
-ZEB_EXCEPTION(EOutOfResources, Exception);
+ZEB_EXCEPTION(OutOfResources, Exception);
 
 }  // namespace zeb

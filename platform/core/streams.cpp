@@ -7,45 +7,45 @@
 
 namespace zeb {
 
-int64_t TStream::Size() {
-  int64_t pos = Seek(0, TSeekOrigin::soCurrent);
-  int64_t end = Seek(0, TSeekOrigin::soEnd);
-  Seek(pos, TSeekOrigin::soBeginning);
+int64_t Stream::Size() {
+  int64_t pos = Seek(0, SeekOrigin::Current);
+  int64_t end = Seek(0, SeekOrigin::End);
+  Seek(pos, SeekOrigin::Beginning);
   return end;
 }
 
-void TStream::SetSize(int64_t) { throw EStreamError("Stream size cannot be changed"); }
+void Stream::SetSize(int64_t) { throw StreamError("Stream size cannot be changed"); }
 
-void TStream::ReadBuffer(void* buffer, int64_t count) {
-  if (count != 0 && Read(buffer, count) != count) throw EReadError("Stream read error");
+void Stream::ReadBuffer(void* buffer, int64_t count) {
+  if (count != 0 && Read(buffer, count) != count) throw ReadError("Stream read error");
 }
 
-void TStream::WriteBuffer(const void* buffer, int64_t count) {
-  if (count != 0 && Write(buffer, count) != count) throw EWriteError("Stream write error");
+void Stream::WriteBuffer(const void* buffer, int64_t count) {
+  if (count != 0 && Write(buffer, count) != count) throw WriteError("Stream write error");
 }
 
-TMemoryStream::~TMemoryStream() { std::free(data_); }
+MemoryStream::~MemoryStream() { std::free(data_); }
 
-uint8_t* TMemoryStream::Release() {
+uint8_t* MemoryStream::Release() {
   uint8_t* data = data_;
   data_ = nullptr;
   size_ = capacity_ = position_ = 0;
   return data;
 }
 
-void TMemoryStream::Reserve(int64_t capacity) {
+void MemoryStream::Reserve(int64_t capacity) {
   if (capacity <= capacity_) return;
   int64_t grown = capacity_ + capacity_ / 2;
   if (grown < capacity) grown = capacity;
   if (grown < 256) grown = 256;
-  if (static_cast<uint64_t>(grown) > SIZE_MAX) throw EOutOfResources("Out of memory");
+  if (static_cast<uint64_t>(grown) > SIZE_MAX) throw OutOfResources("Out of memory");
   void* p = std::realloc(data_, static_cast<size_t>(grown));
-  if (!p) throw EOutOfResources("Out of memory");
+  if (!p) throw OutOfResources("Out of memory");
   data_ = static_cast<uint8_t*>(p);
   capacity_ = grown;
 }
 
-int64_t TMemoryStream::Read(void* buffer, int64_t count) {
+int64_t MemoryStream::Read(void* buffer, int64_t count) {
   if (count <= 0 || position_ >= size_) return 0;
   int64_t n = size_ - position_ < count ? size_ - position_ : count;
   std::memcpy(buffer, data_ + position_, static_cast<size_t>(n));
@@ -53,7 +53,7 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count) {
   return n;
 }
 
-int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
+int64_t MemoryStream::Write(const void* buffer, int64_t count) {
   if (count <= 0) return 0;
   int64_t end = position_ + count;
   if (end > capacity_) Reserve(end);
@@ -64,17 +64,15 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
   return count;
 }
 
-int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-  int64_t base = origin == TSeekOrigin::soBeginning ? 0
-                 : origin == TSeekOrigin::soCurrent ? position_
-                                                    : size_;
+int64_t MemoryStream::Seek(int64_t offset, SeekOrigin origin) {
+  int64_t base = origin == SeekOrigin::Beginning ? 0 : origin == SeekOrigin::Current ? position_ : size_;
   int64_t pos = base + offset;
   if (pos < 0) pos = 0;
   position_ = pos;
   return position_;
 }
 
-void TMemoryStream::SetSize(int64_t size) {
+void MemoryStream::SetSize(int64_t size) {
   if (size < 0) size = 0;
   Reserve(size);
   if (size > size_) std::memset(data_ + size_, 0, static_cast<size_t>(size - size_));
@@ -82,13 +80,13 @@ void TMemoryStream::SetSize(int64_t size) {
   if (position_ > size_) position_ = size_;
 }
 
-void TMemoryStream::Clear() {
+void MemoryStream::Clear() {
   std::free(data_);
   data_ = nullptr;
   size_ = capacity_ = position_ = 0;
 }
 
-void TMemoryStream::LoadFromStream(TStream& source) {
+void MemoryStream::LoadFromStream(Stream& source) {
   source.SetPosition(0);
   int64_t n = source.Size();
   SetSize(n);

@@ -1,5 +1,5 @@
-// Streams: the abstract TStream and TMemoryStream (its memory is handed out in place). The stream over
-// a file, TFileStream, belongs to the file service (platform/services/file_stream.h).
+// Streams: the abstract Stream and MemoryStream (its memory is handed out in place). The stream over
+// a file, FileStream, belongs to the file service (platform/services/file_stream.h).
 #pragma once
 
 #include <cstdint>
@@ -8,37 +8,37 @@
 
 namespace zeb {
 
-enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
+enum class SeekOrigin { Beginning, Current, End };
 
-class TStream {
+class Stream {
  public:
-  virtual ~TStream() = default;
+  virtual ~Stream() = default;
   // Reads up to Count bytes; returns how many were read (0 at the end).
   virtual int64_t Read(void* buffer, int64_t count) = 0;
   // Writes up to Count bytes; returns how many were written.
   virtual int64_t Write(const void* buffer, int64_t count) = 0;
-  virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
+  virtual int64_t Seek(int64_t offset, SeekOrigin origin) = 0;
   virtual int64_t Size();
   virtual void SetSize(int64_t size);
 
-  int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
-  void SetPosition(int64_t position) { Seek(position, TSeekOrigin::soBeginning); }
-  // Read or write exactly Count bytes, or raise EReadError / EWriteError.
+  int64_t Position() { return Seek(0, SeekOrigin::Current); }
+  void SetPosition(int64_t position) { Seek(position, SeekOrigin::Beginning); }
+  // Read or write exactly Count bytes, or raise ReadError / WriteError.
   void ReadBuffer(void* buffer, int64_t count);
   void WriteBuffer(const void* buffer, int64_t count);
 };
 
 // A stream over a block of memory that grows as it is written.
-class TMemoryStream : public TStream {
+class MemoryStream : public Stream {
  public:
-  TMemoryStream() = default;
-  ~TMemoryStream() override;
-  TMemoryStream(const TMemoryStream&) = delete;
-  TMemoryStream& operator=(const TMemoryStream&) = delete;
+  MemoryStream() = default;
+  ~MemoryStream() override;
+  MemoryStream(const MemoryStream&) = delete;
+  MemoryStream& operator=(const MemoryStream&) = delete;
 
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
   int64_t Size() override { return size_; }
   void SetSize(int64_t size) override;
 
@@ -48,7 +48,7 @@ class TMemoryStream : public TStream {
   // Hands over the memory (from std::malloc, Size bytes; null when empty) and leaves the stream empty.
   uint8_t* Release();
   // Replaces the contents by all of Source, from its first byte.
-  void LoadFromStream(TStream& source);
+  void LoadFromStream(Stream& source);
 
  private:
   void Reserve(int64_t capacity);
@@ -58,6 +58,6 @@ class TMemoryStream : public TStream {
   int64_t position_ = 0;
 };
 
-enum class TFileMode { fmOpenRead, fmOpenReadWrite, fmCreate };
+enum class FileMode { OpenRead, OpenReadWrite, Create };
 
 }  // namespace zeb

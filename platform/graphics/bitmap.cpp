@@ -9,7 +9,7 @@
 
 namespace zeb {
 
-ZEB_GRAPHIC_CLASS_DEF(TBitmap, nullptr)
+ZEB_GRAPHIC_CLASS_DEF(Bitmap, nullptr)
 
 namespace {
 void Put16(uint8_t* p, uint32_t v) {
@@ -29,7 +29,7 @@ uint8_t* RowOf(DibImage& d, int32_t y) {
 DibBits AllocateDibBits(size_t size, bool zeroed) {
   if (size == 0) return nullptr;
   void* p = zeroed ? std::calloc(size, 1) : std::malloc(size);
-  if (!p) throw EOutOfResources("Out of memory");
+  if (!p) throw OutOfResources("Out of memory");
   return DibBits(static_cast<uint8_t*>(p));
 }
 
@@ -66,7 +66,7 @@ DibImage DibImage::Clone() const {
   return c;
 }
 
-struct TBitmap::Dib : DibImage {
+struct Bitmap::Dib : DibImage {
   Dib() = default;
   explicit Dib(DibImage&& d) : DibImage(std::move(d)) {}
 };
@@ -74,9 +74,9 @@ struct TBitmap::Dib : DibImage {
 namespace {
 // A zero-filled picture; sizes beyond kMaxDibPixels are refused.
 DibImage NewDib(int32_t width, int32_t height, uint16_t bitCount, bool topDown) {
-  if (width < 0 || height < 0) throw EInvalidGraphic("Invalid bitmap size");
-  if (!IsDibBitCount(bitCount)) throw EInvalidGraphic("Invalid bitmap pixel format");
-  if (int64_t{width} * int64_t{height} > kMaxDibPixels) throw EOutOfResources("Out of memory");
+  if (width < 0 || height < 0) throw InvalidPicture("Invalid bitmap size");
+  if (!IsDibBitCount(bitCount)) throw InvalidPicture("Invalid bitmap pixel format");
+  if (int64_t{width} * int64_t{height} > kMaxDibPixels) throw OutOfResources("Out of memory");
   DibImage d;
   d.width = width;
   d.height = height;
@@ -89,22 +89,22 @@ DibImage NewDib(int32_t width, int32_t height, uint16_t bitCount, bool topDown) 
 }
 }  // namespace
 
-TBitmap::TBitmap() = default;
+Bitmap::Bitmap() = default;
 
-TBitmap::~TBitmap() { FreePalette(palette_); }
+Bitmap::~Bitmap() { FreePalette(palette_); }
 
-void TBitmap::Replace(std::shared_ptr<Dib> dib) {
+void Bitmap::Replace(std::shared_ptr<Dib> dib) {
   dib_ = std::move(dib);
   FreePalette(palette_);
   palette_ = 0;
 }
 
-TBitmap::Dib* TBitmap::Unshared() {
+Bitmap::Dib* Bitmap::Unshared() {
   if (dib_ && dib_.use_count() > 1) dib_ = std::make_shared<Dib>(dib_->Clone());
   return dib_.get();
 }
 
-void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
+void Bitmap::Draw(Canvas& canvas, const PixelRect& rect) {
   if (GetEmpty()) return;
   if (dib_->alpha) {
     canvas.AlphaDIB(rect, dib_->width, dib_->topDown ? -dib_->height : dib_->height, dib_->bits.get(),
@@ -115,27 +115,27 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
                     dib_->info.data(), GetPalette());
 }
 
-bool TBitmap::GetEmpty() { return !dib_ || !dib_->bits; }
-int32_t TBitmap::GetWidth() { return dib_ ? dib_->width : 0; }
-int32_t TBitmap::GetHeight() { return dib_ ? dib_->height : 0; }
+bool Bitmap::GetEmpty() { return !dib_ || !dib_->bits; }
+int32_t Bitmap::GetWidth() { return dib_ ? dib_->width : 0; }
+int32_t Bitmap::GetHeight() { return dib_ ? dib_->height : 0; }
 
-TPaletteHandle TBitmap::GetPalette() {
+PaletteHandle Bitmap::GetPalette() {
   if (!palette_ && dib_ && dib_->bitCount <= 8) {
     const uint8_t* q = dib_->info.data() + kBitmapInfoHeaderSize;
-    std::vector<TPaletteEntry> entries(dib_->ColorCount());
+    std::vector<PaletteEntry> entries(dib_->ColorCount());
     for (size_t i = 0; i < entries.size(); ++i) entries[i] = {q[4 * i + 2], q[4 * i + 1], q[4 * i], 0};
     palette_ = NewPalette(entries);
   }
   return palette_;
 }
 
-void TBitmap::SetPalette(TPaletteHandle palette) {
+void Bitmap::SetPalette(PaletteHandle palette) {
   if (palette == palette_) return;
   FreePalette(palette_);
   palette_ = palette;
   if (palette && dib_ && dib_->bitCount <= 8) {
     // The colour table follows the palette; entries the palette lacks stay as they were.
-    std::vector<TPaletteEntry> entries = PaletteEntries(palette);
+    std::vector<PaletteEntry> entries = PaletteEntries(palette);
     Dib* d = Unshared();
     uint8_t* q = d->info.data() + kBitmapInfoHeaderSize;
     size_t n = std::min<size_t>(entries.size(), d->ColorCount());
@@ -149,7 +149,7 @@ void TBitmap::SetPalette(TPaletteHandle palette) {
   Changed();
 }
 
-void TBitmap::SetWidth(int32_t width) {
+void Bitmap::SetWidth(int32_t width) {
   if (dib_ && dib_->width == width) return;
   auto d = std::make_shared<Dib>(
       NewDib(width, dib_ ? dib_->height : 0, dib_ ? dib_->bitCount : 24, dib_ && dib_->topDown));
@@ -166,7 +166,7 @@ void TBitmap::SetWidth(int32_t width) {
   Changed();
 }
 
-void TBitmap::SetHeight(int32_t height) {
+void Bitmap::SetHeight(int32_t height) {
   if (dib_ && dib_->height == height) return;
   auto d = std::make_shared<Dib>(
       NewDib(dib_ ? dib_->width : 0, height, dib_ ? dib_->bitCount : 24, dib_ && dib_->topDown));
@@ -181,19 +181,19 @@ void TBitmap::SetHeight(int32_t height) {
   Changed();
 }
 
-void TBitmap::LoadFromStream(TStream& stream) {
+void Bitmap::LoadFromStream(Stream& stream) {
   auto d = std::make_shared<Dib>(ReadBmpFile(stream));
   Replace(std::move(d));
   Changed();
 }
 
-void TBitmap::TakeFromStream(TMemoryStream& stream) {
+void Bitmap::TakeFromStream(MemoryStream& stream) {
   auto d = std::make_shared<Dib>(TakeBmpFile(stream));
   Replace(std::move(d));
   Changed();
 }
 
-void TBitmap::SaveToStream(TStream& stream) {
+void Bitmap::SaveToStream(Stream& stream) {
   // An empty bitmap has nothing to write.
   if (GetEmpty()) return;
   const uint32_t infoSize = static_cast<uint32_t>(dib_->info.size());
@@ -214,19 +214,19 @@ void TBitmap::SaveToStream(TStream& stream) {
   }
 }
 
-void TBitmap::Assign(TGraphic& source) {
+void Bitmap::Assign(Image& source) {
   if (&source == this) return;
-  if (!source.InheritsFrom(&TBitmap::Class)) {
-    TGraphic::Assign(source);
+  if (!source.InheritsFrom(&Bitmap::Class)) {
+    Image::Assign(source);
     return;
   }
-  auto& from = static_cast<TBitmap&>(source);
+  auto& from = static_cast<Bitmap&>(source);
   Replace(from.dib_);
   if (from.palette_) palette_ = NewPalette(PaletteEntries(from.palette_));
   Changed();
 }
 
-void TBitmap::SetSize(int32_t width, int32_t height, uint16_t bitCount, bool topDown) {
+void Bitmap::SetSize(int32_t width, int32_t height, uint16_t bitCount, bool topDown) {
   auto d = std::make_shared<Dib>(NewDib(width, height, bitCount, topDown));
   if (bitCount <= 8) {
     // A grey ramp from black to white.
@@ -239,13 +239,13 @@ void TBitmap::SetSize(int32_t width, int32_t height, uint16_t bitCount, bool top
   Changed();
 }
 
-uint16_t TBitmap::BitCount() const { return dib_ ? dib_->bitCount : 0; }
-bool TBitmap::TopDown() const { return dib_ && dib_->topDown; }
-const uint8_t* TBitmap::Info() const { return dib_ ? dib_->info.data() : nullptr; }
-uint32_t TBitmap::InfoSize() const { return dib_ ? static_cast<uint32_t>(dib_->info.size()) : 0; }
-uint32_t TBitmap::ColorCount() const { return dib_ ? dib_->ColorCount() : 0; }
+uint16_t Bitmap::BitCount() const { return dib_ ? dib_->bitCount : 0; }
+bool Bitmap::TopDown() const { return dib_ && dib_->topDown; }
+const uint8_t* Bitmap::Info() const { return dib_ ? dib_->info.data() : nullptr; }
+uint32_t Bitmap::InfoSize() const { return dib_ ? static_cast<uint32_t>(dib_->info.size()) : 0; }
+uint32_t Bitmap::ColorCount() const { return dib_ ? dib_->ColorCount() : 0; }
 
-void TBitmap::SetColorTable(const uint8_t* rgbQuads, uint32_t count) {
+void Bitmap::SetColorTable(const uint8_t* rgbQuads, uint32_t count) {
   if (!dib_ || dib_->bitCount > 8) return;
   Dib* d = Unshared();
   uint8_t* q = d->info.data() + kBitmapInfoHeaderSize;
@@ -257,16 +257,16 @@ void TBitmap::SetColorTable(const uint8_t* rgbQuads, uint32_t count) {
   Changed();
 }
 
-const uint8_t* TBitmap::Bits() const { return dib_ ? dib_->bits.get() : nullptr; }
-uint8_t* TBitmap::Bits() {
+const uint8_t* Bitmap::Bits() const { return dib_ ? dib_->bits.get() : nullptr; }
+uint8_t* Bitmap::Bits() {
   Dib* d = Unshared();
   return d ? d->bits.get() : nullptr;
 }
-size_t TBitmap::BitsSize() const { return dib_ ? dib_->bitsSize : 0; }
-size_t TBitmap::RowStride() const { return dib_ ? dib_->Stride() : 0; }
+size_t Bitmap::BitsSize() const { return dib_ ? dib_->bitsSize : 0; }
+size_t Bitmap::RowStride() const { return dib_ ? dib_->Stride() : 0; }
 
-uint8_t* TBitmap::ScanLine(int32_t y) {
-  if (GetEmpty() || y < 0 || y >= dib_->height) throw EInvalidGraphic("Scan line index out of range");
+uint8_t* Bitmap::ScanLine(int32_t y) {
+  if (GetEmpty() || y < 0 || y >= dib_->height) throw InvalidPicture("Scan line index out of range");
   return RowOf(*Unshared(), y);
 }
 

@@ -9,33 +9,33 @@
 
 namespace zeb {
 
-class TMemoryStream;
+class MemoryStream;
 
-class TBitmap : public TGraphic {
+class Bitmap : public Image {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(TBitmap)
-  TBitmap();
-  ~TBitmap() override;
+  ZEB_GRAPHIC_CLASS_DECL(Bitmap)
+  Bitmap();
+  ~Bitmap() override;
 
-  void Draw(TCanvas& canvas, const TRect& rect) override;
+  void Draw(Canvas& canvas, const PixelRect& rect) override;
   bool GetEmpty() override;
   int32_t GetWidth() override;
   int32_t GetHeight() override;
-  TPaletteHandle GetPalette() override;
-  void SetPalette(TPaletteHandle palette) override;
+  PaletteHandle GetPalette() override;
+  void SetPalette(PaletteHandle palette) override;
   void SetWidth(int32_t width) override;
   void SetHeight(int32_t height) override;
-  // Reads a BMP file (file header first). Raises EInvalidGraphic for anything malformed; on error the
+  // Reads a BMP file (file header first). Raises InvalidPicture for anything malformed; on error the
   // bitmap keeps what it held.
-  void LoadFromStream(TStream& stream) override;
+  void LoadFromStream(Stream& stream) override;
   // The same from a BMP file in memory, taking the stream's memory over for the pixels where it can
   // (the stream may be left empty): for a file written only to be read in.
-  void TakeFromStream(TMemoryStream& stream);
+  void TakeFromStream(MemoryStream& stream);
   // Writes a BMP file: file header, BITMAPINFOHEADER, colour table, rows (nothing when empty).
-  void SaveToStream(TStream& stream) override;
-  // Copies another TBitmap (its pixels, colour table and palette). The pixels are shared until either
+  void SaveToStream(Stream& stream) override;
+  // Copies another Bitmap (its pixels, colour table and palette). The pixels are shared until either
   // bitmap is changed through Bits, ScanLine, SetColorTable or SetPalette.
-  void Assign(TGraphic& source) override;
+  void Assign(Image& source) override;
 
   // A new blank (zero-filled) picture. BitCount 1, 4, 8 (with a grey colour table), 24 or 32.
   // TopDown stores row 0 first in memory.
@@ -61,11 +61,11 @@ class TBitmap : public TGraphic {
   // Pictures copied by Assign share their pixels until one of them is changed.
   Dib* Unshared();
   std::shared_ptr<Dib> dib_;
-  TPaletteHandle palette_ = 0;
+  PaletteHandle palette_ = 0;
 };
 
 // Draws a picture stretched onto a new bitmap of the given size (as the wallpaper needs): through GDI
 // on Win32, through the raster canvas headless.
-std::unique_ptr<TBitmap> DrawToNewBitmap(TGraphic& graphic, int32_t width, int32_t height);
+std::unique_ptr<Bitmap> DrawToNewBitmap(Image& graphic, int32_t width, int32_t height);
 
 }  // namespace zeb

@@ -16,7 +16,7 @@ namespace {
 
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3;
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic("Bitmap image is not valid"); }
+[[noreturn]] void Invalid() { throw InvalidPicture("Bitmap image is not valid"); }
 
 // The fields of any of the header kinds, widened.
 struct Header {
@@ -75,7 +75,7 @@ Header ParseHeader(const uint8_t* h, uint32_t size) {
 }
 
 // Reads exactly Count bytes, or fails as an invalid picture.
-void ReadExact(TStream& stream, void* buffer, int64_t count) {
+void ReadExact(Stream& stream, void* buffer, int64_t count) {
   if (count > 0 && stream.Read(buffer, count) != count) Invalid();
 }
 
@@ -119,7 +119,7 @@ void ConvertBitfieldRow(const uint8_t* src, uint8_t* dst, int32_t width, uint16_
 // Hands out the bytes of the compressed pixel data in chunks, never more than Available.
 class ChunkReader {
  public:
-  ChunkReader(TStream& stream, int64_t available) : stream_(stream), left_(available) {}
+  ChunkReader(Stream& stream, int64_t available) : stream_(stream), left_(available) {}
   // Copies N bytes, or returns false at the end of the data.
   bool Take(uint8_t* out, size_t n) {
     while (n > 0) {
@@ -144,7 +144,7 @@ class ChunkReader {
     len_ = static_cast<size_t>(n);
     return true;
   }
-  TStream& stream_;
+  Stream& stream_;
   int64_t left_;
   uint8_t buffer_[16384];
   size_t pos_ = 0, len_ = 0;
@@ -220,7 +220,7 @@ void DecodeRle(ChunkReader& in, DibImage& dib, bool fourBit) {
 
 namespace {
 // Reads a BMP file; with TakeFrom (the stream itself) its memory becomes the pixels when it can.
-DibImage ReadBmp(TStream& stream, TMemoryStream* takeFrom) {
+DibImage ReadBmp(Stream& stream, MemoryStream* takeFrom) {
   const int64_t start = stream.Position();
   const int64_t available = stream.Size() - start;
 
@@ -368,8 +368,8 @@ DibImage ReadBmp(TStream& stream, TMemoryStream* takeFrom) {
 }
 }  // namespace
 
-DibImage ReadBmpFile(TStream& stream) { return ReadBmp(stream, nullptr); }
+DibImage ReadBmpFile(Stream& stream) { return ReadBmp(stream, nullptr); }
 
-DibImage TakeBmpFile(TMemoryStream& stream) { return ReadBmp(stream, &stream); }
+DibImage TakeBmpFile(MemoryStream& stream) { return ReadBmp(stream, &stream); }
 
 }  // namespace zeb

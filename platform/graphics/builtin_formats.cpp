@@ -9,18 +9,18 @@
 
 namespace zeb::PictureFormats {
 
-void RegisterBuiltIn(const std::string& extension, const std::string& description, TGraphicClass cls);
+void RegisterBuiltIn(const std::string& extension, const std::string& description, ImageClass cls);
 
 void EnsureBuiltIns() {
   static bool done = false;
   if (done) return;
   done = true;
-  RegisterBuiltIn("wmf", "Metafiles", &TMetafile::Class);
-  RegisterBuiltIn("emf", "Enhanced Metafiles", &TMetafile::Class);
-  RegisterBuiltIn("ico", "Icons", &TIcon::Class);
-  RegisterBuiltIn("bmp", "Bitmaps", &TBitmap::Class);
-  RegisterBuiltIn("jpeg", "JPEG Image File", &TJPEGImage::Class);
-  RegisterBuiltIn("jpg", "JPEG Image File", &TJPEGImage::Class);
+  RegisterBuiltIn("wmf", "Metafiles", &MetafileImage::Class);
+  RegisterBuiltIn("emf", "Enhanced Metafiles", &MetafileImage::Class);
+  RegisterBuiltIn("ico", "Icons", &IconImage::Class);
+  RegisterBuiltIn("bmp", "Bitmaps", &Bitmap::Class);
+  RegisterBuiltIn("jpeg", "JPEG Image File", &JpegImage::Class);
+  RegisterBuiltIn("jpg", "JPEG Image File", &JpegImage::Class);
 }
 
 }  // namespace zeb::PictureFormats

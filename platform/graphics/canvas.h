@@ -8,54 +8,54 @@
 
 namespace zeb {
 
-struct TRect {
+struct PixelRect {
   int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
   int32_t Width() const { return Right - Left; }
   int32_t Height() const { return Bottom - Top; }
-  bool operator==(const TRect&) const = default;
+  bool operator==(const PixelRect&) const = default;
 };
 
-inline TRect Rect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+inline PixelRect Rect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   return {left, top, right, bottom};
 }
 
-struct TPaletteEntry {
+struct PaletteEntry {
   uint8_t peRed = 0, peGreen = 0, peBlue = 0, peFlags = 0;
-  bool operator==(const TPaletteEntry&) const = default;
+  bool operator==(const PaletteEntry&) const = default;
 };
 
 // A logical palette (HPALETTE on Win32); 0 is none.
-using TPaletteHandle = uintptr_t;
+using PaletteHandle = uintptr_t;
 // Creates a palette of these entries (version 0x300); 0 on failure.
-TPaletteHandle NewPalette(const std::vector<TPaletteEntry>& entries);
-void FreePalette(TPaletteHandle palette);
-std::vector<TPaletteEntry> PaletteEntries(TPaletteHandle palette);
+PaletteHandle NewPalette(const std::vector<PaletteEntry>& entries);
+void FreePalette(PaletteHandle palette);
+std::vector<PaletteEntry> PaletteEntries(PaletteHandle palette);
 
-constexpr uint32_t cmSrcCopy = 0x00CC0020;
+constexpr uint32_t kSourceCopy = 0x00CC0020;
 
-class TCanvas {
+class Canvas {
  public:
-  virtual ~TCanvas() = default;
+  virtual ~Canvas() = default;
   // Stretches a device-independent bitmap into Dest with COLORONCOLOR: Info is a BITMAPINFO (header
   // and colour table), Bits its rows; SrcWidth and SrcHeight are the source size (a negative height
   // means top-down rows). A palette, when given, is selected as a background palette and realised for
   // the call, and the previous one selected back afterwards.
-  virtual void StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
-                          const void* info, TPaletteHandle palette) = 0;
+  virtual void StretchDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                          const void* info, PaletteHandle palette) = 0;
   // Stretches a 32-bit BI_RGB DIB whose pixels carry premultiplied alpha over what Dest already holds
   // (source over). A canvas that cannot blend draws it as a plain DIB.
-  virtual void AlphaDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+  virtual void AlphaDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
                         const void* info) {
     StretchDIB(dest, srcWidth, srcHeight, bits, info, 0);
   }
-  virtual void FillRect(const TRect& rect, uint32_t rgb) = 0;
+  virtual void FillRect(const PixelRect& rect, uint32_t rgb) = 0;
   // Draws one icon image (the BMP or PNG data of one .ico entry) stretched into Dest.
   virtual void DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height,
-                        const TRect& dest) = 0;
+                        const PixelRect& dest) = 0;
   // Plays a metafile (an enhanced one, or a Windows metafile without its placeable header) into Dest.
-  virtual void PlayMetafile(const uint8_t* data, size_t size, bool enhanced, const TRect& dest) = 0;
+  virtual void PlayMetafile(const uint8_t* data, size_t size, bool enhanced, const PixelRect& dest) = 0;
 
-  uint32_t CopyMode = cmSrcCopy;
+  uint32_t CopyMode = kSourceCopy;
 };
 
 }  // namespace zeb

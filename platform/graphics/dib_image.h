@@ -1,6 +1,6 @@
 // A device-independent bitmap as the plain bitmap keeps it in memory: a 40-byte BITMAPINFOHEADER, a
 // colour table (2^BitCount entries for 8 bits and fewer, none above) and uncompressed BI_RGB rows
-// padded to 4 bytes. Shared by the BMP reader and TBitmap; not part of the public interface.
+// padded to 4 bytes. Shared by the BMP reader and Bitmap; not part of the public interface.
 #pragma once
 
 #include <cstddef>
@@ -13,8 +13,8 @@
 
 namespace zeb {
 
-class TStream;
-class TMemoryStream;
+class Stream;
+class MemoryStream;
 
 constexpr uint32_t kBitmapInfoHeaderSize = 40;
 
@@ -60,15 +60,15 @@ void PremultiplyAlpha(DibImage& dib);
 // pixels again).
 void UnpremultiplyAlpha(const uint8_t* in, uint8_t* out, size_t count);
 
-// Allocates Size bytes of pixels, zero-filled or not; raises EOutOfResources when memory runs out.
+// Allocates Size bytes of pixels, zero-filled or not; raises OutOfResources when memory runs out.
 DibBits AllocateDibBits(size_t size, bool zeroed);
 
 // Reads a BMP file from the stream's current position into a normalised DibImage. Raises
-// EInvalidGraphic for anything malformed; never reads past the end of the stream. Plain (BI_RGB) 32-bit
+// InvalidPicture for anything malformed; never reads past the end of the stream. Plain (BI_RGB) 32-bit
 // pixels with alpha come out premultiplied (PremultiplyAlpha).
-DibImage ReadBmpFile(TStream& stream);
+DibImage ReadBmpFile(Stream& stream);
 // The same from a memory stream, whose memory it takes over for the pixels (instead of copying them)
 // when they are stored as drawing wants them; the stream is then left empty.
-DibImage TakeBmpFile(TMemoryStream& stream);
+DibImage TakeBmpFile(MemoryStream& stream);
 
 }  // namespace zeb

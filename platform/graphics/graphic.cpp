@@ -7,32 +7,32 @@
 
 namespace zeb {
 
-void TGraphic::LoadFromFile(const std::string& fileName) {
-  TFileStream stream(fileName, TFileMode::fmOpenRead);
+void Image::LoadFromFile(const std::string& fileName) {
+  FileStream stream(fileName, FileMode::OpenRead);
   LoadFromStream(stream);
 }
 
-void TGraphic::LoadFromClipboardFormat(uint16_t, uintptr_t, TPaletteHandle) {
-  throw EInvalidGraphic("Unsupported clipboard format");
+void Image::LoadFromClipboardFormat(uint16_t, uintptr_t, PaletteHandle) {
+  throw InvalidPicture("Unsupported clipboard format");
 }
 
-void TGraphic::SaveToClipboardFormat(uint16_t&, uintptr_t&, TPaletteHandle&) {
-  throw EInvalidGraphic("Unsupported clipboard format");
+void Image::SaveToClipboardFormat(uint16_t&, uintptr_t&, PaletteHandle&) {
+  throw InvalidPicture("Unsupported clipboard format");
 }
 
-void TGraphic::Assign(TGraphic& source) { source.AssignTo(*this); }
+void Image::Assign(Image& source) { source.AssignTo(*this); }
 
-void TGraphic::AssignTo(TGraphic& dest) {
-  throw EConvertError(std::string("Cannot assign a ") + ClassType()->ClassName + " to a " +
-                      dest.ClassType()->ClassName);
+void Image::AssignTo(Image& dest) {
+  throw ConversionError(std::string("Cannot assign a ") + ClassType()->ClassName + " to a " +
+                        dest.ClassType()->ClassName);
 }
 
-void TGraphic::Progress(TGraphic* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow,
-                        const TRect& r, const std::string& msg) {
+void Image::Progress(Image* sender, ProgressStage stage, uint8_t percentDone, bool redrawNow,
+                     const PixelRect& r, const std::string& msg) {
   if (OnProgress) OnProgress(sender, stage, percentDone, redrawNow, r, msg);
 }
 
-void TGraphic::Changed() {
+void Image::Changed() {
   if (OnChange) OnChange(this);
 }
 
@@ -41,7 +41,7 @@ namespace {
 struct Format {
   std::string extension;
   std::string description;
-  TGraphicClass cls;
+  ImageClass cls;
 };
 // In order of registration; lookups walk from the end so the latest registration wins.
 std::vector<Format>& Formats() {
@@ -50,18 +50,18 @@ std::vector<Format>& Formats() {
 }
 }  // namespace
 
-void Register(const std::string& extension, const std::string& description, TGraphicClass cls) {
+void Register(const std::string& extension, const std::string& description, ImageClass cls) {
   EnsureBuiltIns();
   Formats().push_back({LowerAscii(extension), description, cls});
 }
 
-void UnregisterGraphicClass(TGraphicClass cls) {
+void UnregisterGraphicClass(ImageClass cls) {
   EnsureBuiltIns();
   auto& f = Formats();
   std::erase_if(f, [cls](const Format& x) { return x.cls == cls; });
 }
 
-TGraphicClass Find(const std::string& extension) {
+ImageClass Find(const std::string& extension) {
   EnsureBuiltIns();
   std::string ext = LowerAscii(!extension.empty() && extension[0] == '.' ? extension.substr(1) : extension);
   // A file without an extension never matches a format registered without one.
@@ -85,40 +85,40 @@ std::string FileMask() {
 }
 
 // Registers a built-in format without going through EnsureBuiltIns again.
-void RegisterBuiltIn(const std::string& extension, const std::string& description, TGraphicClass cls) {
+void RegisterBuiltIn(const std::string& extension, const std::string& description, ImageClass cls) {
   Formats().push_back({LowerAscii(extension), description, cls});
 }
 
 }  // namespace PictureFormats
 
-TPicture::TPicture() = default;
-TPicture::~TPicture() = default;
+Picture::Picture() = default;
+Picture::~Picture() = default;
 
-void TPicture::Attach(TGraphic& graphic) {
-  graphic.OnProgress = [this](TGraphic* sender, TProgressStage stage, uint8_t percent, bool redraw,
-                              const TRect& r, const std::string& msg) {
+void Picture::Attach(Image& graphic) {
+  graphic.OnProgress = [this](Image* sender, ProgressStage stage, uint8_t percent, bool redraw,
+                              const PixelRect& r, const std::string& msg) {
     if (OnProgress) OnProgress(sender, stage, percent, redraw, r, msg);
   };
-  graphic.OnChange = [this](TGraphic*) {
+  graphic.OnChange = [this](Image*) {
     if (OnChange) OnChange(this);
   };
 }
 
-void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic) {
+void Picture::SetGraphic(std::unique_ptr<Image> graphic) {
   graphic_ = std::move(graphic);
   if (graphic_) Attach(*graphic_);
   if (OnChange) OnChange(this);
 }
 
-void TPicture::LoadFromFile(const std::string& fileName) {
+void Picture::LoadFromFile(const std::string& fileName) {
   std::string ext = ExtensionPart(fileName);
-  TGraphicClass cls = PictureFormats::Find(ext.empty() ? ext : ext.substr(1));
-  if (!cls) throw EInvalidGraphic("Unknown picture file extension (" + ext + ")");
-  std::unique_ptr<TGraphic> g = cls->Create();
+  ImageClass cls = PictureFormats::Find(ext.empty() ? ext : ext.substr(1));
+  if (!cls) throw InvalidPicture("Unknown picture file extension (" + ext + ")");
+  std::unique_ptr<Image> g = cls->Create();
   Attach(*g);
   // The new picture's own change notices during the load are not passed on: the change is reported
   // once, when it has taken the old picture's place.
-  TNotifyEvent onChange = std::move(g->OnChange);
+  ChangeHandler onChange = std::move(g->OnChange);
   g->OnChange = nullptr;
   g->SetLargestDrawSize(largestDrawWidth_, largestDrawHeight_);
   g->LoadFromFile(fileName);
@@ -127,22 +127,22 @@ void TPicture::LoadFromFile(const std::string& fileName) {
   if (OnChange) OnChange(this);
 }
 
-void TPicture::SetLargestDrawSize(int32_t width, int32_t height) {
+void Picture::SetLargestDrawSize(int32_t width, int32_t height) {
   largestDrawWidth_ = width;
   largestDrawHeight_ = height;
 }
 
-void TPicture::Assign(const TPicture& source) {
+void Picture::Assign(const Picture& source) {
   if (!source.graphic_) {
     SetGraphic(nullptr);
     return;
   }
-  std::unique_ptr<TGraphic> g = source.graphic_->ClassType()->Create();
+  std::unique_ptr<Image> g = source.graphic_->ClassType()->Create();
   g->Assign(*source.graphic_);
   SetGraphic(std::move(g));
 }
 
-int32_t TPicture::Width() const { return graphic_ ? graphic_->GetWidth() : 0; }
-int32_t TPicture::Height() const { return graphic_ ? graphic_->GetHeight() : 0; }
+int32_t Picture::Width() const { return graphic_ ? graphic_->GetWidth() : 0; }
+int32_t Picture::Height() const { return graphic_ ? graphic_->GetHeight() : 0; }
 
 }  // namespace zeb

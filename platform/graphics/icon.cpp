@@ -9,7 +9,7 @@
 
 namespace zeb {
 
-ZEB_GRAPHIC_CLASS_DEF(TIcon, nullptr)
+ZEB_GRAPHIC_CLASS_DEF(IconImage, nullptr)
 
 namespace {
 
@@ -19,10 +19,10 @@ constexpr size_t kEntrySize = 16;
 constexpr int64_t kMaxSide = 16384;
 constexpr int64_t kMaxFileSize = int64_t{256} << 20;
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic("Icon image is not valid"); }
+[[noreturn]] void Invalid() { throw InvalidPicture("Icon image is not valid"); }
 
 // A PNG image: its size and depth from the IHDR chunk that must follow the signature.
-TIcon::Image ReadPngImage(const uint8_t* p, size_t size) {
+IconImage::Entry ReadPngImage(const uint8_t* p, size_t size) {
   static const uint8_t kIhdr[8] = {0, 0, 0, 13, 'I', 'H', 'D', 'R'};
   // Signature, chunk length and type, 13 bytes of data, CRC.
   if (size < 8 + 8 + 13 + 4 || std::memcmp(p + 8, kIhdr, 8) != 0) Invalid();
@@ -33,7 +33,7 @@ TIcon::Image ReadPngImage(const uint8_t* p, size_t size) {
   static const unsigned kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
   unsigned channels = colourType < 7 ? kChannels[colourType] : 0;
   if (channels == 0) Invalid();
-  TIcon::Image image;
+  IconImage::Entry image;
   if (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide) Invalid();
   image.width = static_cast<int32_t>(width);
   image.height = static_cast<int32_t>(height);
@@ -44,7 +44,7 @@ TIcon::Image ReadPngImage(const uint8_t* p, size_t size) {
 
 // A DIB image: BITMAPINFOHEADER (height counting both the colour and the mask rows), colour table,
 // colour rows, mask rows; every part must lie within the image's bytes.
-TIcon::Image ReadDibImage(const uint8_t* p, size_t size) {
+IconImage::Entry ReadDibImage(const uint8_t* p, size_t size) {
   if (size < 40) Invalid();
   uint32_t headerSize = ReadLE32(p);
   int64_t width = ReadLE32s(p + 4), doubledHeight = ReadLE32s(p + 8);
@@ -66,21 +66,21 @@ TIcon::Image ReadDibImage(const uint8_t* p, size_t size) {
   uint64_t maskRow = (static_cast<uint64_t>(width) + 31) / 32 * 4;
   uint64_t needed = headerSize + colors * 4 + (colorRow + maskRow) * static_cast<uint64_t>(height);
   if (needed > size) Invalid();
-  TIcon::Image image;
+  IconImage::Entry image;
   image.width = static_cast<int32_t>(width);
   image.height = static_cast<int32_t>(height);
   image.bitCount = bitCount;
   return image;
 }
 
-std::vector<TIcon::Image> ReadDirectory(const std::vector<uint8_t>& data) {
+std::vector<IconImage::Entry> ReadDirectory(const std::vector<uint8_t>& data) {
   const size_t fileSize = data.size();
   if (fileSize < kDirectorySize) Invalid();
   const uint8_t* p = data.data();
   uint16_t reserved = ReadLE16(p), type = ReadLE16(p + 2), count = ReadLE16(p + 4);
   if (reserved != 0 || type != 1 || count == 0) Invalid();
   if (kDirectorySize + size_t{count} * kEntrySize > fileSize) Invalid();
-  std::vector<TIcon::Image> images;
+  std::vector<IconImage::Entry> images;
   images.reserve(count);
   for (size_t i = 0; i < count; ++i) {
     const uint8_t* entry = p + kDirectorySize + i * kEntrySize;
@@ -88,8 +88,9 @@ std::vector<TIcon::Image> ReadDirectory(const std::vector<uint8_t>& data) {
     if (size == 0 || uint64_t{offset} + size > fileSize) Invalid();
     static const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     const uint8_t* bytes = p + offset;
-    TIcon::Image image = size >= 8 && std::memcmp(bytes, kPngSignature, 8) == 0 ? ReadPngImage(bytes, size)
-                                                                                : ReadDibImage(bytes, size);
+    IconImage::Entry image = size >= 8 && std::memcmp(bytes, kPngSignature, 8) == 0
+                                 ? ReadPngImage(bytes, size)
+                                 : ReadDibImage(bytes, size);
     image.offset = offset;
     image.size = size;
     images.push_back(image);
@@ -98,11 +99,11 @@ std::vector<TIcon::Image> ReadDirectory(const std::vector<uint8_t>& data) {
 }
 
 // The largest image, then the deepest; of equals the first.
-int32_t ChooseBest(const std::vector<TIcon::Image>& images) {
+int32_t ChooseBest(const std::vector<IconImage::Entry>& images) {
   int32_t best = 0;
   for (size_t i = 1; i < images.size(); ++i) {
-    const TIcon::Image& a = images[i];
-    const TIcon::Image& b = images[static_cast<size_t>(best)];
+    const IconImage::Entry& a = images[i];
+    const IconImage::Entry& b = images[static_cast<size_t>(best)];
     int64_t areaA = int64_t{a.width} * a.height, areaB = int64_t{b.width} * b.height;
     if (areaA > areaB || (areaA == areaB && a.bitCount > b.bitCount)) best = static_cast<int32_t>(i);
   }
@@ -111,39 +112,39 @@ int32_t ChooseBest(const std::vector<TIcon::Image>& images) {
 
 }  // namespace
 
-TIcon::TIcon() = default;
-TIcon::~TIcon() = default;
+IconImage::IconImage() = default;
+IconImage::~IconImage() = default;
 
-void TIcon::Draw(TCanvas& canvas, const TRect& rect) {
+void IconImage::Draw(Canvas& canvas, const PixelRect& rect) {
   if (best_ < 0) return;
-  const Image& image = images_[static_cast<size_t>(best_)];
+  const Entry& image = images_[static_cast<size_t>(best_)];
   canvas.DrawIcon(data_->data() + image.offset, image.size, image.width, image.height, rect);
 }
 
-bool TIcon::GetEmpty() { return best_ < 0; }
+bool IconImage::GetEmpty() { return best_ < 0; }
 
-int32_t TIcon::GetWidth() { return best_ < 0 ? 0 : images_[static_cast<size_t>(best_)].width; }
-int32_t TIcon::GetHeight() { return best_ < 0 ? 0 : images_[static_cast<size_t>(best_)].height; }
+int32_t IconImage::GetWidth() { return best_ < 0 ? 0 : images_[static_cast<size_t>(best_)].width; }
+int32_t IconImage::GetHeight() { return best_ < 0 ? 0 : images_[static_cast<size_t>(best_)].height; }
 
-void TIcon::SetWidth(int32_t) { throw EInvalidGraphic("Cannot change the size of an icon"); }
-void TIcon::SetHeight(int32_t) { throw EInvalidGraphic("Cannot change the size of an icon"); }
+void IconImage::SetWidth(int32_t) { throw InvalidPicture("Cannot change the size of an icon"); }
+void IconImage::SetHeight(int32_t) { throw InvalidPicture("Cannot change the size of an icon"); }
 
-void TIcon::LoadFromStream(TStream& stream) {
+void IconImage::LoadFromStream(Stream& stream) {
   auto data = ReadRestOfStream(stream, kMaxFileSize, "Icon image is not valid");
-  std::vector<Image> images = ReadDirectory(*data);
+  std::vector<Entry> images = ReadDirectory(*data);
   best_ = ChooseBest(images);
   images_ = std::move(images);
   data_ = std::move(data);
   Changed();
 }
 
-void TIcon::SaveToStream(TStream& stream) {
+void IconImage::SaveToStream(Stream& stream) {
   if (data_ && !data_->empty()) stream.WriteBuffer(data_->data(), static_cast<int64_t>(data_->size()));
 }
 
-void TIcon::Assign(TGraphic& source) {
-  if (source.InheritsFrom(&TIcon::Class)) {
-    auto& icon = static_cast<TIcon&>(source);
+void IconImage::Assign(Image& source) {
+  if (source.InheritsFrom(&IconImage::Class)) {
+    auto& icon = static_cast<IconImage&>(source);
     if (&icon == this) return;
     data_ = icon.data_;
     images_ = icon.images_;
@@ -151,7 +152,7 @@ void TIcon::Assign(TGraphic& source) {
     Changed();
     return;
   }
-  TGraphic::Assign(source);
+  Image::Assign(source);
 }
 
 }  // namespace zeb

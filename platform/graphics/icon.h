@@ -11,42 +11,42 @@
 
 namespace zeb {
 
-class TIcon : public TGraphic {
+class IconImage : public Image {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(TIcon)
-  TIcon();
-  ~TIcon() override;
+  ZEB_GRAPHIC_CLASS_DECL(IconImage)
+  IconImage();
+  ~IconImage() override;
 
   // Draws the chosen image through the canvas's icon drawing.
-  void Draw(TCanvas& canvas, const TRect& rect) override;
+  void Draw(Canvas& canvas, const PixelRect& rect) override;
   bool GetEmpty() override;
   int32_t GetWidth() override;
   int32_t GetHeight() override;
-  // An icon keeps its images' sizes: both raise EInvalidGraphic.
+  // An icon keeps its images' sizes: both raise InvalidPicture.
   void SetWidth(int32_t width) override;
   void SetHeight(int32_t height) override;
-  // Reads an .ico file from the stream's position to its end. Raises EInvalidGraphic for a malformed
+  // Reads an .ico file from the stream's position to its end. Raises InvalidPicture for a malformed
   // file (bad directory, an image outside the file, an image that is neither a DIB nor a PNG); the icon
   // then keeps what it held.
-  void LoadFromStream(TStream& stream) override;
+  void LoadFromStream(Stream& stream) override;
   // Writes the .ico file as it was read.
-  void SaveToStream(TStream& stream) override;
-  // Takes over another TIcon (sharing its bytes).
-  void Assign(TGraphic& source) override;
+  void SaveToStream(Stream& stream) override;
+  // Takes over another IconImage (sharing its bytes).
+  void Assign(Image& source) override;
 
-  struct Image {
+  struct Entry {
     uint32_t offset = 0, size = 0;  // of its bytes within the file
     int32_t width = 0, height = 0;
     uint16_t bitCount = 0;
     bool png = false;
   };
-  const std::vector<Image>& Images() const { return images_; }
+  const std::vector<Entry>& Images() const { return images_; }
   // Index of the image shown, or -1 when empty.
   int32_t BestImage() const { return best_; }
 
  private:
   std::shared_ptr<const std::vector<uint8_t>> data_;
-  std::vector<Image> images_;
+  std::vector<Entry> images_;
   int32_t best_ = -1;
 };
 

@@ -17,7 +17,7 @@
 
 namespace zeb {
 
-ZEB_GRAPHIC_CLASS_DEF(TJPEGImage, nullptr)
+ZEB_GRAPHIC_CLASS_DEF(JpegImage, nullptr)
 
 namespace {
 
@@ -37,17 +37,17 @@ constexpr int kMaxScans = 500;
 struct DecodeJob {
   const uint8_t* data = nullptr;
   size_t size = 0;
-  TJPEGImage* owner = nullptr;  // told the progress; none for a decode again
+  JpegImage* owner = nullptr;  // told the progress; none for a decode again
   // The scale asked for, in eighths; with a box, the one that fits the box is taken instead.
   int eighths = 8;
   int32_t boxWidth = 0, boxHeight = 0;
   uint32_t width = 0, height = 0;  // the file's own size
-  std::shared_ptr<TBitmap> bitmap;
+  std::shared_ptr<Bitmap> bitmap;
   std::exception_ptr pending;  // raised by a progress handler
   char message[JMSG_LENGTH_MAX + 32] = {};
   bool headerRead = false;
   int lastPercent = 0;
-  TRect rect;
+  PixelRect rect;
 };
 
 struct ErrorManager {
@@ -113,7 +113,8 @@ void ReportProgress(j_common_ptr cinfo) {
   job.lastPercent = static_cast<int>(percent);
   bool failed = false;
   try {
-    job.owner->Progress(job.owner, psRunning, static_cast<uint8_t>(percent), false, job.rect, std::string());
+    job.owner->Progress(job.owner, ProgressStage::Running, static_cast<uint8_t>(percent), false, job.rect,
+                        std::string());
   } catch (...) {
     job.pending = std::current_exception();
     failed = true;
@@ -146,7 +147,7 @@ int EighthsForRect(uint32_t width, uint32_t height, int64_t drawWidth, int64_t d
 
 bool MakeBitmap(DecodeJob& job, uint32_t width, uint32_t height) noexcept {
   try {
-    auto bitmap = std::make_shared<TBitmap>();
+    auto bitmap = std::make_shared<Bitmap>();
     bitmap->SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height), 24, true);
     job.bitmap = std::move(bitmap);
     return true;
@@ -199,7 +200,7 @@ bool RunDecoder(DecodeJob& job) {
 
   jpeg_read_header(&cinfo, TRUE);
   job.headerRead = true;
-  if (uint64_t{cinfo.image_width} * cinfo.image_height > TJPEGImage::kMaxPixels) {
+  if (uint64_t{cinfo.image_width} * cinfo.image_height > JpegImage::kMaxPixels) {
     std::snprintf(job.message, sizeof job.message, "JPEG image too large (%u x %u)", cinfo.image_width,
                   cinfo.image_height);
     jpeg_destroy_decompress(&cinfo);
@@ -221,7 +222,7 @@ bool RunDecoder(DecodeJob& job) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
-  TBitmap& bitmap = *job.bitmap;
+  Bitmap& bitmap = *job.bitmap;
   if (cmyk) {
     const bool inverted = cinfo.saw_Adobe_marker;
     JSAMPARRAY row =
@@ -246,17 +247,17 @@ bool RunDecoder(DecodeJob& job) {
 
 }  // namespace
 
-TJPEGImage::TJPEGImage() = default;
-TJPEGImage::~TJPEGImage() = default;
+JpegImage::JpegImage() = default;
+JpegImage::~JpegImage() = default;
 
-void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect) {
+void JpegImage::Draw(Canvas& canvas, const PixelRect& rect) {
   if (!bitmap_) return;
   const int needed = EighthsForRect(static_cast<uint32_t>(width_), static_cast<uint32_t>(height_),
                                     std::abs(int64_t{rect.Width()}), std::abs(int64_t{rect.Height()}));
   if (needed > eighths_) {
     // Drawn larger than the pixels held: decoded again at the scale the rectangle needs and kept, as it
     // is drawn so again at the next repaint. Without memory for it the pixels held are stretched.
-    if (std::shared_ptr<TBitmap> larger = DecodeAgain(needed, nullptr)) {
+    if (std::shared_ptr<Bitmap> larger = DecodeAgain(needed, nullptr)) {
       bitmap_ = std::move(larger);
       eighths_ = needed;
     }
@@ -264,17 +265,17 @@ void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect) {
   bitmap_->Draw(canvas, rect);
 }
 
-bool TJPEGImage::GetEmpty() { return !bitmap_; }
-int32_t TJPEGImage::GetWidth() { return bitmap_ ? width_ : 0; }
-int32_t TJPEGImage::GetHeight() { return bitmap_ ? height_ : 0; }
+bool JpegImage::GetEmpty() { return !bitmap_; }
+int32_t JpegImage::GetWidth() { return bitmap_ ? width_ : 0; }
+int32_t JpegImage::GetHeight() { return bitmap_ ? height_ : 0; }
 
-void TJPEGImage::SetWidth(int32_t) { throw EInvalidGraphic("Cannot change the size of a JPEG image"); }
-void TJPEGImage::SetHeight(int32_t) { throw EInvalidGraphic("Cannot change the size of a JPEG image"); }
+void JpegImage::SetWidth(int32_t) { throw InvalidPicture("Cannot change the size of a JPEG image"); }
+void JpegImage::SetHeight(int32_t) { throw InvalidPicture("Cannot change the size of a JPEG image"); }
 
-void TJPEGImage::LoadFromStream(TStream& stream) {
+void JpegImage::LoadFromStream(Stream& stream) {
   auto data = ReadRestOfStream(stream, kMaxFileSize, "JPEG file too large");
 
-  Progress(this, psStarting, 0, false, TRect{}, std::string());
+  Progress(this, ProgressStage::Starting, 0, false, PixelRect{}, std::string());
   DecodeJob job;
   job.data = data->data();
   job.size = data->size();
@@ -282,9 +283,10 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
   job.boxWidth = largestDrawWidth_;
   job.boxHeight = largestDrawHeight_;
   const bool ok = RunDecoder(job);
-  Progress(this, psEnding, static_cast<uint8_t>(ok ? 100 : job.lastPercent), false, job.rect, std::string());
+  Progress(this, ProgressStage::Ending, static_cast<uint8_t>(ok ? 100 : job.lastPercent), false, job.rect,
+           std::string());
   if (job.pending) std::rethrow_exception(job.pending);
-  if (!ok) throw EInvalidGraphic(job.message);
+  if (!ok) throw InvalidPicture(job.message);
 
   data_ = std::move(data);
   bitmap_ = std::move(job.bitmap);
@@ -294,7 +296,7 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
   Changed();
 }
 
-std::shared_ptr<TBitmap> TJPEGImage::DecodeAgain(int eighths, std::string* message) const {
+std::shared_ptr<Bitmap> JpegImage::DecodeAgain(int eighths, std::string* message) const {
   if (!data_) return nullptr;
   DecodeJob job;
   job.data = data_->data();
@@ -305,18 +307,18 @@ std::shared_ptr<TBitmap> TJPEGImage::DecodeAgain(int eighths, std::string* messa
   return nullptr;
 }
 
-void TJPEGImage::SetLargestDrawSize(int32_t width, int32_t height) {
+void JpegImage::SetLargestDrawSize(int32_t width, int32_t height) {
   largestDrawWidth_ = width;
   largestDrawHeight_ = height;
 }
 
-void TJPEGImage::SaveToStream(TStream& stream) {
+void JpegImage::SaveToStream(Stream& stream) {
   if (data_ && !data_->empty()) stream.WriteBuffer(data_->data(), static_cast<int64_t>(data_->size()));
 }
 
-void TJPEGImage::Assign(TGraphic& source) {
-  if (source.InheritsFrom(&TJPEGImage::Class)) {
-    auto& jpeg = static_cast<TJPEGImage&>(source);
+void JpegImage::Assign(Image& source) {
+  if (source.InheritsFrom(&JpegImage::Class)) {
+    auto& jpeg = static_cast<JpegImage&>(source);
     if (&jpeg == this) return;
     data_ = jpeg.data_;
     bitmap_ = jpeg.bitmap_;
@@ -326,26 +328,26 @@ void TJPEGImage::Assign(TGraphic& source) {
     Changed();
     return;
   }
-  TGraphic::Assign(source);
+  Image::Assign(source);
 }
 
-void TJPEGImage::AssignTo(TGraphic& dest) {
-  if (dest.InheritsFrom(&TBitmap::Class)) {
+void JpegImage::AssignTo(Image& dest) {
+  if (dest.InheritsFrom(&Bitmap::Class)) {
     if (bitmap_ && eighths_ < 8) {
       // Only a reduced picture is held: the full one is decoded for Dest alone.
       std::string message;
-      std::shared_ptr<TBitmap> full = DecodeAgain(8, &message);
-      if (!full) throw EInvalidGraphic(message);
+      std::shared_ptr<Bitmap> full = DecodeAgain(8, &message);
+      if (!full) throw InvalidPicture(message);
       dest.Assign(*full);
     } else if (bitmap_) {
       dest.Assign(*bitmap_);
     } else {
-      TBitmap empty;
+      Bitmap empty;
       dest.Assign(empty);
     }
     return;
   }
-  TGraphic::AssignTo(dest);
+  Image::AssignTo(dest);
 }
 
 }  // namespace zeb

@@ -17,31 +17,31 @@
 
 namespace zeb {
 
-class TJPEGImage : public TGraphic {
+class JpegImage : public Image {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(TJPEGImage)
-  TJPEGImage();
-  ~TJPEGImage() override;
+  ZEB_GRAPHIC_CLASS_DECL(JpegImage)
+  JpegImage();
+  ~JpegImage() override;
 
-  void Draw(TCanvas& canvas, const TRect& rect) override;
+  void Draw(Canvas& canvas, const PixelRect& rect) override;
   bool GetEmpty() override;
   // The file's own size, whatever the scale the pixels are held at.
   int32_t GetWidth() override;
   int32_t GetHeight() override;
-  // A JPEG picture keeps the size of its file: both raise EInvalidGraphic.
+  // A JPEG picture keeps the size of its file: both raise InvalidPicture.
   void SetWidth(int32_t width) override;
   void SetHeight(int32_t height) override;
   // Reads a JPEG file from the stream's position to its end and decodes it. Reports progress: starting,
-  // running (every few percent) and ending (also when the decode fails). Raises EInvalidGraphic for
+  // running (every few percent) and ending (also when the decode fails). Raises InvalidPicture for
   // anything that is not a decodable JPEG or is too large to hold; the picture then keeps what it held.
-  // An error raised by a progress handler (EAbort, say) stops the decode and is raised again.
-  void LoadFromStream(TStream& stream) override;
+  // An error raised by a progress handler (SilentAbort, say) stops the decode and is raised again.
+  void LoadFromStream(Stream& stream) override;
   // Writes the JPEG file as it was read (nothing for an empty picture).
-  void SaveToStream(TStream& stream) override;
-  // Takes over another TJPEGImage: both then share the same file bytes and decoded pixels.
-  void Assign(TGraphic& source) override;
-  // Into a TBitmap: the pixels at full size (decoded again when only a reduced picture is held).
-  void AssignTo(TGraphic& dest) override;
+  void SaveToStream(Stream& stream) override;
+  // Takes over another JpegImage: both then share the same file bytes and decoded pixels.
+  void Assign(Image& source) override;
+  // Into a Bitmap: the pixels at full size (decoded again when only a reduced picture is held).
+  void AssignTo(Image& dest) override;
   // Applies to the next LoadFromStream: the smallest scale whose picture is at least as large as the
   // picture fitted into Width x Height (keeping its proportions). 0 x 0, or a box the picture fits
   // into whole, decodes at full size.
@@ -49,7 +49,7 @@ class TJPEGImage : public TGraphic {
 
   // The decoded pixels (24 bits, top-down) at the scale held, or nullptr when empty. Shared with
   // assigned copies, so read-only.
-  const TBitmap* Bitmap() const { return bitmap_.get(); }
+  const Bitmap* DecodedBitmap() const { return bitmap_.get(); }
   // The JPEG file's bytes as read.
   const std::vector<uint8_t>* Data() const { return data_.get(); }
 
@@ -59,10 +59,10 @@ class TJPEGImage : public TGraphic {
  private:
   // The file's pixels at Eighths/8 of its size, without progress reports; nullptr (and Message, when
   // given) when that fails.
-  std::shared_ptr<TBitmap> DecodeAgain(int eighths, std::string* message) const;
+  std::shared_ptr<Bitmap> DecodeAgain(int eighths, std::string* message) const;
 
   std::shared_ptr<const std::vector<uint8_t>> data_;
-  std::shared_ptr<TBitmap> bitmap_;
+  std::shared_ptr<Bitmap> bitmap_;
   int32_t width_ = 0, height_ = 0;
   int eighths_ = 8;  // the scale bitmap_ was decoded at
   int32_t largestDrawWidth_ = 0, largestDrawHeight_ = 0;

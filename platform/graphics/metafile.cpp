@@ -8,7 +8,7 @@
 
 namespace zeb {
 
-ZEB_GRAPHIC_CLASS_DEF(TMetafile, nullptr)
+ZEB_GRAPHIC_CLASS_DEF(MetafileImage, nullptr)
 
 namespace {
 
@@ -29,7 +29,7 @@ constexpr size_t kWmfHeaderSize = 18;
 constexpr uint16_t kMetaEof = 0x0000;
 constexpr uint16_t kMetaSetWindowExt = 0x020C;
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic("Metafile is not valid"); }
+[[noreturn]] void Invalid() { throw InvalidPicture("Metafile is not valid"); }
 
 // Windows' MulDiv for non-negative values: rounded to nearest.
 int64_t ScaleRounded(int64_t value, int64_t numerator, int64_t denominator) {
@@ -125,30 +125,30 @@ Parsed ReadWindows(const std::vector<uint8_t>& d) {
 
 }  // namespace
 
-TMetafile::TMetafile() = default;
-TMetafile::~TMetafile() = default;
+MetafileImage::MetafileImage() = default;
+MetafileImage::~MetafileImage() = default;
 
-void TMetafile::Draw(TCanvas& canvas, const TRect& rect) {
+void MetafileImage::Draw(Canvas& canvas, const PixelRect& rect) {
   if (data_) canvas.PlayMetafile(PlayData(), playSize_, enhanced_, rect);
 }
 
-bool TMetafile::GetEmpty() { return !data_; }
-int32_t TMetafile::GetWidth() { return width_; }
-int32_t TMetafile::GetHeight() { return height_; }
+bool MetafileImage::GetEmpty() { return !data_; }
+int32_t MetafileImage::GetWidth() { return width_; }
+int32_t MetafileImage::GetHeight() { return height_; }
 
-void TMetafile::SetWidth(int32_t width) {
+void MetafileImage::SetWidth(int32_t width) {
   if (width == width_) return;
   width_ = width;
   Changed();
 }
 
-void TMetafile::SetHeight(int32_t height) {
+void MetafileImage::SetHeight(int32_t height) {
   if (height == height_) return;
   height_ = height;
   Changed();
 }
 
-void TMetafile::LoadFromStream(TStream& stream) {
+void MetafileImage::LoadFromStream(Stream& stream) {
   auto data = ReadRestOfStream(stream, kMaxFileSize, "Metafile is not valid");
   Parsed m = IsEnhanced(*data) ? ReadEnhanced(*data) : ReadWindows(*data);
   if (m.width < 1 || m.width > kMaxSide || m.height < 1 || m.height > kMaxSide) Invalid();
@@ -161,13 +161,13 @@ void TMetafile::LoadFromStream(TStream& stream) {
   Changed();
 }
 
-void TMetafile::SaveToStream(TStream& stream) {
+void MetafileImage::SaveToStream(Stream& stream) {
   if (data_ && !data_->empty()) stream.WriteBuffer(data_->data(), static_cast<int64_t>(data_->size()));
 }
 
-void TMetafile::Assign(TGraphic& source) {
-  if (source.InheritsFrom(&TMetafile::Class)) {
-    auto& meta = static_cast<TMetafile&>(source);
+void MetafileImage::Assign(Image& source) {
+  if (source.InheritsFrom(&MetafileImage::Class)) {
+    auto& meta = static_cast<MetafileImage&>(source);
     if (&meta == this) return;
     data_ = meta.data_;
     playOffset_ = meta.playOffset_;
@@ -178,7 +178,7 @@ void TMetafile::Assign(TGraphic& source) {
     Changed();
     return;
   }
-  TGraphic::Assign(source);
+  Image::Assign(source);
 }
 
 }  // namespace zeb

@@ -16,13 +16,13 @@
 
 namespace zeb {
 
-class TMetafile : public TGraphic {
+class MetafileImage : public Image {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(TMetafile)
-  TMetafile();
-  ~TMetafile() override;
+  ZEB_GRAPHIC_CLASS_DECL(MetafileImage)
+  MetafileImage();
+  ~MetafileImage() override;
 
-  void Draw(TCanvas& canvas, const TRect& rect) override;
+  void Draw(Canvas& canvas, const PixelRect& rect) override;
   bool GetEmpty() override;
   int32_t GetWidth() override;
   int32_t GetHeight() override;
@@ -30,12 +30,12 @@ class TMetafile : public TGraphic {
   void SetWidth(int32_t width) override;
   void SetHeight(int32_t height) override;
   // Reads an enhanced or Windows metafile from the stream's position to its end. Every record must lie
-  // within the file; anything malformed raises EInvalidGraphic and the picture keeps what it held.
-  void LoadFromStream(TStream& stream) override;
+  // within the file; anything malformed raises InvalidPicture and the picture keeps what it held.
+  void LoadFromStream(Stream& stream) override;
   // Writes the file as it was read.
-  void SaveToStream(TStream& stream) override;
-  // Takes over another TMetafile (sharing its bytes).
-  void Assign(TGraphic& source) override;
+  void SaveToStream(Stream& stream) override;
+  // Takes over another MetafileImage (sharing its bytes).
+  void Assign(Image& source) override;
 
   bool Enhanced() const { return enhanced_; }
   // The records played: the whole enhanced metafile, or the Windows metafile after its placeable header.

@@ -9,7 +9,7 @@
 
 namespace zeb {
 
-class TStream;
+class Stream;
 
 inline uint16_t ReadLE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 inline int16_t ReadLE16s(const uint8_t* p) { return static_cast<int16_t>(ReadLE16(p)); }
@@ -23,8 +23,8 @@ inline uint32_t ReadBE32(const uint8_t* p) {
 }
 
 // The bytes from the stream's position to its end. A stream longer than MaxSize, or too long for the
-// memory left, raises EInvalidGraphic with Message (a picture file that size is not read into memory).
-std::shared_ptr<std::vector<uint8_t>> ReadRestOfStream(TStream& stream, int64_t maxSize,
+// memory left, raises InvalidPicture with Message (a picture file that size is not read into memory).
+std::shared_ptr<std::vector<uint8_t>> ReadRestOfStream(Stream& stream, int64_t maxSize,
                                                        const std::string& message);
 
 }  // namespace zeb

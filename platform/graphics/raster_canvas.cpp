@@ -60,8 +60,8 @@ struct Stretch {
 
 // False when nothing is drawn: no pixels or header, a header shorter than a BITMAPINFOHEADER, a
 // compressed or empty DIB, or no canvas pixel inside Dest.
-bool PlanStretch(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits, const void* info,
-                 int32_t canvasWidth, int32_t canvasHeight, Stretch& s) {
+bool PlanStretch(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                 const void* info, int32_t canvasWidth, int32_t canvasHeight, Stretch& s) {
   if (!bits || !info) return false;
   s.header = static_cast<const uint8_t*>(info);
   const int64_t dibWidth = ReadLE32s(s.header + 4);
@@ -82,27 +82,27 @@ bool PlanStretch(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const v
 }
 }  // namespace
 
-TRasterCanvas::TRasterCanvas(int32_t width, int32_t height)
+RasterCanvas::RasterCanvas(int32_t width, int32_t height)
     : own_(static_cast<size_t>(std::max(width, 0)) * static_cast<size_t>(std::max(height, 0)) * 4),
       pixels_(own_.data()),
       width_(std::max(width, 0)),
       height_(std::max(height, 0)),
       stride_(static_cast<ptrdiff_t>(width_) * 4) {}
 
-TRasterCanvas::TRasterCanvas(uint8_t* pixels, int32_t width, int32_t height, ptrdiff_t stride)
+RasterCanvas::RasterCanvas(uint8_t* pixels, int32_t width, int32_t height, ptrdiff_t stride)
     : pixels_(pixels),
       width_(pixels ? std::max(width, 0) : 0),
       height_(pixels ? std::max(height, 0) : 0),
       stride_(stride) {}
 
-uint32_t TRasterCanvas::Pixel(int32_t x, int32_t y) const {
+uint32_t RasterCanvas::Pixel(int32_t x, int32_t y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) throw std::out_of_range("pixel outside the canvas");
   const uint8_t* p = pixels_ + y * stride_ + 4 * x;
   return p[2] | p[1] << 8 | static_cast<uint32_t>(p[0]) << 16;
 }
 
-void TRasterCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
-                               const void* info, TPaletteHandle) {
+void RasterCanvas::StretchDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                              const void* info, PaletteHandle) {
   Stretch s;
   if (!PlanStretch(dest, srcWidth, srcHeight, bits, info, width_, height_, s)) return;
   const uint16_t bitCount = s.bitCount;
@@ -160,8 +160,8 @@ void TRasterCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcH
   }
 }
 
-void TRasterCanvas::AlphaDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
-                             const void* info) {
+void RasterCanvas::AlphaDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                            const void* info) {
   Stretch s;
   if (!PlanStretch(dest, srcWidth, srcHeight, bits, info, width_, height_, s) || s.bitCount != 32) return;
   for (int64_t y = s.ys.first; y < s.ys.last; ++y) {
@@ -176,7 +176,7 @@ void TRasterCanvas::AlphaDIB(const TRect& dest, int32_t srcWidth, int32_t srcHei
   }
 }
 
-void TRasterCanvas::FillRect(const TRect& rect, uint32_t rgb) {
+void RasterCanvas::FillRect(const PixelRect& rect, uint32_t rgb) {
   const uint32_t px =
       Bgr(static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb));
   const int32_t left = std::max(rect.Left, 0), right = std::min(rect.Right, width_);
@@ -185,8 +185,8 @@ void TRasterCanvas::FillRect(const TRect& rect, uint32_t rgb) {
     for (int32_t x = left; x < right; ++x) Store(Row(y) + 4 * x, px);
 }
 
-void TRasterCanvas::DrawIcon(const uint8_t*, size_t, int32_t, int32_t, const TRect&) { ++iconsDrawn; }
+void RasterCanvas::DrawIcon(const uint8_t*, size_t, int32_t, int32_t, const PixelRect&) { ++iconsDrawn; }
 
-void TRasterCanvas::PlayMetafile(const uint8_t*, size_t, bool, const TRect&) { ++metafilesPlayed; }
+void RasterCanvas::PlayMetafile(const uint8_t*, size_t, bool, const PixelRect&) { ++metafilesPlayed; }
 
 }  // namespace zeb

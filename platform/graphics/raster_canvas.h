@@ -11,29 +11,30 @@
 
 namespace zeb {
 
-class TRasterCanvas : public TCanvas {
+class RasterCanvas : public Canvas {
  public:
   // A canvas with its own buffer, black.
-  TRasterCanvas(int32_t width, int32_t height);
+  RasterCanvas(int32_t width, int32_t height);
   // A canvas over another owner's pixels: Height rows of Width pixels, row 0 at Pixels, rows Stride
   // bytes apart. The pixels must outlive the canvas.
-  TRasterCanvas(uint8_t* pixels, int32_t width, int32_t height, ptrdiff_t stride);
+  RasterCanvas(uint8_t* pixels, int32_t width, int32_t height, ptrdiff_t stride);
 
   // Draws BI_RGB DIBs of 1, 4, 8, 16 (5-5-5), 24 and 32 bits, bottom-up or top-down, from a
   // BITMAPINFOHEADER (40 bytes or longer) and its colour table; colour indices past the table are
   // black. Anything else (other compressions, core headers) draws nothing. The palette does not
   // matter to a true-colour buffer.
-  void StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits, const void* info,
-                  TPaletteHandle palette) override;
+  void StretchDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                  const void* info, PaletteHandle palette) override;
   // Blends a 32-bit BI_RGB DIB of premultiplied pixels over the buffer, nearest-neighbour like
   // StretchDIB; anything else draws nothing.
-  void AlphaDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+  void AlphaDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
                 const void* info) override;
   // RGB is a COLORREF: red in the low byte, then green, then blue.
-  void FillRect(const TRect& rect, uint32_t rgb) override;
+  void FillRect(const PixelRect& rect, uint32_t rgb) override;
   // Icons and metafiles need the platform's own renderers: headless, these only count the calls.
-  void DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height, const TRect& dest) override;
-  void PlayMetafile(const uint8_t* data, size_t size, bool enhanced, const TRect& dest) override;
+  void DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height,
+                const PixelRect& dest) override;
+  void PlayMetafile(const uint8_t* data, size_t size, bool enhanced, const PixelRect& dest) override;
 
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }

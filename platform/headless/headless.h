@@ -37,7 +37,7 @@ class MemoryFileSystem : public FileSystem {
     std::lock_guard lock(mutex_);
     return state_.current;
   }
-  std::unique_ptr<FileHandle> Open(const std::string& path, TFileMode mode) override;
+  std::unique_ptr<FileHandle> Open(const std::string& path, FileMode mode) override;
   bool ReplaceFile(const std::string& source, const std::string& target) override;
   bool DeleteFile(const std::string& path) override;
   std::string WindowsDirectory() override { return state_.windowsDir; }
@@ -47,8 +47,8 @@ class MemoryFileSystem : public FileSystem {
   std::string ProgramFileName() override { return state_.programFile; }
 
   // Adds a file (and its missing parent folders); an existing one is replaced.
-  void AddFile(const std::string& path, std::string contents, uint32_t attributes = faArchive);
-  void AddFolder(const std::string& path, uint32_t attributes = faDirectory);
+  void AddFile(const std::string& path, std::string contents, uint32_t attributes = kAttrArchive);
+  void AddFolder(const std::string& path, uint32_t attributes = kAttrDirectory);
   std::string Contents(const std::string& path) const;
   void SetCurrentDirectory(const std::string& path) {
     std::lock_guard lock(mutex_);
@@ -65,7 +65,7 @@ class MemoryFileSystem : public FileSystem {
 
   struct Node {
     std::string name;  // as spelled when added
-    uint32_t attributes = faArchive;
+    uint32_t attributes = kAttrArchive;
     std::shared_ptr<std::string> data;
     std::vector<Node> children;
     bool locked = false;
@@ -78,7 +78,7 @@ class MemoryFileSystem : public FileSystem {
   // Folder scans list folders on other threads while the test changes files on its own.
   mutable std::recursive_mutex mutex_;
   struct State {
-    Node root{.name = {}, .attributes = faDirectory, .data = {}, .children = {}};
+    Node root{.name = {}, .attributes = kAttrDirectory, .data = {}, .children = {}};
     std::string current = "C:\\";
     int64_t clock = 0;  // counts the writes
     std::string windowsDir = "C:\\windows";
@@ -134,21 +134,21 @@ DesktopState& Desktop();
 
 // Moves FORM to a screen of DPI as the system would: it gets the suggested size (the same in inches),
 // then its OnDpiChanged runs.
-void MoveToScreenOfDpi(ui::TForm& form, int32_t dpi);
+void MoveToScreenOfDpi(ui::Window& form, int32_t dpi);
 
 // Window messages: ProcessMessages runs this hook (if set), then every posted task.
 std::function<void()>& OnProcessMessages();
 void PostTask(std::function<void()> task);
 
-// Scripted answers to modal questions. Unset scripts answer mrCancel / false.
+// Scripted answers to modal questions. Unset scripts answer DialogResult::Cancel / false.
 struct Scripts {
   // ShowModal of a form: the script may type into the form's edit and returns the result.
-  std::function<ui::TModalResult(ui::TForm& form)> showModal;
-  // Message boxes: every text shown is logged; the script answers (default: mrOk for OK boxes).
-  std::function<ui::TModalResult(const std::string& text, ui::TMsgDlgButtons buttons)> messageBox;
+  std::function<ui::DialogResult(ui::Window& form)> showModal;
+  // Message boxes: every text shown is logged; the script answers (default: DialogResult::Ok for OK boxes).
+  std::function<ui::DialogResult(const std::string& text, ui::MessageButtons buttons)> messageBox;
   std::vector<std::string> messages;
   // File dialogs: the chosen name, or empty for Cancel.
-  std::function<std::string(bool save, const ui::TOpenDialog& dialog)> fileDialog;
+  std::function<std::string(bool save, const ui::OpenFileDialog& dialog)> fileDialog;
 };
 Scripts& Script();
 
@@ -160,29 +160,29 @@ void ResetAll();
 namespace zeb::ui {
 
 // The headless form's state, visible to tests.
-struct TForm::Impl {
-  TBorderStyle style;
+struct Window::Impl {
+  BorderStyle style;
   std::string caption;
   int32_t left = 100, top = 100, width = 0, height = 0;  // outer
   int32_t clientWidth = 0, clientHeight = 0;
-  TWindowState state = TWindowState::wsNormal;
+  ShowState state = ShowState::Normal;
   bool visible = false;
   bool closed = false;
   bool acceptsFiles = false;
   bool focused = false;
-  TModalResult modalResult = TModalResult::mrNone;
+  DialogResult modalResult = DialogResult::None;
   int invalidations = 0;
   int32_t dpi = kStandardDpi;
-  std::vector<TEdit*> edits;
+  std::vector<EditBox*> edits;
 };
 
-struct TListBox::Impl {
+struct ListBox::Impl {
   std::function<std::string(int32_t)> source;
   int32_t count = 0;
   int32_t itemIndex = -1;
 };
 
-struct TEdit::Impl {
+struct EditBox::Impl {
   std::string text;
   int32_t selStart = 0, selLength = 0;
   bool focused = false;
@@ -190,6 +190,6 @@ struct TEdit::Impl {
 
 // Types one character into an edit as the user would (through OnKeyPress; a character not discarded
 // replaces the selection).
-void TypeChar(TEdit& edit, char32_t ch);
+void TypeChar(EditBox& edit, char32_t ch);
 
 }  // namespace zeb::ui

@@ -83,7 +83,7 @@ MemoryFileSystem::Node& MemoryFileSystem::MakeFolders(const std::string& folder)
   for (auto& p : Split(ExpandFileName(folder))) {
     Node* c = Child(*node, p);
     if (!c) {
-      node->children.push_back(Node{p, faDirectory, nullptr, {}, false});
+      node->children.push_back(Node{p, kAttrDirectory, nullptr, {}, false});
       c = &node->children.back();
     }
     node = c;
@@ -93,7 +93,7 @@ MemoryFileSystem::Node& MemoryFileSystem::MakeFolders(const std::string& folder)
 
 void MemoryFileSystem::AddFolder(const std::string& path, uint32_t attributes) {
   std::lock_guard lock(mutex_);
-  MakeFolders(path).attributes = attributes | faDirectory;
+  MakeFolders(path).attributes = attributes | kAttrDirectory;
 }
 
 void MemoryFileSystem::AddFile(const std::string& path, std::string contents, uint32_t attributes) {
@@ -115,12 +115,12 @@ void MemoryFileSystem::AddFile(const std::string& path, std::string contents, ui
 bool MemoryFileSystem::CreateFolder(const std::string& path) {
   std::lock_guard lock(mutex_);
   Node* n = Lookup(path);
-  if (n) return (n->attributes & faDirectory) != 0;
+  if (n) return (n->attributes & kAttrDirectory) != 0;
   // The parent must exist, as on Windows; the user's own folders do, even when a test never made them.
   std::string parent = FolderPart(ExpandFileName(path));
   Node* p = Lookup(parent);
   if (!p && parent.starts_with(state_.localAppData)) MakeFolders(parent), p = Lookup(parent);
-  if (!p || !(p->attributes & faDirectory) || p->locked) return false;
+  if (!p || !(p->attributes & kAttrDirectory) || p->locked) return false;
   AddFolder(path);
   return true;
 }
@@ -152,10 +152,10 @@ void MemoryFileSystem::Find(const std::string& pattern, const std::function<bool
     std::lock_guard lock(mutex_);
     std::string folder = FolderPart(pattern), mask = FileNamePart(pattern);
     Node* dir = folder.empty() ? Lookup(state_.current) : Lookup(folder);
-    if (!dir || !(dir->attributes & faDirectory) || mask.empty()) return;
+    if (!dir || !(dir->attributes & kAttrDirectory) || mask.empty()) return;
     if (dir != &state_.root && Split(ExpandFileName(folder)).size() > 1) {
-      if (MatchesMask(".", mask)) found.push_back({".", faDirectory});
-      if (MatchesMask("..", mask)) found.push_back({"..", faDirectory});
+      if (MatchesMask(".", mask)) found.push_back({".", kAttrDirectory});
+      if (MatchesMask("..", mask)) found.push_back({"..", kAttrDirectory});
     }
     for (auto& c : dir->children)
       if (MatchesMask(c.name, mask)) found.push_back({c.name, c.attributes});
@@ -191,10 +191,10 @@ class MemoryFile : public FileHandle {
     pos_ += count;
     return count;
   }
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-    int64_t base = origin == TSeekOrigin::soBeginning ? 0
-                   : origin == TSeekOrigin::soCurrent ? pos_
-                                                      : static_cast<int64_t>(data_->size());
+  int64_t Seek(int64_t offset, SeekOrigin origin) override {
+    int64_t base = origin == SeekOrigin::Beginning ? 0
+                   : origin == SeekOrigin::Current ? pos_
+                                                   : static_cast<int64_t>(data_->size());
     pos_ = std::max<int64_t>(0, base + offset);
     return pos_;
   }
@@ -209,22 +209,22 @@ class MemoryFile : public FileHandle {
 };
 }  // namespace
 
-std::unique_ptr<FileHandle> MemoryFileSystem::Open(const std::string& path, TFileMode mode) {
+std::unique_ptr<FileHandle> MemoryFileSystem::Open(const std::string& path, FileMode mode) {
   std::lock_guard lock(mutex_);
   Node* n = Lookup(path);
-  if (mode == TFileMode::fmCreate) {
-    if (n && (n->locked || (n->attributes & (faDirectory | faReadOnly))))
-      throw EFCreateError("Cannot create file \"" + path + "\"");
+  if (mode == FileMode::Create) {
+    if (n && (n->locked || (n->attributes & (kAttrDirectory | kAttrReadOnly))))
+      throw FileCreateError("Cannot create file \"" + path + "\"");
     Node* folder = Lookup(FolderPart(ExpandFileName(path)));
-    if (!folder || !(folder->attributes & faDirectory) || folder->locked)
-      throw EFCreateError("Cannot create file \"" + path + "\"");
+    if (!folder || !(folder->attributes & kAttrDirectory) || folder->locked)
+      throw FileCreateError("Cannot create file \"" + path + "\"");
     AddFile(path, std::string());
     n = Lookup(path);
     return std::make_unique<MemoryFile>(n->data);
   }
-  if (!n || !n->data || n->locked || (mode == TFileMode::fmOpenReadWrite && (n->attributes & faReadOnly)))
-    throw EFOpenError("Cannot open file \"" + path + "\"");
-  if (mode == TFileMode::fmOpenReadWrite) n->written = ++state_.clock;
+  if (!n || !n->data || n->locked || (mode == FileMode::OpenReadWrite && (n->attributes & kAttrReadOnly)))
+    throw FileOpenError("Cannot open file \"" + path + "\"");
+  if (mode == FileMode::OpenReadWrite) n->written = ++state_.clock;
   return std::make_unique<MemoryFile>(n->data);
 }
 
@@ -233,7 +233,7 @@ bool MemoryFileSystem::ReplaceFile(const std::string& source, const std::string&
   Node* s = Lookup(source);
   if (!s || !s->data) return false;
   Node* t = Lookup(target);
-  if (t && (t->locked || (t->attributes & faReadOnly))) return false;
+  if (t && (t->locked || (t->attributes & kAttrReadOnly))) return false;
   std::string data = *s->data;
   DeleteFile(source);
   AddFile(target, std::move(data));

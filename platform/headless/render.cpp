@@ -5,11 +5,11 @@
 
 namespace zeb {
 
-std::unique_ptr<TBitmap> DrawToNewBitmap(TGraphic& graphic, int32_t width, int32_t height) {
-  auto bitmap = std::make_unique<TBitmap>();
+std::unique_ptr<Bitmap> DrawToNewBitmap(Image& graphic, int32_t width, int32_t height) {
+  auto bitmap = std::make_unique<Bitmap>();
   bitmap->SetSize(width > 0 ? width : 0, height > 0 ? height : 0, 32, true);
   if (bitmap->GetEmpty()) return bitmap;
-  TRasterCanvas canvas(bitmap->Bits(), width, height, static_cast<ptrdiff_t>(bitmap->RowStride()));
+  RasterCanvas canvas(bitmap->Bits(), width, height, static_cast<ptrdiff_t>(bitmap->RowStride()));
   graphic.Draw(canvas, Rect(0, 0, width, height));
   return bitmap;
 }

@@ -45,8 +45,8 @@ int& Faults() {
   static int faults = 0;
   return faults;
 }
-std::map<TPaletteHandle, std::vector<TPaletteEntry>>& Palettes() {
-  static std::map<TPaletteHandle, std::vector<TPaletteEntry>> palettes;
+std::map<PaletteHandle, std::vector<PaletteEntry>>& Palettes() {
+  static std::map<PaletteHandle, std::vector<PaletteEntry>> palettes;
   return palettes;
 }
 }  // namespace
@@ -166,20 +166,20 @@ int MulDivInt(int a, int b, int c) {
 }
 
 // Palettes.
-TPaletteHandle NewPalette(const std::vector<TPaletteEntry>& entries) {
-  static TPaletteHandle next = 0x1000;
-  TPaletteHandle h = next++;
+PaletteHandle NewPalette(const std::vector<PaletteEntry>& entries) {
+  static PaletteHandle next = 0x1000;
+  PaletteHandle h = next++;
   headless::Palettes()[h] = entries;
   return h;
 }
 
-void FreePalette(TPaletteHandle palette) {
+void FreePalette(PaletteHandle palette) {
   if (palette) headless::Palettes().erase(palette);
 }
 
-std::vector<TPaletteEntry> PaletteEntries(TPaletteHandle palette) {
+std::vector<PaletteEntry> PaletteEntries(PaletteHandle palette) {
   auto it = headless::Palettes().find(palette);
-  return it == headless::Palettes().end() ? std::vector<TPaletteEntry>{} : it->second;
+  return it == headless::Palettes().end() ? std::vector<PaletteEntry>{} : it->second;
 }
 
 // Settings store.
@@ -190,7 +190,7 @@ std::string ReadSettingsString(const std::string& key, const std::string& name) 
   if (k == headless::Settings().end()) return {};
   auto v = k->second.find(name);
   if (v == k->second.end()) return {};
-  if (!v->second.isString) throw ERegistryException("Invalid data type for '" + name + "'");
+  if (!v->second.isString) throw SettingsTypeError("Invalid data type for '" + name + "'");
   return v->second.value;
 }
 

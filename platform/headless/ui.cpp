@@ -34,18 +34,18 @@ void ResetAll() {
   OnProcessMessages() = nullptr;
   Tasks().clear();
   Script() = Scripts();
-  ui::Application().MainForm = nullptr;
-  ui::Application().OnMinimize = nullptr;
-  ui::Application().OnRestore = nullptr;
+  ui::App().MainForm = nullptr;
+  ui::App().OnMinimize = nullptr;
+  ui::App().OnRestore = nullptr;
 }
 
-void MoveToScreenOfDpi(ui::TForm& form, int32_t dpi) {
-  ui::TForm::Impl& im = form.impl();
+void MoveToScreenOfDpi(ui::Window& form, int32_t dpi) {
+  ui::Window::Impl& im = form.impl();
   const int32_t old = im.dpi;
   im.dpi = dpi;
   // The size the system suggests: the same in inches.
   form.SetBounds(im.left, im.top, im.width * dpi / old, im.height * dpi / old);
-  if (form.OnDpiChanged) ui::Application().Guard(form.OnDpiChanged);
+  if (form.OnDpiChanged) ui::App().Guard(form.OnDpiChanged);
 }
 
 }  // namespace headless
@@ -58,7 +58,7 @@ static int32_t FrameMetricX() { return headless::Desktop().cxFrame; }
 static int32_t ChromeW() { return 2 * FrameMetricX() - 2; }
 static int32_t ChromeH() { return headless::Desktop().cyCaption + 2 * FrameMetricX() - 2; }
 
-void TApplication::ProcessMessages() {
+void Application::ProcessMessages() {
   if (auto& hook = headless::OnProcessMessages()) {
     auto copy = hook;
     copy();
@@ -71,18 +71,18 @@ void TApplication::ProcessMessages() {
   }
 }
 
-void TApplication::Run() {
+void Application::Run() {
   while (!terminated_ && !headless::Tasks().empty()) ProcessMessages();
 }
 
-void TApplication::Terminate() { terminated_ = true; }
+void Application::Terminate() { terminated_ = true; }
 
-void TApplication::Minimize() {
-  if (MainForm) MainForm->impl().state = TWindowState::wsMinimized;
+void Application::Minimize() {
+  if (MainForm) MainForm->impl().state = ShowState::Minimised;
   if (OnMinimize) Guard(OnMinimize);
 }
 
-TForm::TForm(TBorderStyle style, const std::string& caption, int32_t clientWidth, int32_t clientHeight)
+Window::Window(BorderStyle style, const std::string& caption, int32_t clientWidth, int32_t clientHeight)
     : impl_(std::make_unique<Impl>()) {
   impl_->style = style;
   impl_->caption = caption;
@@ -93,16 +93,16 @@ TForm::TForm(TBorderStyle style, const std::string& caption, int32_t clientWidth
   impl_->dpi = SystemDpi();
 }
 
-TForm::~TForm() = default;
+Window::~Window() = default;
 
-std::string TForm::Caption() const { return impl_->caption; }
-void TForm::SetCaption(const std::string& caption) { impl_->caption = caption; }
-int32_t TForm::Left() const { return impl_->left; }
-int32_t TForm::Top() const { return impl_->top; }
-int32_t TForm::Width() const { return impl_->width; }
-int32_t TForm::Height() const { return impl_->height; }
+std::string Window::Caption() const { return impl_->caption; }
+void Window::SetCaption(const std::string& caption) { impl_->caption = caption; }
+int32_t Window::Left() const { return impl_->left; }
+int32_t Window::Top() const { return impl_->top; }
+int32_t Window::Width() const { return impl_->width; }
+int32_t Window::Height() const { return impl_->height; }
 
-void TForm::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+void Window::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
   bool moved = left != impl_->left || top != impl_->top;
   impl_->left = left;
   impl_->top = top;
@@ -110,102 +110,100 @@ void TForm::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) 
   impl_->height = height;
   impl_->clientWidth = width - ChromeW();
   impl_->clientHeight = height - ChromeH();
-  if (moved && OnMove) Application().Guard(OnMove);
+  if (moved && OnMove) App().Guard(OnMove);
 }
 
-int32_t TForm::ClientWidth() const {
-  return impl_->state == TWindowState::wsMaximized ? PrimaryScreenWidth() : impl_->clientWidth;
+int32_t Window::ClientWidth() const {
+  return impl_->state == ShowState::Maximised ? PrimaryScreenWidth() : impl_->clientWidth;
 }
-int32_t TForm::ClientHeight() const {
-  return impl_->state == TWindowState::wsMaximized ? PrimaryScreenHeight() - ChromeH() + 2 * FrameMetricX()
-                                                   : impl_->clientHeight;
+int32_t Window::ClientHeight() const {
+  return impl_->state == ShowState::Maximised ? PrimaryScreenHeight() - ChromeH() + 2 * FrameMetricX()
+                                              : impl_->clientHeight;
 }
-TWindowState TForm::WindowState() const { return impl_->state; }
-void TForm::SetWindowState(TWindowState state) { impl_->state = state; }
+ShowState Window::WindowState() const { return impl_->state; }
+void Window::SetWindowState(ShowState state) { impl_->state = state; }
 
-void TForm::Show() {
+void Window::Show() {
   bool was = impl_->visible;
   impl_->visible = true;
-  if (!was && OnShow) Application().Guard(OnShow);
+  if (!was && OnShow) App().Guard(OnShow);
 }
 
-void TForm::Hide() { impl_->visible = false; }
-bool TForm::Visible() const { return impl_->visible; }
+void Window::Hide() { impl_->visible = false; }
+bool Window::Visible() const { return impl_->visible; }
 
-void TForm::CloseMainForm() {
+void Window::CloseMainForm() {
   impl_->closed = true;
   impl_->visible = false;
 }
 
-TModalResult TForm::ShowModal() {
+DialogResult Window::ShowModal() {
   modal_ = true;
-  impl_->modalResult = TModalResult::mrNone;
+  impl_->modalResult = DialogResult::None;
   impl_->visible = true;
-  if (OnShow) Application().Guard(OnShow);
-  TModalResult r = TModalResult::mrCancel;
+  if (OnShow) App().Guard(OnShow);
+  DialogResult r = DialogResult::Cancel;
   if (auto& script = headless::Script().showModal) r = script(*this);
-  if (impl_->modalResult == TModalResult::mrNone) impl_->modalResult = r;
+  if (impl_->modalResult == DialogResult::None) impl_->modalResult = r;
   impl_->visible = false;
   modal_ = false;
   return impl_->modalResult;
 }
 
-TModalResult TForm::ModalResult() const { return impl_->modalResult; }
-void TForm::SetModalResult(TModalResult result) { impl_->modalResult = result; }
-void TForm::SetFocus() { impl_->focused = true; }
-void TForm::BringToFront() { impl_->focused = true; }
-void TForm::Invalidate() { ++impl_->invalidations; }
-void TForm::AcceptFiles(bool accept) { impl_->acceptsFiles = accept; }
-void* TForm::Handle() const { return impl_.get(); }
-void TForm::SetFont(const TFont& font) { font_ = font; }
+DialogResult Window::ModalResult() const { return impl_->modalResult; }
+void Window::SetModalResult(DialogResult result) { impl_->modalResult = result; }
+void Window::SetFocus() { impl_->focused = true; }
+void Window::BringToFront() { impl_->focused = true; }
+void Window::Invalidate() { ++impl_->invalidations; }
+void Window::AcceptFiles(bool accept) { impl_->acceptsFiles = accept; }
+void* Window::Handle() const { return impl_.get(); }
+void Window::SetFont(const FontSpec& font) { font_ = font; }
 
-int32_t TForm::Dpi() const { return impl_->dpi; }
-int32_t TForm::FrameWidth() const { return ChromeW(); }
-int32_t TForm::FrameHeight() const { return ChromeH(); }
+int32_t Window::Dpi() const { return impl_->dpi; }
+int32_t Window::FrameWidth() const { return ChromeW(); }
+int32_t Window::FrameHeight() const { return ChromeH(); }
 
 int32_t SystemDpi() { return headless::Desktop().dpi; }
-TFont SystemMessageFont(int32_t dpi) { return {"Segoe UI", ScaleToDpi(12, dpi), TFontCharset::fcDefault}; }
+FontSpec SystemMessageFont(int32_t dpi) { return {"Segoe UI", ScaleToDpi(12, dpi), FontCharset::Default}; }
 
-TTimer::TTimer(TForm& owner) : owner_(owner) {}
-TTimer::~TTimer() = default;
+Timer::Timer(Window& owner) : owner_(owner) {}
+Timer::~Timer() = default;
 // Headless timers never fire by themselves: tests call Tick.
-void TTimer::Restart() {}
+void Timer::Restart() {}
 
-TListBox::TListBox(TForm&) : impl_(std::make_unique<Impl>()) {}
-TListBox::~TListBox() = default;
-void TListBox::SetItemSource(std::function<std::string(int32_t)> source) {
-  impl_->source = std::move(source);
-}
-void TListBox::SetCount(int32_t count) {
+ListBox::ListBox(Window&) : impl_(std::make_unique<Impl>()) {}
+ListBox::~ListBox() = default;
+void ListBox::SetItemSource(std::function<std::string(int32_t)> source) { impl_->source = std::move(source); }
+void ListBox::SetCount(int32_t count) {
   impl_->count = count;
   if (impl_->itemIndex >= count) impl_->itemIndex = -1;
 }
-int32_t TListBox::Count() const { return impl_->count; }
-int32_t TListBox::ItemIndex() const { return impl_->itemIndex; }
-void TListBox::SetItemIndex(int32_t index) {
+int32_t ListBox::Count() const { return impl_->count; }
+int32_t ListBox::ItemIndex() const { return impl_->itemIndex; }
+void ListBox::SetItemIndex(int32_t index) {
   impl_->itemIndex = index >= 0 && index < impl_->count ? index : -1;
 }
-void TListBox::SetFocus() {}
+void ListBox::SetFocus() {}
 
-TEdit::TEdit(TForm& owner, int32_t, int32_t, int32_t, int32_t) : impl_(std::make_unique<Impl>()) {
+EditBox::EditBox(Window& owner, int32_t, int32_t, int32_t, int32_t) : impl_(std::make_unique<Impl>()) {
   owner.impl().edits.push_back(this);
 }
-TEdit::~TEdit() = default;
-std::string TEdit::Text() const { return impl_->text; }
-void TEdit::SetText(const std::string& text) {
+EditBox::~EditBox() = default;
+std::string EditBox::Text() const { return impl_->text; }
+void EditBox::SetText(const std::string& text) {
   impl_->text = text;
   impl_->selStart = static_cast<int32_t>(text.size());
   impl_->selLength = 0;
 }
-void TEdit::Select(int32_t start, int32_t length) {
+void EditBox::Select(int32_t start, int32_t length) {
   impl_->selStart = start;
   impl_->selLength = length;
 }
-int32_t TEdit::SelStart() const { return impl_->selStart; }
-int32_t TEdit::SelLength() const { return impl_->selLength; }
-void TEdit::SetFocus() { impl_->focused = true; }
+int32_t EditBox::SelStart() const { return impl_->selStart; }
+int32_t EditBox::SelLength() const { return impl_->selLength; }
+void EditBox::SetFocus() { impl_->focused = true; }
 
-void TypeChar(TEdit& edit, char32_t ch) {
+void TypeChar(EditBox& edit, char32_t ch) {
   if (edit.OnKeyPress) edit.OnKeyPress(ch);
   if (ch == 0) return;
   auto& im = edit.impl();
@@ -224,13 +222,13 @@ void TypeChar(TEdit& edit, char32_t ch) {
   im.selLength = 0;
 }
 
-TModalResult MessageDlg(const std::string& text, TMsgDlgType, TMsgDlgButtons buttons) {
+DialogResult ShowMessageBox(const std::string& text, MessageKind, MessageButtons buttons) {
   headless::Script().messages.push_back(text);
   if (auto& script = headless::Script().messageBox) return script(text, buttons);
-  return buttons == TMsgDlgButtons::mbOK ? TModalResult::mrOk : TModalResult::mrNo;
+  return buttons == MessageButtons::Ok ? DialogResult::Ok : DialogResult::No;
 }
 
-bool TOpenDialog::Execute() {
+bool OpenFileDialog::Execute() {
   auto& script = headless::Script().fileDialog;
   std::string name = script ? script(false, *this) : std::string();
   if (name.empty()) return false;
@@ -238,7 +236,7 @@ bool TOpenDialog::Execute() {
   return true;
 }
 
-bool TSaveDialog::Execute() {
+bool SaveFileDialog::Execute() {
   auto& script = headless::Script().fileDialog;
   std::string name = script ? script(true, *this) : std::string();
   if (name.empty()) return false;

@@ -5,24 +5,24 @@
 
 namespace zeb {
 
-TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName) {
+FileStream::FileStream(const std::string& fileName, FileMode mode) : fileName_(fileName) {
   handle_ = Files().Open(fileName, mode);
 }
 
-TFileStream::~TFileStream() = default;
+FileStream::~FileStream() = default;
 
-int64_t TFileStream::Read(void* buffer, int64_t count) { return handle_->Read(buffer, count); }
+int64_t FileStream::Read(void* buffer, int64_t count) { return handle_->Read(buffer, count); }
 
-int64_t TFileStream::Write(const void* buffer, int64_t count) { return handle_->Write(buffer, count); }
+int64_t FileStream::Write(const void* buffer, int64_t count) { return handle_->Write(buffer, count); }
 
-int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) { return handle_->Seek(offset, origin); }
+int64_t FileStream::Seek(int64_t offset, SeekOrigin origin) { return handle_->Seek(offset, origin); }
 
-void TFileStream::SetSize(int64_t size) {
-  if (!handle_->Truncate(size)) throw EWriteError("Cannot change the size of " + fileName_);
+void FileStream::SetSize(int64_t size) {
+  if (!handle_->Truncate(size)) throw WriteError("Cannot change the size of " + fileName_);
 }
 
 std::string ReadWholeFile(const std::string& fileName) {
-  TFileStream file(fileName, TFileMode::fmOpenRead);
+  FileStream file(fileName, FileMode::OpenRead);
   int64_t n = file.Size();
   std::string data(static_cast<size_t>(n), '\0');
   file.ReadBuffer(data.data(), n);

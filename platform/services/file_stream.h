@@ -11,16 +11,16 @@ namespace zeb {
 
 class FileHandle;
 
-class TFileStream : public TStream {
+class FileStream : public Stream {
  public:
-  // Opens (fmOpenRead, fmOpenReadWrite) or creates and truncates (fmCreate) a file;
-  // raises EFOpenError or EFCreateError naming the file.
-  TFileStream(const std::string& fileName, TFileMode mode);
-  ~TFileStream() override;
+  // Opens (FileMode::OpenRead, FileMode::OpenReadWrite) or creates and truncates (FileMode::Create) a file;
+  // raises FileOpenError or FileCreateError naming the file.
+  FileStream(const std::string& fileName, FileMode mode);
+  ~FileStream() override;
 
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
   void SetSize(int64_t size) override;
   const std::string& FileName() const { return fileName_; }
 
@@ -29,7 +29,7 @@ class TFileStream : public TStream {
   std::unique_ptr<FileHandle> handle_;
 };
 
-// Reads a whole file into memory (a convenience over TFileStream).
+// Reads a whole file into memory (a convenience over FileStream).
 std::string ReadWholeFile(const std::string& fileName);
 
 }  // namespace zeb

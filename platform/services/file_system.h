@@ -14,12 +14,12 @@
 namespace zeb {
 
 enum : uint32_t {
-  faReadOnly = 0x01,
-  faHidden = 0x02,
-  faSysFile = 0x04,
-  faDirectory = 0x10,
-  faArchive = 0x20,
-  faReparsePoint = 0x400,  // a link or junction that leads elsewhere
+  kAttrReadOnly = 0x01,
+  kAttrHidden = 0x02,
+  kAttrSystem = 0x04,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+  kAttrReparsePoint = 0x400,  // a link or junction that leads elsewhere
 };
 
 struct FindData {
@@ -40,7 +40,7 @@ class FileHandle {
   virtual ~FileHandle() = default;
   virtual int64_t Read(void* buffer, int64_t count) = 0;
   virtual int64_t Write(const void* buffer, int64_t count) = 0;
-  virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
+  virtual int64_t Seek(int64_t offset, SeekOrigin origin) = 0;
   virtual bool Truncate(int64_t size) = 0;
 };
 
@@ -60,8 +60,9 @@ class FileSystem {
   // Path expanded to a full path against the current folder ("." and ".." resolved).
   virtual std::string ExpandFileName(const std::string& path) = 0;
   virtual std::string CurrentDirectory() = 0;
-  // Opens a file; raises EFOpenError (or EFCreateError for fmCreate) with a message naming the file.
-  virtual std::unique_ptr<FileHandle> Open(const std::string& path, TFileMode mode) = 0;
+  // Opens a file; raises FileOpenError (or FileCreateError for FileMode::Create) with a message naming the
+  // file.
+  virtual std::unique_ptr<FileHandle> Open(const std::string& path, FileMode mode) = 0;
   // Replaces Target by Source (both in one folder) in one step; false on failure.
   virtual bool ReplaceFile(const std::string& source, const std::string& target) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
@@ -76,11 +77,11 @@ class FileSystem {
 
   bool FileExists(const std::string& path) {
     uint32_t a;
-    return Attributes(path, a) && !(a & faDirectory);
+    return Attributes(path, a) && !(a & kAttrDirectory);
   }
   bool DirectoryExists(const std::string& path) {
     uint32_t a;
-    return Attributes(path, a) && (a & faDirectory);
+    return Attributes(path, a) && (a & kAttrDirectory);
   }
 };
 

@@ -11,7 +11,7 @@ namespace zeb {
 // Whether the key exists under the current user (opened without creating it).
 bool SettingsKeyExists(const std::string& key);
 // A string value (plain or expandable, not expanded) of an existing key; empty text when the value is
-// missing. Raises ERegistryException when the value has another type.
+// missing. Raises SettingsTypeError when the value has another type.
 std::string ReadSettingsString(const std::string& key, const std::string& name);
 // Opens the key, creating it when missing, and writes the string values in order; false when the key
 // cannot be opened (nothing is written then).

@@ -12,7 +12,7 @@ namespace zeb {
 // file of the user's is overwritten or removed (FileName + ".~zeb", ".~zeb1", ...); only when all of
 // it succeeded does the temporary take FileName's place, in one step. On any failure the temporary is
 // deleted and FileName stays as it was. A file that cannot be made, or put in place, raises
-// EFCreateError naming FileName (never the temporary); Write's own errors pass unchanged.
-void WriteFileThroughTemporary(const std::string& fileName, const std::function<void(TStream& file)>& write);
+// FileCreateError naming FileName (never the temporary); Write's own errors pass unchanged.
+void WriteFileThroughTemporary(const std::string& fileName, const std::function<void(Stream& file)>& write);
 
 }  // namespace zeb

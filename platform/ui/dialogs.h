@@ -7,15 +7,15 @@
 
 namespace zeb::ui {
 
-enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
-enum class TMsgDlgButtons { mbOK, mbYesNo };
+enum class MessageKind { Warning, Error, Information, Confirmation };
+enum class MessageButtons { Ok, YesNo };
 
 // A modal message box with the application's title as caption.
-TModalResult MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons);
+DialogResult ShowMessageBox(const std::string& text, MessageKind type, MessageButtons buttons);
 
-class TOpenDialog {
+class OpenFileDialog {
  public:
-  virtual ~TOpenDialog() = default;
+  virtual ~OpenFileDialog() = default;
   std::string Filter;      // "ImageList(*.zeb)|*.zeb"
   std::string DefaultExt;  // "zeb"
   std::string FileName;    // the chosen file after Execute
@@ -23,7 +23,7 @@ class TOpenDialog {
   virtual bool Execute();
 };
 
-class TSaveDialog : public TOpenDialog {
+class SaveFileDialog : public OpenFileDialog {
  public:
   bool Execute() override;
 };

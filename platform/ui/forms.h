@@ -14,8 +14,8 @@
 namespace zeb::ui {
 
 // Modifier keys held with a key press.
-using TShiftState = uint32_t;
-enum : uint32_t { ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04 };
+using ModifierKeys = uint32_t;
+enum : uint32_t { kShift = 0x01, kAlt = 0x02, kCtrl = 0x04 };
 
 // Virtual-key codes used by the viewer (the Windows values).
 enum : uint16_t {
@@ -31,20 +31,20 @@ enum : uint16_t {
   VK_F1_ = 0x70,
 };
 
-enum class TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
-enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
-enum class TBorderStyle {
-  bsSingle,    // fixed single border, caption, system menu and minimise box, no maximise box
-  bsDialog,    // fixed dialog frame with a caption and a close button
-  bsSizeable,  // sizeable frame
+enum class DialogResult { None = 0, Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+enum class ShowState { Normal, Minimised, Maximised };
+enum class BorderStyle {
+  Single,    // fixed single border, caption, system menu and minimise box, no maximise box
+  Dialog,    // fixed dialog frame with a caption and a close button
+  Sizeable,  // sizeable frame
 };
 
 // A font for the controls of a form.
-enum class TFontCharset { fcDefault, fcShiftJis };
-struct TFont {
+enum class FontCharset { Default, ShiftJis };
+struct FontSpec {
   std::string name;    // the face name; empty: the system's font
   int32_t height = 0;  // the characters' height in pixels; 0: the face's default
-  TFontCharset charset = TFontCharset::fcDefault;
+  FontCharset charset = FontCharset::Default;
 };
 
 // Screen scaling: 96 pixels per inch is 100%. A program that is aware of the scaling gets the screen's
@@ -59,14 +59,14 @@ constexpr int32_t ScaleToDpi(int32_t pixels, int32_t dpi) {
 
 // The system's message font (the one message boxes use) for a screen of DPI: every script renders with
 // the system's own fallback, and its height follows the scaling.
-TFont SystemMessageFont(int32_t dpi);
+FontSpec SystemMessageFont(int32_t dpi);
 
-class TForm;
-class TImage;
+class Window;
+class PictureControl;
 
-class TApplication {
+class Application {
  public:
-  static TApplication& Instance();
+  static Application& Instance();
   void SetTitle(const std::string& title);
   const std::string& Title() const { return title_; }
   // Handles every pending window message, then returns.
@@ -77,12 +77,12 @@ class TApplication {
   bool Terminated() const { return terminated_; }
   // Minimises the application (its main window).
   void Minimize();
-  // The default error handler: shows the error's message in a message box; EAbort shows nothing.
+  // The default error handler: shows the error's message in a message box; SilentAbort shows nothing.
   void ShowException(const std::exception& error);
   // Runs F; an error leaving it goes to ShowException.
   void Guard(const std::function<void()>& f);
 
-  TForm* MainForm = nullptr;
+  Window* MainForm = nullptr;
   std::function<void()> OnMinimize;
   std::function<void()> OnRestore;
 
@@ -91,14 +91,14 @@ class TApplication {
   bool terminated_ = false;
 };
 
-inline TApplication& Application() { return TApplication::Instance(); }
+inline Application& App() { return Application::Instance(); }
 
-class TForm {
+class Window {
  public:
-  TForm(TBorderStyle style, const std::string& caption, int32_t clientWidth, int32_t clientHeight);
-  virtual ~TForm();
-  TForm(const TForm&) = delete;
-  TForm& operator=(const TForm&) = delete;
+  Window(BorderStyle style, const std::string& caption, int32_t clientWidth, int32_t clientHeight);
+  virtual ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
 
   std::string Caption() const;
   void SetCaption(const std::string& caption);
@@ -112,17 +112,17 @@ class TForm {
   void SetTop(int32_t top) { SetBounds(Left(), top, Width(), Height()); }
   int32_t ClientWidth() const;
   int32_t ClientHeight() const;
-  TWindowState WindowState() const;
-  void SetWindowState(TWindowState state);
+  ShowState WindowState() const;
+  void SetWindowState(ShowState state);
   void Show();
   void Hide();
   bool Visible() const;
-  // Closes the form: the main form ends the application; a modal form ends with mrCancel; any other
-  // form is hidden.
+  // Closes the form: the main form ends the application; a modal form ends with DialogResult::Cancel; any
+  // other form is hidden.
   void Close();
-  TModalResult ShowModal();
-  TModalResult ModalResult() const;
-  void SetModalResult(TModalResult result);  // a value other than mrNone ends ShowModal
+  DialogResult ShowModal();
+  DialogResult ModalResult() const;
+  void SetModalResult(DialogResult result);  // a value other than DialogResult::None ends ShowModal
   void SetFocus();
   void BringToFront();
   // Repaints the client area (the picture controls) soon.
@@ -139,47 +139,47 @@ class TForm {
   int32_t FrameHeight() const;
   // The font of the form's controls (text boxes and list items, those made before too); a form starts
   // with the system's.
-  const TFont& Font() const { return font_; }
-  void SetFont(const TFont& font);
+  const FontSpec& Font() const { return font_; }
+  void SetFont(const FontSpec& font);
   // Whether the form may be sized down to a single pixel: the system otherwise keeps a captioned
   // window wide enough for its caption buttons.
   bool AnySize() const { return anySize_; }
   void SetAnySize(bool anySize) { anySize_ = anySize; }
 
   // Key presses on the form, also those made with Alt held; a handler may set Key to 0.
-  std::function<void(uint16_t& key, TShiftState shift)> OnKeyDown;
+  std::function<void(uint16_t& key, ModifierKeys shift)> OnKeyDown;
   std::function<void()> OnMove;
   std::function<void()> OnShow;
   // The form moved to a screen of another scaling (or the scaling changed). The window layer has already
   // given it the size the system suggests and kept its controls' places in proportion.
   std::function<void()> OnDpiChanged;
   // Files dropped on the form, with the Ctrl and Alt state at the drop.
-  std::function<void(const std::vector<std::string>& paths, TShiftState shift)> OnDropFiles;
+  std::function<void(const std::vector<std::string>& paths, ModifierKeys shift)> OnDropFiles;
 
   // The picture controls on the form, in creation order (each adds itself; the window layer paints them).
-  const std::vector<TImage*>& Images() const { return images_; }
+  const std::vector<PictureControl*>& Images() const { return images_; }
 
   struct Impl;
   Impl& impl() const { return *impl_; }
 
  private:
-  friend class TImage;
+  friend class PictureControl;
   std::unique_ptr<Impl> impl_;
-  std::vector<TImage*> images_;
+  std::vector<PictureControl*> images_;
   // The implementation's part of closing the main form (Close ends the application after it).
   void CloseMainForm();
-  TFont font_;
+  FontSpec font_;
   bool anySize_ = false;
   bool modal_ = false;  // in ShowModal
 };
 
 // A picture control: paints its picture into its rectangle of the form's client area (black around
 // it), at natural size or stretched to its own size.
-class TImage {
+class PictureControl {
  public:
-  explicit TImage(TForm& owner);
-  ~TImage();
-  TPicture& Picture() { return picture_; }
+  explicit PictureControl(Window& owner);
+  ~PictureControl();
+  Picture& Content() { return picture_; }
   int32_t Left() const { return left_; }
   int32_t Top() const { return top_; }
   int32_t Width() const;
@@ -194,23 +194,23 @@ class TImage {
   void SetVisible(bool visible);
   void Invalidate();
   // Draws the control into a canvas the size of the owner's client area (used by the window layer).
-  void Paint(TCanvas& canvas, int32_t clientWidth, int32_t clientHeight);
+  void Paint(Canvas& canvas, int32_t clientWidth, int32_t clientHeight);
 
-  TProgressEvent OnProgress;
+  ProgressHandler OnProgress;
 
  private:
-  TForm& owner_;
-  TPicture picture_;
+  Window& owner_;
+  Picture picture_;
   int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   bool stretch_ = false, alignClient_ = false, visible_ = true;
 };
 
 // A window timer of a form: while enabled, OnTimer runs every Interval milliseconds; an interval of 0
 // gives no ticks. Enabling or setting the interval restarts the count.
-class TTimer {
+class Timer {
  public:
-  explicit TTimer(TForm& owner);
-  ~TTimer();
+  explicit Timer(Window& owner);
+  ~Timer();
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
   uint32_t Interval() const { return interval_; }
@@ -222,17 +222,17 @@ class TTimer {
 
  private:
   void Restart();
-  TForm& owner_;
+  Window& owner_;
   bool enabled_ = false;
   uint32_t interval_ = 1000;
   uintptr_t id_ = 0;
 };
 
 // A single-selection list box that shows Count items which it asks for by index (it holds no copy).
-class TListBox {
+class ListBox {
  public:
-  explicit TListBox(TForm& owner);
-  ~TListBox();
+  explicit ListBox(Window& owner);
+  ~ListBox();
   void SetItemSource(std::function<std::string(int32_t index)> source);
   // The number of items changed (or their texts): the box redraws.
   void SetCount(int32_t count);
@@ -242,7 +242,7 @@ class TListBox {
   void SetFocus();
 
   std::function<void()> OnClick;
-  std::function<void(uint16_t& key, TShiftState shift)> OnKeyDown;
+  std::function<void(uint16_t& key, ModifierKeys shift)> OnKeyDown;
 
   struct Impl;
   Impl& impl() const { return *impl_; }
@@ -252,10 +252,10 @@ class TListBox {
 };
 
 // A single-line edit box.
-class TEdit {
+class EditBox {
  public:
-  TEdit(TForm& owner, int32_t left, int32_t top, int32_t width, int32_t height);
-  ~TEdit();
+  EditBox(Window& owner, int32_t left, int32_t top, int32_t width, int32_t height);
+  ~EditBox();
   std::string Text() const;
   void SetText(const std::string& text);
   void Select(int32_t start, int32_t length);

@@ -25,11 +25,11 @@ HWND ApplicationWindow() {
   return window;
 }
 
-ui::TShiftState ShiftState() {
-  ui::TShiftState shift = 0;
-  if (GetKeyState(VK_SHIFT) < 0) shift |= ui::ssShift;
-  if (GetKeyState(VK_MENU) < 0) shift |= ui::ssAlt;
-  if (GetKeyState(VK_CONTROL) < 0) shift |= ui::ssCtrl;
+ui::ModifierKeys ShiftState() {
+  ui::ModifierKeys shift = 0;
+  if (GetKeyState(VK_SHIFT) < 0) shift |= ui::kShift;
+  if (GetKeyState(VK_MENU) < 0) shift |= ui::kAlt;
+  if (GetKeyState(VK_CONTROL) < 0) shift |= ui::kCtrl;
   return shift;
 }
 
@@ -39,7 +39,7 @@ namespace ui {
 
 // How often a long task lets messages through is its own choice (a folder scan keeps its own interval):
 // each call empties the queue.
-void TApplication::ProcessMessages() {
+void Application::ProcessMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
@@ -51,7 +51,7 @@ void TApplication::ProcessMessages() {
   }
 }
 
-void TApplication::Run() {
+void Application::Run() {
   MSG msg;
   while (!terminated_) {
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -64,13 +64,13 @@ void TApplication::Run() {
   }
 }
 
-void TApplication::Terminate() {
+void Application::Terminate() {
   if (terminated_) return;
   terminated_ = true;
   PostQuitMessage(0);
 }
 
-void TApplication::Minimize() {
+void Application::Minimize() {
   if (!MainForm) {
     // No window to minimise yet: the handler still learns of it.
     if (OnMinimize) Guard(OnMinimize);

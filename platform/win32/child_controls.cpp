@@ -7,10 +7,10 @@
 
 namespace zeb {
 
-using ui::Application;
-using ui::TEdit;
-using ui::TForm;
-using ui::TListBox;
+using ui::App;
+using ui::EditBox;
+using ui::ListBox;
+using ui::Window;
 
 namespace {
 
@@ -20,11 +20,11 @@ Impl* ImplOf(HWND hwnd) {
   return reinterpret_cast<Impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-HWND CreateChild(TForm& owner, const wchar_t* cls, DWORD style, int left, int top, int width, int height) {
-  TForm::Impl& form = owner.impl();
+HWND CreateChild(Window& owner, const wchar_t* cls, DWORD style, int left, int top, int width, int height) {
+  Window::Impl& form = owner.impl();
   HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, left,
                               top, width, height, form.hwnd, nullptr, win32::Instance(), nullptr);
-  if (!hwnd) throw EOutOfResources("Cannot create a control");
+  if (!hwnd) throw OutOfResources("Cannot create a control");
   if (form.font) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form.font), FALSE);
   if (!form.focusChild) form.focusChild = hwnd;
   return hwnd;
@@ -42,7 +42,7 @@ void DestroyChild(Impl& im) {
   if (!im.hwnd) return;
   SetWindowLongPtrW(im.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(im.baseProc));
   SetWindowLongPtrW(im.hwnd, GWLP_USERDATA, 0);
-  TForm::Impl& form = im.owner->impl();
+  Window::Impl& form = im.owner->impl();
   if (form.focusChild == im.hwnd) form.focusChild = nullptr;
   DestroyWindow(im.hwnd);
 }
@@ -54,14 +54,14 @@ LRESULT SysChar(HWND hwnd, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* im = ImplOf<TListBox::Impl>(hwnd);
+  auto* im = ImplOf<ListBox::Impl>(hwnd);
   if (!im) return DefWindowProcW(hwnd, msg, wp, lp);
   try {
     if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) {
       uint16_t key = static_cast<uint16_t>(wp);
       if (auto handler = im->box->OnKeyDown) {
-        ui::TShiftState shift = win32::ShiftState();
-        Application().Guard([&] { handler(key, shift); });
+        ui::ModifierKeys shift = win32::ShiftState();
+        App().Guard([&] { handler(key, shift); });
       }
       if (key == 0) return 0;
       wp = key;
@@ -76,7 +76,7 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // Hands one UTF-16 character (one unit or a surrogate pair) to the edit control.
-LRESULT PassChar(TEdit::Impl& im, char32_t ch, LPARAM lp) {
+LRESULT PassChar(EditBox::Impl& im, char32_t ch, LPARAM lp) {
   if (ch < 0x10000) return CallWindowProcW(im.baseProc, im.hwnd, WM_CHAR, ch, lp);
   ch -= 0x10000;
   CallWindowProcW(im.baseProc, im.hwnd, WM_CHAR, 0xD800 + (ch >> 10), lp);
@@ -84,7 +84,7 @@ LRESULT PassChar(TEdit::Impl& im, char32_t ch, LPARAM lp) {
 }
 
 LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* im = ImplOf<TEdit::Impl>(hwnd);
+  auto* im = ImplOf<EditBox::Impl>(hwnd);
   if (!im) return DefWindowProcW(hwnd, msg, wp, lp);
   try {
     if (msg == WM_CHAR) {
@@ -96,7 +96,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (ch >= 0xDC00 && ch <= 0xDFFF && im->pendingHighSurrogate)
         ch = 0x10000 + ((static_cast<char32_t>(im->pendingHighSurrogate) - 0xD800) << 10) + (ch - 0xDC00);
       im->pendingHighSurrogate = 0;
-      if (auto handler = im->edit->OnKeyPress) Application().Guard([&] { handler(ch); });
+      if (auto handler = im->edit->OnKeyPress) App().Guard([&] { handler(ch); });
       if (ch == 0) return 0;
       return PassChar(*im, ch, lp);
     }
@@ -120,24 +120,24 @@ std::wstring WindowText(HWND hwnd) {
 namespace ui {
 
 // Timers: ids unique in the process, dispatched by the owner form's WM_TIMER.
-TTimer::TTimer(TForm& owner) : owner_(owner) {
+Timer::Timer(Window& owner) : owner_(owner) {
   static uintptr_t nextId = 1;
   id_ = nextId++;
   owner_.impl().timers[id_] = this;
 }
 
-TTimer::~TTimer() {
+Timer::~Timer() {
   KillTimer(owner_.impl().hwnd, id_);
   owner_.impl().timers.erase(id_);
 }
 
-void TTimer::Restart() {
+void Timer::Restart() {
   HWND hwnd = owner_.impl().hwnd;
   KillTimer(hwnd, id_);
   if (enabled_ && interval_ > 0) SetTimer(hwnd, id_, interval_, nullptr);
 }
 
-TListBox::TListBox(TForm& owner) : impl_(std::make_unique<Impl>()) {
+ListBox::ListBox(Window& owner) : impl_(std::make_unique<Impl>()) {
   Impl& im = *impl_;
   im.box = this;
   im.owner = &owner;
@@ -151,18 +151,18 @@ TListBox::TListBox(TForm& owner) : impl_(std::make_unique<Impl>()) {
   owner.impl().listBoxes.push_back(this);
 }
 
-TListBox::~TListBox() {
+ListBox::~ListBox() {
   auto& boxes = impl_->owner->impl().listBoxes;
   boxes.erase(std::remove(boxes.begin(), boxes.end(), this), boxes.end());
   DestroyChild(*impl_);
 }
 
-void TListBox::SetItemSource(std::function<std::string(int32_t)> source) {
+void ListBox::SetItemSource(std::function<std::string(int32_t)> source) {
   impl_->source = std::move(source);
   InvalidateRect(impl_->hwnd, nullptr, TRUE);
 }
 
-void TListBox::SetCount(int32_t count) {
+void ListBox::SetCount(int32_t count) {
   HWND hwnd = impl_->hwnd;
   LRESULT selected = SendMessageW(hwnd, LB_GETCURSEL, 0, 0);
   LRESULT top = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
@@ -173,26 +173,26 @@ void TListBox::SetCount(int32_t count) {
   InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-int32_t TListBox::Count() const {
+int32_t ListBox::Count() const {
   LRESULT n = SendMessageW(impl_->hwnd, LB_GETCOUNT, 0, 0);
   return n < 0 ? 0 : static_cast<int32_t>(n);
 }
 
-int32_t TListBox::ItemIndex() const {
+int32_t ListBox::ItemIndex() const {
   LRESULT i = SendMessageW(impl_->hwnd, LB_GETCURSEL, 0, 0);
   return i < 0 ? -1 : static_cast<int32_t>(i);
 }
 
-void TListBox::SetItemIndex(int32_t index) {
+void ListBox::SetItemIndex(int32_t index) {
   SendMessageW(impl_->hwnd, LB_SETCURSEL, index >= 0 && index < Count() ? index : -1, 0);
 }
 
-void TListBox::SetFocus() {
+void ListBox::SetFocus() {
   impl_->owner->impl().focusChild = impl_->hwnd;
   if (IsWindowVisible(impl_->hwnd)) ::SetFocus(impl_->hwnd);
 }
 
-TEdit::TEdit(TForm& owner, int32_t left, int32_t top, int32_t width, int32_t height)
+EditBox::EditBox(Window& owner, int32_t left, int32_t top, int32_t width, int32_t height)
     : impl_(std::make_unique<Impl>()) {
   Impl& im = *impl_;
   im.edit = this;
@@ -202,45 +202,45 @@ TEdit::TEdit(TForm& owner, int32_t left, int32_t top, int32_t width, int32_t hei
   owner.impl().edits.push_back(this);
 }
 
-TEdit::~TEdit() {
+EditBox::~EditBox() {
   auto& edits = impl_->owner->impl().edits;
   edits.erase(std::remove(edits.begin(), edits.end(), this), edits.end());
   DestroyChild(*impl_);
 }
 
-std::string TEdit::Text() const { return win32::Narrow(WindowText(impl_->hwnd)); }
+std::string EditBox::Text() const { return win32::Narrow(WindowText(impl_->hwnd)); }
 
-void TEdit::SetText(const std::string& text) { SetWindowTextW(impl_->hwnd, win32::Widen(text).c_str()); }
+void EditBox::SetText(const std::string& text) { SetWindowTextW(impl_->hwnd, win32::Widen(text).c_str()); }
 
 // Offsets are in bytes of the UTF-8 text; the control counts UTF-16 units.
-void TEdit::Select(int32_t start, int32_t length) {
+void EditBox::Select(int32_t start, int32_t length) {
   std::string text = Text();
   size_t from = win32::Utf16Offset(text, start < 0 ? 0 : start);
   size_t to = win32::Utf16Offset(text, start < 0 || length < 0 ? 0 : static_cast<size_t>(start) + length);
   SendMessageW(impl_->hwnd, EM_SETSEL, from, std::max(from, to));
 }
 
-int32_t TEdit::SelStart() const {
+int32_t EditBox::SelStart() const {
   DWORD from = 0, to = 0;
   SendMessageW(impl_->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
   return static_cast<int32_t>(win32::Utf8Offset(WindowText(impl_->hwnd), from));
 }
 
-int32_t TEdit::SelLength() const {
+int32_t EditBox::SelLength() const {
   DWORD from = 0, to = 0;
   SendMessageW(impl_->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
   std::wstring text = WindowText(impl_->hwnd);
   return static_cast<int32_t>(win32::Utf8Offset(text, to) - win32::Utf8Offset(text, from));
 }
 
-void TEdit::SetFocus() {
+void EditBox::SetFocus() {
   impl_->owner->impl().focusChild = impl_->hwnd;
   if (IsWindowVisible(impl_->hwnd)) ::SetFocus(impl_->hwnd);
 }
 
 }  // namespace ui
 
-void win32::DrawListItem(ui::TListBox::Impl& box, const DRAWITEMSTRUCT& item) {
+void win32::DrawListItem(ui::ListBox::Impl& box, const DRAWITEMSTRUCT& item) {
   HDC dc = item.hDC;
   RECT r = item.rcItem;
   if (item.itemID == static_cast<UINT>(-1)) {  // an empty list with the focus

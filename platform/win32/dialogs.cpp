@@ -15,11 +15,11 @@ namespace {
 HWND DialogOwner() {
   HWND active = GetActiveWindow();
   if (active) return active;
-  TForm* main = Application().MainForm;
+  Window* main = App().MainForm;
   return main && main->Visible() ? static_cast<HWND>(main->Handle()) : nullptr;
 }
 
-bool RunFileDialog(TOpenDialog& dialog, bool save) {
+bool RunFileDialog(OpenFileDialog& dialog, bool save) {
   // "Name|*.ext|..." becomes "Name\0*.ext\0...\0\0".
   std::wstring filter = win32::Widen(dialog.Filter);
   for (wchar_t& c : filter)
@@ -58,38 +58,38 @@ bool RunFileDialog(TOpenDialog& dialog, bool save) {
 
 }  // namespace
 
-TModalResult MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
-  UINT flags = buttons == TMsgDlgButtons::mbYesNo ? MB_YESNO : MB_OK;
+DialogResult ShowMessageBox(const std::string& text, MessageKind type, MessageButtons buttons) {
+  UINT flags = buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK;
   switch (type) {
-    case TMsgDlgType::mtWarning:
+    case MessageKind::Warning:
       flags |= MB_ICONWARNING;
       break;
-    case TMsgDlgType::mtError:
+    case MessageKind::Error:
       flags |= MB_ICONERROR;
       break;
-    case TMsgDlgType::mtInformation:
+    case MessageKind::Information:
       flags |= MB_ICONINFORMATION;
       break;
-    case TMsgDlgType::mtConfirmation:
+    case MessageKind::Confirmation:
       flags |= MB_ICONQUESTION;
       break;
   }
-  int answer = MessageBoxW(DialogOwner(), win32::Widen(text).c_str(),
-                           win32::Widen(Application().Title()).c_str(), flags);
+  int answer =
+      MessageBoxW(DialogOwner(), win32::Widen(text).c_str(), win32::Widen(App().Title()).c_str(), flags);
   switch (answer) {
     case IDYES:
-      return TModalResult::mrYes;
+      return DialogResult::Yes;
     case IDNO:
-      return TModalResult::mrNo;
+      return DialogResult::No;
     case IDOK:
-      return TModalResult::mrOk;
+      return DialogResult::Ok;
     default:  // the box could not be shown
-      return buttons == TMsgDlgButtons::mbYesNo ? TModalResult::mrNo : TModalResult::mrOk;
+      return buttons == MessageButtons::YesNo ? DialogResult::No : DialogResult::Ok;
   }
 }
 
-bool TOpenDialog::Execute() { return RunFileDialog(*this, false); }
+bool OpenFileDialog::Execute() { return RunFileDialog(*this, false); }
 
-bool TSaveDialog::Execute() { return RunFileDialog(*this, true); }
+bool SaveFileDialog::Execute() { return RunFileDialog(*this, true); }
 
 }  // namespace zeb::ui

@@ -30,7 +30,7 @@ int32_t ui::SystemDpi() {
   return static_cast<int32_t>(dpi ? dpi : ScreenContextDpi());
 }
 
-ui::TFont ui::SystemMessageFont(int32_t dpi) {
+ui::FontSpec ui::SystemMessageFont(int32_t dpi) {
   static const auto forDpi = win32::SystemFunction<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>(
       L"user32.dll", "SystemParametersInfoForDpi");
   NONCLIENTMETRICSW metrics{};
@@ -45,15 +45,15 @@ ui::TFont ui::SystemMessageFont(int32_t dpi) {
     return {};
   }
   return {win32::Narrow(metrics.lfMessageFont.lfFaceName), height < 0 ? -height : height,
-          TFontCharset::fcDefault};
+          FontCharset::Default};
 }
 
-int32_t ui::TForm::Dpi() const { return impl_->dpi; }
+int32_t ui::Window::Dpi() const { return impl_->dpi; }
 
 namespace {
 
 // The frame and caption around an empty client area, for the form's style on its screen.
-RECT FrameAround(const ui::TForm::Impl& im) {
+RECT FrameAround(const ui::Window::Impl& im) {
   static const auto forDpi = win32::SystemFunction<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>(
       L"user32.dll", "AdjustWindowRectExForDpi");
   const DWORD style =
@@ -67,23 +67,23 @@ RECT FrameAround(const ui::TForm::Impl& im) {
 
 }  // namespace
 
-int32_t ui::TForm::FrameWidth() const {
+int32_t ui::Window::FrameWidth() const {
   const RECT r = FrameAround(*impl_);
   return r.right - r.left;
 }
 
-int32_t ui::TForm::FrameHeight() const {
+int32_t ui::Window::FrameHeight() const {
   const RECT r = FrameAround(*impl_);
   return r.bottom - r.top;
 }
 
 // The system suggests a window rectangle that keeps the window's size in inches on the new screen; the
 // controls keep their places in proportion, then the form's own handler runs.
-void win32::HandleDpiChange(ui::TForm& form, int32_t dpi, const RECT& suggested) {
-  ui::TForm::Impl& im = form.impl();
+void win32::HandleDpiChange(ui::Window& form, int32_t dpi, const RECT& suggested) {
+  ui::Window::Impl& im = form.impl();
   const int32_t old = im.dpi;
   im.dpi = dpi;
-  for (ui::TEdit* edit : im.edits) {
+  for (ui::EditBox* edit : im.edits) {
     HWND control = edit->impl().hwnd;
     RECT r;
     GetWindowRect(control, &r);
@@ -93,7 +93,7 @@ void win32::HandleDpiChange(ui::TForm& form, int32_t dpi, const RECT& suggested)
   }
   SetWindowPos(im.hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  if (form.OnDpiChanged) ui::Application().Guard(form.OnDpiChanged);
+  if (form.OnDpiChanged) ui::App().Guard(form.OnDpiChanged);
 }
 
 }  // namespace zeb

@@ -37,15 +37,15 @@ class DibSurface {
 
 }  // namespace
 
-std::unique_ptr<TBitmap> DrawToNewBitmap(TGraphic& graphic, int32_t width, int32_t height) {
-  auto bitmap = std::make_unique<TBitmap>();
+std::unique_ptr<Bitmap> DrawToNewBitmap(Image& graphic, int32_t width, int32_t height) {
+  auto bitmap = std::make_unique<Bitmap>();
   if (width <= 0 || height <= 0) return bitmap;
   bitmap->SetSize(width, height, 24);
   // The DIB section has the new bitmap's own layout, so its rows copy across in one piece.
   DibSurface surface(reinterpret_cast<const BITMAPINFO*>(bitmap->Info()));
   if (!surface.ok())
-    throw EOutOfResources("Not enough memory for a " + std::to_string(width) + " x " +
-                          std::to_string(height) + " bitmap");
+    throw OutOfResources("Not enough memory for a " + std::to_string(width) + " x " + std::to_string(height) +
+                         " bitmap");
   win32::GdiCanvas canvas(surface.dc());
   canvas.FillRect(Rect(0, 0, width, height), 0x000000);
   graphic.Draw(canvas, Rect(0, 0, width, height));

@@ -20,7 +20,7 @@ using win32::Narrow;
 using win32::Widen;
 
 constexpr uint32_t kKnownAttributes =
-    faReadOnly | faHidden | faSysFile | faDirectory | faArchive | faReparsePoint;
+    kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrDirectory | kAttrArchive | kAttrReparsePoint;
 
 // ReadFile and WriteFile take 32-bit counts: larger requests go in pieces.
 constexpr int64_t kMaxChunk = 1 << 30;
@@ -56,10 +56,10 @@ class Win32File : public FileHandle {
     return total;
   }
 
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-    DWORD method = origin == TSeekOrigin::soBeginning ? FILE_BEGIN
-                   : origin == TSeekOrigin::soCurrent ? FILE_CURRENT
-                                                      : FILE_END;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override {
+    DWORD method = origin == SeekOrigin::Beginning ? FILE_BEGIN
+                   : origin == SeekOrigin::Current ? FILE_CURRENT
+                                                   : FILE_END;
     LARGE_INTEGER distance, position;
     distance.QuadPart = offset;
     if (!SetFilePointerEx(handle_, distance, &position, method)) return -1;
@@ -67,9 +67,9 @@ class Win32File : public FileHandle {
   }
 
   bool Truncate(int64_t size) override {
-    int64_t old = Seek(0, TSeekOrigin::soCurrent);
-    if (old < 0 || Seek(size, TSeekOrigin::soBeginning) != size || !SetEndOfFile(handle_)) return false;
-    if (old < size) Seek(old, TSeekOrigin::soBeginning);
+    int64_t old = Seek(0, SeekOrigin::Current);
+    if (old < 0 || Seek(size, SeekOrigin::Beginning) != size || !SetEndOfFile(handle_)) return false;
+    if (old < size) Seek(old, SeekOrigin::Beginning);
     return true;
   }
 
@@ -166,12 +166,12 @@ class Win32FileSystem : public FileSystem {
     return GrowingText([](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
   }
 
-  std::unique_ptr<FileHandle> Open(const std::string& path, TFileMode mode) override {
+  std::unique_ptr<FileHandle> Open(const std::string& path, FileMode mode) override {
     DWORD access = GENERIC_READ, share = FILE_SHARE_READ | FILE_SHARE_WRITE, disposition = OPEN_EXISTING;
-    if (mode == TFileMode::fmOpenReadWrite) {
+    if (mode == FileMode::OpenReadWrite) {
       access |= GENERIC_WRITE;
       share = FILE_SHARE_READ;
-    } else if (mode == TFileMode::fmCreate) {
+    } else if (mode == FileMode::Create) {
       access |= GENERIC_WRITE;
       share = FILE_SHARE_READ;
       disposition = CREATE_ALWAYS;
@@ -180,8 +180,8 @@ class Win32FileSystem : public FileSystem {
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       std::string reason = win32::SystemErrorMessage(GetLastError());
-      if (mode == TFileMode::fmCreate) throw EFCreateError("Cannot create file \"" + path + "\". " + reason);
-      throw EFOpenError("Cannot open file \"" + path + "\". " + reason);
+      if (mode == FileMode::Create) throw FileCreateError("Cannot create file \"" + path + "\". " + reason);
+      throw FileOpenError("Cannot open file \"" + path + "\". " + reason);
     }
     return std::make_unique<Win32File>(h);
   }

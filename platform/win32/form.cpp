@@ -8,10 +8,10 @@
 
 namespace zeb {
 
-using ui::Application;
-using ui::TForm;
-using ui::TModalResult;
-using ui::TWindowState;
+using ui::App;
+using ui::DialogResult;
+using ui::ShowState;
+using ui::Window;
 
 namespace {
 
@@ -39,14 +39,13 @@ template <typename Handler, typename... Args>
 void Fire(const Handler& handler, Args&... args) {
   if (!handler) return;
   Handler copy = handler;
-  Application().Guard([&] { copy(args...); });
+  App().Guard([&] { copy(args...); });
 }
 
-void LayOutChildren(TForm::Impl& im) {
+void LayOutChildren(Window::Impl& im) {
   RECT client;
   GetClientRect(im.hwnd, &client);
-  for (ui::TListBox* box : im.listBoxes)
-    MoveWindow(box->impl().hwnd, 0, 0, client.right, client.bottom, TRUE);
+  for (ui::ListBox* box : im.listBoxes) MoveWindow(box->impl().hwnd, 0, 0, client.right, client.bottom, TRUE);
 }
 
 // Dropped files come through the shell's library, loaded when a window first accepts them.
@@ -62,7 +61,7 @@ const DropFunctions& Drops() {
   return functions;
 }
 
-void HandleDrop(TForm& form, HDROP drop) {
+void HandleDrop(Window& form, HDROP drop) {
   const DropFunctions& shell = Drops();
   if (!shell.query || !shell.finish) return;
   std::vector<std::string> paths;
@@ -76,38 +75,38 @@ void HandleDrop(TForm& form, HDROP drop) {
     paths.push_back(win32::Narrow(buffer));
   }
   shell.finish(drop);
-  ui::TShiftState shift = win32::ShiftState() & (ui::ssCtrl | ui::ssAlt);
+  ui::ModifierKeys shift = win32::ShiftState() & (ui::kCtrl | ui::kAlt);
   Fire(form.OnDropFiles, paths, shift);
 }
 
-void HandleSize(TForm& form, TForm::Impl& im, WPARAM kind) {
+void HandleSize(Window& form, Window::Impl& im, WPARAM kind) {
   LayOutChildren(im);
   im.cacheValid = false;
-  if (Application().MainForm != &form) return;
+  if (App().MainForm != &form) return;
   if (kind == SIZE_MINIMIZED) {
     if (im.minimized) return;
     im.minimized = true;
-    Fire(Application().OnMinimize);
+    Fire(App().OnMinimize);
   } else if ((kind == SIZE_RESTORED || kind == SIZE_MAXIMIZED) && im.minimized) {
     im.minimized = false;
-    Fire(Application().OnRestore);
+    Fire(App().OnRestore);
   }
 }
 
-ui::TListBox* ListBoxOf(TForm::Impl& im, HWND child) {
-  for (ui::TListBox* box : im.listBoxes)
+ui::ListBox* ListBoxOf(Window::Impl& im, HWND child) {
+  for (ui::ListBox* box : im.listBoxes)
     if (box->impl().hwnd == child) return box;
   return nullptr;
 }
 
-LRESULT HandleMessage(TForm::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
-  TForm& form = *im.form;
+LRESULT HandleMessage(Window::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
+  Window& form = *im.form;
   HWND hwnd = im.hwnd;
   switch (msg) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
       uint16_t key = static_cast<uint16_t>(wp);
-      ui::TShiftState shift = win32::ShiftState();
+      ui::ModifierKeys shift = win32::ShiftState();
       Fire(form.OnKeyDown, key, shift);
       // A key the handler left alone keeps its system meaning (Alt+F4 closes).
       if (key != 0 && msg == WM_SYSKEYDOWN) return DefWindowProcW(hwnd, msg, wp, lp);
@@ -168,14 +167,14 @@ LRESULT HandleMessage(TForm::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_DRAWITEM: {
       auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-      ui::TListBox* box = item->CtlType == ODT_LISTBOX ? ListBoxOf(im, item->hwndItem) : nullptr;
+      ui::ListBox* box = item->CtlType == ODT_LISTBOX ? ListBoxOf(im, item->hwndItem) : nullptr;
       if (!box) break;
       win32::DrawListItem(box->impl(), *item);
       return TRUE;
     }
     case WM_COMMAND:
       if (HIWORD(wp) == LBN_SELCHANGE) {
-        if (ui::TListBox* box = ListBoxOf(im, reinterpret_cast<HWND>(lp))) Fire(box->OnClick);
+        if (ui::ListBox* box = ListBoxOf(im, reinterpret_cast<HWND>(lp))) Fire(box->OnClick);
         return 0;
       }
       break;
@@ -195,7 +194,7 @@ LRESULT HandleMessage(TForm::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_DESTROY:
-      if (Application().MainForm == &form) Application().Terminate();
+      if (App().MainForm == &form) App().Terminate();
       break;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
@@ -203,11 +202,11 @@ LRESULT HandleMessage(TForm::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
-    auto* im = static_cast<TForm::Impl*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    auto* im = static_cast<Window::Impl*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
     im->hwnd = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(im));
   }
-  auto* im = reinterpret_cast<TForm::Impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* im = reinterpret_cast<Window::Impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!im) return DefWindowProcW(hwnd, msg, wp, lp);
   // Nothing may unwind through the system's frames.
   try {
@@ -234,15 +233,15 @@ RECT WindowRect(HWND hwnd) {
 
 }  // namespace
 
-void win32::ShowForm(TForm& form, int command) {
-  TForm::Impl& im = form.impl();
+void win32::ShowForm(Window& form, int command) {
+  Window::Impl& im = form.impl();
   bool wasVisible = IsWindowVisible(im.hwnd);
-  if (Application().MainForm == &form) {
+  if (App().MainForm == &form) {
     // Forms are owned by the hidden application window; the main form still gets its taskbar button.
     LONG_PTR ex = GetWindowLongPtrW(im.hwnd, GWL_EXSTYLE);
     if (!(ex & WS_EX_APPWINDOW)) SetWindowLongPtrW(im.hwnd, GWL_EXSTYLE, ex | WS_EX_APPWINDOW);
   }
-  if (!wasVisible && im.style == ui::TBorderStyle::bsDialog) {
+  if (!wasVisible && im.style == ui::BorderStyle::Dialog) {
     RECT r = WindowRect(im.hwnd);
     int x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
     int y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
@@ -254,7 +253,7 @@ void win32::ShowForm(TForm& form, int command) {
 
 namespace ui {
 
-TForm::TForm(TBorderStyle style, const std::string& caption, int32_t clientWidth, int32_t clientHeight)
+Window::Window(BorderStyle style, const std::string& caption, int32_t clientWidth, int32_t clientHeight)
     : impl_(std::make_unique<Impl>()) {
   RegisterFormClass();
   Impl& im = *impl_;
@@ -262,16 +261,16 @@ TForm::TForm(TBorderStyle style, const std::string& caption, int32_t clientWidth
   im.style = style;
   DWORD ws = WS_CLIPCHILDREN, ex = 0;
   switch (style) {
-    case TBorderStyle::bsSingle:
+    case BorderStyle::Single:
       ws |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_BORDER;
       im.background = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
       break;
-    case TBorderStyle::bsDialog:
+    case BorderStyle::Dialog:
       ws |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
       ex = WS_EX_DLGMODALFRAME;
       im.background = GetSysColorBrush(COLOR_BTNFACE);
       break;
-    case TBorderStyle::bsSizeable:
+    case BorderStyle::Sizeable:
       ws |= WS_OVERLAPPEDWINDOW;
       im.background = GetSysColorBrush(COLOR_BTNFACE);
       break;
@@ -281,7 +280,7 @@ TForm::TForm(TBorderStyle style, const std::string& caption, int32_t clientWidth
   HWND hwnd = CreateWindowExW(ex, kFormClass, win32::Widen(caption).c_str(), ws, CW_USEDEFAULT, CW_USEDEFAULT,
                               r.right - r.left, r.bottom - r.top, win32::ApplicationWindow(), nullptr,
                               win32::Instance(), &im);
-  if (!hwnd) throw EOutOfResources("Cannot create a window");
+  if (!hwnd) throw OutOfResources("Cannot create a window");
   im.dpi = win32::WindowDpi(hwnd);
   // The frame may differ from the prediction: correct the outer size so that the client area is as asked.
   RECT client;
@@ -294,7 +293,7 @@ TForm::TForm(TBorderStyle style, const std::string& caption, int32_t clientWidth
   }
 }
 
-TForm::~TForm() {
+Window::~Window() {
   Impl& im = *impl_;
   if (im.hwnd) {
     SetWindowLongPtrW(im.hwnd, GWLP_USERDATA, 0);
@@ -303,10 +302,10 @@ TForm::~TForm() {
   }
   win32::ReleasePaintCache(im);
   if (im.ownFont) DeleteObject(im.ownFont);
-  if (Application().MainForm == this) Application().MainForm = nullptr;
+  if (App().MainForm == this) App().MainForm = nullptr;
 }
 
-std::string TForm::Caption() const {
+std::string Window::Caption() const {
   int n = GetWindowTextLengthW(impl_->hwnd);
   std::wstring text(n + 1, L'\0');
   n = GetWindowTextW(impl_->hwnd, text.data(), n + 1);
@@ -314,46 +313,46 @@ std::string TForm::Caption() const {
   return win32::Narrow(text);
 }
 
-void TForm::SetCaption(const std::string& caption) {
+void Window::SetCaption(const std::string& caption) {
   SetWindowTextW(impl_->hwnd, win32::Widen(caption).c_str());
 }
 
-int32_t TForm::Left() const { return WindowRect(impl_->hwnd).left; }
-int32_t TForm::Top() const { return WindowRect(impl_->hwnd).top; }
-int32_t TForm::Width() const {
+int32_t Window::Left() const { return WindowRect(impl_->hwnd).left; }
+int32_t Window::Top() const { return WindowRect(impl_->hwnd).top; }
+int32_t Window::Width() const {
   RECT r = WindowRect(impl_->hwnd);
   return r.right - r.left;
 }
-int32_t TForm::Height() const {
+int32_t Window::Height() const {
   RECT r = WindowRect(impl_->hwnd);
   return r.bottom - r.top;
 }
 
-void TForm::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+void Window::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
   SetWindowPos(impl_->hwnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int32_t TForm::ClientWidth() const {
+int32_t Window::ClientWidth() const {
   RECT r = {};
   GetClientRect(impl_->hwnd, &r);
   return r.right;
 }
 
-int32_t TForm::ClientHeight() const {
+int32_t Window::ClientHeight() const {
   RECT r = {};
   GetClientRect(impl_->hwnd, &r);
   return r.bottom;
 }
 
-TWindowState TForm::WindowState() const {
+ShowState Window::WindowState() const {
   HWND hwnd = impl_->hwnd;
   if (!IsWindowVisible(hwnd)) return impl_->pendingState;
-  if (IsIconic(hwnd)) return TWindowState::wsMinimized;
-  if (IsZoomed(hwnd)) return TWindowState::wsMaximized;
-  return TWindowState::wsNormal;
+  if (IsIconic(hwnd)) return ShowState::Minimised;
+  if (IsZoomed(hwnd)) return ShowState::Maximised;
+  return ShowState::Normal;
 }
 
-void TForm::SetWindowState(TWindowState state) {
+void Window::SetWindowState(ShowState state) {
   HWND hwnd = impl_->hwnd;
   // ShowWindow would also show a hidden form: keep the state for Show.
   if (!IsWindowVisible(hwnd)) {
@@ -361,19 +360,19 @@ void TForm::SetWindowState(TWindowState state) {
     return;
   }
   switch (state) {
-    case TWindowState::wsMaximized:
+    case ShowState::Maximised:
       if (!IsZoomed(hwnd)) ShowWindow(hwnd, SW_MAXIMIZE);
       break;
-    case TWindowState::wsMinimized:
+    case ShowState::Minimised:
       if (!IsIconic(hwnd)) win32::ShowForm(*this, SW_MINIMIZE);
       break;
-    case TWindowState::wsNormal:
+    case ShowState::Normal:
       if (IsZoomed(hwnd) || IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
       break;
   }
 }
 
-void TForm::Show() {
+void Window::Show() {
   HWND hwnd = impl_->hwnd;
   if (IsWindowVisible(hwnd)) {
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -381,34 +380,34 @@ void TForm::Show() {
   }
   int command = SW_SHOW;
   switch (impl_->pendingState) {
-    case TWindowState::wsMaximized:
+    case ShowState::Maximised:
       command = SW_SHOWMAXIMIZED;
       break;
-    case TWindowState::wsMinimized:
+    case ShowState::Minimised:
       command = SW_SHOWMINIMIZED;
       break;
-    case TWindowState::wsNormal:
+    case ShowState::Normal:
       if (IsZoomed(hwnd) || IsIconic(hwnd)) command = SW_SHOWNORMAL;
       break;
   }
   win32::ShowForm(*this, command);
 }
 
-void TForm::Hide() {
+void Window::Hide() {
   if (!IsWindowVisible(impl_->hwnd)) return;
   impl_->pendingState = WindowState();
   ShowWindow(impl_->hwnd, SW_HIDE);
 }
 
-bool TForm::Visible() const { return IsWindowVisible(impl_->hwnd) != 0; }
+bool Window::Visible() const { return IsWindowVisible(impl_->hwnd) != 0; }
 
-void TForm::CloseMainForm() { Hide(); }
+void Window::CloseMainForm() { Hide(); }
 
-TModalResult TForm::ShowModal() {
+DialogResult Window::ShowModal() {
   Impl& im = *impl_;
   HWND hwnd = im.hwnd;
   modal_ = true;
-  im.modalResult = TModalResult::mrNone;
+  im.modalResult = DialogResult::None;
   HWND previous = GetActiveWindow();
   std::vector<HWND> disabled{hwnd};  // the first entry is the form itself, kept enabled
   EnumThreadWindows(GetCurrentThreadId(), DisableOther, reinterpret_cast<LPARAM>(&disabled));
@@ -416,7 +415,7 @@ TModalResult TForm::ShowModal() {
   bool quit = false;
   WPARAM quitCode = 0;
   MSG msg;
-  while (im.modalResult == TModalResult::mrNone && IsWindowVisible(hwnd)) {
+  while (im.modalResult == DialogResult::None && IsWindowVisible(hwnd)) {
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) {
       quit = true;
@@ -426,7 +425,7 @@ TModalResult TForm::ShowModal() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  if (im.modalResult == TModalResult::mrNone) im.modalResult = TModalResult::mrCancel;
+  if (im.modalResult == DialogResult::None) im.modalResult = DialogResult::Cancel;
   // Enable the others before hiding, so that activation goes back to them.
   for (size_t i = 1; i < disabled.size(); ++i) EnableWindow(disabled[i], TRUE);
   Hide();
@@ -436,57 +435,57 @@ TModalResult TForm::ShowModal() {
   return im.modalResult;
 }
 
-TModalResult TForm::ModalResult() const { return impl_->modalResult; }
+DialogResult Window::ModalResult() const { return impl_->modalResult; }
 
-void TForm::SetModalResult(TModalResult result) {
+void Window::SetModalResult(DialogResult result) {
   impl_->modalResult = result;
   // Wake the modal loop even when this was set outside a message.
-  if (modal_ && result != TModalResult::mrNone) PostMessageW(impl_->hwnd, WM_NULL, 0, 0);
+  if (modal_ && result != DialogResult::None) PostMessageW(impl_->hwnd, WM_NULL, 0, 0);
 }
 
-void TForm::SetFocus() {
+void Window::SetFocus() {
   HWND hwnd = impl_->hwnd;
   if (!IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return;
   HWND child = impl_->focusChild;
   ::SetFocus(child && IsWindow(child) && IsWindowVisible(child) ? child : hwnd);
 }
 
-void TForm::BringToFront() {
+void Window::BringToFront() {
   SetForegroundWindow(impl_->hwnd);
   BringWindowToTop(impl_->hwnd);
 }
 
-void TForm::Invalidate() {
+void Window::Invalidate() {
   impl_->cacheValid = false;
   InvalidateRect(impl_->hwnd, nullptr, FALSE);
 }
 
-void TForm::AcceptFiles(bool accept) {
+void Window::AcceptFiles(bool accept) {
   if (Drops().accept) Drops().accept(impl_->hwnd, accept ? TRUE : FALSE);
 }
 
-void* TForm::Handle() const { return impl_->hwnd; }
+void* Window::Handle() const { return impl_->hwnd; }
 
-void TForm::SetFont(const ui::TFont& font) {
+void Window::SetFont(const ui::FontSpec& font) {
   font_ = font;
   Impl& im = *impl_;
   HFONT old = im.ownFont;
   im.ownFont = nullptr;
   im.font = nullptr;
   if (!font.name.empty()) {
-    const BYTE charset = font.charset == ui::TFontCharset::fcShiftJis ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
+    const BYTE charset = font.charset == ui::FontCharset::ShiftJis ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
     im.ownFont = CreateFontW(-font.height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_DONTCARE, win32::Widen(font.name).c_str());
     im.font = im.ownFont ? im.ownFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   }
   // The controls made before take it too (nullptr gives them the system's font back).
-  for (ui::TEdit* edit : im.edits)
+  for (ui::EditBox* edit : im.edits)
     SendMessageW(edit->impl().hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(im.font), TRUE);
   // List rows are as high as the font's characters: 12 pixels for a 12-pixel font, more where the
   // display is scaled.
   im.itemHeight = font.height > 0 ? font.height : 12;
-  for (ui::TListBox* box : im.listBoxes) {
+  for (ui::ListBox* box : im.listBoxes) {
     SendMessageW(box->impl().hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(im.font), TRUE);
     SendMessageW(box->impl().hwnd, LB_SETITEMHEIGHT, 0, im.itemHeight);
   }

@@ -8,7 +8,7 @@
 
 namespace zeb::win32 {
 
-void ReleasePaintCache(ui::TForm::Impl& im) {
+void ReleasePaintCache(ui::Window::Impl& im) {
   if (im.cacheDC) {
     SelectObject(im.cacheDC, im.cacheOldBitmap);
     DeleteDC(im.cacheDC);
@@ -24,16 +24,16 @@ void ReleasePaintCache(ui::TForm::Impl& im) {
 // Stretching a large picture costs least when the rendering has the picture's own pixel format
 // (under Wine a 6000 x 4000 picture takes about 10 ms into the same format and 150 ms into another,
 // which is converted whole first). Pictures are mostly 24-bit; 32-bit bitmaps get a 32-bit rendering.
-static int CacheBitCount(ui::TForm::Impl& im) {
-  for (ui::TImage* image : im.form->Images()) {
+static int CacheBitCount(ui::Window::Impl& im) {
+  for (ui::PictureControl* image : im.form->Images()) {
     if (!image->Visible()) continue;
-    auto* bitmap = dynamic_cast<TBitmap*>(image->Picture().Graphic());
+    auto* bitmap = dynamic_cast<Bitmap*>(image->Content().Graphic());
     return bitmap && bitmap->BitCount() == 32 ? 32 : 24;
   }
   return 24;
 }
 
-static bool MakeCache(ui::TForm::Impl& im, HDC dc, int width, int height) {
+static bool MakeCache(ui::Window::Impl& im, HDC dc, int width, int height) {
   int bitCount = CacheBitCount(im);
   if (im.cacheDC && im.cacheWidth == width && im.cacheHeight == height && im.cacheBitCount == bitCount)
     return true;
@@ -60,19 +60,19 @@ static bool MakeCache(ui::TForm::Impl& im, HDC dc, int width, int height) {
 }
 
 // Draws the visible picture controls (each paints the whole client area, black around its picture).
-static void Render(ui::TForm::Impl& im, HDC dc, int width, int height) {
+static void Render(ui::Window::Impl& im, HDC dc, int width, int height) {
   GdiCanvas canvas(dc);
   ++im.cacheRenders;
-  for (ui::TImage* image : im.form->Images())
-    if (image->Visible()) ui::Application().Guard([&] { image->Paint(canvas, width, height); });
+  for (ui::PictureControl* image : im.form->Images())
+    if (image->Visible()) ui::App().Guard([&] { image->Paint(canvas, width, height); });
 }
 
-void PaintForm(ui::TForm::Impl& im, HDC dc, const RECT& area) {
+void PaintForm(ui::Window::Impl& im, HDC dc, const RECT& area) {
   RECT client;
   GetClientRect(im.hwnd, &client);
   int width = client.right, height = client.bottom;
   bool pictures = false;
-  for (ui::TImage* image : im.form->Images()) pictures = pictures || image->Visible();
+  for (ui::PictureControl* image : im.form->Images()) pictures = pictures || image->Visible();
   if (!pictures || width <= 0 || height <= 0) {
     FillRect(dc, &area, im.background);
     return;

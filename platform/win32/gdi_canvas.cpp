@@ -9,8 +9,8 @@ namespace zeb {
 
 namespace win32 {
 
-void GdiCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
-                           const void* info, TPaletteHandle palette) {
+void GdiCanvas::StretchDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                           const void* info, PaletteHandle palette) {
   HPALETTE old = nullptr;
   if (palette) {
     old = SelectPalette(dc_, reinterpret_cast<HPALETTE>(palette), TRUE);
@@ -24,7 +24,7 @@ void GdiCanvas::StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeigh
   if (old) SelectPalette(dc_, old, TRUE);
 }
 
-void GdiCanvas::AlphaDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+void GdiCanvas::AlphaDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
                          const void* info) {
   const BITMAPINFOHEADER& h = static_cast<const BITMAPINFO*>(info)->bmiHeader;
   const int width = std::abs(srcWidth), height = std::abs(srcHeight);
@@ -51,7 +51,7 @@ void GdiCanvas::AlphaDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight,
   if (source) DeleteDC(source);
 }
 
-void GdiCanvas::FillRect(const TRect& rect, uint32_t rgb) {
+void GdiCanvas::FillRect(const PixelRect& rect, uint32_t rgb) {
   HBRUSH brush = CreateSolidBrush(RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF));
   RECT r = {rect.Left, rect.Top, rect.Right, rect.Bottom};
   ::FillRect(dc_, &r, brush);
@@ -59,7 +59,7 @@ void GdiCanvas::FillRect(const TRect& rect, uint32_t rgb) {
 }
 
 void GdiCanvas::DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height,
-                         const TRect& dest) {
+                         const PixelRect& dest) {
   HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(image), static_cast<DWORD>(size), TRUE, 0x00030000,
                                         width, height, LR_DEFAULTCOLOR);
   if (!icon) return;
@@ -67,7 +67,7 @@ void GdiCanvas::DrawIcon(const uint8_t* image, size_t size, int32_t width, int32
   DestroyIcon(icon);
 }
 
-void GdiCanvas::PlayMetafile(const uint8_t* data, size_t size, bool enhanced, const TRect& dest) {
+void GdiCanvas::PlayMetafile(const uint8_t* data, size_t size, bool enhanced, const PixelRect& dest) {
   // A Windows metafile without a picture frame is fitted to the reference device; playing it into Dest
   // then scales that frame to Dest.
   HENHMETAFILE emf = enhanced ? SetEnhMetaFileBits(static_cast<UINT>(size), data)
@@ -80,7 +80,7 @@ void GdiCanvas::PlayMetafile(const uint8_t* data, size_t size, bool enhanced, co
 
 }  // namespace win32
 
-TPaletteHandle NewPalette(const std::vector<TPaletteEntry>& entries) {
+PaletteHandle NewPalette(const std::vector<PaletteEntry>& entries) {
   if (entries.empty() || entries.size() > 0xFFFF) return 0;
   size_t bytes = sizeof(LOGPALETTE) + entries.size() * sizeof(PALETTEENTRY);
   auto storage = std::make_unique<uint64_t[]>((bytes + 7) / 8);
@@ -88,24 +88,24 @@ TPaletteHandle NewPalette(const std::vector<TPaletteEntry>& entries) {
   log->palVersion = 0x300;
   log->palNumEntries = static_cast<WORD>(entries.size());
   for (size_t i = 0; i < entries.size(); ++i) {
-    const TPaletteEntry& e = entries[i];
+    const PaletteEntry& e = entries[i];
     log->palPalEntry[i] = PALETTEENTRY{e.peRed, e.peGreen, e.peBlue, e.peFlags};
   }
-  return reinterpret_cast<TPaletteHandle>(CreatePalette(log));
+  return reinterpret_cast<PaletteHandle>(CreatePalette(log));
 }
 
-void FreePalette(TPaletteHandle palette) {
+void FreePalette(PaletteHandle palette) {
   if (palette) DeleteObject(reinterpret_cast<HPALETTE>(palette));
 }
 
-std::vector<TPaletteEntry> PaletteEntries(TPaletteHandle palette) {
+std::vector<PaletteEntry> PaletteEntries(PaletteHandle palette) {
   if (!palette) return {};
   auto h = reinterpret_cast<HPALETTE>(palette);
   UINT n = GetPaletteEntries(h, 0, 0, nullptr);
   if (n == 0) return {};
   std::vector<PALETTEENTRY> raw(n);
   n = GetPaletteEntries(h, 0, n, raw.data());
-  std::vector<TPaletteEntry> entries(n);
+  std::vector<PaletteEntry> entries(n);
   for (UINT i = 0; i < n; ++i) entries[i] = {raw[i].peRed, raw[i].peGreen, raw[i].peBlue, raw[i].peFlags};
   return entries;
 }

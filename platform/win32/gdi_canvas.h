@@ -6,18 +6,19 @@
 
 namespace zeb::win32 {
 
-class GdiCanvas : public TCanvas {
+class GdiCanvas : public Canvas {
  public:
   explicit GdiCanvas(HDC dc) : dc_(dc) {}
-  void StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits, const void* info,
-                  TPaletteHandle palette) override;
+  void StretchDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                  const void* info, PaletteHandle palette) override;
   // Blends through AlphaBlend from a DIB section holding a copy of the pixels.
-  void AlphaDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+  void AlphaDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
                 const void* info) override;
   // RGB is 0xRRGGBB.
-  void FillRect(const TRect& rect, uint32_t rgb) override;
-  void DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height, const TRect& dest) override;
-  void PlayMetafile(const uint8_t* data, size_t size, bool enhanced, const TRect& dest) override;
+  void FillRect(const PixelRect& rect, uint32_t rgb) override;
+  void DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height,
+                const PixelRect& dest) override;
+  void PlayMetafile(const uint8_t* data, size_t size, bool enhanced, const PixelRect& dest) override;
   HDC dc() const { return dc_; }
 
  private:

@@ -50,7 +50,7 @@ std::string ReadSettingsString(const std::string& key, const std::string& name) 
   if (r == ERROR_FILE_NOT_FOUND) return {};
   if (r != ERROR_SUCCESS) return {};
   if (type != REG_SZ && type != REG_EXPAND_SZ)
-    throw ERegistryException("Invalid data type for '" + name + "'");
+    throw SettingsTypeError("Invalid data type for '" + name + "'");
   // The value may change between the two calls: ask again with a larger buffer while it grows.
   std::wstring data;
   for (;;) {
@@ -64,7 +64,7 @@ std::string ReadSettingsString(const std::string& key, const std::string& name) 
     }
     if (r != ERROR_SUCCESS) return {};
     if (type != REG_SZ && type != REG_EXPAND_SZ)
-      throw ERegistryException("Invalid data type for '" + name + "'");
+      throw SettingsTypeError("Invalid data type for '" + name + "'");
     data.resize(bytes / sizeof(wchar_t));
     break;
   }

@@ -11,23 +11,23 @@
 
 namespace zeb::ui {
 
-struct TForm::Impl {
-  TForm* form = nullptr;
+struct Window::Impl {
+  Window* form = nullptr;
   HWND hwnd = nullptr;
-  TBorderStyle style = TBorderStyle::bsSingle;
+  BorderStyle style = BorderStyle::Single;
   HBRUSH background = nullptr;     // a stock or system brush: never deleted
   HFONT font = nullptr;            // for child controls: ownFont, a stock font or none (the system's)
   HFONT ownFont = nullptr;         // the font made for Font(), deleted with the form
   int32_t itemHeight = 12;         // of list box rows: the font's height
   int32_t dpi = ui::kStandardDpi;  // of the screen the form is on
-  TModalResult modalResult = TModalResult::mrNone;
+  DialogResult modalResult = DialogResult::None;
   // The state to take when shown (Show/ShowWindow would make a hidden window visible).
-  TWindowState pendingState = TWindowState::wsNormal;
+  ShowState pendingState = ShowState::Normal;
   // The main form's last size message was a minimise: the next restore or maximise is a restore.
   bool minimized = false;
-  std::map<uintptr_t, TTimer*> timers;
-  std::vector<TListBox*> listBoxes;
-  std::vector<TEdit*> edits;
+  std::map<uintptr_t, Timer*> timers;
+  std::vector<ListBox*> listBoxes;
+  std::vector<EditBox*> edits;
   // The child control that gets the focus when the form is activated.
   HWND focusChild = nullptr;
 
@@ -40,17 +40,17 @@ struct TForm::Impl {
   int cacheRenders = 0;  // how often the picture controls were drawn (for tests of the cache)
 };
 
-struct TListBox::Impl {
-  TListBox* box = nullptr;
-  TForm* owner = nullptr;
+struct ListBox::Impl {
+  ListBox* box = nullptr;
+  Window* owner = nullptr;
   HWND hwnd = nullptr;
   WNDPROC baseProc = nullptr;
   std::function<std::string(int32_t)> source;
 };
 
-struct TEdit::Impl {
-  TEdit* edit = nullptr;
-  TForm* owner = nullptr;
+struct EditBox::Impl {
+  EditBox* edit = nullptr;
+  Window* owner = nullptr;
   HWND hwnd = nullptr;
   WNDPROC baseProc = nullptr;
   wchar_t pendingHighSurrogate = 0;
@@ -64,17 +64,17 @@ HINSTANCE Instance();
 // The hidden window that owns every form, so that only the main form has a taskbar button.
 HWND ApplicationWindow();
 // The modifier keys held now.
-ui::TShiftState ShiftState();
+ui::ModifierKeys ShiftState();
 
 // Shows a form with a ShowWindow command; OnShow runs when it was hidden.
-void ShowForm(ui::TForm& form, int command);
+void ShowForm(ui::Window& form, int command);
 
 // Paints a form's client area: its visible picture controls through the cached rendering, or its
 // background colour.
-void PaintForm(ui::TForm::Impl& impl, HDC dc, const RECT& area);
-void ReleasePaintCache(ui::TForm::Impl& impl);
+void PaintForm(ui::Window::Impl& impl, HDC dc, const RECT& area);
+void ReleasePaintCache(ui::Window::Impl& impl);
 // Draws one owner-drawn list item.
-void DrawListItem(ui::TListBox::Impl& box, const DRAWITEMSTRUCT& item);
+void DrawListItem(ui::ListBox::Impl& box, const DRAWITEMSTRUCT& item);
 
 // Makes the next TaskbarPosition ask the shell again (the work area or the display changed).
 void ForgetTaskbarPosition();
@@ -83,6 +83,6 @@ void ForgetTaskbarPosition();
 int32_t WindowDpi(HWND window);
 // The form was moved to a screen of DPI: takes the suggested rectangle, keeps the controls' places in
 // proportion and runs the form's OnDpiChanged.
-void HandleDpiChange(ui::TForm& form, int32_t dpi, const RECT& suggested);
+void HandleDpiChange(ui::Window& form, int32_t dpi, const RECT& suggested);
 
 }  // namespace zeb::win32

@@ -31,16 +31,16 @@ class AppTest : public ::testing::Test {
     list.reset();
     jump.reset();
     headless::FolderIdentityRule() = nullptr;
-    PictureFormats::UnregisterGraphicClass(&test::TFakeGraphic::Class);
+    PictureFormats::UnregisterGraphicClass(&test::FakeImage::Class);
     headless::ResetAll();
   }
 
   // Registers the fake picture class for ".fak" (before the main window is made, so the list of
   // picture extensions has it).
-  static void RegisterFake() { PictureFormats::Register("fak", "Fake picture", &test::TFakeGraphic::Class); }
+  static void RegisterFake() { PictureFormats::Register("fak", "Fake picture", &test::FakeImage::Class); }
   static void ResetApplication() {
-    ui::Application() = ui::TApplication();
-    ui::Application().SetTitle("ZEB ver.1.00β");
+    ui::App() = ui::Application();
+    ui::App().SetTitle("ZEB ver.1.00β");
   }
   static headless::MemoryFileSystem& Fs() { return headless::DefaultFiles(); }
   static void AddFake(const std::string& path, int w = 10, int h = 10) {

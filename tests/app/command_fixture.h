@@ -45,21 +45,21 @@ class CommandTest : public AppTest {
 
   // Presses a key on the main window as the window layer does (errors go to the application's error
   // handler); returns the key as the handler left it.
-  uint16_t Press(uint16_t key, ui::TShiftState shift = 0) {
-    ui::Application().Guard([&] { form->OnKey(key, shift); });
+  uint16_t Press(uint16_t key, ui::ModifierKeys shift = 0) {
+    ui::App().Guard([&] { form->OnKey(key, shift); });
     return key;
   }
-  static constexpr ui::TShiftState kShift = ui::ssShift, kAlt = ui::ssAlt, kCtrl = ui::ssCtrl;
+  static constexpr ui::ModifierKeys kShift = ui::kShift, kAlt = ui::kAlt, kCtrl = ui::kCtrl;
 
   // The Jump dialog's answers from now on: each time it is shown, these characters are typed into its
   // edit box (then the dialog is closed with its close button if they did not end it). Counts the shows.
   void Answer(const std::string& typed) {
-    headless::Script().showModal = [this, typed](ui::TForm& dialog) {
+    headless::Script().showModal = [this, typed](ui::Window& dialog) {
       ++dialogShows;
       shownCaptions.push_back(dialog.Caption());
       shownTexts.push_back(jump->numberEdit.Text());
       for (char c : typed) ui::TypeChar(jump->numberEdit, static_cast<char32_t>(c));
-      return ui::TModalResult::mrCancel;
+      return ui::DialogResult::Cancel;
     };
   }
   // The main window's caption, the shown file's name, the current index.

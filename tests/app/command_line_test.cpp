@@ -38,8 +38,8 @@ TEST_F(CommandLineTest, NoArgumentsShowsTheEmptyState) {
   EXPECT_EQ(f.Caption(), "<empty>");
   EXPECT_TRUE(f.Visible());
   EXPECT_FALSE(f.run.building);
-  EXPECT_EQ(f.picture.Picture().Width(), 200);
-  EXPECT_EQ(f.picture.Picture().Height(), 200);
+  EXPECT_EQ(f.picture.Content().Width(), 200);
+  EXPECT_EQ(f.picture.Content().Height(), 200);
   EXPECT_TRUE(f.impl().acceptsFiles);
   EXPECT_EQ(f.slideTimer.Interval(), 2500u);
   EXPECT_FALSE(f.slideTimer.Enabled());
@@ -113,7 +113,7 @@ TEST_F(CommandLineTest, FlagSwitches) {
   EXPECT_TRUE(f.Model().modes.loop);
   EXPECT_TRUE(f.Model().modes.enlargeSmall);
   EXPECT_TRUE(f.Model().modes.quitAtEnd);
-  EXPECT_TRUE(ui::Application().Terminated());
+  EXPECT_TRUE(ui::App().Terminated());
   EXPECT_FALSE(f.impl().acceptsFiles);
 }
 
@@ -142,7 +142,7 @@ TEST_F(CommandLineTest, MinimisedStartDoesNotShowTheWindow) {
   MainWindow& f = Make({"-H"});
   EXPECT_TRUE(f.run.minimised);
   EXPECT_FALSE(f.Visible());
-  EXPECT_EQ(f.WindowState(), ui::TWindowState::wsMinimized);
+  EXPECT_EQ(f.WindowState(), ui::ShowState::Minimised);
 }
 
 TEST_F(CommandLineTest, UnknownSwitchesAndALoneDashAreIgnored) {
@@ -228,7 +228,7 @@ TEST_F(CommandLineTest, QuitWithSlideShowEndsAfterTheFirstPicture) {
   RegisterFake();
   AddFake("C:\\p\\a.fak");
   MainWindow& f = Make({"-q", "-s", "C:\\p"});
-  EXPECT_TRUE(ui::Application().Terminated());
+  EXPECT_TRUE(ui::App().Terminated());
   EXPECT_EQ(f.ShownName(), "a.fak");
 }
 
@@ -237,7 +237,7 @@ class ShortNameFileSystem : public headless::MemoryFileSystem {
  public:
   void Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) override {
     if (SameTextAscii(pattern, "C:\\pics\\LONGPI~1.FAK")) {
-      each({"Long picture name.fak", faArchive});
+      each({"Long picture name.fak", kAttrArchive});
       return;
     }
     MemoryFileSystem::Find(pattern, each);

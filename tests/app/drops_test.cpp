@@ -13,9 +13,9 @@ using Strings = std::vector<std::string>;
 class DropsTest : public CommandTest {
  protected:
   // Drops Paths on the main window as the window layer does (errors go to the error handler).
-  void Drop(const Strings& paths, ui::TShiftState shift = 0) {
+  void Drop(const Strings& paths, ui::ModifierKeys shift = 0) {
     form->impl().focused = false;
-    ui::Application().Guard([&] { form->OnDroppedFiles(paths, shift); });
+    ui::App().Guard([&] { form->OnDroppedFiles(paths, shift); });
   }
   static void PressEscape(MainWindow& f) {
     uint16_t key = ui::VK_ESCAPE_;
@@ -33,7 +33,7 @@ TEST_F(DropsTest, APlainDropReplacesTheListAndClearsTheMark) {
   EXPECT_EQ(f.Model().mark, 0);
   EXPECT_EQ(f.Model().current, 0);
   EXPECT_FALSE(f.run.building);
-  EXPECT_EQ(f.picture.Picture().Width(), 6);
+  EXPECT_EQ(f.picture.Content().Width(), 6);
   EXPECT_TRUE(f.impl().focused);  // brought to the front
   EXPECT_TRUE(Messages().empty());
 }
@@ -143,7 +143,7 @@ TEST_F(DropsTest, EscapeDuringALongDropStopsTheScanAndClosesTheProgramAfterTheDr
   EXPECT_TRUE(f.run.abortRequested);
   EXPECT_FALSE(closedDuringDrop);  // Escape only asked the scan to stop
   EXPECT_TRUE(f.impl().closed);
-  EXPECT_TRUE(ui::Application().Terminated());
+  EXPECT_TRUE(ui::App().Terminated());
   EXPECT_FALSE(f.run.building);
   Strings entries = Entries();
   EXPECT_LT(entries.size(), 2u + 21u + 1u);
@@ -158,10 +158,10 @@ TEST_F(DropsTest, AnUnreadableListFileShowsItsErrorAfterTheBuildHasEnded) {
   Fs().SetLocked("C:\\l\\locked.zeb", true);
   bool buildingAtMessage = true;
   std::string titleAtMessage;
-  headless::Script().messageBox = [&](const std::string&, ui::TMsgDlgButtons) {
+  headless::Script().messageBox = [&](const std::string&, ui::MessageButtons) {
     buildingAtMessage = f.run.building;
     titleAtMessage = f.Caption();
-    return ui::TModalResult::mrOk;
+    return ui::DialogResult::Ok;
   };
   f.Model().current = 1;
   Drop({"C:\\a\\x.bmp", "C:\\l\\locked.zeb", "C:\\z\\late.bmp"}, kCtrl);
@@ -190,7 +190,7 @@ TEST_F(DropsTest, ADropHandledDuringAnotherDropKeepsThatBuildRunning) {
   headless::OnProcessMessages() = [&] {
     ++pumps;
     if (pumps == 2) {
-      f.OnDroppedFiles({"C:\\extra.bmp"}, ui::ssCtrl);
+      f.OnDroppedFiles({"C:\\extra.bmp"}, ui::kCtrl);
       buildingAfterInner = f.run.building;
     }
     if (pumps == 4) PressEscape(f);

@@ -96,9 +96,9 @@ TEST_F(FolderReadAheadTest, EachFolderIsListedOnceWhoeverListsIt) {
 // system folders, and not into a folder already expected.
 TEST_F(FolderReadAheadTest, WorkersGoOnIntoTheSubfoldersAWalkEnters) {
   fs.AddFile("C:\\t\\x\\y\\deep.jpg", "");
-  fs.AddFolder("C:\\t\\hidden", faDirectory | faHidden);
-  fs.AddFolder("C:\\t\\system", faDirectory | faSysFile);
-  fs.AddFolder("C:\\t\\link", faDirectory | faReparsePoint);
+  fs.AddFolder("C:\\t\\hidden", kAttrDirectory | kAttrHidden);
+  fs.AddFolder("C:\\t\\system", kAttrDirectory | kAttrSystem);
+  fs.AddFolder("C:\\t\\link", kAttrDirectory | kAttrReparsePoint);
   FolderReadAhead ahead(1);
   ahead.Expect({"C:\\t\\"});
   fs.WaitUntilListed("C:\\t\\x\\y\\*");

@@ -54,8 +54,8 @@ TEST_F(FolderScanTest, AFolderGivesItsPicturesSorted) {
 // Each folder is listed once, and the names matched as the searches "*" + extension would: a
 // plug-in's wildcard keeps its meaning, and a name matching two extensions is added for each.
 TEST_F(FolderScanTest, OneListingPerFolderMatchesEveryExtensionItsWildcardsIncluded) {
-  PictureFormats::Register("pi?", "Wildcard picture", &test::TFakeGraphic::Class);
-  PictureFormats::Register("pic", "Fake picture", &test::TFakeGraphic::Class);
+  PictureFormats::Register("pi?", "Wildcard picture", &test::FakeImage::Class);
+  PictureFormats::Register("pic", "Fake picture", &test::FakeImage::Class);
   for (const char* name : {"a.pic", "b.pi", "c.PIX", "d.jpg", "e.jpgx", "f.pict"})
     Fs().AddFile(std::string("C:\\p\\") + name, "");
   Fs().AddFile("C:\\p\\sub\\g.bmp", "");
@@ -63,18 +63,18 @@ TEST_F(FolderScanTest, OneListingPerFolderMatchesEveryExtensionItsWildcardsInclu
   MainWindow& f = Scanner();
   Fs().findCalls = 0;
   f.AddFolder("C:\\p\\", true);
-  PictureFormats::UnregisterGraphicClass(&test::TFakeGraphic::Class);
+  PictureFormats::UnregisterGraphicClass(&test::FakeImage::Class);
   EXPECT_EQ(Fs().findCalls, 3);
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.pic", "C:\\p\\a.pic", "C:\\p\\b.pi", "C:\\p\\c.PIX", "C:\\p\\d.jpg",
                                 "C:\\p\\sub\\deeper\\h.bmp", "C:\\p\\sub\\g.bmp"}));
 }
 
 TEST_F(FolderScanTest, EveryFileAttributeCountsButHiddenFoldersAreNotEntered) {
-  Fs().AddFile("C:\\p\\h.jpg", "", faHidden);
-  Fs().AddFile("C:\\p\\s.jpg", "", faSysFile | faReadOnly);
-  Fs().AddFolder("C:\\p\\hid", faDirectory | faHidden);
+  Fs().AddFile("C:\\p\\h.jpg", "", kAttrHidden);
+  Fs().AddFile("C:\\p\\s.jpg", "", kAttrSystem | kAttrReadOnly);
+  Fs().AddFolder("C:\\p\\hid", kAttrDirectory | kAttrHidden);
   Fs().AddFile("C:\\p\\hid\\x.jpg", "");
-  Fs().AddFolder("C:\\p\\sys", faDirectory | faSysFile);
+  Fs().AddFolder("C:\\p\\sys", kAttrDirectory | kAttrSystem);
   Fs().AddFile("C:\\p\\sys\\y.jpg", "");
   Fs().AddFolder("C:\\p\\dir.jpg");
   Fs().AddFile("C:\\p\\dir.jpg\\z.jpg", "");
@@ -144,14 +144,14 @@ TEST_F(FolderScanTest, EscapeDuringStartUpEndsTheProgramAfterTheFileArguments) {
   bool pressed = false;
   // The window being made is the application's main form from its first moment.
   headless::OnProcessMessages() = [&] {
-    if (!pressed && ui::Application().MainForm) {
+    if (!pressed && ui::App().MainForm) {
       pressed = true;
-      PressEscape(static_cast<MainWindow&>(*ui::Application().MainForm));
+      PressEscape(static_cast<MainWindow&>(*ui::App().MainForm));
     }
   };
   MainWindow& f = Make({"C:\\p", "C:\\single.fak"});
   EXPECT_TRUE(f.run.abortRequested);
-  EXPECT_TRUE(ui::Application().Terminated());
+  EXPECT_TRUE(ui::App().Terminated());
   // No picture was shown, but the single file after the folder was still added.
   EXPECT_EQ(f.Caption(), "C:\\single.fak");
   Strings entries = Entries();
@@ -207,10 +207,10 @@ class LinkingFileSystem : public headless::MemoryFileSystem {
 TEST_F(FolderScanTest, ALinkBackIntoAnAncestorIsNotFollowed) {
   LinkingFileSystem fs;
   fs.AddFile("C:\\p\\a.jpg", "");
-  fs.AddFolder("C:\\p\\loop", faDirectory | faReparsePoint);
+  fs.AddFolder("C:\\p\\loop", kAttrDirectory | kAttrReparsePoint);
   fs.AddFile("C:\\p\\sub\\b.jpg", "");
-  fs.AddFolder("C:\\p\\sub\\loop", faDirectory | faReparsePoint);
-  fs.AddFolder("C:\\p\\other", faDirectory | faReparsePoint);
+  fs.AddFolder("C:\\p\\sub\\loop", kAttrDirectory | kAttrReparsePoint);
+  fs.AddFolder("C:\\p\\other", kAttrDirectory | kAttrReparsePoint);
   fs.AddFile("C:\\q\\c.jpg", "");
   SetFiles(&fs);
   Strings identities;
@@ -234,7 +234,7 @@ TEST_F(FolderScanTest, AListFileThatCannotBeReadStopsTheScan) {
   Fs().AddFile("C:\\p\\l.zeb", "");
   Fs().SetLocked("C:\\p\\l.zeb", true);
   Fs().AddFile("C:\\p\\sub\\b.jpg", "");
-  EXPECT_THROW(Scanner().AddFolder("C:\\p\\", true), EFOpenError);
+  EXPECT_THROW(Scanner().AddFolder("C:\\p\\", true), FileOpenError);
   EXPECT_EQ(Entries(), Strings{"C:\\p\\a.jpg"});
 }
 

@@ -72,9 +72,9 @@ TEST(ImageListTest, EveryReadSeesTheWholeListAndTheListBoxIsToldItsCount) {
 TEST(ImageListTest, OutOfRangeIndexesRaise) {
   ImageList list;
   list.Add("C:\\a.jpg");
-  EXPECT_THROW(list.Entry(1), EListError);
-  EXPECT_THROW(list.Entry(-1), EListError);
-  EXPECT_THROW(list.Delete(1), EListError);
+  EXPECT_THROW(list.Entry(1), IndexError);
+  EXPECT_THROW(list.Entry(-1), IndexError);
+  EXPECT_THROW(list.Delete(1), IndexError);
 }
 
 TEST(ImageListTest, AdjacentDuplicatesAreExactMatches) {

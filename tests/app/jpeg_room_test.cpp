@@ -32,8 +32,8 @@ class JpegRoomTest : public CommandTest {
   }
   // The width of the pixels the shown JPEG holds.
   static int32_t HeldWidth(MainWindow& f) {
-    auto* jpeg = dynamic_cast<TJPEGImage*>(f.picture.Picture().Graphic());
-    return jpeg && jpeg->Bitmap() ? const_cast<TBitmap*>(jpeg->Bitmap())->GetWidth() : -1;
+    auto* jpeg = dynamic_cast<JpegImage*>(f.picture.Content().Graphic());
+    return jpeg && jpeg->DecodedBitmap() ? const_cast<Bitmap*>(jpeg->DecodedBitmap())->GetWidth() : -1;
   }
   // The width of the pixels the window paints the picture from.
   static int32_t PaintedFrom(MainWindow& f) {
@@ -45,7 +45,7 @@ class JpegRoomTest : public CommandTest {
   }
   void Idle() {
     form->readAheadTimer.Tick();
-    ui::Application().ProcessMessages();
+    ui::App().ProcessMessages();
   }
 };
 

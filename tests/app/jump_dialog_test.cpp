@@ -21,7 +21,7 @@ class JumpDialogTest : public CommandTest {
 TEST_F(JumpDialogTest, ASmallHiddenDialogWithOneEditBox) {
   JumpDialog dialog;
   EXPECT_EQ(dialog.Caption(), "Jump");
-  EXPECT_EQ(dialog.impl().style, ui::TBorderStyle::bsDialog);
+  EXPECT_EQ(dialog.impl().style, ui::BorderStyle::Dialog);
   EXPECT_EQ(dialog.ClientWidth(), 115);
   EXPECT_EQ(dialog.ClientHeight(), 39);
   EXPECT_FALSE(dialog.Visible());
@@ -50,10 +50,10 @@ TEST_F(JumpDialogTest, EachCaptionPresetsItsValueAllSelected) {
     bool focused;
   };
   std::vector<Shown> shown;
-  headless::Script().showModal = [&](ui::TForm& dialog) {
-    const ui::TEdit& edit = jump->numberEdit;
+  headless::Script().showModal = [&](ui::Window& dialog) {
+    const ui::EditBox& edit = jump->numberEdit;
     shown.push_back({dialog.Caption(), edit.Text(), edit.SelStart(), edit.SelLength(), edit.impl().focused});
-    return ui::TModalResult::mrCancel;
+    return ui::DialogResult::Cancel;
   };
   const std::tuple<uint16_t, const char*, const char*> cases[] = {
       {'J', "Jump", "7"}, {'I', "Interval", "1234"}, {'W', "Width", "1000"}, {'H', "Height", "7"}};
@@ -77,13 +77,13 @@ TEST_F(JumpDialogTest, OnlyDigitsPointAndBackspaceAreTyped) {
   EXPECT_EQ(jump->numberEdit.Text(), "12.39");
   Type(U"\b\b");
   EXPECT_EQ(jump->numberEdit.Text(), "12.");
-  EXPECT_EQ(jump->ModalResult(), ui::TModalResult::mrNone);
+  EXPECT_EQ(jump->ModalResult(), ui::DialogResult::None);
 }
 
 TEST_F(JumpDialogTest, EnterIsOkAndEscapeIsCancelAndNeitherIsTyped) {
   for (const auto& [key, result] :
-       {std::pair{U'\r', ui::TModalResult::mrOk}, {U'\x1b', ui::TModalResult::mrCancel}}) {
-    jump->SetModalResult(ui::TModalResult::mrNone);
+       {std::pair{U'\r', ui::DialogResult::Ok}, {U'\x1b', ui::DialogResult::Cancel}}) {
+    jump->SetModalResult(ui::DialogResult::None);
     jump->numberEdit.SetText("5");
     char32_t k = key;
     jump->OnEditKeyPress(k);

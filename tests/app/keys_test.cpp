@@ -20,11 +20,11 @@ TEST_F(KeysTest, EscapeStopsABuildOrElseEndsTheProgram) {
   Press(ui::VK_ESCAPE_);
   EXPECT_TRUE(f.run.abortRequested);
   EXPECT_FALSE(f.impl().closed);
-  EXPECT_FALSE(ui::Application().Terminated());
+  EXPECT_FALSE(ui::App().Terminated());
   f.run.building = false;
   Press(ui::VK_ESCAPE_, kShift);
   EXPECT_TRUE(f.impl().closed);
-  EXPECT_TRUE(ui::Application().Terminated());
+  EXPECT_TRUE(ui::App().Terminated());
 }
 
 TEST_F(KeysTest, CtrlArrowsHoldTheWindowAtEdgesAsIndependentPairs) {
@@ -51,10 +51,10 @@ TEST_F(KeysTest, CtrlArrowsHoldTheWindowAtEdgesAsIndependentPairs) {
 TEST_F(KeysTest, CtrlLeftLeavesTheMaximisedAndCentredModes) {
   MainWindow& f = WithNumbered(1);
   Press('F');
-  EXPECT_EQ(f.WindowState(), ui::TWindowState::wsMaximized);
+  EXPECT_EQ(f.WindowState(), ui::ShowState::Maximised);
   Press(ui::VK_LEFT_, kCtrl);
   EXPECT_EQ(f.Model().modes.placement, placement::kFree | placement::kLeft);
-  EXPECT_EQ(f.WindowState(), ui::TWindowState::wsNormal);
+  EXPECT_EQ(f.WindowState(), ui::ShowState::Normal);
   EXPECT_EQ(f.Left(), 0);
   Press('C');
   EXPECT_EQ(f.Model().modes.placement, placement::kCentre);
@@ -304,7 +304,7 @@ TEST_F(KeysTest, TheWindowKeys) {
   EXPECT_FALSE(f.run.minimised);
   Press('H', kShift);
   EXPECT_TRUE(f.run.minimised);
-  EXPECT_EQ(f.WindowState(), ui::TWindowState::wsMinimized);
+  EXPECT_EQ(f.WindowState(), ui::ShowState::Minimised);
   EXPECT_EQ(dialogShows, 0);
 }
 
@@ -312,7 +312,7 @@ TEST_F(KeysTest, WithAnEmptyListOnlyTheWindowKeysAndTheQuestionsAct) {
   MainWindow& f = Make();
   Answer("");
   int fileDialogs = 0;
-  headless::Script().fileDialog = [&](bool, const ui::TOpenDialog&) {
+  headless::Script().fileDialog = [&](bool, const ui::OpenFileDialog&) {
     ++fileDialogs;
     return std::string();
   };
@@ -339,7 +339,7 @@ TEST_F(KeysTest, WithAnEmptyListOnlyTheWindowKeysAndTheQuestionsAct) {
   Press(ui::VK_RETURN_);
   EXPECT_EQ(Title(), "<empty>");
   Press('F');
-  EXPECT_EQ(f.WindowState(), ui::TWindowState::wsMaximized);
+  EXPECT_EQ(f.WindowState(), ui::ShowState::Maximised);
   Press('C');
   EXPECT_EQ(f.Model().modes.placement, placement::kCentre);
   Press(ui::VK_LEFT_, kCtrl);
@@ -400,7 +400,7 @@ TEST_F(KeysTest, WhileTheShowRunsTheListKeysStillActAndCtrlCommandsDoNot) {
   f.slideTimer.Tick();
   EXPECT_FALSE(f.slideTimer.Enabled());  // it was at the end: the show stops
   Press('F');
-  EXPECT_EQ(f.WindowState(), ui::TWindowState::wsMaximized);
+  EXPECT_EQ(f.WindowState(), ui::ShowState::Maximised);
 }
 
 TEST_F(KeysTest, JumpPresetsTheNumberAndShowsTheOneTyped) {

@@ -13,7 +13,7 @@ class ListCommandsTest : public CommandTest {
  protected:
   // The file dialogs answer Name (empty: Cancel); each question is recorded.
   void Choose(const std::string& name) {
-    headless::Script().fileDialog = [this, name](bool save, const ui::TOpenDialog& dialog) {
+    headless::Script().fileDialog = [this, name](bool save, const ui::OpenFileDialog& dialog) {
       asked.push_back(save ? "save" : "open");
       EXPECT_EQ(dialog.Filter, "ImageList(*.zeb)|*.zeb");
       EXPECT_EQ(dialog.DefaultExt, "zeb");
@@ -21,9 +21,9 @@ class ListCommandsTest : public CommandTest {
     };
   }
   // The overwrite question's answer (error messages are only acknowledged).
-  void Overwrite(ui::TModalResult answer) {
-    headless::Script().messageBox = [answer](const std::string&, ui::TMsgDlgButtons buttons) {
-      return buttons == ui::TMsgDlgButtons::mbYesNo ? answer : ui::TModalResult::mrOk;
+  void Overwrite(ui::DialogResult answer) {
+    headless::Script().messageBox = [answer](const std::string&, ui::MessageButtons buttons) {
+      return buttons == ui::MessageButtons::YesNo ? answer : ui::DialogResult::Ok;
     };
   }
   Strings asked;
@@ -81,11 +81,11 @@ TEST_F(ListCommandsTest, OverwritingAsksFirstAndNoKeepsTheFile) {
   WithNumbered(2);
   Fs().AddFile("C:\\old.zeb", "C:\\x.bmp\r\n");
   Choose("C:\\old.zeb");
-  Overwrite(ui::TModalResult::mrNo);
+  Overwrite(ui::DialogResult::No);
   Press('S', kCtrl);
   EXPECT_EQ(Messages(), Strings{"C:\\old.zebはすでに存在します。\r\n上書きしてもよろしいですか？"});
   EXPECT_EQ(Fs().Contents("C:\\old.zeb"), "C:\\x.bmp\r\n");
-  Overwrite(ui::TModalResult::mrYes);
+  Overwrite(ui::DialogResult::Yes);
   Press('S', kCtrl);
   EXPECT_EQ(Fs().Contents("C:\\old.zeb"), "C:\\p\\0.bmp\r\nC:\\p\\1.bmp\r\n");
   // The question names the file as it will be written.
@@ -98,9 +98,9 @@ TEST_F(ListCommandsTest, OverwritingAsksFirstAndNoKeepsTheFile) {
 
 TEST_F(ListCommandsTest, AFailedSaveKeepsTheOldListAndIsReported) {
   WithNumbered(2);
-  Fs().AddFile("C:\\kept.zeb", "C:\\x.bmp\r\n", faReadOnly);
+  Fs().AddFile("C:\\kept.zeb", "C:\\x.bmp\r\n", kAttrReadOnly);
   Choose("C:\\kept.zeb");
-  Overwrite(ui::TModalResult::mrYes);
+  Overwrite(ui::DialogResult::Yes);
   Press('S', kCtrl);
   EXPECT_EQ(Fs().Contents("C:\\kept.zeb"), "C:\\x.bmp\r\n");
   EXPECT_FALSE(Fs().FileExists("C:\\kept.zeb.~zeb"));

@@ -37,7 +37,7 @@ TEST_F(ListFileTest, AByteOrderMarkMeansUtf8) {
 }
 
 TEST_F(ListFileTest, AFileThatCannotBeOpenedRaises) {
-  EXPECT_THROW(ReadListFile("C:\\missing.zeb"), EFOpenError);
+  EXPECT_THROW(ReadListFile("C:\\missing.zeb"), FileOpenError);
 }
 
 TEST_F(ListFileTest, WriterEndsEveryLineWithCrLf) {
@@ -52,14 +52,14 @@ TEST_F(ListFileTest, WriterEndsEveryLineWithCrLf) {
 
 TEST_F(ListFileTest, AFailedWriteLeavesTheOldFile) {
   auto& fs = headless::DefaultFiles();
-  fs.AddFile("C:\\l.zeb", "old\r\n", faReadOnly);
-  EXPECT_THROW(WriteListFile("C:\\l.zeb", {"new"}), EFCreateError);
+  fs.AddFile("C:\\l.zeb", "old\r\n", kAttrReadOnly);
+  EXPECT_THROW(WriteListFile("C:\\l.zeb", {"new"}), FileCreateError);
   EXPECT_EQ(fs.Contents("C:\\l.zeb"), "old\r\n");
   EXPECT_FALSE(fs.FileExists("C:\\l.zeb.~zeb"));
   // No temporary file can be made in a folder that refuses new files: the target stays as it was.
   fs.AddFile("C:\\locked\\m.zeb", "old\r\n");
   fs.SetLocked("C:\\locked", true);
-  EXPECT_THROW(WriteListFile("C:\\locked\\m.zeb", {"new"}), EFCreateError);
+  EXPECT_THROW(WriteListFile("C:\\locked\\m.zeb", {"new"}), FileCreateError);
   EXPECT_EQ(fs.Contents("C:\\locked\\m.zeb"), "old\r\n");
 }
 

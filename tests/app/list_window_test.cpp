@@ -17,8 +17,8 @@ class ListWindowTest : public CommandTest {
   void MoveListTo(int32_t left, int32_t top) { list->SetBounds(left, top, list->Width(), list->Height()); }
   // A key pressed while the list box has the focus, as the window layer hands it on; returns the key as
   // the handler left it.
-  uint16_t PressInList(uint16_t key, ui::TShiftState shift = 0) {
-    ui::Application().Guard([&] { list->entryList.OnKeyDown(key, shift); });
+  uint16_t PressInList(uint16_t key, ui::ModifierKeys shift = 0) {
+    ui::App().Guard([&] { list->entryList.OnKeyDown(key, shift); });
     return key;
   }
 };
@@ -207,7 +207,7 @@ TEST_F(ListWindowTest, WithAnEmptyListVDoesNothingAndTheCloseButtonHides) {
   EXPECT_TRUE(list->Visible());
   list->Close();
   EXPECT_FALSE(list->Visible());
-  EXPECT_FALSE(ui::Application().Terminated());
+  EXPECT_FALSE(ui::App().Terminated());
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ class NavigationTest : public CommandTest {
     return f;
   }
   // Puts Index on screen, presses the key, returns the new index.
-  int32_t From(int32_t index, uint16_t key, ui::TShiftState shift) {
+  int32_t From(int32_t index, uint16_t key, ui::ModifierKeys shift) {
     form->Model().current = index;
     form->ShowCurrent();
     Press(key, shift);

@@ -45,7 +45,7 @@ TEST_F(PluginStartupTest, ABrokenPluginIsReportedOnceAndTheOthersStillLoad) {
   EXPECT_FALSE(HasExtension(f, ".LZH"));
   EXPECT_FALSE(HasExtension(f, ".BAD"));
   // Searches made after start-up report the bad file to their caller.
-  EXPECT_THROW(f.plugins->Search("C:\\zeb\\*.spi"), spi::ESPIInvalidAPI);
+  EXPECT_THROW(f.plugins->Search("C:\\zeb\\*.spi"), spi::PluginExportMissing);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ class ReadAheadTest : public CommandTest {
   // The window idle after a picture: the read-ahead starts and its decode runs.
   void Idle() {
     form->readAheadTimer.Tick();
-    ui::Application().ProcessMessages();
+    ui::App().ProcessMessages();
   }
 };
 
@@ -25,9 +25,9 @@ TEST_F(ReadAheadTest, TheNextStepTakesThePictureDecodedAhead) {
   ASSERT_EQ(f.ReadingAhead(), "C:\\p\\1.bmp");
   // The file can no longer be opened: what N shows was decoded before.
   Fs().SetLocked("C:\\p\\1.bmp", true);
-  std::vector<TProgressStage> stages;
+  std::vector<ProgressStage> stages;
   auto showProgress = f.picture.OnProgress;
-  f.picture.OnProgress = [&](TGraphic* g, TProgressStage stage, uint8_t p, bool r, const TRect& rect,
+  f.picture.OnProgress = [&](Image* g, ProgressStage stage, uint8_t p, bool r, const PixelRect& rect,
                              const std::string& m) {
     stages.push_back(stage);
     showProgress(g, stage, p, r, rect, m);
@@ -35,7 +35,7 @@ TEST_F(ReadAheadTest, TheNextStepTakesThePictureDecodedAhead) {
   Press('N');
   EXPECT_EQ(f.Model().current, 1);
   EXPECT_EQ(f.Caption(), "[F] (2/3) 1.bmp 4x3 100%");
-  EXPECT_EQ(stages, (std::vector<TProgressStage>{psStarting, psEnding}));
+  EXPECT_EQ(stages, (std::vector<ProgressStage>{ProgressStage::Starting, ProgressStage::Ending}));
 }
 
 TEST_F(ReadAheadTest, AFileChangedSinceItWasReadAheadIsReadAgain) {

@@ -17,33 +17,33 @@ using testing_support::AppTest;
 using Strings = std::vector<std::string>;
 
 // Reports the decode's stages, as a slow decoder does.
-class TReportingGraphic : public test::TFakeGraphic {
+class ReportingImage : public test::FakeImage {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(TReportingGraphic)
-  void LoadFromStream(TStream& stream) override {
-    Progress(this, psStarting, 0, false, TRect{}, "");
+  ZEB_GRAPHIC_CLASS_DECL(ReportingImage)
+  void LoadFromStream(Stream& stream) override {
+    Progress(this, ProgressStage::Starting, 0, false, PixelRect{}, "");
     if (duringDecode) duringDecode();
-    TFakeGraphic::LoadFromStream(stream);
-    Progress(this, psEnding, 100, false, TRect{}, "");
+    FakeImage::LoadFromStream(stream);
+    Progress(this, ProgressStage::Ending, 100, false, PixelRect{}, "");
   }
   static inline std::function<void()> duringDecode;
 };
-ZEB_GRAPHIC_CLASS_DEF(TReportingGraphic, &test::TFakeGraphic::Class)
+ZEB_GRAPHIC_CLASS_DEF(ReportingImage, &test::FakeImage::Class)
 
 // Fails with an error that is not about the picture's data.
-class TFailingGraphic : public test::TFakeGraphic {
+class FailingImage : public test::FakeImage {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(TFailingGraphic)
-  void LoadFromStream(TStream&) override { throw EReadError("Stream read error"); }
+  ZEB_GRAPHIC_CLASS_DECL(FailingImage)
+  void LoadFromStream(Stream&) override { throw ReadError("Stream read error"); }
 };
-ZEB_GRAPHIC_CLASS_DEF(TFailingGraphic, &test::TFakeGraphic::Class)
+ZEB_GRAPHIC_CLASS_DEF(FailingImage, &test::FakeImage::Class)
 
 class ShowPictureTest : public AppTest {
  protected:
   void TearDown() override {
-    PictureFormats::UnregisterGraphicClass(&TReportingGraphic::Class);
-    PictureFormats::UnregisterGraphicClass(&TFailingGraphic::Class);
-    TReportingGraphic::duringDecode = nullptr;
+    PictureFormats::UnregisterGraphicClass(&ReportingImage::Class);
+    PictureFormats::UnregisterGraphicClass(&FailingImage::Class);
+    ReportingImage::duringDecode = nullptr;
     AppTest::TearDown();
   }
   // A main window whose list holds these entries, the first shown.
@@ -78,8 +78,8 @@ TEST_F(ShowPictureTest, WhenEveryEntryFailsTheEmptyStateIsShown) {
   EXPECT_TRUE(Entries().empty());
   EXPECT_EQ(f.Caption(), "<empty>");
   EXPECT_EQ(f.Model().current, -1);
-  EXPECT_EQ(f.picture.Picture().Width(), 200);
-  EXPECT_EQ(f.picture.Picture().Height(), 200);
+  EXPECT_EQ(f.picture.Content().Width(), 200);
+  EXPECT_EQ(f.picture.Content().Height(), 200);
   EXPECT_TRUE(Messages().empty());
 }
 
@@ -104,14 +104,14 @@ TEST_F(ShowPictureTest, ALongRunOfBrokenEntriesDoesNotExhaustTheStack) {
 }
 
 TEST_F(ShowPictureTest, OtherErrorsReachTheCallerAndTheEntryStays) {
-  PictureFormats::Register("err", "Failing", &TFailingGraphic::Class);
+  PictureFormats::Register("err", "Failing", &FailingImage::Class);
   Fs().AddFile("C:\\p\\a.err", "x");
   MainWindow& f = Make();
   f.Model().list.Add("C:\\p\\a.err");
-  EXPECT_THROW(f.ShowCurrent(), EReadError);
+  EXPECT_THROW(f.ShowCurrent(), ReadError);
   EXPECT_EQ(Entries().size(), 1u);
   // Through the application's guard (as every handler runs) the message is shown.
-  ui::Application().Guard([&] { f.ShowCurrent(); });
+  ui::App().Guard([&] { f.ShowCurrent(); });
   EXPECT_EQ(Messages(), Strings{"Stream read error"});
 }
 
@@ -141,7 +141,7 @@ TEST_F(ShowPictureTest, ABitmapFileLoads) {
   Fs().AddFile("C:\\p\\a.bmp", test::SimpleBmp(3, 2, 24, {0xFF0000, 0x00FF00, 0x0000FF, 0, 0, 0}));
   MainWindow& f = Make({"C:\\p\\a.bmp"});
   EXPECT_EQ(f.Caption(), "[F] (1/1) a.bmp 3x2 100%");
-  EXPECT_EQ(f.picture.Picture().Graphic()->ClassType(), &TBitmap::Class);
+  EXPECT_EQ(f.picture.Content().Graphic()->ClassType(), &Bitmap::Class);
 }
 
 TEST_F(ShowPictureTest, TheVisibleListWindowSelectsTheShownEntry) {
@@ -184,7 +184,7 @@ TEST(BlankPictureTest, BlackWithWhiteWordsAcrossTheMiddle) {
 class ProgressTest : public ShowPictureTest {
  protected:
   MainWindow& Running(bool pause) {
-    PictureFormats::Register("prg", "Reporting", &TReportingGraphic::Class);
+    PictureFormats::Register("prg", "Reporting", &ReportingImage::Class);
     RegisterFake();
     Fs().AddFile("C:\\p\\a.prg", "FAKE 5 5");
     AddFake("C:\\p\\b.fak");
@@ -198,7 +198,7 @@ class ProgressTest : public ShowPictureTest {
 TEST_F(ProgressTest, TheTimerIsHeldWhileAPictureDecodes) {
   MainWindow& f = Running(true);
   bool enabledDuringDecode = true;
-  TReportingGraphic::duringDecode = [&] { enabledDuringDecode = f.slideTimer.Enabled(); };
+  ReportingImage::duringDecode = [&] { enabledDuringDecode = f.slideTimer.Enabled(); };
   f.Model().current = 0;
   f.ShowCurrent();
   EXPECT_FALSE(enabledDuringDecode);
@@ -219,7 +219,7 @@ TEST_F(ProgressTest, AStoppedTimerStaysStopped) {
 TEST_F(ProgressTest, WithoutPauseOrWithoutReportsTheTimerRuns) {
   MainWindow& f = Running(false);
   bool enabledDuringDecode = false;
-  TReportingGraphic::duringDecode = [&] { enabledDuringDecode = f.slideTimer.Enabled(); };
+  ReportingImage::duringDecode = [&] { enabledDuringDecode = f.slideTimer.Enabled(); };
   f.Model().current = 0;
   f.ShowCurrent();
   EXPECT_TRUE(enabledDuringDecode);

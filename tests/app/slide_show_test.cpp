@@ -30,7 +30,7 @@ TEST_F(SlideShowTest, AForwardShowStopsAtTheLastEntry) {
   EXPECT_EQ(f.Model().current, 2);
   EXPECT_EQ(f.Model().list.Count(), 3);
   EXPECT_EQ(Title(), "[F] (3/3) 2.bmp 4x3 100%");
-  EXPECT_FALSE(ui::Application().Terminated());
+  EXPECT_FALSE(ui::App().Terminated());
 }
 
 TEST_F(SlideShowTest, WithQuitAtEndTheProgramEndsThere) {
@@ -38,11 +38,11 @@ TEST_F(SlideShowTest, WithQuitAtEndTheProgramEndsThere) {
   Press('Q');
   Press('S');
   f.slideTimer.Tick();
-  EXPECT_FALSE(ui::Application().Terminated());
+  EXPECT_FALSE(ui::App().Terminated());
   f.slideTimer.Tick();
   EXPECT_FALSE(f.slideTimer.Enabled());
   EXPECT_TRUE(f.impl().closed);
-  EXPECT_TRUE(ui::Application().Terminated());
+  EXPECT_TRUE(ui::App().Terminated());
   EXPECT_EQ(Title(), "[FQ] (2/2) 1.bmp 4x3 100%");
 }
 
@@ -61,7 +61,7 @@ TEST_F(SlideShowTest, WithLoopTheShowGoesOnFromTheOtherEnd) {
     EXPECT_EQ(f.Model().current, expected);
   }
   EXPECT_TRUE(f.slideTimer.Enabled());
-  EXPECT_FALSE(ui::Application().Terminated());
+  EXPECT_FALSE(ui::App().Terminated());
 }
 
 TEST_F(SlideShowTest, ABackwardShowStopsAtTheFirstEntry) {
@@ -127,7 +127,7 @@ TEST_F(SlideShowTest, AShowOverAnEmptyList) {
   f.Model().modes.slideDirection = SlideDirection::Forward;
   f.slideTimer.Tick();
   EXPECT_FALSE(f.slideTimer.Enabled());
-  EXPECT_TRUE(ui::Application().Terminated());
+  EXPECT_TRUE(ui::App().Terminated());
   EXPECT_EQ(Title(), "<empty>");
 }
 
@@ -166,9 +166,9 @@ TEST_F(SlideShowTest, AnIntervalThatIsNoNumberIsRandom) {
 TEST_F(SlideShowTest, ANegativeIntervalIsNoInterval) {
   MainWindow& f = WithNumbered(1);
   // Only a pasted text can hold a sign; it must not wrap round to weeks between pictures.
-  headless::Script().showModal = [this](ui::TForm&) {
+  headless::Script().showModal = [this](ui::Window&) {
     jump->numberEdit.SetText("-5");
-    return ui::TModalResult::mrOk;
+    return ui::DialogResult::Ok;
   };
   Press('I');
   EXPECT_GE(f.slideTimer.Interval(), 1000u);

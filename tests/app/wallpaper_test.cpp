@@ -57,12 +57,12 @@ class WallpaperTest : public CommandTest {
     return {at(18), std::abs(at(22))};
   }
   // The blue, green, red bytes of a 24- or 32-bit bitmap's pixel.
-  static const uint8_t* PixelAt(TBitmap& bitmap, int32_t x, int32_t y) {
+  static const uint8_t* PixelAt(Bitmap& bitmap, int32_t x, int32_t y) {
     return bitmap.ScanLine(y) + static_cast<size_t>(x) * (bitmap.BitCount() / 8);
   }
   // The wallpaper file's pixel at (X, Y) is the JPEG's, within the decoder's rounding.
   static void ExpectWallpaperPixel(const test::JpegRecipe& recipe, int x, int y) {
-    TBitmap wall;
+    Bitmap wall;
     wall.LoadFromFile(kWall);
     const uint8_t* px = PixelAt(wall, x, y);
     const test::Rgb want = test::JpegExpected(recipe, x, y);
@@ -83,7 +83,7 @@ class WallpaperTest : public CommandTest {
   static std::vector<std::string> StrayFiles() {
     std::vector<std::string> names;
     Fs().Find("C:\\windows\\*", [&names](const FindData& d) {
-      if (!(d.attributes & faDirectory) && d.name != "zeb_wall.bmp") names.push_back(d.name);
+      if (!(d.attributes & kAttrDirectory) && d.name != "zeb_wall.bmp") names.push_back(d.name);
       return true;
     });
     return names;
@@ -139,7 +139,7 @@ TEST_F(WallpaperTest, AZoomedBmpWantedAsShownIsWrittenAtTheDisplayedSize) {
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
   EXPECT_EQ(BmpSize(kWall), (Size{100, 60}));
   // The picture was drawn, not left blank: its colour is everywhere.
-  TBitmap wall;
+  Bitmap wall;
   wall.LoadFromFile(kWall);
   const uint8_t* px = PixelAt(wall, 50, 30);
   EXPECT_EQ(px[2], 0x33);
@@ -173,8 +173,8 @@ TEST_F(WallpaperTest, AJpegAt100PercentIsWrittenAtItsNaturalSizeAndStaysOnScreen
   const test::JpegRecipe recipe{.width = 40, .height = 30};
   Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg(recipe));
   MainWindow& f = Showing("C:\\p\\photo.jpg");
-  TGraphic* shown = f.picture.Picture().Graphic();
-  ASSERT_TRUE(shown->InheritsFrom(&TJPEGImage::Class));
+  Image* shown = f.picture.Content().Graphic();
+  ASSERT_TRUE(shown->InheritsFrom(&JpegImage::Class));
   f.Model().modes.wallpaper.asShown = true;  // at 100 % the natural size is the shown one
   f.SetWallpaper();
 
@@ -182,7 +182,7 @@ TEST_F(WallpaperTest, AJpegAt100PercentIsWrittenAtItsNaturalSizeAndStaysOnScreen
   EXPECT_EQ(BmpSize(kWall), (Size{40, 30}));
   ExpectWallpaperPixel(recipe, 20, 15);
   // The picture on screen is the same object at the same size.
-  EXPECT_EQ(f.picture.Picture().Graphic(), shown);
+  EXPECT_EQ(f.picture.Content().Graphic(), shown);
   EXPECT_EQ(Displayed(f), (Size{40, 30}));
   EXPECT_EQ(f.Zoom(), 1.0);
 }
@@ -195,14 +195,14 @@ TEST_F(WallpaperTest, AJpegShownReducedIsWrittenAtItsFullSizeAndStaysReducedOnSc
   f.Model().list.Add("C:\\p\\photo.jpg");
   f.Model().current = 0;
   f.ShowCurrent();
-  auto* shown = dynamic_cast<TJPEGImage*>(f.picture.Picture().Graphic());
+  auto* shown = dynamic_cast<JpegImage*>(f.picture.Content().Graphic());
   ASSERT_NE(shown, nullptr);
   ASSERT_EQ(f.Zoom(), 0.25);
 
   f.SetWallpaper();
   EXPECT_EQ(BmpSize(kWall), (Size{800, 600}));
   ExpectWallpaperPixel(recipe, 700, 500);
-  EXPECT_EQ(const_cast<TBitmap*>(shown->Bitmap())->GetWidth(), 200);
+  EXPECT_EQ(const_cast<Bitmap*>(shown->DecodedBitmap())->GetWidth(), 200);
 
   // As shown, it is drawn at the size it has on screen.
   f.Model().modes.wallpaper.asShown = true;
@@ -258,7 +258,7 @@ TEST_F(WallpaperTest, ADesktopKeyThatCannotBeOpenedIsPassedOver) {
   MainWindow& f = Showing("C:\\p\\photo.bmp");
   headless::ReadOnlySettingsKeys().push_back(kDesktopKey);
   f.Model().modes.wallpaper.layout = WallpaperLayout::Stretch;
-  ui::Application().Guard([&] { f.SetWallpaper(); });
+  ui::App().Guard([&] { f.SetWallpaper(); });
   EXPECT_TRUE(Messages().empty());
   EXPECT_FALSE(HasDesktopSettings());
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{"C:\\p\\photo.bmp"});
@@ -295,7 +295,7 @@ TEST_F(WallpaperTest, AWallpaperThatCannotBeReplacedKeepsItsOldContents) {
   Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
   MainWindow& f = Showing("C:\\p\\a.jpg");
   f.Model().modes.wallpaper.layout = WallpaperLayout::Centre;
-  EXPECT_THROW(f.SetWallpaper(), EFCreateError);
+  EXPECT_THROW(f.SetWallpaper(), FileCreateError);
   EXPECT_EQ(Fs().Contents(kWall), "the previous wallpaper");
   EXPECT_TRUE(StrayFiles().empty());
   EXPECT_FALSE(HasDesktopSettings());
@@ -342,13 +342,13 @@ TEST_F(WallpaperTest, ASlideShowReportsAWallpaperItCannotWriteOncePerShow) {
   f.Model().modes.wallpaper.on = true;
   f.Model().modes.loop = true;
   Press('S');
-  for (int tick = 0; tick < 5; ++tick) ui::Application().Guard([&] { f.slideTimer.Tick(); });
+  for (int tick = 0; tick < 5; ++tick) ui::App().Guard([&] { f.slideTimer.Tick(); });
   EXPECT_EQ(Messages().size(), 1u);
   Press('S');  // stopped: each step by hand is reported
   Press('N');
   EXPECT_EQ(Messages().size(), 2u);
   Press('S');  // a new show reports once again
-  for (int tick = 0; tick < 3; ++tick) ui::Application().Guard([&] { f.slideTimer.Tick(); });
+  for (int tick = 0; tick < 3; ++tick) ui::App().Guard([&] { f.slideTimer.Tick(); });
   EXPECT_EQ(Messages().size(), 3u);
 }
 
@@ -391,7 +391,7 @@ TEST_F(WallpaperTest, WallpaperSwitchWithQuitSetsTheFirstPictureAndEnds) {
   EXPECT_EQ(DesktopSetting("TileWallpaper"), "0");
   EXPECT_EQ(DesktopSetting("WallpaperStyle"), "2");
   EXPECT_TRUE(f.impl().closed);
-  EXPECT_TRUE(ui::Application().Terminated());
+  EXPECT_TRUE(ui::App().Terminated());
 }
 
 TEST_F(WallpaperTest, EveryPictureShownInWallpaperModeBecomesTheWallpaper) {

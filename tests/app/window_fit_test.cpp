@@ -103,7 +103,7 @@ TEST_F(WindowFitTest, AFixedHeightCentresVerticallyAndFollowsThePictureWidth) {
 
 TEST_F(WindowFitTest, MaximisedCentresASmallPictureAtItsSize) {
   MainWindow& f = Showing(300, 100, {"-f"});
-  EXPECT_EQ(f.WindowState(), ui::TWindowState::wsMaximized);
+  EXPECT_EQ(f.WindowState(), ui::ShowState::Maximised);
   EXPECT_EQ(f.Zoom(), 1.0);
   EXPECT_EQ(f.picture.Left(), (1024 - 300) / 2);
   EXPECT_EQ(f.picture.Top(), (738 - 100) / 2);
@@ -119,7 +119,7 @@ TEST_F(WindowFitTest, MaximisedCentresASmallPictureAtItsSize) {
   EXPECT_DOUBLE_EQ(f.Zoom(), 1018.0 / 300);
   // F again: a normal window.
   f.ToggleMaximised();
-  EXPECT_EQ(f.WindowState(), ui::TWindowState::wsNormal);
+  EXPECT_EQ(f.WindowState(), ui::ShowState::Normal);
   EXPECT_EQ(f.ClientWidth(), 100);
 }
 
@@ -128,9 +128,9 @@ TEST_F(WindowFitTest, TaskbarOnTheRight) {
   MainWindow& f = Showing(2000, 100, {"-Pr"});
   EXPECT_EQ(f.Width(), 974);
   EXPECT_EQ(f.Left() + f.Width(), 974);
-  f.picture.Picture().SetGraphic(std::make_unique<test::TFakeGraphic>());
-  static_cast<test::TFakeGraphic*>(f.picture.Picture().Graphic())->width = 50;
-  static_cast<test::TFakeGraphic*>(f.picture.Picture().Graphic())->height = 50;
+  f.picture.Content().SetGraphic(std::make_unique<test::FakeImage>());
+  static_cast<test::FakeImage*>(f.picture.Content().Graphic())->width = 50;
+  static_cast<test::FakeImage*>(f.picture.Content().Graphic())->height = 50;
   f.FitToPicture();
   EXPECT_EQ(f.Left(), 974 - 56);
 }
@@ -205,19 +205,19 @@ TEST_F(WindowFitTest, WhileMinimisedOnlyTheZoomIsWorkedOut) {
   EXPECT_EQ(f.Caption(), caption);
   EXPECT_EQ(f.Width(), width);
   // Restoring fits the current picture.
-  ui::Application().OnRestore();
+  ui::App().OnRestore();
   EXPECT_FALSE(f.run.minimised);
   EXPECT_NE(f.Width(), width);
   EXPECT_EQ(f.Caption().substr(0, 9), "[F] (1/2)");
-  ui::Application().OnMinimize();
+  ui::App().OnMinimize();
   EXPECT_TRUE(f.run.minimised);
 }
 
 TEST_F(WindowFitTest, APictureWithoutWidthOrHeightKeepsTheZoomAtOne) {
   MainWindow& f = Showing(100, 100, {"-w640", "-h480", "-S"});
-  auto empty = std::make_unique<test::TFakeGraphic>();
+  auto empty = std::make_unique<test::FakeImage>();
   empty->height = 50;
-  f.picture.Picture().SetGraphic(std::move(empty));
+  f.picture.Content().SetGraphic(std::move(empty));
   f.FitToPicture();
   EXPECT_EQ(f.Zoom(), 1.0);
   EXPECT_EQ(f.ClientWidth(), 640);

@@ -10,7 +10,7 @@ using WindowLooksTest = AppTest;
 
 TEST_F(WindowLooksTest, TheDialogsHaveTheirFontAndTheMainWindowAnySize) {
   MainWindow& f = Make();
-  for (ui::TForm* dialog : {static_cast<ui::TForm*>(jump.get()), static_cast<ui::TForm*>(list.get())}) {
+  for (ui::Window* dialog : {static_cast<ui::Window*>(jump.get()), static_cast<ui::Window*>(list.get())}) {
     // The system's message font, whatever the system's language.
     EXPECT_EQ(dialog->Font().name, ui::SystemMessageFont(ui::kStandardDpi).name) << dialog->Caption();
     EXPECT_EQ(dialog->Font().height, ui::SystemMessageFont(ui::kStandardDpi).height);
@@ -27,7 +27,7 @@ TEST_F(WindowLooksTest, TheDialogsFollowTheScreensScaling) {
   Make();
   EXPECT_EQ(jump->ClientWidth(), ui::ScaleToDpi(115, 144));
   EXPECT_EQ(list->Width(), ui::ScaleToDpi(300, 144));
-  for (ui::TForm* dialog : {static_cast<ui::TForm*>(jump.get()), static_cast<ui::TForm*>(list.get())}) {
+  for (ui::Window* dialog : {static_cast<ui::Window*>(jump.get()), static_cast<ui::Window*>(list.get())}) {
     EXPECT_EQ(dialog->Font().height, ui::SystemMessageFont(144).height) << dialog->Caption();
     headless::MoveToScreenOfDpi(*dialog, ui::kStandardDpi);
     EXPECT_EQ(dialog->Font().height, ui::SystemMessageFont(ui::kStandardDpi).height) << dialog->Caption();

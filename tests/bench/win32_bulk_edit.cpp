@@ -56,7 +56,7 @@ int main() {
   auto jump = std::make_unique<JumpDialog>();
   auto list = std::make_unique<ListWindow>(model);
   auto form = std::make_unique<MainWindow>(model, *jump, *list, std::vector<std::string>{});
-  zeb::ui::TApplication& application = zeb::ui::Application();
+  zeb::ui::Application& application = zeb::ui::App();
   bool ok = true;
   for (bool listOpen : {false, true}) {
     model.list.Clear();

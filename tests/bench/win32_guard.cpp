@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   using namespace zeb;
   const std::string folder = argc > 1 ? argv[1] : FolderPart(Files().ProgramFileName()) + "plugins";
   const std::string path = folder + "\\ppm.spi";
-  std::unique_ptr<spi::TSPI> module = spi::CreateSPI(path);
+  std::unique_ptr<spi::PluginModule> module = spi::CreatePluginModule(path);
   if (!module) {
     std::printf("cannot load %s\n", path.c_str());
     return 1;

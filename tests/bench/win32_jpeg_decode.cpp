@@ -1,4 +1,4 @@
-// How fast TJPEGImage decodes a 6000 x 4000 JPEG, whole and as fitted to a screen, against a bare
+// How fast JpegImage decodes a 6000 x 4000 JPEG, whole and as fitted to a screen, against a bare
 // libjpeg decode loop in the same program (the same library, the same output format) and
 // libjpeg-turbo's own djpeg.exe.
 //
@@ -38,7 +38,7 @@ double Best(const std::function<void()>& work) {
   return best;
 }
 
-// libjpeg alone: the same settings as TJPEGImage (BGR rows, islow DCT), into Reuse when given, else
+// libjpeg alone: the same settings as JpegImage (BGR rows, islow DCT), into Reuse when given, else
 // into a new buffer of its own that it frees again (as a decoder that hands out its picture must).
 void DecodeBare(const std::string& jpg, unsigned char* reuse) {
   jpeg_decompress_struct cinfo;
@@ -109,21 +109,21 @@ int main(int argc, char** argv) {
   std::string jpg = zeb::test::MakeJpeg({.width = kWidth, .height = kHeight, .quality = 90, .noise = 10});
   std::printf("  %.1f MB\n", jpg.size() / 1e6);
 
-  zeb::TMemoryStream stream;
+  zeb::MemoryStream stream;
   stream.WriteBuffer(jpg.data(), static_cast<int64_t>(jpg.size()));
   std::vector<unsigned char> pixels(size_t{kWidth} * 3 * kHeight);
   // Interleaved, so that whatever else the machine does falls on all three alike.
   double image = 1e300, fresh = 1e300, reused = 1e300, fitted = 1e300;
   for (int i = 0; i < kRuns; ++i) {
     image = std::min(image, Milliseconds([&] {
-                       zeb::TJPEGImage jpeg;
+                       zeb::JpegImage jpeg;
                        stream.SetPosition(0);
                        jpeg.LoadFromStream(stream);
                        if (jpeg.GetWidth() != kWidth) std::exit(1);
                      }));
     // As the window shows it on a 1920 x 1080 screen: 3/8 of each side is decoded.
     fitted = std::min(fitted, Milliseconds([&] {
-                        zeb::TJPEGImage jpeg;
+                        zeb::JpegImage jpeg;
                         jpeg.SetLargestDrawSize(kRoomWidth, kRoomHeight);
                         stream.SetPosition(0);
                         jpeg.LoadFromStream(stream);
@@ -132,12 +132,12 @@ int main(int argc, char** argv) {
     fresh = std::min(fresh, Milliseconds([&] { DecodeBare(jpg, nullptr); }));
     reused = std::min(reused, Milliseconds([&] { DecodeBare(jpg, pixels.data()); }));
   }
-  std::printf("TJPEGImage.LoadFromStream         %8.1f ms  (best of %d)\n", image, kRuns);
+  std::printf("JpegImage.LoadFromStream         %8.1f ms  (best of %d)\n", image, kRuns);
   std::printf("bare libjpeg, new buffer per run  %8.1f ms\n", fresh);
   std::printf("bare libjpeg, one buffer reused   %8.1f ms\n", reused);
-  std::printf("ratio TJPEGImage / bare (new)     %8.2f\n", image / fresh);
-  std::printf("ratio TJPEGImage / bare (reused)  %8.2f\n", image / reused);
-  std::printf("TJPEGImage fitted to %d x %d   %8.1f ms\n", kRoomWidth, kRoomHeight, fitted);
+  std::printf("ratio JpegImage / bare (new)     %8.2f\n", image / fresh);
+  std::printf("ratio JpegImage / bare (reused)  %8.2f\n", image / reused);
+  std::printf("JpegImage fitted to %d x %d   %8.1f ms\n", kRoomWidth, kRoomHeight, fitted);
   std::printf("ratio fitted / whole               %8.2f\n", fitted / image);
 
   if (argc > 1) {
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
       std::printf("djpeg.exe (whole process)         %8.1f ms  (best of %d; start-up %.1f ms)\n", whole,
                   kRuns, startup);
       std::printf("djpeg.exe less start-up           %8.1f ms\n", whole - startup);
-      std::printf("ratio TJPEGImage / djpeg          %8.2f\n", image / (whole - startup));
+      std::printf("ratio JpegImage / djpeg          %8.2f\n", image / (whole - startup));
     } else {
       std::printf("djpeg.exe could not be run: %s\n", argv[1]);
     }

@@ -102,13 +102,13 @@ int main() {
   CloseHandle(file);
   if (written != png.size()) return 1;
 
-  auto spis = std::make_unique<zeb::spi::TSPIs>();
-  spis->Add(zeb::spi::CreateSPI(plugin));
+  auto spis = std::make_unique<zeb::spi::PluginManager>();
+  spis->Add(zeb::spi::CreatePluginModule(plugin));
   if (spis->Count() != 1) {
     std::fprintf(stderr, "cannot load %s\n", plugin.c_str());
     return 1;
   }
-  std::unique_ptr<zeb::spi::TSPI> module = zeb::spi::CreateSPI(plugin);
+  std::unique_ptr<zeb::spi::PluginModule> module = zeb::spi::CreatePluginModule(plugin);
   std::vector<unsigned char> bare(((size_t{kWidth} * 3 + 3) & ~size_t{3}) * kHeight);
 
   // A window-sized surface to draw into, as the viewer's paint cache.
@@ -132,11 +132,11 @@ int main() {
   double viewer = 1e300, loadOnly = 1e300, fromFile = 1e300, fromMemory = 1e300, libpng = 1e300;
   for (int i = 0; i < kRuns; ++i) {
     loadOnly = std::min(loadOnly, Milliseconds([&] {
-                          zeb::spi::TSPIBitmap shown;
+                          zeb::spi::PluginBitmap shown;
                           shown.LoadFromFile(path);
                         }));
     viewer = std::min(viewer, Milliseconds([&] {
-                        zeb::spi::TSPIBitmap shown;
+                        zeb::spi::PluginBitmap shown;
                         shown.LoadFromFile(path);
                         if (shown.GetWidth() != kWidth) std::exit(3);
                         zeb::win32::GdiCanvas canvas(dc);

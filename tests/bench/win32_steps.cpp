@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
   auto list = std::make_unique<ListWindow>(model);
   auto form =
       std::make_unique<MainWindow>(model, *jump, *list, std::vector<std::string>{zeb::win32::Narrow(folder)});
-  zeb::ui::TApplication& application = zeb::ui::Application();
+  zeb::ui::Application& application = zeb::ui::App();
   application.ProcessMessages();
   if (form->Model().list.Count() != kPictures) {
     std::printf("the list holds %d pictures, not %d\n", form->Model().list.Count(), kPictures);

@@ -13,34 +13,34 @@
 extern "C" const char* __asan_default_options() { return "quarantine_size_mb=64"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  zeb::TMemoryStream stream;
+  zeb::MemoryStream stream;
   stream.WriteBuffer(data, static_cast<int64_t>(size));
   stream.SetPosition(0);
-  zeb::TBitmap bitmap;
+  zeb::Bitmap bitmap;
   try {
     bitmap.LoadFromStream(stream);
-  } catch (const zeb::EInvalidGraphic&) {
+  } catch (const zeb::InvalidPicture&) {
     return 0;
   }
   if (bitmap.GetEmpty() || bitmap.GetWidth() <= 0 || bitmap.GetHeight() <= 0) std::abort();
 
   // Drawing samples every row and column at most once per canvas pixel, so it stays cheap.
-  zeb::TRasterCanvas canvas(37, 23);
+  zeb::RasterCanvas canvas(37, 23);
   bitmap.Draw(canvas, zeb::Rect(-3, -2, 40, 25));
   bitmap.Draw(canvas, zeb::Rect(30, 20, 2, 1));
   bitmap.GetPalette();
 
   // Saving and reading back must give the same picture (kept to pictures of reasonable size).
   if (bitmap.BitsSize() <= (size_t(32) << 20)) {
-    zeb::TMemoryStream saved;
+    zeb::MemoryStream saved;
     bitmap.SaveToStream(saved);
     saved.SetPosition(0);
-    zeb::TBitmap back;
+    zeb::Bitmap back;
     back.LoadFromStream(saved);
     if (back.InfoSize() != bitmap.InfoSize() || back.BitsSize() != bitmap.BitsSize() ||
         std::memcmp(back.Info(), bitmap.Info(), bitmap.InfoSize()) != 0 ||
-        std::memcmp(static_cast<const zeb::TBitmap&>(back).Bits(),
-                    static_cast<const zeb::TBitmap&>(bitmap).Bits(), bitmap.BitsSize()) != 0)
+        std::memcmp(static_cast<const zeb::Bitmap&>(back).Bits(),
+                    static_cast<const zeb::Bitmap&>(bitmap).Bits(), bitmap.BitsSize()) != 0)
       std::abort();
   }
   return 0;

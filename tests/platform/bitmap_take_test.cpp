@@ -29,16 +29,16 @@ TEST(BitmapTake, GivesTheSamePictureAsReadingAndEmptiesTheStreamOnlyWhenItTakesI
                {"RLE8", MakeBmp(rle), false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TMemoryStream forRead, forTake;
+    MemoryStream forRead, forTake;
     FillStream(forRead, c.file);
     FillStream(forTake, c.file);
-    TBitmap read, taken;
+    Bitmap read, taken;
     read.LoadFromStream(forRead);
     taken.TakeFromStream(forTake);
     EXPECT_EQ(forTake.Size(), c.taken ? 0 : static_cast<int64_t>(c.file.size()));
     ASSERT_EQ(taken.BitsSize(), read.BitsSize());
     ASSERT_EQ(taken.InfoSize(), read.InfoSize());
-    EXPECT_EQ(std::memcmp(static_cast<const TBitmap&>(taken).Bits(), static_cast<const TBitmap&>(read).Bits(),
+    EXPECT_EQ(std::memcmp(static_cast<const Bitmap&>(taken).Bits(), static_cast<const Bitmap&>(read).Bits(),
                           read.BitsSize()),
               0);
     EXPECT_EQ(std::memcmp(taken.Info(), read.Info(), read.InfoSize()), 0);

@@ -13,7 +13,7 @@
 namespace zeb::test {
 namespace {
 
-class Bitmap : public testing::Test {
+class BitmapTest : public testing::Test {
  protected:
   void SetUp() override { headless::ResetAll(); }
 };
@@ -24,13 +24,13 @@ uint32_t U32At(const uint8_t* p) {
   return v;
 }
 
-std::string Saved(TBitmap& b) {
-  TMemoryStream m;
+std::string Saved(Bitmap& b) {
+  MemoryStream m;
   b.SaveToStream(m);
   return std::string(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
 }
 
-TEST_F(Bitmap, SaveThenLoadGivesTheSameHeaderTableAndPixels) {
+TEST_F(BitmapTest, SaveThenLoadGivesTheSameHeaderTableAndPixels) {
   for (uint16_t bits : {1, 4, 8, 16, 24, 32}) {
     for (bool topDown : {false, true}) {
       SCOPED_TRACE(std::to_string(bits) + (topDown ? " top-down" : ""));
@@ -59,8 +59,8 @@ TEST_F(Bitmap, SaveThenLoadGivesTheSameHeaderTableAndPixels) {
   }
 }
 
-TEST_F(Bitmap, SavedFileSizesFollowTheDepth) {
-  TBitmap b;
+TEST_F(BitmapTest, SavedFileSizesFollowTheDepth) {
+  Bitmap b;
   b.SetSize(3, 2, 24);
   std::string file = Saved(b);
   EXPECT_EQ(file.size(), 14 + 40 + 24u);  // rows of 9 bytes padded to 12
@@ -73,7 +73,7 @@ TEST_F(Bitmap, SavedFileSizesFollowTheDepth) {
   EXPECT_EQ(b.InfoSize(), 1064u);
 }
 
-TEST_F(Bitmap, RleIsSavedUncompressed) {
+TEST_F(BitmapTest, RleIsSavedUncompressed) {
   BmpRecipe s;
   s.width = 6;
   s.height = 2;
@@ -87,24 +87,24 @@ TEST_F(Bitmap, RleIsSavedUncompressed) {
   EXPECT_EQ(Rendered(*LoadBmp(file)), Rendered(*b));
 }
 
-TEST_F(Bitmap, EmptyBitmap) {
-  TBitmap b;
+TEST_F(BitmapTest, EmptyBitmap) {
+  Bitmap b;
   EXPECT_TRUE(b.GetEmpty());
   EXPECT_EQ(b.GetWidth(), 0);
   EXPECT_EQ(b.GetPalette(), 0u);
   EXPECT_EQ(b.Info(), nullptr);
   EXPECT_EQ(Saved(b), "");
-  TRasterCanvas canvas(2, 2);
+  RasterCanvas canvas(2, 2);
   canvas.FillRect(Rect(0, 0, 2, 2), 0x0000FF);
   b.Draw(canvas, Rect(0, 0, 2, 2));
   EXPECT_EQ(CanvasRgb(canvas, 1, 1), 0xFF0000u);
-  EXPECT_THROW(b.ScanLine(0), EInvalidGraphic);
+  EXPECT_THROW(b.ScanLine(0), InvalidPicture);
 }
 
-TEST_F(Bitmap, SetSizeMakesAZeroedPictureWithAGreyTable) {
-  TBitmap b;
+TEST_F(BitmapTest, SetSizeMakesAZeroedPictureWithAGreyTable) {
+  Bitmap b;
   int changes = 0;
-  b.OnChange = [&](TGraphic*) { ++changes; };
+  b.OnChange = [&](Image*) { ++changes; };
   b.SetSize(5, 4, 8);
   EXPECT_EQ(changes, 1);
   EXPECT_FALSE(b.GetEmpty());
@@ -117,27 +117,27 @@ TEST_F(Bitmap, SetSizeMakesAZeroedPictureWithAGreyTable) {
   for (size_t i = 0; i < b.BitsSize(); ++i) ASSERT_EQ(b.Bits()[i], 0);
   b.SetSize(2, 2, 1);
   EXPECT_EQ(U32At(b.Info() + 44), 0xFFFFFFu);
-  EXPECT_THROW(b.SetSize(2, 2, 2), EInvalidGraphic);
-  EXPECT_THROW(b.SetSize(-1, 2, 24), EInvalidGraphic);
-  EXPECT_THROW(b.SetSize(65536, 65536, 24), EOutOfResources);
+  EXPECT_THROW(b.SetSize(2, 2, 2), InvalidPicture);
+  EXPECT_THROW(b.SetSize(-1, 2, 24), InvalidPicture);
+  EXPECT_THROW(b.SetSize(65536, 65536, 24), OutOfResources);
   EXPECT_EQ(b.GetWidth(), 2);  // a refused size changes nothing
 }
 
-TEST_F(Bitmap, ScanLineCountsFromTheTopInEitherRowOrder) {
+TEST_F(BitmapTest, ScanLineCountsFromTheTopInEitherRowOrder) {
   for (bool topDown : {false, true}) {
-    TBitmap b;
+    Bitmap b;
     b.SetSize(2, 3, 24, topDown);
     const size_t stride = b.RowStride();
     EXPECT_EQ(b.ScanLine(0) - b.Bits(), static_cast<ptrdiff_t>(topDown ? 0 : 2 * stride));
     EXPECT_EQ(b.ScanLine(2) - b.Bits(), static_cast<ptrdiff_t>(topDown ? 2 * stride : 0));
     b.ScanLine(0)[2] = 0xFF;  // red of the top-left pixel
     EXPECT_EQ(Rendered(b), (std::vector<uint32_t>{0xFF0000, 0, 0, 0, 0, 0}));
-    EXPECT_THROW(b.ScanLine(3), EInvalidGraphic);
-    EXPECT_THROW(b.ScanLine(-1), EInvalidGraphic);
+    EXPECT_THROW(b.ScanLine(3), InvalidPicture);
+    EXPECT_THROW(b.ScanLine(-1), InvalidPicture);
   }
 }
 
-TEST_F(Bitmap, SetWidthAndHeightKeepTheOverlap) {
+TEST_F(BitmapTest, SetWidthAndHeightKeepTheOverlap) {
   auto b = LoadBmp(SimpleBmp(3, 2, 8, {0, 1, 2, 2, 1, 0}, {0x0000FF, 0x00FF00, 0xFF0000}));
   b->SetWidth(2);
   EXPECT_EQ(Rendered(*b), (std::vector<uint32_t>{0x0000FF, 0x00FF00, 0xFF0000, 0x00FF00}));
@@ -146,7 +146,7 @@ TEST_F(Bitmap, SetWidthAndHeightKeepTheOverlap) {
             (std::vector<uint32_t>{0x0000FF, 0x00FF00, 0xFF0000, 0x00FF00, 0x0000FF, 0x0000FF}));
   b->SetWidth(4);
   EXPECT_EQ(Rendered(*b)[3], 0x0000FFu);  // new columns are index 0
-  TBitmap fresh;
+  Bitmap fresh;
   fresh.SetWidth(4);
   EXPECT_TRUE(fresh.GetEmpty());
   fresh.SetHeight(2);
@@ -154,19 +154,19 @@ TEST_F(Bitmap, SetWidthAndHeightKeepTheOverlap) {
   EXPECT_EQ(fresh.GetWidth(), 4);
 }
 
-TEST_F(Bitmap, PaletteIsMadeOnceFromTheTableAndFreedWithTheBitmap) {
+TEST_F(BitmapTest, PaletteIsMadeOnceFromTheTableAndFreedWithTheBitmap) {
   {
     auto b = LoadBmp(SimpleBmp(2, 1, 4, {0, 1}, {0x102030, 0x405060}));
-    const TPaletteHandle p = b->GetPalette();
+    const PaletteHandle p = b->GetPalette();
     ASSERT_NE(p, 0u);
     EXPECT_EQ(b->GetPalette(), p);
     EXPECT_EQ(headless::LivePalettes(), 1);
-    std::vector<TPaletteEntry> entries = PaletteEntries(p);
+    std::vector<PaletteEntry> entries = PaletteEntries(p);
     ASSERT_EQ(entries.size(), 16u);
-    EXPECT_EQ(entries[0], (TPaletteEntry{0x10, 0x20, 0x30, 0}));
-    EXPECT_EQ(entries[1], (TPaletteEntry{0x40, 0x50, 0x60, 0}));
+    EXPECT_EQ(entries[0], (PaletteEntry{0x10, 0x20, 0x30, 0}));
+    EXPECT_EQ(entries[1], (PaletteEntry{0x40, 0x50, 0x60, 0}));
     // Loading another picture drops the old palette.
-    TMemoryStream m;
+    MemoryStream m;
     FillStream(m, SimpleBmp(1, 1, 24, {0}));
     b->LoadFromStream(m);
     EXPECT_EQ(headless::LivePalettes(), 0);
@@ -175,13 +175,13 @@ TEST_F(Bitmap, PaletteIsMadeOnceFromTheTableAndFreedWithTheBitmap) {
   EXPECT_EQ(headless::LivePalettes(), 0);
 }
 
-TEST_F(Bitmap, SetPaletteTakesOwnershipAndRewritesTheTable) {
+TEST_F(BitmapTest, SetPaletteTakesOwnershipAndRewritesTheTable) {
   {
     auto b = LoadBmp(SimpleBmp(2, 1, 8, {0, 1}, {0x000000, 0x000000}));
-    const TPaletteHandle first = b->GetPalette();
-    const TPaletteHandle p = NewPalette({{0xFF, 0, 0, 0}, {0, 0, 0xFF, 0}});
+    const PaletteHandle first = b->GetPalette();
+    const PaletteHandle p = NewPalette({{0xFF, 0, 0, 0}, {0, 0, 0xFF, 0}});
     int changes = 0;
-    b->OnChange = [&](TGraphic*) { ++changes; };
+    b->OnChange = [&](Image*) { ++changes; };
     b->SetPalette(p);
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(b->GetPalette(), p);
@@ -193,17 +193,17 @@ TEST_F(Bitmap, SetPaletteTakesOwnershipAndRewritesTheTable) {
     b->SetColorTable(quads, 1);
     EXPECT_EQ(headless::LivePalettes(), 0);
     EXPECT_EQ(Rendered(*b), (std::vector<uint32_t>{0x00FF00, 0}));  // entries not given are black
-    EXPECT_EQ(PaletteEntries(b->GetPalette())[0], (TPaletteEntry{0, 0xFF, 0, 0}));
+    EXPECT_EQ(PaletteEntries(b->GetPalette())[0], (PaletteEntry{0, 0xFF, 0, 0}));
   }
   EXPECT_EQ(headless::LivePalettes(), 0);
 }
 
-TEST_F(Bitmap, AssignCopiesPixelsTableAndPalette) {
+TEST_F(BitmapTest, AssignCopiesPixelsTableAndPalette) {
   auto source = LoadBmp(SimpleBmp(2, 1, 8, {0, 1}, {0x0000FF, 0x00FF00}));
   source->SetPalette(NewPalette({{1, 2, 3, 0}}));
-  TBitmap copy;
+  Bitmap copy;
   int changes = 0;
-  copy.OnChange = [&](TGraphic*) { ++changes; };
+  copy.OnChange = [&](Image*) { ++changes; };
   copy.Assign(*source);
   EXPECT_EQ(changes, 1);
   EXPECT_EQ(Rendered(copy), Rendered(*source));
@@ -219,44 +219,44 @@ TEST_F(Bitmap, AssignCopiesPixelsTableAndPalette) {
   EXPECT_EQ(Rendered(copy), (std::vector<uint32_t>{0x00FF00, 0x00FF00}));
   source.reset();
   EXPECT_EQ(Rendered(copy), (std::vector<uint32_t>{0x00FF00, 0x00FF00}));
-  TBitmap empty;
+  Bitmap empty;
   copy.Assign(empty);
   EXPECT_TRUE(copy.GetEmpty());
 }
 
-using OtherGraphic = test::TFakeGraphic;
+using OtherGraphic = test::FakeImage;
 
-TEST_F(Bitmap, AssignFromAnotherClassIsTheFrameworksError) {
-  TBitmap b;
+TEST_F(BitmapTest, AssignFromAnotherClassIsTheFrameworksError) {
+  Bitmap b;
   OtherGraphic other;
   try {
     b.Assign(other);
     FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "Cannot assign a TFakeGraphic to a TBitmap");
+  } catch (const ConversionError& e) {
+    EXPECT_STREQ(e.what(), "Cannot assign a FakeImage to a Bitmap");
   }
 }
 
 // Records what Draw hands to the canvas.
-class RecordingCanvas : public TRasterCanvas {
+class RecordingCanvas : public RasterCanvas {
  public:
-  RecordingCanvas() : TRasterCanvas(1, 1) {}
-  void StretchDIB(const TRect& dest, int32_t w, int32_t h, const void* bits, const void* info,
-                  TPaletteHandle palette) override {
+  RecordingCanvas() : RasterCanvas(1, 1) {}
+  void StretchDIB(const PixelRect& dest, int32_t w, int32_t h, const void* bits, const void* info,
+                  PaletteHandle palette) override {
     calls.push_back({dest, w, h, bits, info, palette});
   }
   struct Call {
-    TRect dest;
+    PixelRect dest;
     int32_t w, h;
     const void *bits, *info;
-    TPaletteHandle palette;
+    PaletteHandle palette;
   };
   std::vector<Call> calls;
 };
 
-TEST_F(Bitmap, DrawHandsTheDibToTheCanvas) {
+TEST_F(BitmapTest, DrawHandsTheDibToTheCanvas) {
   for (bool topDown : {false, true}) {
-    TBitmap b;
+    Bitmap b;
     b.SetSize(3, 2, 8, topDown);
     RecordingCanvas canvas;
     b.Draw(canvas, Rect(1, 2, 30, 40));
@@ -265,14 +265,14 @@ TEST_F(Bitmap, DrawHandsTheDibToTheCanvas) {
     EXPECT_EQ(c.dest, Rect(1, 2, 30, 40));
     EXPECT_EQ(c.w, 3);
     EXPECT_EQ(c.h, topDown ? -2 : 2);
-    EXPECT_EQ(c.bits, static_cast<const TBitmap&>(b).Bits());
+    EXPECT_EQ(c.bits, static_cast<const Bitmap&>(b).Bits());
     EXPECT_EQ(c.info, b.Info());
     EXPECT_EQ(c.palette, b.GetPalette());
     EXPECT_NE(c.palette, 0u);
   }
 }
 
-TEST_F(Bitmap, DrawToNewBitmapStretchesTheGraphic) {
+TEST_F(BitmapTest, DrawToNewBitmapStretchesTheGraphic) {
   auto source = LoadBmp(SimpleBmp(2, 2, 24, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}));
   auto out = DrawToNewBitmap(*source, 4, 2);
   ASSERT_EQ(out->GetWidth(), 4);
@@ -281,10 +281,10 @@ TEST_F(Bitmap, DrawToNewBitmapStretchesTheGraphic) {
   EXPECT_EQ(Rendered(*out), (std::vector<uint32_t>{0xFF0000, 0xFF0000, 0x00FF00, 0x00FF00,  //
                                                    0x0000FF, 0x0000FF, 0xFFFFFF, 0xFFFFFF}));
   // It is a bitmap like any other: it saves and loads back.
-  TMemoryStream m;
+  MemoryStream m;
   out->SaveToStream(m);
   m.SetPosition(0);
-  TBitmap back;
+  Bitmap back;
   back.LoadFromStream(m);
   EXPECT_EQ(Rendered(back), Rendered(*out));
   EXPECT_TRUE(DrawToNewBitmap(*source, 0, 5)->GetEmpty());

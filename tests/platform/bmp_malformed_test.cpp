@@ -1,4 +1,4 @@
-// Broken BMP files: every one raises EInvalidGraphic, reads nothing out of bounds (ASan watches) and
+// Broken BMP files: every one raises InvalidPicture, reads nothing out of bounds (ASan watches) and
 // leaves the bitmap with what it held.
 #include <gtest/gtest.h>
 
@@ -17,26 +17,26 @@ class BmpMalformed : public testing::Test {
  protected:
   void SetUp() override {
     headless::ResetAll();
-    held_.LoadFromStream(*Stream(SimpleBmp(2, 1, 24, {0xABCDEF, 0x123456})));
+    held_.LoadFromStream(*StreamOf(SimpleBmp(2, 1, 24, {0xABCDEF, 0x123456})));
   }
 
-  std::unique_ptr<TMemoryStream> Stream(const std::string& bytes) {
-    auto s = std::make_unique<TMemoryStream>();
+  std::unique_ptr<MemoryStream> StreamOf(const std::string& bytes) {
+    auto s = std::make_unique<MemoryStream>();
     FillStream(*s, bytes);
     return s;
   }
 
-  // Loads Bytes into a bitmap that held a picture: EInvalidGraphic with the fixed text, picture kept.
+  // Loads Bytes into a bitmap that held a picture: InvalidPicture with the fixed text, picture kept.
   void ExpectRejected(const std::string& bytes, const std::string& what) {
     SCOPED_TRACE(what);
     // The bytes are copied into a buffer of exactly their size, so ASan sees any read past the end.
-    auto stream = Stream(bytes);
+    auto stream = StreamOf(bytes);
     int changes = 0;
-    held_.OnChange = [&](TGraphic*) { ++changes; };
+    held_.OnChange = [&](Image*) { ++changes; };
     try {
       held_.LoadFromStream(*stream);
       ADD_FAILURE() << "loaded";
-    } catch (const EInvalidGraphic& e) {
+    } catch (const InvalidPicture& e) {
       EXPECT_STREQ(e.what(), "Bitmap image is not valid");
     }
     held_.OnChange = nullptr;
@@ -55,7 +55,7 @@ class BmpMalformed : public testing::Test {
     }
   }
 
-  TBitmap held_;
+  Bitmap held_;
 };
 
 BmpRecipe Recipe(uint16_t bits, int32_t w, int32_t h, uint32_t compression = BiRgb) {
@@ -188,10 +188,10 @@ TEST_F(BmpMalformed, RleOverruns) {
 }
 
 TEST_F(BmpMalformed, FailedLoadKeepsThePaletteAndTable) {
-  held_.LoadFromStream(*Stream(SimpleBmp(2, 1, 8, {0, 1}, {0x0000FF, 0x00FF00})));
-  const TPaletteHandle palette = held_.GetPalette();
-  auto stream = Stream(MakeBmp(Recipe(8, 1, 1)).substr(0, 40));
-  EXPECT_THROW(held_.LoadFromStream(*stream), EInvalidGraphic);
+  held_.LoadFromStream(*StreamOf(SimpleBmp(2, 1, 8, {0, 1}, {0x0000FF, 0x00FF00})));
+  const PaletteHandle palette = held_.GetPalette();
+  auto stream = StreamOf(MakeBmp(Recipe(8, 1, 1)).substr(0, 40));
+  EXPECT_THROW(held_.LoadFromStream(*stream), InvalidPicture);
   EXPECT_EQ(held_.GetPalette(), palette);
   EXPECT_EQ(Rendered(held_), (std::vector<uint32_t>{0x0000FF, 0x00FF00}));
 }

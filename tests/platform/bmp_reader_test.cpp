@@ -187,10 +187,10 @@ TEST_F(BmpReader, ShortColourTableLeavesTheRestBlack) {
   auto b = LoadBmp(MakeBmp(s));
   EXPECT_EQ(b->ColorCount(), 256u);
   EXPECT_EQ(Rendered(*b), (std::vector<uint32_t>{0x112233, 0x445566, 0, 0}));
-  std::vector<TPaletteEntry> entries = PaletteEntries(b->GetPalette());
+  std::vector<PaletteEntry> entries = PaletteEntries(b->GetPalette());
   ASSERT_EQ(entries.size(), 256u);
-  EXPECT_EQ(entries[1], (TPaletteEntry{0x44, 0x55, 0x66, 0}));
-  EXPECT_EQ(entries[2], (TPaletteEntry{0, 0, 0, 0}));
+  EXPECT_EQ(entries[1], (PaletteEntry{0x44, 0x55, 0x66, 0}));
+  EXPECT_EQ(entries[2], (PaletteEntry{0, 0, 0, 0}));
 }
 
 TEST_F(BmpReader, ColourCountBeyondTheDepthIsCappedByIt) {
@@ -254,10 +254,10 @@ TEST_F(BmpReader, MissingPaddingOfTheLastRowIsTolerated) {
 
 TEST_F(BmpReader, ReadsFromTheStreamsPositionAndStopsAtItsPicture) {
   std::string file = SimpleBmp(2, 2, 24, {0x10, 0x20, 0x30, 0x40});
-  TMemoryStream stream;
+  MemoryStream stream;
   FillStream(stream, "junk" + file + "trailing data");
   stream.SetPosition(4);
-  TBitmap b;
+  Bitmap b;
   b.LoadFromStream(stream);
   EXPECT_EQ(Rendered(b), (std::vector<uint32_t>{0x10, 0x20, 0x30, 0x40}));
 }
@@ -314,10 +314,10 @@ TEST_F(BmpReader, LargeRlePictureOfOneRunLoads) {
 
 TEST_F(BmpReader, LoadsThroughTheFileSystemAndThePictureRegistry) {
   headless::DefaultFiles().AddFile("C:\\pics\\a.BMP", SimpleBmp(1, 1, 24, {0x00FF00}));
-  TPicture picture;
+  Picture picture;
   picture.LoadFromFile("C:\\pics\\a.BMP");
-  ASSERT_TRUE(picture.Graphic()->InheritsFrom(&TBitmap::Class));
-  EXPECT_EQ(Rendered(*static_cast<TBitmap*>(picture.Graphic())), std::vector<uint32_t>{0x00FF00});
+  ASSERT_TRUE(picture.Graphic()->InheritsFrom(&Bitmap::Class));
+  EXPECT_EQ(Rendered(*static_cast<Bitmap*>(picture.Graphic())), std::vector<uint32_t>{0x00FF00});
 }
 
 }  // namespace

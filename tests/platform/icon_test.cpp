@@ -86,7 +86,7 @@ std::string ThreeSizes() {
 }
 
 TEST(Icon, ShowsTheLargestImageWithTheMostColours) {
-  TIcon icon;
+  IconImage icon;
   LoadBytes(icon, ThreeSizes());
   ASSERT_EQ(icon.Images().size(), 4u);
   EXPECT_EQ(icon.BestImage(), 2);
@@ -96,7 +96,7 @@ TEST(Icon, ShowsTheLargestImageWithTheMostColours) {
 }
 
 TEST(Icon, TakesThePngImagesSizeFromItsHeader) {
-  TIcon icon;
+  IconImage icon;
   LoadBytes(icon, MakeIco({{DibImage(32, 32, 32), 32, 32, 32}, {PngImage(256, 256), 0, 0, 32}}));
   EXPECT_EQ(icon.BestImage(), 1);
   EXPECT_EQ(icon.GetWidth(), 256);
@@ -116,7 +116,7 @@ TEST(Icon, TakesThePngImagesSizeFromItsHeader) {
 
 TEST(Icon, DrawsTheChosenImagesBytes) {
   std::string ico = ThreeSizes();
-  TIcon icon;
+  IconImage icon;
   LoadBytes(icon, ico);
   test::RecordingCanvas canvas;
   icon.Draw(canvas, Rect(0, 0, 96, 96));
@@ -130,7 +130,7 @@ TEST(Icon, DrawsTheChosenImagesBytes) {
   ASSERT_EQ(call.size, expected.size());
   EXPECT_EQ(std::string(static_cast<const char*>(call.data), call.size), expected);
 
-  TIcon empty;
+  IconImage empty;
   test::RecordingCanvas nothing;
   empty.Draw(nothing, Rect(0, 0, 1, 1));
   EXPECT_TRUE(nothing.calls.empty());
@@ -138,20 +138,20 @@ TEST(Icon, DrawsTheChosenImagesBytes) {
 
 TEST(Icon, SavesTheFileAsReadAndAssignsFromIconsOnly) {
   std::string ico = ThreeSizes();
-  TIcon icon;
+  IconImage icon;
   LoadBytes(icon, ico);
-  TMemoryStream saved;
+  MemoryStream saved;
   icon.SaveToStream(saved);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(saved.Memory()), static_cast<size_t>(saved.Size())),
             ico);
 
-  TIcon copy;
+  IconImage copy;
   copy.Assign(icon);
   EXPECT_EQ(copy.GetWidth(), 48);
   EXPECT_EQ(copy.BestImage(), 2);
-  TMetafile meta;
-  EXPECT_THROW(copy.Assign(meta), EConvertError);
-  EXPECT_THROW(copy.SetWidth(10), EInvalidGraphic);
+  MetafileImage meta;
+  EXPECT_THROW(copy.Assign(meta), ConversionError);
+  EXPECT_THROW(copy.SetWidth(10), InvalidPicture);
 }
 
 // Each malformed file, and what is wrong with it.
@@ -211,10 +211,10 @@ std::vector<std::pair<const char*, std::string>> MalformedIcons() {
 }
 
 TEST(IconDamage, MalformedFilesAreInvalidAndKeepThePreviousIcon) {
-  TIcon icon;
+  IconImage icon;
   LoadBytes(icon, ThreeSizes());
   for (const auto& [what, bytes] : MalformedIcons()) {
-    EXPECT_THROW(LoadBytes(icon, bytes), EInvalidGraphic) << what;
+    EXPECT_THROW(LoadBytes(icon, bytes), InvalidPicture) << what;
     EXPECT_EQ(icon.GetWidth(), 48) << what;
     EXPECT_EQ(icon.Images().size(), 4u) << what;
   }
@@ -223,8 +223,8 @@ TEST(IconDamage, MalformedFilesAreInvalidAndKeepThePreviousIcon) {
 TEST(IconDamage, EveryTruncationLoadsOrFailsCleanly) {
   std::string ico = MakeIco({{DibImage(16, 16, 4), 16, 16, 4}, {PngImage(32, 32), 32, 32, 32}});
   for (size_t cut = 0; cut < ico.size(); ++cut) {
-    TIcon icon;
-    EXPECT_THROW(LoadBytes(icon, ico.substr(0, cut)), EInvalidGraphic) << cut;
+    IconImage icon;
+    EXPECT_THROW(LoadBytes(icon, ico.substr(0, cut)), InvalidPicture) << cut;
     EXPECT_TRUE(icon.GetEmpty());
   }
 }

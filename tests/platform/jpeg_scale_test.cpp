@@ -20,20 +20,20 @@ using test::JpegColour;
 using test::JpegRecipe;
 using test::MakeJpeg;
 
-void Load(TJPEGImage& jpeg, const JpegRecipe& recipe, int32_t roomWidth, int32_t roomHeight) {
+void Load(JpegImage& jpeg, const JpegRecipe& recipe, int32_t roomWidth, int32_t roomHeight) {
   jpeg.SetLargestDrawSize(roomWidth, roomHeight);
   test::LoadBytes(jpeg, MakeJpeg(recipe));
 }
 
 // The width of the pixels the picture drew with into Rect.
-int32_t DrawnFrom(TJPEGImage& jpeg, const TRect& rect) {
+int32_t DrawnFrom(JpegImage& jpeg, const PixelRect& rect) {
   test::RecordingCanvas canvas;
   jpeg.Draw(canvas, rect);
   return canvas.calls.size() == 1 ? canvas.calls[0].width : -1;
 }
 
 // The pixels held (GetWidth and GetHeight are no const members).
-TBitmap& Held(const TJPEGImage& jpeg) { return const_cast<TBitmap&>(*jpeg.Bitmap()); }
+Bitmap& Held(const JpegImage& jpeg) { return const_cast<Bitmap&>(*jpeg.DecodedBitmap()); }
 
 struct ScaleCase {
   int width, height;          // the file
@@ -51,11 +51,11 @@ TEST_P(JpegScaleTest, HoldsTheSmallestScaleThatStillFillsItsFittedSize) {
   const ScaleCase& c = GetParam();
   for (JpegColour colour : {JpegColour::Rgb, JpegColour::Cmyk}) {
     const JpegRecipe recipe{.width = c.width, .height = c.height, .colour = colour, .quality = 95};
-    TJPEGImage jpeg;
+    JpegImage jpeg;
     Load(jpeg, recipe, c.roomWidth, c.roomHeight);
     EXPECT_EQ(jpeg.GetWidth(), c.width);
     EXPECT_EQ(jpeg.GetHeight(), c.height);
-    TBitmap& held = Held(jpeg);
+    Bitmap& held = Held(jpeg);
     ASSERT_EQ(held.GetWidth(), c.heldWidth);
     ASSERT_EQ(held.GetHeight(), c.heldHeight);
     // The reduced picture is the picture: a pixel inside it (one whose square of the file lies whole
@@ -96,11 +96,11 @@ INSTANTIATE_TEST_SUITE_P(Sizes, JpegScaleTest,
                          });
 
 TEST(JpegScale, DrawingLargerThanHeldDecodesAgainAndSmallerKeepsWhatIsHeld) {
-  TJPEGImage jpeg;
+  JpegImage jpeg;
   Load(jpeg, {.width = 800, .height = 600}, 200, 200);
-  const TBitmap* small = jpeg.Bitmap();
+  const Bitmap* small = jpeg.DecodedBitmap();
   EXPECT_EQ(DrawnFrom(jpeg, Rect(0, 0, 200, 150)), 200);
-  EXPECT_EQ(jpeg.Bitmap(), small);
+  EXPECT_EQ(jpeg.DecodedBitmap(), small);
   EXPECT_EQ(DrawnFrom(jpeg, Rect(10, 10, 110, 85)), 200);  // smaller: stretched from what is held
   // A box or maximised window shows it at 0.45: 4/8 is decoded and kept for the next repaint.
   EXPECT_EQ(DrawnFrom(jpeg, Rect(0, 0, 360, 270)), 400);
@@ -112,15 +112,15 @@ TEST(JpegScale, DrawingLargerThanHeldDecodesAgainAndSmallerKeepsWhatIsHeld) {
 }
 
 TEST(JpegScale, FullPixelsGoToABitmapWithoutBeingKeptAndACopySharesWhatIsHeld) {
-  TJPEGImage jpeg;
+  JpegImage jpeg;
   Load(jpeg, {.width = 800, .height = 600}, 100, 100);
-  TJPEGImage copy;
+  JpegImage copy;
   copy.Assign(jpeg);
-  EXPECT_EQ(copy.Bitmap(), jpeg.Bitmap());
+  EXPECT_EQ(copy.DecodedBitmap(), jpeg.DecodedBitmap());
   EXPECT_EQ(copy.GetWidth(), 800);
   EXPECT_EQ(DrawnFrom(copy, Rect(0, 0, 100, 75)), 100);
 
-  TBitmap full;
+  Bitmap full;
   full.Assign(copy);
   EXPECT_EQ(full.GetWidth(), 800);
   EXPECT_EQ(full.GetHeight(), 600);
@@ -128,15 +128,15 @@ TEST(JpegScale, FullPixelsGoToABitmapWithoutBeingKeptAndACopySharesWhatIsHeld) {
   EXPECT_EQ(Held(copy).GetWidth(), 100);  // the shown picture stays small
 
   // Held at full size, its pixels are shared, not copied.
-  TJPEGImage whole;
+  JpegImage whole;
   Load(whole, {.width = 80, .height = 60}, 100, 100);
-  TBitmap shared;
+  Bitmap shared;
   shared.Assign(whole);
-  EXPECT_EQ(static_cast<const TBitmap&>(shared).Bits(), whole.Bitmap()->Bits());
+  EXPECT_EQ(static_cast<const Bitmap&>(shared).Bits(), whole.DecodedBitmap()->Bits());
 }
 
 TEST(JpegScale, TheRoomAppliesToLoadsAfterIt) {
-  TJPEGImage jpeg;
+  JpegImage jpeg;
   Load(jpeg, {.width = 64, .height = 64}, 8, 8);
   EXPECT_EQ(Held(jpeg).GetWidth(), 8);
   Load(jpeg, {.width = 64, .height = 64}, 0, 0);

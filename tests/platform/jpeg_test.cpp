@@ -31,8 +31,8 @@ size_t FindMarker(const std::string& jpg, uint8_t code) {
 
 // Largest difference of any channel between the decoded picture and what the pattern should show,
 // over the rows [FirstRow, LastRow).
-int WorstDifference(const TJPEGImage& jpeg, const JpegRecipe& recipe, int firstRow, int lastRow) {
-  const TBitmap* bitmap = jpeg.Bitmap();
+int WorstDifference(const JpegImage& jpeg, const JpegRecipe& recipe, int firstRow, int lastRow) {
+  const Bitmap* bitmap = jpeg.DecodedBitmap();
   int worst = 0;
   for (int y = firstRow; y < lastRow; ++y) {
     const uint8_t* row = bitmap->Bits() + static_cast<size_t>(y) * bitmap->RowStride();
@@ -55,14 +55,14 @@ class JpegDecodeTest : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(JpegDecodeTest, DecodesIntoATopDown24BitBitmapMatchingThePicture) {
   const JpegRecipe& recipe = GetParam().recipe;
-  TJPEGImage jpeg;
+  JpegImage jpeg;
   LoadBytes(jpeg, MakeJpeg(recipe));
   ASSERT_FALSE(jpeg.GetEmpty());
   EXPECT_EQ(jpeg.GetWidth(), recipe.width);
   EXPECT_EQ(jpeg.GetHeight(), recipe.height);
-  ASSERT_NE(jpeg.Bitmap(), nullptr);
-  EXPECT_EQ(jpeg.Bitmap()->BitCount(), 24);
-  EXPECT_TRUE(jpeg.Bitmap()->TopDown());
+  ASSERT_NE(jpeg.DecodedBitmap(), nullptr);
+  EXPECT_EQ(jpeg.DecodedBitmap()->BitCount(), 24);
+  EXPECT_TRUE(jpeg.DecodedBitmap()->TopDown());
   EXPECT_LE(WorstDifference(jpeg, recipe, 0, recipe.height), 12);
 }
 
@@ -86,41 +86,41 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(JpegImage, ReadsFromTheStreamsPositionAndSavesTheFileAsRead) {
   std::string jpg = MakeJpeg({.width = 8, .height = 6});
-  TMemoryStream stream;
+  MemoryStream stream;
   stream.WriteBuffer("JUNK", 4);
   stream.WriteBuffer(jpg.data(), static_cast<int64_t>(jpg.size()));
   stream.SetPosition(4);
-  TJPEGImage jpeg;
+  JpegImage jpeg;
   jpeg.LoadFromStream(stream);
   EXPECT_EQ(jpeg.GetWidth(), 8);
 
-  TMemoryStream saved;
+  MemoryStream saved;
   jpeg.SaveToStream(saved);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(saved.Memory()), static_cast<size_t>(saved.Size())),
             jpg);
 }
 
 TEST(JpegImage, AssignSharesThePictureAndRefusesOtherClasses) {
-  TJPEGImage source;
+  JpegImage source;
   LoadBytes(source, MakeJpeg({.width = 12, .height = 7}));
-  TJPEGImage copy;
+  JpegImage copy;
   int changes = 0;
-  copy.OnChange = [&](TGraphic*) { ++changes; };
+  copy.OnChange = [&](Image*) { ++changes; };
   copy.Assign(source);
   EXPECT_EQ(changes, 1);
   EXPECT_EQ(copy.GetWidth(), 12);
   EXPECT_EQ(copy.GetHeight(), 7);
-  EXPECT_EQ(copy.Bitmap(), source.Bitmap());  // shared, not copied
+  EXPECT_EQ(copy.DecodedBitmap(), source.DecodedBitmap());  // shared, not copied
 
-  TIcon icon;
-  EXPECT_THROW(copy.Assign(icon), EConvertError);
+  IconImage icon;
+  EXPECT_THROW(copy.Assign(icon), ConversionError);
   EXPECT_EQ(copy.GetWidth(), 12);
 }
 
 TEST(JpegImage, AssignsItsPixelsToABitmap) {
-  TJPEGImage jpeg;
+  JpegImage jpeg;
   LoadBytes(jpeg, MakeJpeg({.width = 10, .height = 5}));
-  TBitmap bitmap;
+  Bitmap bitmap;
   bitmap.Assign(jpeg);
   EXPECT_EQ(bitmap.GetWidth(), 10);
   EXPECT_EQ(bitmap.GetHeight(), 5);
@@ -128,7 +128,7 @@ TEST(JpegImage, AssignsItsPixelsToABitmap) {
 }
 
 TEST(JpegImage, DrawsThroughItsBitmapAndKeepsItsSize) {
-  TJPEGImage jpeg;
+  JpegImage jpeg;
   test::RecordingCanvas empty;
   jpeg.Draw(empty, Rect(0, 0, 5, 5));
   EXPECT_TRUE(empty.calls.empty());
@@ -141,8 +141,8 @@ TEST(JpegImage, DrawsThroughItsBitmapAndKeepsItsSize) {
   EXPECT_EQ(canvas.calls[0].dest, Rect(1, 2, 19, 10));
   EXPECT_EQ(canvas.calls[0].width, 9);
 
-  EXPECT_THROW(jpeg.SetWidth(3), EInvalidGraphic);
-  EXPECT_THROW(jpeg.SetHeight(3), EInvalidGraphic);
+  EXPECT_THROW(jpeg.SetWidth(3), InvalidPicture);
+  EXPECT_THROW(jpeg.SetHeight(3), InvalidPicture);
   EXPECT_EQ(jpeg.GetWidth(), 9);
 }
 
@@ -151,19 +151,19 @@ TEST(JpegImage, DrawsThroughItsBitmapAndKeepsItsSize) {
 TEST(JpegDamage, DataThatIsNotAJpegIsAnInvalidGraphic) {
   for (std::string bytes : {std::string(), std::string("hello, world"), std::string("\xFF\xD8", 2),
                             std::string("\xFF\xD8\xFF\xD9", 4)}) {
-    TJPEGImage jpeg;
-    EXPECT_THROW(LoadBytes(jpeg, bytes), EInvalidGraphic) << bytes.size();
+    JpegImage jpeg;
+    EXPECT_THROW(LoadBytes(jpeg, bytes), InvalidPicture) << bytes.size();
     EXPECT_TRUE(jpeg.GetEmpty());
   }
 }
 
 TEST(JpegDamage, AFailedLoadKeepsThePreviousPicture) {
-  TJPEGImage jpeg;
+  JpegImage jpeg;
   std::string good = MakeJpeg({.width = 15, .height = 9});
   LoadBytes(jpeg, good);
-  const TBitmap* before = jpeg.Bitmap();
-  EXPECT_THROW(LoadBytes(jpeg, "not a picture"), EInvalidGraphic);
-  EXPECT_EQ(jpeg.Bitmap(), before);
+  const Bitmap* before = jpeg.DecodedBitmap();
+  EXPECT_THROW(LoadBytes(jpeg, "not a picture"), InvalidPicture);
+  EXPECT_EQ(jpeg.DecodedBitmap(), before);
   EXPECT_EQ(jpeg.GetWidth(), 15);
   EXPECT_EQ(jpeg.Data()->size(), good.size());
 }
@@ -173,8 +173,8 @@ TEST(JpegDamage, AFileCutInsideItsHeadersIsAnInvalidGraphic) {
   size_t sos = FindMarker(jpg, 0xDA);
   ASSERT_NE(sos, std::string::npos);
   for (size_t cut : {size_t{20}, sos / 2, sos, sos + 4}) {
-    TJPEGImage jpeg;
-    EXPECT_THROW(LoadBytes(jpeg, jpg.substr(0, cut)), EInvalidGraphic) << cut;
+    JpegImage jpeg;
+    EXPECT_THROW(LoadBytes(jpeg, jpg.substr(0, cut)), InvalidPicture) << cut;
   }
 }
 
@@ -182,14 +182,14 @@ TEST(JpegDamage, AFileCutInsideItsPictureDataShowsTheRowsItHolds) {
   JpegRecipe recipe{.width = 64, .height = 128, .quality = 95};
   std::string jpg = MakeJpeg(recipe);
   size_t sos = FindMarker(jpg, 0xDA);
-  TJPEGImage jpeg;
+  JpegImage jpeg;
   ::testing::internal::CaptureStderr();
   LoadBytes(jpeg, jpg.substr(0, sos + (jpg.size() - sos) * 6 / 10));
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // the warning is not printed
   ASSERT_EQ(jpeg.GetHeight(), 128);
   EXPECT_LE(WorstDifference(jpeg, recipe, 0, 16), 12);
   // What the file no longer holds is mid-grey.
-  const uint8_t* last = jpeg.Bitmap()->Bits() + 127 * jpeg.Bitmap()->RowStride();
+  const uint8_t* last = jpeg.DecodedBitmap()->Bits() + 127 * jpeg.DecodedBitmap()->RowStride();
   for (int i = 0; i < 64 * 3; ++i) ASSERT_NEAR(last[i], 128, 2) << i;
 }
 
@@ -198,12 +198,12 @@ TEST(JpegDamage, CorruptPictureDataDecodesQuietly) {
     std::string jpg = MakeJpeg({.width = 48, .height = 48, .progressive = progressive});
     size_t sos = FindMarker(jpg, 0xDA);
     for (size_t i = sos + 20; i < jpg.size() - 2; i += 7) jpg[i] = static_cast<char>(jpg[i] ^ 0x5A);
-    TJPEGImage jpeg;
+    JpegImage jpeg;
     ::testing::internal::CaptureStderr();
     try {
       LoadBytes(jpeg, jpg);
       EXPECT_EQ(jpeg.GetWidth(), 48);
-    } catch (const EInvalidGraphic&) {
+    } catch (const InvalidPicture&) {
       // A damaged marker may end the decode; either outcome is clean.
     }
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << progressive;
@@ -215,11 +215,11 @@ TEST(JpegDamage, EveryTruncationLoadsOrFailsCleanly) {
     std::string jpg =
         MakeJpeg({.width = 24, .height = 16, .colour = JpegColour::Rgb, .progressive = progressive});
     for (size_t cut = 0; cut < jpg.size(); ++cut) {
-      TJPEGImage jpeg;
+      JpegImage jpeg;
       try {
         LoadBytes(jpeg, jpg.substr(0, cut));
         EXPECT_EQ(jpeg.GetWidth(), 24) << cut;
-      } catch (const EInvalidGraphic&) {
+      } catch (const InvalidPicture&) {
         EXPECT_TRUE(jpeg.GetEmpty()) << cut;
       }
     }
@@ -235,21 +235,21 @@ TEST(JpegDamage, HugeDimensionsAreRefusedBeforeAnyPixelMemoryIsTaken) {
     jpg[at] = static_cast<char>(20000 >> 8);
     jpg[at + 1] = static_cast<char>(20000 & 0xFF);
   }
-  TJPEGImage jpeg;
+  JpegImage jpeg;
   try {
     LoadBytes(jpeg, jpg);
     FAIL() << "a 20000 x 20000 picture was decoded";
-  } catch (const EInvalidGraphic& e) {
+  } catch (const InvalidPicture& e) {
     EXPECT_NE(std::string(e.what()).find("20000 x 20000"), std::string::npos) << e.what();
   }
 }
 
 TEST(JpegDamage, AProgressiveFileOfThousandsOfScansIsRefused) {
-  TJPEGImage jpeg;
+  JpegImage jpeg;
   try {
     LoadBytes(jpeg, MakeJpeg({.width = 16, .height = 16, .scanPerCoefficient = true}));  // 569 scans
     FAIL() << "decoded";
-  } catch (const EInvalidGraphic& e) {
+  } catch (const InvalidPicture& e) {
     EXPECT_NE(std::string(e.what()).find("scans"), std::string::npos) << e.what();
   }
   // 191 scans are still a picture.
@@ -262,16 +262,16 @@ TEST(JpegDamage, AProgressiveFileOfThousandsOfScansIsRefused) {
 // --- Progress ---------------------------------------------------------------------------------------
 
 struct Report {
-  TProgressStage stage;
+  ProgressStage stage;
   int percent;
 };
 
 TEST(JpegProgress, ReportsStartingRunningEveryFewPercentAndEnding) {
   for (bool progressive : {false, true}) {
-    TJPEGImage jpeg;
+    JpegImage jpeg;
     std::vector<Report> reports;
-    TGraphic* sender = nullptr;
-    jpeg.OnProgress = [&](TGraphic* s, TProgressStage stage, uint8_t percent, bool, const TRect&,
+    Image* sender = nullptr;
+    jpeg.OnProgress = [&](Image* s, ProgressStage stage, uint8_t percent, bool, const PixelRect&,
                           const std::string&) {
       sender = s;
       reports.push_back({stage, percent});
@@ -279,14 +279,14 @@ TEST(JpegProgress, ReportsStartingRunningEveryFewPercentAndEnding) {
     LoadBytes(jpeg, MakeJpeg({.width = 200, .height = 300, .progressive = progressive}));
     EXPECT_EQ(sender, &jpeg);
     ASSERT_GE(reports.size(), 4u) << progressive;
-    EXPECT_EQ(reports.front().stage, psStarting);
+    EXPECT_EQ(reports.front().stage, ProgressStage::Starting);
     EXPECT_EQ(reports.front().percent, 0);
-    EXPECT_EQ(reports.back().stage, psEnding);
+    EXPECT_EQ(reports.back().stage, ProgressStage::Ending);
     EXPECT_EQ(reports.back().percent, 100);
     EXPECT_LE(reports.size(), 2u + 100 / 5);
     int last = 0;
     for (size_t i = 1; i + 1 < reports.size(); ++i) {
-      EXPECT_EQ(reports[i].stage, psRunning);
+      EXPECT_EQ(reports[i].stage, ProgressStage::Running);
       EXPECT_GE(reports[i].percent, last + 5) << i;
       EXPECT_LE(reports[i].percent, 100);
       last = reports[i].percent;
@@ -295,28 +295,28 @@ TEST(JpegProgress, ReportsStartingRunningEveryFewPercentAndEnding) {
 }
 
 TEST(JpegProgress, AFailedDecodeStillReportsItsEnd) {
-  TJPEGImage jpeg;
-  std::vector<TProgressStage> stages;
-  jpeg.OnProgress = [&](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&, const std::string&) {
+  JpegImage jpeg;
+  std::vector<ProgressStage> stages;
+  jpeg.OnProgress = [&](Image*, ProgressStage stage, uint8_t, bool, const PixelRect&, const std::string&) {
     stages.push_back(stage);
   };
-  EXPECT_THROW(LoadBytes(jpeg, "\xFF\xD8 not really"), EInvalidGraphic);
+  EXPECT_THROW(LoadBytes(jpeg, "\xFF\xD8 not really"), InvalidPicture);
   ASSERT_EQ(stages.size(), 2u);
-  EXPECT_EQ(stages[0], psStarting);
-  EXPECT_EQ(stages[1], psEnding);
+  EXPECT_EQ(stages[0], ProgressStage::Starting);
+  EXPECT_EQ(stages[1], ProgressStage::Ending);
 }
 
 TEST(JpegProgress, AnErrorRaisedByTheHandlerStopsTheDecodeAndComesThrough) {
-  TJPEGImage jpeg;
+  JpegImage jpeg;
   LoadBytes(jpeg, MakeJpeg({.width = 5, .height = 5}));
-  std::vector<TProgressStage> stages;
-  jpeg.OnProgress = [&](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&, const std::string&) {
+  std::vector<ProgressStage> stages;
+  jpeg.OnProgress = [&](Image*, ProgressStage stage, uint8_t, bool, const PixelRect&, const std::string&) {
     stages.push_back(stage);
-    if (stage == psRunning) throw EAbort("stop");
+    if (stage == ProgressStage::Running) throw SilentAbort("stop");
   };
-  EXPECT_THROW(LoadBytes(jpeg, MakeJpeg({.width = 100, .height = 100, .progressive = true})), EAbort);
+  EXPECT_THROW(LoadBytes(jpeg, MakeJpeg({.width = 100, .height = 100, .progressive = true})), SilentAbort);
   ASSERT_EQ(stages.size(), 3u);
-  EXPECT_EQ(stages.back(), psEnding);
+  EXPECT_EQ(stages.back(), ProgressStage::Ending);
   EXPECT_EQ(jpeg.GetWidth(), 5);  // the previous picture stays
 }
 

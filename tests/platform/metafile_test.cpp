@@ -107,12 +107,12 @@ std::string MakePlaceable(int16_t left, int16_t top, int16_t right, int16_t bott
   return s + wmf;
 }
 
-std::string Played(const TMetafile& meta) {
+std::string Played(const MetafileImage& meta) {
   return std::string(reinterpret_cast<const char*>(meta.PlayData()), meta.PlaySize());
 }
 
 TEST(Metafile, EnhancedSizeIsTheFrameAt96Dpi) {
-  TMetafile meta;
+  MetafileImage meta;
   LoadBytes(meta, MakeEmf());  // 52.91 x 26.45 mm
   EXPECT_TRUE(meta.Enhanced());
   EXPECT_EQ(meta.GetWidth(), 200);
@@ -130,7 +130,7 @@ TEST(Metafile, EnhancedWithoutAFrameTakesItsBounds) {
   EmfRecipe recipe;
   for (int32_t& v : recipe.frame) v = 0;
   recipe.bounds[0] = 10, recipe.bounds[1] = 20, recipe.bounds[2] = 109, recipe.bounds[3] = 69;
-  TMetafile meta;
+  MetafileImage meta;
   LoadBytes(meta, MakeEmf(recipe));
   EXPECT_EQ(meta.GetWidth(), 100);
   EXPECT_EQ(meta.GetHeight(), 50);
@@ -138,7 +138,7 @@ TEST(Metafile, EnhancedWithoutAFrameTakesItsBounds) {
 
 TEST(Metafile, EnhancedPlaysItsOwnBytesOnly) {
   std::string emf = MakeEmf();
-  TMetafile meta;
+  MetafileImage meta;
   LoadBytes(meta, emf + "trailing bytes");
   EXPECT_EQ(Played(meta), emf);
   test::RecordingCanvas canvas;
@@ -152,7 +152,7 @@ TEST(Metafile, EnhancedPlaysItsOwnBytesOnly) {
 
 TEST(Metafile, PlaceableSizeIsTheBoxInItsUnitsAt96Dpi) {
   std::string wmf = MakeWmf(0, 0, false);
-  TMetafile meta;
+  MetafileImage meta;
   LoadBytes(meta, MakePlaceable(0, 0, 1440, 720, 1440, wmf));
   EXPECT_FALSE(meta.Enhanced());
   EXPECT_EQ(meta.GetWidth(), 96);
@@ -173,7 +173,7 @@ TEST(Metafile, PlaceableSizeIsTheBoxInItsUnitsAt96Dpi) {
 
 TEST(Metafile, PlainWindowsMetafileSizeIsItsWindowExtent) {
   std::string wmf = MakeWmf(320, 240);
-  TMetafile meta;
+  MetafileImage meta;
   LoadBytes(meta, wmf);
   EXPECT_EQ(meta.GetWidth(), 320);
   EXPECT_EQ(meta.GetHeight(), 240);
@@ -185,22 +185,22 @@ TEST(Metafile, PlainWindowsMetafileSizeIsItsWindowExtent) {
 
 TEST(Metafile, SavesAsReadAssignsAndResizes) {
   std::string file = MakePlaceable(0, 0, 960, 480, 960, MakeWmf(0, 0, false));
-  TMetafile meta;
+  MetafileImage meta;
   LoadBytes(meta, file);
-  TMemoryStream saved;
+  MemoryStream saved;
   meta.SaveToStream(saved);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(saved.Memory()), static_cast<size_t>(saved.Size())),
             file);
 
-  TMetafile copy;
+  MetafileImage copy;
   copy.Assign(meta);
   EXPECT_EQ(copy.GetWidth(), 96);
   EXPECT_EQ(Played(copy), Played(meta));
-  TIcon icon;
-  EXPECT_THROW(copy.Assign(icon), EConvertError);
+  IconImage icon;
+  EXPECT_THROW(copy.Assign(icon), ConversionError);
 
   int changes = 0;
-  copy.OnChange = [&](TGraphic*) { ++changes; };
+  copy.OnChange = [&](Image*) { ++changes; };
   copy.SetWidth(300);
   copy.SetHeight(20);
   EXPECT_EQ(changes, 2);
@@ -260,10 +260,10 @@ std::vector<std::pair<const char*, std::string>> MalformedMetafiles() {
 }
 
 TEST(MetafileDamage, MalformedFilesAreInvalidAndKeepThePreviousPicture) {
-  TMetafile meta;
+  MetafileImage meta;
   LoadBytes(meta, MakeEmf());
   for (const auto& [what, bytes] : MalformedMetafiles()) {
-    EXPECT_THROW(LoadBytes(meta, bytes), EInvalidGraphic) << what;
+    EXPECT_THROW(LoadBytes(meta, bytes), InvalidPicture) << what;
     EXPECT_TRUE(meta.Enhanced()) << what;
     EXPECT_EQ(meta.GetWidth(), 200) << what;
   }
@@ -273,8 +273,8 @@ TEST(MetafileDamage, EveryTruncationLoadsOrFailsCleanly) {
   for (const std::string& file :
        {MakeEmf(), MakeWmf(50, 40), MakePlaceable(0, 0, 96, 96, 96, MakeWmf(0, 0, false))}) {
     for (size_t cut = 0; cut < file.size(); ++cut) {
-      TMetafile meta;
-      EXPECT_THROW(LoadBytes(meta, file.substr(0, cut)), EInvalidGraphic) << cut;
+      MetafileImage meta;
+      EXPECT_THROW(LoadBytes(meta, file.substr(0, cut)), InvalidPicture) << cut;
       EXPECT_TRUE(meta.GetEmpty());
     }
   }

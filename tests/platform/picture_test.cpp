@@ -17,12 +17,12 @@
 namespace zeb {
 namespace {
 
-using test::TFakeGraphic;
+using test::FakeImage;
 
 class PictureTest : public ::testing::Test {
  protected:
   void SetUp() override { headless::ResetAll(); }
-  void TearDown() override { PictureFormats::UnregisterGraphicClass(&TFakeGraphic::Class); }
+  void TearDown() override { PictureFormats::UnregisterGraphicClass(&FakeImage::Class); }
   void AddFile(const std::string& path, std::string bytes) {
     headless::DefaultFiles().AddFile(path, std::move(bytes));
   }
@@ -32,24 +32,24 @@ TEST_F(PictureTest, LoadingByNameCreatesTheClassRegisteredForTheExtension) {
   AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 40, .height = 30}));
   AddFile("C:\\p\\b.JPEG", test::MakeJpeg({.width = 3, .height = 2, .progressive = true}));
   AddFile("C:\\p\\c.Ico", test::SmallIcon());
-  TPicture picture;
+  Picture picture;
   picture.LoadFromFile("C:\\p\\a.jpg");
   ASSERT_NE(picture.Graphic(), nullptr);
-  EXPECT_TRUE(picture.Graphic()->InheritsFrom(&TJPEGImage::Class));
+  EXPECT_TRUE(picture.Graphic()->InheritsFrom(&JpegImage::Class));
   EXPECT_EQ(picture.Width(), 40);
   EXPECT_EQ(picture.Height(), 30);
 
   picture.LoadFromFile("C:\\p\\b.JPEG");
   EXPECT_EQ(picture.Width(), 3);
   picture.LoadFromFile("C:\\p\\c.Ico");
-  EXPECT_TRUE(picture.Graphic()->InheritsFrom(&TIcon::Class));
+  EXPECT_TRUE(picture.Graphic()->InheritsFrom(&IconImage::Class));
   EXPECT_EQ(picture.Width(), 32);
 
   // A class registered later for an extension takes it over.
-  PictureFormats::Register("jpg", "Fake", &TFakeGraphic::Class);
+  PictureFormats::Register("jpg", "Fake", &FakeImage::Class);
   AddFile("C:\\p\\fake.jpg", "FAKE 7 9");
   picture.LoadFromFile("C:\\p\\fake.jpg");
-  EXPECT_EQ(picture.Graphic()->ClassType(), &TFakeGraphic::Class);
+  EXPECT_EQ(picture.Graphic()->ClassType(), &FakeImage::Class);
   EXPECT_EQ(picture.Height(), 9);
 }
 
@@ -63,20 +63,20 @@ TEST_F(PictureTest, FailuresRaiseTheirErrorsAndKeepThePreviousPicture) {
   AddFile("C:\\p\\locked.jpg", test::MakeJpeg({.width = 5, .height = 5}));
   headless::DefaultFiles().SetLocked("C:\\p\\locked.jpg", true);
 
-  TPicture picture;
+  Picture picture;
   picture.LoadFromFile("C:\\p\\a.jpg");
-  TGraphic* before = picture.Graphic();
+  Image* before = picture.Graphic();
   int changes = 0;
-  picture.OnChange = [&](TPicture*) { ++changes; };
+  picture.OnChange = [&](Picture*) { ++changes; };
 
-  EXPECT_THROW(picture.LoadFromFile("C:\\p\\notes.txt"), EInvalidGraphic);
-  EXPECT_THROW(picture.LoadFromFile("C:\\p\\noext"), EInvalidGraphic);
-  EXPECT_THROW(picture.LoadFromFile("C:\\p\\bad.jpg"), EInvalidGraphic);
-  EXPECT_THROW(picture.LoadFromFile("C:\\p\\icon.jpg"), EInvalidGraphic);
-  EXPECT_THROW(picture.LoadFromFile("C:\\p\\cut.emf"), EInvalidGraphic);
-  EXPECT_THROW(picture.LoadFromFile("C:\\p\\missing.jpg"), EFOpenError);
-  EXPECT_THROW(picture.LoadFromFile("C:\\p\\locked.jpg"), EFOpenError);
-  EXPECT_THROW(picture.LoadFromFile("C:\\nowhere\\a.wmf"), EFOpenError);
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\notes.txt"), InvalidPicture);
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\noext"), InvalidPicture);
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\bad.jpg"), InvalidPicture);
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\icon.jpg"), InvalidPicture);
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\cut.emf"), InvalidPicture);
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\missing.jpg"), FileOpenError);
+  EXPECT_THROW(picture.LoadFromFile("C:\\p\\locked.jpg"), FileOpenError);
+  EXPECT_THROW(picture.LoadFromFile("C:\\nowhere\\a.wmf"), FileOpenError);
 
   EXPECT_EQ(picture.Graphic(), before);
   EXPECT_EQ(picture.Width(), 40);
@@ -85,26 +85,26 @@ TEST_F(PictureTest, FailuresRaiseTheirErrorsAndKeepThePreviousPicture) {
 
 TEST_F(PictureTest, ForwardsTheDecodersProgressAndReportsTheChange) {
   AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 64, .height = 64}));
-  TPicture picture;
-  std::vector<TProgressStage> stages;
-  std::vector<TGraphic*> senders;
-  picture.OnProgress = [&](TGraphic* sender, TProgressStage stage, uint8_t, bool, const TRect&,
+  Picture picture;
+  std::vector<ProgressStage> stages;
+  std::vector<Image*> senders;
+  picture.OnProgress = [&](Image* sender, ProgressStage stage, uint8_t, bool, const PixelRect&,
                            const std::string&) {
     stages.push_back(stage);
     senders.push_back(sender);
   };
-  std::vector<TGraphic*> changedTo;
-  picture.OnChange = [&](TPicture* p) { changedTo.push_back(p->Graphic()); };
+  std::vector<Image*> changedTo;
+  picture.OnChange = [&](Picture* p) { changedTo.push_back(p->Graphic()); };
   picture.LoadFromFile("C:\\p\\a.jpg");
   ASSERT_GE(stages.size(), 2u);
-  EXPECT_EQ(stages.front(), psStarting);
-  EXPECT_EQ(stages.back(), psEnding);
-  for (TGraphic* s : senders) EXPECT_EQ(s, picture.Graphic());
+  EXPECT_EQ(stages.front(), ProgressStage::Starting);
+  EXPECT_EQ(stages.back(), ProgressStage::Ending);
+  for (Image* s : senders) EXPECT_EQ(s, picture.Graphic());
   ASSERT_EQ(changedTo.size(), 1u);
   EXPECT_EQ(changedTo[0], picture.Graphic());
 
   // A picture that reports nothing still changes the picture once.
-  PictureFormats::Register("fake", "Fake", &TFakeGraphic::Class);
+  PictureFormats::Register("fake", "Fake", &FakeImage::Class);
   AddFile("C:\\p\\a.fake", "FAKE 2 2");
   stages.clear();
   picture.LoadFromFile("C:\\p\\a.fake");
@@ -119,20 +119,20 @@ TEST_F(PictureTest, AssignMakesAnIndependentPictureOfTheSameClass) {
     s += std::string("\1\0\x09\0\0\3\x0C\0\0\0\0\0\3\0\0\0\0\0\3\0\0\0\0\0", 24);
     return s;
   }());
-  TPicture source;
+  Picture source;
   source.LoadFromFile("C:\\p\\a.wmf");
-  ASSERT_TRUE(source.Graphic()->InheritsFrom(&TMetafile::Class));
-  TPicture copy;
+  ASSERT_TRUE(source.Graphic()->InheritsFrom(&MetafileImage::Class));
+  Picture copy;
   copy.Assign(source);
   ASSERT_NE(copy.Graphic(), nullptr);
   EXPECT_NE(copy.Graphic(), source.Graphic());
-  EXPECT_EQ(copy.Graphic()->ClassType(), &TMetafile::Class);
+  EXPECT_EQ(copy.Graphic()->ClassType(), &MetafileImage::Class);
   EXPECT_EQ(copy.Width(), 96);
   EXPECT_EQ(copy.Height(), 48);
   copy.Graphic()->SetWidth(10);
   EXPECT_EQ(source.Width(), 96);
 
-  TPicture empty;
+  Picture empty;
   copy.Assign(empty);
   EXPECT_EQ(copy.Graphic(), nullptr);
   EXPECT_EQ(copy.Width(), 0);

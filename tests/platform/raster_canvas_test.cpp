@@ -16,7 +16,7 @@ struct Dib {
     bits = EncodePixels(s);
     info = packed.substr(0, packed.size() - bits.size());
   }
-  void Draw(TCanvas& canvas, const TRect& dest, int32_t w, int32_t h) const {
+  void Draw(Canvas& canvas, const PixelRect& dest, int32_t w, int32_t h) const {
     canvas.StretchDIB(dest, w, h, bits.data(), info.data(), 0);
   }
 };
@@ -36,7 +36,7 @@ BmpRecipe Recipe(int32_t w, int32_t h, uint16_t bits, std::vector<uint32_t> pixe
 constexpr uint32_t R = 0xFF0000, G = 0x00FF00, B = 0x0000FF, W = 0xFFFFFF, K = 0;
 
 TEST(RasterCanvas, FillRectTakesACOLORREFAndClips) {
-  TRasterCanvas c(3, 2);
+  RasterCanvas c(3, 2);
   c.FillRect(Rect(-5, 1, 2, 10), 0x0000FF);  // COLORREF red
   c.FillRect(Rect(2, 0, 1, 2), 0xFF0000);    // inverted: nothing
   EXPECT_EQ(CanvasPixels(c), (std::vector<uint32_t>{K, K, K, R, R, K}));
@@ -46,19 +46,19 @@ TEST(RasterCanvas, FillRectTakesACOLORREFAndClips) {
 
 TEST(RasterCanvas, StretchesUpAndDownNearestNeighbour) {
   Dib d(Recipe(2, 2, 24, {R, G, B, W}));
-  TRasterCanvas up(4, 6);
+  RasterCanvas up(4, 6);
   d.Draw(up, Rect(0, 0, 4, 6), 2, 2);
   EXPECT_EQ(CanvasPixels(up), (std::vector<uint32_t>{R, R, G, G, R, R, G, G, R, R, G, G,  //
                                                      B, B, W, W, B, B, W, W, B, B, W, W}));
   Dib big(Recipe(4, 4, 24, {R, R, G, G, R, R, G, G, B, B, W, W, B, B, W, W}));
-  TRasterCanvas down(2, 2);
+  RasterCanvas down(2, 2);
   big.Draw(down, Rect(0, 0, 2, 2), 4, 4);
   EXPECT_EQ(CanvasPixels(down), (std::vector<uint32_t>{R, G, B, W}));
 }
 
 TEST(RasterCanvas, ClipsAtEveryEdgeAndDrawsOnlyIntoTheDestination) {
   Dib d(Recipe(2, 2, 24, {R, G, B, W}));
-  TRasterCanvas c(3, 3);
+  RasterCanvas c(3, 3);
   c.FillRect(Rect(0, 0, 3, 3), 0x808080);
   d.Draw(c, Rect(-1, -1, 1, 1), 2, 2);  // only the bottom-right source pixel shows
   d.Draw(c, Rect(2, 2, 4, 4), 2, 2);    // only the top-left one
@@ -71,7 +71,7 @@ TEST(RasterCanvas, ClipsAtEveryEdgeAndDrawsOnlyIntoTheDestination) {
 
 TEST(RasterCanvas, NegativeDestinationExtentsMirror) {
   Dib d(Recipe(2, 2, 24, {R, G, B, W}));
-  TRasterCanvas c(2, 2);
+  RasterCanvas c(2, 2);
   d.Draw(c, Rect(2, 0, 0, 2), 2, 2);
   EXPECT_EQ(CanvasPixels(c), (std::vector<uint32_t>{G, R, W, B}));
   d.Draw(c, Rect(0, 2, 2, 0), 2, 2);
@@ -89,7 +89,7 @@ TEST(RasterCanvas, DrawsEveryPlainDepthInEitherRowOrder) {
                                 : Recipe(3, 2, bits, {R, G, B, W, K, 0x848442});
       s.topDown = topDown;
       Dib d(s);
-      TRasterCanvas c(3, 2);
+      RasterCanvas c(3, 2);
       d.Draw(c, Rect(0, 0, 3, 2), 3, topDown ? -2 : 2);
       std::vector<uint32_t> expected;
       for (uint32_t p : s.pixels) expected.push_back(bits <= 8 ? table[p] : p);
@@ -100,7 +100,7 @@ TEST(RasterCanvas, DrawsEveryPlainDepthInEitherRowOrder) {
 
 TEST(RasterCanvas, IndicesPastTheColourTableAreBlack) {
   Dib d(Recipe(3, 1, 8, {0, 1, 200}, {R, G}));
-  TRasterCanvas c(3, 1);
+  RasterCanvas c(3, 1);
   c.FillRect(Rect(0, 0, 3, 1), 0xFFFFFF);
   d.Draw(c, Rect(0, 0, 3, 1), 3, 1);
   EXPECT_EQ(CanvasPixels(c), (std::vector<uint32_t>{R, G, K}));
@@ -108,7 +108,7 @@ TEST(RasterCanvas, IndicesPastTheColourTableAreBlack) {
 
 TEST(RasterCanvas, SourceLargerThanTheDibIsCutToIt) {
   Dib d(Recipe(1, 1, 24, {G}));
-  TRasterCanvas c(2, 2);
+  RasterCanvas c(2, 2);
   d.Draw(c, Rect(0, 0, 2, 2), 1000, -1000);
   EXPECT_EQ(CanvasPixels(c), std::vector<uint32_t>(4, G));
 }
@@ -120,7 +120,7 @@ TEST(RasterCanvas, CompressedOrUnknownDibsDrawNothing) {
   BmpRecipe core = Recipe(1, 1, 24, {R});
   core.header = BmpHeaderKind::Core;
   Dib coreDib(core);
-  TRasterCanvas c(4, 1);
+  RasterCanvas c(4, 1);
   rle.Draw(c, Rect(0, 0, 4, 1), 4, 1);
   coreDib.Draw(c, Rect(0, 0, 4, 1), 1, 1);
   c.StretchDIB(Rect(0, 0, 4, 1), 4, 1, nullptr, rle.info.data(), 0);
@@ -130,7 +130,7 @@ TEST(RasterCanvas, CompressedOrUnknownDibsDrawNothing) {
 TEST(RasterCanvas, DrawsIntoAnotherOwnersPixels) {
   // Two pixels a row with a gap of 4 bytes after each row, which must stay untouched.
   std::vector<uint8_t> buffer(2 * 12, 0xEE);
-  TRasterCanvas c(buffer.data(), 2, 2, 12);
+  RasterCanvas c(buffer.data(), 2, 2, 12);
   Dib d(Recipe(1, 1, 24, {0x112233}));
   d.Draw(c, Rect(0, 0, 2, 2), 1, 1);
   for (int row = 0; row < 2; ++row) {
@@ -143,7 +143,7 @@ TEST(RasterCanvas, DrawsIntoAnotherOwnersPixels) {
 }
 
 TEST(RasterCanvas, IconsAndMetafilesAreOnlyCounted) {
-  TRasterCanvas c(1, 1);
+  RasterCanvas c(1, 1);
   const uint8_t data[4] = {};
   c.DrawIcon(data, 4, 1, 1, Rect(0, 0, 1, 1));
   c.PlayMetafile(data, 4, true, Rect(0, 0, 1, 1));

@@ -18,7 +18,7 @@ class WriteThroughTemporaryTest : public ::testing::Test {
   static headless::MemoryFileSystem& fs() { return headless::DefaultFiles(); }
   static void Write(const std::string& fileName, const std::string& bytes) {
     WriteFileThroughTemporary(
-        fileName, [&](TStream& file) { file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size())); });
+        fileName, [&](Stream& file) { file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size())); });
   }
 };
 
@@ -38,27 +38,27 @@ TEST_F(WriteThroughTemporaryTest, AFailureLeavesTheFileAsItWas) {
   try {
     Write("C:\\out\\f.dat", "new");
     ADD_FAILURE() << "no error";
-  } catch (const EFCreateError& e) {
+  } catch (const FileCreateError& e) {
     EXPECT_EQ(std::string(e.what()), cannotCreate);
   }
   fs().SetLocked("C:\\out", false);
   // The file cannot be replaced.
-  fs().AddFile("C:\\out\\f.dat", "old", faReadOnly);
+  fs().AddFile("C:\\out\\f.dat", "old", kAttrReadOnly);
   try {
     Write("C:\\out\\f.dat", "new");
     ADD_FAILURE() << "no error";
-  } catch (const EFCreateError& e) {
+  } catch (const FileCreateError& e) {
     EXPECT_EQ(std::string(e.what()), cannotCreate);
   }
   EXPECT_EQ(fs().Contents("C:\\out\\f.dat"), "old");
   // The writer fails part-way: its own error passes.
   fs().AddFile("C:\\out\\f.dat", "old");
   EXPECT_THROW(WriteFileThroughTemporary("C:\\out\\f.dat",
-                                         [](TStream& file) {
+                                         [](Stream& file) {
                                            file.WriteBuffer("par", 3);
-                                           throw EWriteError("Stream write error");
+                                           throw WriteError("Stream write error");
                                          }),
-               EWriteError);
+               WriteError);
   EXPECT_EQ(fs().Contents("C:\\out\\f.dat"), "old");
   EXPECT_FALSE(fs().FileExists("C:\\out\\f.dat.~zeb"));
 }

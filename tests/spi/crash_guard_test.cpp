@@ -67,18 +67,18 @@ class CrashGuardTest : public testing_support::PluginMemoryTest {
     recipe.getPicture = picture("GetPicture");
     recipe.getPreview = picture("GetPreview");
     test::FakePlugin& plugin = test::InstallFakePlugin(path, recipe);
-    spis->Add(CreateSPI(path));
+    spis->Add(CreatePluginModule(path));
     return plugin;
   }
 
   // The width of the picture read from a named stream, or -1 when no module read it.
   int32_t Decode(const std::string& name = kPicture) {
-    TMemoryStream data;
+    MemoryStream data;
     data.WriteBuffer("data", 4);
-    TSPIGraphic g;
+    PluginImage g;
     try {
       g.LoadFromStreamWithName(data, name);
-    } catch (const EInvalidGraphic&) {
+    } catch (const InvalidPicture&) {
       return -1;
     }
     return g.GetWidth();
@@ -105,7 +105,7 @@ TEST_F(CrashGuardTest, ACrashInAnyExportIsAFailedAttemptAndTheNextModuleReads) {
     // The crashed module's blocks are neither freed nor read: exactly they are still alive.
     EXPECT_EQ(headless::LiveLocalBlocks() - liveBefore, static_cast<int>(leaked.size() - leakedBefore));
     EXPECT_EQ(headless::LocalMemoryFaults(), faultsBefore);
-    std::vector<TSPICrashReport> reports = spis->TakeCrashReports();
+    std::vector<PluginCrashReport> reports = spis->TakeCrashReports();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].pluginFile, "C:\\plugins\\a.spi");
     EXPECT_EQ(reports[0].pictureFile, kPicture);
@@ -131,7 +131,7 @@ TEST_F(CrashGuardTest, OneReportPerModuleAndAfterThreeCrashesTheModuleIsNoLonger
   EXPECT_EQ(a.calls.size(), 3u);
   EXPECT_TRUE(spis->Items(0)->Retired());
   EXPECT_TRUE(spis->Items(1)->Retired());
-  std::vector<TSPICrashReport> reports = spis->TakeCrashReports();
+  std::vector<PluginCrashReport> reports = spis->TakeCrashReports();
   ASSERT_EQ(reports.size(), 2u) << "one report for each module's first crash";
   EXPECT_EQ(reports[0].pictureFile, "C:\\pics\\0");
   EXPECT_EQ(reports[1].pluginFile, "C:\\plugins\\b.spi");
@@ -141,7 +141,7 @@ TEST_F(CrashGuardTest, OneReportPerModuleAndAfterThreeCrashesTheModuleIsNoLonger
   EXPECT_EQ(a.calls.size(), 3u) << "a retired module is not asked";
   EXPECT_TRUE(spis->TakeCrashReports().empty());
   // Not even as the forced loader.
-  spis->GraphicForcedLoader = static_cast<TInSPI*>(spis->Items(0));
+  spis->GraphicForcedLoader = static_cast<ImportModule*>(spis->Items(0));
   EXPECT_EQ(Decode(), -1);
   EXPECT_EQ(a.calls.size(), 3u);
 }
@@ -153,8 +153,8 @@ TEST_F(CrashGuardTest, ACrashWhileTheSearchAsksForTextsSkipsThatFileOnly) {
                           }});
   test::InstallFakePlugin("C:\\zeb\\b.spi", {.filters = {{"*.b", "B"}}});
   std::vector<std::string> errors;
-  spis->OnLoadError = [&](TSPIs*, const std::string& file, const std::exception& error) {
-    EXPECT_NE(dynamic_cast<const ESPIPluginCrashed*>(&error), nullptr);
+  spis->OnLoadError = [&](PluginManager*, const std::string& file, const std::exception& error) {
+    EXPECT_NE(dynamic_cast<const PluginCrashed*>(&error), nullptr);
     errors.push_back(file + ": " + error.what());
   };
   spis->Search("C:\\zeb\\*.spi");
@@ -179,7 +179,7 @@ TEST_F(CrashGuardTest, FloatingPointSettingsAPluginChangesAreUndoneAfterEachCall
     };
     const std::string path = crash ? "C:\\plugins\\crash.spi" : "C:\\plugins\\fpu.spi";
     test::InstallFakePlugin(path, recipe);
-    spis->Add(CreateSPI(path));
+    spis->Add(CreatePluginModule(path));
     EXPECT_EQ(Decode(), -1);
     spis->Clear();
     EXPECT_EQ(std::fegetround(), FE_TONEAREST);

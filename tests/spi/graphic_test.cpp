@@ -47,11 +47,11 @@ class GraphicTest : public testing_support::PluginMemoryTest {
       recipe.getPicture = test::Returning(dib);
     test::FakePlugin& p =
         test::InstallFakePlugin("C:\\plugins\\p" + std::to_string(++installed_) + ".spi", recipe);
-    spis->Add(CreateSPI(p.path));
+    spis->Add(CreatePluginModule(p.path));
     return p;
   }
 
-  TMemoryStream data;
+  MemoryStream data;
 
  private:
   int installed_ = 0;
@@ -72,7 +72,7 @@ TEST_F(GraphicTest, ColoursInformationSizeAndPaletteFollowTheHeader) {
     spis->Clear();
     RawDib dib = test::MakeDib(7, 5, c.bits, c.clrUsed);
     Decoding(dib);
-    TSPIGraphic g;
+    PluginImage g;
     g.LoadFromStream(data);
     EXPECT_EQ(g.GetWidth(), 7);
     EXPECT_EQ(g.GetHeight(), 5);
@@ -82,12 +82,12 @@ TEST_F(GraphicTest, ColoursInformationSizeAndPaletteFollowTheHeader) {
     EXPECT_EQ(g.IsFourBit(), c.bits == 4);
     // A palette is made from the colour table, also when it has no entries.
     ASSERT_NE(g.GetPalette(), 0u);
-    std::vector<TPaletteEntry> entries = PaletteEntries(g.GetPalette());
+    std::vector<PaletteEntry> entries = PaletteEntries(g.GetPalette());
     ASSERT_EQ(entries.size(), static_cast<size_t>(c.colors));
     for (uint32_t i = 0; i < entries.size(); ++i) {
       uint32_t rgb = test::MadeTableColour(i);
-      EXPECT_EQ(entries[i], (TPaletteEntry{static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8),
-                                           static_cast<uint8_t>(rgb), 0}));
+      EXPECT_EQ(entries[i], (PaletteEntry{static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8),
+                                          static_cast<uint8_t>(rgb), 0}));
     }
     // Made once and kept.
     EXPECT_EQ(g.GetPalette(), g.GetPalette());
@@ -96,7 +96,7 @@ TEST_F(GraphicTest, ColoursInformationSizeAndPaletteFollowTheHeader) {
 
 TEST_F(GraphicTest, TopDownRowsKeepTheirStoredHeight) {
   Decoding(test::MakeDib(3, -2, 24));
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(data);
   EXPECT_EQ(g.GetHeight(), -2);
   EXPECT_EQ(g.BitsSize(), 24);
@@ -107,9 +107,9 @@ TEST_F(GraphicTest, SavingWritesTheBmpFileOfAThreeByTwoPicture) {
   for (int i = 0; i < 24; ++i) bits.push_back(static_cast<char>(i * 9 + 1));
   RawDib dib = test::MakeDib(3, 2, 24, 0, {}, bits);
   Decoding(dib);
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(data);
-  TMemoryStream out;
+  MemoryStream out;
   g.SaveToStream(out);
   std::string expected = "BM" + LE32(78) + LE32(0) + LE32(54) + dib.info + bits;
   ASSERT_EQ(out.Size(), 78);
@@ -121,9 +121,9 @@ TEST_F(GraphicTest, SavingWritesOnlyTheColoursInUse) {
   RawDib dib = test::MakeDib(4, 1, 8, 20);
   for (uint32_t i = 20; i < 256; ++i) dib.info += LE32(0x123456);
   Decoding(dib);
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(data);
-  TMemoryStream out;
+  MemoryStream out;
   g.SaveToStream(out);
   std::string written(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
   EXPECT_EQ(written.substr(2, 4), LE32(14 + 120 + 4));
@@ -131,7 +131,7 @@ TEST_F(GraphicTest, SavingWritesOnlyTheColoursInUse) {
   EXPECT_EQ(written.substr(14, 120), dib.info.substr(0, 120));
   // The plain bitmap reads it back.
   out.SetPosition(0);
-  TBitmap b;
+  Bitmap b;
   b.LoadFromStream(out);
   EXPECT_EQ(b.GetWidth(), 4);
 }
@@ -144,15 +144,15 @@ TEST_F(GraphicTest, ALongerHeaderIsWrittenAsTheFortyByteHeaderTheTableFollows) {
   test::PutLE32(dib, 0, 108);
   dib.info.resize(108, '\0');
   Decoding(dib);
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(data);
-  TMemoryStream out;
+  MemoryStream out;
   g.SaveToStream(out);
   std::string written(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
   EXPECT_EQ(written.substr(14, 4), LE32(40));
   EXPECT_EQ(written.substr(10, 4), LE32(54));
   out.SetPosition(0);
-  TBitmap b;
+  Bitmap b;
   b.LoadFromStream(out);
   ASSERT_EQ(b.GetWidth(), 3);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.Bits()), 24), bits);
@@ -160,41 +160,41 @@ TEST_F(GraphicTest, ALongerHeaderIsWrittenAsTheFortyByteHeaderTheTableFollows) {
 
 TEST_F(GraphicTest, AFailedWriteIsReported) {
   Decoding(test::MakeDib(3, 2, 24));
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(data);
-  class FullStream : public TMemoryStream {
+  class FullStream : public MemoryStream {
    public:
     int64_t Write(const void* buffer, int64_t count) override {
-      return TMemoryStream::Write(buffer, Size() + count > 60 ? 0 : count);
+      return MemoryStream::Write(buffer, Size() + count > 60 ? 0 : count);
     }
   } full;
-  EXPECT_THROW(g.SaveToStream(full), EWriteError);
+  EXPECT_THROW(g.SaveToStream(full), WriteError);
   EXPECT_FALSE(g.GetEmpty());
 }
 
 // Records what reaches the canvas.
-class RecordingCanvas : public TCanvas {
+class RecordingCanvas : public Canvas {
  public:
   struct Call {
-    TRect dest;
+    PixelRect dest;
     int32_t srcWidth, srcHeight;
     const void* bits;
     const void* info;
-    TPaletteHandle palette;
+    PaletteHandle palette;
   };
   std::vector<Call> calls;
-  void StretchDIB(const TRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits, const void* info,
-                  TPaletteHandle palette) override {
+  void StretchDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                  const void* info, PaletteHandle palette) override {
     calls.push_back({dest, srcWidth, srcHeight, bits, info, palette});
   }
-  void FillRect(const TRect&, uint32_t) override {}
-  void DrawIcon(const uint8_t*, size_t, int32_t, int32_t, const TRect&) override {}
-  void PlayMetafile(const uint8_t*, size_t, bool, const TRect&) override {}
+  void FillRect(const PixelRect&, uint32_t) override {}
+  void DrawIcon(const uint8_t*, size_t, int32_t, int32_t, const PixelRect&) override {}
+  void PlayMetafile(const uint8_t*, size_t, bool, const PixelRect&) override {}
 };
 
 TEST_F(GraphicTest, DrawingStretchesThePluginsOwnBlocksWithThePalette) {
   Decoding(test::MakeDib(6, 4, 8));
-  TSPIGraphic g;
+  PluginImage g;
   RecordingCanvas canvas;
   g.Draw(canvas, Rect(0, 0, 10, 10));
   EXPECT_TRUE(canvas.calls.empty());  // nothing loaded, nothing drawn
@@ -216,9 +216,9 @@ TEST_F(GraphicTest, DrawingStretchesThePluginsOwnBlocksWithThePalette) {
 
 TEST_F(GraphicTest, ALoadThatNothingDecodesFailsAndLeavesThePictureEmpty) {
   Decoding(test::MakeDib(3, 3, 8));
-  TSPIGraphic g;
+  PluginImage g;
   int changes = 0;
-  g.OnChange = [&](TGraphic*) { ++changes; };
+  g.OnChange = [&](Image*) { ++changes; };
   g.LoadFromStream(data);
   EXPECT_EQ(changes, 1);
   g.GetPalette();
@@ -227,7 +227,7 @@ TEST_F(GraphicTest, ALoadThatNothingDecodesFailsAndLeavesThePictureEmpty) {
   try {
     g.LoadFromStream(data);
     FAIL() << "no error";
-  } catch (const EInvalidGraphic& e) {
+  } catch (const InvalidPicture& e) {
     EXPECT_EQ(e.Message(), "Susie Plugins could not decode");
   }
   EXPECT_EQ(changes, 1);
@@ -239,7 +239,7 @@ TEST_F(GraphicTest, ALoadThatNothingDecodesFailsAndLeavesThePictureEmpty) {
 
 TEST_F(GraphicTest, ASecondLoadFreesTheFirstPictureBeforeItsSearch) {
   Decoding(test::MakeDib(3, 3, 8));
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(data);
   g.GetPalette();
   int blocksWhenAsked = -1, palettesWhenAsked = -1;
@@ -251,18 +251,18 @@ TEST_F(GraphicTest, ASecondLoadFreesTheFirstPictureBeforeItsSearch) {
     palettesWhenAsked = headless::LivePalettes();
     return 0;
   };
-  spis->Add(CreateSPI(test::InstallFakePlugin("C:\\plugins\\late.spi", recipe).path));
-  EXPECT_THROW(g.LoadFromStream(data), EInvalidGraphic);
+  spis->Add(CreatePluginModule(test::InstallFakePlugin("C:\\plugins\\late.spi", recipe).path));
+  EXPECT_THROW(g.LoadFromStream(data), InvalidPicture);
   EXPECT_EQ(blocksWhenAsked, blocksLoaded - 2);
   EXPECT_EQ(palettesWhenAsked, palettesLoaded - 1);
 }
 
 TEST_F(GraphicTest, AnyOtherErrorClearsThePictureAndPassesUnchanged) {
   Decoding(test::MakeDib(3, 3, 24));
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(data);
-  g.OnProgress = [](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&, const std::string& msg) {
-    if (stage == psRunning && msg.empty()) throw std::logic_error("listener");
+  g.OnProgress = [](Image*, ProgressStage stage, uint8_t, bool, const PixelRect&, const std::string& msg) {
+    if (stage == ProgressStage::Running && msg.empty()) throw std::logic_error("listener");
   };
   EXPECT_THROW(g.LoadFromStream(data), std::logic_error);
   EXPECT_TRUE(g.GetEmpty());
@@ -270,7 +270,7 @@ TEST_F(GraphicTest, AnyOtherErrorClearsThePictureAndPassesUnchanged) {
 
 TEST_F(GraphicTest, ProgressReachesThePicturesListenersWithThePictureAsSender) {
   Decoding(test::MakeDib(3, 3, 24));
-  TSPIGraphic g;
+  PluginImage g;
   test::ProgressLog log;
   g.OnProgress = log.Listener();
   g.LoadFromStream(data);
@@ -282,7 +282,7 @@ TEST_F(GraphicTest, ProgressReachesThePicturesListenersWithThePictureAsSender) {
 TEST_F(GraphicTest, AFileIsHandedOverByNameAndAStreamNameIsShownToThePlugins) {
   headless::DefaultFiles().AddFile("C:\\pics\\a.pic", "file data");
   test::FakePlugin& p = Decoding(test::MakeDib(2, 2, 24));
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromFile("C:\\pics\\a.pic");
   EXPECT_EQ(p.calls.back().name, "GetPicture");
   EXPECT_EQ(p.calls.back().flag, 0u);
@@ -295,13 +295,13 @@ TEST_F(GraphicTest, AFileIsHandedOverByNameAndAStreamNameIsShownToThePlugins) {
 
 TEST_F(GraphicTest, SizeAndClipboardCannotBeChanged) {
   Decoding(test::MakeDib(3, 2, 24));
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(data);
   g.SetWidth(100);
   g.SetHeight(100);
   uint16_t format = 7;
   uintptr_t handle = 9;
-  TPaletteHandle palette = 11;
+  PaletteHandle palette = 11;
   g.SaveToClipboardFormat(format, handle, palette);
   g.LoadFromClipboardFormat(2, 0, 0);
   EXPECT_EQ(format, 7);
@@ -314,14 +314,14 @@ TEST_F(GraphicTest, SizeAndClipboardCannotBeChanged) {
 
 TEST_F(GraphicTest, AssignmentIsRefusedInBothDirections) {
   Decoding(test::MakeDib(3, 2, 24));
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(data);
-  TBitmap b;
+  Bitmap b;
   b.SetSize(2, 2, 24);
-  EXPECT_THROW(g.Assign(b), EConvertError);
-  EXPECT_THROW(b.Assign(g), EConvertError);
-  TSPIGraphic other;
-  EXPECT_THROW(other.Assign(g), EConvertError);
+  EXPECT_THROW(g.Assign(b), ConversionError);
+  EXPECT_THROW(b.Assign(g), ConversionError);
+  PluginImage other;
+  EXPECT_THROW(other.Assign(g), ConversionError);
   EXPECT_EQ(g.GetWidth(), 3);
   EXPECT_EQ(b.GetWidth(), 2);
 }

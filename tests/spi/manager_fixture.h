@@ -13,20 +13,20 @@
 namespace zeb::spi::testing_support {
 
 // Picture classes whose registrations the tests look for.
-using TestGraphic = test::TFakeGraphic;
-using OtherTestGraphic = test::TOtherFakeGraphic;
+using TestGraphic = test::FakeImage;
+using OtherTestGraphic = test::OtherFakeImage;
 
 class ManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     headless::ResetAll();
     test::ResetFakePlugins();
-    TSPIs::SetDefaultGraphicClass(&TestGraphic::Class);
+    PluginManager::SetDefaultGraphicClass(&TestGraphic::Class);
   }
   void TearDown() override {
     PictureFormats::UnregisterGraphicClass(&TestGraphic::Class);
     PictureFormats::UnregisterGraphicClass(&OtherTestGraphic::Class);
-    TSPIs::SetDefaultGraphicClass(nullptr);
+    PluginManager::SetDefaultGraphicClass(nullptr);
     test::ResetFakePlugins();
   }
 
@@ -35,7 +35,7 @@ class ManagerTest : public ::testing::Test {
                            std::vector<std::pair<std::string, std::string>> filters = {}) {
     return test::InstallFakePlugin(path, {.name = FileNamePart(path), .filters = std::move(filters)});
   }
-  static std::vector<std::string> FileNames(const TSPIs& spis) {
+  static std::vector<std::string> FileNames(const PluginManager& spis) {
     std::vector<std::string> names;
     for (int i = 0; i < spis.Count(); ++i) names.push_back(spis.Items(i)->FileName());
     return names;

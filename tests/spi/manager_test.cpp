@@ -18,29 +18,29 @@ TEST(WithBackslash, AddsABackslashOnlyWhenThePathHasNone) {
 }
 
 TEST_F(ManagerTest, ASecondManagerIsRefusedAndTheFirstStaysCurrent) {
-  EXPECT_EQ(CurrentSPIs(), nullptr);
+  EXPECT_EQ(CurrentPluginManager(), nullptr);
   {
-    TSPIs first;
-    EXPECT_EQ(CurrentSPIs(), &first);
+    PluginManager first;
+    EXPECT_EQ(CurrentPluginManager(), &first);
     try {
-      TSPIs second;
+      PluginManager second;
       FAIL() << "a second manager was made";
-    } catch (const ESPIDupCreateSPIs& e) {
+    } catch (const SecondPluginManager& e) {
       EXPECT_EQ(e.Message(), "TSPIs は複数生成できません");
     }
-    EXPECT_EQ(CurrentSPIs(), &first);
+    EXPECT_EQ(CurrentPluginManager(), &first);
     // A manager edited in a designer is neither refused nor current.
-    TSPIs designed(true);
-    EXPECT_EQ(CurrentSPIs(), &first);
+    PluginManager designed(true);
+    EXPECT_EQ(CurrentPluginManager(), &first);
   }
-  EXPECT_EQ(CurrentSPIs(), nullptr);
-  TSPIs again;
-  EXPECT_EQ(CurrentSPIs(), &again);
+  EXPECT_EQ(CurrentPluginManager(), nullptr);
+  PluginManager again;
+  EXPECT_EQ(CurrentPluginManager(), &again);
 }
 
 TEST_F(ManagerTest, ConstructionDefaults) {
-  TSPIs spis;
-  EXPECT_EQ(spis.SearchOptions, SearchOption(spsSusieDir) | SearchOption(spsAppDir));
+  PluginManager spis;
+  EXPECT_EQ(spis.SearchOptions, SearchOption(kSusieFolder) | SearchOption(kProgramFolder));
   EXPECT_EQ(spis.SearchOptions, 0x03);
   EXPECT_TRUE(spis.AutoSearch);
   EXPECT_TRUE(spis.MacBinary);
@@ -54,17 +54,17 @@ TEST_F(ManagerTest, LoadedSearchesThePluginFoldersWhenAutoSearchIsOn) {
   Import("C:\\zeb\\a.spi");
   Import("C:\\zeb\\notes.txt");
   {
-    TSPIs spis;
+    PluginManager spis;
     spis.Loaded();
     EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\zeb\\a.spi"}));
   }
   {
-    TSPIs spis;
+    PluginManager spis;
     spis.AutoSearch = false;
     spis.Loaded();
     EXPECT_EQ(spis.Count(), 0);
   }
-  TSPIs designed(true);
+  PluginManager designed(true);
   designed.Loaded();
   EXPECT_EQ(designed.Count(), 0);
   EXPECT_EQ(headless::TotalLibraryLoads(), 0);
@@ -74,7 +74,7 @@ TEST_F(ManagerTest, AMaskWithAFolderScansThatFolderOnly) {
   Import("C:\\zeb\\app.spi");
   Import("D:\\extra\\x.spi");
   Import("D:\\extra\\sub\\y.spi");
-  TSPIs spis;
+  PluginManager spis;
   spis.SearchOptions = 0x1F;
   spis.Search("D:\\extra\\*.spi");
   EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"D:\\extra\\x.spi"}));
@@ -91,9 +91,9 @@ TEST_F(ManagerTest, SearchScansTheChosenFoldersInOrder) {
   for (std::string path : {"C:\\win\\w.spi", "C:\\win\\system32\\s.spi", "F:\\work\\c.spi", "C:\\zeb\\p.spi",
                            "E:\\susie\\u.spi"})
     Import(path);
-  TSPIs spis;
+  PluginManager spis;
   std::vector<std::string> seen;
-  spis.OnSearching = [&](TSPIs* sender, const std::string& name, bool& accept) {
+  spis.OnSearching = [&](PluginManager* sender, const std::string& name, bool& accept) {
     EXPECT_EQ(sender, &spis);
     EXPECT_TRUE(accept);
     seen.push_back(name);
@@ -108,7 +108,7 @@ TEST_F(ManagerTest, SearchScansTheChosenFoldersInOrder) {
   // Only the chosen folders.
   spis.Clear();
   seen.clear();
-  spis.SearchOptions = SearchOption(spsCurrentDir) | SearchOption(spsWindowsDir);
+  spis.SearchOptions = SearchOption(kCurrentFolder) | SearchOption(kWindowsFolder);
   spis.Search("*.spi");
   EXPECT_EQ(seen, (std::vector<std::string>{"F:\\work\\c.spi", "C:\\win\\w.spi"}));
 }
@@ -120,8 +120,9 @@ TEST_F(ManagerTest, FoldersThePlatformCannotNameAreSkipped) {
   files.SetWindowsDirectory("");
   files.SetProgramFileName("");
   Import("F:\\work\\c.spi");
-  TSPIs spis;
-  spis.SearchOptions = SearchOption(spsAppDir) | SearchOption(spsSystemDir) | SearchOption(spsWindowsDir);
+  PluginManager spis;
+  spis.SearchOptions =
+      SearchOption(kProgramFolder) | SearchOption(kSystemFolder) | SearchOption(kWindowsFolder);
   spis.Search("*.spi");
   // An empty folder would otherwise have listed the current one.
   EXPECT_EQ(spis.Count(), 0);
@@ -131,9 +132,9 @@ TEST_F(ManagerTest, TheSusieFolderComesFromItsSetting) {
   Import("E:\\susie\\u.spi");
   Import("C:\\zeb\\p.spi");
   auto run = [&]() {
-    TSPIs spis;
+    PluginManager spis;
     std::vector<std::string> seen;
-    spis.OnSearching = [&](TSPIs*, const std::string& name, bool&) { seen.push_back(name); };
+    spis.OnSearching = [&](PluginManager*, const std::string& name, bool&) { seen.push_back(name); };
     spis.Search("*.spi");
     return seen;
   };
@@ -160,9 +161,9 @@ TEST_F(ManagerTest, AFolderSpelledTwiceInDifferentCaseLoadsEachModuleOnce) {
   Import("C:\\zeb\\a.spi");
   Import("C:\\zeb\\b.spi");
   headless::Settings()[kSusieKey]["Path"] = {true, "c:\\ZEB"};
-  TSPIs spis;
+  PluginManager spis;
   int offered = 0;
-  spis.OnSearching = [&](TSPIs*, const std::string&, bool&) { ++offered; };
+  spis.OnSearching = [&](PluginManager*, const std::string&, bool&) { ++offered; };
   spis.Search("*.spi");
   EXPECT_EQ(spis.Count(), 2);
   EXPECT_EQ(offered, 2);
@@ -174,22 +175,22 @@ TEST_F(ManagerTest, ScanFolderLeavesOutHiddenEntriesVolumeLabelsAndFolders) {
   auto& files = headless::DefaultFiles();
   Import("C:\\zeb\\plain.spi");
   InstallFakePlugin("C:\\zeb\\hidden.spi", {}, false);
-  files.AddFile("C:\\zeb\\hidden.spi", "x", faHidden);
+  files.AddFile("C:\\zeb\\hidden.spi", "x", kAttrHidden);
   InstallFakePlugin("C:\\zeb\\label.spi", {}, false);
   files.AddFile("C:\\zeb\\label.spi", "x", 0x08);
   InstallFakePlugin("C:\\zeb\\readonly.spi", {}, false);
-  files.AddFile("C:\\zeb\\readonly.spi", "x", faReadOnly | faSysFile);
+  files.AddFile("C:\\zeb\\readonly.spi", "x", kAttrReadOnly | kAttrSystem);
   files.AddFolder("C:\\zeb\\folder.spi");
-  TSPIs spis;
+  PluginManager spis;
   spis.Search("*.spi");
   EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\zeb\\plain.spi", "C:\\zeb\\readonly.spi"}));
 }
 
 TEST_F(ManagerTest, EveryEntryIsListedBeforeAnyIsLoaded) {
   Import("C:\\zeb\\a.spi");
-  TSPIs spis;
+  PluginManager spis;
   std::vector<std::string> seen;
-  spis.OnSearching = [&](TSPIs*, const std::string& name, bool&) {
+  spis.OnSearching = [&](PluginManager*, const std::string& name, bool&) {
     seen.push_back(name);
     Import("C:\\zeb\\late.spi");
   };
@@ -200,9 +201,11 @@ TEST_F(ManagerTest, EveryEntryIsListedBeforeAnyIsLoaded) {
 TEST_F(ManagerTest, RefusedFilesAreNotLoadedAndRefusedModulesAreReleased) {
   Import("C:\\zeb\\a.spi");
   Import("C:\\zeb\\b.spi");
-  TSPIs spis;
-  spis.OnSearching = [](TSPIs*, const std::string& name, bool& accept) { accept = name != "C:\\zeb\\a.spi"; };
-  spis.OnSearch = [&](TSPIs* sender, TSPI* module, bool& accept) {
+  PluginManager spis;
+  spis.OnSearching = [](PluginManager*, const std::string& name, bool& accept) {
+    accept = name != "C:\\zeb\\a.spi";
+  };
+  spis.OnSearch = [&](PluginManager* sender, PluginModule* module, bool& accept) {
     EXPECT_EQ(sender, &spis);
     EXPECT_TRUE(accept);
     EXPECT_EQ(headless::LibraryLoadCount(module->FileName()), 1);
@@ -216,9 +219,9 @@ TEST_F(ManagerTest, RefusedFilesAreNotLoadedAndRefusedModulesAreReleased) {
 TEST_F(ManagerTest, FilesThatAreNoLibrariesAreSkippedSilently) {
   headless::DefaultFiles().AddFile("C:\\zeb\\text.spi", "just text");
   Import("C:\\zeb\\z.spi");
-  TSPIs spis;
+  PluginManager spis;
   bool reported = false;
-  spis.OnLoadError = [&](TSPIs*, const std::string&, const std::exception&) { reported = true; };
+  spis.OnLoadError = [&](PluginManager*, const std::string&, const std::exception&) { reported = true; };
   spis.Search("*.spi");
   EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\zeb\\z.spi"}));
   EXPECT_FALSE(reported);
@@ -227,8 +230,8 @@ TEST_F(ManagerTest, FilesThatAreNoLibrariesAreSkippedSilently) {
 TEST_F(ManagerTest, AnOnSearchErrorReleasesThatModuleAndTheScanGoesOn) {
   Import("C:\\zeb\\a.spi");
   Import("C:\\zeb\\b.spi");
-  TSPIs spis;
-  spis.OnSearch = [](TSPIs*, TSPI* module, bool&) {
+  PluginManager spis;
+  spis.OnSearch = [](PluginManager*, PluginModule* module, bool&) {
     if (module->PluginName() == "a.spi") throw Exception("refused loudly");
   };
   spis.Search("*.spi");
@@ -239,8 +242,9 @@ TEST_F(ManagerTest, AnOnSearchErrorReleasesThatModuleAndTheScanGoesOn) {
 TEST_F(ManagerTest, ARegistrationErrorReleasesThatModuleAndTheScanGoesOn) {
   Import("C:\\zeb\\a.spi", {{"*.aaa;*.abb", "A"}});
   Import("C:\\zeb\\b.spi", {{"*.bbb", "B"}});
-  TSPIs spis;
-  spis.OnPictureRegister = [](TSPIs*, TInSPI*, const std::string& ext, const std::string&, TGraphicClass&) {
+  PluginManager spis;
+  spis.OnPictureRegister = [](PluginManager*, ImportModule*, const std::string& ext, const std::string&,
+                              ImageClass&) {
     if (ext == "abb") throw Exception("cannot register");
   };
   spis.Search("*.spi");
@@ -266,11 +270,11 @@ class BrokenPluginTest : public ManagerTest {
 };
 
 TEST_F(BrokenPluginTest, WithoutOnLoadErrorTheErrorLeavesSearchAndTheModulesBeforeStay) {
-  TSPIs spis;
+  PluginManager spis;
   try {
     spis.Search("*.spi");
     FAIL() << "the search went on";
-  } catch (const ESPIInvalidAPI& e) {
+  } catch (const PluginExportMissing& e) {
     EXPECT_EQ(e.Message(), "GetPictureは[E:\\susie\\nopicture.spi]では使えないSusie Plugin APIです");
   }
   EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"E:\\susie\\first.spi"}));
@@ -279,11 +283,11 @@ TEST_F(BrokenPluginTest, WithoutOnLoadErrorTheErrorLeavesSearchAndTheModulesBefo
 }
 
 TEST_F(BrokenPluginTest, OnLoadErrorGetsTheErrorAndTheSearchGoesOn) {
-  TSPIs spis;
+  PluginManager spis;
   std::vector<std::string> errors;
-  spis.OnLoadError = [&](TSPIs* sender, const std::string& name, const std::exception& error) {
+  spis.OnLoadError = [&](PluginManager* sender, const std::string& name, const std::exception& error) {
     EXPECT_EQ(sender, &spis);
-    EXPECT_NE(dynamic_cast<const ESPIInvalidAPI*>(&error), nullptr);
+    EXPECT_NE(dynamic_cast<const PluginExportMissing*>(&error), nullptr);
     errors.push_back(name + " | " + error.what());
   };
   spis.Search("*.spi");
@@ -296,9 +300,9 @@ TEST_F(BrokenPluginTest, OnLoadErrorGetsTheErrorAndTheSearchGoesOn) {
 }
 
 TEST_F(BrokenPluginTest, AnOnSearchingErrorLeavesSearchEvenWithOnLoadError) {
-  TSPIs spis;
-  spis.OnLoadError = [](TSPIs*, const std::string&, const std::exception&) {};
-  spis.OnSearching = [](TSPIs*, const std::string& name, bool&) {
+  PluginManager spis;
+  spis.OnLoadError = [](PluginManager*, const std::string&, const std::exception&) {};
+  spis.OnSearching = [](PluginManager*, const std::string& name, bool&) {
     if (name == "E:\\susie\\third.spi") throw Exception("stop");
   };
   EXPECT_THROW(spis.Search("*.spi"), Exception);
@@ -306,9 +310,11 @@ TEST_F(BrokenPluginTest, AnOnSearchingErrorLeavesSearchEvenWithOnLoadError) {
 }
 
 TEST_F(BrokenPluginTest, AnOnLoadErrorThatRaisesEndsTheSearch) {
-  TSPIs spis;
-  spis.OnLoadError = [](TSPIs*, const std::string&, const std::exception&) { throw EAbort("enough"); };
-  EXPECT_THROW(spis.Search("*.spi"), EAbort);
+  PluginManager spis;
+  spis.OnLoadError = [](PluginManager*, const std::string&, const std::exception&) {
+    throw SilentAbort("enough");
+  };
+  EXPECT_THROW(spis.Search("*.spi"), SilentAbort);
   EXPECT_EQ(spis.Count(), 1);
 }
 
@@ -318,15 +324,15 @@ TEST_F(ManagerTest, ItemsIndexOfInsertDeleteAndClear) {
   Import("C:\\p\\a.spi");
   Import("C:\\p\\b.spi");
   Import("C:\\p\\c.spi");
-  TSPIs spis;
-  spis.Add(CreateSPI("C:\\p\\a.spi"));
-  spis.Add(CreateSPI("C:\\p\\c.spi"));
-  spis.Insert(1, CreateSPI("C:\\p\\b.spi"));
+  PluginManager spis;
+  spis.Add(CreatePluginModule("C:\\p\\a.spi"));
+  spis.Add(CreatePluginModule("C:\\p\\c.spi"));
+  spis.Insert(1, CreatePluginModule("C:\\p\\b.spi"));
   EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\p\\a.spi", "C:\\p\\b.spi", "C:\\p\\c.spi"}));
-  EXPECT_THROW(spis.Items(3), EListError);
-  EXPECT_THROW(spis.Items(-1), EListError);
-  EXPECT_THROW(spis.Insert(5, CreateSPI("C:\\p\\a.spi")), EListError);
-  EXPECT_THROW(spis.Delete(3), EListError);
+  EXPECT_THROW(spis.Items(3), IndexError);
+  EXPECT_THROW(spis.Items(-1), IndexError);
+  EXPECT_THROW(spis.Insert(5, CreatePluginModule("C:\\p\\a.spi")), IndexError);
+  EXPECT_THROW(spis.Delete(3), IndexError);
   EXPECT_EQ(headless::LibraryLoadCount("C:\\p\\a.spi"), 1) << "a refused insertion frees its module";
 
   EXPECT_EQ(spis.IndexOf("c:\\P\\B.SPI"), 1);
@@ -343,9 +349,9 @@ TEST_F(ManagerTest, ItemsIndexOfInsertDeleteAndClear) {
 
 TEST_F(ManagerTest, IndexOfFindsTheLowestIndexAndComparesOnlyAToZWithoutCase) {
   InstallFakePlugin("C:\\p\\a.spi", {}, true, "C:\\Ä\\a.spi");
-  TSPIs spis;
-  spis.Add(CreateSPI("C:\\p\\a.spi"));
-  spis.Add(CreateSPI("C:\\p\\a.spi"));
+  PluginManager spis;
+  spis.Add(CreatePluginModule("C:\\p\\a.spi"));
+  spis.Add(CreatePluginModule("C:\\p\\a.spi"));
   EXPECT_EQ(spis.IndexOf("c:\\Ä\\A.SPI"), 0);
   EXPECT_EQ(spis.IndexOf("C:\\ä\\a.spi"), -1);
 }
@@ -354,21 +360,21 @@ TEST_F(ManagerTest, DestroyingTheManagerReleasesEveryLibrary) {
   Import("C:\\zeb\\a.spi");
   Import("C:\\zeb\\b.spi");
   {
-    TSPIs spis;
+    PluginManager spis;
     spis.Search("*.spi");
     EXPECT_EQ(headless::TotalLibraryLoads(), 2);
   }
   EXPECT_EQ(headless::TotalLibraryLoads(), 0);
-  EXPECT_EQ(CurrentSPIs(), nullptr);
+  EXPECT_EQ(CurrentPluginManager(), nullptr);
 }
 
 TEST_F(ManagerTest, DeletingTheForcedLoaderClearsTheReference) {
   Import("C:\\p\\a.spi");
   Import("C:\\p\\b.spi");
-  TSPIs spis;
-  spis.Add(CreateSPI("C:\\p\\a.spi"));
-  spis.Add(CreateSPI("C:\\p\\b.spi"));
-  spis.GraphicForcedLoader = static_cast<TInSPI*>(spis.Items(1));
+  PluginManager spis;
+  spis.Add(CreatePluginModule("C:\\p\\a.spi"));
+  spis.Add(CreatePluginModule("C:\\p\\b.spi"));
+  spis.GraphicForcedLoader = static_cast<ImportModule*>(spis.Items(1));
   spis.Delete(0);
   EXPECT_EQ(spis.GraphicForcedLoader, spis.Items(0));
   spis.Delete(0);

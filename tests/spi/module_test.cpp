@@ -1,4 +1,4 @@
-// Plug-in modules: loading, texts, the class family, CreateSPI and the guarded calls.
+// Plug-in modules: loading, texts, the class family, CreatePluginModule and the guarded calls.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -46,7 +46,7 @@ TEST_F(ModuleTest, ImportModuleReadsItsTextsAndHoldsItsLibraryUntilFreed) {
       kPath,
       {.apiVersion = "00IN", .name = "PPM plug-in", .filters = {{"*.ppm;*.pnm", "PPM"}, {"*.pgm", "PGM"}}});
   {
-    TInSPI module(kPath);
+    ImportModule module(kPath);
     EXPECT_EQ(module.APIVersion(), "00IN");
     EXPECT_EQ(module.PluginName(), "PPM plug-in");
     EXPECT_EQ(module.Filters(), (std::vector<std::string>{"*.ppm;*.pnm", "*.pgm"}));
@@ -61,63 +61,66 @@ TEST_F(ModuleTest, ImportModuleReadsItsTextsAndHoldsItsLibraryUntilFreed) {
 
 TEST_F(ModuleTest, FileNameIsThePathTheLoaderReports) {
   InstallFakePlugin(kPath, {}, true, "C:\\Plugins\\FAKE.SPI");
-  TSPI module("c:\\plugins\\fake.spi");
+  PluginModule module("c:\\plugins\\fake.spi");
   EXPECT_EQ(module.FileName(), "C:\\Plugins\\FAKE.SPI");
 }
 
 TEST_F(ModuleTest, ALibraryThatCannotBeLoadedNamesTheFileAsGiven) {
-  EXPECT_EQ(MessageOf<ESPIFOpenErrorSPI>([] { TSPI m("C:\\none\\x.spi"); }),
+  EXPECT_EQ(MessageOf<PluginOpenError>([] { PluginModule m("C:\\none\\x.spi"); }),
             "C:\\none\\x.spi:Susie Pluginがロードできませんでした");
   EXPECT_EQ(headless::TotalLibraryLoads(), 0);
 }
 
 TEST_F(ModuleTest, EachClassChecksItsExportsInOrderAndReportsTheFirstMissing) {
   InstallFakePlugin(kPath, {.missing = {"IsSupported", "GetPicture"}});
-  EXPECT_EQ(MessageOf<ESPIInvalidAPI>([] { TInSPI m(kPath); }), InvalidAPIText("IsSupported", kPath));
-  EXPECT_EQ(MessageOf<ESPIInvalidAPI>([] { TLoaderSPI m(kPath); }), InvalidAPIText("IsSupported", kPath));
-  EXPECT_NO_THROW({ TXnSPI m(kPath); });
-  EXPECT_NO_THROW({ TSPI m(kPath); });
+  EXPECT_EQ(MessageOf<PluginExportMissing>([] { ImportModule m(kPath); }),
+            InvalidAPIText("IsSupported", kPath));
+  EXPECT_EQ(MessageOf<PluginExportMissing>([] { LoaderModule m(kPath); }),
+            InvalidAPIText("IsSupported", kPath));
+  EXPECT_NO_THROW({ XnModule m(kPath); });
+  EXPECT_NO_THROW({ PluginModule m(kPath); });
   EXPECT_EQ(headless::LibraryLoadCount(kPath), 0);
 
   const std::string archive = "C:\\plugins\\arc.spi";
   InstallFakePlugin(archive, {.apiVersion = "00AM", .extra = {"GetArchiveInfo"}});
-  EXPECT_EQ(MessageOf<ESPIInvalidAPI>([&] { TAmSPI m(archive); }), InvalidAPIText("GetFileInfo", archive));
+  EXPECT_EQ(MessageOf<PluginExportMissing>([&] { ArchiveModule m(archive); }),
+            InvalidAPIText("GetFileInfo", archive));
   EXPECT_EQ(headless::LibraryLoadCount(archive), 0);
 }
 
 TEST_F(ModuleTest, NoClassRequiresGetPreviewOrConfigurationDlg) {
   InstallFakePlugin(kPath, {.missing = {"GetPreview"}});
-  EXPECT_NO_THROW({ TInSPI m(kPath); });
+  EXPECT_NO_THROW({ ImportModule m(kPath); });
   const std::string archive = "C:\\plugins\\arc.spi";
   InstallFakePlugin(archive, {.apiVersion = "00AM",
                               .missing = {"GetPicture", "GetPictureInfo", "GetPreview"},
                               .extra = {"GetArchiveInfo", "GetFileInfo", "GetFile"}});
-  TAmSPI module(archive);
+  ArchiveModule module(archive);
   EXPECT_TRUE(module.IsLoader());
 }
 
 TEST_F(ModuleTest, IsLoaderHoldsForImportAndArchiveModulesOnly) {
   InstallFakePlugin(kPath, {.extra = {"GetArchiveInfo", "GetFileInfo", "GetFile"}});
-  EXPECT_FALSE(TSPI(kPath).IsLoader());
-  EXPECT_FALSE(TLoaderSPI(kPath).IsLoader());
-  EXPECT_TRUE(TInSPI(kPath).IsLoader());
-  EXPECT_TRUE(TAmSPI(kPath).IsLoader());
-  EXPECT_FALSE(TXnSPI(kPath).IsLoader());
+  EXPECT_FALSE(PluginModule(kPath).IsLoader());
+  EXPECT_FALSE(LoaderModule(kPath).IsLoader());
+  EXPECT_TRUE(ImportModule(kPath).IsLoader());
+  EXPECT_TRUE(ArchiveModule(kPath).IsLoader());
+  EXPECT_FALSE(XnModule(kPath).IsLoader());
 }
 
 TEST_F(ModuleTest, TheClassFamilyAndItsClassReferences) {
   InstallFakePlugin(kPath, {});
-  TInSPI module(kPath);
-  EXPECT_TRUE(module.InheritsFrom(&TLoaderSPI::Class));
-  EXPECT_TRUE(module.InheritsFrom(&TSPI::Class));
-  EXPECT_FALSE(module.InheritsFrom(&TAmSPI::Class));
-  EXPECT_FALSE(TXnSPI::Class.InheritsFrom(&TLoaderSPI::Class));
-  EXPECT_STREQ(module.ClassType()->ClassName, "TInSPI");
+  ImportModule module(kPath);
+  EXPECT_TRUE(module.InheritsFrom(&LoaderModule::Class));
+  EXPECT_TRUE(module.InheritsFrom(&PluginModule::Class));
+  EXPECT_FALSE(module.InheritsFrom(&ArchiveModule::Class));
+  EXPECT_FALSE(XnModule::Class.InheritsFrom(&LoaderModule::Class));
+  EXPECT_STREQ(module.ClassType()->ClassName, "ImportModule");
   // The exceptions stand directly on the framework's base class.
-  EXPECT_TRUE((std::is_base_of_v<Exception, ESPIFOpenErrorSPI>));
-  EXPECT_TRUE((std::is_base_of_v<Exception, ESPIInvalidAPI>));
-  EXPECT_TRUE((std::is_base_of_v<Exception, ESPIInvalidSPI>));
-  EXPECT_FALSE((std::is_base_of_v<ESPIFOpenErrorSPI, ESPIInvalidAPI>));
+  EXPECT_TRUE((std::is_base_of_v<Exception, PluginOpenError>));
+  EXPECT_TRUE((std::is_base_of_v<Exception, PluginExportMissing>));
+  EXPECT_TRUE((std::is_base_of_v<Exception, NotAPlugin>));
+  EXPECT_FALSE((std::is_base_of_v<PluginOpenError, PluginExportMissing>));
 }
 
 // Texts and the filter list.
@@ -129,14 +132,14 @@ TEST_F(ModuleTest, InfoThreeIsAskedOnlyAfterInfoTwoAnsweredAndBothAreNeeded) {
                                       std::strcpy(buf, texts[n]);
                                       return static_cast<int>(std::strlen(texts[n]));
                                     }});
-  TInSPI module(kPath);
+  ImportModule module(kPath);
   EXPECT_TRUE(module.Filters().empty());
   EXPECT_TRUE(module.Descriptions().empty());
   EXPECT_EQ(twoOnly.infoAsked, (std::vector<int>{0, 1, 2, 3}));
 
   const std::string none = "C:\\plugins\\none.spi";
   auto& noFilters = InstallFakePlugin(none, {.filters = {}});
-  TInSPI second(none);
+  ImportModule second(none);
   EXPECT_EQ(noFilters.infoAsked, (std::vector<int>{0, 1, 2}));
 }
 
@@ -146,7 +149,7 @@ TEST_F(ModuleTest, FiltersEndAtTheFirstEntryWithoutADescription) {
                                    std::strcpy(buf, n == 0 ? "00IN" : ("t" + std::to_string(n)).c_str());
                                    return 2;
                                  }});
-  TInSPI module(kPath);
+  ImportModule module(kPath);
   EXPECT_EQ(module.Filters(), (std::vector<std::string>{"t2", "t4"}));
   EXPECT_EQ(module.Descriptions(), (std::vector<std::string>{"t3", "t5"}));
   EXPECT_EQ(fake.infoAsked.back(), 7);
@@ -157,7 +160,7 @@ TEST_F(ModuleTest, AModuleThatNeverEndsItsFilterListIsCut) {
                                    std::strcpy(buf, "*.x");
                                    return 3;
                                  }});
-  TSPI module(kPath);
+  PluginModule module(kPath);
   EXPECT_EQ(module.Filters().size(), static_cast<size_t>(kMaxFilterEntries));
   EXPECT_EQ(module.Descriptions().size(), static_cast<size_t>(kMaxFilterEntries));
   EXPECT_EQ(fake.infoCalls, 2 + 2 * kMaxFilterEntries);
@@ -168,7 +171,7 @@ TEST_F(ModuleTest, AnswersOfZeroOrLessLeaveTheTextsEmpty) {
                       std::strcpy(buf, "junk");  // written but not answered
                       return n == 0 ? 0 : -1;
                     }});
-  TSPI module(kPath);
+  PluginModule module(kPath);
   EXPECT_EQ(module.APIVersion(), "");
   EXPECT_EQ(module.PluginName(), "");
   EXPECT_TRUE(module.Filters().empty());
@@ -184,7 +187,7 @@ TEST_F(ModuleTest, TextsEndAtTheFirstNulAndAfter255Characters) {
                                    std::memset(buf, 'n', static_cast<size_t>(len));  // no NUL at all
                                    return len;
                                  }});
-  TSPI module(kPath);
+  PluginModule module(kPath);
   EXPECT_EQ(module.APIVersion(), "00IN");
   EXPECT_EQ(module.PluginName(), std::string(255, 'n'));
   EXPECT_EQ(fake.infoCalls, 3);
@@ -196,24 +199,25 @@ TEST_F(ModuleTest, InfoIsAskedWithA255CharacterLength) {
                       lengths.push_back(len);
                       return 0;
                     }});
-  TSPI module(kPath);
+  PluginModule module(kPath);
   EXPECT_EQ(lengths, (std::vector<int>{255, 255, 255}));
 }
 
-// CreateSPI.
+// CreatePluginModule.
 
 TEST_F(ModuleTest, CreateSPIPicksTheClassByTheWholeCaseSensitiveVersion) {
   struct Case {
     std::string version;
-    TSPIClass cls;
-  } cases[] = {{"00IN", &TInSPI::Class}, {"00AM", &TAmSPI::Class}, {"00XN", &TXnSPI::Class},
-               {"00in", &TSPI::Class},   {"00INX", &TSPI::Class},  {"00IN ", &TSPI::Class},
-               {"", &TSPI::Class},       {"00XX", &TSPI::Class}};
+    ModuleClass cls;
+  } cases[] = {{"00IN", &ImportModule::Class},  {"00AM", &ArchiveModule::Class},
+               {"00XN", &XnModule::Class},      {"00in", &PluginModule::Class},
+               {"00INX", &PluginModule::Class}, {"00IN ", &PluginModule::Class},
+               {"", &PluginModule::Class},      {"00XX", &PluginModule::Class}};
   int i = 0;
   for (const Case& c : cases) {
     std::string path = "C:\\plugins\\p" + std::to_string(i++) + ".spi";
     InstallFakePlugin(path, {.apiVersion = c.version, .extra = {"GetArchiveInfo", "GetFileInfo", "GetFile"}});
-    std::unique_ptr<TSPI> module = CreateSPI(path);
+    std::unique_ptr<PluginModule> module = CreatePluginModule(path);
     ASSERT_NE(module, nullptr) << c.version;
     EXPECT_EQ(module->ClassType(), c.cls) << "version \"" << c.version << "\"";
     EXPECT_EQ(module->APIVersion(), c.version);
@@ -229,7 +233,7 @@ TEST_F(ModuleTest, CreateSPILoadsTheLibraryASecondTimeBeforeTheProbeGoes) {
                       std::strcpy(buf, "00IN");
                       return 4;
                     }});
-  std::unique_ptr<TSPI> module = CreateSPI(kPath);
+  std::unique_ptr<PluginModule> module = CreatePluginModule(kPath);
   EXPECT_EQ(countsAtVersion, (std::vector<int>{1, 2}));
   EXPECT_EQ(headless::LibraryLoadCount(kPath), 1);
   module.reset();
@@ -238,28 +242,29 @@ TEST_F(ModuleTest, CreateSPILoadsTheLibraryASecondTimeBeforeTheProbeGoes) {
 
 TEST_F(ModuleTest, CreateSPIReturnsNoneForAFileThatIsNoLibrary) {
   headless::DefaultFiles().AddFile("C:\\plugins\\text.spi", "not a library");
-  EXPECT_EQ(CreateSPI("C:\\plugins\\text.spi"), nullptr);
-  EXPECT_EQ(CreateSPI("C:\\plugins\\missing.spi"), nullptr);
+  EXPECT_EQ(CreatePluginModule("C:\\plugins\\text.spi"), nullptr);
+  EXPECT_EQ(CreatePluginModule("C:\\plugins\\missing.spi"), nullptr);
 }
 
 TEST_F(ModuleTest, CreateSPIPassesOnAMissingGetPluginInfoAndReleasesTheLibrary) {
   InstallFakePlugin(kPath, {.missing = {"GetPluginInfo"}});
-  EXPECT_EQ(MessageOf<ESPIInvalidAPI>([] { CreateSPI(kPath); }), InvalidAPIText("GetPluginInfo", kPath));
+  EXPECT_EQ(MessageOf<PluginExportMissing>([] { CreatePluginModule(kPath); }),
+            InvalidAPIText("GetPluginInfo", kPath));
   EXPECT_EQ(headless::LibraryLoadCount(kPath), 0);
 }
 
 TEST_F(ModuleTest, CreateSPIPassesOnAnImportModuleWithoutGetPictureAndFreesTheProbe) {
   auto& fake = InstallFakePlugin(kPath, {.missing = {"GetPicture"}});
-  EXPECT_EQ(MessageOf<ESPIInvalidAPI>([] { CreateSPI(kPath); }), InvalidAPIText("GetPicture", kPath));
+  EXPECT_EQ(MessageOf<PluginExportMissing>([] { CreatePluginModule(kPath); }),
+            InvalidAPIText("GetPicture", kPath));
   EXPECT_EQ(headless::LibraryLoadCount(kPath), 0);
   // The probe read the texts; the typed module stopped at its export check, before any text.
   EXPECT_EQ(fake.infoAsked, (std::vector<int>{0, 1, 2}));
 }
 
 TEST_F(ModuleTest, CreateSPITreatsAnInvalidPluginLikeAnUnloadableOne) {
-  InstallFakePlugin(kPath,
-                    {.pluginInfo = [](int, char*, int) -> int { throw ESPIInvalidSPI("not a plug-in"); }});
-  EXPECT_EQ(CreateSPI(kPath), nullptr);
+  InstallFakePlugin(kPath, {.pluginInfo = [](int, char*, int) -> int { throw NotAPlugin("not a plug-in"); }});
+  EXPECT_EQ(CreatePluginModule(kPath), nullptr);
   EXPECT_EQ(headless::LibraryLoadCount(kPath), 0);
 }
 
@@ -267,12 +272,12 @@ TEST_F(ModuleTest, CreateSPILetsOtherErrorsThroughAndReleasesTheHalfBuiltModule)
   int calls = 0;
   InstallFakePlugin(kPath, {.pluginInfo = [&](int n, char* buf, int) {
                       // The probe reads its texts; the typed module fails on its first question.
-                      if (++calls > 3) throw EOutOfResources("no memory");
+                      if (++calls > 3) throw OutOfResources("no memory");
                       if (n != 0) return 0;
                       std::strcpy(buf, "00IN");
                       return 4;
                     }});
-  EXPECT_EQ(MessageOf<EOutOfResources>([] { CreateSPI(kPath); }), "no memory");
+  EXPECT_EQ(MessageOf<OutOfResources>([] { CreatePluginModule(kPath); }), "no memory");
   EXPECT_EQ(headless::LibraryLoadCount(kPath), 0);
 }
 
@@ -303,7 +308,7 @@ TEST_F(ModuleTest, GuardedCallsPassTheirArgumentsUnchangedAndReturnTheResult) {
                                 },
                             .getPicture = picture,
                             .getPreview = picture});
-  TInSPI module(kPath);
+  ImportModule module(kPath);
   char header[kHeaderBufferSize] = {};
   EXPECT_EQ(module.IsSupported("C:\\a.ppm", reinterpret_cast<uintptr_t>(header)), 5);
   EXPECT_EQ(seenName, "C:\\a.ppm");
@@ -331,20 +336,20 @@ TEST_F(ModuleTest, GuardedCallsPassTheirArgumentsUnchangedAndReturnTheResult) {
 TEST_F(ModuleTest, CallingAMissingExportRaisesNamingItAndTheModule) {
   InstallFakePlugin(kPath, {.missing = {"GetPreview", "IsSupported", "GetPicture"}}, true,
                     "C:\\Plugins\\Fake.spi");
-  TSPI module(kPath);
+  PluginModule module(kPath);
   LocalHandle hInfo = nullptr, hBits = nullptr;
-  EXPECT_EQ(MessageOf<ESPIInvalidAPI>([&] { module.GetPreview("", 0, 0, &hInfo, &hBits, nullptr, 0); }),
+  EXPECT_EQ(MessageOf<PluginExportMissing>([&] { module.GetPreview("", 0, 0, &hInfo, &hBits, nullptr, 0); }),
             InvalidAPIText("GetPreview", "C:\\Plugins\\Fake.spi"));
-  EXPECT_EQ(MessageOf<ESPIInvalidAPI>([&] { module.IsSupported("", 0); }),
+  EXPECT_EQ(MessageOf<PluginExportMissing>([&] { module.IsSupported("", 0); }),
             InvalidAPIText("IsSupported", "C:\\Plugins\\Fake.spi"));
-  EXPECT_EQ(MessageOf<ESPIInvalidAPI>([&] { module.GetPicture("", 0, 0, &hInfo, &hBits, nullptr, 0); }),
+  EXPECT_EQ(MessageOf<PluginExportMissing>([&] { module.GetPicture("", 0, 0, &hInfo, &hBits, nullptr, 0); }),
             InvalidAPIText("GetPicture", "C:\\Plugins\\Fake.spi"));
   EXPECT_EQ(hInfo, nullptr);
 }
 
 TEST_F(ModuleTest, GetProcFindsExportsByName) {
   InstallFakePlugin(kPath, {.missing = {"GetPreview"}, .extra = {"ConfigurationDlg"}});
-  TInSPI module(kPath);
+  ImportModule module(kPath);
   EXPECT_NE(module.GetProc("GetPicture"), nullptr);
   EXPECT_NE(module.GetProc("ConfigurationDlg"), nullptr);
   EXPECT_EQ(module.GetProc("GetPreview"), nullptr);

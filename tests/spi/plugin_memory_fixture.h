@@ -20,7 +20,7 @@ class PluginMemoryTest : public ::testing::Test {
     blocksBefore_ = headless::LiveLocalBlocks();
     palettesBefore_ = headless::LivePalettes();
     faultsBefore_ = headless::LocalMemoryFaults();
-    spis = std::make_unique<TSPIs>();
+    spis = std::make_unique<PluginManager>();
   }
   void TearDown() override {
     spis.reset();
@@ -29,7 +29,7 @@ class PluginMemoryTest : public ::testing::Test {
     EXPECT_EQ(headless::LocalMemoryFaults(), faultsBefore_) << "a block was freed twice or was not a block";
   }
 
-  std::unique_ptr<TSPIs> spis;
+  std::unique_ptr<PluginManager> spis;
 
  private:
   int blocksBefore_ = 0, palettesBefore_ = 0, faultsBefore_ = 0;

@@ -1,4 +1,4 @@
-// The plug-in manager's extension registration, FindSPIs and the main window's two handlers.
+// The plug-in manager's extension registration, FindModules and the main window's two handlers.
 #include <gtest/gtest.h>
 
 #include "spi/spi_handlers.h"
@@ -11,32 +11,33 @@ using test::InstallFakePlugin;
 
 struct Registered {
   std::string extension, description;
-  TGraphicClass cls;
+  ImageClass cls;
   bool operator==(const Registered&) const = default;
 };
 
 // Records every OnPictureRegister call (with the class it came with) and lets Change alter the class.
 class RegistrationTest : public ManagerTest {
  protected:
-  void Watch(TSPIs& spis, std::function<void(const std::string&, TGraphicClass&)> change = nullptr) {
-    spis.OnPictureRegister = [this, &spis, change](TSPIs* sender, TInSPI* module, const std::string& ext,
-                                                   const std::string& description, TGraphicClass& cls) {
+  void Watch(PluginManager& spis, std::function<void(const std::string&, ImageClass&)> change = nullptr) {
+    spis.OnPictureRegister = [this, &spis, change](PluginManager* sender, ImportModule* module,
+                                                   const std::string& ext, const std::string& description,
+                                                   ImageClass& cls) {
       EXPECT_EQ(sender, &spis);
       EXPECT_NE(module, nullptr);
       offered.push_back({ext, description, cls});
       if (change) change(ext, cls);
     };
   }
-  std::unique_ptr<TSPI> Module(const std::string& path,
-                               std::vector<std::pair<std::string, std::string>> filters) {
+  std::unique_ptr<PluginModule> Module(const std::string& path,
+                                       std::vector<std::pair<std::string, std::string>> filters) {
     Import(path, std::move(filters));
-    return CreateSPI(path);
+    return CreatePluginModule(path);
   }
   std::vector<Registered> offered;
 };
 
 TEST_F(RegistrationTest, EachItemOfEachEntryIsRegisteredWithItsEntrysDescription) {
-  TSPIs spis;
+  PluginManager spis;
   Watch(spis);
   spis.Add(Module("C:\\p\\m.spi", {{"*.pic;*.mag;*.pi", "Japanese"}, {"*.q0", "Q0"}}));
   std::vector<Registered> expected = {{"pic", "Japanese", &TestGraphic::Class},
@@ -51,7 +52,7 @@ TEST_F(RegistrationTest, EachItemOfEachEntryIsRegisteredWithItsEntrysDescription
 }
 
 TEST_F(RegistrationTest, TheExtensionIsTheItemAfterItsFirstDot) {
-  TSPIs spis;
+  PluginManager spis;
   Watch(spis);
   spis.Add(Module("C:\\p\\m.spi", {{"*.tar.gz;pic;*.*; *.sp", "Mixed"}}));
   std::vector<std::string> extensions;
@@ -62,7 +63,7 @@ TEST_F(RegistrationTest, TheExtensionIsTheItemAfterItsFirstDot) {
 }
 
 TEST_F(RegistrationTest, ItemsWithoutAnExtensionAreNotRegistered) {
-  TSPIs spis;
+  PluginManager spis;
   Watch(spis);
   spis.Add(Module("C:\\p\\m.spi", {{"*.aa;;*.bb;*.;", "Gaps"}}));
   std::vector<std::string> extensions;
@@ -72,8 +73,8 @@ TEST_F(RegistrationTest, ItemsWithoutAnExtensionAreNotRegistered) {
 }
 
 TEST_F(RegistrationTest, AClassChangedByTheHandlerCarriesOverWithinItsEntryOnly) {
-  TSPIs spis;
-  Watch(spis, [](const std::string& ext, TGraphicClass& cls) {
+  PluginManager spis;
+  Watch(spis, [](const std::string& ext, ImageClass& cls) {
     if (ext == "bb") cls = nullptr;
     if (ext == "xx") cls = &OtherTestGraphic::Class;
   });
@@ -97,12 +98,12 @@ TEST_F(RegistrationTest, AClassChangedByTheHandlerCarriesOverWithinItsEntryOnly)
 }
 
 TEST_F(RegistrationTest, WithoutADefaultClassOnlyAHandlerSuppliedClassIsRegistered) {
-  TSPIs::SetDefaultGraphicClass(nullptr);
-  EXPECT_EQ(TSPIs::DefaultGraphicClass(), nullptr);
-  TSPIs spis;
+  PluginManager::SetDefaultGraphicClass(nullptr);
+  EXPECT_EQ(PluginManager::DefaultGraphicClass(), nullptr);
+  PluginManager spis;
   spis.Add(Module("C:\\p\\m.spi", {{"*.aa", "A"}}));
   EXPECT_EQ(PictureFormats::Find("aa"), nullptr);
-  Watch(spis, [](const std::string& ext, TGraphicClass& cls) {
+  Watch(spis, [](const std::string& ext, ImageClass& cls) {
     if (ext == "bb") cls = &TestGraphic::Class;
   });
   spis.Add(Module("C:\\p\\n.spi", {{"*.bb;*.cc", "B"}}));
@@ -112,22 +113,22 @@ TEST_F(RegistrationTest, WithoutADefaultClassOnlyAHandlerSuppliedClassIsRegister
 }
 
 TEST_F(RegistrationTest, OnlyImportFiltersRegisterExtensions) {
-  TSPIs spis;
+  PluginManager spis;
   Watch(spis);
   const std::set<std::string> archive = {"GetArchiveInfo", "GetFileInfo", "GetFile"};
   InstallFakePlugin("C:\\p\\am.spi", {.apiVersion = "00AM", .filters = {{"*.lzh", "LZH"}}, .extra = archive});
   InstallFakePlugin("C:\\p\\xn.spi", {.apiVersion = "00XN", .filters = {{"*.xn", "XN"}}});
   InstallFakePlugin("C:\\p\\lc.spi", {.apiVersion = "00in", .filters = {{"*.lc", "LC"}}});
-  spis.Add(CreateSPI("C:\\p\\am.spi"));
-  spis.Add(CreateSPI("C:\\p\\xn.spi"));
-  spis.Add(CreateSPI("C:\\p\\lc.spi"));
+  spis.Add(CreatePluginModule("C:\\p\\am.spi"));
+  spis.Add(CreatePluginModule("C:\\p\\xn.spi"));
+  spis.Add(CreatePluginModule("C:\\p\\lc.spi"));
   EXPECT_EQ(spis.Count(), 3);
   EXPECT_TRUE(offered.empty());
   for (const char* ext : {"lzh", "xn", "lc"}) EXPECT_EQ(PictureFormats::Find(ext), nullptr) << ext;
 }
 
 TEST_F(RegistrationTest, ADesignTimeManagerRegistersNothing) {
-  TSPIs spis(true);
+  PluginManager spis(true);
   Watch(spis);
   spis.Add(Module("C:\\p\\m.spi", {{"*.aa", "A"}}));
   EXPECT_EQ(spis.Count(), 1);
@@ -137,7 +138,7 @@ TEST_F(RegistrationTest, ADesignTimeManagerRegistersNothing) {
 
 TEST_F(RegistrationTest, RegistrationsOutliveTheirModule) {
   {
-    TSPIs spis;
+    PluginManager spis;
     spis.Add(Module("C:\\p\\m.spi", {{"*.aa", "A"}}));
     spis.Add(Module("C:\\p\\n.spi", {{"*.bb", "B"}}));
     spis.Delete(0);
@@ -148,9 +149,10 @@ TEST_F(RegistrationTest, RegistrationsOutliveTheirModule) {
 }
 
 TEST_F(RegistrationTest, AnInsertWhoseRegistrationFailsHoldsNothing) {
-  TSPIs spis;
+  PluginManager spis;
   spis.Add(Module("C:\\p\\m.spi", {{"*.aa", "A"}}));
-  spis.OnPictureRegister = [](TSPIs*, TInSPI*, const std::string& ext, const std::string&, TGraphicClass&) {
+  spis.OnPictureRegister = [](PluginManager*, ImportModule*, const std::string& ext, const std::string&,
+                              ImageClass&) {
     if (ext == "bb") throw Exception("cannot register");
   };
   EXPECT_THROW(spis.Insert(0, Module("C:\\p\\n.spi", {{"*.bb", "B"}})), Exception);
@@ -158,7 +160,7 @@ TEST_F(RegistrationTest, AnInsertWhoseRegistrationFailsHoldsNothing) {
   EXPECT_EQ(headless::LibraryLoadCount("C:\\p\\n.spi"), 0);
 }
 
-// FindSPIs.
+// FindModules.
 
 class FindSPIsTest : public ManagerTest {
  protected:
@@ -170,16 +172,17 @@ class FindSPIsTest : public ManagerTest {
     InstallFakePlugin("C:\\p\\D.spi", {.apiVersion = "00AM",
                                        .filters = {{"*.mag", "D"}},
                                        .extra = {"GetArchiveInfo", "GetFileInfo", "GetFile"}});
-    for (const char* name : {"A", "B", "C", "D"}) spis.Add(CreateSPI(std::string("C:\\p\\") + name + ".spi"));
+    for (const char* name : {"A", "B", "C", "D"})
+      spis.Add(CreatePluginModule(std::string("C:\\p\\") + name + ".spi"));
   }
-  std::string Find(const std::string& fileName, std::vector<TSPIClass> classes = {&TInSPI::Class}) {
-    std::vector<TSPI*> found;
-    spis.FindSPIs(classes, fileName, found);
+  std::string Find(const std::string& fileName, std::vector<ModuleClass> classes = {&ImportModule::Class}) {
+    std::vector<PluginModule*> found;
+    spis.FindModules(classes, fileName, found);
     std::string names;
-    for (TSPI* m : found) names += m->Descriptions().at(0);
+    for (PluginModule* m : found) names += m->Descriptions().at(0);
     return names;
   }
-  TSPIs spis;
+  PluginManager spis;
 };
 
 TEST_F(FindSPIsTest, ModulesThatNameTheExtensionComeFirstInReverseOrder) {
@@ -194,15 +197,15 @@ TEST_F(FindSPIsTest, ModulesThatNameTheExtensionComeFirstInReverseOrder) {
 }
 
 TEST_F(FindSPIsTest, OnlyModulesOfTheGivenClassesTakePart) {
-  EXPECT_EQ(Find("photo.mag", {&TAmSPI::Class}), "D");
-  EXPECT_EQ(Find("photo.mag", {&TLoaderSPI::Class}), "DBAC");
-  EXPECT_EQ(Find("photo.mag", {&TAmSPI::Class, &TInSPI::Class}), "DBAC");
+  EXPECT_EQ(Find("photo.mag", {&ArchiveModule::Class}), "D");
+  EXPECT_EQ(Find("photo.mag", {&LoaderModule::Class}), "DBAC");
+  EXPECT_EQ(Find("photo.mag", {&ArchiveModule::Class, &ImportModule::Class}), "DBAC");
   EXPECT_EQ(Find("photo.mag", {}), "");
 }
 
 TEST_F(FindSPIsTest, ResultsAreAddedToWhatTheListHolds) {
-  std::vector<TSPI*> found = {nullptr};
-  spis.FindSPIs({&TInSPI::Class}, "x.mag", found);
+  std::vector<PluginModule*> found = {nullptr};
+  spis.FindModules({&ImportModule::Class}, "x.mag", found);
   ASSERT_EQ(found.size(), 4u);
   EXPECT_EQ(found[0], spis.Items(1));
   EXPECT_EQ(found[1], spis.Items(0));
@@ -219,7 +222,7 @@ TEST_F(ManagerTest, TheSearchHandlerKeepsImportFiltersOnly) {
   InstallFakePlugin("C:\\p\\xn.spi", {.apiVersion = "00XN"});
   InstallFakePlugin("C:\\p\\plain.spi", {.apiVersion = "00in"});
   for (const char* name : {"in", "am", "xn", "plain"}) {
-    std::unique_ptr<TSPI> module = CreateSPI(std::string("C:\\p\\") + name + ".spi");
+    std::unique_ptr<PluginModule> module = CreatePluginModule(std::string("C:\\p\\") + name + ".spi");
     bool accept = true;
     AcceptImportFiltersOnly(module.get(), accept);
     EXPECT_EQ(accept, std::string(name) == "in") << name;
@@ -231,11 +234,11 @@ TEST_F(ManagerTest, TheSearchHandlerKeepsImportFiltersOnly) {
 
 TEST_F(ManagerTest, TheRegisterHandlerRefusesOnlyTheExtensionStar) {
   for (const char* ext : {"*", "pic", "**", "*.*", "", " *"}) {
-    TGraphicClass cls = &TestGraphic::Class;
+    ImageClass cls = &TestGraphic::Class;
     RefuseStarExtension(ext, cls);
     EXPECT_EQ(cls, std::string(ext) == "*" ? nullptr : &TestGraphic::Class) << ext;
   }
-  TGraphicClass none = nullptr;
+  ImageClass none = nullptr;
   RefuseStarExtension("pic", none);
   EXPECT_EQ(none, nullptr);
 }
@@ -246,10 +249,12 @@ TEST_F(ManagerTest, WithTheMainWindowsHandlersTheSearchKeepsImportFiltersAndSkip
                     {.apiVersion = "00AM", .filters = {{"*.lzh", "LZH"}}, .extra = archive});
   Import("C:\\zeb\\star.spi", {{"*.*;*.st", "All"}, {"*.s2", "S2"}});
   Import("C:\\zeb\\ppm.spi", {{"*.ppm;*.pnm", "PPM"}});
-  TSPIs spis;
-  spis.OnSearch = [](TSPIs*, TSPI* module, bool& accept) { AcceptImportFiltersOnly(module, accept); };
-  spis.OnPictureRegister = [](TSPIs*, TInSPI*, const std::string& ext, const std::string&,
-                              TGraphicClass& cls) { RefuseStarExtension(ext, cls); };
+  PluginManager spis;
+  spis.OnSearch = [](PluginManager*, PluginModule* module, bool& accept) {
+    AcceptImportFiltersOnly(module, accept);
+  };
+  spis.OnPictureRegister = [](PluginManager*, ImportModule*, const std::string& ext, const std::string&,
+                              ImageClass& cls) { RefuseStarExtension(ext, cls); };
   spis.Loaded();
   EXPECT_EQ(FileNames(spis), (std::vector<std::string>{"C:\\zeb\\star.spi", "C:\\zeb\\ppm.spi"}));
   EXPECT_EQ(headless::LibraryLoadCount("C:\\zeb\\arc.spi"), 0);

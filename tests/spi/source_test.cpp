@@ -45,7 +45,7 @@ class SourceTest : public testing_support::PluginMemoryTest {
       return supports && supports(fileName, header) ? 1 : 0;
     };
     FakePlugin& p = test::InstallFakePlugin("C:\\plugins\\" + name, std::move(recipe));
-    spis->Add(CreateSPI(p.path));
+    spis->Add(CreatePluginModule(p.path));
     return p;
   }
   static bool Always(const std::string&, const uint8_t*) { return true; }
@@ -58,16 +58,16 @@ class SourceTest : public testing_support::PluginMemoryTest {
   }
 
   std::vector<Attempt> attempts;
-  TSPIGraphic owner;  // the Sender of the reports
+  PluginImage owner;  // the Sender of the reports
   test::ProgressLog log;
 };
 
 TEST_F(SourceTest, ModulesAreTriedModuleMajorAtOffsetsZeroAnd128WhenMacBinaryIsOn) {
   Install("a.spi");
   Install("b.spi");
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("0123456789", 10);
-  TInSPIAbleFromStream source(&owner, data, "");
+  PluginStreamSource source(&owner, data, "");
   source.Decode();
   EXPECT_TRUE(source.IsEmpty());
   EXPECT_EQ(AttemptOrder(), (std::vector<std::string>{"a.spi@0", "a.spi@128", "b.spi@0", "b.spi@128"}));
@@ -77,9 +77,9 @@ TEST_F(SourceTest, MacBinaryOffTriesEachModuleOnceAtZero) {
   spis->MacBinary = false;
   Install("a.spi");
   Install("b.spi");
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("0123456789", 10);
-  TInSPIAbleFromStream source(&owner, data, "");
+  PluginStreamSource source(&owner, data, "");
   source.Decode();
   EXPECT_EQ(AttemptOrder(), (std::vector<std::string>{"a.spi@0", "b.spi@0"}));
 }
@@ -93,9 +93,9 @@ TEST_F(SourceTest, TheFirstSuccessEndsTheSearch) {
   FakePlugin& b = Install("b.spi", recipe, Always);
   std::string bytes(128, 'M');
   bytes += "P6 picture";
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  TInSPIAbleFromStream source(&owner, data, "x.pic");
+  PluginStreamSource source(&owner, data, "x.pic");
   source.Decode();
   ASSERT_FALSE(source.IsEmpty());
   EXPECT_EQ(AttemptOrder(), (std::vector<std::string>{"a.spi@0", "a.spi@128"}));
@@ -118,15 +118,15 @@ TEST_F(SourceTest, ModulesThatNameTheExtensionComeFirst) {
   Install("a.spi", WithFilters({{"*.pic;*.mag", "PIC and MAG"}}));
   Install("b.spi", WithFilters({{"*.mag", "MAG"}}));
   Install("c.spi", WithFilters({{"*.jpg", "JPEG"}}));
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("x", 1);
   {
-    TInSPIAbleFromStream source(&owner, data, "C:\\pics\\photo.MAG");
+    PluginStreamSource source(&owner, data, "C:\\pics\\photo.MAG");
     source.Decode();
   }
   EXPECT_EQ(AttemptOrder(), (std::vector<std::string>{"b.spi@0", "a.spi@0", "c.spi@0"}));
   attempts.clear();
-  TInSPIAbleFromStream unnamed(&owner, data, "");
+  PluginStreamSource unnamed(&owner, data, "");
   unnamed.Decode();
   EXPECT_EQ(AttemptOrder(), (std::vector<std::string>{"a.spi@0", "b.spi@0", "c.spi@0"}));
   // An unnamed stream shows the plug-ins empty text, never a null pointer.
@@ -136,10 +136,10 @@ TEST_F(SourceTest, ModulesThatNameTheExtensionComeFirst) {
 TEST_F(SourceTest, AForcedLoaderIsAskedAloneWhateverTheExtension) {
   Install("a.spi", WithFilters({{"*.pic", "PIC"}}), Always);
   Install("b.spi", WithFilters({{"*.mag", "MAG"}}));
-  spis->GraphicForcedLoader = static_cast<TInSPI*>(spis->Items(1));
-  TMemoryStream data;
+  spis->GraphicForcedLoader = static_cast<ImportModule*>(spis->Items(1));
+  MemoryStream data;
   data.WriteBuffer("x", 1);
-  TInSPIAbleFromStream source(&owner, data, "photo.pic");
+  PluginStreamSource source(&owner, data, "photo.pic");
   source.Decode();
   EXPECT_TRUE(source.IsEmpty());
   EXPECT_EQ(AttemptOrder(), (std::vector<std::string>{"b.spi@0", "b.spi@128"}));
@@ -148,9 +148,9 @@ TEST_F(SourceTest, AForcedLoaderIsAskedAloneWhateverTheExtension) {
 TEST_F(SourceTest, WithoutAManagerTheSearchEndsAtOnce) {
   Install("a.spi", {}, Always);
   spis.reset();
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("x", 1);
-  TInSPIAbleFromStream source(&owner, data, "");
+  PluginStreamSource source(&owner, data, "");
   source.OnProgress = log.Listener();
   source.Decode();
   EXPECT_TRUE(source.IsEmpty());
@@ -172,9 +172,9 @@ TEST_F(SourceTest, ProgressReportsOfOneSearch) {
   };
   Install("skip.spi");
   Install("dir\\good.spi", recipe, Always);
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("x", 1);
-  TInSPIAbleFromStream source(&owner, data, "");
+  PluginStreamSource source(&owner, data, "");
   source.OnProgress = log.Listener();
   source.Decode();
   ASSERT_FALSE(source.IsEmpty());
@@ -193,20 +193,20 @@ TEST_F(SourceTest, ProgressReportsOfOneSearch) {
   ASSERT_EQ(log.reports.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {
     const auto& r = log.reports[i];
-    EXPECT_EQ(r.stage, std::get<0>(expected[i])) << i;
+    EXPECT_EQ(static_cast<int>(r.stage), std::get<0>(expected[i])) << i;
     EXPECT_EQ(r.percent, std::get<1>(expected[i])) << i;
     EXPECT_EQ(r.msg, std::get<2>(expected[i])) << i;
     EXPECT_EQ(r.sender, &owner);
-    EXPECT_EQ(r.redrawNow, r.stage == psEnding);
-    EXPECT_EQ(r.r, TRect{});
+    EXPECT_EQ(r.redrawNow, r.stage == ProgressStage::Ending);
+    EXPECT_EQ(r.r, PixelRect{});
   }
 }
 
 TEST_F(SourceTest, TheProgressCallbackWithoutSourceOrListenerGoesOn) {
-  EXPECT_EQ(TInSPIAbleData::SPIProgress(1, 2, 0), 0);
-  TMemoryStream data;
-  TInSPIAbleFromStream source(&owner, data, "");
-  EXPECT_EQ(TInSPIAbleData::SPIProgress(1, 2, reinterpret_cast<intptr_t>(&source)), 0);
+  EXPECT_EQ(PluginSource::SPIProgress(1, 2, 0), 0);
+  MemoryStream data;
+  PluginStreamSource source(&owner, data, "");
+  EXPECT_EQ(PluginSource::SPIProgress(1, 2, reinterpret_cast<intptr_t>(&source)), 0);
 }
 
 TEST_F(SourceTest, AnAbortFromTheListenerStopsThePluginAndTheNextModuleIsTried) {
@@ -222,15 +222,15 @@ TEST_F(SourceTest, AnAbortFromTheListenerStopsThePluginAndTheNextModuleIsTried) 
   good.getPicture = test::Returning(test::MakeDib(2, 2, 8));
   Install("a.spi", stops, Always);
   Install("b.spi", good, Always);
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("x", 1);
-  TInSPIAbleFromStream source(&owner, data, "");
+  PluginStreamSource source(&owner, data, "");
   bool aborted = false;
-  source.OnProgress = [&](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&,
+  source.OnProgress = [&](Image*, ProgressStage stage, uint8_t, bool, const PixelRect&,
                           const std::string& msg) {
-    if (stage == psRunning && msg.empty() && !aborted) {
+    if (stage == ProgressStage::Running && msg.empty() && !aborted) {
       aborted = true;
-      throw EAbort("");
+      throw SilentAbort("");
     }
   };
   source.Decode();
@@ -254,12 +254,12 @@ TEST_F(SourceTest, AListenerErrorEndsTheLoadAfterThePluginHasReturned) {
   };
   FakePlugin& a = Install("a.spi", stubborn, Always);
   FakePlugin& b = Install("b.spi", {}, Always);
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("x", 1);
-  TInSPIAbleFromStream source(&owner, data, "");
+  PluginStreamSource source(&owner, data, "");
   int listenerCalls = 0;
   std::vector<std::string> messages;
-  source.OnProgress = [&](TGraphic*, TProgressStage, uint8_t, bool, const TRect&, const std::string& msg) {
+  source.OnProgress = [&](Image*, ProgressStage, uint8_t, bool, const PixelRect&, const std::string& msg) {
     messages.push_back(msg);
     if (msg.empty()) {
       ++listenerCalls;
@@ -284,15 +284,15 @@ TEST_F(SourceTest, AListenerErrorEndsTheLoadAfterThePluginHasReturned) {
 
 TEST_F(SourceTest, AnErrorInAReportOutsidePluginCallsEndsTheLoad) {
   Install("a.spi", {}, Always);
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("x", 1);
-  TInSPIAbleFromStream source(&owner, data, "");
+  PluginStreamSource source(&owner, data, "");
   std::vector<std::string> messages;
-  source.OnProgress = [&](TGraphic*, TProgressStage, uint8_t, bool, const TRect&, const std::string& msg) {
+  source.OnProgress = [&](Image*, ProgressStage, uint8_t, bool, const PixelRect&, const std::string& msg) {
     messages.push_back(msg);
-    if (msg == "Loading by [a.spi]") throw EAbort("");
+    if (msg == "Loading by [a.spi]") throw SilentAbort("");
   };
-  EXPECT_THROW(source.Decode(), EAbort);
+  EXPECT_THROW(source.Decode(), SilentAbort);
   EXPECT_TRUE(attempts.empty());
   EXPECT_EQ(messages.back(), "Loaded Graphic by Susie Plugin");
 }
@@ -303,9 +303,9 @@ TEST_F(SourceTest, ThePreviewIsAskedFirstWhenGraphicPreviewIsOn) {
   FakePluginRecipe withPreview;
   withPreview.getPreview = test::Returning(preview);
   FakePlugin& a = Install("a.spi", withPreview, Always);
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("x", 1);
-  TInSPIAbleFromStream source(&owner, data, "");
+  PluginStreamSource source(&owner, data, "");
   source.Decode();
   ASSERT_FALSE(source.IsEmpty());
   std::vector<std::string> names;
@@ -323,15 +323,15 @@ TEST_F(SourceTest, AMissingOrFailingPreviewFallsBackToThePicture) {
   FakePluginRecipe failingPreview;  // its GetPreview answers -1
   failingPreview.getPicture = test::Returning(test::MakeDib(2, 2, 24));
   FakePlugin& b = Install("b.spi", failingPreview, Always);
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("x", 1);
-  TInSPIAbleFromStream first(&owner, data, "");
+  PluginStreamSource first(&owner, data, "");
   first.Decode();
   EXPECT_FALSE(first.IsEmpty());
   EXPECT_EQ(a.calls.back().name, "GetPicture");
 
-  spis->GraphicForcedLoader = static_cast<TInSPI*>(spis->Items(1));
-  TInSPIAbleFromStream second(&owner, data, "");
+  spis->GraphicForcedLoader = static_cast<ImportModule*>(spis->Items(1));
+  PluginStreamSource second(&owner, data, "");
   second.Decode();
   EXPECT_FALSE(second.IsEmpty());
   std::vector<std::string> names;
@@ -350,10 +350,10 @@ TEST_F(SourceTest, FailedCallsDropTheHandlesWithoutFreeingThem) {
     return 2;
   };
   Install("a.spi", failing, Always);
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("x", 1);
   {
-    TInSPIAbleFromStream source(&owner, data, "");
+    PluginStreamSource source(&owner, data, "");
     source.Decode();
     EXPECT_TRUE(source.IsEmpty());
     EXPECT_EQ(source.BitmapInfoHandle(), nullptr);
@@ -372,9 +372,9 @@ TEST_F(SourceTest, ReleaseFreesBothBlocksAndTheTextBlockOnce) {
   recipe.getPicture = test::Returning(test::MakeDib(5, 3, 8));
   Install("a.spi", recipe, Always);
   int before = headless::LiveLocalBlocks();
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("x", 1);
-  TInSPIAbleFromStream source(&owner, data, "");
+  PluginStreamSource source(&owner, data, "");
   source.Decode();
   ASSERT_FALSE(source.IsEmpty());
   LocalHandle text = source.Info().hInfo;  // a copy: the record is packed
@@ -401,9 +401,9 @@ TEST_F(SourceTest, EachFailedAttemptReleasesItsTextBlock) {
   Install("a.spi", recipe, Always);
   Install("b.spi", recipe, Always);
   int before = headless::LiveLocalBlocks();
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("x", 1);
-  TInSPIAbleFromStream source(&owner, data, "");
+  PluginStreamSource source(&owner, data, "");
   source.Decode();
   EXPECT_TRUE(source.IsEmpty());
   EXPECT_EQ(headless::LiveLocalBlocks(), before);
@@ -412,7 +412,7 @@ TEST_F(SourceTest, EachFailedAttemptReleasesItsTextBlock) {
 // --- Stream and file sources ------------------------------------------------------------------------
 
 // A stream that is not an in-memory stream.
-class PlainStream : public TStream {
+class PlainStream : public Stream {
  public:
   explicit PlainStream(std::string data) : data_(std::move(data)) {}
   int64_t Read(void* buffer, int64_t count) override {
@@ -424,10 +424,8 @@ class PlainStream : public TStream {
     return n;
   }
   int64_t Write(const void*, int64_t) override { return 0; }
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-    int64_t base = origin == TSeekOrigin::soBeginning ? 0
-                   : origin == TSeekOrigin::soCurrent ? pos_
-                                                      : data_.size();
+  int64_t Seek(int64_t offset, SeekOrigin origin) override {
+    int64_t base = origin == SeekOrigin::Beginning ? 0 : origin == SeekOrigin::Current ? pos_ : data_.size();
     pos_ = base + offset;
     return pos_;
   }
@@ -446,10 +444,10 @@ TEST_F(SourceTest, AnInMemoryStreamIsUsedInPlaceFromItsFirstByteWhateverItsPosit
     seen.assign(reinterpret_cast<const char*>(h), 6);
     return true;
   });
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("PICTURE DATA", 12);
   data.SetPosition(5);
-  TInSPIAbleFromStream source(&owner, data, "");
+  PluginStreamSource source(&owner, data, "");
   EXPECT_FALSE(source.HasOwnCopy());
   EXPECT_EQ(source.Memory(), data.Memory());
   EXPECT_EQ(source.Size(), 12);
@@ -468,7 +466,7 @@ TEST_F(SourceTest, AnyOtherStreamIsCopiedOnceFromPositionZero) {
   });
   PlainStream stream("ABCDEFGH");
   stream.SetPosition(3);
-  TInSPIAbleFromStream source(&owner, stream, "");
+  PluginStreamSource source(&owner, stream, "");
   EXPECT_TRUE(source.HasOwnCopy());
   EXPECT_EQ(source.Size(), 8);
   int readsAfterCopy = stream.reads;
@@ -487,9 +485,9 @@ TEST_F(SourceTest, AShortStreamFillsTheHeaderWithZerosAndOffers128BytesInOnlyWhe
     headers.emplace_back(reinterpret_cast<const char*>(h), 2048);
     return true;
   });
-  TMemoryStream data;
+  MemoryStream data;
   data.WriteBuffer("short", 5);
-  TInSPIAbleFromStream source(&owner, data, "");
+  PluginStreamSource source(&owner, data, "");
   source.Decode();
   ASSERT_EQ(headers.size(), 2u);
   EXPECT_EQ(headers[0], std::string("short") + std::string(2043, '\0'));
@@ -514,7 +512,7 @@ TEST_F(SourceTest, AFileSourceHandsOverThePathAndTheOffset) {
     headers.emplace_back(reinterpret_cast<const char*>(h), 4);
     return name == "C:\\pics\\photo.mag";
   });
-  TInSPIAbleFromFile source(&owner, "C:\\pics\\photo.mag");
+  PluginFileSource source(&owner, "C:\\pics\\photo.mag");
   source.Decode();
   EXPECT_FALSE(source.HandsOverMemory());
   EXPECT_EQ(headers, (std::vector<std::string>{"HEAD", "zzzz"}));
@@ -535,7 +533,7 @@ TEST_F(SourceTest, APathOfMaxPathOrMoreIsHandedOverAsMemory) {
     const std::string path = "C:\\" + std::string(length - 7, 'a') + ".mag";
     ASSERT_EQ(path.size(), length);
     headless::DefaultFiles().AddFile(path, "HEAD");
-    TInSPIAbleFromFile source(&owner, path);
+    PluginFileSource source(&owner, path);
     source.Decode();
     EXPECT_EQ(source.HandsOverMemory(), length >= 260) << length;
   }
@@ -549,9 +547,9 @@ TEST_F(SourceTest, AnUnreadableFileLeavesTheHeaderZeroAndTheModulesAreAskedAllTh
     headers.emplace_back(reinterpret_cast<const char*>(h), 8);
     return false;
   });
-  TInSPIAbleFromFile missing(&owner, "C:\\pics\\missing.pic");
+  PluginFileSource missing(&owner, "C:\\pics\\missing.pic");
   missing.Decode();
-  TInSPIAbleFromFile locked(&owner, "C:\\pics\\locked.pic");
+  PluginFileSource locked(&owner, "C:\\pics\\locked.pic");
   locked.Decode();
   EXPECT_EQ(headers, std::vector<std::string>(4, std::string(8, '\0')));
 }

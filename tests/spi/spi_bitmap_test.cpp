@@ -35,7 +35,7 @@ class SPIBitmapTest : public testing_support::PluginMemoryTest {
       return test::ReturnDib(dib, hInfo, hBits);
     };
     test::FakePlugin& p = test::InstallFakePlugin("C:\\plugins\\a.spi", recipe);
-    spis->Add(CreateSPI(p.path));
+    spis->Add(CreatePluginModule(p.path));
     return p;
   }
   static int SupportTests(const test::FakePlugin& p) {
@@ -52,7 +52,7 @@ TEST_F(SPIBitmapTest, ABitmapFileIsReadByThePlainBitmapWithoutAskingPlugins) {
   for (const char* name : {"C:\\pics\\a.bmp", "C:\\pics\\b.BMP", "C:\\pics\\c.bMp"}) {
     SCOPED_TRACE(name);
     headless::DefaultFiles().AddFile(name, test::MakeBmpFile(test::MakeDib(5, 3, 24)));
-    TSPIBitmap b;
+    PluginBitmap b;
     log.reports.clear();
     b.OnProgress = log.Listener();
     b.LoadFromFile(name);
@@ -61,7 +61,7 @@ TEST_F(SPIBitmapTest, ABitmapFileIsReadByThePlainBitmapWithoutAskingPlugins) {
     ASSERT_EQ(log.reports.size(), 1u);
     const auto& r = log.reports[0];
     EXPECT_EQ(r.sender, &b);
-    EXPECT_EQ(r.stage, psEnding);
+    EXPECT_EQ(r.stage, ProgressStage::Ending);
     EXPECT_EQ(r.percent, 100);
     EXPECT_TRUE(r.redrawNow);
     EXPECT_EQ(r.r, Rect(0, 0, 5, 3));
@@ -73,23 +73,23 @@ TEST_F(SPIBitmapTest, ABitmapFileIsReadByThePlainBitmapWithoutAskingPlugins) {
 TEST_F(SPIBitmapTest, ABmpNameThatThePlainReaderRejectsGoesToThePlugins) {
   RawPlugin(test::MakeDib(7, 2, 24));
   headless::DefaultFiles().AddFile("C:\\pics\\x.BMP", "RAW not a bitmap");
-  TSPIBitmap b;
+  PluginBitmap b;
   b.LoadFromFile("C:\\pics\\x.BMP");
   EXPECT_EQ(b.GetWidth(), 7);
   EXPECT_EQ(b.GetHeight(), 2);
-  EXPECT_EQ(b.ClassType(), &TSPIBitmap::Class);
+  EXPECT_EQ(b.ClassType(), &PluginBitmap::Class);
 }
 
 TEST_F(SPIBitmapTest, AFileNothingDecodesFailsAfterTheEndingReportAndKeepsThePicture) {
   test::FakePlugin& p = RawPlugin(test::MakeDib(7, 2, 24));
   headless::DefaultFiles().AddFile("C:\\pics\\junk.BMP", "junk");
-  TSPIBitmap b;
+  PluginBitmap b;
   b.SetSize(5, 4, 24);
   b.OnProgress = log.Listener();
   try {
     b.LoadFromFile("C:\\pics\\junk.BMP");
     FAIL() << "no error";
-  } catch (const EInvalidGraphic& e) {
+  } catch (const InvalidPicture& e) {
     EXPECT_EQ(e.Message(), "Susie Plugins could not decode");
   }
   EXPECT_EQ(b.GetWidth(), 5);
@@ -100,13 +100,13 @@ TEST_F(SPIBitmapTest, AFileNothingDecodesFailsAfterTheEndingReportAndKeepsThePic
   // One search only, at offsets 0 and 128: the temporary plain bitmap asks no plug-in itself.
   EXPECT_EQ(SupportTests(p), 2);
   // A file that is not there fails the same way.
-  EXPECT_THROW(b.LoadFromFile("C:\\pics\\missing.raw"), EInvalidGraphic);
+  EXPECT_THROW(b.LoadFromFile("C:\\pics\\missing.raw"), InvalidPicture);
 }
 
 TEST_F(SPIBitmapTest, ABitmapUnderAPluginExtensionIsOfferedToThePluginsFirst) {
   test::FakePlugin& p = RawPlugin(test::MakeDib(7, 2, 24));
   headless::DefaultFiles().AddFile("C:\\pics\\photo.raw", test::MakeBmpFile(test::MakeDib(4, 6, 8)));
-  TSPIBitmap b;
+  PluginBitmap b;
   b.OnProgress = log.Listener();
   b.LoadFromFile("C:\\pics\\photo.raw");
   EXPECT_EQ(b.GetWidth(), 4);
@@ -120,21 +120,21 @@ TEST_F(SPIBitmapTest, ABitmapUnderAPluginExtensionIsOfferedToThePluginsFirst) {
 TEST_F(SPIBitmapTest, ListenersSeeThePluginsProgressAndOneEndingReport) {
   RawPlugin(test::MakeDib(7, 2, 24));
   headless::DefaultFiles().AddFile("C:\\pics\\p.raw", "RAW data");
-  TSPIBitmap b;
+  PluginBitmap b;
   b.OnProgress = log.Listener();
   b.LoadFromFile("C:\\pics\\p.raw");
   struct Expected {
-    TProgressStage stage;
+    ProgressStage stage;
     uint8_t percent;
     std::string msg;
-    TRect r;
+    PixelRect r;
   };
-  std::vector<Expected> expected = {{psStarting, 0, "Loading Graphic by Susie Plugin", {}},
-                                    {psRunning, 1, "Seeking enabled Susie Plugins", {}},
-                                    {psRunning, 1, "Loading by [a.spi]", {}},
-                                    {psRunning, 2, "", {}},
-                                    {psRunning, 99, "", {}},
-                                    {psEnding, 100, "Loaded Graphic", Rect(0, 0, 7, 2)}};
+  std::vector<Expected> expected = {{ProgressStage::Starting, 0, "Loading Graphic by Susie Plugin", {}},
+                                    {ProgressStage::Running, 1, "Seeking enabled Susie Plugins", {}},
+                                    {ProgressStage::Running, 1, "Loading by [a.spi]", {}},
+                                    {ProgressStage::Running, 2, "", {}},
+                                    {ProgressStage::Running, 99, "", {}},
+                                    {ProgressStage::Ending, 100, "Loaded Graphic", Rect(0, 0, 7, 2)}};
   ASSERT_EQ(log.reports.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {
     SCOPED_TRACE(i);
@@ -143,18 +143,18 @@ TEST_F(SPIBitmapTest, ListenersSeeThePluginsProgressAndOneEndingReport) {
     EXPECT_EQ(log.reports[i].percent, expected[i].percent);
     EXPECT_EQ(log.reports[i].msg, expected[i].msg);
     EXPECT_EQ(log.reports[i].r, expected[i].r);
-    EXPECT_EQ(log.reports[i].redrawNow, expected[i].stage == psEnding);
+    EXPECT_EQ(log.reports[i].redrawNow, expected[i].stage == ProgressStage::Ending);
   }
 }
 
 TEST_F(SPIBitmapTest, AnUnnamedStreamTriesPluginsFirstThenTheBitmapReaderFromItsPosition) {
   test::FakePlugin& p = RawPlugin(test::MakeDib(7, 2, 24));
   std::string bmp = test::MakeBmpFile(test::MakeDib(3, 5, 24));
-  TMemoryStream stream;
+  MemoryStream stream;
   stream.WriteBuffer("XXXX", 4);
   stream.WriteBuffer(bmp.data(), static_cast<int64_t>(bmp.size()));
   stream.SetPosition(4);
-  TSPIBitmap b;
+  PluginBitmap b;
   b.LoadFromStream(stream);
   EXPECT_EQ(b.GetWidth(), 3);
   EXPECT_EQ(b.GetHeight(), 5);
@@ -166,14 +166,14 @@ TEST_F(SPIBitmapTest, AnUnnamedStreamTriesPluginsFirstThenTheBitmapReaderFromIts
 TEST_F(SPIBitmapTest, ANamedStreamFollowsTheNamesOrder) {
   test::FakePlugin& p = RawPlugin(test::MakeDib(7, 2, 24));
   std::string bmp = test::MakeBmpFile(test::MakeDib(3, 5, 24));
-  TMemoryStream stream;
+  MemoryStream stream;
   stream.WriteBuffer(bmp.data(), static_cast<int64_t>(bmp.size()));
   stream.SetPosition(0);
-  TSPIBitmap b;
+  PluginBitmap b;
   b.LoadFromStreamWithName(stream, "picture.bmp");
   EXPECT_EQ(b.GetWidth(), 3);
   EXPECT_TRUE(p.calls.empty());
-  TMemoryStream raw;
+  MemoryStream raw;
   raw.WriteBuffer("RAW", 3);
   raw.SetPosition(0);
   b.LoadFromStreamWithName(raw, "picture.BMP");
@@ -186,23 +186,23 @@ TEST_F(SPIBitmapTest, AFourBitPictureKeepsThePluginsPalette) {
   for (uint32_t i = 0; i < 16; ++i) table.push_back(0x101010u * i + 0x030201u);
   RawPlugin(test::MakeDib(5, 5, 4, 0, table));
   headless::DefaultFiles().AddFile("C:\\pics\\four.raw", "RAW 4-bit");
-  TSPIBitmap b;
+  PluginBitmap b;
   b.LoadFromFile("C:\\pics\\four.raw");
-  std::vector<TPaletteEntry> entries = PaletteEntries(b.GetPalette());
+  std::vector<PaletteEntry> entries = PaletteEntries(b.GetPalette());
   ASSERT_EQ(entries.size(), 16u);
   for (uint32_t i = 0; i < 16; ++i)
     EXPECT_EQ(entries[i],
-              (TPaletteEntry{static_cast<uint8_t>(table[i] >> 16), static_cast<uint8_t>(table[i] >> 8),
-                             static_cast<uint8_t>(table[i]), 0}));
+              (PaletteEntry{static_cast<uint8_t>(table[i] >> 16), static_cast<uint8_t>(table[i] >> 8),
+                            static_cast<uint8_t>(table[i]), 0}));
 }
 
 TEST_F(SPIBitmapTest, AssigningAPluginPictureCopiesItAndLeavesItLoaded) {
   RawPlugin(test::MakeDib(6, 3, 4));
-  TMemoryStream raw;
+  MemoryStream raw;
   raw.WriteBuffer("RAW", 3);
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(raw);
-  TSPIBitmap b;
+  PluginBitmap b;
   b.Assign(g);
   EXPECT_EQ(b.GetWidth(), 6);
   EXPECT_EQ(b.GetHeight(), 3);
@@ -210,7 +210,7 @@ TEST_F(SPIBitmapTest, AssigningAPluginPictureCopiesItAndLeavesItLoaded) {
   EXPECT_EQ(PaletteEntries(b.GetPalette()), PaletteEntries(g.GetPalette()));
   EXPECT_NE(b.GetPalette(), g.GetPalette());
   // Anything else is the plain bitmap's assignment.
-  TBitmap plain;
+  Bitmap plain;
   plain.SetSize(2, 8, 24);
   b.Assign(plain);
   EXPECT_EQ(b.GetHeight(), 8);
@@ -218,17 +218,17 @@ TEST_F(SPIBitmapTest, AssigningAPluginPictureCopiesItAndLeavesItLoaded) {
 
 TEST_F(SPIBitmapTest, ConversionGivesAPlainBitmapAndTheClearingOneFreesThePluginsBlocks) {
   RawPlugin(test::MakeDib(6, 3, 24));
-  TMemoryStream raw;
+  MemoryStream raw;
   raw.WriteBuffer("RAW", 3);
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(raw);
   int blocksLoaded = headless::LiveLocalBlocks();
-  std::unique_ptr<TBitmap> kept = TSPIBitmap::ConvertToBitmap(g);
-  EXPECT_EQ(kept->ClassType(), &TBitmap::Class);
+  std::unique_ptr<Bitmap> kept = PluginBitmap::ConvertToBitmap(g);
+  EXPECT_EQ(kept->ClassType(), &Bitmap::Class);
   EXPECT_EQ(kept->GetWidth(), 6);
   EXPECT_FALSE(g.GetEmpty());
-  std::unique_ptr<TBitmap> cleared = TSPIBitmap::ConvertToBitmapAndClear(g);
-  EXPECT_EQ(cleared->ClassType(), &TBitmap::Class);
+  std::unique_ptr<Bitmap> cleared = PluginBitmap::ConvertToBitmapAndClear(g);
+  EXPECT_EQ(cleared->ClassType(), &Bitmap::Class);
   EXPECT_EQ(cleared->GetHeight(), 3);
   EXPECT_TRUE(g.GetEmpty());
   EXPECT_EQ(headless::LiveLocalBlocks(), blocksLoaded - 2);
@@ -236,11 +236,11 @@ TEST_F(SPIBitmapTest, ConversionGivesAPlainBitmapAndTheClearingOneFreesThePlugin
 
 TEST_F(SPIBitmapTest, TakingOverAPictureFreesIt) {
   RawPlugin(test::MakeDib(6, 3, 24));
-  TMemoryStream raw;
+  MemoryStream raw;
   raw.WriteBuffer("RAW", 3);
-  auto g = std::make_unique<TSPIGraphic>();
+  auto g = std::make_unique<PluginImage>();
   g->LoadFromStream(raw);
-  TSPIBitmap b;
+  PluginBitmap b;
   int blocksLoaded = headless::LiveLocalBlocks();
   b.AssignSPIGraphic(std::move(g));
   EXPECT_EQ(headless::LiveLocalBlocks(), blocksLoaded - 2);
@@ -248,21 +248,21 @@ TEST_F(SPIBitmapTest, TakingOverAPictureFreesIt) {
   try {
     b.AssignSPIGraphic(nullptr);
     FAIL() << "no error";
-  } catch (const EInvalidGraphic& e) {
+  } catch (const InvalidPicture& e) {
     EXPECT_EQ(e.Message(), "Susie Plugins could not decode");
   }
-  EXPECT_THROW(b.AssignSPIGraphic(std::make_unique<TSPIGraphic>()), EInvalidGraphic);  // empty: no BMP
+  EXPECT_THROW(b.AssignSPIGraphic(std::make_unique<PluginImage>()), InvalidPicture);  // empty: no BMP
   EXPECT_EQ(b.GetWidth(), 6);
 }
 
 TEST_F(SPIBitmapTest, SettingOnLoadFromStreamWithNameHasNoEffect) {
   RawPlugin(test::MakeDib(7, 2, 24));
-  TSPIBitmap b;
+  PluginBitmap b;
   bool replacementCalled = false;
-  b.SetOnLoadFromStreamWithName([&](TStream&, const std::string&) { replacementCalled = true; });
-  TSPILoadFromStreamWithNameEvent handler = b.OnLoadFromStreamWithName();
+  b.SetOnLoadFromStreamWithName([&](Stream&, const std::string&) { replacementCalled = true; });
+  NamedStreamHandler handler = b.OnLoadFromStreamWithName();
   ASSERT_TRUE(handler);
-  TMemoryStream raw;
+  MemoryStream raw;
   raw.WriteBuffer("RAW", 3);
   handler(raw, "x.raw");
   EXPECT_FALSE(replacementCalled);
@@ -270,21 +270,21 @@ TEST_F(SPIBitmapTest, SettingOnLoadFromStreamWithNameHasNoEffect) {
 }
 
 TEST_F(SPIBitmapTest, TheStartHookRegistersPluginExtensionsWithThisClassAndTheEndHookRemovesThem) {
-  TGraphicClass before = TSPIs::DefaultGraphicClass();
+  ImageClass before = PluginManager::DefaultGraphicClass();
   InitializeSPIBitmap();
-  EXPECT_EQ(TSPIs::DefaultGraphicClass(), &TSPIBitmap::Class);
+  EXPECT_EQ(PluginManager::DefaultGraphicClass(), &PluginBitmap::Class);
   RawPlugin(test::MakeDib(7, 2, 24));
-  EXPECT_EQ(PictureFormats::Find("raw"), &TSPIBitmap::Class);
+  EXPECT_EQ(PictureFormats::Find("raw"), &PluginBitmap::Class);
   headless::DefaultFiles().AddFile("C:\\pics\\via picture.raw", "RAW data");
-  TPicture picture;
+  Picture picture;
   picture.LoadFromFile("C:\\pics\\via picture.raw");
   ASSERT_NE(picture.Graphic(), nullptr);
-  EXPECT_EQ(picture.Graphic()->ClassType(), &TSPIBitmap::Class);
+  EXPECT_EQ(picture.Graphic()->ClassType(), &PluginBitmap::Class);
   EXPECT_EQ(picture.Width(), 7);
   FinalizeSPIBitmap();
   EXPECT_EQ(PictureFormats::Find("raw"), nullptr);
-  EXPECT_EQ(PictureFormats::Find("bmp"), &TBitmap::Class);
-  TSPIs::SetDefaultGraphicClass(before);
+  EXPECT_EQ(PictureFormats::Find("bmp"), &Bitmap::Class);
+  PluginManager::SetDefaultGraphicClass(before);
 }
 
 }  // namespace

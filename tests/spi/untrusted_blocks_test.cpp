@@ -115,12 +115,12 @@ class UntrustedBlocksTest : public testing_support::PluginMemoryTest {
     test::FakePluginRecipe good;
     good.isSupported = bad.isSupported;
     good.getPicture = test::Returning(test::MakeDib(2, 1, 24));
-    spis->Add(CreateSPI(test::InstallFakePlugin("C:\\plugins\\a.spi", bad).path));
+    spis->Add(CreatePluginModule(test::InstallFakePlugin("C:\\plugins\\a.spi", bad).path));
     test::FakePlugin& b = test::InstallFakePlugin("C:\\plugins\\b.spi", good);
-    spis->Add(CreateSPI(b.path));
-    TMemoryStream data;
+    spis->Add(CreatePluginModule(b.path));
+    MemoryStream data;
     data.WriteBuffer("data", 4);
-    TSPIGraphic g;
+    PluginImage g;
     g.LoadFromStream(data);
     EXPECT_EQ(b.calls.back().name, "GetPicture");
     EXPECT_EQ(g.GetWidth(), 2);
@@ -192,10 +192,10 @@ TEST_F(UntrustedBlocksTest, ATextHandleThatIsNoBlockIsNotFreed) {
     return 0;
   };
   recipe.getPicture = test::Returning(test::MakeDib(2, 2, 24));
-  spis->Add(CreateSPI(test::InstallFakePlugin("C:\\plugins\\a.spi", recipe).path));
-  TMemoryStream data;
+  spis->Add(CreatePluginModule(test::InstallFakePlugin("C:\\plugins\\a.spi", recipe).path));
+  MemoryStream data;
   data.WriteBuffer("data", 4);
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(data);
   EXPECT_FALSE(g.GetEmpty());
 }
@@ -209,10 +209,10 @@ TEST_F(UntrustedBlocksTest, AnUnusablePreviewFallsBackToThePicture) {
   recipe.getPreview = test::Returning(badPreview);
   recipe.getPicture = test::Returning(test::MakeDib(5, 4, 24));
   test::FakePlugin& a = test::InstallFakePlugin("C:\\plugins\\a.spi", recipe);
-  spis->Add(CreateSPI(a.path));
-  TMemoryStream data;
+  spis->Add(CreatePluginModule(a.path));
+  MemoryStream data;
   data.WriteBuffer("data", 4);
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(data);
   EXPECT_EQ(a.calls.back().name, "GetPicture");
   EXPECT_EQ(g.GetWidth(), 5);
@@ -224,11 +224,11 @@ TEST_F(UntrustedBlocksTest, WhenNoModuleReturnsAUsablePictureTheLoadFails) {
   test::FakePluginRecipe recipe;
   recipe.isSupported = [](const std::string&, const uint8_t*) { return 1; };
   recipe.getPicture = test::Returning(d);
-  spis->Add(CreateSPI(test::InstallFakePlugin("C:\\plugins\\a.spi", recipe).path));
-  TMemoryStream data;
+  spis->Add(CreatePluginModule(test::InstallFakePlugin("C:\\plugins\\a.spi", recipe).path));
+  MemoryStream data;
   data.WriteBuffer("data", 4);
-  TSPIGraphic g;
-  EXPECT_THROW(g.LoadFromStream(data), EInvalidGraphic);
+  PluginImage g;
+  EXPECT_THROW(g.LoadFromStream(data), InvalidPicture);
   EXPECT_TRUE(g.GetEmpty());
 }
 

@@ -7,28 +7,28 @@
 
 namespace zeb::test {
 
-ZEB_GRAPHIC_CLASS_DEF(TFakeGraphic, nullptr)
-ZEB_GRAPHIC_CLASS_DEF(TOtherFakeGraphic, &TFakeGraphic::Class)
+ZEB_GRAPHIC_CLASS_DEF(FakeImage, nullptr)
+ZEB_GRAPHIC_CLASS_DEF(OtherFakeImage, &FakeImage::Class)
 
-void TFakeGraphic::LoadFromStream(TStream& stream) {
+void FakeImage::LoadFromStream(Stream& stream) {
   char text[64] = {};
   stream.Read(text, sizeof text - 1);
   int w = 0, h = 0;
   if (std::sscanf(text, "FAKE %d %d", &w, &h) != 2 || w <= 0 || h <= 0)
-    throw EInvalidGraphic("Not a fake picture");
+    throw InvalidPicture("Not a fake picture");
   width = w;
   height = h;
   Changed();
 }
 
-void TFakeGraphic::SaveToStream(TStream& stream) {
+void FakeImage::SaveToStream(Stream& stream) {
   std::string text = "FAKE " + std::to_string(width) + " " + std::to_string(height);
   stream.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
 }
 
-void TFakeGraphic::Assign(TGraphic& source) {
-  if (!source.InheritsFrom(&TFakeGraphic::Class)) return TGraphic::Assign(source);
-  auto& fake = static_cast<TFakeGraphic&>(source);
+void FakeImage::Assign(Image& source) {
+  if (!source.InheritsFrom(&FakeImage::Class)) return Image::Assign(source);
+  auto& fake = static_cast<FakeImage&>(source);
   width = fake.width;
   height = fake.height;
   Changed();

@@ -9,26 +9,26 @@
 
 namespace zeb::test {
 
-class TFakeGraphic : public TGraphic {
+class FakeImage : public Image {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(TFakeGraphic)
-  void Draw(TCanvas&, const TRect&) override {}
+  ZEB_GRAPHIC_CLASS_DECL(FakeImage)
+  void Draw(Canvas&, const PixelRect&) override {}
   bool GetEmpty() override { return width == 0; }
   int32_t GetWidth() override { return width; }
   int32_t GetHeight() override { return height; }
   void SetWidth(int32_t w) override { width = w; }
   void SetHeight(int32_t h) override { height = h; }
-  void LoadFromStream(TStream& stream) override;
-  void SaveToStream(TStream& stream) override;
-  void Assign(TGraphic& source) override;
+  void LoadFromStream(Stream& stream) override;
+  void SaveToStream(Stream& stream) override;
+  void Assign(Image& source) override;
 
   int32_t width = 0, height = 0;
 };
 
 // A second, unrelated class of the same behaviour.
-class TOtherFakeGraphic : public TFakeGraphic {
+class OtherFakeImage : public FakeImage {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(TOtherFakeGraphic)
+  ZEB_GRAPHIC_CLASS_DECL(OtherFakeImage)
 };
 
 }  // namespace zeb::test

@@ -39,17 +39,17 @@ std::string MakeBmpFile(const RawDib& dib);
 
 // Every progress report, in order.
 struct ProgressReport {
-  TGraphic* sender;
-  TProgressStage stage;
+  Image* sender;
+  ProgressStage stage;
   uint8_t percent;
   bool redrawNow;
-  TRect r;
+  PixelRect r;
   std::string msg;
 };
 struct ProgressLog {
   std::vector<ProgressReport> reports;
-  TProgressEvent Listener() {
-    return [this](TGraphic* sender, TProgressStage stage, uint8_t percent, bool redraw, const TRect& r,
+  ProgressHandler Listener() {
+    return [this](Image* sender, ProgressStage stage, uint8_t percent, bool redraw, const PixelRect& r,
                   const std::string& msg) {
       reports.push_back({sender, stage, percent, redraw, r, msg});
     };

@@ -10,15 +10,15 @@
 namespace zeb::test {
 
 // Replaces the stream's contents by Bytes and rewinds it.
-inline void FillStream(TMemoryStream& stream, const std::string& bytes) {
+inline void FillStream(MemoryStream& stream, const std::string& bytes) {
   stream.Clear();
   stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
   stream.SetPosition(0);
 }
 
 // Reads Bytes into Graphic through a memory stream.
-inline void LoadBytes(TGraphic& graphic, const std::string& bytes) {
-  TMemoryStream stream;
+inline void LoadBytes(Image& graphic, const std::string& bytes) {
+  MemoryStream stream;
   FillStream(stream, bytes);
   graphic.LoadFromStream(stream);
 }

@@ -64,7 +64,7 @@ TEST(GdiCanvas, TopDownPalettedDibWithAPaletteAndACopyMode) {
     RGBQUAD colors[2];
   } info = {Header(2, -2, 8), {{0, 0, 255, 0}, {255, 0, 0, 0}}};  // index 0 red, 1 blue
   const uint8_t rows[8] = {0, 1, 0, 0, 1, 1, 0, 0};               // top row: red blue; bottom: blue blue
-  TPaletteHandle palette = NewPalette({{255, 0, 0, 0}, {0, 0, 255, 0}});
+  PaletteHandle palette = NewPalette({{255, 0, 0, 0}, {0, 0, 255, 0}});
   Surface s(4, 4);
   win32::GdiCanvas canvas(s.dc());
   HGDIOBJ before = GetCurrentObject(s.dc(), OBJ_PAL);
@@ -157,8 +157,8 @@ TEST(GdiCanvas, PlaysMetafilesIntoTheRectangle) {
 }
 
 // A 2 x 2 bitmap: red green on the top row, blue white below.
-std::unique_ptr<TBitmap> Quadrants(uint16_t bitCount, bool topDown) {
-  auto b = std::make_unique<TBitmap>();
+std::unique_ptr<Bitmap> Quadrants(uint16_t bitCount, bool topDown) {
+  auto b = std::make_unique<Bitmap>();
   b->SetSize(2, 2, bitCount, topDown);
   if (bitCount == 8) {
     const uint8_t table[16] = {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0};
@@ -196,7 +196,7 @@ TEST(GdiCanvas, BitmapsDrawStretchedWhateverTheirLayout) {
 
 TEST(GdiCanvas, DrawToNewBitmapStretchesThePictureIntoANewBitmap) {
   auto source = Quadrants(24, false);
-  std::unique_ptr<TBitmap> made = DrawToNewBitmap(*source, 6, 4);
+  std::unique_ptr<Bitmap> made = DrawToNewBitmap(*source, 6, 4);
   ASSERT_FALSE(made->GetEmpty());
   EXPECT_EQ(made->GetWidth(), 6);
   EXPECT_EQ(made->GetHeight(), 4);

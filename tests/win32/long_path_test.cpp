@@ -31,7 +31,7 @@ TEST(LongPathTest, FoldersPicturesAndListFilesPast260Characters) {
   const std::string picture = folder + "\\picture.bmp";
   {
     const std::string bmp = test::SimpleBmp(6, 4, 24, std::vector<uint32_t>(24, 0x336699));
-    TFileStream file(picture, TFileMode::fmCreate);
+    FileStream file(picture, FileMode::Create);
     file.WriteBuffer(bmp.data(), static_cast<int64_t>(bmp.size()));
   }
   EXPECT_TRUE(Files().FileExists(picture));
@@ -45,7 +45,7 @@ TEST(LongPathTest, FoldersPicturesAndListFilesPast260Characters) {
   EXPECT_NE(std::find(found.begin(), found.end(), "picture.bmp"), found.end());
   EXPECT_EQ(Files().ExpandFileName(picture), picture);
 
-  TPicture shown;
+  Picture shown;
   shown.LoadFromFile(picture);
   EXPECT_EQ(shown.Width(), 6);
 

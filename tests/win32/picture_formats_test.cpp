@@ -126,9 +126,9 @@ class PictureFormatsOnWindows : public ::testing::Test {
 
 TEST_F(PictureFormatsOnWindows, AJpegFileIsDrawnTheRightWayUp) {
   test::JpegRecipe recipe{.width = 32, .height = 32, .quality = 95};
-  TPicture picture;
+  Picture picture;
   picture.LoadFromFile(files.File("a.JPG", test::MakeJpeg(recipe)));
-  ASSERT_TRUE(picture.Graphic()->InheritsFrom(&TJPEGImage::Class));
+  ASSERT_TRUE(picture.Graphic()->InheritsFrom(&JpegImage::Class));
   Surface s(32, 32);
   win32::GdiCanvas canvas(s.dc());
   picture.Graphic()->Draw(canvas, Rect(0, 0, 32, 32));
@@ -138,7 +138,7 @@ TEST_F(PictureFormatsOnWindows, AJpegFileIsDrawnTheRightWayUp) {
 }
 
 TEST_F(PictureFormatsOnWindows, AnIconFileShowsItsLargestImage) {
-  TPicture picture;
+  Picture picture;
   picture.LoadFromFile(files.File("b.ico", TwoImageIcon()));
   EXPECT_EQ(picture.Width(), 32);
   Surface s(32, 32);
@@ -164,9 +164,9 @@ TEST_F(PictureFormatsOnWindows, MetafilesRecordedByGdiAreReadAndPlayed) {
       {"e.wmf", Placeable(200, 120, 192, wmf), 100, 60},
   };
   for (const Case& c : cases) {
-    TPicture picture;
+    Picture picture;
     picture.LoadFromFile(files.File(c.name, c.bytes));
-    ASSERT_TRUE(picture.Graphic()->InheritsFrom(&TMetafile::Class)) << c.name;
+    ASSERT_TRUE(picture.Graphic()->InheritsFrom(&MetafileImage::Class)) << c.name;
     EXPECT_EQ(picture.Width(), c.width) << c.name;
     EXPECT_EQ(picture.Height(), c.height) << c.name;
     EXPECT_NEAR(picture.Width(), 100, 3) << c.name;
@@ -179,13 +179,13 @@ TEST_F(PictureFormatsOnWindows, MetafilesRecordedByGdiAreReadAndPlayed) {
 }
 
 TEST_F(PictureFormatsOnWindows, MissingAndDamagedFilesRaiseTheirErrors) {
-  TPicture picture;
+  Picture picture;
   picture.LoadFromFile(files.File("good.jpg", test::MakeJpeg({.width = 7, .height = 5})));
-  EXPECT_THROW(picture.LoadFromFile(files.File("bad.jpg", "not a JPEG")), EInvalidGraphic);
-  EXPECT_THROW(picture.LoadFromFile(files.File("bad.ico", "not an icon")), EInvalidGraphic);
-  EXPECT_THROW(picture.LoadFromFile(files.File("bad.emf", std::string(100, '\1'))), EInvalidGraphic);
-  EXPECT_THROW(picture.LoadFromFile(files.File("notes.txt", "text")), EInvalidGraphic);
-  EXPECT_THROW(picture.LoadFromFile(files.Path("missing.jpg")), EFOpenError);
+  EXPECT_THROW(picture.LoadFromFile(files.File("bad.jpg", "not a JPEG")), InvalidPicture);
+  EXPECT_THROW(picture.LoadFromFile(files.File("bad.ico", "not an icon")), InvalidPicture);
+  EXPECT_THROW(picture.LoadFromFile(files.File("bad.emf", std::string(100, '\1'))), InvalidPicture);
+  EXPECT_THROW(picture.LoadFromFile(files.File("notes.txt", "text")), InvalidPicture);
+  EXPECT_THROW(picture.LoadFromFile(files.Path("missing.jpg")), FileOpenError);
   EXPECT_EQ(picture.Width(), 7);
 }
 

@@ -119,14 +119,14 @@ TEST_F(FileSystemTest, FindListsInTheSystemsOrderWithAttributes) {
     ADD_FAILURE() << "not listed: " << name;
     return 0u;
   };
-  EXPECT_TRUE(attributesOf("sub") & faDirectory);
-  EXPECT_TRUE(attributesOf(".") & faDirectory);
-  EXPECT_TRUE(attributesOf("..") & faDirectory);
-  EXPECT_TRUE(attributesOf("secret.jpg") & faHidden);
-  EXPECT_TRUE(attributesOf("fixed.jpg") & faReadOnly);
-  EXPECT_FALSE(attributesOf("a.jpg") & (faDirectory | faHidden | faReadOnly));
-  EXPECT_EQ(attributesOf(kJapanese + ".jpg") & faDirectory, 0u);
-  EXPECT_EQ(attributesOf(kEmoji + ".png") & faDirectory, 0u);
+  EXPECT_TRUE(attributesOf("sub") & kAttrDirectory);
+  EXPECT_TRUE(attributesOf(".") & kAttrDirectory);
+  EXPECT_TRUE(attributesOf("..") & kAttrDirectory);
+  EXPECT_TRUE(attributesOf("secret.jpg") & kAttrHidden);
+  EXPECT_TRUE(attributesOf("fixed.jpg") & kAttrReadOnly);
+  EXPECT_FALSE(attributesOf("a.jpg") & (kAttrDirectory | kAttrHidden | kAttrReadOnly));
+  EXPECT_EQ(attributesOf(kJapanese + ".jpg") & kAttrDirectory, 0u);
+  EXPECT_EQ(attributesOf(kEmoji + ".png") & kAttrDirectory, 0u);
 }
 
 // A folder is listed in blocks of 64 KB: 300 names of 200 characters take three.
@@ -165,7 +165,7 @@ TEST_F(FileSystemTest, ReportedNamesOpenAgain) {
 TEST_F(FileSystemTest, Attributes) {
   uint32_t a = 0;
   ASSERT_TRUE(Files().Attributes(dir / "secret.jpg", a));
-  EXPECT_TRUE(a & faHidden);
+  EXPECT_TRUE(a & kAttrHidden);
   EXPECT_TRUE(Files().DirectoryExists(dir / "sub"));
   EXPECT_FALSE(Files().FileExists(dir / "sub"));
   EXPECT_TRUE(Files().FileExists(dir / (kEmoji + ".png")));
@@ -188,26 +188,26 @@ TEST_F(FileSystemTest, ExpandFileNameAndCurrentDirectory) {
 TEST_F(FileSystemTest, OpenErrorsNameTheFile) {
   std::string missing = dir / "missing.zeb";
   try {
-    TFileStream stream(missing, TFileMode::fmOpenRead);
+    FileStream stream(missing, FileMode::OpenRead);
     FAIL() << "opened a missing file";
-  } catch (const EFOpenError& e) {
+  } catch (const FileOpenError& e) {
     std::string prefix = "Cannot open file \"" + missing + "\". ";
     EXPECT_EQ(std::string(e.what()).substr(0, prefix.size()), prefix);
     EXPECT_GT(std::string(e.what()).size(), prefix.size()) << "the system's reason follows";
   }
   std::string nowhere = dir / "no folder\\list.zeb";
   try {
-    TFileStream stream(nowhere, TFileMode::fmCreate);
+    FileStream stream(nowhere, FileMode::Create);
     FAIL() << "created a file in a missing folder";
-  } catch (const EFCreateError& e) {
+  } catch (const FileCreateError& e) {
     EXPECT_NE(std::string(e.what()).find("Cannot create file \"" + nowhere + "\". "), std::string::npos);
   }
   // A file another handle holds without sharing.
   HANDLE held =
       CreateFileW(Widen(dir / "a.jpg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_THROW(TFileStream(dir / "a.jpg", TFileMode::fmOpenRead), EFOpenError);
-  EXPECT_THROW(TFileStream(dir / "a.jpg", TFileMode::fmCreate), EFCreateError);
+  EXPECT_THROW(FileStream(dir / "a.jpg", FileMode::OpenRead), FileOpenError);
+  EXPECT_THROW(FileStream(dir / "a.jpg", FileMode::Create), FileCreateError);
   CloseHandle(held);
   EXPECT_EQ(Slurp(dir / "a.jpg"), "x");
 }
@@ -215,9 +215,9 @@ TEST_F(FileSystemTest, OpenErrorsNameTheFile) {
 TEST_F(FileSystemTest, StreamsReadWriteSeekAndTruncate) {
   std::string name = dir / (kEmoji + kJapanese + ".zeb");
   {
-    TFileStream out(name, TFileMode::fmCreate);
+    FileStream out(name, FileMode::Create);
     out.WriteBuffer("0123456789", 10);
-    EXPECT_EQ(out.Seek(-4, TSeekOrigin::soEnd), 6);
+    EXPECT_EQ(out.Seek(-4, SeekOrigin::End), 6);
     out.WriteBuffer("AB", 2);
     EXPECT_EQ(out.Size(), 10);
     out.SetSize(9);
@@ -226,7 +226,7 @@ TEST_F(FileSystemTest, StreamsReadWriteSeekAndTruncate) {
     EXPECT_EQ(out.Position(), 5);
   }
   EXPECT_EQ(Slurp(name), "01234");
-  TFileStream in(name, TFileMode::fmOpenRead);
+  FileStream in(name, FileMode::OpenRead);
   char buffer[16];
   EXPECT_EQ(in.Read(buffer, 16), 5);
   EXPECT_EQ(in.Read(buffer, 16), 0);
@@ -292,7 +292,7 @@ TEST_F(SettingsTest, ExpandableStringsAreNotExpandedAndOtherTypesRaise) {
   try {
     ReadSettingsString(key, "Number");
     FAIL() << "a number read as a string";
-  } catch (const ERegistryException& e) {
+  } catch (const SettingsTypeError& e) {
     EXPECT_STREQ(e.what(), "Invalid data type for 'Number'");
   }
 }
@@ -395,8 +395,8 @@ TEST(Ansi, ConvertsThroughTheCodePageAndReportsLoss) {
 }
 
 TEST(Palettes, CreateReadAndFree) {
-  std::vector<TPaletteEntry> entries = {{255, 0, 0, 0}, {0, 128, 0, 0}, {1, 2, 3, 0}};
-  TPaletteHandle p = NewPalette(entries);
+  std::vector<PaletteEntry> entries = {{255, 0, 0, 0}, {0, 128, 0, 0}, {1, 2, 3, 0}};
+  PaletteHandle p = NewPalette(entries);
   ASSERT_NE(p, 0u);
   EXPECT_EQ(PaletteEntries(p), entries);
   FreePalette(p);

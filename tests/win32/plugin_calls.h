@@ -58,13 +58,14 @@ struct Decoded {
 };
 
 // GetPicture from Bytes in memory, reporting to Log when there is one.
-inline int FromMemory(TSPI& module, const std::string& bytes, Decoded& out, ProgressLog* log = nullptr) {
+inline int FromMemory(PluginModule& module, const std::string& bytes, Decoded& out,
+                      ProgressLog* log = nullptr) {
   return module.GetPicture(bytes.data(), static_cast<intptr_t>(bytes.size()), 1, &out.info, &out.bits,
                            log ? &Progress : nullptr, reinterpret_cast<intptr_t>(log));
 }
 
 // IsSupported with the start of Bytes in a header buffer of the host's size (zero-filled past them).
-inline int Supported(TSPI& module, const std::string& bytes, const char* fileName) {
+inline int Supported(PluginModule& module, const std::string& bytes, const char* fileName) {
   std::vector<char> header(kHeaderBufferSize, 0);
   std::memcpy(header.data(), bytes.data(), std::min(bytes.size(), header.size()));
   return module.IsSupported(fileName, reinterpret_cast<uintptr_t>(header.data()));

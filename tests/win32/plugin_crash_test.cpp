@@ -42,25 +42,25 @@ class PluginCrashTest : public ::testing::Test {
   // A fresh manager holding crasher.spi and then ppm.spi.
   void NewManager() {
     spis.reset();
-    spis = std::make_unique<TSPIs>();
+    spis = std::make_unique<PluginManager>();
     spis->MacBinary = false;
-    spis->Add(CreateSPI(Plugin("crasher.spi")));
-    spis->Add(CreateSPI(Plugin("ppm.spi")));
+    spis->Add(CreatePluginModule(Plugin("crasher.spi")));
+    spis->Add(CreatePluginModule(Plugin("ppm.spi")));
     ASSERT_EQ(spis->Count(), 2);
   }
   // Width of the picture at Path, or -1 when no plug-in read it.
   static int32_t Load(const std::string& path) {
-    TSPIGraphic g;
+    PluginImage g;
     try {
       g.LoadFromFile(path);
-    } catch (const EInvalidGraphic&) {
+    } catch (const InvalidPicture&) {
       return -1;
     }
     return g.GetWidth();
   }
 
   test::TempFolder files;  // removed after the manager has let go of the plug-ins
-  std::unique_ptr<TSPIs> spis;
+  std::unique_ptr<PluginManager> spis;
 };
 
 TEST_F(PluginCrashTest, EveryKindOfCrashEndsOnlyTheCallAndAValidPictureStillDecodes) {
@@ -86,7 +86,7 @@ TEST_F(PluginCrashTest, EveryKindOfCrashEndsOnlyTheCallAndAValidPictureStillDeco
       const std::string path = files.File(std::string(c.kind) + "_" + where + ".crash",
                                           std::string("ZEBCRASH ") + c.kind + " " + where + "\n");
       EXPECT_EQ(Load(path), -1);
-      std::vector<TSPICrashReport> reports = spis->TakeCrashReports();
+      std::vector<PluginCrashReport> reports = spis->TakeCrashReports();
       if (c.code == 0) {
         EXPECT_TRUE(reports.empty());
       } else {
@@ -115,9 +115,9 @@ TEST_F(PluginCrashTest, AModuleThatCrashesThreeTimesIsNoLongerAsked) {
 TEST_F(PluginCrashTest, APluginThatCrashesOnEveryCallIsNeverLoaded) {
   for (int i = 0; i < 3; ++i) {
     try {
-      CreateSPI(Plugin("crashall.spi"));
+      CreatePluginModule(Plugin("crashall.spi"));
       ADD_FAILURE() << "the crash was not reported";
-    } catch (const ESPIPluginCrashed& crash) {
+    } catch (const PluginCrashed& crash) {
       EXPECT_EQ(crash.Code(), kAccessViolation);
       EXPECT_NE(crash.Message().find("crashall.spi crashed in GetPluginInfo (access violation)"),
                 std::string::npos)

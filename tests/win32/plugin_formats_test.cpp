@@ -79,8 +79,8 @@ void ExpectPixels(const Decoded& d, const SourcePicture& expected, int tolerance
     }
 }
 
-std::unique_ptr<TSPI> Load(const std::string& plugin) {
-  std::unique_ptr<TSPI> m = CreateSPI(ProductPlugin(plugin));
+std::unique_ptr<PluginModule> Load(const std::string& plugin) {
+  std::unique_ptr<PluginModule> m = CreatePluginModule(ProductPlugin(plugin));
   EXPECT_NE(m, nullptr) << ProductPlugin(plugin);
   return m;
 }
@@ -260,7 +260,7 @@ TEST(PluginFormatInfo, EachIsAnImportPlugInWithItsOwnFilter) {
   for (const auto& [plugin, filter] : expected) {
     auto module = Load(plugin);
     ASSERT_NE(module, nullptr);
-    EXPECT_EQ(module->ClassType(), &TInSPI::Class) << plugin;
+    EXPECT_EQ(module->ClassType(), &ImportModule::Class) << plugin;
     EXPECT_EQ(module->APIVersion(), "00IN");
     EXPECT_NE(module->PluginName().find("ZEB"), std::string::npos) << module->PluginName();
     ASSERT_EQ(module->Filters().size(), 1u) << plugin;
@@ -444,8 +444,8 @@ TEST(PluginFormatProgress, EachPlugInReportsProgressAndStopsWhenAsked) {
 // The whole way a viewer shows a picture: the manager finds png.spi, the plug-in picture becomes a
 // bitmap, and its alpha is blended over what the surface holds.
 TEST(PluginFormatAlpha, APngWithAlphaIsBlendedOverTheBackgroundWhenShown) {
-  TSPIs spis;
-  spis.Add(CreateSPI(ProductPlugin("png.spi")));
+  PluginManager spis;
+  spis.Add(CreatePluginModule(ProductPlugin("png.spi")));
   ASSERT_EQ(spis.Count(), 1);
   // Opaque red, transparent, blue at alpha 128, opaque green.
   SourcePicture p;
@@ -455,7 +455,7 @@ TEST(PluginFormatAlpha, APngWithAlphaIsBlendedOverTheBackgroundWhenShown) {
   p.samples = {255, 0, 0, 255, 9, 9, 9, 0, 0, 0, 255, 128, 0, 255, 0, 255};
   test::TempFolder files;
   ASSERT_NO_FATAL_FAILURE(files.Make("zeb-plugin-formats"));
-  TSPIBitmap shown;
+  PluginBitmap shown;
   shown.LoadFromFile(files.File("alpha.png", test::WritePng(p)));
   ASSERT_EQ(shown.GetWidth(), 4);
 

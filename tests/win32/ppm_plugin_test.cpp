@@ -32,15 +32,15 @@ std::string Ppm(const std::string& magic, int width, int height, const std::stri
 class PpmPluginTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    module = CreateSPI(PluginPath());
+    module = CreatePluginModule(PluginPath());
     ASSERT_NE(module, nullptr) << PluginPath();
-    ASSERT_EQ(module->ClassType(), &TInSPI::Class);
+    ASSERT_EQ(module->ClassType(), &ImportModule::Class);
   }
   int FromMemory(const std::string& data, Decoded& out, ProgressLog* log = nullptr) {
     return testing_support::FromMemory(*module, data, out, log);
   }
   int Supported(const std::string& data) { return testing_support::Supported(*module, data, "x.ppm"); }
-  std::unique_ptr<TSPI> module;
+  std::unique_ptr<PluginModule> module;
 };
 
 // Two rows of three pixels: red green blue / white grey black.

@@ -54,14 +54,14 @@ class SpiPictureTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(Files().FileExists(Plugin("ppm.spi"))) << "no test plug-ins next to this program";
     ASSERT_NO_FATAL_FAILURE(files.Make("zeb-spi-picture"));
-    spis = std::make_unique<TSPIs>();
-    spis->Add(CreateSPI(Plugin("ppm.spi")));
-    spis->Add(CreateSPI(Plugin("rawbmp.spi")));
+    spis = std::make_unique<PluginManager>();
+    spis->Add(CreatePluginModule(Plugin("ppm.spi")));
+    spis->Add(CreatePluginModule(Plugin("rawbmp.spi")));
     ASSERT_EQ(spis->Count(), 2);
   }
 
   // The DIB pixel (X, Y counted from the top) of a 24-bit bottom-up picture, as 0xRRGGBB.
-  static uint32_t DibPixel(TSPIGraphic& g, int x, int y) {
+  static uint32_t DibPixel(PluginImage& g, int x, int y) {
     const uint8_t* bits = g.Source()->LockBits();
     int stride = (g.GetWidth() * 3 + 3) / 4 * 4;
     const uint8_t* p = bits + (g.GetHeight() - 1 - y) * stride + 3 * x;
@@ -73,14 +73,14 @@ class SpiPictureTest : public ::testing::Test {
   }
 
   test::TempFolder files;  // removed after the manager has let go of the plug-ins
-  std::unique_ptr<TSPIs> spis;
+  std::unique_ptr<PluginManager> spis;
 };
 
 TEST_F(SpiPictureTest, APpmIsDecodedFromAFile) {
   std::string path = files.File("picture.ppm", PpmBytes());
-  TSPIGraphic g;
+  PluginImage g;
   std::vector<std::string> messages;
-  g.OnProgress = [&](TGraphic*, TProgressStage, uint8_t, bool, const TRect&, const std::string& msg) {
+  g.OnProgress = [&](Image*, ProgressStage, uint8_t, bool, const PixelRect&, const std::string& msg) {
     messages.push_back(msg);
   };
   g.LoadFromFile(path);
@@ -97,15 +97,15 @@ TEST_F(SpiPictureTest, APpmIsDecodedFromAFile) {
 
 TEST_F(SpiPictureTest, APpmIsDecodedFromAnInMemoryStreamAndFromAFileStream) {
   std::string bytes = PpmBytes();
-  TMemoryStream memory;
+  MemoryStream memory;
   memory.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromStream(memory);
   EXPECT_EQ(g.GetWidth(), 3);
   EXPECT_EQ(DibPixel(g, 2, 1), Expected(2, 1));
 
   std::string path = files.File("stream.ppm", bytes);
-  TFileStream file(path, TFileMode::fmOpenRead);
+  FileStream file(path, FileMode::OpenRead);
   file.SetPosition(7);
   g.LoadFromStreamWithName(file, path);
   EXPECT_EQ(g.GetHeight(), 2);
@@ -114,7 +114,7 @@ TEST_F(SpiPictureTest, APpmIsDecodedFromAnInMemoryStreamAndFromAFileStream) {
 
 TEST_F(SpiPictureTest, ThePictureIsDrawnIntoAMemoryDC) {
   std::string path = files.File("draw.ppm", PpmBytes());
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromFile(path);
   test::MemorySurface surface(6, 4);
   ASSERT_TRUE(surface.valid());
@@ -128,9 +128,9 @@ TEST_F(SpiPictureTest, ThePictureIsDrawnIntoAMemoryDC) {
 
 TEST_F(SpiPictureTest, ThePictureIsSavedAsABmpFile) {
   std::string path = files.File("save.ppm", PpmBytes());
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromFile(path);
-  TMemoryStream out;
+  MemoryStream out;
   g.SaveToStream(out);
   ASSERT_EQ(out.Size(), 78);
   const uint8_t* m = out.Memory();
@@ -139,7 +139,7 @@ TEST_F(SpiPictureTest, ThePictureIsSavedAsABmpFile) {
   EXPECT_EQ(m[2], 78);
   EXPECT_EQ(m[10], 54);
   out.SetPosition(0);
-  TBitmap b;
+  Bitmap b;
   b.LoadFromStream(out);
   EXPECT_EQ(b.GetWidth(), 3);
   EXPECT_EQ(b.GetHeight(), 2);
@@ -152,9 +152,9 @@ TEST_F(SpiPictureTest, ABmpNameOnlyAPluginReadsIsLoadedThroughThePlugin) {
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 3; ++x) rgb.append(reinterpret_cast<const char*>(kPixels[y][x]), 3);
   std::string path = files.File("raw.BMP", RawBytes(3, 2, 24, "", rgb));
-  TSPIBitmap b;
+  PluginBitmap b;
   std::vector<std::string> messages;
-  b.OnProgress = [&](TGraphic*, TProgressStage, uint8_t, bool, const TRect&, const std::string& msg) {
+  b.OnProgress = [&](Image*, ProgressStage, uint8_t, bool, const PixelRect&, const std::string& msg) {
     messages.push_back(msg);
   };
   b.LoadFromFile(path);
@@ -166,8 +166,8 @@ TEST_F(SpiPictureTest, ABmpNameOnlyAPluginReadsIsLoadedThroughThePlugin) {
   EXPECT_EQ(messages.back(), "Loaded Graphic");
 
   // A real bitmap under .bmp is the plain reader's: only the ending report.
-  TMemoryStream bmp;
-  TSPIGraphic g;
+  MemoryStream bmp;
+  PluginImage g;
   g.LoadFromFile(files.File("for-bmp.ppm", PpmBytes()));
   g.SaveToStream(bmp);
   std::string real = files.File("real.bmp", std::string(reinterpret_cast<const char*>(bmp.Memory()), 78));
@@ -185,54 +185,54 @@ TEST_F(SpiPictureTest, AFourBitPluginPictureBringsItsPalette) {
   }
   for (int i = 0; i < 8; ++i) indices.push_back(static_cast<char>(i * 2));
   std::string path = files.File("four.bmp", RawBytes(4, 2, 4, palette, indices));
-  TSPIBitmap b;
+  PluginBitmap b;
   b.LoadFromFile(path);
   EXPECT_EQ(b.GetWidth(), 4);
-  std::vector<TPaletteEntry> entries = PaletteEntries(b.GetPalette());
+  std::vector<PaletteEntry> entries = PaletteEntries(b.GetPalette());
   ASSERT_EQ(entries.size(), 16u);
   for (int i = 0; i < 16; ++i)
-    EXPECT_EQ(entries[i], (TPaletteEntry{static_cast<uint8_t>(i * 16), static_cast<uint8_t>(255 - i * 16),
-                                         static_cast<uint8_t>(i * 5), 0}))
+    EXPECT_EQ(entries[i], (PaletteEntry{static_cast<uint8_t>(i * 16), static_cast<uint8_t>(255 - i * 16),
+                                        static_cast<uint8_t>(i * 5), 0}))
         << i;
 }
 
 TEST_F(SpiPictureTest, AFileNothingDecodesIsReported) {
   std::string path = files.File("junk.ppm", "neither PPM nor anything else");
-  TSPIGraphic g;
+  PluginImage g;
   try {
     g.LoadFromFile(path);
     FAIL() << "no error";
-  } catch (const EInvalidGraphic& e) {
+  } catch (const InvalidPicture& e) {
     EXPECT_EQ(e.Message(), "Susie Plugins could not decode");
   }
   EXPECT_TRUE(g.GetEmpty());
-  TSPIBitmap b;
-  EXPECT_THROW(b.LoadFromFile(path), EInvalidGraphic);
+  PluginBitmap b;
+  EXPECT_THROW(b.LoadFromFile(path), InvalidPicture);
 }
 
 TEST_F(SpiPictureTest, ANameOutsideTheAnsiCodePageIsHandedOverAsMemory) {
   std::string path = files.File("写真 テスト.ppm", PpmBytes());
   bool lossless = true;
   ToAnsi(path, &lossless);
-  TSPIGraphic g;
+  PluginImage g;
   g.LoadFromFile(path);
   EXPECT_EQ(g.GetWidth(), 3);
   EXPECT_EQ(DibPixel(g, 1, 0), Expected(1, 0));
-  auto* source = dynamic_cast<TInSPIAbleFromFile*>(g.Source());
+  auto* source = dynamic_cast<PluginFileSource*>(g.Source());
   ASSERT_NE(source, nullptr);
   EXPECT_EQ(source->HandsOverMemory(), !lossless);
   // Through the file loader as well.
-  TSPIBitmap b;
+  PluginBitmap b;
   b.LoadFromFile(path);
   EXPECT_EQ(b.GetHeight(), 2);
 }
 
 TEST_F(SpiPictureTest, AListenerErrorComesOutAfterThePluginReturned) {
   std::string path = files.File("listener.ppm", PpmBytes());
-  TSPIGraphic g;
+  PluginImage g;
   int calls = 0;
-  g.OnProgress = [&](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&, const std::string& msg) {
-    if (stage == psRunning && msg.empty()) {
+  g.OnProgress = [&](Image*, ProgressStage stage, uint8_t, bool, const PixelRect&, const std::string& msg) {
+    if (stage == ProgressStage::Running && msg.empty()) {
       ++calls;
       throw std::runtime_error("listener failed");
     }
@@ -253,27 +253,27 @@ TEST_F(SpiPictureTest, AListenerErrorComesOutAfterThePluginReturned) {
 
 TEST_F(SpiPictureTest, AnAbortFromTheListenerStopsThePlugin) {
   std::string path = files.File("abort.ppm", PpmBytes());
-  TSPIGraphic g;
-  g.OnProgress = [&](TGraphic*, TProgressStage stage, uint8_t, bool, const TRect&, const std::string& msg) {
-    if (stage == psRunning && msg.empty()) throw EAbort("");
+  PluginImage g;
+  g.OnProgress = [&](Image*, ProgressStage stage, uint8_t, bool, const PixelRect&, const std::string& msg) {
+    if (stage == ProgressStage::Running && msg.empty()) throw SilentAbort("");
   };
-  EXPECT_THROW(g.LoadFromFile(path), EInvalidGraphic);
+  EXPECT_THROW(g.LoadFromFile(path), InvalidPicture);
 }
 
 TEST_F(SpiPictureTest, ThePictureRegistryLoadsPluginExtensionsThroughTheFileLoader) {
   spis.reset();
   InitializeSPIBitmap();
-  spis = std::make_unique<TSPIs>();
-  spis->Add(CreateSPI(Plugin("ppm.spi")));
+  spis = std::make_unique<PluginManager>();
+  spis->Add(CreatePluginModule(Plugin("ppm.spi")));
   std::string path = files.File("registry.ppm", PpmBytes());
-  TPicture picture;
+  Picture picture;
   picture.LoadFromFile(path);
   ASSERT_NE(picture.Graphic(), nullptr);
-  EXPECT_EQ(picture.Graphic()->ClassType(), &TSPIBitmap::Class);
+  EXPECT_EQ(picture.Graphic()->ClassType(), &PluginBitmap::Class);
   EXPECT_EQ(picture.Width(), 3);
   FinalizeSPIBitmap();
   EXPECT_EQ(PictureFormats::Find("ppm"), nullptr);
-  TSPIs::SetDefaultGraphicClass(nullptr);
+  PluginManager::SetDefaultGraphicClass(nullptr);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ namespace {
 
 using win32::Widen;
 
-using PluginTestGraphic = test::TFakeGraphic;
+using PluginTestGraphic = test::FakeImage;
 
 std::string PluginFolder() { return FolderPart(Files().ProgramFileName()) + "plugins\\"; }
 std::string Plugin(const std::string& name) { return PluginFolder() + name; }
@@ -43,20 +43,20 @@ class SpiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(Files().FileExists(Plugin("ppm.spi"))) << "no test plug-ins in " << PluginFolder();
-    TSPIs::SetDefaultGraphicClass(&PluginTestGraphic::Class);
+    PluginManager::SetDefaultGraphicClass(&PluginTestGraphic::Class);
   }
   void TearDown() override {
     PictureFormats::UnregisterGraphicClass(&PluginTestGraphic::Class);
-    TSPIs::SetDefaultGraphicClass(nullptr);
+    PluginManager::SetDefaultGraphicClass(nullptr);
   }
 };
 
 TEST_F(SpiTest, TheImportPluginIsReadThroughTheRealLoader) {
   std::string path = Plugin("ppm.spi");
   {
-    std::unique_ptr<TSPI> module = CreateSPI(path);
+    std::unique_ptr<PluginModule> module = CreatePluginModule(path);
     ASSERT_NE(module, nullptr);
-    EXPECT_EQ(module->ClassType(), &TInSPI::Class);
+    EXPECT_EQ(module->ClassType(), &ImportModule::Class);
     EXPECT_EQ(module->APIVersion(), "00IN");
     EXPECT_EQ(module->PluginName(), "PPM/PGM test plug-in");
     EXPECT_EQ(module->Filters(), (std::vector<std::string>{"*.ppm;*.pnm", "*.pgm"}));
@@ -71,30 +71,32 @@ TEST_F(SpiTest, TheImportPluginIsReadThroughTheRealLoader) {
 TEST_F(SpiTest, EachMisfitGetsItsClassOrItsError) {
   struct Kind {
     const char* file;
-    TSPIClass cls;
+    ModuleClass cls;
     const char* version;
     size_t filters;
-  } kinds[] = {{"archive.spi", &TAmSPI::Class, "00AM", 1},    {"xn.spi", &TXnSPI::Class, "00XN", 1},
-               {"lowercase.spi", &TSPI::Class, "00in", 1},    {"info2only.spi", &TInSPI::Class, "00IN", 0},
-               {"starfilter.spi", &TInSPI::Class, "00IN", 2}, {"multi.spi", &TInSPI::Class, "00IN", 1}};
+  } kinds[] = {
+      {"archive.spi", &ArchiveModule::Class, "00AM", 1},   {"xn.spi", &XnModule::Class, "00XN", 1},
+      {"lowercase.spi", &PluginModule::Class, "00in", 1},  {"info2only.spi", &ImportModule::Class, "00IN", 0},
+      {"starfilter.spi", &ImportModule::Class, "00IN", 2}, {"multi.spi", &ImportModule::Class, "00IN", 1}};
   for (const Kind& k : kinds) {
-    std::unique_ptr<TSPI> module = CreateSPI(Plugin(k.file));
+    std::unique_ptr<PluginModule> module = CreatePluginModule(Plugin(k.file));
     ASSERT_NE(module, nullptr) << k.file;
     EXPECT_EQ(module->ClassType(), k.cls) << k.file;
     EXPECT_EQ(module->APIVersion(), k.version) << k.file;
     EXPECT_EQ(module->Filters().size(), k.filters) << k.file;
     EXPECT_EQ(module->Descriptions().size(), k.filters) << k.file;
-    EXPECT_EQ(module->IsLoader(), k.cls == &TInSPI::Class || k.cls == &TAmSPI::Class) << k.file;
+    EXPECT_EQ(module->IsLoader(), k.cls == &ImportModule::Class || k.cls == &ArchiveModule::Class) << k.file;
   }
-  EXPECT_EQ(CreateSPI(Plugin("multi.spi"))->Filters(), (std::vector<std::string>{"*.pic;*.mag;*.pi"}));
+  EXPECT_EQ(CreatePluginModule(Plugin("multi.spi"))->Filters(),
+            (std::vector<std::string>{"*.pic;*.mag;*.pi"}));
 
-  EXPECT_EQ(CreateSPI(Plugin("notadll.spi")), nullptr);
-  EXPECT_EQ(CreateSPI(Plugin("missing.spi")), nullptr);
-  EXPECT_EQ(MessageOf<ESPIFOpenErrorSPI>([] { TSPI m(Plugin("notadll.spi")); }),
+  EXPECT_EQ(CreatePluginModule(Plugin("notadll.spi")), nullptr);
+  EXPECT_EQ(CreatePluginModule(Plugin("missing.spi")), nullptr);
+  EXPECT_EQ(MessageOf<PluginOpenError>([] { PluginModule m(Plugin("notadll.spi")); }),
             Plugin("notadll.spi") + ":Susie Pluginがロードできませんでした");
 
   for (const char* file : {"nogetinfo.spi", "nopicture.spi"}) {
-    std::string message = MessageOf<ESPIInvalidAPI>([&] { CreateSPI(Plugin(file)); });
+    std::string message = MessageOf<PluginExportMissing>([&] { CreatePluginModule(Plugin(file)); });
     std::string missing = std::string(file) == "nogetinfo.spi" ? "GetPluginInfo" : "GetPicture";
     EXPECT_EQ(message.rfind(missing + "は[", 0), 0u) << message;
     EXPECT_NE(message.find(std::string(file) + "]では使えないSusie Plugin APIです"), std::string::npos)
@@ -104,10 +106,10 @@ TEST_F(SpiTest, EachMisfitGetsItsClassOrItsError) {
 }
 
 TEST_F(SpiTest, AnExportTheModuleLacksCannotBeCalled) {
-  std::unique_ptr<TSPI> module = CreateSPI(Plugin("ppm.spi"));
+  std::unique_ptr<PluginModule> module = CreatePluginModule(Plugin("ppm.spi"));
   LocalHandle info = nullptr, bits = nullptr;
   std::string message =
-      MessageOf<ESPIInvalidAPI>([&] { module->GetPreview("", 0, 1, &info, &bits, nullptr, 0); });
+      MessageOf<PluginExportMissing>([&] { module->GetPreview("", 0, 1, &info, &bits, nullptr, 0); });
   EXPECT_EQ(message, "GetPreviewは[" + module->FileName() + "]では使えないSusie Plugin APIです");
 }
 
@@ -119,7 +121,7 @@ TEST_F(SpiTest, APluginInAFolderWithAJapaneseNameKeepsItsPath) {
   std::string copy = folder + "画像.spi";
   ASSERT_TRUE(CopyFileW(Widen(Plugin("ppm.spi")).c_str(), Widen(copy).c_str(), FALSE));
   {
-    TSPIs spis;
+    PluginManager spis;
     spis.Search(folder + "*.spi");
     ASSERT_EQ(spis.Count(), 1);
     EXPECT_TRUE(SameTextAscii(spis.Items(0)->FileName(), copy)) << spis.Items(0)->FileName();
@@ -132,12 +134,14 @@ TEST_F(SpiTest, APluginInAFolderWithAJapaneseNameKeepsItsPath) {
 // The manager over the plug-in folder, with the main window's handlers.
 class SpiSearchTest : public SpiTest {
  protected:
-  void UseMainWindowHandlers(TSPIs& spis) {
-    spis.OnSearch = [](TSPIs*, TSPI* module, bool& accept) { AcceptImportFiltersOnly(module, accept); };
-    spis.OnPictureRegister = [](TSPIs*, TInSPI*, const std::string& ext, const std::string&,
-                                TGraphicClass& cls) { RefuseStarExtension(ext, cls); };
+  void UseMainWindowHandlers(PluginManager& spis) {
+    spis.OnSearch = [](PluginManager*, PluginModule* module, bool& accept) {
+      AcceptImportFiltersOnly(module, accept);
+    };
+    spis.OnPictureRegister = [](PluginManager*, ImportModule*, const std::string& ext, const std::string&,
+                                ImageClass& cls) { RefuseStarExtension(ext, cls); };
   }
-  static std::vector<std::string> Names(const TSPIs& spis) {
+  static std::vector<std::string> Names(const PluginManager& spis) {
     std::vector<std::string> names;
     for (int i = 0; i < spis.Count(); ++i)
       names.push_back(LowerAscii(FileNamePart(spis.Items(i)->FileName())));
@@ -147,12 +151,13 @@ class SpiSearchTest : public SpiTest {
 };
 
 TEST_F(SpiSearchTest, SearchingThePluginFolderKeepsImportFiltersAndRegistersTheirExtensions) {
-  TSPIs spis;
+  PluginManager spis;
   UseMainWindowHandlers(spis);
   std::vector<std::string> failed;
-  spis.OnLoadError = [&](TSPIs*, const std::string& path, const std::exception& error) {
+  spis.OnLoadError = [&](PluginManager*, const std::string& path, const std::exception& error) {
     // A missing export, or (crashall.spi) a crash while its texts are asked for.
-    EXPECT_TRUE(dynamic_cast<const ESPIInvalidAPI*>(&error) || dynamic_cast<const ESPIPluginCrashed*>(&error))
+    EXPECT_TRUE(dynamic_cast<const PluginExportMissing*>(&error) ||
+                dynamic_cast<const PluginCrashed*>(&error))
         << error.what();
     failed.push_back(LowerAscii(FileNamePart(path)));
   };
@@ -174,7 +179,7 @@ TEST_F(SpiSearchTest, SearchingThePluginFolderKeepsImportFiltersAndRegistersThei
 
   // A second search of the same folder loads nothing again.
   int offered = 0;
-  spis.OnSearching = [&](TSPIs*, const std::string& path, bool&) {
+  spis.OnSearching = [&](PluginManager*, const std::string& path, bool&) {
     ++offered;
     EXPECT_EQ(spis.IndexOf(path), -1) << path;
   };
@@ -184,7 +189,7 @@ TEST_F(SpiSearchTest, SearchingThePluginFolderKeepsImportFiltersAndRegistersThei
 }
 
 TEST_F(SpiSearchTest, WithoutOnLoadErrorAMisfitEndsTheSearch) {
-  TSPIs spis;
+  PluginManager spis;
   UseMainWindowHandlers(spis);
   // The first misfit met ends it: a missing export, or crashall.spi's crash.
   EXPECT_THROW(spis.Search(PluginFolder() + "*.spi"), Exception);
@@ -192,13 +197,13 @@ TEST_F(SpiSearchTest, WithoutOnLoadErrorAMisfitEndsTheSearch) {
 }
 
 TEST_F(SpiSearchTest, AMaskPicksTheFiles) {
-  TSPIs spis;
+  PluginManager spis;
   UseMainWindowHandlers(spis);
   spis.Search(PluginFolder() + "m*.spi");
   EXPECT_EQ(Names(spis), (std::vector<std::string>{"multi.spi"}));
-  std::vector<TSPI*> found;
+  std::vector<PluginModule*> found;
   spis.Search(PluginFolder() + "p*.spi");
-  spis.FindSPIs({&TInSPI::Class}, "photo.pgm", found);
+  spis.FindModules({&ImportModule::Class}, "photo.pgm", found);
   ASSERT_EQ(found.size(), 2u);
   EXPECT_EQ(LowerAscii(FileNamePart(found[0]->FileName())), "ppm.spi");
 }
@@ -216,18 +221,18 @@ TEST_F(SpiSearchTest, TheSusieFolderSettingIsRead) {
   RegSetValueExW(h, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                  static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
   {
-    TSPIs spis;
+    PluginManager spis;
     UseMainWindowHandlers(spis);
-    spis.OnLoadError = [](TSPIs*, const std::string&, const std::exception&) {};
-    spis.SearchOptions = SearchOption(spsSusieDir);
+    spis.OnLoadError = [](PluginManager*, const std::string&, const std::exception&) {};
+    spis.SearchOptions = SearchOption(kSusieFolder);
     spis.Search("*.spi");
     EXPECT_EQ(spis.Count(), 6);
   }
   DWORD number = 1;
   RegSetValueExW(h, L"Path", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
   {
-    TSPIs spis;
-    spis.SearchOptions = SearchOption(spsSusieDir);
+    PluginManager spis;
+    spis.SearchOptions = SearchOption(kSusieFolder);
     EXPECT_NO_THROW(spis.Search("*.spi"));
     EXPECT_EQ(spis.Count(), 0);
   }

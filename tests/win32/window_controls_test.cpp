@@ -17,10 +17,10 @@
 namespace zeb {
 
 // A picture of one colour that counts how often it is drawn.
-class SolidGraphic : public TGraphic {
+class SolidGraphic : public Image {
  public:
   ZEB_GRAPHIC_CLASS_DECL(SolidGraphic)
-  void Draw(TCanvas& canvas, const TRect& rect) override {
+  void Draw(Canvas& canvas, const PixelRect& rect) override {
     ++draws;
     canvas.FillRect(rect, color);
   }
@@ -29,8 +29,8 @@ class SolidGraphic : public TGraphic {
   int32_t GetHeight() override { return 40; }
   void SetWidth(int32_t) override {}
   void SetHeight(int32_t) override {}
-  void LoadFromStream(TStream&) override { throw EInvalidGraphic("no"); }
-  void SaveToStream(TStream&) override {}
+  void LoadFromStream(Stream&) override { throw InvalidPicture("no"); }
+  void SaveToStream(Stream&) override {}
   int draws = 0;
   uint32_t color = 0xFF0000;
 };
@@ -45,11 +45,11 @@ using testing_ui::Hwnd;
 using testing_ui::Pump;
 using testing_ui::PumpUntil;
 
-HWND ListHwnd(TListBox& box) { return box.impl().hwnd; }
+HWND ListHwnd(ListBox& box) { return box.impl().hwnd; }
 
 TEST(ListBox, FillsItsFormAndDrawsItemsFromTheSource) {
-  TForm form(TBorderStyle::bsSizeable, "List", 292, 373);
-  TListBox box(form);
+  Window form(BorderStyle::Sizeable, "List", 292, 373);
+  ListBox box(form);
   std::set<int32_t> asked;
   box.SetItemSource([&](int32_t i) {
     asked.insert(i);
@@ -77,8 +77,8 @@ TEST(ListBox, FillsItsFormAndDrawsItemsFromTheSource) {
 }
 
 TEST(ListBox, SelectionSurvivesACountThatStillHoldsIt) {
-  TForm form(TBorderStyle::bsSizeable, "List", 292, 373);
-  TListBox box(form);
+  Window form(BorderStyle::Sizeable, "List", 292, 373);
+  ListBox box(form);
   box.SetItemSource([](int32_t i) { return std::to_string(i); });
   box.SetCount(100);
   EXPECT_EQ(box.ItemIndex(), -1);
@@ -96,15 +96,15 @@ TEST(ListBox, SelectionSurvivesACountThatStillHoldsIt) {
 }
 
 TEST(ListBox, KeysGoToOnKeyDownAndASelectionChangeIsAClick) {
-  TForm form(TBorderStyle::bsSizeable, "List", 292, 373);
-  TListBox box(form);
+  Window form(BorderStyle::Sizeable, "List", 292, 373);
+  ListBox box(form);
   box.SetItemSource([](int32_t i) { return std::to_string(i); });
   box.SetCount(10);
   box.SetItemIndex(0);
-  std::vector<std::pair<uint16_t, TShiftState>> keys;
+  std::vector<std::pair<uint16_t, ModifierKeys>> keys;
   bool take = false;
   int clicks = 0;
-  box.OnKeyDown = [&](uint16_t& key, TShiftState shift) {
+  box.OnKeyDown = [&](uint16_t& key, ModifierKeys shift) {
     if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU) return;
     keys.emplace_back(key, shift);
     if (take) key = 0;
@@ -124,7 +124,7 @@ TEST(ListBox, KeysGoToOnKeyDownAndASelectionChangeIsAClick) {
   EXPECT_EQ(box.ItemIndex(), 1) << "a key the handler took does not move the selection";
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(keys[0].first, VK_DOWN);
-  EXPECT_EQ(keys[2], std::make_pair(uint16_t{'N'}, TShiftState{ssAlt}));
+  EXPECT_EQ(keys[2], std::make_pair(uint16_t{'N'}, ModifierKeys{kAlt}));
   box.SetItemIndex(5);
   Pump(50);
   EXPECT_EQ(clicks, 1) << "setting the index is no click";
@@ -138,13 +138,13 @@ COLORREF PixelOf(HWND hwnd, int x, int y) {
 }
 
 TEST(Painting, PicturesAreDrawnOnceAndRepaintedFromTheRendering) {
-  TForm form(TBorderStyle::bsSingle, "paint", 200, 150);
-  TImage image(form);
-  TImage blank(form);  // a hidden picture control made later must not paint over the first
+  Window form(BorderStyle::Single, "paint", 200, 150);
+  PictureControl image(form);
+  PictureControl blank(form);  // a hidden picture control made later must not paint over the first
   blank.SetVisible(false);
   auto owned = std::make_unique<SolidGraphic>();
   SolidGraphic* graphic = owned.get();
-  image.Picture().SetGraphic(std::move(owned));
+  image.Content().SetGraphic(std::move(owned));
   image.SetBounds(0, 0, 50, 40);
   form.Show();
   UpdateWindow(Hwnd(form));
@@ -181,9 +181,9 @@ TEST(Painting, PicturesAreDrawnOnceAndRepaintedFromTheRendering) {
 
 TEST(Painting, BitmapsOfEachDepthShowStretched) {
   for (uint16_t bits : {8, 24, 32}) {
-    TForm form(TBorderStyle::bsSingle, "paint", 120, 90);
-    TImage image(form);
-    auto bitmap = std::make_unique<TBitmap>();
+    Window form(BorderStyle::Single, "paint", 120, 90);
+    PictureControl image(form);
+    auto bitmap = std::make_unique<Bitmap>();
     bitmap->SetSize(2, 1, bits);
     if (bits == 8) {
       const uint8_t table[8] = {0, 0, 255, 0, 255, 0, 0, 0};  // red, blue
@@ -194,7 +194,7 @@ TEST(Painting, BitmapsOfEachDepthShowStretched) {
       row[2] = 255;         // red
       row[bits / 8] = 255;  // blue
     }
-    image.Picture().SetGraphic(std::move(bitmap));
+    image.Content().SetGraphic(std::move(bitmap));
     image.SetAlignClient(true);
     image.SetStretch(true);
     form.Show();
@@ -205,9 +205,9 @@ TEST(Painting, BitmapsOfEachDepthShowStretched) {
 }
 
 TEST(Painting, DialogFormsHaveTheButtonFaceAndTheFontSetOnThem) {
-  TForm form(TBorderStyle::bsDialog, "Jump", 115, 39);
-  TEdit edit(form, 8, 8, 89, 20);
-  form.SetFont({"ＭＳ Ｐゴシック", 12, ui::TFontCharset::fcShiftJis});  // after the control was made
+  Window form(BorderStyle::Dialog, "Jump", 115, 39);
+  EditBox edit(form, 8, 8, 89, 20);
+  form.SetFont({"ＭＳ Ｐゴシック", 12, ui::FontCharset::ShiftJis});  // after the control was made
   form.Show();
   UpdateWindow(Hwnd(form));
   EXPECT_EQ(PixelOf(Hwnd(form), 2, 2), GetSysColor(COLOR_BTNFACE));
@@ -223,16 +223,16 @@ TEST(Painting, DialogFormsHaveTheButtonFaceAndTheFontSetOnThem) {
 // The system's message font names a face the system has, and a list box's rows are as high as its
 // characters (12 pixels at the usual scaling, more on a scaled display).
 TEST(Painting, TheMessageFontSetsTheListRowsHeight) {
-  const ui::TFont font = ui::SystemMessageFont(ui::SystemDpi());
+  const ui::FontSpec font = ui::SystemMessageFont(ui::SystemDpi());
   EXPECT_FALSE(font.name.empty());
   ASSERT_GT(font.height, 0);
-  TForm form(TBorderStyle::bsSizeable, "List", 292, 373);
-  TListBox box(form);
+  Window form(BorderStyle::Sizeable, "List", 292, 373);
+  ListBox box(form);
   form.SetFont(font);
   EXPECT_EQ(SendMessageW(box.impl().hwnd, LB_GETITEMHEIGHT, 0, 0), font.height);
-  TForm bigger(TBorderStyle::bsSizeable, "List", 292, 373);
-  bigger.SetFont({font.name, font.height * 3 / 2, ui::TFontCharset::fcDefault});
-  TListBox later(bigger);  // made after the font was set
+  Window bigger(BorderStyle::Sizeable, "List", 292, 373);
+  bigger.SetFont({font.name, font.height * 3 / 2, ui::FontCharset::Default});
+  ListBox later(bigger);  // made after the font was set
   EXPECT_EQ(SendMessageW(later.impl().hwnd, LB_GETITEMHEIGHT, 0, 0), font.height * 3 / 2);
 }
 
@@ -261,37 +261,37 @@ void CALLBACK AnswerBox(HWND, UINT, UINT_PTR id, DWORD) {
   PostMessageW(box, WM_COMMAND, pending->button, 0);
 }
 
-TModalResult AskAnswered(BoxAnswer& answer, const std::string& text, TMsgDlgType type,
-                         TMsgDlgButtons buttons) {
+DialogResult AskAnswered(BoxAnswer& answer, const std::string& text, MessageKind type,
+                         MessageButtons buttons) {
   pending = &answer;
   SetTimer(nullptr, 0, 50, AnswerBox);
-  TModalResult r = MessageDlg(text, type, buttons);
+  DialogResult r = ShowMessageBox(text, type, buttons);
   pending = nullptr;
   return r;
 }
 
 TEST(Dialogs, MessageBoxesCarryTheApplicationTitleAndReturnTheButton) {
-  Application().SetTitle("ZEB ver.1.00β");
+  App().SetTitle("ZEB ver.1.00β");
   BoxAnswer yes{L"ZEB ver.1.00β", IDYES};
   std::string question = "C:\\a.zeb はすでに存在します。\r\n上書きしてもよろしいですか？";
-  EXPECT_EQ(AskAnswered(yes, question, TMsgDlgType::mtWarning, TMsgDlgButtons::mbYesNo), TModalResult::mrYes);
+  EXPECT_EQ(AskAnswered(yes, question, MessageKind::Warning, MessageButtons::YesNo), DialogResult::Yes);
   ASSERT_TRUE(yes.answered);
   EXPECT_NE(yes.text.find("はすでに存在します。"), std::string::npos) << yes.text;
   BoxAnswer no{L"ZEB ver.1.00β", IDNO};
-  EXPECT_EQ(AskAnswered(no, question, TMsgDlgType::mtWarning, TMsgDlgButtons::mbYesNo), TModalResult::mrNo);
+  EXPECT_EQ(AskAnswered(no, question, MessageKind::Warning, MessageButtons::YesNo), DialogResult::No);
   BoxAnswer ok{L"ZEB ver.1.00β", IDOK};
-  EXPECT_EQ(AskAnswered(ok, "Width指定が異常です。(800x)", TMsgDlgType::mtError, TMsgDlgButtons::mbOK),
-            TModalResult::mrOk);
+  EXPECT_EQ(AskAnswered(ok, "Width指定が異常です。(800x)", MessageKind::Error, MessageButtons::Ok),
+            DialogResult::Ok);
   EXPECT_NE(ok.text.find("Width指定が異常です。(800x)"), std::string::npos) << ok.text;
 }
 
 TEST(Dialogs, ApplicationErrorHandlerShowsTheMessageAndSkipsAborts) {
-  Application().SetTitle("ZEB ver.1.00β");
+  App().SetTitle("ZEB ver.1.00β");
   BoxAnswer ok{L"ZEB ver.1.00β", IDOK};
   pending = &ok;
   SetTimer(nullptr, 0, 50, AnswerBox);
-  Application().Guard([] { throw EFOpenError("Cannot open file \"C:\\x.zeb\". 見つかりません"); });
-  Application().Guard([] { throw EAbort(""); });
+  App().Guard([] { throw FileOpenError("Cannot open file \"C:\\x.zeb\". 見つかりません"); });
+  App().Guard([] { throw SilentAbort(""); });
   pending = nullptr;
   ASSERT_TRUE(ok.answered);
   EXPECT_NE(ok.text.find("Cannot open file \"C:\\x.zeb\". 見つかりません"), std::string::npos) << ok.text;
@@ -318,7 +318,7 @@ TEST(Dialogs, FileDialogsAddTheDefaultExtensionAndAskNothingMore) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   std::string folder = win32::Narrow(temp);
-  TSaveDialog save;
+  SaveFileDialog save;
   save.Filter = "ImageList(*.zeb)|*.zeb";
   save.DefaultExt = "zeb";
   typedName = win32::Widen(folder + "リスト");
@@ -327,7 +327,7 @@ TEST(Dialogs, FileDialogsAddTheDefaultExtensionAndAskNothingMore) {
   EXPECT_TRUE(SameTextAscii(save.FileName, folder + "リスト.zeb")) << save.FileName;
 
   // Opening does not test that the file exists.
-  TOpenDialog open;
+  OpenFileDialog open;
   open.Filter = save.Filter;
   open.DefaultExt = save.DefaultExt;
   typedName = win32::Widen(folder + "missing.zeb");
@@ -344,21 +344,21 @@ TEST(Dialogs, FileDialogsAddTheDefaultExtensionAndAskNothingMore) {
 
 // Last: ending the loop terminates the application for the rest of the process.
 TEST(Application, RunEndsWhenTheMainFormCloses) {
-  TForm form(TBorderStyle::bsSingle, "main", 100, 100);
-  Application().MainForm = &form;
+  Window form(BorderStyle::Single, "main", 100, 100);
+  App().MainForm = &form;
   form.Show();
   int ticks = 0;
-  TTimer timer(form);
+  Timer timer(form);
   timer.SetInterval(10);
   timer.OnTimer = [&] {
     if (++ticks == 3) PostMessageW(Hwnd(form), WM_CLOSE, 0, 0);
   };
   timer.SetEnabled(true);
-  Application().Run();
+  App().Run();
   EXPECT_GE(ticks, 3);
-  EXPECT_TRUE(Application().Terminated());
+  EXPECT_TRUE(App().Terminated());
   EXPECT_FALSE(form.Visible());
-  Application().MainForm = nullptr;
+  App().MainForm = nullptr;
 }
 
 }  // namespace

@@ -26,14 +26,14 @@ using testing_ui::PumpUntil;
 class WindowTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    Application().MainForm = nullptr;
-    Application().OnMinimize = nullptr;
-    Application().OnRestore = nullptr;
+    App().MainForm = nullptr;
+    App().OnMinimize = nullptr;
+    App().OnRestore = nullptr;
   }
 };
 
 TEST_F(WindowTest, SingleBorderFormHasTheOuterSizeOfItsFrame) {
-  TForm form(TBorderStyle::bsSingle, "ImageView 日本語", 210, 213);
+  Window form(BorderStyle::Single, "ImageView 日本語", 210, 213);
   EXPECT_FALSE(form.Visible());
   EXPECT_EQ(form.Width(), 216);
   EXPECT_EQ(form.Height(), 238);
@@ -53,11 +53,11 @@ TEST_F(WindowTest, SingleBorderFormHasTheOuterSizeOfItsFrame) {
 }
 
 TEST_F(WindowTest, DialogAndSizeableFormsGetTheClientSizeAsked) {
-  TForm dialog(TBorderStyle::bsDialog, "Jump", 115, 39);
+  Window dialog(BorderStyle::Dialog, "Jump", 115, 39);
   EXPECT_EQ(dialog.ClientWidth(), 115);
   EXPECT_EQ(dialog.ClientHeight(), 39);
   EXPECT_FALSE(GetWindowLongW(Hwnd(dialog), GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX));
-  TForm list(TBorderStyle::bsSizeable, "List", 292, 373);
+  Window list(BorderStyle::Sizeable, "List", 292, 373);
   EXPECT_EQ(list.ClientWidth(), 292);
   EXPECT_EQ(list.ClientHeight(), 373);
   EXPECT_EQ(list.Width(), 292 + list.FrameWidth());
@@ -66,14 +66,14 @@ TEST_F(WindowTest, DialogAndSizeableFormsGetTheClientSizeAsked) {
 }
 
 TEST_F(WindowTest, DialogIsCentredOnTheScreenWhenShown) {
-  TForm dialog(TBorderStyle::bsDialog, "Jump", 115, 39);
+  Window dialog(BorderStyle::Dialog, "Jump", 115, 39);
   dialog.Show();
   EXPECT_EQ(dialog.Left(), (1024 - dialog.Width()) / 2);
   EXPECT_EQ(dialog.Top(), (768 - dialog.Height()) / 2);
 }
 
 TEST_F(WindowTest, SetBoundsMovesTheOuterRectangleAndReportsMoves) {
-  TForm form(TBorderStyle::bsSingle, "f", 210, 213);
+  Window form(BorderStyle::Single, "f", 210, 213);
   int moves = 0;
   form.OnMove = [&] { ++moves; };
   form.Show();
@@ -93,38 +93,38 @@ TEST_F(WindowTest, SetBoundsMovesTheOuterRectangleAndReportsMoves) {
 }
 
 TEST_F(WindowTest, MaximisingWaitsForShowAndRestores) {
-  TForm form(TBorderStyle::bsSingle, "f", 210, 213);
-  form.SetWindowState(TWindowState::wsMaximized);
+  Window form(BorderStyle::Single, "f", 210, 213);
+  form.SetWindowState(ShowState::Maximised);
   EXPECT_FALSE(form.Visible()) << "setting the state does not show a hidden form";
-  EXPECT_EQ(form.WindowState(), TWindowState::wsMaximized);
+  EXPECT_EQ(form.WindowState(), ShowState::Maximised);
   form.Show();
   EXPECT_TRUE(form.Visible());
   EXPECT_TRUE(IsZoomed(Hwnd(form))) << "no maximise box, maximised all the same";
   EXPECT_GE(form.Width(), 1024);
-  form.SetWindowState(TWindowState::wsNormal);
-  EXPECT_EQ(form.WindowState(), TWindowState::wsNormal);
+  form.SetWindowState(ShowState::Normal);
+  EXPECT_EQ(form.WindowState(), ShowState::Normal);
   EXPECT_EQ(form.Width(), 216);
-  form.SetWindowState(TWindowState::wsMaximized);
-  EXPECT_EQ(form.WindowState(), TWindowState::wsMaximized);
+  form.SetWindowState(ShowState::Maximised);
+  EXPECT_EQ(form.WindowState(), ShowState::Maximised);
 }
 
 TEST_F(WindowTest, MainFormMinimiseAndRestoreReachTheApplication) {
-  TForm form(TBorderStyle::bsSingle, "main", 210, 213);
-  Application().MainForm = &form;
+  Window form(BorderStyle::Single, "main", 210, 213);
+  App().MainForm = &form;
   int minimised = 0, restored = 0;
-  Application().OnMinimize = [&] { ++minimised; };
-  Application().OnRestore = [&] { ++restored; };
+  App().OnMinimize = [&] { ++minimised; };
+  App().OnRestore = [&] { ++restored; };
   // Minimising before the first show starts the program minimised.
-  Application().Minimize();
+  App().Minimize();
   EXPECT_TRUE(form.Visible());
-  EXPECT_EQ(form.WindowState(), TWindowState::wsMinimized);
+  EXPECT_EQ(form.WindowState(), ShowState::Minimised);
   EXPECT_EQ(minimised, 1);
   EXPECT_TRUE(GetWindowLongW(Hwnd(form), GWL_EXSTYLE) & WS_EX_APPWINDOW) << "the main form is on the taskbar";
-  form.SetWindowState(TWindowState::wsNormal);
+  form.SetWindowState(ShowState::Normal);
   EXPECT_EQ(restored, 1);
-  EXPECT_EQ(form.WindowState(), TWindowState::wsNormal);
+  EXPECT_EQ(form.WindowState(), ShowState::Normal);
   form.SetBounds(10, 10, 216, 238);  // a move is no restore
-  Application().Minimize();
+  App().Minimize();
   EXPECT_EQ(minimised, 2);
   ShowWindow(Hwnd(form), SW_RESTORE);
   EXPECT_EQ(restored, 2);
@@ -132,8 +132,8 @@ TEST_F(WindowTest, MainFormMinimiseAndRestoreReachTheApplication) {
 }
 
 TEST_F(WindowTest, TimerTicksWhileEnabledWithAnInterval) {
-  TForm form(TBorderStyle::bsSingle, "f", 100, 100);
-  TTimer timer(form), other(form);
+  Window form(BorderStyle::Single, "f", 100, 100);
+  Timer timer(form), other(form);
   int ticks = 0, otherTicks = 0;
   timer.OnTimer = [&] { ++ticks; };
   other.OnTimer = [&] { ++otherTicks; };
@@ -156,27 +156,27 @@ TEST_F(WindowTest, TimerTicksWhileEnabledWithAnInterval) {
 
 // The Jump dialog's pattern: Enter accepts, Escape cancels, digits pass, everything else is dropped.
 struct NumberDialog {
-  NumberDialog() : form(TBorderStyle::bsDialog, "Jump", 115, 39), edit(form, 8, 8, 89, 20) {
+  NumberDialog() : form(BorderStyle::Dialog, "Jump", 115, 39), edit(form, 8, 8, 89, 20) {
     form.OnShow = [this] {
       edit.SetText("5");
       edit.Select(0, 1);
       edit.SetFocus();
     };
     edit.OnKeyPress = [this](char32_t& key) {
-      if (key == U'\r') form.SetModalResult(TModalResult::mrOk);
-      if (key == 0x1B) form.SetModalResult(TModalResult::mrCancel);
+      if (key == U'\r') form.SetModalResult(DialogResult::Ok);
+      if (key == 0x1B) form.SetModalResult(DialogResult::Cancel);
       if (key != 8 && key != U'.' && (key < U'0' || key > U'9')) key = 0;
     };
   }
   void Type(const std::u16string& text) {
     for (char16_t c : text) PostMessageW(edit.impl().hwnd, WM_CHAR, c, 1);
   }
-  TForm form;
-  TEdit edit;
+  Window form;
+  EditBox edit;
 };
 
 TEST_F(WindowTest, ModalFormEndsWithOkWhenItsEditGetsEnter) {
-  TForm main(TBorderStyle::bsSingle, "main", 100, 100);
+  Window main(BorderStyle::Single, "main", 100, 100);
   main.Show();
   NumberDialog dialog;
   bool mainEnabledDuring = true;
@@ -186,12 +186,12 @@ TEST_F(WindowTest, ModalFormEndsWithOkWhenItsEditGetsEnter) {
     filter(key);
   };
   dialog.Type(u"1x-2😀\r7");
-  EXPECT_EQ(dialog.form.ShowModal(), TModalResult::mrOk);
+  EXPECT_EQ(dialog.form.ShowModal(), DialogResult::Ok);
   EXPECT_EQ(dialog.edit.Text(), "12") << "typing replaced the selected preset; other characters dropped";
   EXPECT_FALSE(mainEnabledDuring) << "the other windows are disabled while the dialog runs";
   EXPECT_TRUE(IsWindowEnabled(Hwnd(main)));
   EXPECT_FALSE(dialog.form.Visible());
-  EXPECT_EQ(dialog.form.ModalResult(), TModalResult::mrOk);
+  EXPECT_EQ(dialog.form.ModalResult(), DialogResult::Ok);
   Pump(50);  // the "7" posted after Enter lands in the hidden edit
 }
 
@@ -219,20 +219,20 @@ TEST_F(WindowTest, AMoveToAScreenOfOtherScalingReachesTheFormScaled) {
 TEST_F(WindowTest, ModalFormIsCancelledByEscapeAndByItsCloseButton) {
   NumberDialog dialog;
   dialog.Type(u"9\x1B");
-  EXPECT_EQ(dialog.form.ShowModal(), TModalResult::mrCancel);
+  EXPECT_EQ(dialog.form.ShowModal(), DialogResult::Cancel);
   EXPECT_EQ(dialog.edit.Text(), "9");
   PostMessageW(Hwnd(dialog.form), WM_CLOSE, 0, 0);
-  EXPECT_EQ(dialog.form.ShowModal(), TModalResult::mrCancel);
+  EXPECT_EQ(dialog.form.ShowModal(), DialogResult::Cancel);
   EXPECT_EQ(dialog.edit.Text(), "5") << "shown again: the preset is back";
   // Close on a modal form is a cancel too, and the form can be used again.
   PostMessageW(Hwnd(dialog.form), WM_NULL, 0, 0);
   dialog.form.OnShow = [&] { dialog.form.Close(); };
-  EXPECT_EQ(dialog.form.ShowModal(), TModalResult::mrCancel);
+  EXPECT_EQ(dialog.form.ShowModal(), DialogResult::Cancel);
 }
 
 TEST_F(WindowTest, EditSelectionCountsUtf8Bytes) {
-  TForm form(TBorderStyle::bsDialog, "Jump", 115, 39);
-  TEdit edit(form, 8, 8, 89, 20);
+  Window form(BorderStyle::Dialog, "Jump", 115, 39);
+  EditBox edit(form, 8, 8, 89, 20);
   edit.SetText("日本12");
   edit.Select(6, 2);
   EXPECT_EQ(edit.SelStart(), 6);
@@ -246,10 +246,10 @@ TEST_F(WindowTest, EditSelectionCountsUtf8Bytes) {
 }
 
 struct KeyLog {
-  std::vector<std::pair<uint16_t, TShiftState>> keys;
+  std::vector<std::pair<uint16_t, ModifierKeys>> keys;
   bool zero = false;
-  void Attach(TForm& form) {
-    form.OnKeyDown = [this](uint16_t& key, TShiftState shift) {
+  void Attach(Window& form) {
+    form.OnKeyDown = [this](uint16_t& key, ModifierKeys shift) {
       if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU) return;
       keys.emplace_back(key, shift);
       if (zero) key = 0;
@@ -258,26 +258,26 @@ struct KeyLog {
 };
 
 TEST_F(WindowTest, KeysReachOnKeyDownWithTheirModifiersAlsoWithAlt) {
-  TForm form(TBorderStyle::bsSingle, "keys", 200, 200);
+  Window form(BorderStyle::Single, "keys", 200, 200);
   KeyLog log;
   log.Attach(form);
   form.Show();
   Focus(form);
   Chord({VK_MENU}, 'N');
   ASSERT_TRUE(PumpUntil([&] { return log.keys.size() >= 1; }));
-  EXPECT_EQ(log.keys[0], std::make_pair(uint16_t{'N'}, TShiftState{ssAlt}));
+  EXPECT_EQ(log.keys[0], std::make_pair(uint16_t{'N'}, ModifierKeys{kAlt}));
   Chord({VK_CONTROL, VK_SHIFT}, VK_LEFT);
   ASSERT_TRUE(PumpUntil([&] { return log.keys.size() >= 2; }));
-  EXPECT_EQ(log.keys[1], std::make_pair(uint16_t{VK_LEFT}, TShiftState{ssCtrl | ssShift}));
+  EXPECT_EQ(log.keys[1], std::make_pair(uint16_t{VK_LEFT}, ModifierKeys{kCtrl | kShift}));
   // Alt pressed and released alone must not park the keyboard in a menu: the next key still arrives.
   Chord({}, VK_MENU);
   Chord({}, 'B');
   ASSERT_TRUE(PumpUntil([&] { return log.keys.size() >= 3; }));
-  EXPECT_EQ(log.keys[2], std::make_pair(uint16_t{'B'}, TShiftState{0}));
+  EXPECT_EQ(log.keys[2], std::make_pair(uint16_t{'B'}, ModifierKeys{0}));
 }
 
 TEST_F(WindowTest, AltF4ClosesUnlessTheHandlerTakesTheKey) {
-  TForm form(TBorderStyle::bsSingle, "keys", 200, 200);
+  Window form(BorderStyle::Single, "keys", 200, 200);
   KeyLog log;
   log.Attach(form);
   form.Show();
@@ -306,12 +306,12 @@ HDROP MakeDrop(const std::vector<std::string>& paths) {
 }
 
 TEST_F(WindowTest, DroppedFilesArriveWithFullPathsAndTheModifierState) {
-  TForm form(TBorderStyle::bsSingle, "drop", 200, 200);
+  Window form(BorderStyle::Single, "drop", 200, 200);
   form.AcceptFiles(true);
   EXPECT_TRUE(GetWindowLongW(Hwnd(form), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
   std::vector<std::vector<std::string>> drops;
-  std::vector<TShiftState> shifts;
-  form.OnDropFiles = [&](const std::vector<std::string>& paths, TShiftState shift) {
+  std::vector<ModifierKeys> shifts;
+  form.OnDropFiles = [&](const std::vector<std::string>& paths, ModifierKeys shift) {
     drops.push_back(paths);
     shifts.push_back(shift);
   };
@@ -337,29 +337,29 @@ TEST_F(WindowTest, DroppedFilesArriveWithFullPathsAndTheModifierState) {
   ASSERT_TRUE(PumpUntil([&] { return drops.size() == 3; }));
   keys[VK_CONTROL] = keys[VK_LCONTROL] = keys[VK_MENU] = keys[VK_LMENU] = 0;
   SetKeyboardState(keys);
-  EXPECT_EQ(shifts[1], TShiftState{ssCtrl});
-  EXPECT_EQ(shifts[2], TShiftState{ssCtrl | ssAlt});
+  EXPECT_EQ(shifts[1], ModifierKeys{kCtrl});
+  EXPECT_EQ(shifts[2], ModifierKeys{kCtrl | kAlt});
   form.AcceptFiles(false);
   EXPECT_FALSE(GetWindowLongW(Hwnd(form), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 }
 
 TEST_F(WindowTest, ProcessMessagesHandlesWhatIsPending) {
-  TForm form(TBorderStyle::bsSingle, "f", 100, 100);
+  Window form(BorderStyle::Single, "f", 100, 100);
   form.Show();
   Pump(20);
   PostMessageW(Hwnd(form), WM_CLOSE, 0, 0);
   Sleep(5);
-  Application().ProcessMessages();
+  App().ProcessMessages();
   EXPECT_FALSE(form.Visible()) << "the posted close was handled";
 }
 
 TEST_F(WindowTest, ErrorsInHandlersGoToTheApplicationNotThroughTheSystem) {
-  // A handler that raises EAbort: the default handler shows nothing and the form goes on working.
-  TForm form(TBorderStyle::bsSingle, "f", 100, 100);
+  // A handler that raises SilentAbort: the default handler shows nothing and the form goes on working.
+  Window form(BorderStyle::Single, "f", 100, 100);
   int moves = 0;
   form.OnMove = [&] {
     ++moves;
-    throw EAbort("stop");
+    throw SilentAbort("stop");
   };
   form.Show();
   moves = 0;

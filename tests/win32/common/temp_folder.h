@@ -39,7 +39,7 @@ class TempFolder {
   // Writes Bytes as the file Name in the folder; its full path.
   std::string File(const std::string& name, const std::string& bytes) {
     std::string path = Path(name);
-    TFileStream f(path, TFileMode::fmCreate);
+    FileStream f(path, FileMode::Create);
     f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
     written_.push_back(path);
     return path;

@@ -15,7 +15,7 @@ namespace zeb::testing_ui {
 inline bool PumpUntil(const std::function<bool()>& done, DWORD ms = 2000) {
   DWORD start = GetTickCount();
   for (;;) {
-    ui::Application().ProcessMessages();
+    ui::App().ProcessMessages();
     if (done()) return true;
     if (GetTickCount() - start > ms) return false;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
@@ -47,10 +47,10 @@ inline void Chord(std::initializer_list<WORD> modifiers, WORD key) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-inline HWND Hwnd(const ui::TForm& form) { return static_cast<HWND>(form.Handle()); }
+inline HWND Hwnd(const ui::Window& form) { return static_cast<HWND>(form.Handle()); }
 
 // Makes a shown form the foreground window with the keyboard focus.
-inline void Focus(ui::TForm& form) {
+inline void Focus(ui::Window& form) {
   SetForegroundWindow(Hwnd(form));
   form.SetFocus();
   PumpUntil([&] { return GetForegroundWindow() == Hwnd(form); }, 1000);
