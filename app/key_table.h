@@ -1,36 +1,51 @@
-// The keyboard of the main window (the List window forwards its keys there too) as one table. The
-// handler reads the rows in order, and every row whose key, modifiers and conditions match runs, the
-// conditions judged when the row is reached: so N first chooses the slide direction and then, while
-// the show is stopped, steps forward, and the S that has just started the show steps nowhere.
+// The keyboard of the main window (the List window forwards its keys there too) as one table of data.
+// The handler reads the rows in order, and every row whose key, modifiers and conditions match runs its
+// command, the conditions judged when the row is reached: so N first chooses the slide direction and
+// then, while the show is stopped, steps forward, and the S that has just started the show steps
+// nowhere. After the table, any key pressed without Ctrl on a list rebuilds the title.
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <span>
+#include <string>
+#include <vector>
+
+#include "app/commands/command.h"
+#include "app/commands/viewer_context.h"
 
 namespace zeb::app {
 
-class MainWindow;
-
-// The modifiers a row asks for. Alt counts only where a row says so (an arrow's step).
-enum class KeyModifiers : uint8_t {
-  Any,    // whatever is held
-  Ctrl,   // Ctrl held
-  Plain,  // neither Ctrl nor Shift
-  Shift,  // Shift without Ctrl
-  NoCtrl  // Ctrl not held
+// The modifier classes the handler tells apart. Alt is free everywhere but in the arrows' step: N with
+// Alt steps as N does.
+enum class Modifiers : uint8_t {
+  Whatever,          // whatever is held
+  CtrlHeld,          // Ctrl held
+  NoCtrlNoShift,     // neither Ctrl nor Shift, whatever Alt
+  ShiftWithoutCtrl,  // Shift without Ctrl, whatever Alt
+  CtrlNotHeld,       // Ctrl not held
 };
 
-// Conditions of a row, combined: all must hold.
-using KeyConditions = uint8_t;
-namespace when {
-constexpr KeyConditions kAlways = 0;
-constexpr KeyConditions kHasEntries = 0x01;      // the list is not empty
-constexpr KeyConditions kShowStopped = 0x02;     // the slide show is not running
-constexpr KeyConditions kWallpaperOn = 0x04;     // wallpaper mode is on
-constexpr KeyConditions kBoxOrMaximised = 0x08;  // a fixed box, or maximised
-constexpr KeyConditions kBuilding = 0x10;        // the list is being built
-constexpr KeyConditions kNotBuilding = 0x20;
-}  // namespace when
+// What must hold for a row to run.
+enum class When : uint8_t {
+  HasEntries = 0x01,      // the list is not empty
+  ShowStopped = 0x02,     // the slide show is not running
+  WallpaperOn = 0x04,     // wallpaper mode is on
+  BoxOrMaximised = 0x08,  // a fixed box, or maximised
+  Building = 0x10,        // the list is being built
+  NotBuilding = 0x20,
+};
+
+// A row's conditions: all of them must hold (none: always).
+struct AllOf {
+  constexpr AllOf() = default;
+  constexpr AllOf(std::initializer_list<When> conditions) {
+    for (When c : conditions) bits |= static_cast<uint8_t>(c);
+  }
+  constexpr bool Has(When c) const { return bits & static_cast<uint8_t>(c); }
+  bool operator==(const AllOf&) const = default;
+  uint8_t bits = 0;
+};
 
 struct KeyPress {
   uint16_t key;
@@ -40,20 +55,28 @@ struct KeyPress {
 };
 
 struct KeyBinding {
-  uint16_t key;  // a virtual-key code or an upper-case letter; kAnyKey matches every key
-  KeyModifiers modifiers;
-  KeyConditions conditions;
-  const char* command;  // what the row does, in a few words
-  void (*run)(MainWindow& window, const KeyPress& press);
+  uint16_t key;  // a virtual-key code or an upper-case letter
+  Modifiers modifiers;
+  AllOf conditions;
+  Command command;
   bool consumesKey;  // the key is marked handled (0) once the row has run
 };
-
-constexpr uint16_t kAnyKey = 0xFFFF;
 
 // Every row, in the order the handler reads them.
 std::span<const KeyBinding> KeyTable();
 
 // Whether a row's key and modifiers match the press (its conditions aside).
 bool Matches(const KeyBinding& row, const KeyPress& press);
+
+// Runs every row that matches the press, in order; Consumed tells whether a row marked the key handled.
+// Returns what the commands changed, the title included after a key without Ctrl on a list.
+Changes HandleKey(ViewerContext& viewer, const KeyPress& press, bool& consumed);
+
+// The key of a row as the help and the README name it, e.g. "Shift+N", "Ctrl+Left", "Space".
+std::string KeyName(const KeyBinding& row);
+// What a command does, in a few words, as the help says it.
+const char* CommandText(Command command);
+// The lines of the key help: one per command, in the table's order, with its keys.
+std::vector<std::string> KeyHelpLines();
 
 }  // namespace zeb::app

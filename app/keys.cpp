@@ -1,208 +1,300 @@
-#include "app/key_table.h"
-
+#include <algorithm>
 #include <array>
 
-#include "app/main_window.h"
+#include "app/commands/commands.h"
+#include "app/key_table.h"
+#include "platform/ui/forms.h"
 
 namespace zeb::app {
 
 namespace {
 
-using M = KeyModifiers;
-constexpr KeyConditions kEntries = when::kHasEntries;
-constexpr KeyConditions kStopped = when::kShowStopped;
-constexpr KeyConditions kStoppedWithEntries = when::kShowStopped | when::kHasEntries;
-
-// Holds the window at an edge (Ctrl+arrow): the opposite edge, centring and maximising end.
-void HoldAt(MainWindow& w, Placement add, Placement remove) {
-  Placement& placement = w.Model().modes.placement;
-  placement = static_cast<Placement>((placement | add) & ~remove);
-  w.FitToPicture();
-}
-
-// Moves the window by hand (an arrow), which ends any placement rule; it is not refitted.
-void MoveBy(MainWindow& w, const KeyPress& p, int32_t dx, int32_t dy) {
-  const int32_t step = p.shift ? 50 : p.alt ? 1 : 20;
-  w.Model().modes.placement = placement::kFree;
-  if (dx) w.SetLeft(w.Left() + dx * step);
-  if (dy) w.SetTop(w.Top() + dy * step);
-}
-
-ViewerModes& Modes(MainWindow& w) { return w.Model().modes; }
-
-// A move of the model that found somewhere to go shows the entry it reached.
-void ShowIf(MainWindow& w, bool moved) {
-  if (moved) w.ShowCurrent();
-}
-
-using namespace placement;
+using M = Modifiers;
+using C = Command;
+constexpr AllOf kAlways{};
+constexpr AllOf kEntries{When::HasEntries};
+constexpr AllOf kStopped{When::ShowStopped};
+constexpr AllOf kStoppedWithEntries{When::ShowStopped, When::HasEntries};
+constexpr AllOf kWallpaperMode{When::HasEntries, When::WallpaperOn};
 
 constexpr auto kTable = std::to_array<KeyBinding>({
     // Escape stops a build, or else ends the program.
-    {ui::VK_ESCAPE_, M::Any, when::kBuilding, "stop the build",
-     [](MainWindow& w, const KeyPress&) { w.run.abortRequested = true; }, false},
-    {ui::VK_ESCAPE_, M::Any, when::kNotBuilding, "quit", [](MainWindow& w, const KeyPress&) { w.Close(); },
-     false},
-    {ui::VK_F1_, M::Plain, when::kAlways, "key help", [](MainWindow& w, const KeyPress&) { w.ToggleHelp(); },
-     true},
+    {ui::VK_ESCAPE_, M::Whatever, {When::Building}, C::StopBuild, false},
+    {ui::VK_ESCAPE_, M::Whatever, {When::NotBuilding}, C::Quit, false},
+    {ui::VK_F1_, M::NoCtrlNoShift, kAlways, C::KeyHelp, true},
 
     // Ctrl: the window held at an edge, then list commands that wait while the slide show runs.
-    {ui::VK_LEFT_, M::Ctrl, when::kAlways, "hold at the left edge",
-     [](MainWindow& w, const KeyPress&) { HoldAt(w, kLeft, kRight | kCentre | kMaximised); }, false},
-    {ui::VK_RIGHT_, M::Ctrl, when::kAlways, "hold at the right edge",
-     [](MainWindow& w, const KeyPress&) { HoldAt(w, kRight, kLeft | kCentre | kMaximised); }, false},
-    {ui::VK_UP_, M::Ctrl, when::kAlways, "hold at the top edge",
-     [](MainWindow& w, const KeyPress&) { HoldAt(w, kTop, kBottom | kCentre | kMaximised); }, false},
-    {ui::VK_DOWN_, M::Ctrl, when::kAlways, "hold at the bottom edge",
-     [](MainWindow& w, const KeyPress&) { HoldAt(w, kBottom, kTop | kCentre | kMaximised); }, false},
-    {'N', M::Ctrl, kStoppedWithEntries, "next folder", [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().NextFolder()); },
-     true},
-    {'P', M::Ctrl, kStoppedWithEntries, "previous folder",
-     [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().PreviousFolder()); }, true},
-    {'D', M::Ctrl, kStoppedWithEntries, "remove the folder",
-     [](MainWindow& w, const KeyPress&) { w.RemoveCurrentFolder(); }, true},
-    {'W', M::Ctrl, kStoppedWithEntries, "wallpaper mode on/off",
-     [](MainWindow& w, const KeyPress&) { w.ToggleWallpaperMode(); }, true},
-    {'S', M::Ctrl, kStoppedWithEntries, "save the list", [](MainWindow& w, const KeyPress&) { w.SaveList(); },
-     true},
-    {'L', M::Ctrl, kStopped, "open a list", [](MainWindow& w, const KeyPress&) { w.OpenList(); }, true},
+    {ui::VK_LEFT_, M::CtrlHeld, kAlways, C::HoldLeft, false},
+    {ui::VK_RIGHT_, M::CtrlHeld, kAlways, C::HoldRight, false},
+    {ui::VK_UP_, M::CtrlHeld, kAlways, C::HoldTop, false},
+    {ui::VK_DOWN_, M::CtrlHeld, kAlways, C::HoldBottom, false},
+    {'N', M::CtrlHeld, kStoppedWithEntries, C::NextFolder, true},
+    {'P', M::CtrlHeld, kStoppedWithEntries, C::PreviousFolder, true},
+    {'D', M::CtrlHeld, kStoppedWithEntries, C::RemoveFolder, true},
+    {'W', M::CtrlHeld, kStoppedWithEntries, C::ToggleWallpaperMode, true},
+    {'S', M::CtrlHeld, kStoppedWithEntries, C::SaveList, true},
+    {'L', M::CtrlHeld, kStopped, C::OpenList, true},
 
     // Arrows move the window by hand: 20 pixels, 50 with Shift, 1 with Alt.
-    {ui::VK_LEFT_, M::NoCtrl, when::kAlways, "move left",
-     [](MainWindow& w, const KeyPress& p) { MoveBy(w, p, -1, 0); }, false},
-    {ui::VK_RIGHT_, M::NoCtrl, when::kAlways, "move right",
-     [](MainWindow& w, const KeyPress& p) { MoveBy(w, p, 1, 0); }, false},
-    {ui::VK_UP_, M::NoCtrl, when::kAlways, "move up",
-     [](MainWindow& w, const KeyPress& p) { MoveBy(w, p, 0, -1); }, false},
-    {ui::VK_DOWN_, M::NoCtrl, when::kAlways, "move down",
-     [](MainWindow& w, const KeyPress& p) { MoveBy(w, p, 0, 1); }, false},
-    {ui::VK_RETURN_, M::NoCtrl, when::kAlways, "reload",
-     [](MainWindow& w, const KeyPress&) { w.ShowCurrent(); }, false},
+    {ui::VK_LEFT_, M::CtrlNotHeld, kAlways, C::MoveLeft, false},
+    {ui::VK_RIGHT_, M::CtrlNotHeld, kAlways, C::MoveRight, false},
+    {ui::VK_UP_, M::CtrlNotHeld, kAlways, C::MoveUp, false},
+    {ui::VK_DOWN_, M::CtrlNotHeld, kAlways, C::MoveDown, false},
+    {ui::VK_RETURN_, M::CtrlNotHeld, kAlways, C::Reload, false},
 
     // Modes.
-    {'V', M::Plain, kEntries, "List window", [](MainWindow& w, const KeyPress&) { w.ToggleListWindow(); },
-     false},
-    {'N', M::Plain, kEntries, "slide forward",
-     [](MainWindow& w, const KeyPress&) { Modes(w).slideDirection = SlideDirection::Forward; }, false},
-    {'P', M::Plain, kEntries, "slide backward",
-     [](MainWindow& w, const KeyPress&) { Modes(w).slideDirection = SlideDirection::Backward; }, false},
-    {'R', M::Plain, kEntries, "slide at random",
-     [](MainWindow& w, const KeyPress&) { Modes(w).slideDirection = SlideDirection::Random; }, false},
-    {'L', M::Plain, kEntries, "loop on/off",
-     [](MainWindow& w, const KeyPress&) { Modes(w).loop = !Modes(w).loop; }, false},
-    {'S', M::Plain, kEntries, "slide show on/off",
-     [](MainWindow& w, const KeyPress&) { w.SetSlideShow(!w.slideTimer.Enabled()); }, false},
-    {'Q', M::Plain, kEntries, "quit at the end on/off",
-     [](MainWindow& w, const KeyPress&) { Modes(w).quitAtEnd = !Modes(w).quitAtEnd; }, false},
-    {'W', M::Shift, kEntries | when::kWallpaperOn, "wallpaper as shown on/off",
-     [](MainWindow& w, const KeyPress&) { Modes(w).wallpaper.asShown = !Modes(w).wallpaper.asShown; }, false},
-    {'Z', M::Shift, kEntries | when::kWallpaperOn, "wallpaper stretched",
-     [](MainWindow& w, const KeyPress&) { Modes(w).wallpaper.layout = WallpaperLayout::Stretch; }, false},
-    {'T', M::Shift, kEntries | when::kWallpaperOn, "wallpaper tiled",
-     [](MainWindow& w, const KeyPress&) { Modes(w).wallpaper.layout = WallpaperLayout::Tile; }, false},
-    {'C', M::Shift, kEntries | when::kWallpaperOn, "wallpaper centred",
-     [](MainWindow& w, const KeyPress&) { Modes(w).wallpaper.layout = WallpaperLayout::Centre; }, false},
-    {'S', M::Shift, kEntries, "enlarge small pictures on/off",
-     [](MainWindow& w, const KeyPress&) { Modes(w).enlargeSmall = !Modes(w).enlargeSmall; }, false},
-    // After the modes, whatever the key, the title shows them.
-    {kAnyKey, M::NoCtrl, kEntries, "update the title",
-     [](MainWindow& w, const KeyPress&) { w.UpdateTitle(); }, false},
+    {'V', M::NoCtrlNoShift, kEntries, C::ListWindow, false},
+    {'N', M::NoCtrlNoShift, kEntries, C::SlideForward, false},
+    {'P', M::NoCtrlNoShift, kEntries, C::SlideBackward, false},
+    {'R', M::NoCtrlNoShift, kEntries, C::SlideRandom, false},
+    {'L', M::NoCtrlNoShift, kEntries, C::ToggleLoop, false},
+    {'S', M::NoCtrlNoShift, kEntries, C::ToggleSlideShow, false},
+    {'Q', M::NoCtrlNoShift, kEntries, C::ToggleQuitAtEnd, false},
+    {'W', M::ShiftWithoutCtrl, kWallpaperMode, C::ToggleWallpaperAsShown, false},
+    {'Z', M::ShiftWithoutCtrl, kWallpaperMode, C::WallpaperStretched, false},
+    {'T', M::ShiftWithoutCtrl, kWallpaperMode, C::WallpaperTiled, false},
+    {'C', M::ShiftWithoutCtrl, kWallpaperMode, C::WallpaperCentred, false},
+    {'S', M::ShiftWithoutCtrl, kEntries, C::ToggleEnlargeSmall, false},
 
     // Moves and questions that wait while the slide show runs (its ticks do the moving then).
-    {'N', M::Plain, kStoppedWithEntries, "next", [](MainWindow& w, const KeyPress&) { w.Step(1, true); },
-     false},
-    {ui::VK_SPACE_, M::Plain, kStoppedWithEntries, "next",
-     [](MainWindow& w, const KeyPress&) { w.Step(1, true); }, false},
-    {'P', M::Plain, kStoppedWithEntries, "previous",
-     [](MainWindow& w, const KeyPress&) { w.Step(1, false); }, false},
-    {ui::VK_BACK_, M::Plain, kStoppedWithEntries, "previous",
-     [](MainWindow& w, const KeyPress&) { w.Step(1, false); }, false},
-    {'A', M::Plain, kStoppedWithEntries, "first", [](MainWindow& w, const KeyPress&) { w.Model().First();
-       w.ShowCurrent(); },
-     false},
-    {'E', M::Plain, kStoppedWithEntries, "last", [](MainWindow& w, const KeyPress&) { w.Model().Last();
-       w.ShowCurrent(); }, false},
-    {'J', M::Plain, kStoppedWithEntries, "jump to a number",
-     [](MainWindow& w, const KeyPress&) { w.JumpToNumber(); }, false},
-    {'R', M::Plain, kStoppedWithEntries, "random", [](MainWindow& w, const KeyPress&) { w.ShowRandom(); },
-     false},
-    {'I', M::Plain, kStopped, "slide interval", [](MainWindow& w, const KeyPress&) { w.AskInterval(); },
-     false},
-    {'W', M::Plain, kStopped, "box width", [](MainWindow& w, const KeyPress&) { w.AskBoxWidth(); }, false},
-    {'H', M::Plain, kStopped, "box height", [](MainWindow& w, const KeyPress&) { w.AskBoxHeight(); }, false},
-    {'N', M::Shift, kStoppedWithEntries, "next series",
-     [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().NextSeries()); }, false},
-    {'P', M::Shift, kStoppedWithEntries, "previous series",
-     [](MainWindow& w, const KeyPress&) { w.Model().PreviousSeries();
-       w.ShowCurrent(); }, false},
+    {'N', M::NoCtrlNoShift, kStoppedWithEntries, C::Next, false},
+    {ui::VK_SPACE_, M::NoCtrlNoShift, kStoppedWithEntries, C::Next, false},
+    {'P', M::NoCtrlNoShift, kStoppedWithEntries, C::Previous, false},
+    {ui::VK_BACK_, M::NoCtrlNoShift, kStoppedWithEntries, C::Previous, false},
+    {'A', M::NoCtrlNoShift, kStoppedWithEntries, C::First, false},
+    {'E', M::NoCtrlNoShift, kStoppedWithEntries, C::Last, false},
+    {'J', M::NoCtrlNoShift, kStoppedWithEntries, C::Jump, false},
+    {'R', M::NoCtrlNoShift, kStoppedWithEntries, C::Random, false},
+    {'I', M::NoCtrlNoShift, kStopped, C::SlideInterval, false},
+    {'W', M::NoCtrlNoShift, kStopped, C::BoxWidth, false},
+    {'H', M::NoCtrlNoShift, kStopped, C::BoxHeight, false},
+    {'N', M::ShiftWithoutCtrl, kStoppedWithEntries, C::NextSeries, false},
+    {'P', M::ShiftWithoutCtrl, kStoppedWithEntries, C::PreviousSeries, false},
 
     // The list, whether or not the slide show runs.
-    {'G', M::Plain, kEntries, "go to the mark", [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().GoToMark()); }, false},
-    {'X', M::Plain, kEntries, "swap with the mark", [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().SwapWithMark()); },
-     false},
-    {'M', M::Plain, kEntries, "set the mark", [](MainWindow& w, const KeyPress&) { w.Model().SetMark(); },
-     false},
-    {'D', M::Plain, kEntries, "remove from the list",
-     [](MainWindow& w, const KeyPress&) { w.DeleteEntry(w.Model().current, true); }, false},
-    {ui::VK_DELETE_, M::Plain, kEntries, "reload", [](MainWindow& w, const KeyPress&) { w.ShowCurrent(); },
-     false},
-    {'D', M::Shift, kEntries, "remove the series", [](MainWindow& w, const KeyPress&) { ShowIf(w, w.Model().RemoveSeries()); },
-     false},
+    {'G', M::NoCtrlNoShift, kEntries, C::GoToMark, false},
+    {'X', M::NoCtrlNoShift, kEntries, C::SwapWithMark, false},
+    {'M', M::NoCtrlNoShift, kEntries, C::SetMark, false},
+    {'D', M::NoCtrlNoShift, kEntries, C::Remove, false},
+    {ui::VK_DELETE_, M::NoCtrlNoShift, kEntries, C::Reload, false},
+    {'D', M::ShiftWithoutCtrl, kEntries, C::RemoveSeries, false},
     // Enlarging small pictures shows only in a fixed box or maximised.
-    {'S', M::Shift, kEntries | when::kBoxOrMaximised, "show enlarged",
-     [](MainWindow& w, const KeyPress&) { w.ShowCurrent(); }, false},
+    {'S', M::ShiftWithoutCtrl, {When::HasEntries, When::BoxOrMaximised}, C::ShowEnlarged, false},
 
     // The window's own commands, with or without a list.
-    {'C', M::Plain, when::kAlways, "centre", [](MainWindow& w, const KeyPress&) { w.CentreWindow(); }, false},
-    {'F', M::Plain, when::kAlways, "maximise/restore",
-     [](MainWindow& w, const KeyPress&) { w.ToggleMaximised(); }, false},
-    {'F', M::Shift, when::kAlways, "fixed box on/off",
-     [](MainWindow& w, const KeyPress&) { w.ToggleFixedBox(); }, false},
-    {'H', M::Shift, when::kAlways, "minimise",
-     [](MainWindow&, const KeyPress&) { ui::App().Minimize(); }, false},
+    {'C', M::NoCtrlNoShift, kAlways, C::Centre, false},
+    {'F', M::NoCtrlNoShift, kAlways, C::Maximise, false},
+    {'F', M::ShiftWithoutCtrl, kAlways, C::FixedBox, false},
+    {'H', M::ShiftWithoutCtrl, kAlways, C::Minimise, false},
 });
 
-bool Holds(MainWindow& w, KeyConditions conditions) {
-  ViewerModel& model = w.Model();
-  if ((conditions & when::kHasEntries) && model.list.Empty()) return false;
-  if ((conditions & when::kShowStopped) && w.slideTimer.Enabled()) return false;
-  if ((conditions & when::kWallpaperOn) && !model.modes.wallpaper.on) return false;
-  if ((conditions & when::kBoxOrMaximised) && !model.modes.box.Any() &&
-      !(model.modes.placement & placement::kMaximised))
+bool Holds(const ViewerContext& v, AllOf all) {
+  const ViewerModes& modes = v.model.modes;
+  if (all.Has(When::HasEntries) && v.model.list.Empty()) return false;
+  if (all.Has(When::ShowStopped) && v.slideShow.Running()) return false;
+  if (all.Has(When::WallpaperOn) && !modes.wallpaper.on) return false;
+  if (all.Has(When::BoxOrMaximised) && !modes.box.Any() && !(modes.placement & placement::kMaximised))
     return false;
-  if ((conditions & when::kBuilding) && !w.run.building) return false;
-  if ((conditions & when::kNotBuilding) && w.run.building) return false;
+  if (all.Has(When::Building) && !v.run.building) return false;
+  if (all.Has(When::NotBuilding) && v.run.building) return false;
   return true;
 }
+
+bool IsMove(Command c) { return c >= C::MoveLeft && c <= C::MoveDown; }
 
 }  // namespace
 
 std::span<const KeyBinding> KeyTable() { return kTable; }
 
 bool Matches(const KeyBinding& row, const KeyPress& press) {
-  if (row.key != kAnyKey && row.key != press.key) return false;
+  if (row.key != press.key) return false;
   switch (row.modifiers) {
-    case M::Any:
+    case M::Whatever:
       return true;
-    case M::Ctrl:
+    case M::CtrlHeld:
       return press.ctrl;
-    case M::Plain:
+    case M::NoCtrlNoShift:
       return !press.ctrl && !press.shift;
-    case M::Shift:
+    case M::ShiftWithoutCtrl:
       return !press.ctrl && press.shift;
-    case M::NoCtrl:
+    case M::CtrlNotHeld:
       return !press.ctrl;
   }
   return false;
 }
 
-void MainWindow::OnKey(uint16_t& key, ui::ModifierKeys shift) {
-  const KeyPress press{key, (shift & ui::kShift) != 0, (shift & ui::kAlt) != 0, (shift & ui::kCtrl) != 0};
+Changes HandleKey(ViewerContext& viewer, const KeyPress& press, bool& consumed) {
+  Changes changes = changed::kNothing;
+  consumed = false;
   for (const KeyBinding& row : kTable) {
-    if (!Matches(row, press) || !Holds(*this, row.conditions)) continue;
-    row.run(*this, press);
-    if (row.consumesKey) key = 0;
+    if (!Matches(row, press) || !Holds(viewer, row.conditions)) continue;
+    CommandInput input;
+    if (IsMove(row.command)) input.step = press.shift ? 50 : press.alt ? 1 : 20;
+    changes |= RunCommand(viewer, row.command, input);
+    if (row.consumesKey) consumed = true;
   }
+  if (!press.ctrl && !viewer.model.list.Empty()) changes |= changed::kTitle;
+  return changes;
+}
+
+std::string KeyName(const KeyBinding& row) {
+  std::string name = row.modifiers == M::CtrlHeld           ? "Ctrl+"
+                     : row.modifiers == M::ShiftWithoutCtrl ? "Shift+"
+                                                            : "";
+  switch (row.key) {
+    case ui::VK_ESCAPE_:
+      return name + "Escape";
+    case ui::VK_F1_:
+      return name + "F1";
+    case ui::VK_LEFT_:
+      return name + "Left";
+    case ui::VK_RIGHT_:
+      return name + "Right";
+    case ui::VK_UP_:
+      return name + "Up";
+    case ui::VK_DOWN_:
+      return name + "Down";
+    case ui::VK_RETURN_:
+      return name + "Enter";
+    case ui::VK_SPACE_:
+      return name + "Space";
+    case ui::VK_BACK_:
+      return name + "Backspace";
+    case ui::VK_DELETE_:
+      return name + "Delete";
+    default:
+      return name + static_cast<char>(row.key);
+  }
+}
+
+const char* CommandText(Command command) {
+  switch (command) {
+    case C::StopBuild:
+      return "stop reading in the list";
+    case C::Quit:
+      return "quit";
+    case C::KeyHelp:
+      return "this help";
+    case C::HoldLeft:
+      return "hold the window at the left edge";
+    case C::HoldRight:
+      return "hold the window at the right edge";
+    case C::HoldTop:
+      return "hold the window at the top edge";
+    case C::HoldBottom:
+      return "hold the window at the bottom edge";
+    case C::NextFolder:
+      return "next folder";
+    case C::PreviousFolder:
+      return "previous folder";
+    case C::RemoveFolder:
+      return "remove the folder from the list";
+    case C::ToggleWallpaperMode:
+      return "wallpaper mode on/off";
+    case C::SaveList:
+      return "save the list";
+    case C::OpenList:
+      return "open a list";
+    case C::MoveLeft:
+      return "move the window left (Shift: 50 pixels, Alt: 1, else 20)";
+    case C::MoveRight:
+      return "move the window right";
+    case C::MoveUp:
+      return "move the window up";
+    case C::MoveDown:
+      return "move the window down";
+    case C::Reload:
+      return "show the picture again";
+    case C::ListWindow:
+      return "List window on/off";
+    case C::SlideForward:
+      return "slide show forward (while it runs; stopped, also a step)";
+    case C::SlideBackward:
+      return "slide show backward (while it runs; stopped, also a step)";
+    case C::SlideRandom:
+      return "slide show at random (while it runs; stopped, also a step)";
+    case C::ToggleLoop:
+      return "loop on/off";
+    case C::ToggleSlideShow:
+      return "slide show on/off";
+    case C::ToggleQuitAtEnd:
+      return "quit at the end on/off";
+    case C::ToggleWallpaperAsShown:
+      return "wallpaper as shown on/off (in wallpaper mode)";
+    case C::WallpaperStretched:
+      return "wallpaper stretched (in wallpaper mode)";
+    case C::WallpaperTiled:
+      return "wallpaper tiled (in wallpaper mode)";
+    case C::WallpaperCentred:
+      return "wallpaper centred (in wallpaper mode)";
+    case C::ToggleEnlargeSmall:
+      return "enlarge small pictures on/off (shown in a fixed box or maximised)";
+    case C::Next:
+      return "next";
+    case C::Previous:
+      return "previous";
+    case C::First:
+      return "first";
+    case C::Last:
+      return "last";
+    case C::Jump:
+      return "jump to a number";
+    case C::Random:
+      return "random";
+    case C::SlideInterval:
+      return "slide show interval";
+    case C::BoxWidth:
+      return "fixed box width";
+    case C::BoxHeight:
+      return "fixed box height";
+    case C::NextSeries:
+      return "next series";
+    case C::PreviousSeries:
+      return "previous series";
+    case C::GoToMark:
+      return "go to the mark";
+    case C::SwapWithMark:
+      return "swap with the mark";
+    case C::SetMark:
+      return "mark";
+    case C::Remove:
+      return "remove from the list";
+    case C::RemoveSeries:
+      return "remove the series from the list";
+    case C::Centre:
+      return "centre the window";
+    case C::Maximise:
+      return "maximise/restore";
+    case C::FixedBox:
+      return "fixed box on/off";
+    case C::Minimise:
+      return "minimise";
+    case C::ShowEnlarged:  // the second half of Shift+S
+    case C::SlideStep:     // the slide show's tick
+    case C::ShowEntry:     // a click in the List window
+      return "";
+  }
+  return "";
+}
+
+std::vector<std::string> KeyHelpLines() {
+  std::vector<Command> order;
+  for (const KeyBinding& row : kTable)
+    if (*CommandText(row.command) && std::find(order.begin(), order.end(), row.command) == order.end())
+      order.push_back(row.command);
+  std::vector<std::string> lines;
+  for (Command command : order) {
+    std::vector<std::string> keys;
+    for (const KeyBinding& row : kTable) {
+      const std::string name = KeyName(row);
+      if (row.command == command && std::find(keys.begin(), keys.end(), name) == keys.end())
+        keys.push_back(name);
+    }
+    std::string line = "  ";
+    for (size_t i = 0; i < keys.size(); ++i) line += (i ? "/" : "") + keys[i];
+    lines.push_back(line + " " + CommandText(command));
+  }
+  return lines;
 }
 
 }  // namespace zeb::app

@@ -13,12 +13,6 @@ void MainWindow::FilterPictures(std::vector<std::string>& list) const {
 
 void MainWindow::TidyList() { model_.Tidy(); }
 
-void MainWindow::DeleteEntry(int32_t index, bool show) {
-  if (model_.list.Empty()) return;
-  model_.Delete(index);
-  if (show) ShowCurrent();
-}
-
 void MainWindow::RemoveFolder(const std::string& folder) {
   SetCaption(folder + "...");
   model_.RemoveFolder(folder);
@@ -31,13 +25,6 @@ void MainWindow::RemoveFile(const std::string& fileName) {
     model_.RemoveNames({fileName});
   else
     model_.RemoveNames(ReadListFile(fileName));
-}
-
-void MainWindow::RemoveCurrentFolder() {
-  if (model_.list.Empty()) return;
-  SetCaption(model_.CurrentFolder() + "...");
-  model_.RemoveCurrentFolder();
-  ShowCurrent();
 }
 
 }  // namespace zeb::app

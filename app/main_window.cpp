@@ -26,7 +26,9 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
       ownFolderReadAhead_(folders ? nullptr : std::make_unique<FolderReadAhead>()),
       folderReadAhead_(folders ? *folders : *ownFolderReadAhead_) {
   if (!ui::App().MainForm) ui::App().MainForm = this;
-  listWindow_.Attach(this);
+  listWindow_.Attach(
+      this, [this](uint16_t& key, ui::ModifierKeys shift) { OnKey(key, shift); },
+      [this](int32_t index) { Run(Command::ShowEntry, {.index = index}); });
 
   SetAnySize(true);  // the window fits itself to the picture, however narrow
   blankPicture.SetVisible(false);
@@ -42,7 +44,7 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
   }
   slideTimer.SetEnabled(false);
   slideTimer.SetInterval(2500);
-  slideTimer.OnTimer = [this] { OnSlideTick(); };
+  slideTimer.OnTimer = [this] { Run(Command::SlideStep); };
   readAheadTimer.SetEnabled(false);
   readAheadTimer.SetInterval(1);
   readAheadTimer.OnTimer = [this] {
@@ -84,7 +86,7 @@ MainWindow::~MainWindow() {
   slideTimer.SetEnabled(false);
   readAheadTimer.SetEnabled(false);
   plugins.reset();
-  listWindow_.Attach(nullptr);
+  listWindow_.Attach(nullptr, nullptr, nullptr);
   if (ui::App().MainForm == this) ui::App().MainForm = nullptr;
 }
 
@@ -129,7 +131,7 @@ void MainWindow::Start(std::vector<std::string> args) {
   }
   TidyList();
   if (options.openInFolder && first < args.size()) SelectFile(lastFile);
-  if (options.startSlideShow) slideTimer.SetEnabled(true);
+  if (options.startSlideShow) slideShow_.Start();
   if (options.randomStart) model_.Random();
   ShowCurrent();
   if (model_.modes.quitAtEnd)

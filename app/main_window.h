@@ -11,9 +11,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/commands/command.h"
+#include "app/commands/viewer_context.h"
 #include "app/model/viewer_model.h"
 #include "app/folder_read_ahead.h"
 #include "app/read_ahead.h"
+#include "app/slide_show.h"
 #include "platform/graphics/graphic.h"
 #include "platform/services/desktop.h"
 #include "platform/ui/dialogs.h"
@@ -59,7 +62,7 @@ struct StartOptions {
   bool randomStart = false;
 };
 
-class MainWindow : public ui::Window {
+class MainWindow : public ui::Window, private ViewerWindow {
  public:
   // Makes the controls and the plug-in manager (which searches and registers the plug-ins), then
   // starts with these command-line arguments (the program's name not among them). An error before
@@ -88,10 +91,8 @@ class MainWindow : public ui::Window {
   void AddFile(const std::string& fileName);
   void FilterPictures(std::vector<std::string>& list) const;
   void TidyList();
-  void DeleteEntry(int32_t index, bool show);
   void RemoveFolder(const std::string& folder);
   void RemoveFile(const std::string& fileName);
-  void RemoveCurrentFolder();
 
   // --- Showing the current entry (show_picture.cpp) ---
   // Shows the model's current entry; an entry that cannot be read leaves the list and the one that
@@ -117,37 +118,20 @@ class MainWindow : public ui::Window {
   void CentreWindow();
   void ToggleMaximised();
   void ToggleFixedBox();
-  void AskBoxWidth();
-  void AskBoxHeight();
 
   // --- The title-bar status line (title.cpp) ---
   void UpdateTitle();
 
-  // --- Keys (keys.cpp: the key table; the model's moves are shown where they find somewhere to go)
-  // and the walks that can end the slide show (list_walk.cpp) ---
+  // --- Commands (main_window_commands.cpp): keys, the List window and the slide show's ticks run the
+  // commands, and the window shows once what they changed ---
   void OnKey(uint16_t& key, ui::ModifierKeys shift);
-  // Count steps towards the end of the list (Forward) or its start; at an end without loop a running
-  // slide show stops.
-  void Step(int32_t count, bool forward);
-  void ShowRandom();
-  void JumpToNumber();
+  void Run(Command command, const CommandInput& input = {});
 
   // --- List files, dropped files (list_commands.cpp, drops.cpp) ---
-  void OpenList();
-  void SaveList();
   void OnDroppedFiles(const std::vector<std::string>& paths, ui::ModifierKeys shift);
 
-  // --- Slide show, wallpaper, the List window ---
-  void OnSlideTick();
-  // Starts or stops the slide show. A stopped show updates the title and tells the plug-in crashes it
-  // met; a started one may report a wallpaper it cannot write once again.
-  void SetSlideShow(bool on);
-  void AskInterval();
+  // --- Wallpaper, the side windows ---
   void SetWallpaper();
-  void ToggleWallpaperMode();
-  void ToggleListWindow();
-  // F1: the key help, made when it is first asked for.
-  void ToggleHelp();
   HelpWindow* Help() const { return help_.get(); }
 
   // --- Controls ---
@@ -161,14 +145,7 @@ class MainWindow : public ui::Window {
   ui::Timer readAheadTimer;
   std::unique_ptr<spi::PluginManager> plugins;
 
-  // What the window is doing, as opposed to the modes the user chooses.
-  struct RunState {
-    bool building = true;         // the first list, a drop or a list file is being read in
-    bool abortRequested = false;  // Escape during a build
-    bool minimised = false;
-    bool showWasRunning = false;       // the slide show ran when the picture being loaded started
-    bool wallpaperErrorShown = false;  // this slide show has reported a wallpaper it could not write
-  } run;
+  RunState run;
 
   // How often a long scan lets window messages through and shows its progress in the title. Tests
   // set them to zero to see every step.
@@ -177,6 +154,23 @@ class MainWindow : public ui::Window {
 
  private:
   void Start(std::vector<std::string> args);
+  ViewerContext Context() { return {model_, slideShow_, jumpDialog_, run, *this}; }
+  // Shows what commands changed: the picture (and with it the title), or the title alone; then the
+  // plug-in crashes met on the way are told, outside any loop over the list.
+  void Apply(Changes changes);
+  // The window-side operations of the commands.
+  void CloseViewer() override { Close(); }
+  void ShowStatus(const std::string& text) override { SetCaption(text); }
+  void MoveWindowBy(int32_t dx, int32_t dy) override;
+  void Refit() override { FitToPicture(); }
+  void AskBoxWidth() override;
+  void AskBoxHeight() override;
+  void ToggleListWindow() override;
+  // F1: the key help, made when it is first asked for.
+  void ToggleHelp() override;
+  void SaveList() override;
+  void OpenList() override;
+  void ToggleWallpaperMode() override;
   // Wallpaper mode's part of showing a picture.
   void SetWallpaperOfShown();
   // Loads the entry's picture, or takes it from the read-ahead.
@@ -216,8 +210,8 @@ class MainWindow : public ui::Window {
   } extensionMatch_;
   std::string shownName_;
   double zoom_ = 0;
-  bool walkingForward_ = true;  // the last step was forward
   ReadAhead readAhead_;
+  SlideShow slideShow_{slideTimer};
   std::unique_ptr<HelpWindow> help_;
 
   std::chrono::steady_clock::time_point lastPump_{};

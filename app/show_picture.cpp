@@ -30,6 +30,7 @@ void MainWindow::ShowCurrent() {
       SetCaption("<empty>");
       picture.Content().Assign(blankPicture.Content());
       FitToPicture();
+      ShowPluginCrashReports(plugins.get(), slideShow_.Running());
       return;
     }
     int32_t index;
@@ -43,15 +44,17 @@ void MainWindow::ShowCurrent() {
     try {
       const std::string entry = list.Entry(index);
       LoadPicture(entry);
-      ShowPluginCrashReports(plugins.get(), slideTimer.Enabled());
       dropBrokenAndSelect(index);
       shownName_ = model_.showFullPath ? entry : FileNamePart(entry);
+      // The plug-in crashes met on the way are told once the broken entries have left the list: a
+      // message box lets keys and the List window in, and they must find the list whole.
+      ShowPluginCrashReports(plugins.get(), slideShow_.Running());
       if (listWindow_.Visible()) listWindow_.entryList.SetItemIndex(model_.current);
       FitToPicture();
       if (model_.modes.wallpaper.on) SetWallpaperOfShown();
       readAheadTimer.SetEnabled(false);
       readAheadTimer.SetEnabled(true);
-      if (model_.modes.quitAtEnd && !slideTimer.Enabled() && model_.modes.wallpaper.on) Close();
+      if (model_.modes.quitAtEnd && !slideShow_.Running() && model_.modes.wallpaper.on) Close();
       return;
     } catch (const InvalidPicture&) {
     } catch (const FileOpenError&) {
@@ -59,7 +62,6 @@ void MainWindow::ShowCurrent() {
       dropBrokenAndSelect(index);
       throw;
     }
-    ShowPluginCrashReports(plugins.get(), slideTimer.Enabled());
     if (brokenCount == 0 || index < brokenFirst) brokenFirst = index;
     ++brokenCount;
   }
@@ -70,9 +72,9 @@ void MainWindow::SetWallpaperOfShown() {
     SetWallpaper();
   } catch (const FileCreateError&) {
     // A running slide show reports a wallpaper it cannot write once, not at every tick.
-    if (slideTimer.Enabled()) {
-      if (run.wallpaperErrorShown) return;
-      run.wallpaperErrorShown = true;
+    if (slideShow_.Running()) {
+      if (slideShow_.wallpaperErrorShown) return;
+      slideShow_.wallpaperErrorShown = true;
     }
     throw;
   }
@@ -100,8 +102,8 @@ void MainWindow::LoadPicture(const std::string& entry) {
 }
 
 void MainWindow::ReadNextAhead() {
-  bool forward = walkingForward_;
-  if (slideTimer.Enabled()) {
+  bool forward = run.walkingForward;
+  if (slideShow_.Running()) {
     if (model_.modes.slideDirection == SlideDirection::Random) {
       readAhead_.Drop();
       return;

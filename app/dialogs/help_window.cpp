@@ -1,31 +1,27 @@
 #include "app/dialogs/help_window.h"
 
 #include "app/dialogs/dialog_font.h"
+#include "app/key_table.h"
 
 namespace zeb::app {
 
 const std::vector<std::string>& HelpLines() {
-  static const std::vector<std::string> lines = {
-      "Keys",
-      "  N/Space next, P/Backspace previous, A first, E last, R random",
-      "  J jump to a number, M mark, G go to the mark, X swap with the mark",
-      "  D remove from the list, Shift+D remove the series",
-      "  Shift+N/Shift+P next/previous series, Ctrl+N/Ctrl+P next/previous folder",
-      "  Ctrl+D remove the folder",
-      "  S slide show, I interval, L loop, Q quit at the end",
-      "  C centre, F maximise, Shift+F fixed box, W/H box width/height",
-      "  arrows move the window, Ctrl+arrows hold it at an edge",
-      "  Ctrl+S/Ctrl+L save/open a list, V list window, Ctrl+W wallpaper mode",
-      "  Enter/Delete show the picture again, F1 this help, Escape quit",
-      "",
-      "Switches (the value follows the letter without a space)",
-      "  -f maximised, -D open the folder of the file given, -l loop",
-      "  -t[r|n] pause the slide show while a picture loads",
-      "  -wN/-hN fixed client width/height, -P[l|r|t|b|c] placement",
-      "  -s[f|b|r] start a slide show, -iN slide interval in ms",
-      "  -W[s|z|t|c] wallpaper mode, -H start minimised, -S enlarge small pictures",
-      "  -r random start, -q quit after the first picture",
-  };
+  static const std::vector<std::string> lines = [] {
+    std::vector<std::string> all = {"Keys"};
+    for (std::string& line : KeyHelpLines()) all.push_back(std::move(line));
+    for (const char* line : {
+             "",
+             "Switches (the value follows the letter without a space)",
+             "  -f maximised, -D open the folder of the file given, -l loop",
+             "  -t[r|n] pause the slide show while a picture loads",
+             "  -wN/-hN fixed client width/height, -P[l|r|t|b|c] placement",
+             "  -s[f|b|r] start a slide show, -iN slide interval in ms",
+             "  -W[s|z|t|c] wallpaper mode, -H start minimised, -S enlarge small pictures",
+             "  -r random start, -q quit after the first picture",
+         })
+      all.push_back(line);
+    return all;
+  }();
   return lines;
 }
 

@@ -1,4 +1,4 @@
-// The key help: F1 shows a small window listing every key and switch, in the README's words; Escape or
+// The key help: F1 shows a small window listing every key of the key table and every switch; Escape or
 // F1 closes it again. It changes neither the image list nor the title.
 #pragma once
 

@@ -4,8 +4,6 @@
 
 #include "app/dialogs/dialog_font.h"
 
-#include "app/main_window.h"
-
 namespace zeb::app {
 
 namespace {
@@ -37,14 +35,13 @@ ListWindow::~ListWindow() { model_.list.OnChange = nullptr; }
 void ListWindow::OnEntryClicked() {
   // A single-selection box: its one selected entry is the first.
   const int32_t selected = entryList.ItemIndex();
-  if (selected < 0 || selected >= model_.list.Count() || !main_) return;
-  model_.current = selected;
-  main_->ShowCurrent();
+  if (selected < 0 || selected >= model_.list.Count() || !onShowEntry_) return;
+  onShowEntry_(selected);
 }
 
 void ListWindow::OnListKey(uint16_t& key, ui::ModifierKeys shift) {
-  if (main_) {
-    main_->OnKey(key, shift);
+  if (main_ && onKey_) {
+    onKey_(key, shift);
     // The main window is activated first: focusing a window of another top-level window does not
     // reliably activate it everywhere (Wine leaves the List window active).
     if (main_->Visible()) {

@@ -3,13 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "app/model/viewer_model.h"
 #include "platform/ui/forms.h"
 
 namespace zeb::app {
-
-class MainWindow;
 
 class ListWindow : public ui::Window {
  public:
@@ -17,12 +16,18 @@ class ListWindow : public ui::Window {
   explicit ListWindow(ViewerModel& model);
   ~ListWindow() override;
 
-  // The main window it docks to and hands its keys and clicks to.
-  void Attach(MainWindow* mainWindow) { main_ = mainWindow; }
+  // The window it docks to (null: none), what runs a key pressed in the list and what shows the entry
+  // clicked.
+  void Attach(ui::Window* dockTo, std::function<void(uint16_t& key, ui::ModifierKeys shift)> onKey,
+              std::function<void(int32_t index)> onShowEntry) {
+    main_ = dockTo;
+    onKey_ = std::move(onKey);
+    onShowEntry_ = std::move(onShowEntry);
+  }
 
   // Shows the entry selected in the list box.
   void OnEntryClicked();
-  // Every key goes to the main window's key handler.
+  // Every key goes to the key handler of the window it docks to.
   void OnListKey(uint16_t& key, ui::ModifierKeys shift);
   // Docks the window when it has been moved to within 10 pixels of the docking spot, else undocks it.
   void OnMoved();
@@ -34,7 +39,9 @@ class ListWindow : public ui::Window {
 
  private:
   ViewerModel& model_;
-  MainWindow* main_ = nullptr;
+  ui::Window* main_ = nullptr;
+  std::function<void(uint16_t& key, ui::ModifierKeys shift)> onKey_;
+  std::function<void(int32_t index)> onShowEntry_;
 };
 
 }  // namespace zeb::app

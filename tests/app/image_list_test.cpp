@@ -119,27 +119,27 @@ TEST_F(ListEditTest, DeletingKeepsTheBookmarkOnItsPicture) {
   MainWindow& f = WithEntries({"C:\\a.jpg", "C:\\b.jpg", "C:\\c.jpg", "C:\\d.jpg"});
   f.Model().mark = 2;
   f.Model().current = 3;
-  f.DeleteEntry(1, false);
+  f.Model().Delete(1);
   EXPECT_EQ(f.Model().mark, 1);
   EXPECT_EQ(Entries()[f.Model().mark], "C:\\c.jpg");
   // CurrentIndex stays although an entry before it went; it now equals the count and steps back.
   EXPECT_EQ(f.Model().current, 2);
   f.Model().current = 0;
-  f.DeleteEntry(1, false);
+  f.Model().Delete(1);
   EXPECT_EQ(f.Model().mark, -1);
   EXPECT_EQ(f.Model().current, 0);
-  f.DeleteEntry(1, false);
+  f.Model().Delete(1);
   EXPECT_EQ(f.Model().mark, -1);
 }
 
 TEST_F(ListEditTest, DeletingTheOnlyEntryLeavesNoCurrentEntry) {
   MainWindow& f = WithEntries({"C:\\a.jpg"});
   f.Model().current = 0;
-  f.DeleteEntry(0, true);
+  f.Run(Command::Remove, {.index = 0});
   EXPECT_EQ(f.Model().current, -1);
   EXPECT_EQ(f.Caption(), "<empty>");
   // An empty list is left alone.
-  f.DeleteEntry(0, true);
+  f.Run(Command::Remove, {.index = 0});
   EXPECT_EQ(f.Model().current, -1);
 }
 
@@ -171,16 +171,16 @@ TEST_F(ListEditTest, RemoveCurrentFolderShowsWhatFollowed) {
     AddFake(p);
   MainWindow& f = Make({"C:\\a", "C:\\b", "C:\\c"});
   f.Model().current = 0;
-  f.RemoveCurrentFolder();
+  f.Run(Command::RemoveFolder);
   EXPECT_EQ(Entries().size(), 3u);
   EXPECT_EQ(f.Model().current, 0);
   EXPECT_EQ(f.ShownName(), "C:\\b\\3.fak");
   f.Model().current = 2;  // the last folder
-  f.RemoveCurrentFolder();
+  f.Run(Command::RemoveFolder);
   EXPECT_EQ(f.Model().current, 1);
   EXPECT_EQ(f.ShownName(), "C:\\b\\4.fak");
   f.Model().current = 1;  // the middle of the only folder left
-  f.RemoveCurrentFolder();
+  f.Run(Command::RemoveFolder);
   EXPECT_EQ(f.Model().current, -1);
   EXPECT_EQ(f.Caption(), "<empty>");
 }

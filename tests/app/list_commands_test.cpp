@@ -66,7 +66,7 @@ TEST_F(ListCommandsTest, AnEmptyListGivesAnEmptyFileThatOpensToTheEmptyState) {
   MainWindow& f = Make();
   Fs().AddFolder("C:\\lists");
   Choose("C:\\lists\\empty.zeb");
-  f.SaveList();
+  f.Run(Command::SaveList);
   EXPECT_TRUE(Fs().FileExists("C:\\lists\\empty.zeb"));
   EXPECT_EQ(Fs().Contents("C:\\lists\\empty.zeb"), "");
 

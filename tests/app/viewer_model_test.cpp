@@ -2,9 +2,13 @@
 // table read as data.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/dialogs/help_window.h"
 #include "app/key_table.h"
 #include "app/model/viewer_model.h"
 #include "tests/app/app_fixture.h"
@@ -120,8 +124,8 @@ TEST_F(BrokenEntriesTest, ARunIsTriedForwardThenBackAndLeavesAtOnce) {
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.fak", "C:\\p\\b.fak", "C:\\p\\c.fak", "C:\\p\\f.fak"}));
 }
 
-std::vector<std::string> CommandsFor(uint16_t key, KeyPress press) {
-  std::vector<std::string> commands;
+std::vector<Command> CommandsFor(uint16_t key, KeyPress press) {
+  std::vector<Command> commands;
   press.key = key;
   for (const KeyBinding& row : KeyTable())
     if (Matches(row, press)) commands.push_back(row.command);
@@ -129,12 +133,12 @@ std::vector<std::string> CommandsFor(uint16_t key, KeyPress press) {
 }
 
 TEST(KeyTableTest, OnePressMayRunSeveralRowsInTableOrder) {
+  using C = Command;
   const KeyPress plain{0, false, false, false}, shift{0, true, false, false}, ctrl{0, false, false, true};
-  EXPECT_EQ(CommandsFor('N', plain), (Strings{"slide forward", "update the title", "next"}));
-  EXPECT_EQ(CommandsFor('S', shift),
-            (Strings{"enlarge small pictures on/off", "update the title", "show enlarged"}));
-  EXPECT_EQ(CommandsFor('N', ctrl), (Strings{"next folder"}));
-  EXPECT_EQ(CommandsFor(ui::VK_ESCAPE_, ctrl), (Strings{"stop the build", "quit"}));
+  EXPECT_EQ(CommandsFor('N', plain), (std::vector<C>{C::SlideForward, C::Next}));
+  EXPECT_EQ(CommandsFor('S', shift), (std::vector<C>{C::ToggleEnlargeSmall, C::ShowEnlarged}));
+  EXPECT_EQ(CommandsFor('N', ctrl), (std::vector<C>{C::NextFolder}));
+  EXPECT_EQ(CommandsFor(ui::VK_ESCAPE_, ctrl), (std::vector<C>{C::StopBuild, C::Quit}));
   // Alt does not change which rows a letter reaches.
   EXPECT_EQ(CommandsFor('P', {0, false, true, false}), CommandsFor('P', plain));
 }
@@ -145,7 +149,40 @@ TEST(KeyTableTest, NoTwoRowsShareKeyModifiersAndConditions) {
     for (size_t j = i + 1; j < table.size(); ++j)
       EXPECT_FALSE(table[i].key == table[j].key && table[i].modifiers == table[j].modifiers &&
                    table[i].conditions == table[j].conditions)
-          << table[i].command << " / " << table[j].command;
+          << KeyName(table[i]) << ": " << CommandText(table[i].command);
+}
+
+// The words of a text, split at spaces, commas, slashes and brackets.
+std::set<std::string> Words(const std::string& text) {
+  std::set<std::string> words;
+  std::string word;
+  for (char c : text + " ") {
+    if (std::string(" ,/()\n.").find(c) == std::string::npos) {
+      word += c;
+    } else if (!word.empty()) {
+      words.insert(word);
+      word.clear();
+    }
+  }
+  return words;
+}
+
+// The help window and the README's key list are checked against the table, so neither can drift.
+TEST(KeyTableTest, TheHelpAndTheReadmeNameEveryKeyOfTheTable) {
+  std::string help;
+  for (const std::string& line : HelpLines()) help += line + "\n";
+  std::ifstream readme(ZEB_SOURCE_DIR "/README.md");
+  std::stringstream text;
+  text << readme.rdbuf();
+  const std::string all = text.str();
+  const size_t keys = all.find("Keys: ");
+  ASSERT_NE(keys, std::string::npos);
+  const std::set<std::string> helpWords = Words(help);
+  const std::set<std::string> readmeWords = Words(all.substr(keys, all.find("\n\n", keys) - keys));
+  for (const KeyBinding& row : KeyTable()) {
+    EXPECT_TRUE(helpWords.count(KeyName(row))) << KeyName(row) << " is not in the help";
+    EXPECT_TRUE(readmeWords.count(KeyName(row))) << KeyName(row) << " is not in the README";
+  }
 }
 
 }  // namespace

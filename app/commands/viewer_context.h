@@ -1,0 +1,53 @@
+// What the commands work on: the model, the slide show, the questions they ask, what the viewer is
+// doing, and the window-side operations they ask of the window that shows the model.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/model/viewer_model.h"
+#include "app/slide_show.h"
+
+namespace zeb::app {
+
+class JumpDialog;
+
+// What the viewer is doing, as opposed to the modes the user chooses.
+struct RunState {
+  bool building = true;         // the first list, a drop or a list file is being read in
+  bool abortRequested = false;  // Escape during a build
+  bool minimised = false;
+  bool showWasRunning = false;  // the slide show ran when the picture being loaded started
+  bool walkingForward = true;   // the last step was forward: the next picture is read ahead that way
+};
+
+// The operations of the window that shows the model which the commands ask for; none edits the list.
+class ViewerWindow {
+ public:
+  virtual void CloseViewer() = 0;
+  // Puts a text in the title while a long edit runs.
+  virtual void ShowStatus(const std::string& text) = 0;
+  virtual void MoveWindowBy(int32_t dx, int32_t dy) = 0;
+  // Fits the window to the picture again (after a change of placement or box).
+  virtual void Refit() = 0;
+  virtual void AskBoxWidth() = 0;
+  virtual void AskBoxHeight() = 0;
+  virtual void ToggleListWindow() = 0;
+  virtual void ToggleHelp() = 0;
+  virtual void SaveList() = 0;
+  virtual void OpenList() = 0;
+  virtual void ToggleWallpaperMode() = 0;
+
+ protected:
+  ~ViewerWindow() = default;
+};
+
+struct ViewerContext {
+  ViewerModel& model;
+  SlideShow& slideShow;
+  JumpDialog& questions;
+  RunState& run;
+  ViewerWindow& window;
+};
+
+}  // namespace zeb::app

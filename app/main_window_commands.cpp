@@ -1,0 +1,37 @@
+// The doors to the commands: a key runs the rows of the key table, the List window and the slide
+// show's tick run one command; the window then shows once what changed.
+#include "app/commands/commands.h"
+#include "app/key_table.h"
+#include "app/main_window.h"
+#include "app/plugin_crash_report.h"
+
+namespace zeb::app {
+
+void MainWindow::OnKey(uint16_t& key, ui::ModifierKeys shift) {
+  const KeyPress press{key, (shift & ui::kShift) != 0, (shift & ui::kAlt) != 0, (shift & ui::kCtrl) != 0};
+  ViewerContext context = Context();
+  bool consumed = false;
+  const Changes changes = HandleKey(context, press, consumed);
+  if (consumed) key = 0;
+  Apply(changes);
+}
+
+void MainWindow::Run(Command command, const CommandInput& input) {
+  ViewerContext context = Context();
+  Apply(RunCommand(context, command, input));
+}
+
+void MainWindow::Apply(Changes changes) {
+  if (changes & changed::kPicture)
+    ShowCurrent();
+  else if (changes & changed::kTitle)
+    UpdateTitle();
+  if (!ui::App().Terminated()) ShowPluginCrashReports(plugins.get(), slideShow_.Running());
+}
+
+void MainWindow::MoveWindowBy(int32_t dx, int32_t dy) {
+  if (dx) SetLeft(Left() + dx);
+  if (dy) SetTop(Top() + dy);
+}
+
+}  // namespace zeb::app
