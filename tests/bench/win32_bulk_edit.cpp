@@ -66,10 +66,10 @@ int main() {
     }
     model.list.Count();
     model.current = 0;
-    if (listOpen != list->Visible()) form->Run(app::Command::ListWindow);
+    if (listOpen != list->Visible()) form->Run(zeb::app::Command::ListWindow);
     application.ProcessMessages();
     const double seconds = Seconds([&] {
-      form->Run(app::Command::RemoveFolder);
+      form->Run(zeb::app::Command::RemoveFolder);
       application.ProcessMessages();
     });
     ok = ok && model.list.Count() == kPerFolder && form->ShownName() == "00000.bmp";
