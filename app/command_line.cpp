@@ -113,43 +113,13 @@ void MainWindow::ApplySwitch(const CommandSwitch& sw, StartOptions& options) {
   }
 }
 
-bool MainWindow::FindArgument(const std::string& arg, FindData& match) {
-  if (arg.empty() || arg.find_first_of("*?") != std::string::npos) return false;
-  bool found = false;
-  Files().Find(arg, [&](const FindData& d) {
-    match = d;
-    found = true;
-    return false;
-  });
-  return found;
-}
-
 std::vector<std::string> MainWindow::FolderArguments(const std::vector<std::string>& args) {
-  std::vector<std::string> folders;
-  FindData match;
-  for (const std::string& arg : args)
-    if (FindArgument(arg, match) && (match.attributes & kAttrDirectory)) folders.push_back(arg + "\\");
-  return folders;
+  return ListBuilder::FolderArguments(args);
 }
 
 std::string MainWindow::AddFileArguments(const std::vector<std::string>& args, size_t index,
                                          const StartOptions& options) {
-  std::string last;
-  for (; index < args.size(); ++index) {
-    const std::string& arg = args[index];
-    last = arg;
-    FindData match;
-    if (!FindArgument(arg, match)) continue;
-    if (match.attributes & kAttrDirectory) {
-      AddFolder(arg + "\\", true);
-    } else if (options.openInFolder) {
-      AddFolder(FolderPart(Files().ExpandFileName(arg)), false);
-    } else if (IsPictureExtension(arg, true)) {
-      // The name as the file system spells it: the long form of a short (8.3) name.
-      AddFile(FolderPart(arg) + match.name);
-    }
-  }
-  return last;
+  return builder_.AddArguments(args, index, options.openInFolder);
 }
 
 void MainWindow::SelectFile(const std::string& fileName) {

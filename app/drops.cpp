@@ -2,7 +2,6 @@
 #include <exception>
 
 #include "app/main_window.h"
-#include "platform/services/file_system.h"
 
 namespace zeb::app {
 
@@ -15,11 +14,6 @@ DropMode DropModeFor(ui::ModifierKeys shift) {
   if (shift & ui::kAlt) return DropMode::Remove;
   if (shift & ui::kCtrl) return DropMode::Add;
   return DropMode::Replace;
-}
-
-// A dropped drive root ("C:\") already ends in the separator.
-std::string AsFolder(const std::string& path) {
-  return !path.empty() && path.back() == '\\' ? path : path + "\\";
 }
 
 }  // namespace
@@ -43,20 +37,14 @@ void MainWindow::OnDroppedFiles(const std::vector<std::string>& paths, ui::Modif
   try {
     for (const std::string& path : paths) {
       if (run.abortRequested) Close();
-      uint32_t attributes = 0;
       // A path that names nothing (gone since the drag began) adds and removes nothing.
-      if (!Files().Attributes(path, attributes)) continue;
-      if (attributes & kAttrDirectory) {
-        if (mode == DropMode::Remove)
-          RemoveFolder(AsFolder(path));
-        else
-          AddFolder(AsFolder(path), true);
-      } else if (IsPictureExtension(path, true)) {
-        if (mode == DropMode::Remove)
-          RemoveFile(path);
-        else
-          AddFile(path);
-      }
+      const DroppedPath dropped = builder_.Classify(path);
+      if (mode != DropMode::Remove)
+        builder_.AddDropped(dropped);
+      else if (dropped.kind == DroppedPath::Kind::Folder)
+        RemoveFolder(dropped.path);
+      else if (dropped.kind == DroppedPath::Kind::File)
+        RemoveFile(dropped.path);
     }
   } catch (...) {
     error = std::current_exception();

@@ -11,7 +11,7 @@ void MainWindow::OpenList() {
   if (openListDialog.Execute() && Files().FileExists(openListDialog.FileName)) {
     // Every line becomes an entry as it stands; lines that are no picture leave when they are reached.
     // A file that cannot be read raises here, and the list, bookmark and picture stay as they were.
-    model_.list.Assign(ReadListFile(openListDialog.FileName));
+    builder_.AssignListFile(openListDialog.FileName);
     model_.current = 0;
   }
   TidyList();

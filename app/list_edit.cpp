@@ -1,15 +1,9 @@
 // Taking entries out of the image list, and tidying it after a build.
-#include <algorithm>
-
 #include "app/list_file.h"
 #include "app/main_window.h"
 #include "platform/core/strings.h"
 
 namespace zeb::app {
-
-void MainWindow::FilterPictures(std::vector<std::string>& list) const {
-  std::erase_if(list, [this](const std::string& line) { return !IsPictureExtension(line, false); });
-}
 
 void MainWindow::TidyList() { model_.Tidy(); }
 

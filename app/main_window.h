@@ -8,13 +8,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "app/commands/command.h"
 #include "app/commands/viewer_context.h"
 #include "app/model/viewer_model.h"
 #include "app/folder_read_ahead.h"
+#include "app/list/list_builder.h"
 #include "app/read_ahead.h"
 #include "app/slide_show.h"
 #include "platform/graphics/graphic.h"
@@ -77,19 +77,14 @@ class MainWindow : public ui::Window, private ViewerWindow {
 
   // --- Start-up and the command line (main_window.cpp, command_line.cpp) ---
   static CommandSwitch ParseSwitch(const std::string& arg);
-  // The file or folder ARG names, as the file system reports it; false for an empty argument, a pattern
-  // (it would match other files) or nothing there.
-  static bool FindArgument(const std::string& arg, FindData& match);
   // The arguments that name folders, each as the scan walks it (with a final backslash).
   static std::vector<std::string> FolderArguments(const std::vector<std::string>& args);
 
-  // --- The image list (folder_scan.cpp, list_edit.cpp) ---
+  // --- The image list (folder_scan.cpp: the builder's progress in the title; list_edit.cpp) ---
   // Upper-case dotted extensions of every registered picture format, ".ZEB" last.
-  const std::vector<std::string>& PictureExtensions() const { return pictureExtensions_; }
-  bool IsPictureExtension(const std::string& path, bool listFilesToo) const;
-  void AddFolder(const std::string& folder, bool recursive);
-  void AddFile(const std::string& fileName);
-  void FilterPictures(std::vector<std::string>& list) const;
+  const std::vector<std::string>& PictureExtensions() const { return extensions_.All(); }
+  // Builds the model's list from arguments, folders, drops and list files.
+  ListBuilder& Builder() { return builder_; }
   void TidyList();
   void RemoveFolder(const std::string& folder);
   void RemoveFile(const std::string& fileName);
@@ -192,22 +187,16 @@ class MainWindow : public ui::Window, private ViewerWindow {
   void OnMoved();
   // Sets the caption while the list is being built: during a folder scan at most once per
   // titleInterval.
-  void ShowBuildProgress(const std::string& text);
+  void ShowBuildProgress(const std::string& text, bool inWalk);
   // Lets window messages through when pumpInterval has passed (or Force); true when it did.
   bool PumpMessages(bool force);
-  // AddFile for a path that is already full.
-  void AddFullPath(std::string path);
-  // AddFolder's walk; MayBeLink when the folder was reported as a link (or its way is unknown).
-  void WalkFolder(const std::string& folder, bool recursive, bool mayBeLink);
+  // What the builder tells the window: the title, the pumping and Escape.
+  BuildProgress ProgressOfBuild();
 
   ViewerModel& model_;
   JumpDialog& jumpDialog_;
   ListWindow& listWindow_;
-  std::vector<std::string> pictureExtensions_;
-  struct ExtensionMatch {
-    std::unordered_map<std::string, std::vector<size_t>> plain;  // extension -> its places in the list
-    std::vector<std::pair<std::string, size_t>> wild;            // "*" + extension, its place
-  } extensionMatch_;
+  ExtensionSet extensions_;
   std::string shownName_;
   double zoom_ = 0;
   ReadAhead readAhead_;
@@ -217,14 +206,9 @@ class MainWindow : public ui::Window, private ViewerWindow {
   std::chrono::steady_clock::time_point lastPump_{};
   std::chrono::steady_clock::time_point scanNow_{};  // the clock as the scan last read it
   std::chrono::steady_clock::time_point lastTitle_{};
-  // The folders being walked, outermost first, each with its identity once one was needed.
-  struct WalkStep {
-    std::string folder;
-    std::string identity;
-  };
-  std::vector<WalkStep> walkChain_;
   std::unique_ptr<FolderReadAhead> ownFolderReadAhead_;  // when none was given
   FolderReadAhead& folderReadAhead_;
+  ListBuilder builder_{model_.list, extensions_, ProgressOfBuild(), folderReadAhead_};
 };
 
 }  // namespace zeb::app

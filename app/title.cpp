@@ -34,11 +34,11 @@ void MainWindow::UpdateTitle() {
                                   picture.Content().Height(), zoom_}));
 }
 
-void MainWindow::ShowBuildProgress(const std::string& text) {
+void MainWindow::ShowBuildProgress(const std::string& text, bool inWalk) {
   // A folder scan names one file now and then, not each: the caption is a window message. A file
   // added by itself is always named.
   std::chrono::steady_clock::time_point now;
-  if (walkChain_.empty()) {
+  if (!inWalk) {
     now = std::chrono::steady_clock::now();
   } else {
     now = scanNow_;  // read by the scan just before this file

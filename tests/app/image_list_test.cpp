@@ -185,14 +185,5 @@ TEST_F(ListEditTest, RemoveCurrentFolderShowsWhatFollowed) {
   EXPECT_EQ(f.Caption(), "<empty>");
 }
 
-TEST_F(ListEditTest, FilterPicturesKeepsPicturesOnly) {
-  RegisterFake();
-  MainWindow& f = Make();
-  Strings lines{"C:\\a.FAK",     "",          "C:\\noext",     "C:\\nested.zeb",
-                "C:\\notes.txt", "C:\\b.bmp", "C:\\dir.fak\\x"};
-  f.FilterPictures(lines);
-  EXPECT_EQ(lines, (Strings{"C:\\a.FAK", "C:\\b.bmp"}));
-}
-
 }  // namespace
 }  // namespace zeb::app
