@@ -17,6 +17,7 @@
 #include "app/list/list_builder.h"
 #include "app/read_ahead.h"
 #include "app/slide_show.h"
+#include "app/view/fit.h"
 #include "platform/graphics/graphic.h"
 #include "platform/services/desktop.h"
 #include "platform/ui/dialogs.h"
@@ -105,11 +106,14 @@ class MainWindow : public ui::Window, private ViewerWindow {
   void FitToPicture(bool keepPlace = false);
   // The window moved to a screen of other scaling: the size is fitted again, the system's place kept.
   void OnScreenScalingChanged() { FitToPicture(true); }
-  // The room a picture is fitted into: the work area less the window's frame, or the fixed box within
-  // it (a box larger than the room is made the room's size).
-  void PictureRoom(int32_t& width, int32_t& height);
-  // The same within the work area WORK (asking the shell for the taskbar once per fitting).
-  void PictureRoomIn(const ScreenRect& work, int32_t& width, int32_t& height);
+  // What the fit works from, as it stands now (the shell is asked for the taskbar once). A fixed box
+  // larger than the room is first made the room's size in the model: the one change the fit makes.
+  view::FitInputs FitInputsNow(bool keepPlace = false);
+  // The room a picture is fitted into, in the picture's own axes (see view::DecodeRoom).
+  view::Size PictureRoom();
+  // How the picture shown is viewed: the identity for each picture shown. Setting it fits again.
+  const view::ViewTransform& Transform() const { return transform_; }
+  void SetTransform(const view::ViewTransform& transform);
   void CentreWindow();
   void ToggleMaximised();
   void ToggleFixedBox();
@@ -199,6 +203,7 @@ class MainWindow : public ui::Window, private ViewerWindow {
   ExtensionSet extensions_;
   std::string shownName_;
   double zoom_ = 0;
+  view::ViewTransform transform_;
   ReadAhead readAhead_;
   SlideShow slideShow_{slideTimer};
   std::unique_ptr<HelpWindow> help_;

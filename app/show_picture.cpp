@@ -23,6 +23,7 @@ void MainWindow::ShowCurrent() {
     if (index >= 0 && index < list.Count()) model_.current = index;
     brokenCount = 0;
   };
+  transform_ = {};  // each picture is first shown as it is stored
   for (;;) {
     const int32_t count = list.Count() - brokenCount;
     if (count == 0) {
@@ -85,9 +86,8 @@ void MainWindow::LoadPicture(const std::string& entry) {
   if (!decoded) {
     // A picture larger than the room it is fitted into may be read at no more than the size it is
     // shown at; drawn larger later, it reads itself again.
-    int32_t roomWidth, roomHeight;
-    PictureRoom(roomWidth, roomHeight);
-    picture.Content().SetLargestDrawSize(roomWidth, roomHeight);
+    const view::Size room = PictureRoom();
+    picture.Content().SetLargestDrawSize(room.width, room.height);
     picture.Content().LoadFromFile(entry);
     return;
   }
@@ -115,9 +115,9 @@ void MainWindow::ReadNextAhead() {
     readAhead_.Drop();
     return;
   }
-  int32_t roomWidth, roomHeight;
-  PictureRoom(roomWidth, roomHeight);
-  readAhead_.Start(model_.list.Entry(next), roomWidth, roomHeight);
+  // The next picture is first shown as it is stored: its room is the upright one.
+  const view::Size room = view::PictureRoom(FitInputsNow());
+  readAhead_.Start(model_.list.Entry(next), room.width, room.height);
 }
 
 void MainWindow::OnPictureProgress(ProgressStage stage) {

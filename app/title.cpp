@@ -30,8 +30,9 @@ std::string StatusTitle(ViewerModel& model, const TitleFacts& facts) {
 
 void MainWindow::UpdateTitle() {
   if (model_.list.Empty()) return;
-  SetCaption(StatusTitle(model_, {slideTimer.Enabled(), shownName_, picture.Content().Width(),
-                                  picture.Content().Height(), zoom_}));
+  // The size is the picture's as it is viewed: a quarter turn exchanges width and height.
+  const view::Size size = transform_.Turned({picture.Content().Width(), picture.Content().Height()});
+  SetCaption(StatusTitle(model_, {slideTimer.Enabled(), shownName_, size.width, size.height, zoom_}));
 }
 
 void MainWindow::ShowBuildProgress(const std::string& text, bool inWalk) {

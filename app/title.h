@@ -11,8 +11,8 @@ namespace zeb::app {
 
 struct TitleFacts {
   bool showRunning = false;
-  std::string name;  // as the entry is shown: its file name, or its full path
-  int32_t width = 0, height = 0;
+  std::string name;               // as the entry is shown: its file name, or its full path
+  int32_t width = 0, height = 0;  // the picture's size as it is viewed (a quarter turn exchanges them)
   double zoom = 1.0;
 };
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/view/turned_bitmap.h"
 #include "platform/core/errors.h"
 #include "platform/core/strings.h"
 #include "platform/graphics/bitmap.h"
@@ -76,9 +77,11 @@ void MainWindow::SetWallpaper() {
   const std::string entry = model_.list.Entry(model_.current);
   const std::string ext = UpperAscii(ExtensionPart(entry));
   const bool natural = !model_.modes.wallpaper.asShown || zoom_ == 1.0;
+  // The wallpaper is the picture as it is viewed: a turned one is written turned.
+  const PictureTurn turn = transform_.turn;
 
   std::string wallpaperFile;
-  if (natural && ext == ".BMP") {
+  if (natural && ext == ".BMP" && turn.Identity()) {
     // The desktop reads a BMP file itself: no copy is made. It is handed the full path (an entry of a
     // list file may be relative), unless that is longer than the desktop keeps: then it gets a copy.
     wallpaperFile = Files().ExpandFileName(entry);
@@ -103,10 +106,15 @@ void MainWindow::SetWallpaper() {
         drawn = DrawToNewBitmap(*graphic, graphic->GetWidth(), graphic->GetHeight());
       }
     } else {
-      // Icons, and pictures wanted as shown, are drawn at the size they have on screen.
-      drawn = DrawToNewBitmap(*graphic, picture.Width(), picture.Height());
+      // Icons, and pictures wanted as shown, are drawn at the size they have on screen (upright first).
+      const view::Size upright = transform_.Turned({picture.Width(), picture.Height()});
+      drawn = DrawToNewBitmap(*graphic, upright.width, upright.height);
     }
     if (drawn) bitmap = drawn.get();
+    if (!turn.Identity() && bitmap->GetWidth() > 0 && bitmap->GetHeight() > 0) {
+      drawn = view::TurnedBitmap(*bitmap, turn);
+      bitmap = drawn.get();
+    }
     // A picture without pixels would make an empty file; the desktop keeps what it has.
     if (bitmap->GetWidth() <= 0 || bitmap->GetHeight() <= 0) return;
     wallpaperFile = WriteWallpaper(*bitmap);

@@ -33,6 +33,28 @@ std::vector<PaletteEntry> PaletteEntries(PaletteHandle palette);
 
 constexpr uint32_t kSourceCopy = 0x00CC0020;
 
+// How a picture is turned as it is drawn: mirrored left to right first, then turned clockwise by
+// quarter turns. The default draws it as it is stored.
+struct PictureTurn {
+  uint8_t quarterTurns = 0;  // 0 to 3
+  bool mirrored = false;
+  bool Identity() const { return quarterTurns % 4 == 0 && !mirrored; }
+  // A quarter or three quarters turn: the picture's width runs down the screen.
+  bool SwapsSides() const { return quarterTurns % 2 == 1; }
+  // The turn that brings a turned picture back (a mirrored turn is its own inverse).
+  PictureTurn Inverse() const {
+    return mirrored ? *this : PictureTurn{static_cast<uint8_t>((4 - quarterTurns % 4) % 4), false};
+  }
+  bool operator==(const PictureTurn&) const = default;
+};
+
+// Where a picture drawn into Dest with Turn lands: Dest's top-left corner, with width and height
+// exchanged by a quarter turn.
+inline PixelRect TurnedRect(const PixelRect& dest, PictureTurn turn) {
+  if (!turn.SwapsSides()) return dest;
+  return {dest.Left, dest.Top, dest.Left + dest.Height(), dest.Top + dest.Width()};
+}
+
 class Canvas {
  public:
   virtual ~Canvas() = default;
@@ -56,6 +78,10 @@ class Canvas {
   virtual void PlayMetafile(const uint8_t* data, size_t size, bool enhanced, const PixelRect& dest) = 0;
 
   uint32_t CopyMode = kSourceCopy;
+  // Turns what the four calls above draw. Dest keeps the picture's own proportions (so a picture
+  // that picks its pixels by the size it is drawn at sees that size); the turned picture covers
+  // TurnedRect(Dest, Turn). The default leaves every call as it is, with no pixel copied.
+  PictureTurn Turn;
 };
 
 }  // namespace zeb

@@ -41,27 +41,46 @@ AxisMap MapAxis(int64_t a, int64_t b, int64_t sourceSize, int64_t limit) {
 }
 
 // A stretch of an uncompressed DIB's first SrcWidth x SrcHeight pixels (GDI counts them from the DIB's
-// origin) into Dest: the header's fields and the source row and column each visible canvas pixel takes.
+// origin) into Dest, turned: the header's fields and the turned picture's column and row that each
+// visible canvas pixel takes.
 struct Stretch {
   const uint8_t* header = nullptr;
   uint16_t bitCount = 0;
   AxisMap xs, ys;
   const uint8_t* bits = nullptr;
   size_t stride = 0;
-  int64_t rows = 0;  // the source rows taken
+  int64_t columns = 0, rows = 0;  // the source columns and rows taken
   bool topDown = false;
+  PictureTurn turn;
 
-  // The source row that canvas row Y takes.
-  const uint8_t* SourceRow(int64_t y) const {
-    const int64_t sy = ys.source[static_cast<size_t>(y - ys.first)];
+  // The source pixel that canvas pixel (X, Y) takes: its column, and the start of its row.
+  const uint8_t* Source(int64_t x, int64_t y, int32_t& sx) const {
+    const int64_t u = xs.source[static_cast<size_t>(x - xs.first)];
+    const int64_t v = ys.source[static_cast<size_t>(y - ys.first)];
+    int64_t sy;
+    switch (turn.quarterTurns % 4) {
+      case 1:
+        sx = static_cast<int32_t>(v), sy = rows - 1 - u;
+        break;
+      case 2:
+        sx = static_cast<int32_t>(columns - 1 - u), sy = rows - 1 - v;
+        break;
+      case 3:
+        sx = static_cast<int32_t>(columns - 1 - v), sy = u;
+        break;
+      default:
+        sx = static_cast<int32_t>(u), sy = v;
+        break;
+    }
+    if (turn.mirrored) sx = static_cast<int32_t>(columns - 1 - sx);
     return bits + static_cast<size_t>(topDown ? sy : rows - 1 - sy) * stride;
   }
 };
 
 // False when nothing is drawn: no pixels or header, a header shorter than a BITMAPINFOHEADER, a
-// compressed or empty DIB, or no canvas pixel inside Dest.
+// compressed or empty DIB, or no canvas pixel inside the turned Dest.
 bool PlanStretch(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
-                 const void* info, int32_t canvasWidth, int32_t canvasHeight, Stretch& s) {
+                 const void* info, int32_t canvasWidth, int32_t canvasHeight, PictureTurn turn, Stretch& s) {
   if (!bits || !info) return false;
   s.header = static_cast<const uint8_t*>(info);
   const int64_t dibWidth = ReadLE32s(s.header + 4);
@@ -70,12 +89,14 @@ bool PlanStretch(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, con
   if (ReadLE32(s.header) < 40 || ReadLE32(s.header + 16) != 0 || dibWidth <= 0 || dibHeight == 0)
     return false;
   s.topDown = dibHeight < 0;
-  const int64_t sw = std::min<int64_t>(srcWidth < 0 ? -int64_t(srcWidth) : srcWidth, dibWidth);
+  s.columns = std::min<int64_t>(srcWidth < 0 ? -int64_t(srcWidth) : srcWidth, dibWidth);
   s.rows =
       std::min<int64_t>(srcHeight < 0 ? -int64_t(srcHeight) : srcHeight, s.topDown ? -dibHeight : dibHeight);
-  if (sw <= 0 || s.rows <= 0) return false;
-  s.xs = MapAxis(dest.Left, dest.Right, sw, canvasWidth);
-  s.ys = MapAxis(dest.Top, dest.Bottom, s.rows, canvasHeight);
+  if (s.columns <= 0 || s.rows <= 0) return false;
+  s.turn = turn;
+  const PixelRect area = TurnedRect(dest, turn);
+  s.xs = MapAxis(area.Left, area.Right, turn.SwapsSides() ? s.rows : s.columns, canvasWidth);
+  s.ys = MapAxis(area.Top, area.Bottom, turn.SwapsSides() ? s.columns : s.rows, canvasHeight);
   s.bits = static_cast<const uint8_t*>(bits);
   s.stride = static_cast<size_t>((dibWidth * s.bitCount + 31) / 32 * 4);
   return !s.xs.source.empty() && !s.ys.source.empty();
@@ -104,7 +125,7 @@ uint32_t RasterCanvas::Pixel(int32_t x, int32_t y) const {
 void RasterCanvas::StretchDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
                               const void* info, PaletteHandle) {
   Stretch s;
-  if (!PlanStretch(dest, srcWidth, srcHeight, bits, info, width_, height_, s)) return;
+  if (!PlanStretch(dest, srcWidth, srcHeight, bits, info, width_, height_, Turn, s)) return;
   const uint16_t bitCount = s.bitCount;
 
   uint32_t colors[256] = {};
@@ -128,9 +149,10 @@ void RasterCanvas::StretchDIB(const PixelRect& dest, int32_t srcWidth, int32_t s
   }
 
   for (int64_t y = s.ys.first; y < s.ys.last; ++y) {
-    const uint8_t* row = s.SourceRow(y);
     uint8_t* out = Row(static_cast<int32_t>(y)) + 4 * s.xs.first;
-    for (int32_t sx : s.xs.source) {
+    for (int64_t x = s.xs.first; x < s.xs.last; ++x) {
+      int32_t sx;
+      const uint8_t* row = s.Source(x, y, sx);
       uint32_t px;
       switch (bitCount) {
         case 1:
@@ -163,12 +185,13 @@ void RasterCanvas::StretchDIB(const PixelRect& dest, int32_t srcWidth, int32_t s
 void RasterCanvas::AlphaDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
                             const void* info) {
   Stretch s;
-  if (!PlanStretch(dest, srcWidth, srcHeight, bits, info, width_, height_, s) || s.bitCount != 32) return;
+  if (!PlanStretch(dest, srcWidth, srcHeight, bits, info, width_, height_, Turn, s) || s.bitCount != 32)
+    return;
   for (int64_t y = s.ys.first; y < s.ys.last; ++y) {
-    const uint8_t* row = s.SourceRow(y);
     uint8_t* out = Row(static_cast<int32_t>(y)) + 4 * s.xs.first;
-    for (int32_t sx : s.xs.source) {
-      const uint8_t* px = row + 4 * sx;
+    for (int64_t x = s.xs.first; x < s.xs.last; ++x) {
+      int32_t sx;
+      const uint8_t* px = s.Source(x, y, sx) + 4 * sx;
       const unsigned keep = 255 - px[3];
       for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>(px[c] + (out[c] * keep + 127) / 255);
       out += 4;

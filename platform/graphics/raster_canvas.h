@@ -1,6 +1,7 @@
 // A software canvas over a 32-bit pixel buffer (blue, green, red, reserved per pixel; row 0 at the top),
-// for the headless build and for tests. It stretches plain DIBs nearest-neighbour (COLORONCOLOR) and
-// fills rectangles; everything is clipped to the buffer. Every copy mode draws as a plain copy.
+// for the headless build and for tests. It stretches plain DIBs nearest-neighbour (COLORONCOLOR), turned
+// as Turn says, and fills rectangles; everything is clipped to the buffer. Every copy mode draws as a
+// plain copy.
 #pragma once
 
 #include <cstddef>

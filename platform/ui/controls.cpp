@@ -76,6 +76,12 @@ void PictureControl::SetAlignClient(bool align) {
   Invalidate();
 }
 
+void PictureControl::SetTurn(PictureTurn turn) {
+  if (turn_ == turn) return;
+  turn_ = turn;
+  Invalidate();
+}
+
 void PictureControl::SetVisible(bool visible) {
   visible_ = visible;
   Invalidate();
@@ -89,9 +95,19 @@ void PictureControl::Paint(Canvas& canvas, int32_t clientWidth, int32_t clientHe
   Image* g = picture_.Graphic();
   if (!g || g->GetEmpty()) return;
   int32_t left = alignClient_ ? 0 : left_, top = alignClient_ ? 0 : top_;
-  int32_t w = stretch_ ? Width() : g->GetWidth();
-  int32_t h = stretch_ ? Height() : g->GetHeight();
-  g->Draw(canvas, Rect(left, top, left + w, top + h));
+  // The rectangle has the picture's own proportions; the canvas turns it into place.
+  const bool swap = turn_.SwapsSides();
+  int32_t w = stretch_ ? (swap ? Height() : Width()) : g->GetWidth();
+  int32_t h = stretch_ ? (swap ? Width() : Height()) : g->GetHeight();
+  const PictureTurn before = canvas.Turn;
+  canvas.Turn = turn_;
+  try {
+    g->Draw(canvas, Rect(left, top, left + w, top + h));
+  } catch (...) {
+    canvas.Turn = before;
+    throw;
+  }
+  canvas.Turn = before;
 }
 
 void Timer::SetEnabled(bool enabled) {

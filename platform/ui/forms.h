@@ -174,7 +174,8 @@ class Window {
 };
 
 // A picture control: paints its picture into its rectangle of the form's client area (black around
-// it), at natural size or stretched to its own size.
+// it), at natural size or stretched to its own size, turned as its Turn says (its size is then the
+// turned picture's).
 class PictureControl {
  public:
   explicit PictureControl(Window& owner);
@@ -190,6 +191,8 @@ class PictureControl {
   // Client alignment: the control fills the owner's client area.
   bool AlignClient() const { return alignClient_; }
   void SetAlignClient(bool align);
+  PictureTurn Turn() const { return turn_; }
+  void SetTurn(PictureTurn turn);
   bool Visible() const { return visible_; }
   void SetVisible(bool visible);
   void Invalidate();
@@ -203,6 +206,7 @@ class PictureControl {
   Picture picture_;
   int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   bool stretch_ = false, alignClient_ = false, visible_ = true;
+  PictureTurn turn_;
 };
 
 // A window timer of a form: while enabled, OnTimer runs every Interval milliseconds; an interval of 0

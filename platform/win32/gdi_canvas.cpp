@@ -5,12 +5,79 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/graphics/raster_canvas.h"
+
 namespace zeb {
 
 namespace win32 {
 
+namespace {
+
+// A top-down 32-bit DIB section selected into a memory DC of its own.
+class Section {
+ public:
+  Section(HDC like, int32_t width, int32_t height) : width_(width), height_(height) {
+    info_.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info_.bmiHeader.biWidth = width;
+    info_.bmiHeader.biHeight = -height;
+    info_.bmiHeader.biPlanes = 1;
+    info_.bmiHeader.biBitCount = 32;
+    dc_ = CreateCompatibleDC(like);
+    bitmap_ = dc_ ? CreateDIBSection(like, &info_, DIB_RGB_COLORS, &bits_, nullptr, 0) : nullptr;
+    if (bitmap_) old_ = SelectObject(dc_, bitmap_);
+  }
+  ~Section() {
+    if (old_) SelectObject(dc_, old_);
+    if (bitmap_) DeleteObject(bitmap_);
+    if (dc_) DeleteDC(dc_);
+  }
+  Section(const Section&) = delete;
+  Section& operator=(const Section&) = delete;
+  bool ok() const { return bitmap_ && bits_; }
+  HDC dc() const { return dc_; }
+  // Draws this section's pixels onto Target's pixels, turned.
+  void TurnOnto(Section& target, PictureTurn turn) const {
+    GdiFlush();
+    RasterCanvas canvas(static_cast<uint8_t*>(target.bits_), target.width_, target.height_,
+                        static_cast<ptrdiff_t>(target.width_) * 4);
+    canvas.Turn = turn;
+    canvas.StretchDIB(Rect(0, 0, width_, height_), width_, -height_, bits_, &info_, 0);
+  }
+
+ private:
+  int32_t width_, height_;
+  BITMAPINFO info_ = {};
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  void* bits_ = nullptr;
+};
+
+}  // namespace
+
+bool GdiCanvas::DrawTurned(const PixelRect& dest, const std::function<void(GdiCanvas& upright)>& draw) {
+  if (Turn.Identity()) return false;
+  const PixelRect area = TurnedRect(dest, Turn);
+  if (dest.Width() <= 0 || dest.Height() <= 0) return true;  // nothing to draw into
+  Section upright(dc_, dest.Width(), dest.Height());
+  Section turned(dc_, area.Width(), area.Height());
+  if (!upright.ok() || !turned.ok()) return false;
+  BitBlt(turned.dc(), 0, 0, area.Width(), area.Height(), dc_, area.Left, area.Top, SRCCOPY);
+  turned.TurnOnto(upright, Turn.Inverse());
+  GdiCanvas canvas(upright.dc());
+  canvas.CopyMode = CopyMode;
+  draw(canvas);
+  upright.TurnOnto(turned, Turn);
+  BitBlt(dc_, area.Left, area.Top, area.Width(), area.Height(), turned.dc(), 0, 0, SRCCOPY);
+  return true;
+}
+
 void GdiCanvas::StretchDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
                            const void* info, PaletteHandle palette) {
+  const auto upright = [&](GdiCanvas& c) {
+    c.StretchDIB(Rect(0, 0, dest.Width(), dest.Height()), srcWidth, srcHeight, bits, info, palette);
+  };
+  if (DrawTurned(dest, upright)) return;
   HPALETTE old = nullptr;
   if (palette) {
     old = SelectPalette(dc_, reinterpret_cast<HPALETTE>(palette), TRUE);
@@ -26,6 +93,10 @@ void GdiCanvas::StretchDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcH
 
 void GdiCanvas::AlphaDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
                          const void* info) {
+  const auto upright = [&](GdiCanvas& c) {
+    c.AlphaDIB(Rect(0, 0, dest.Width(), dest.Height()), srcWidth, srcHeight, bits, info);
+  };
+  if (DrawTurned(dest, upright)) return;
   const BITMAPINFOHEADER& h = static_cast<const BITMAPINFO*>(info)->bmiHeader;
   const int width = std::abs(srcWidth), height = std::abs(srcHeight);
   BITMAPINFO header = {};
@@ -60,6 +131,10 @@ void GdiCanvas::FillRect(const PixelRect& rect, uint32_t rgb) {
 
 void GdiCanvas::DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height,
                          const PixelRect& dest) {
+  const auto upright = [&](GdiCanvas& c) {
+    c.DrawIcon(image, size, width, height, Rect(0, 0, dest.Width(), dest.Height()));
+  };
+  if (DrawTurned(dest, upright)) return;
   HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(image), static_cast<DWORD>(size), TRUE, 0x00030000,
                                         width, height, LR_DEFAULTCOLOR);
   if (!icon) return;
@@ -68,6 +143,10 @@ void GdiCanvas::DrawIcon(const uint8_t* image, size_t size, int32_t width, int32
 }
 
 void GdiCanvas::PlayMetafile(const uint8_t* data, size_t size, bool enhanced, const PixelRect& dest) {
+  const auto upright = [&](GdiCanvas& c) {
+    c.PlayMetafile(data, size, enhanced, Rect(0, 0, dest.Width(), dest.Height()));
+  };
+  if (DrawTurned(dest, upright)) return;
   // A Windows metafile without a picture frame is fitted to the reference device; playing it into Dest
   // then scales that frame to Dest.
   HENHMETAFILE emf = enhanced ? SetEnhMetaFileBits(static_cast<UINT>(size), data)

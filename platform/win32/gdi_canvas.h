@@ -1,11 +1,16 @@
 // A canvas over a GDI device context (a window's, a memory DC's or a printer's).
 #pragma once
 
+#include <functional>
+
 #include "platform/graphics/canvas.h"
 #include "platform/win32/windows_api.h"
 
 namespace zeb::win32 {
 
+// A Turn other than the default draws through two 32-bit DIB sections the size of the picture on
+// screen: the picture is drawn upright into one (over what the screen holds there, turned back), and
+// the raster canvas turns that onto the other, which is copied in place.
 class GdiCanvas : public Canvas {
  public:
   explicit GdiCanvas(HDC dc) : dc_(dc) {}
@@ -22,6 +27,9 @@ class GdiCanvas : public Canvas {
   HDC dc() const { return dc_; }
 
  private:
+  // Runs Draw upright on a canvas holding Dest turned back, then copies it turned into place; false
+  // when Turn is the default (or there is no memory for the sections), and Draw has not run.
+  bool DrawTurned(const PixelRect& dest, const std::function<void(GdiCanvas& upright)>& draw);
   HDC dc_;
 };
 

@@ -78,6 +78,51 @@ TEST(RasterCanvas, NegativeDestinationExtentsMirror) {
   EXPECT_EQ(CanvasPixels(c), (std::vector<uint32_t>{B, W, R, G}));
 }
 
+// A 2 x 3 picture drawn at (1, 0) of a grey 4 x 3 canvas with each turn: Dest keeps the picture's
+// proportions and the turned picture covers it turned about its top-left corner.
+TEST(RasterCanvas, EachTurnLandsEveryPixelInPlace) {
+  constexpr uint32_t A = 0x102030, Bb = 0x405060, C = 0x708090, D = 0xA0B0C0, E = 0xD0E0F0, F = 0x0A0B0C;
+  constexpr uint32_t g = 0x808080;
+  struct Case {
+    PictureTurn turn;
+    std::vector<uint32_t> expected;  // the canvas, row by row
+  };
+  const Case cases[] = {
+      {{0, false}, {g, A, Bb, g, g, C, D, g, g, E, F, g}},
+      {{1, false}, {g, E, C, A, g, F, D, Bb, g, g, g, g}},
+      {{2, false}, {g, F, E, g, g, D, C, g, g, Bb, A, g}},
+      {{3, false}, {g, Bb, D, F, g, A, C, E, g, g, g, g}},
+      {{0, true}, {g, Bb, A, g, g, D, C, g, g, F, E, g}},
+      {{1, true}, {g, F, D, Bb, g, E, C, A, g, g, g, g}},
+      {{2, true}, {g, E, F, g, g, C, D, g, g, A, Bb, g}},
+      {{3, true}, {g, A, C, E, g, Bb, D, F, g, g, g, g}},
+  };
+  for (const Case& c : cases) {
+    for (uint16_t bits : {24, 32}) {
+      for (bool topDown : {false, true}) {
+        SCOPED_TRACE(std::to_string(c.turn.quarterTurns) + (c.turn.mirrored ? " mirrored " : " ") +
+                     std::to_string(bits) + (topDown ? " top-down" : ""));
+        BmpRecipe s = Recipe(2, 3, bits, {A, Bb, C, D, E, F});
+        s.topDown = topDown;
+        // A 32-bit picture is drawn as premultiplied opaque pixels: the blend takes the same path.
+        if (bits == 32) {
+          for (uint32_t& p : s.pixels) p |= 0xFF000000;
+          s.rawPixelValues = true;
+        }
+        Dib d(s);
+        RasterCanvas canvas(4, 3);
+        canvas.FillRect(Rect(0, 0, 4, 3), g);
+        canvas.Turn = c.turn;
+        if (bits == 32)
+          canvas.AlphaDIB(Rect(1, 0, 3, 3), 2, topDown ? -3 : 3, d.bits.data(), d.info.data());
+        else
+          d.Draw(canvas, Rect(1, 0, 3, 3), 2, topDown ? -3 : 3);
+        EXPECT_EQ(CanvasPixels(canvas), c.expected);
+      }
+    }
+  }
+}
+
 TEST(RasterCanvas, DrawsEveryPlainDepthInEitherRowOrder) {
   const std::vector<uint32_t> table = {R, G, B, W, 0x123456};
   for (bool topDown : {false, true}) {

@@ -42,6 +42,35 @@ TEST(GdiCanvas, StretchesABottomUpDibIntoItsRectangle) {
   EXPECT_EQ(s.at(5, 5), kGrey);
 }
 
+// A turned picture goes through two sections and the raster canvas: every pixel lands in place and
+// what is around it stays.
+TEST(GdiCanvas, DrawsATurnedDibInPlace) {
+  // 2 x 3, 24 bits, top-down, rows of 8 bytes: red green / blue white / black yellow.
+  BITMAPINFOHEADER info = Header(2, -3, 24);
+  const uint8_t rows[24] = {0,   0,   255, 0, 255, 0, 0, 0, 255, 0,   0, 255,
+                            255, 255, 0,   0, 0,   0, 0, 0, 255, 255, 0, 0};
+  constexpr uint32_t kYellow = 0xFFFF00, kBlack = 0;
+  const struct {
+    PictureTurn turn;
+    uint32_t top[3], bottom[3];
+  } cases[] = {{{1, false}, {kBlack, kBlue, kRed}, {kYellow, kWhite, kGreen}},
+               {{1, true}, {kYellow, kWhite, kGreen}, {kBlack, kBlue, kRed}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.turn.mirrored ? "mirrored" : "turned");
+    Surface s(5, 4);
+    win32::GdiCanvas canvas(s.dc());
+    canvas.Turn = c.turn;
+    canvas.StretchDIB(Rect(1, 1, 3, 4), 2, -3, rows, &info, 0);
+    for (int x = 0; x < 3; ++x) {
+      EXPECT_EQ(s.at(1 + x, 1), c.top[x]) << x;
+      EXPECT_EQ(s.at(1 + x, 2), c.bottom[x]) << x;
+    }
+    EXPECT_EQ(s.at(1, 3), kGrey);
+    EXPECT_EQ(s.at(4, 1), kGrey);
+    EXPECT_EQ(s.at(0, 0), kGrey);
+  }
+}
+
 TEST(GdiCanvas, BlendsAPremultipliedDibOverWhatIsThere) {
   // 2 x 1, 32 bits: opaque red, then blue at alpha 128 (premultiplied to 128).
   BITMAPINFOHEADER info = Header(2, 1, 32);
