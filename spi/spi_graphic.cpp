@@ -9,7 +9,7 @@
 
 namespace zeb::spi {
 
-ZEB_GRAPHIC_CLASS_DEF(PluginImage, nullptr)
+const ImageFormat PluginImage::kFormat = {"PluginImage", &NewImage<PluginImage>};
 
 PluginImage::PluginImage() = default;
 
@@ -94,12 +94,9 @@ int32_t PluginImage::Colors() {
 
 void PluginImage::SetHeight(int32_t) {}
 void PluginImage::SetWidth(int32_t) {}
-void PluginImage::LoadFromClipboardFormat(uint16_t, uintptr_t, PaletteHandle) {}
-void PluginImage::SaveToClipboardFormat(uint16_t&, uintptr_t&, PaletteHandle&) {}
 
 void PluginImage::Assign(Image& source) {
-  throw ConversionError(std::string("Cannot assign a ") + source.ClassType()->ClassName + " to a " +
-                        ClassType()->ClassName);
+  throw ConversionError(std::string("Cannot assign a ") + source.Format().name + " to a " + Format().name);
 }
 
 void PluginImage::Draw(Canvas& canvas, const PixelRect& rect) {

@@ -54,8 +54,8 @@ TEST_F(FolderScanTest, AFolderGivesItsPicturesSorted) {
 // Each folder is listed once, and the names matched as the searches "*" + extension would: a
 // plug-in's wildcard keeps its meaning, and a name matching two extensions is added for each.
 TEST_F(FolderScanTest, OneListingPerFolderMatchesEveryExtensionItsWildcardsIncluded) {
-  PictureFormats::Register("pi?", "Wildcard picture", &test::FakeImage::Class);
-  PictureFormats::Register("pic", "Fake picture", &test::FakeImage::Class);
+  PictureFormats::Register("pi?", "Wildcard picture", &test::FakeImage::kFormat);
+  PictureFormats::Register("pic", "Fake picture", &test::FakeImage::kFormat);
   for (const char* name : {"a.pic", "b.pi", "c.PIX", "d.jpg", "e.jpgx", "f.pict"})
     Fs().AddFile(std::string("C:\\p\\") + name, "");
   Fs().AddFile("C:\\p\\sub\\g.bmp", "");
@@ -63,7 +63,7 @@ TEST_F(FolderScanTest, OneListingPerFolderMatchesEveryExtensionItsWildcardsInclu
   MainWindow& f = Scanner();
   Fs().findCalls = 0;
   f.AddFolder("C:\\p\\", true);
-  PictureFormats::UnregisterGraphicClass(&test::FakeImage::Class);
+  PictureFormats::UnregisterFormat(&test::FakeImage::kFormat);
   EXPECT_EQ(Fs().findCalls, 3);
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.pic", "C:\\p\\a.pic", "C:\\p\\b.pi", "C:\\p\\c.PIX", "C:\\p\\d.jpg",
                                 "C:\\p\\sub\\deeper\\h.bmp", "C:\\p\\sub\\g.bmp"}));
