@@ -43,7 +43,6 @@ class PluginImage : public Image {
   // The values that a saved BMP file carries.
   int32_t InfoSize();
   int32_t BitsSize();
-  int32_t Colors();
   PluginSource* Source() const { return source_.get(); }
 
  private:
@@ -56,7 +55,6 @@ class PluginImage : public Image {
   PaletteHandle palette_ = 0;
   int32_t infoSize_ = 0;
   int32_t bitsSize_ = 0;
-  int32_t colors_ = 0;
   bool isFourBit_ = false;
   bool infoCached_ = false;
 };

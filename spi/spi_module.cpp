@@ -14,6 +14,16 @@ namespace {
 constexpr int kInfoBufferSize = 256;
 constexpr int kInfoBufferLength = 255;
 
+// The kinds of module, each its own class.
+enum class ModuleKind { Plain, Import, Archive, Xn };
+
+ModuleKind KindForAPIVersion(const std::string& version) {
+  if (version == kImportVersion) return ModuleKind::Import;
+  if (version == kArchiveVersion) return ModuleKind::Archive;
+  if (version == kXnVersion) return ModuleKind::Xn;
+  return ModuleKind::Plain;
+}
+
 template <class Proc>
 Proc As(void* entry) {
   return reinterpret_cast<Proc>(entry);
@@ -153,13 +163,6 @@ int PluginModule::GetPicture(const char* buffer, intptr_t length, unsigned flag,
                              LocalHandle* hBits, ProgressCallback progress, intptr_t userData) {
   return Call<GetPictureProc>(pGetPicture_, "GetPicture", buffer, length, flag, hInfo, hBits, progress,
                               userData);
-}
-
-ModuleKind KindForAPIVersion(const std::string& version) {
-  if (version == kImportVersion) return ModuleKind::Import;
-  if (version == kArchiveVersion) return ModuleKind::Archive;
-  if (version == kXnVersion) return ModuleKind::Xn;
-  return ModuleKind::Plain;
 }
 
 std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName) {

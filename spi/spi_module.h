@@ -142,15 +142,8 @@ constexpr const char* kImportVersion = "00IN";
 constexpr const char* kArchiveVersion = "00AM";
 constexpr const char* kXnVersion = "00XN";
 
-// The kinds of module, each its own class.
-enum class ModuleKind { Plain, Import, Archive, Xn };
-
-// The kind CreatePluginModule gives a module that answers this API version (compared whole,
-// case-sensitively).
-ModuleKind KindForAPIVersion(const std::string& version);
-
-// A module of the kind that matches the file's API version, or nullptr when the file cannot be
-// loaded. PluginExportMissing and other errors pass to the caller.
+// A module of the class that matches the file's API version (compared whole, case-sensitively), or
+// nullptr when the file cannot be loaded. PluginExportMissing and other errors pass to the caller.
 std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName);
 
 }  // namespace zeb::spi

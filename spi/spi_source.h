@@ -37,7 +37,6 @@ class PluginSource {
   LocalHandle BitsHandle() const { return bitsHandle_; }
   const std::string& FileName() const { return fileName_; }
   const PictureInfo& Info() const { return info_; }
-  Image* Graphic() const { return graphic_; }
 
   // The progress callback handed to GetPicture; Data is the source.
   static int SPI_API SPIProgress(int num, int denom, intptr_t data) noexcept;
