@@ -62,14 +62,13 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
   // The plug-in manager searches the plug-in folders and registers the extensions of the import
   // filters it keeps; only import filters are kept, and no filter may claim every extension.
   plugins = std::make_unique<spi::PluginManager>();
-  plugins->GraphicPreview = false;
   plugins->SearchOptions = spi::SearchOption(spi::kSusieFolder) | spi::SearchOption(spi::kProgramFolder);
   plugins->OnSearch = [](spi::PluginManager*, spi::PluginModule* module, bool& accept) {
     spi::AcceptImportFiltersOnly(module, accept);
   };
   plugins->OnPictureRegister = [](spi::PluginManager*, spi::ImportModule*, const std::string& extension,
-                                  const std::string&, ImageClass& graphicClass) {
-    spi::RefuseStarExtension(extension, graphicClass);
+                                  const std::string&, const ImageFormat*& format) {
+    spi::RefuseStarExtension(extension, format);
   };
   // One bad file in a plug-in folder must not keep the viewer from starting: its error is shown once
   // and the search goes on. Searches made later report such errors to their caller.

@@ -26,7 +26,7 @@ struct ReadAhead::Job {
   enum class State { Waiting, Running, Done };
   std::shared_ptr<Outstanding> outstanding;
   std::string path;
-  ImageClass graphicClass = nullptr;
+  const ImageFormat* graphicClass = nullptr;
   int32_t roomWidth = 0, roomHeight = 0;
   std::mutex mutex;
   std::condition_variable changed;
@@ -47,11 +47,11 @@ void Finish(ReadAhead::Job& job) {
 
 // Only the built-in decoders of plain memory run off the window's thread: a plug-in's code may not be
 // ready for that.
-ImageClass OffThreadClass(const std::string& path) {
+const ImageFormat* OffThreadClass(const std::string& path) {
   const std::string ext = ExtensionPart(path);
   if (ext.empty()) return nullptr;
-  ImageClass cls = PictureFormats::Find(ext.substr(1));
-  return cls == &JpegImage::Class || cls == &Bitmap::Class ? cls : nullptr;
+  const ImageFormat* cls = PictureFormats::Find(ext.substr(1));
+  return cls == &JpegImage::kFormat || cls == &Bitmap::kFormat ? cls : nullptr;
 }
 
 // A large picture waits for its own step unless the address space has room for it to spare.
@@ -73,7 +73,7 @@ void Decode(ReadAhead::Job& job) {
   FileStamp stamp;
   try {
     if (Files().Stamp(job.path, stamp) && RoomFor(job.path)) {
-      picture = job.graphicClass->Create();
+      picture = job.graphicClass->create();
       picture->SetLargestDrawSize(job.roomWidth, job.roomHeight);
       picture->LoadFromFile(job.path);
     }
@@ -131,7 +131,7 @@ ReadAhead::~ReadAhead() {
 void ReadAhead::Start(const std::string& path, int32_t roomWidth, int32_t roomHeight) {
   if (job_ && job_->path == path) return;
   job_.reset();
-  ImageClass cls = OffThreadClass(path);
+  const ImageFormat* cls = OffThreadClass(path);
   if (!cls) return;
   auto job = std::make_shared<Job>();
   job->outstanding = outstanding_;

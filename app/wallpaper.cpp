@@ -97,9 +97,9 @@ void MainWindow::SetWallpaper() {
     if (natural && ext != ".ICO") {
       // A picture held as a bitmap (every plug-in picture is one) is written as it is; a JPEG gives its
       // full pixels (it may hold only those it is shown with).
-      if (graphic->InheritsFrom(&Bitmap::Class)) {
-        bitmap = static_cast<Bitmap*>(graphic);
-      } else if (graphic->InheritsFrom(&JpegImage::Class)) {
+      if (auto* held = dynamic_cast<Bitmap*>(graphic)) {
+        bitmap = held;
+      } else if (dynamic_cast<JpegImage*>(graphic)) {
         drawn = std::make_unique<Bitmap>();
         drawn->Assign(*graphic);
       } else {

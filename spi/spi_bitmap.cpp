@@ -9,7 +9,7 @@
 
 namespace zeb::spi {
 
-ZEB_GRAPHIC_CLASS_DEF(PluginBitmap, &Bitmap::Class)
+const ImageFormat PluginBitmap::kFormat = {"PluginBitmap", &NewImage<PluginBitmap>};
 
 namespace {
 
@@ -50,11 +50,7 @@ std::unique_ptr<Bitmap> ConvertThroughBmp(PluginImage& g, bool clearFirst) {
 
 }  // namespace
 
-PluginBitmap::PluginBitmap() {
-  onLoadFromStreamWithName_ = [this](Stream& stream, const std::string& fileName) {
-    LoadFromStreamWithName(stream, fileName);
-  };
-}
+PluginBitmap::PluginBitmap() = default;
 
 std::unique_ptr<Bitmap> PluginBitmap::ConvertToBitmap(PluginImage& g) { return ConvertThroughBmp(g, false); }
 
@@ -69,21 +65,21 @@ void PluginBitmap::ForwardProgress(Image*, ProgressStage stage, uint8_t percentD
   Progress(this, stage, percentDone, redrawNow, r, msg);
 }
 
-std::array<ImageClass, 2> PluginBitmap::ClassOrder(bool isBmp) {
-  if (isBmp) return {&Bitmap::Class, &PluginImage::Class};
-  return {&PluginImage::Class, &Bitmap::Class};
+std::array<const ImageFormat*, 2> PluginBitmap::ClassOrder(bool isBmp) {
+  if (isBmp) return {&Bitmap::kFormat, &PluginImage::kFormat};
+  return {&PluginImage::kFormat, &Bitmap::kFormat};
 }
 
-std::unique_ptr<Image> PluginBitmap::NewTemporary(ImageClass cls) {
-  std::unique_ptr<Image> g = cls->Create();
+std::unique_ptr<Image> PluginBitmap::NewTemporary(const ImageFormat* format) {
+  std::unique_ptr<Image> g = format->create();
   g->OnProgress = [this](Image* sender, ProgressStage stage, uint8_t percent, bool redraw, const PixelRect& r,
                          const std::string& msg) { ForwardProgress(sender, stage, percent, redraw, r, msg); };
   return g;
 }
 
 std::unique_ptr<Image> PluginBitmap::CreateGraphicFromFile(const std::string& fileName, bool isBmp) {
-  for (ImageClass cls : ClassOrder(isBmp)) {
-    std::unique_ptr<Image> g = NewTemporary(cls);
+  for (const ImageFormat* format : ClassOrder(isBmp)) {
+    std::unique_ptr<Image> g = NewTemporary(format);
     try {
       g->LoadFromFile(fileName);
       return g;
@@ -97,8 +93,8 @@ std::unique_ptr<Image> PluginBitmap::CreateGraphicFromFile(const std::string& fi
 std::unique_ptr<Image> PluginBitmap::CreateGraphicFromStream(Stream& stream, const std::string& fileName,
                                                              bool isBmp) {
   const int64_t position = stream.Position();
-  for (ImageClass cls : ClassOrder(isBmp)) {
-    std::unique_ptr<Image> g = NewTemporary(cls);
+  for (const ImageFormat* format : ClassOrder(isBmp)) {
+    std::unique_ptr<Image> g = NewTemporary(format);
     try {
       if (auto* spiGraphic = dynamic_cast<PluginImage*>(g.get()))
         spiGraphic->LoadFromStreamWithName(stream, fileName);
@@ -164,8 +160,8 @@ void PluginBitmap::LoadFromStreamWithName(Stream& stream, const std::string& fil
   LoadThrough(fileName, [&](bool isBmp) { return CreateGraphicFromStream(stream, fileName, isBmp); });
 }
 
-void InitializeSPIBitmap() { PluginManager::SetDefaultGraphicClass(&PluginBitmap::Class); }
+void InitializeSPIBitmap() { PluginManager::SetDefaultFormat(&PluginBitmap::kFormat); }
 
-void FinalizeSPIBitmap() { PictureFormats::UnregisterGraphicClass(&PluginBitmap::Class); }
+void FinalizeSPIBitmap() { PictureFormats::UnregisterFormat(&PluginBitmap::kFormat); }
 
 }  // namespace zeb::spi

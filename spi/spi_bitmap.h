@@ -13,11 +13,10 @@
 
 namespace zeb::spi {
 
-using NamedStreamHandler = std::function<void(Stream& stream, const std::string& fileName)>;
-
 class PluginBitmap : public Bitmap {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(PluginBitmap)
+  static const ImageFormat kFormat;
+  const ImageFormat& Format() const override { return kFormat; }
   PluginBitmap();
 
   void Assign(Image& source) override;
@@ -31,10 +30,6 @@ class PluginBitmap : public Bitmap {
   // reported as this bitmap's.
   void ForwardProgress(Image* sender, ProgressStage stage, uint8_t percentDone, bool redrawNow,
                        const PixelRect& r, const std::string& msg);
-
-  // Always this bitmap's own LoadFromStreamWithName; setting it has no effect.
-  NamedStreamHandler OnLoadFromStreamWithName() const { return onLoadFromStreamWithName_; }
-  void SetOnLoadFromStreamWithName(NamedStreamHandler) {}
 
   // A new plain bitmap read from the BMP file that G writes; G keeps its picture.
   static std::unique_ptr<Bitmap> ConvertToBitmap(PluginImage& g);
@@ -50,14 +45,12 @@ class PluginBitmap : public Bitmap {
  private:
   // The plain bitmap class is tried first for a ".BMP" name, the plug-in picture first otherwise. The
   // plain bitmap class is Bitmap itself, never PluginBitmap, so a temporary bitmap starts no plug-in search.
-  static std::array<ImageClass, 2> ClassOrder(bool isBmp);
-  // A temporary picture of Cls whose progress reaches this bitmap's listeners.
-  std::unique_ptr<Image> NewTemporary(ImageClass cls);
+  static std::array<const ImageFormat*, 2> ClassOrder(bool isBmp);
+  // A temporary picture of Format whose progress reaches this bitmap's listeners.
+  std::unique_ptr<Image> NewTemporary(const ImageFormat* format);
   template <typename CreateGraphic>
   void LoadThrough(const std::string& fileName, CreateGraphic create);
   void AssignCopyOfPalette(PaletteHandle palette);
-
-  NamedStreamHandler onLoadFromStreamWithName_;
 };
 
 // Program start: every plug-in extension is registered with PluginBitmap from then on. Called before the

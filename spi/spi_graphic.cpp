@@ -9,7 +9,7 @@
 
 namespace zeb::spi {
 
-ZEB_GRAPHIC_CLASS_DEF(PluginImage, nullptr)
+const ImageFormat PluginImage::kFormat = {"PluginImage", &NewImage<PluginImage>};
 
 PluginImage::PluginImage() = default;
 
@@ -29,7 +29,7 @@ bool PluginImage::GetEmpty() { return !source_ || source_->IsEmpty(); }
 void PluginImage::UpdateInfo() {
   if (infoCached_) return;
   if (GetEmpty()) {
-    width_ = height_ = colors_ = bitsSize_ = infoSize_ = 0;
+    width_ = height_ = bitsSize_ = infoSize_ = 0;
     palette_ = 0;
     isFourBit_ = false;
     infoCached_ = true;
@@ -38,7 +38,6 @@ void PluginImage::UpdateInfo() {
   // The source keeps only blocks that passed IsUsableDib, so every size here is within bounds.
   const uint8_t* info = source_->LockBitmapInfo();
   DibLayout d = ReadDibLayout(info);
-  colors_ = static_cast<int32_t>(d.colors);
   bitsSize_ = static_cast<int32_t>(d.bitsSize);
   width_ = d.width;
   height_ = d.height;
@@ -87,19 +86,11 @@ int32_t PluginImage::BitsSize() {
   return bitsSize_;
 }
 
-int32_t PluginImage::Colors() {
-  UpdateInfo();
-  return colors_;
-}
-
 void PluginImage::SetHeight(int32_t) {}
 void PluginImage::SetWidth(int32_t) {}
-void PluginImage::LoadFromClipboardFormat(uint16_t, uintptr_t, PaletteHandle) {}
-void PluginImage::SaveToClipboardFormat(uint16_t&, uintptr_t&, PaletteHandle&) {}
 
 void PluginImage::Assign(Image& source) {
-  throw ConversionError(std::string("Cannot assign a ") + source.ClassType()->ClassName + " to a " +
-                        ClassType()->ClassName);
+  throw ConversionError(std::string("Cannot assign a ") + source.Format().name + " to a " + Format().name);
 }
 
 void PluginImage::Draw(Canvas& canvas, const PixelRect& rect) {

@@ -13,7 +13,8 @@ namespace zeb::spi {
 
 class PluginImage : public Image {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(PluginImage)
+  static const ImageFormat kFormat;
+  const ImageFormat& Format() const override { return kFormat; }
   PluginImage();
   ~PluginImage() override;
 
@@ -29,9 +30,6 @@ class PluginImage : public Image {
   void LoadFromStream(Stream& stream) override;
   // Writes a complete BMP file: file header, the information block and the rows, as the plug-in gave them.
   void SaveToStream(Stream& stream) override;
-  // The clipboard is not supported: both do nothing.
-  void LoadFromClipboardFormat(uint16_t format, uintptr_t data, PaletteHandle palette) override;
-  void SaveToClipboardFormat(uint16_t& format, uintptr_t& data, PaletteHandle& palette) override;
   // A plug-in picture takes no other picture over (ConversionError).
   void Assign(Image& source) override;
 
@@ -45,7 +43,6 @@ class PluginImage : public Image {
   // The values that a saved BMP file carries.
   int32_t InfoSize();
   int32_t BitsSize();
-  int32_t Colors();
   PluginSource* Source() const { return source_.get(); }
 
  private:
@@ -58,7 +55,6 @@ class PluginImage : public Image {
   PaletteHandle palette_ = 0;
   int32_t infoSize_ = 0;
   int32_t bitsSize_ = 0;
-  int32_t colors_ = 0;
   bool isFourBit_ = false;
   bool infoCached_ = false;
 };

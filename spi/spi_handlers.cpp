@@ -3,11 +3,11 @@
 namespace zeb::spi {
 
 void AcceptImportFiltersOnly(PluginModule* aSPI, bool& accept) {
-  accept = aSPI && aSPI->InheritsFrom(&ImportModule::Class);
+  accept = dynamic_cast<ImportModule*>(aSPI) != nullptr;
 }
 
-void RefuseStarExtension(const std::string& extension, ImageClass& graphicClass) {
-  if (extension == "*") graphicClass = nullptr;
+void RefuseStarExtension(const std::string& extension, const ImageFormat*& format) {
+  if (extension == "*") format = nullptr;
 }
 
 }  // namespace zeb::spi

@@ -11,7 +11,7 @@ namespace zeb::spi {
 
 // OnSearch: Accept becomes whether the module is an import filter (ImportModule or a subclass).
 void AcceptImportFiltersOnly(PluginModule* aSPI, bool& accept);
-// OnPictureRegister: the extension "*" gets no picture class, so nothing is registered for it.
-void RefuseStarExtension(const std::string& extension, ImageClass& graphicClass);
+// OnPictureRegister: the extension "*" gets no picture format, so nothing is registered for it.
+void RefuseStarExtension(const std::string& extension, const ImageFormat*& format);
 
 }  // namespace zeb::spi

@@ -9,7 +9,7 @@ namespace zeb::spi {
 namespace {
 
 PluginManager* currentManager = nullptr;
-ImageClass defaultGraphicClass = nullptr;
+const ImageFormat* defaultFormat = nullptr;
 
 // Volume labels are listed by the file system like files; they are never plug-ins.
 constexpr uint32_t kVolumeLabel = 0x08;
@@ -27,15 +27,13 @@ std::string WithBackslash(const std::string& path) {
   return path + "\\";
 }
 
-void PluginManager::SetDefaultGraphicClass(ImageClass cls) { defaultGraphicClass = cls; }
+void PluginManager::SetDefaultFormat(const ImageFormat* format) { defaultFormat = format; }
 
-ImageClass PluginManager::DefaultGraphicClass() { return defaultGraphicClass; }
+const ImageFormat* PluginManager::DefaultFormat() { return defaultFormat; }
 
-PluginManager::PluginManager(bool designMode) : designMode_(designMode) {
-  if (!designMode_) {
-    if (currentManager) throw SecondPluginManager("TSPIs は複数生成できません");
-    currentManager = this;
-  }
+PluginManager::PluginManager() {
+  if (currentManager) throw SecondPluginManager("TSPIs は複数生成できません");
+  currentManager = this;
 }
 
 PluginManager::~PluginManager() {
@@ -44,7 +42,7 @@ PluginManager::~PluginManager() {
 }
 
 void PluginManager::Loaded() {
-  if (!designMode_ && AutoSearch) Search("*.spi");
+  if (AutoSearch) Search("*.spi");
 }
 
 void PluginManager::Search(const std::string& mask) {
@@ -68,18 +66,6 @@ void PluginManager::Search(const std::string& mask) {
     std::string programFolder = FolderPart(Files().ProgramFileName());
     if (!programFolder.empty()) ScanFolder(WithBackslash(programFolder), mask);
   }
-  if (SearchOptions & SearchOption(kCurrentFolder)) {
-    std::string current = Files().CurrentDirectory();
-    if (!current.empty()) ScanFolder(WithBackslash(current), mask);
-  }
-  if (SearchOptions & SearchOption(kSystemFolder)) {
-    std::string system = Files().SystemDirectory();
-    if (!system.empty()) ScanFolder(WithBackslash(system), mask);
-  }
-  if (SearchOptions & SearchOption(kWindowsFolder)) {
-    std::string windows = Files().WindowsDirectory();
-    if (!windows.empty()) ScanFolder(WithBackslash(windows), mask);
-  }
 }
 
 void PluginManager::ScanFolder(const std::string& folder, const std::string& pattern) {
@@ -93,10 +79,6 @@ void PluginManager::ScanFolder(const std::string& folder, const std::string& pat
   });
 
   for (const std::string& path : found) {
-    bool accept = true;
-    if (OnSearching) OnSearching(this, path, accept);
-    if (!accept) continue;
-
     std::unique_ptr<PluginModule> module;
     try {
       module = CreatePluginModule(path);
@@ -108,7 +90,7 @@ void PluginManager::ScanFolder(const std::string& folder, const std::string& pat
     if (!module) continue;
 
     try {
-      accept = true;
+      bool accept = true;
       if (OnSearch) OnSearch(this, module.get(), accept);
       if (accept) Add(std::move(module));
     } catch (...) {
@@ -135,9 +117,10 @@ void PluginManager::Insert(int index, std::unique_ptr<PluginModule> module) {
   if (!module) throw IndexError("A plug-in module is required");
   PluginModule* inserted = module.get();
   modules_.insert(modules_.begin() + index, std::move(module));
-  if (designMode_ || !inserted->InheritsFrom(&ImportModule::Class)) return;
+  auto* importModule = dynamic_cast<ImportModule*>(inserted);
+  if (!importModule) return;
   try {
-    RegisterExtensions(*static_cast<ImportModule*>(inserted));
+    RegisterExtensions(*importModule);
   } catch (...) {
     // A module whose registration fails is not held; what was registered before stays. It is found
     // again by address, as a handler may have changed the list meanwhile.
@@ -154,8 +137,8 @@ void PluginManager::RegisterExtensions(ImportModule& module) {
   const std::vector<std::string>& filters = module.Filters();
   const std::vector<std::string>& descriptions = module.Descriptions();
   for (size_t i = 0; i < filters.size(); ++i) {
-    // A class the handler changes carries over to the later extensions of the same entry only.
-    ImageClass graphicClass = defaultGraphicClass;
+    // A format the handler changes carries over to the later extensions of the same entry only.
+    const ImageFormat* format = defaultFormat;
     std::string remaining = filters[i];
     const std::string description = i < descriptions.size() ? descriptions[i] : std::string();
     while (!remaining.empty()) {
@@ -172,19 +155,15 @@ void PluginManager::RegisterExtensions(ImportModule& module) {
       // An empty item ("*.pic;;*.mag", "*.") names no extension; registering it would hand every file
       // without an extension to the plug-ins.
       if (extension.empty()) continue;
-      if (OnPictureRegister) OnPictureRegister(this, &module, extension, description, graphicClass);
-      if (graphicClass) PictureFormats::Register(extension, description, graphicClass);
+      if (OnPictureRegister) OnPictureRegister(this, &module, extension, description, format);
+      if (format) PictureFormats::Register(extension, description, format);
     }
   }
 }
 
 void PluginManager::Delete(int index) {
   if (index < 0 || index >= Count()) ListIndexError(index);
-  auto& slot = modules_[static_cast<size_t>(index)];
-  // The forced loader is only a reference; it must not outlive the module it names.
-  if (GraphicForcedLoader && static_cast<PluginModule*>(GraphicForcedLoader) == slot.get())
-    GraphicForcedLoader = nullptr;
-  slot.reset();
+  modules_[static_cast<size_t>(index)].reset();
   modules_.erase(modules_.begin() + index);
 }
 
@@ -192,25 +171,23 @@ void PluginManager::Clear() {
   while (Count() > 0) Delete(0);
 }
 
-void PluginManager::FindModules(const std::vector<ModuleClass>& classes, const std::string& fileName,
-                                std::vector<PluginModule*>& result) const {
+std::vector<ImportModule*> PluginManager::FindImportModules(const std::string& fileName) const {
+  std::vector<ImportModule*> result;
   std::string extension = ExtensionPart(fileName);
-  for (const auto& module : modules_) {
-    if (module->Retired()) continue;
-    bool wanted = false;
-    for (ModuleClass cls : classes)
-      if (module->InheritsFrom(cls)) wanted = true;
-    if (!wanted) continue;
+  for (const auto& held : modules_) {
+    auto* module = dynamic_cast<ImportModule*>(held.get());
+    if (!module || module->Retired()) continue;
     // Each filter entry counts by its last pattern's extension only.
     bool preferred = false;
     if (!extension.empty())
       for (const std::string& filter : module->Filters())
         if (SameTextAscii(ExtensionPart(filter), extension)) preferred = true;
     if (preferred)
-      result.insert(result.begin(), module.get());
+      result.insert(result.begin(), module);
     else
-      result.push_back(module.get());
+      result.push_back(module);
   }
+  return result;
 }
 
 void PluginManager::ModuleCrashed(const PluginModule& module, const std::string& pictureFile, uint32_t code) {

@@ -14,25 +14,17 @@ namespace zeb::spi {
 
 ZEB_EXCEPTION(SecondPluginManager, Exception);
 
-enum PluginSearchFolder : uint8_t {
-  kSusieFolder,
-  kProgramFolder,
-  kCurrentFolder,
-  kSystemFolder,
-  kWindowsFolder
-};
+enum PluginSearchFolder : uint8_t { kSusieFolder, kProgramFolder };
 using PluginSearchFolders = uint8_t;  // bit i for option i
 constexpr PluginSearchFolders SearchOption(PluginSearchFolder o) {
   return static_cast<PluginSearchFolders>(1u << o);
 }
 
 class PluginManager;
-using FileSearchHandler =
-    std::function<void(PluginManager* sender, const std::string& fileName, bool& accept)>;
 using ModuleSearchHandler = std::function<void(PluginManager* sender, PluginModule* aSPI, bool& accept)>;
 using PictureRegisterHandler =
     std::function<void(PluginManager* sender, ImportModule* aSPI, const std::string& aExtension,
-                       const std::string& aDescription, ImageClass& aGraphicClass)>;
+                       const std::string& aDescription, const ImageFormat*& aFormat)>;
 
 // The first crash of one module while it read one picture, waiting to be told to the user.
 struct PluginCrashReport {
@@ -46,14 +38,14 @@ constexpr const char* kSusieKey = "\\Software\\Vantorel\\Susie\\Plug-in";
 
 class PluginManager {
  public:
-  // Raises SecondPluginManager "TSPIs は複数生成できません" when a manager exists (not in design mode).
-  explicit PluginManager(bool designMode = false);
+  // Raises SecondPluginManager "TSPIs は複数生成できません" when a manager exists.
+  PluginManager();
   ~PluginManager();
   PluginManager(const PluginManager&) = delete;
   PluginManager& operator=(const PluginManager&) = delete;
 
   // Called by the owner once it has set the manager's properties: searches "*.spi" when AutoSearch is
-  // on (and not in design mode).
+  // on.
   void Loaded();
   void Search(const std::string& mask);
 
@@ -67,10 +59,9 @@ class PluginManager {
   // Frees the module (releasing its library); its registrations stay.
   void Delete(int index);
   void Clear();
-  // Appends the modules of one of the classes, those whose filters name FileName's extension first.
-  // Retired modules (crashed too often) are left out.
-  void FindModules(const std::vector<ModuleClass>& classes, const std::string& fileName,
-                   std::vector<PluginModule*>& result) const;
+  // The import filters, those whose filters name FileName's extension first. Retired modules (crashed
+  // too often) are left out.
+  std::vector<ImportModule*> FindImportModules(const std::string& fileName) const;
 
   // A held module crashed while reading PictureFile (it has counted the crash itself). Its first crash
   // is kept as a report until the viewer takes it; later ones are not reported again.
@@ -78,16 +69,14 @@ class PluginManager {
   // The reports not yet taken, oldest first; the list is empty afterwards.
   std::vector<PluginCrashReport> TakeCrashReports();
 
-  static void SetDefaultGraphicClass(ImageClass cls);
-  static ImageClass DefaultGraphicClass();
+  // The picture format registered for each extension of an import filter.
+  static void SetDefaultFormat(const ImageFormat* format);
+  static const ImageFormat* DefaultFormat();
 
   bool MacBinary = true;
-  bool GraphicPreview = false;
-  ImportModule* GraphicForcedLoader = nullptr;
   bool AutoSearch = true;
   PluginSearchFolders SearchOptions = SearchOption(kSusieFolder) | SearchOption(kProgramFolder);
   ModuleSearchHandler OnSearch;
-  FileSearchHandler OnSearching;
   PictureRegisterHandler OnPictureRegister;
   // When set, an error that loading one found file raises (an export its kind needs is missing, say)
   // is handed here and the search goes on with the next file and the remaining folders; when unset it
@@ -100,7 +89,6 @@ class PluginManager {
   void RegisterExtensions(ImportModule& module);
   std::vector<std::unique_ptr<PluginModule>> modules_;
   std::vector<PluginCrashReport> crashReports_;
-  bool designMode_;
 };
 
 // The one manager, or nullptr.

@@ -10,14 +10,19 @@ namespace zeb::spi {
 
 namespace {
 
-template <class T>
-std::unique_ptr<PluginModule> Construct(const std::string& fileName) {
-  return std::make_unique<T>(fileName);
-}
-
 // Plug-in texts are asked for with a 256-byte buffer and a length of 255.
 constexpr int kInfoBufferSize = 256;
 constexpr int kInfoBufferLength = 255;
+
+// The kinds of module, each its own class.
+enum class ModuleKind { Plain, Import, Archive, Xn };
+
+ModuleKind KindForAPIVersion(const std::string& version) {
+  if (version == kImportVersion) return ModuleKind::Import;
+  if (version == kArchiveVersion) return ModuleKind::Archive;
+  if (version == kXnVersion) return ModuleKind::Xn;
+  return ModuleKind::Plain;
+}
 
 template <class Proc>
 Proc As(void* entry) {
@@ -25,12 +30,6 @@ Proc As(void* entry) {
 }
 
 }  // namespace
-
-const ModuleType PluginModule::Class = {"PluginModule", nullptr, &Construct<PluginModule>};
-const ModuleType LoaderModule::Class = {"LoaderModule", &PluginModule::Class, &Construct<LoaderModule>};
-const ModuleType ImportModule::Class = {"ImportModule", &LoaderModule::Class, &Construct<ImportModule>};
-const ModuleType ArchiveModule::Class = {"ArchiveModule", &LoaderModule::Class, &Construct<ArchiveModule>};
-const ModuleType XnModule::Class = {"XnModule", &PluginModule::Class, &Construct<XnModule>};
 
 PluginModule::PluginModule(const std::string& fileName) { Load(fileName); }
 
@@ -63,11 +62,9 @@ void PluginModule::Load(const std::string& fileName) {
     fileName_ = reported.empty() ? fileName : reported;
 
     pGetPluginInfo_ = GetProc("GetPluginInfo");
-    pConfigurationDlg_ = GetProc("ConfigurationDlg");
     pIsSupported_ = GetProc("IsSupported");
     pGetPictureInfo_ = GetProc("GetPictureInfo");
     pGetPicture_ = GetProc("GetPicture");
-    pGetPreview_ = GetProc("GetPreview");
     pGetArchiveInfo_ = GetProc("GetArchiveInfo");
     pGetFileInfo_ = GetProc("GetFileInfo");
     pGetFile_ = GetProc("GetFile");
@@ -168,24 +165,21 @@ int PluginModule::GetPicture(const char* buffer, intptr_t length, unsigned flag,
                               userData);
 }
 
-int PluginModule::GetPreview(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
-                             LocalHandle* hBits, ProgressCallback progress, intptr_t userData) {
-  return Call<GetPreviewProc>(pGetPreview_, "GetPreview", buffer, length, flag, hInfo, hBits, progress,
-                              userData);
-}
-
-ModuleClass ClassForAPIVersion(const std::string& version) {
-  if (version == kImportVersion) return &ImportModule::Class;
-  if (version == kArchiveVersion) return &ArchiveModule::Class;
-  if (version == kXnVersion) return &XnModule::Class;
-  return &PluginModule::Class;
-}
-
 std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName) {
   try {
     // The probe stays loaded while the typed module loads the library again, and goes whatever happens.
     auto probe = std::make_unique<PluginModule>(fileName);
-    return ClassForAPIVersion(probe->APIVersion())->Create(fileName);
+    switch (KindForAPIVersion(probe->APIVersion())) {
+      case ModuleKind::Import:
+        return std::make_unique<ImportModule>(fileName);
+      case ModuleKind::Archive:
+        return std::make_unique<ArchiveModule>(fileName);
+      case ModuleKind::Xn:
+        return std::make_unique<XnModule>(fileName);
+      case ModuleKind::Plain:
+        break;
+    }
+    return std::make_unique<PluginModule>(fileName);
   } catch (const PluginOpenError&) {
     return nullptr;
   } catch (const NotAPlugin&) {

@@ -33,26 +33,8 @@ class PluginCrashed : public Exception {
 // A module whose calls crashed this often is no longer asked for the rest of the session.
 constexpr int kCrashesBeforeRetiring = 3;
 
-class PluginModule;
-// A plug-in class reference: its name, its base and its constructor.
-struct ModuleType {
-  const char* ClassName;
-  const ModuleType* Parent;
-  std::unique_ptr<PluginModule> (*Create)(const std::string& fileName);
-  bool InheritsFrom(const ModuleType* other) const {
-    for (auto* c = this; c; c = c->Parent)
-      if (c == other) return true;
-    return false;
-  }
-};
-using ModuleClass = const ModuleType*;
-
 class PluginModule {
  public:
-  static const ModuleType Class;
-  virtual ModuleClass ClassType() const { return &Class; }
-  bool InheritsFrom(ModuleClass cls) const { return ClassType()->InheritsFrom(cls); }
-
   // Loads the library and reads its texts; raises PluginOpenError or PluginExportMissing.
   explicit PluginModule(const std::string& fileName);
   virtual ~PluginModule();
@@ -79,8 +61,6 @@ class PluginModule {
   int IsSupported(const char* fileName, uintptr_t data);
   int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info);
   int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
-                 ProgressCallback progress, intptr_t userData);
-  int GetPreview(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
                  ProgressCallback progress, intptr_t userData);
 
  protected:
@@ -112,17 +92,13 @@ class PluginModule {
   void* pIsSupported_ = nullptr;
   void* pGetPictureInfo_ = nullptr;
   void* pGetPicture_ = nullptr;
-  void* pGetPreview_ = nullptr;
   void* pGetArchiveInfo_ = nullptr;
   void* pGetFileInfo_ = nullptr;
   void* pGetFile_ = nullptr;
-  void* pConfigurationDlg_ = nullptr;
 };
 
 class LoaderModule : public PluginModule {
  public:
-  static const ModuleType Class;
-  ModuleClass ClassType() const override { return &Class; }
   explicit LoaderModule(const std::string& fileName);
 
  protected:
@@ -132,8 +108,6 @@ class LoaderModule : public PluginModule {
 
 class ImportModule : public LoaderModule {
  public:
-  static const ModuleType Class;
-  ModuleClass ClassType() const override { return &Class; }
   explicit ImportModule(const std::string& fileName);
 
  protected:
@@ -144,8 +118,6 @@ class ImportModule : public LoaderModule {
 
 class ArchiveModule : public LoaderModule {
  public:
-  static const ModuleType Class;
-  ModuleClass ClassType() const override { return &Class; }
   explicit ArchiveModule(const std::string& fileName);
 
  protected:
@@ -156,8 +128,6 @@ class ArchiveModule : public LoaderModule {
 
 class XnModule : public PluginModule {
  public:
-  static const ModuleType Class;
-  ModuleClass ClassType() const override { return &Class; }
   explicit XnModule(const std::string& fileName);
 
  protected:
@@ -172,12 +142,8 @@ constexpr const char* kImportVersion = "00IN";
 constexpr const char* kArchiveVersion = "00AM";
 constexpr const char* kXnVersion = "00XN";
 
-// The class CreatePluginModule gives a module that answers this API version (compared whole,
-// case-sensitively).
-ModuleClass ClassForAPIVersion(const std::string& version);
-
-// A module of the class that matches the file's API version, or nullptr when the file cannot be
-// loaded. PluginExportMissing and other errors pass to the caller.
+// A module of the class that matches the file's API version (compared whole, case-sensitively), or
+// nullptr when the file cannot be loaded. PluginExportMissing and other errors pass to the caller.
 std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName);
 
 }  // namespace zeb::spi

@@ -6,6 +6,7 @@
 #include "platform/core/errors.h"
 #include "platform/core/strings.h"
 #include "platform/services/ansi.h"
+#include "platform/services/call_guard.h"
 #include "platform/services/file_stream.h"
 #include "platform/services/local_memory.h"
 #include "spi/dib_layout.h"
@@ -70,6 +71,8 @@ void PluginSource::DoProgress(ProgressStage stage, uint8_t percentDone, const st
 }
 
 int SPI_API PluginSource::SPIProgress(int num, int denom, intptr_t data) noexcept {
+  // What runs from here is the viewer's code: a fault in it must not pass for the plug-in's crash.
+  HostCallbackScope ownCode;
   auto* source = reinterpret_cast<PluginSource*>(data);
   if (!source || !source->OnProgress) return 0;
   // A listener that already failed has ended the load; the plug-in is only asked to stop again.
@@ -120,37 +123,14 @@ bool PluginSource::IsSupportedBy(ImportModule& module, const uint8_t* header) {
 }
 
 std::vector<ImportModule*> PluginSource::GetLoaders() {
-  std::vector<ImportModule*> loaders;
   PluginManager* manager = CurrentPluginManager();
-  if (!manager) return loaders;
-  if (manager->GraphicForcedLoader) {
-    if (!manager->GraphicForcedLoader->Retired()) loaders.push_back(manager->GraphicForcedLoader);
-    return loaders;
-  }
-  std::vector<PluginModule*> found;
-  manager->FindModules({&ImportModule::Class}, fileName_, found);
-  for (PluginModule* module : found)
-    if (module->InheritsFrom(&ImportModule::Class)) loaders.push_back(static_cast<ImportModule*>(module));
-  return loaders;
+  return manager ? manager->FindImportModules(fileName_) : std::vector<ImportModule*>();
 }
 
 void PluginSource::TryLoader(ImportModule& module, const uint8_t* buffer, int offset) {
   if (!IsSupportedBy(module, buffer + offset)) return;
   if (!HasDataAt(offset)) return;
   LoadInfo(module, offset);
-  PluginManager* manager = CurrentPluginManager();
-  if (manager && manager->GraphicPreview) {
-    try {
-      LoadPreview(module, offset);
-    } catch (const PluginExportMissing&) {
-      // A module without GetPreview: a preview that failed.
-      bitmapInfoHandle_ = nullptr;
-      bitsHandle_ = nullptr;
-    }
-    RaiseListenerError();
-    CheckReturnedBlocks();
-    if (!IsEmpty()) return;
-  }
   LoadPicture(module, offset);
   RaiseListenerError();
   CheckReturnedBlocks();
@@ -247,18 +227,6 @@ void PluginFileSource::LoadInfo(ImportModule& module, int offset) {
     module.GetPictureInfo(ansiFileName_.c_str(), offset, 0, &info_);
 }
 
-void PluginFileSource::LoadPreview(ImportModule& module, int offset) {
-  int result;
-  if (inMemory_)
-    result = module.GetPreview(reinterpret_cast<const char*>(inMemory_->Memory() + offset),
-                               static_cast<intptr_t>(inMemory_->Size() - offset), 1, &bitmapInfoHandle_,
-                               &bitsHandle_, &SPIProgress, UserData());
-  else
-    result = module.GetPreview(ansiFileName_.c_str(), offset, 0, &bitmapInfoHandle_, &bitsHandle_,
-                               &SPIProgress, UserData());
-  PluginCallReturned(result);
-}
-
 void PluginFileSource::LoadPicture(ImportModule& module, int offset) {
   int result;
   if (inMemory_)
@@ -301,12 +269,6 @@ bool PluginStreamSource::HasDataAt(int offset) const { return offset < size_; }
 void PluginStreamSource::LoadInfo(ImportModule& module, int offset) {
   module.GetPictureInfo(reinterpret_cast<const char*>(memory_ + offset),
                         static_cast<intptr_t>(size_ - offset), 1, &info_);
-}
-
-void PluginStreamSource::LoadPreview(ImportModule& module, int offset) {
-  PluginCallReturned(module.GetPreview(reinterpret_cast<const char*>(memory_ + offset),
-                                       static_cast<intptr_t>(size_ - offset), 1, &bitmapInfoHandle_,
-                                       &bitsHandle_, &SPIProgress, UserData()));
 }
 
 void PluginStreamSource::LoadPicture(ImportModule& module, int offset) {

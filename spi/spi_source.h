@@ -37,9 +37,8 @@ class PluginSource {
   LocalHandle BitsHandle() const { return bitsHandle_; }
   const std::string& FileName() const { return fileName_; }
   const PictureInfo& Info() const { return info_; }
-  Image* Graphic() const { return graphic_; }
 
-  // The progress callback handed to GetPicture and GetPreview; Data is the source.
+  // The progress callback handed to GetPicture; Data is the source.
   static int SPI_API SPIProgress(int num, int denom, intptr_t data) noexcept;
 
   ProgressHandler OnProgress;
@@ -51,13 +50,12 @@ class PluginSource {
   virtual void ReadHeader(uint8_t* buffer, int length) = 0;
   // GetPictureInfo into Info.
   virtual void LoadInfo(ImportModule& module, int offset) = 0;
-  // GetPreview / GetPicture into the two handle fields; each ends with PluginCallReturned.
-  virtual void LoadPreview(ImportModule& module, int offset) = 0;
+  // GetPicture into the two handle fields; ends with PluginCallReturned.
   virtual void LoadPicture(ImportModule& module, int offset) = 0;
   // Whether there is data at Offset to hand over (a short stream has nothing 128 bytes in).
   virtual bool HasDataAt(int offset) const = 0;
 
-  // After GetPreview or GetPicture: a failed call leaves nothing behind (the handles are dropped
+  // After GetPicture: a failed call leaves nothing behind (the handles are dropped
   // without freeing, as the plug-in may not have set them).
   void PluginCallReturned(int result);
   void DoProgress(ProgressStage stage, uint8_t percentDone, const std::string& msg);
@@ -100,7 +98,6 @@ class PluginFileSource : public PluginSource {
  protected:
   void ReadHeader(uint8_t* buffer, int length) override;
   void LoadInfo(ImportModule& module, int offset) override;
-  void LoadPreview(ImportModule& module, int offset) override;
   void LoadPicture(ImportModule& module, int offset) override;
   bool HasDataAt(int offset) const override;
 
@@ -121,7 +118,6 @@ class PluginStreamSource : public PluginSource {
  protected:
   void ReadHeader(uint8_t* buffer, int length) override;
   void LoadInfo(ImportModule& module, int offset) override;
-  void LoadPreview(ImportModule& module, int offset) override;
   void LoadPicture(ImportModule& module, int offset) override;
   bool HasDataAt(int offset) const override;
 

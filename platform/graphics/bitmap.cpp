@@ -9,7 +9,7 @@
 
 namespace zeb {
 
-ZEB_GRAPHIC_CLASS_DEF(Bitmap, nullptr)
+const ImageFormat Bitmap::kFormat = {"Bitmap", &NewImage<Bitmap>};
 
 namespace {
 void Put16(uint8_t* p, uint32_t v) {
@@ -216,11 +216,12 @@ void Bitmap::SaveToStream(Stream& stream) {
 
 void Bitmap::Assign(Image& source) {
   if (&source == this) return;
-  if (!source.InheritsFrom(&Bitmap::Class)) {
+  auto* bitmap = dynamic_cast<Bitmap*>(&source);
+  if (!bitmap) {
     Image::Assign(source);
     return;
   }
-  auto& from = static_cast<Bitmap&>(source);
+  auto& from = *bitmap;
   Replace(from.dib_);
   if (from.palette_) palette_ = NewPalette(PaletteEntries(from.palette_));
   Changed();

@@ -13,7 +13,8 @@ class MemoryStream;
 
 class Bitmap : public Image {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(Bitmap)
+  static const ImageFormat kFormat;
+  const ImageFormat& Format() const override { return kFormat; }
   Bitmap();
   ~Bitmap() override;
 

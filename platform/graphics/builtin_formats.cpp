@@ -9,18 +9,18 @@
 
 namespace zeb::PictureFormats {
 
-void RegisterBuiltIn(const std::string& extension, const std::string& description, ImageClass cls);
+void RegisterBuiltIn(const std::string& extension, const std::string& description, const ImageFormat* format);
 
 void EnsureBuiltIns() {
   static bool done = false;
   if (done) return;
   done = true;
-  RegisterBuiltIn("wmf", "Metafiles", &MetafileImage::Class);
-  RegisterBuiltIn("emf", "Enhanced Metafiles", &MetafileImage::Class);
-  RegisterBuiltIn("ico", "Icons", &IconImage::Class);
-  RegisterBuiltIn("bmp", "Bitmaps", &Bitmap::Class);
-  RegisterBuiltIn("jpeg", "JPEG Image File", &JpegImage::Class);
-  RegisterBuiltIn("jpg", "JPEG Image File", &JpegImage::Class);
+  RegisterBuiltIn("wmf", "Metafiles", &MetafileImage::kFormat);
+  RegisterBuiltIn("emf", "Enhanced Metafiles", &MetafileImage::kFormat);
+  RegisterBuiltIn("ico", "Icons", &IconImage::kFormat);
+  RegisterBuiltIn("bmp", "Bitmaps", &Bitmap::kFormat);
+  RegisterBuiltIn("jpeg", "JPEG Image File", &JpegImage::kFormat);
+  RegisterBuiltIn("jpg", "JPEG Image File", &JpegImage::kFormat);
 }
 
 }  // namespace zeb::PictureFormats

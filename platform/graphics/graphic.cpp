@@ -12,19 +12,10 @@ void Image::LoadFromFile(const std::string& fileName) {
   LoadFromStream(stream);
 }
 
-void Image::LoadFromClipboardFormat(uint16_t, uintptr_t, PaletteHandle) {
-  throw InvalidPicture("Unsupported clipboard format");
-}
-
-void Image::SaveToClipboardFormat(uint16_t&, uintptr_t&, PaletteHandle&) {
-  throw InvalidPicture("Unsupported clipboard format");
-}
-
 void Image::Assign(Image& source) { source.AssignTo(*this); }
 
 void Image::AssignTo(Image& dest) {
-  throw ConversionError(std::string("Cannot assign a ") + ClassType()->ClassName + " to a " +
-                        dest.ClassType()->ClassName);
+  throw ConversionError(std::string("Cannot assign a ") + Format().name + " to a " + dest.Format().name);
 }
 
 void Image::Progress(Image* sender, ProgressStage stage, uint8_t percentDone, bool redrawNow,
@@ -41,7 +32,7 @@ namespace {
 struct Format {
   std::string extension;
   std::string description;
-  ImageClass cls;
+  const ImageFormat* format;
 };
 // In order of registration; lookups walk from the end so the latest registration wins.
 std::vector<Format>& Formats() {
@@ -50,25 +41,24 @@ std::vector<Format>& Formats() {
 }
 }  // namespace
 
-void Register(const std::string& extension, const std::string& description, ImageClass cls) {
+void Register(const std::string& extension, const std::string& description, const ImageFormat* format) {
   EnsureBuiltIns();
-  Formats().push_back({LowerAscii(extension), description, cls});
+  Formats().push_back({LowerAscii(extension), description, format});
 }
 
-void UnregisterGraphicClass(ImageClass cls) {
+void UnregisterFormat(const ImageFormat* format) {
   EnsureBuiltIns();
-  auto& f = Formats();
-  std::erase_if(f, [cls](const Format& x) { return x.cls == cls; });
+  std::erase_if(Formats(), [format](const Format& x) { return x.format == format; });
 }
 
-ImageClass Find(const std::string& extension) {
+const ImageFormat* Find(const std::string& extension) {
   EnsureBuiltIns();
   std::string ext = LowerAscii(!extension.empty() && extension[0] == '.' ? extension.substr(1) : extension);
   // A file without an extension never matches a format registered without one.
   if (ext.empty()) return nullptr;
   auto& f = Formats();
   for (auto it = f.rbegin(); it != f.rend(); ++it)
-    if (it->extension == ext) return it->cls;
+    if (it->extension == ext) return it->format;
   return nullptr;
 }
 
@@ -85,8 +75,9 @@ std::string FileMask() {
 }
 
 // Registers a built-in format without going through EnsureBuiltIns again.
-void RegisterBuiltIn(const std::string& extension, const std::string& description, ImageClass cls) {
-  Formats().push_back({LowerAscii(extension), description, cls});
+void RegisterBuiltIn(const std::string& extension, const std::string& description,
+                     const ImageFormat* format) {
+  Formats().push_back({LowerAscii(extension), description, format});
 }
 
 }  // namespace PictureFormats
@@ -112,9 +103,9 @@ void Picture::SetGraphic(std::unique_ptr<Image> graphic) {
 
 void Picture::LoadFromFile(const std::string& fileName) {
   std::string ext = ExtensionPart(fileName);
-  ImageClass cls = PictureFormats::Find(ext.empty() ? ext : ext.substr(1));
-  if (!cls) throw InvalidPicture("Unknown picture file extension (" + ext + ")");
-  std::unique_ptr<Image> g = cls->Create();
+  const ImageFormat* format = PictureFormats::Find(ext.empty() ? ext : ext.substr(1));
+  if (!format) throw InvalidPicture("Unknown picture file extension (" + ext + ")");
+  std::unique_ptr<Image> g = format->create();
   Attach(*g);
   // The new picture's own change notices during the load are not passed on: the change is reported
   // once, when it has taken the old picture's place.
@@ -137,7 +128,7 @@ void Picture::Assign(const Picture& source) {
     SetGraphic(nullptr);
     return;
   }
-  std::unique_ptr<Image> g = source.graphic_->ClassType()->Create();
+  std::unique_ptr<Image> g = source.graphic_->Format().create();
   g->Assign(*source.graphic_);
   SetGraphic(std::move(g));
 }

@@ -1,4 +1,4 @@
-// The abstract picture, picture class references, the picture-format registry and the picture
+// The abstract picture, picture formats, the picture-format registry and the picture
 // container (what a picture control holds).
 #pragma once
 
@@ -15,27 +15,17 @@ namespace zeb {
 class Image;
 class Stream;
 
-// A picture class reference: the class's name, its base, and a factory.
-struct ImageType {
-  const char* ClassName;
-  const ImageType* Parent;
-  std::unique_ptr<Image> (*Create)();
-  bool InheritsFrom(const ImageType* other) const {
-    for (const ImageType* c = this; c; c = c->Parent)
-      if (c == other) return true;
-    return false;
-  }
+// A picture class as the picture-format registry and Picture::Assign know it: its name and a factory
+// of empty pictures of it. Each picture class has one, its kFormat.
+struct ImageFormat {
+  const char* name;
+  std::unique_ptr<Image> (*create)();
 };
-using ImageClass = const ImageType*;
 
-// Declares the class reference of a picture class: in the class body ZEB_GRAPHIC_CLASS_DECL(Name);
-// in its .cpp ZEB_GRAPHIC_CLASS_DEF(Name, &TBase::Class) (nullptr for a root).
-#define ZEB_GRAPHIC_CLASS_DECL(Name)   \
-  static const ::zeb::ImageType Class; \
-  ::zeb::ImageClass ClassType() const override { return &Class; }
-#define ZEB_GRAPHIC_CLASS_DEF(Name, ParentClass) \
-  const ::zeb::ImageType Name::Class = {         \
-      #Name, ParentClass, []() -> std::unique_ptr<::zeb::Image> { return std::make_unique<Name>(); }};
+template <class T>
+std::unique_ptr<Image> NewImage() {
+  return std::make_unique<T>();
+}
 
 enum class ProgressStage : uint8_t { Starting = 0, Running = 1, Ending = 2 };
 
@@ -50,8 +40,8 @@ class Image {
   Image(const Image&) = delete;
   Image& operator=(const Image&) = delete;
 
-  virtual ImageClass ClassType() const = 0;
-  bool InheritsFrom(ImageClass cls) const { return ClassType()->InheritsFrom(cls); }
+  // The picture's own class (its kFormat).
+  virtual const ImageFormat& Format() const = 0;
 
   virtual void Draw(Canvas& canvas, const PixelRect& rect) = 0;
   virtual bool GetEmpty() = 0;
@@ -66,8 +56,6 @@ class Image {
   virtual void LoadFromFile(const std::string& fileName);
   virtual void LoadFromStream(Stream& stream) = 0;
   virtual void SaveToStream(Stream& stream) = 0;
-  virtual void LoadFromClipboardFormat(uint16_t format, uintptr_t data, PaletteHandle palette);
-  virtual void SaveToClipboardFormat(uint16_t& format, uintptr_t& data, PaletteHandle& palette);
   // Copies Source into this picture. The default hands over to Source.AssignTo, whose default raises
   // ConversionError "Cannot assign a <source class> to a <this class>".
   virtual void Assign(Image& source);
@@ -89,20 +77,20 @@ class Image {
 };
 
 // The picture-format registry: extension (without dot, letters compared without regard to case) to
-// description and picture class; the latest registration of an extension wins.
+// description and picture format; the latest registration of an extension wins.
 class Picture;
 namespace PictureFormats {
-void Register(const std::string& extension, const std::string& description, ImageClass cls);
-void UnregisterGraphicClass(ImageClass cls);
-// The class registered last for an extension (with or without its dot), or nullptr.
-ImageClass Find(const std::string& extension);
+void Register(const std::string& extension, const std::string& description, const ImageFormat* format);
+void UnregisterFormat(const ImageFormat* format);
+// The format registered last for an extension (with or without its dot), or nullptr.
+const ImageFormat* Find(const std::string& extension);
 // "*.ext" items of every registered format, from the latest registration to the first, joined by ";".
 std::string FileMask();
 // Registers the built-in formats (bmp, ico, emf, wmf, jpeg, jpg) once; every entry point calls it.
 void EnsureBuiltIns();
 }  // namespace PictureFormats
 
-// Holds one picture; loading a file by name creates the class registered for its extension.
+// Holds one picture; loading a file by name creates a picture of the format registered for its extension.
 class Picture {
  public:
   Picture();
@@ -114,7 +102,7 @@ class Picture {
   void LoadFromFile(const std::string& fileName);
   // Told to every picture this one loads from now on (see Image::SetLargestDrawSize).
   void SetLargestDrawSize(int32_t width, int32_t height);
-  // Copies another picture (a new picture of the same class, assigned from it).
+  // Copies another picture (a new picture of the same format, assigned from it).
   void Assign(const Picture& source);
   int32_t Width() const;
   int32_t Height() const;

@@ -9,7 +9,7 @@
 
 namespace zeb {
 
-ZEB_GRAPHIC_CLASS_DEF(IconImage, nullptr)
+const ImageFormat IconImage::kFormat = {"IconImage", &NewImage<IconImage>};
 
 namespace {
 
@@ -143,8 +143,8 @@ void IconImage::SaveToStream(Stream& stream) {
 }
 
 void IconImage::Assign(Image& source) {
-  if (source.InheritsFrom(&IconImage::Class)) {
-    auto& icon = static_cast<IconImage&>(source);
+  if (auto* other = dynamic_cast<IconImage*>(&source)) {
+    auto& icon = *other;
     if (&icon == this) return;
     data_ = icon.data_;
     images_ = icon.images_;

@@ -13,7 +13,8 @@ namespace zeb {
 
 class IconImage : public Image {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(IconImage)
+  static const ImageFormat kFormat;
+  const ImageFormat& Format() const override { return kFormat; }
   IconImage();
   ~IconImage() override;
 

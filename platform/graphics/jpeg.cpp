@@ -17,7 +17,7 @@
 
 namespace zeb {
 
-ZEB_GRAPHIC_CLASS_DEF(JpegImage, nullptr)
+const ImageFormat JpegImage::kFormat = {"JpegImage", &NewImage<JpegImage>};
 
 namespace {
 
@@ -317,8 +317,8 @@ void JpegImage::SaveToStream(Stream& stream) {
 }
 
 void JpegImage::Assign(Image& source) {
-  if (source.InheritsFrom(&JpegImage::Class)) {
-    auto& jpeg = static_cast<JpegImage&>(source);
+  if (auto* other = dynamic_cast<JpegImage*>(&source)) {
+    auto& jpeg = *other;
     if (&jpeg == this) return;
     data_ = jpeg.data_;
     bitmap_ = jpeg.bitmap_;
@@ -332,7 +332,7 @@ void JpegImage::Assign(Image& source) {
 }
 
 void JpegImage::AssignTo(Image& dest) {
-  if (dest.InheritsFrom(&Bitmap::Class)) {
+  if (dynamic_cast<Bitmap*>(&dest)) {
     if (bitmap_ && eighths_ < 8) {
       // Only a reduced picture is held: the full one is decoded for Dest alone.
       std::string message;

@@ -19,7 +19,8 @@ namespace zeb {
 
 class JpegImage : public Image {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(JpegImage)
+  static const ImageFormat kFormat;
+  const ImageFormat& Format() const override { return kFormat; }
   JpegImage();
   ~JpegImage() override;
 

@@ -8,7 +8,7 @@
 
 namespace zeb {
 
-ZEB_GRAPHIC_CLASS_DEF(MetafileImage, nullptr)
+const ImageFormat MetafileImage::kFormat = {"MetafileImage", &NewImage<MetafileImage>};
 
 namespace {
 
@@ -166,8 +166,8 @@ void MetafileImage::SaveToStream(Stream& stream) {
 }
 
 void MetafileImage::Assign(Image& source) {
-  if (source.InheritsFrom(&MetafileImage::Class)) {
-    auto& meta = static_cast<MetafileImage&>(source);
+  if (auto* other = dynamic_cast<MetafileImage*>(&source)) {
+    auto& meta = *other;
     if (&meta == this) return;
     data_ = meta.data_;
     playOffset_ = meta.playOffset_;

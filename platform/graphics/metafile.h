@@ -18,7 +18,8 @@ namespace zeb {
 
 class MetafileImage : public Image {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(MetafileImage)
+  static const ImageFormat kFormat;
+  const ImageFormat& Format() const override { return kFormat; }
   MetafileImage();
   ~MetafileImage() override;
 

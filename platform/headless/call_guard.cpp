@@ -24,6 +24,7 @@ uint32_t RunGuardedCall(void (*body)(void* context), void* context) {
   std::fenv_t environment;
   std::fegetenv(&environment);
   uint32_t code = 0;
+  GuardedCallScope scope;
   try {
     body(context);
   } catch (const headless::SimulatedCrash& crash) {

@@ -4,6 +4,28 @@
 
 namespace zeb {
 
+namespace {
+// Per thread: whether a guarded call runs, and how many host callbacks of the innermost one run now.
+thread_local bool inGuardedCall = false;
+thread_local int hostCallbackDepth = 0;
+}  // namespace
+
+HostCallbackScope::HostCallbackScope() { ++hostCallbackDepth; }
+HostCallbackScope::~HostCallbackScope() { --hostCallbackDepth; }
+
+bool GuardTakesFault() { return inGuardedCall && hostCallbackDepth == 0; }
+
+GuardedCallScope::GuardedCallScope()
+    : outerInGuardedCall_(inGuardedCall), outerCallbackDepth_(hostCallbackDepth) {
+  inGuardedCall = true;
+  hostCallbackDepth = 0;
+}
+
+GuardedCallScope::~GuardedCallScope() {
+  inGuardedCall = outerInGuardedCall_;
+  hostCallbackDepth = outerCallbackDepth_;
+}
+
 std::string CrashKindName(uint32_t code) {
   switch (code) {
     case kAccessViolation:

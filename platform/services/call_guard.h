@@ -24,6 +24,36 @@ uint32_t RunGuarded(F& body) {
   return RunGuardedCall([](void* context) { (*static_cast<F*>(context))(); }, &body);
 }
 
+// While the calling thread runs code of ours that a guarded call called back (a plug-in's progress
+// callback), a fault there is ours, not the plug-in's: the guard lets it pass on as a crash of the viewer
+// instead of ending the plug-in call, and abandons none of our frames. A guarded call made inside the
+// callback guards its own plug-in again until it returns.
+class HostCallbackScope {
+ public:
+  HostCallbackScope();
+  ~HostCallbackScope();
+  HostCallbackScope(const HostCallbackScope&) = delete;
+  HostCallbackScope& operator=(const HostCallbackScope&) = delete;
+};
+
+// Whether a fault on the calling thread now is a guarded plug-in's: inside a guarded call and outside
+// any callback of ours it made.
+bool GuardTakesFault();
+
+// For the implementations of RunGuardedCall: marks the calling thread as inside a guarded call, with no
+// host callback running yet, until it goes (restoring the outer call's state).
+class GuardedCallScope {
+ public:
+  GuardedCallScope();
+  ~GuardedCallScope();
+  GuardedCallScope(const GuardedCallScope&) = delete;
+  GuardedCallScope& operator=(const GuardedCallScope&) = delete;
+
+ private:
+  bool outerInGuardedCall_;
+  int outerCallbackDepth_;
+};
+
 // A short English name of an exception code ("access violation"), or "exception 0x..." for others.
 std::string CrashKindName(uint32_t code);
 

@@ -35,6 +35,9 @@ EXCEPTION_DISPOSITION zeb_guard_handler(EXCEPTION_RECORD* record, void* establis
   // Called again while an unwind passes: nothing to do then.
   constexpr DWORD kUnwinding = 0x2 | 0x4;
   if (record->ExceptionFlags & kUnwinding) return ExceptionContinueSearch;
+  // A fault in the viewer's own code that the plug-in called back is not the plug-in's crash: it goes on
+  // to whatever handles the viewer's faults, and none of our frames are abandoned.
+  if (!zeb::GuardTakesFault()) return ExceptionContinueSearch;
   auto* frame = static_cast<GuardFrame*>(establisher);
   frame->code = record->ExceptionCode;
   // An exception raised as one that cannot be continued (an uncaught C++ exception, say) would only
@@ -145,7 +148,11 @@ uint32_t RunGuardedCall(void (*body)(void* context), void* context) {
   asm volatile("fnstcw %0" : "=m"(controlWord));
   if (HasSse()) asm volatile("stmxcsr %0" : "=m"(mxcsr));
   GuardFrame frame{};
-  const int crashed = zeb_guard_enter(&frame, body, context);
+  int crashed;
+  {
+    GuardedCallScope scope;
+    crashed = zeb_guard_enter(&frame, body, context);
+  }
   // A clean x87 unit (a crash may leave values on its register stack) with the caller's control word.
   asm volatile("fninit\n\tfldcw %0" : : "m"(controlWord));
   if (HasSse()) asm volatile("ldmxcsr %0" : : "m"(mxcsr));

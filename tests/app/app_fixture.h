@@ -31,13 +31,13 @@ class AppTest : public ::testing::Test {
     list.reset();
     jump.reset();
     headless::FolderIdentityRule() = nullptr;
-    PictureFormats::UnregisterGraphicClass(&test::FakeImage::Class);
+    PictureFormats::UnregisterFormat(&test::FakeImage::kFormat);
     headless::ResetAll();
   }
 
   // Registers the fake picture class for ".fak" (before the main window is made, so the list of
   // picture extensions has it).
-  static void RegisterFake() { PictureFormats::Register("fak", "Fake picture", &test::FakeImage::Class); }
+  static void RegisterFake() { PictureFormats::Register("fak", "Fake picture", &test::FakeImage::kFormat); }
   static void ResetApplication() {
     ui::App() = ui::Application();
     ui::App().SetTitle("ZEB ver.1.00β");

@@ -231,9 +231,9 @@ TEST_F(ListBuilderTest, AShortNameArgumentBecomesTheLongNameTheFileSystemReports
 }
 
 TEST_F(ListBuilderTest, ExtensionsComeFromTheRegistryLatestFirstWithZebLast) {
-  PictureFormats::Register("fak", "Fake picture", &test::FakeImage::Class);
+  PictureFormats::Register("fak", "Fake picture", &test::FakeImage::kFormat);
   const Strings all = ExtensionSet::Registered().All();
-  PictureFormats::UnregisterGraphicClass(&test::FakeImage::Class);
+  PictureFormats::UnregisterFormat(&test::FakeImage::kFormat);
   ASSERT_GE(all.size(), 3u);
   EXPECT_EQ(all.front(), ".FAK");
   EXPECT_EQ(all.back(), ".ZEB");

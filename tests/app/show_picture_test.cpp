@@ -19,7 +19,8 @@ using Strings = std::vector<std::string>;
 // Reports the decode's stages, as a slow decoder does.
 class ReportingImage : public test::FakeImage {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(ReportingImage)
+  static const ImageFormat kFormat;
+  const ImageFormat& Format() const override { return kFormat; }
   void LoadFromStream(Stream& stream) override {
     Progress(this, ProgressStage::Starting, 0, false, PixelRect{}, "");
     if (duringDecode) duringDecode();
@@ -28,21 +29,22 @@ class ReportingImage : public test::FakeImage {
   }
   static inline std::function<void()> duringDecode;
 };
-ZEB_GRAPHIC_CLASS_DEF(ReportingImage, &test::FakeImage::Class)
+const ImageFormat ReportingImage::kFormat = {"ReportingImage", &NewImage<ReportingImage>};
 
 // Fails with an error that is not about the picture's data.
 class FailingImage : public test::FakeImage {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(FailingImage)
+  static const ImageFormat kFormat;
+  const ImageFormat& Format() const override { return kFormat; }
   void LoadFromStream(Stream&) override { throw ReadError("Stream read error"); }
 };
-ZEB_GRAPHIC_CLASS_DEF(FailingImage, &test::FakeImage::Class)
+const ImageFormat FailingImage::kFormat = {"FailingImage", &NewImage<FailingImage>};
 
 class ShowPictureTest : public AppTest {
  protected:
   void TearDown() override {
-    PictureFormats::UnregisterGraphicClass(&ReportingImage::Class);
-    PictureFormats::UnregisterGraphicClass(&FailingImage::Class);
+    PictureFormats::UnregisterFormat(&ReportingImage::kFormat);
+    PictureFormats::UnregisterFormat(&FailingImage::kFormat);
     ReportingImage::duringDecode = nullptr;
     AppTest::TearDown();
   }
@@ -104,7 +106,7 @@ TEST_F(ShowPictureTest, ALongRunOfBrokenEntriesDoesNotExhaustTheStack) {
 }
 
 TEST_F(ShowPictureTest, OtherErrorsReachTheCallerAndTheEntryStays) {
-  PictureFormats::Register("err", "Failing", &FailingImage::Class);
+  PictureFormats::Register("err", "Failing", &FailingImage::kFormat);
   Fs().AddFile("C:\\p\\a.err", "x");
   MainWindow& f = Make();
   f.Model().list.Add("C:\\p\\a.err");
@@ -141,7 +143,7 @@ TEST_F(ShowPictureTest, ABitmapFileLoads) {
   Fs().AddFile("C:\\p\\a.bmp", test::SimpleBmp(3, 2, 24, {0xFF0000, 0x00FF00, 0x0000FF, 0, 0, 0}));
   MainWindow& f = Make({"C:\\p\\a.bmp"});
   EXPECT_EQ(f.Caption(), "[F] (1/1) a.bmp 3x2 100%");
-  EXPECT_EQ(f.picture.Content().Graphic()->ClassType(), &Bitmap::Class);
+  EXPECT_EQ(&f.picture.Content().Graphic()->Format(), &Bitmap::kFormat);
 }
 
 TEST_F(ShowPictureTest, TheVisibleListWindowSelectsTheShownEntry) {
@@ -184,7 +186,7 @@ TEST(BlankPictureTest, BlackWithWhiteWordsAcrossTheMiddle) {
 class ProgressTest : public ShowPictureTest {
  protected:
   MainWindow& Running(bool pause) {
-    PictureFormats::Register("prg", "Reporting", &ReportingImage::Class);
+    PictureFormats::Register("prg", "Reporting", &ReportingImage::kFormat);
     RegisterFake();
     Fs().AddFile("C:\\p\\a.prg", "FAKE 5 5");
     AddFake("C:\\p\\b.fak");

@@ -174,7 +174,7 @@ TEST_F(WallpaperTest, AJpegAt100PercentIsWrittenAtItsNaturalSizeAndStaysOnScreen
   Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg(recipe));
   MainWindow& f = Showing("C:\\p\\photo.jpg");
   Image* shown = f.picture.Content().Graphic();
-  ASSERT_TRUE(shown->InheritsFrom(&JpegImage::Class));
+  ASSERT_NE(dynamic_cast<JpegImage*>(shown), nullptr);
   f.Model().modes.wallpaper.asShown = true;  // at 100 % the natural size is the shown one
   f.SetWallpaper();
 

@@ -22,7 +22,7 @@ using test::FakeImage;
 class PictureTest : public ::testing::Test {
  protected:
   void SetUp() override { headless::ResetAll(); }
-  void TearDown() override { PictureFormats::UnregisterGraphicClass(&FakeImage::Class); }
+  void TearDown() override { PictureFormats::UnregisterFormat(&FakeImage::kFormat); }
   void AddFile(const std::string& path, std::string bytes) {
     headless::DefaultFiles().AddFile(path, std::move(bytes));
   }
@@ -35,21 +35,21 @@ TEST_F(PictureTest, LoadingByNameCreatesTheClassRegisteredForTheExtension) {
   Picture picture;
   picture.LoadFromFile("C:\\p\\a.jpg");
   ASSERT_NE(picture.Graphic(), nullptr);
-  EXPECT_TRUE(picture.Graphic()->InheritsFrom(&JpegImage::Class));
+  EXPECT_NE(dynamic_cast<JpegImage*>(picture.Graphic()), nullptr);
   EXPECT_EQ(picture.Width(), 40);
   EXPECT_EQ(picture.Height(), 30);
 
   picture.LoadFromFile("C:\\p\\b.JPEG");
   EXPECT_EQ(picture.Width(), 3);
   picture.LoadFromFile("C:\\p\\c.Ico");
-  EXPECT_TRUE(picture.Graphic()->InheritsFrom(&IconImage::Class));
+  EXPECT_NE(dynamic_cast<IconImage*>(picture.Graphic()), nullptr);
   EXPECT_EQ(picture.Width(), 32);
 
   // A class registered later for an extension takes it over.
-  PictureFormats::Register("jpg", "Fake", &FakeImage::Class);
+  PictureFormats::Register("jpg", "Fake", &FakeImage::kFormat);
   AddFile("C:\\p\\fake.jpg", "FAKE 7 9");
   picture.LoadFromFile("C:\\p\\fake.jpg");
-  EXPECT_EQ(picture.Graphic()->ClassType(), &FakeImage::Class);
+  EXPECT_EQ(&picture.Graphic()->Format(), &FakeImage::kFormat);
   EXPECT_EQ(picture.Height(), 9);
 }
 
@@ -104,7 +104,7 @@ TEST_F(PictureTest, ForwardsTheDecodersProgressAndReportsTheChange) {
   EXPECT_EQ(changedTo[0], picture.Graphic());
 
   // A picture that reports nothing still changes the picture once.
-  PictureFormats::Register("fake", "Fake", &FakeImage::Class);
+  PictureFormats::Register("fake", "Fake", &FakeImage::kFormat);
   AddFile("C:\\p\\a.fake", "FAKE 2 2");
   stages.clear();
   picture.LoadFromFile("C:\\p\\a.fake");
@@ -121,12 +121,12 @@ TEST_F(PictureTest, AssignMakesAnIndependentPictureOfTheSameClass) {
   }());
   Picture source;
   source.LoadFromFile("C:\\p\\a.wmf");
-  ASSERT_TRUE(source.Graphic()->InheritsFrom(&MetafileImage::Class));
+  ASSERT_NE(dynamic_cast<MetafileImage*>(source.Graphic()), nullptr);
   Picture copy;
   copy.Assign(source);
   ASSERT_NE(copy.Graphic(), nullptr);
   EXPECT_NE(copy.Graphic(), source.Graphic());
-  EXPECT_EQ(copy.Graphic()->ClassType(), &MetafileImage::Class);
+  EXPECT_EQ(&copy.Graphic()->Format(), &MetafileImage::kFormat);
   EXPECT_EQ(copy.Width(), 96);
   EXPECT_EQ(copy.Height(), 48);
   copy.Graphic()->SetWidth(10);

@@ -21,12 +21,12 @@ class ManagerTest : public ::testing::Test {
   void SetUp() override {
     headless::ResetAll();
     test::ResetFakePlugins();
-    PluginManager::SetDefaultGraphicClass(&TestGraphic::Class);
+    PluginManager::SetDefaultFormat(&TestGraphic::kFormat);
   }
   void TearDown() override {
-    PictureFormats::UnregisterGraphicClass(&TestGraphic::Class);
-    PictureFormats::UnregisterGraphicClass(&OtherTestGraphic::Class);
-    PluginManager::SetDefaultGraphicClass(nullptr);
+    PictureFormats::UnregisterFormat(&TestGraphic::kFormat);
+    PictureFormats::UnregisterFormat(&OtherTestGraphic::kFormat);
+    PluginManager::SetDefaultFormat(nullptr);
     test::ResetFakePlugins();
   }
 

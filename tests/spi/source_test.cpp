@@ -133,18 +133,6 @@ TEST_F(SourceTest, ModulesThatNameTheExtensionComeFirst) {
   EXPECT_EQ(attempts[0].fileName, "");
 }
 
-TEST_F(SourceTest, AForcedLoaderIsAskedAloneWhateverTheExtension) {
-  Install("a.spi", WithFilters({{"*.pic", "PIC"}}), Always);
-  Install("b.spi", WithFilters({{"*.mag", "MAG"}}));
-  spis->GraphicForcedLoader = static_cast<ImportModule*>(spis->Items(1));
-  MemoryStream data;
-  data.WriteBuffer("x", 1);
-  PluginStreamSource source(&owner, data, "photo.pic");
-  source.Decode();
-  EXPECT_TRUE(source.IsEmpty());
-  EXPECT_EQ(AttemptOrder(), (std::vector<std::string>{"b.spi@0", "b.spi@128"}));
-}
-
 TEST_F(SourceTest, WithoutAManagerTheSearchEndsAtOnce) {
   Install("a.spi", {}, Always);
   spis.reset();
@@ -295,48 +283,6 @@ TEST_F(SourceTest, AnErrorInAReportOutsidePluginCallsEndsTheLoad) {
   EXPECT_THROW(source.Decode(), SilentAbort);
   EXPECT_TRUE(attempts.empty());
   EXPECT_EQ(messages.back(), "Loaded Graphic by Susie Plugin");
-}
-
-TEST_F(SourceTest, ThePreviewIsAskedFirstWhenGraphicPreviewIsOn) {
-  spis->GraphicPreview = true;
-  test::RawDib preview = test::MakeDib(2, 1, 24);
-  FakePluginRecipe withPreview;
-  withPreview.getPreview = test::Returning(preview);
-  FakePlugin& a = Install("a.spi", withPreview, Always);
-  MemoryStream data;
-  data.WriteBuffer("x", 1);
-  PluginStreamSource source(&owner, data, "");
-  source.Decode();
-  ASSERT_FALSE(source.IsEmpty());
-  std::vector<std::string> names;
-  for (auto& c : a.calls) names.push_back(c.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"IsSupported", "GetPictureInfo", "GetPreview"}));
-  EXPECT_EQ(std::memcmp(source.LockBitmapInfo(), preview.info.data(), preview.info.size()), 0);
-}
-
-TEST_F(SourceTest, AMissingOrFailingPreviewFallsBackToThePicture) {
-  spis->GraphicPreview = true;
-  FakePluginRecipe noPreview;
-  noPreview.missing = {"GetPreview"};
-  noPreview.getPicture = test::Returning(test::MakeDib(2, 2, 24));
-  FakePlugin& a = Install("a.spi", noPreview, Always);
-  FakePluginRecipe failingPreview;  // its GetPreview answers -1
-  failingPreview.getPicture = test::Returning(test::MakeDib(2, 2, 24));
-  FakePlugin& b = Install("b.spi", failingPreview, Always);
-  MemoryStream data;
-  data.WriteBuffer("x", 1);
-  PluginStreamSource first(&owner, data, "");
-  first.Decode();
-  EXPECT_FALSE(first.IsEmpty());
-  EXPECT_EQ(a.calls.back().name, "GetPicture");
-
-  spis->GraphicForcedLoader = static_cast<ImportModule*>(spis->Items(1));
-  PluginStreamSource second(&owner, data, "");
-  second.Decode();
-  EXPECT_FALSE(second.IsEmpty());
-  std::vector<std::string> names;
-  for (auto& c : b.calls) names.push_back(c.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"IsSupported", "GetPictureInfo", "GetPreview", "GetPicture"}));
 }
 
 TEST_F(SourceTest, FailedCallsDropTheHandlesWithoutFreeingThem) {

@@ -77,7 +77,7 @@ TEST_F(SPIBitmapTest, ABmpNameThatThePlainReaderRejectsGoesToThePlugins) {
   b.LoadFromFile("C:\\pics\\x.BMP");
   EXPECT_EQ(b.GetWidth(), 7);
   EXPECT_EQ(b.GetHeight(), 2);
-  EXPECT_EQ(b.ClassType(), &PluginBitmap::Class);
+  EXPECT_EQ(&b.Format(), &PluginBitmap::kFormat);
 }
 
 TEST_F(SPIBitmapTest, AFileNothingDecodesFailsAfterTheEndingReportAndKeepsThePicture) {
@@ -224,11 +224,11 @@ TEST_F(SPIBitmapTest, ConversionGivesAPlainBitmapAndTheClearingOneFreesThePlugin
   g.LoadFromStream(raw);
   int blocksLoaded = headless::LiveLocalBlocks();
   std::unique_ptr<Bitmap> kept = PluginBitmap::ConvertToBitmap(g);
-  EXPECT_EQ(kept->ClassType(), &Bitmap::Class);
+  EXPECT_EQ(&kept->Format(), &Bitmap::kFormat);
   EXPECT_EQ(kept->GetWidth(), 6);
   EXPECT_FALSE(g.GetEmpty());
   std::unique_ptr<Bitmap> cleared = PluginBitmap::ConvertToBitmapAndClear(g);
-  EXPECT_EQ(cleared->ClassType(), &Bitmap::Class);
+  EXPECT_EQ(&cleared->Format(), &Bitmap::kFormat);
   EXPECT_EQ(cleared->GetHeight(), 3);
   EXPECT_TRUE(g.GetEmpty());
   EXPECT_EQ(headless::LiveLocalBlocks(), blocksLoaded - 2);
@@ -253,38 +253,6 @@ TEST_F(SPIBitmapTest, TakingOverAPictureFreesIt) {
   }
   EXPECT_THROW(b.AssignSPIGraphic(std::make_unique<PluginImage>()), InvalidPicture);  // empty: no BMP
   EXPECT_EQ(b.GetWidth(), 6);
-}
-
-TEST_F(SPIBitmapTest, SettingOnLoadFromStreamWithNameHasNoEffect) {
-  RawPlugin(test::MakeDib(7, 2, 24));
-  PluginBitmap b;
-  bool replacementCalled = false;
-  b.SetOnLoadFromStreamWithName([&](Stream&, const std::string&) { replacementCalled = true; });
-  NamedStreamHandler handler = b.OnLoadFromStreamWithName();
-  ASSERT_TRUE(handler);
-  MemoryStream raw;
-  raw.WriteBuffer("RAW", 3);
-  handler(raw, "x.raw");
-  EXPECT_FALSE(replacementCalled);
-  EXPECT_EQ(b.GetWidth(), 7);
-}
-
-TEST_F(SPIBitmapTest, TheStartHookRegistersPluginExtensionsWithThisClassAndTheEndHookRemovesThem) {
-  ImageClass before = PluginManager::DefaultGraphicClass();
-  InitializeSPIBitmap();
-  EXPECT_EQ(PluginManager::DefaultGraphicClass(), &PluginBitmap::Class);
-  RawPlugin(test::MakeDib(7, 2, 24));
-  EXPECT_EQ(PictureFormats::Find("raw"), &PluginBitmap::Class);
-  headless::DefaultFiles().AddFile("C:\\pics\\via picture.raw", "RAW data");
-  Picture picture;
-  picture.LoadFromFile("C:\\pics\\via picture.raw");
-  ASSERT_NE(picture.Graphic(), nullptr);
-  EXPECT_EQ(picture.Graphic()->ClassType(), &PluginBitmap::Class);
-  EXPECT_EQ(picture.Width(), 7);
-  FinalizeSPIBitmap();
-  EXPECT_EQ(PictureFormats::Find("raw"), nullptr);
-  EXPECT_EQ(PictureFormats::Find("bmp"), &Bitmap::Class);
-  PluginManager::SetDefaultGraphicClass(before);
 }
 
 }  // namespace

@@ -200,24 +200,6 @@ TEST_F(UntrustedBlocksTest, ATextHandleThatIsNoBlockIsNotFreed) {
   EXPECT_FALSE(g.GetEmpty());
 }
 
-TEST_F(UntrustedBlocksTest, AnUnusablePreviewFallsBackToThePicture) {
-  spis->GraphicPreview = true;
-  RawDib badPreview = test::MakeDib(2, 2, 24);
-  test::PutLE32(badPreview, 0, 12);
-  test::FakePluginRecipe recipe;
-  recipe.isSupported = [](const std::string&, const uint8_t*) { return 1; };
-  recipe.getPreview = test::Returning(badPreview);
-  recipe.getPicture = test::Returning(test::MakeDib(5, 4, 24));
-  test::FakePlugin& a = test::InstallFakePlugin("C:\\plugins\\a.spi", recipe);
-  spis->Add(CreatePluginModule(a.path));
-  MemoryStream data;
-  data.WriteBuffer("data", 4);
-  PluginImage g;
-  g.LoadFromStream(data);
-  EXPECT_EQ(a.calls.back().name, "GetPicture");
-  EXPECT_EQ(g.GetWidth(), 5);
-}
-
 TEST_F(UntrustedBlocksTest, WhenNoModuleReturnsAUsablePictureTheLoadFails) {
   RawDib d = test::MakeDib(2, 2, 24);
   test::PutLE32(d, 16, 2);  // RLE4

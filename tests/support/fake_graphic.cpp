@@ -7,8 +7,8 @@
 
 namespace zeb::test {
 
-ZEB_GRAPHIC_CLASS_DEF(FakeImage, nullptr)
-ZEB_GRAPHIC_CLASS_DEF(OtherFakeImage, &FakeImage::Class)
+const ImageFormat FakeImage::kFormat = {"FakeImage", &NewImage<FakeImage>};
+const ImageFormat OtherFakeImage::kFormat = {"OtherFakeImage", &NewImage<OtherFakeImage>};
 
 void FakeImage::LoadFromStream(Stream& stream) {
   char text[64] = {};
@@ -27,7 +27,7 @@ void FakeImage::SaveToStream(Stream& stream) {
 }
 
 void FakeImage::Assign(Image& source) {
-  if (!source.InheritsFrom(&FakeImage::Class)) return Image::Assign(source);
+  if (!dynamic_cast<FakeImage*>(&source)) return Image::Assign(source);
   auto& fake = static_cast<FakeImage&>(source);
   width = fake.width;
   height = fake.height;

@@ -11,7 +11,8 @@ namespace zeb::test {
 
 class FakeImage : public Image {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(FakeImage)
+  static const ImageFormat kFormat;
+  const ImageFormat& Format() const override { return kFormat; }
   void Draw(Canvas&, const PixelRect&) override {}
   bool GetEmpty() override { return width == 0; }
   int32_t GetWidth() override { return width; }
@@ -28,7 +29,8 @@ class FakeImage : public Image {
 // A second, unrelated class of the same behaviour.
 class OtherFakeImage : public FakeImage {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(OtherFakeImage)
+  static const ImageFormat kFormat;
+  const ImageFormat& Format() const override { return kFormat; }
 };
 
 }  // namespace zeb::test

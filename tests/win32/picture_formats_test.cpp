@@ -128,7 +128,7 @@ TEST_F(PictureFormatsOnWindows, AJpegFileIsDrawnTheRightWayUp) {
   test::JpegRecipe recipe{.width = 32, .height = 32, .quality = 95};
   Picture picture;
   picture.LoadFromFile(files.File("a.JPG", test::MakeJpeg(recipe)));
-  ASSERT_TRUE(picture.Graphic()->InheritsFrom(&JpegImage::Class));
+  ASSERT_NE(dynamic_cast<JpegImage*>(picture.Graphic()), nullptr);
   Surface s(32, 32);
   win32::GdiCanvas canvas(s.dc());
   picture.Graphic()->Draw(canvas, Rect(0, 0, 32, 32));
@@ -166,7 +166,7 @@ TEST_F(PictureFormatsOnWindows, MetafilesRecordedByGdiAreReadAndPlayed) {
   for (const Case& c : cases) {
     Picture picture;
     picture.LoadFromFile(files.File(c.name, c.bytes));
-    ASSERT_TRUE(picture.Graphic()->InheritsFrom(&MetafileImage::Class)) << c.name;
+    ASSERT_NE(dynamic_cast<MetafileImage*>(picture.Graphic()), nullptr) << c.name;
     EXPECT_EQ(picture.Width(), c.width) << c.name;
     EXPECT_EQ(picture.Height(), c.height) << c.name;
     EXPECT_NEAR(picture.Width(), 100, 3) << c.name;

@@ -1,6 +1,7 @@
 // Real plug-in DLLs that crash (tests/plugins/crasher.c, crashall.c): every way of crashing, in
 // IsSupported and in GetPicture, ends only the call. The process goes on, a valid picture decodes
-// afterwards, and the floating-point settings and arithmetic are the caller's again.
+// afterwards, and the floating-point settings and arithmetic are the caller's again. A fault in our own
+// code that a plug-in calls back is not taken for the plug-in's.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -34,6 +35,14 @@ uint32_t Mxcsr() {
   uint32_t value;
   asm volatile("stmxcsr %0" : "=m"(value));
   return value;
+}
+
+// How the child process of a death test ended.
+constexpr UINT kViewerFaulted = 3, kPluginBlamed = 4, kNoFault = 5;
+
+// The process's last handler: an access violation nobody handled is the viewer's crash.
+LONG WINAPI ExitOnViewerFault(EXCEPTION_POINTERS* e) {
+  ExitProcess(e->ExceptionRecord->ExceptionCode == kAccessViolation ? kViewerFaulted : kNoFault);
 }
 
 class PluginCrashTest : public ::testing::Test {
@@ -102,6 +111,30 @@ TEST_F(PluginCrashTest, EveryKindOfCrashEndsOnlyTheCallAndAValidPictureStillDeco
       EXPECT_DOUBLE_EQ(std::sqrt(two) * std::sqrt(two), 2.0);
       EXPECT_EQ(Load(good), 3);
     }
+}
+
+// A fault in the viewer's own code that a plug-in calls back (its progress handler) is the viewer's crash,
+// not the plug-in's: the guard lets it pass to the process's unhandled-exception filter. Were it taken
+// for ppm.spi's crash, the load would end with a crash report instead.
+TEST_F(PluginCrashTest, AFaultInOurProgressHandlerIsTheViewersCrashNotThePlugins) {
+  NewManager();
+  const std::string picture = files.File("grey.ppm", "P6\n3 1\n255\n" + std::string(9, '\x40'));
+  EXPECT_EXIT(
+      {
+        SetUnhandledExceptionFilter(ExitOnViewerFault);
+        PluginImage g;
+        // Only the reports from inside the plug-in's GetPicture are past 1%.
+        g.OnProgress = [](Image*, ProgressStage stage, uint8_t percent, bool, const PixelRect&,
+                          const std::string&) {
+          if (stage == ProgressStage::Running && percent > 1) *static_cast<volatile int*>(nullptr) = 1;
+        };
+        try {
+          g.LoadFromFile(picture);
+        } catch (const std::exception&) {
+        }
+        ExitProcess(spis->TakeCrashReports().empty() ? kNoFault : kPluginBlamed);
+      },
+      ::testing::ExitedWithCode(kViewerFaulted), "");
 }
 
 TEST_F(PluginCrashTest, AModuleThatCrashesThreeTimesIsNoLongerAsked) {

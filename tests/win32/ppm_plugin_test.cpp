@@ -34,7 +34,7 @@ class PpmPluginTest : public ::testing::Test {
   void SetUp() override {
     module = CreatePluginModule(PluginPath());
     ASSERT_NE(module, nullptr) << PluginPath();
-    ASSERT_EQ(module->ClassType(), &ImportModule::Class);
+    ASSERT_NE(dynamic_cast<ImportModule*>(module.get()), nullptr);
   }
   int FromMemory(const std::string& data, Decoded& out, ProgressLog* log = nullptr) {
     return testing_support::FromMemory(*module, data, out, log);

@@ -269,11 +269,11 @@ TEST_F(SpiPictureTest, ThePictureRegistryLoadsPluginExtensionsThroughTheFileLoad
   Picture picture;
   picture.LoadFromFile(path);
   ASSERT_NE(picture.Graphic(), nullptr);
-  EXPECT_EQ(picture.Graphic()->ClassType(), &PluginBitmap::Class);
+  EXPECT_EQ(&picture.Graphic()->Format(), &PluginBitmap::kFormat);
   EXPECT_EQ(picture.Width(), 3);
   FinalizeSPIBitmap();
   EXPECT_EQ(PictureFormats::Find("ppm"), nullptr);
-  PluginManager::SetDefaultGraphicClass(nullptr);
+  PluginManager::SetDefaultFormat(nullptr);
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ namespace zeb {
 // A picture of one colour that counts how often it is drawn.
 class SolidGraphic : public Image {
  public:
-  ZEB_GRAPHIC_CLASS_DECL(SolidGraphic)
+  static const ImageFormat kFormat;
+  const ImageFormat& Format() const override { return kFormat; }
   void Draw(Canvas& canvas, const PixelRect& rect) override {
     ++draws;
     canvas.FillRect(rect, color);
@@ -34,7 +35,7 @@ class SolidGraphic : public Image {
   int draws = 0;
   uint32_t color = 0xFF0000;
 };
-ZEB_GRAPHIC_CLASS_DEF(SolidGraphic, nullptr)
+const ImageFormat SolidGraphic::kFormat = {"SolidGraphic", &NewImage<SolidGraphic>};
 
 namespace ui {
 namespace {
