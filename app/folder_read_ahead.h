@@ -6,16 +6,12 @@
 // through, stay the same.
 #pragma once
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <set>
+#include <chrono>
+#include <memory>
 #include <string>
-#include <thread>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
+#include "platform/services/background.h"
 #include "platform/services/file_system.h"
 
 namespace zeb::app {
@@ -23,7 +19,7 @@ namespace zeb::app {
 class FolderReadAhead {
  public:
   // Threads: how many workers list ahead; 0 lists every folder on the caller's thread. The workers
-  // wait while MostEntriesAhead entries (or kMostAhead folders) are listed and not yet taken.
+  // stop while MostEntriesAhead entries (or kMostAhead folders) are listed and not yet taken.
   explicit FolderReadAhead(unsigned threads = DefaultThreads(), size_t mostEntriesAhead = 65536);
   ~FolderReadAhead() { Stop(); }
   FolderReadAhead(const FolderReadAhead&) = delete;
@@ -36,43 +32,31 @@ class FolderReadAhead {
   // Every entry of Folder, as one listing gives them: listed ahead, waited for while a worker lists it,
   // or listed now.
   std::vector<FindData> List(const std::string& folder);
-  // Forgets what was expected or listed ahead, waiting for the listings under way.
+  // Forgets what was expected or listed ahead. The workers are cancelled and waited for kStopWait at
+  // most: one still inside a slow listing is left to end on its own, its listing thrown away.
   void Stop();
 
   static unsigned DefaultThreads();
   // At most this many folders are listed and not yet taken, so an abandoned walk leaves little work done.
   static constexpr size_t kMostAhead = 1024;
+  static constexpr std::chrono::milliseconds kStopWait{100};
   // Whether a walk enters the folder Entry: not "." or "..", not hidden, not a system folder.
   static bool Entered(const FindData& entry) {
     return (entry.attributes & kAttrDirectory) && !(entry.attributes & (kAttrHidden | kAttrSystem)) &&
            entry.name != "." && entry.name != "..";
   }
 
- private:
-  void Work();
-  // Puts the folders not yet known in front of those expected, in their order; under the lock.
-  void ExpectFirst(const std::vector<std::string>& folders);
-  static std::vector<FindData> ListNow(const std::string& folder);
+  // What the workers of one walk share. They hold it too, so that a worker a stop left behind touches
+  // only a walk already forgotten.
+  struct Walk;
 
-  bool RoomAhead() const {
-    return listed_.size() + listing_.size() < kMostAhead && entriesAhead_ < mostEntriesAhead_;
-  }
+ private:
+  static std::vector<FindData> ListNow(const std::string& folder);
+  static void Work(Walk& walk, const CancelToken& token);
 
   const unsigned threads_;
   const size_t mostEntriesAhead_;
-  size_t entriesAhead_ = 0;  // in the listings done and not yet taken
-  std::mutex mutex_;
-  // Each wait and wake-up costs a call into Wine's server, so each side is woken only when it waits.
-  std::condition_variable workToDo_;     // workers: expected folders, or room to list ahead
-  std::condition_variable listingDone_;  // the walk: the folder it waits for is listed
-  int idleWorkers_ = 0;
-  int walkWaiting_ = 0;
-  std::deque<std::string> expected_;                               // not started, in walk order
-  std::unordered_set<std::string> known_;                          // expected, being listed or listed
-  std::multiset<std::string> listing_;                             // under way on a worker
-  std::unordered_map<std::string, std::vector<FindData>> listed_;  // done, not yet taken
-  std::vector<std::thread> workers_;
-  bool stopping_ = false;
+  std::shared_ptr<Walk> walk_;
 };
 
 }  // namespace zeb::app

@@ -1,49 +1,15 @@
 #include "app/read_ahead.h"
 
-#include <condition_variable>
-#include <mutex>
-#include <vector>
-
 #include "platform/core/strings.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/jpeg.h"
 #include "platform/graphics/picture_size.h"
-#include "platform/services/background.h"
 #include "platform/services/file_system.h"
 #include "platform/services/process_memory.h"
 
 namespace zeb::app {
 
-// The decodes not yet finished, dropped ones included.
-struct ReadAhead::Outstanding {
-  std::mutex mutex;
-  std::condition_variable changed;
-  int count = 0;
-  std::vector<std::weak_ptr<Job>> jobs;
-};
-
-struct ReadAhead::Job {
-  enum class State { Waiting, Running, Done };
-  std::shared_ptr<Outstanding> outstanding;
-  std::string path;
-  const ImageFormat* graphicClass = nullptr;
-  int32_t roomWidth = 0, roomHeight = 0;
-  std::mutex mutex;
-  std::condition_variable changed;
-  State state = State::Waiting;
-  FileStamp stamp;  // the file as it was before it was read
-  std::unique_ptr<Image> picture;
-};
-
 namespace {
-
-// A job that has ended, with or without a picture, no longer counts as outstanding.
-void Finish(ReadAhead::Job& job) {
-  ReadAhead::Outstanding& outstanding = *job.outstanding;
-  std::lock_guard lock(outstanding.mutex);
-  --outstanding.count;
-  outstanding.changed.notify_all();
-}
 
 // Only the built-in decoders of plain memory run off the window's thread: a plug-in's code may not be
 // ready for that.
@@ -68,102 +34,56 @@ bool RoomFor(const std::string& path) {
   return pixels <= ReadAhead::kLargePixels || FreeAddressSpace() / ReadAhead::kRoomFactor / 4 >= pixels;
 }
 
-void Decode(ReadAhead::Job& job) {
-  std::unique_ptr<Image> picture;
-  FileStamp stamp;
+ReadAhead::Decoded Decode(const std::string& path, const ImageFormat* cls, int32_t roomWidth, int32_t roomHeight,
+                          const CancelToken& token) {
+  ReadAhead::Decoded decoded;
   try {
-    if (Files().Stamp(job.path, stamp) && RoomFor(job.path)) {
-      picture = job.graphicClass->create();
-      picture->SetLargestDrawSize(job.roomWidth, job.roomHeight);
-      picture->LoadFromFile(job.path);
+    if (!token.Cancelled() && Files().Stamp(path, decoded.stamp) && RoomFor(path) && !token.Cancelled()) {
+      decoded.picture = cls->create();
+      decoded.picture->SetLargestDrawSize(roomWidth, roomHeight);
+      decoded.picture->LoadFromFile(path);
     }
   } catch (...) {
     // An unreadable picture is left to its own step, which reports it as usual.
-    picture.reset();
+    decoded.picture.reset();
   }
-  {
-    std::lock_guard lock(job.mutex);
-    job.stamp = stamp;
-    job.picture = std::move(picture);
-    job.state = ReadAhead::Job::State::Done;
-    job.changed.notify_all();
-  }
-  Finish(job);
-}
-
-// Runs the job unless it has begun already.
-void RunOnce(ReadAhead::Job& job) {
-  {
-    std::lock_guard lock(job.mutex);
-    if (job.state != ReadAhead::Job::State::Waiting) return;
-    job.state = ReadAhead::Job::State::Running;
-  }
-  Decode(job);
+  return decoded;
 }
 
 }  // namespace
 
-ReadAhead::ReadAhead() : outstanding_(std::make_shared<Outstanding>()) {}
+ReadAhead::ReadAhead() = default;
 
-ReadAhead::~ReadAhead() {
-  std::vector<std::shared_ptr<Job>> jobs;
-  {
-    std::lock_guard lock(outstanding_->mutex);
-    for (const auto& weak : outstanding_->jobs)
-      if (auto job = weak.lock()) jobs.push_back(std::move(job));
-  }
-  // Decodes not begun yet never begin; those running are waited for.
-  for (const auto& job : jobs) {
-    bool cancelled = false;
-    {
-      std::lock_guard lock(job->mutex);
-      if (job->state == Job::State::Waiting) {
-        job->state = Job::State::Done;
-        cancelled = true;
-      }
-    }
-    if (cancelled) Finish(*job);
-  }
-  std::unique_lock lock(outstanding_->mutex);
-  outstanding_->changed.wait(lock, [this] { return outstanding_->count == 0; });
-}
+ReadAhead::~ReadAhead() { CancelAndWait(started_, kStopWait); }
 
 void ReadAhead::Start(const std::string& path, int32_t roomWidth, int32_t roomHeight) {
-  if (job_ && job_->path == path) return;
-  job_.reset();
+  if (decode_ && path_ == path) return;
+  Drop();
   const ImageFormat* cls = OffThreadClass(path);
   if (!cls) return;
-  auto job = std::make_shared<Job>();
-  job->outstanding = outstanding_;
-  job->path = path;
-  job->graphicClass = cls;
-  job->roomWidth = roomWidth;
-  job->roomHeight = roomHeight;
-  {
-    // Two decodes at most at a time: a dropped one may still run.
-    std::lock_guard lock(outstanding_->mutex);
-    if (outstanding_->count >= 2) return;
-    ++outstanding_->count;
-    std::erase_if(outstanding_->jobs, [](const std::weak_ptr<Job>& weak) { return weak.expired(); });
-    outstanding_->jobs.push_back(job);
-  }
-  job_ = job;
-  RunInBackground([job] { RunOnce(*job); });
+  // Two decodes at most at a time: a dropped one may still run.
+  std::erase_if(started_, [](const std::shared_ptr<BackgroundJob>& job) { return job->Ended(); });
+  if (started_.size() >= 2) return;
+  path_ = path;
+  decode_ =
+      std::make_unique<BackgroundTask<Decoded>>([path, cls, roomWidth, roomHeight](const CancelToken& token) {
+        return Decode(path, cls, roomWidth, roomHeight, token);
+      });
+  started_.push_back(decode_->Job());
 }
 
 std::unique_ptr<Image> ReadAhead::Take(const std::string& path) {
-  std::shared_ptr<Job> job = std::move(job_);
-  if (!job || job->path != path) return nullptr;
-  RunOnce(*job);
-  std::unique_lock lock(job->mutex);
-  job->changed.wait(lock, [&job] { return job->state == Job::State::Done; });
+  std::unique_ptr<BackgroundTask<Decoded>> decode = std::move(decode_);
+  if (!decode || path_ != path) return nullptr;
+  std::optional<Decoded> decoded = decode->Take();
   FileStamp now;
-  if (!job->picture || !Files().Stamp(path, now) || !(now == job->stamp)) return nullptr;
-  return std::move(job->picture);
+  if (!decoded || !decoded->picture || !Files().Stamp(path, now) || !(now == decoded->stamp)) return nullptr;
+  return std::move(decoded->picture);
 }
 
-void ReadAhead::Drop() { job_.reset(); }
+// A decode not begun is not wanted any more; one running finishes unseen.
+void ReadAhead::Drop() { decode_.reset(); }
 
-std::string ReadAhead::Path() const { return job_ ? job_->path : std::string(); }
+std::string ReadAhead::Path() const { return decode_ ? path_ : std::string(); }
 
 }  // namespace zeb::app

@@ -6,15 +6,19 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/graphics/graphic.h"
+#include "platform/services/background.h"
+#include "platform/services/file_system.h"
 
 namespace zeb::app {
 
 class ReadAhead {
  public:
   ReadAhead();
-  // Waits for decodes still running: they read files the process may no longer hold open after it.
+  // Cancels the decodes not begun and waits for those running, a while: they read files the process may
+  // no longer hold open after it. One that outlasts the wait ends on its own, touching only its own job.
   ~ReadAhead();
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
@@ -37,12 +41,19 @@ class ReadAhead {
   static constexpr uint64_t kLargePixels = 50'000'000;
   static constexpr uint64_t kRoomFactor = 4;
 
-  struct Job;
-  struct Outstanding;
+  // How long the end waits for a decode still running.
+  static constexpr std::chrono::milliseconds kStopWait{2000};
+
+  // A decode: the file as it was before it was read, and its picture (none when it could not be read).
+  struct Decoded {
+    FileStamp stamp;
+    std::unique_ptr<Image> picture;
+  };
 
  private:
-  std::shared_ptr<Job> job_;
-  std::shared_ptr<Outstanding> outstanding_;
+  std::string path_;
+  std::unique_ptr<BackgroundTask<Decoded>> decode_;
+  std::vector<std::shared_ptr<BackgroundJob>> started_;  // dropped ones included, until they end
 };
 
 }  // namespace zeb::app

@@ -20,6 +20,12 @@ else
   fuzz_dir=""
 fi
 
+# The work beside the window's thread (read-ahead, folder read-ahead, the list's keys) on real threads,
+# under ThreadSanitizer: only its tests are built and run.
+cmake --preset native-tsan >/dev/null
+cmake --build --preset native-tsan -j "$jobs"
+ctest --preset native-tsan -j "$jobs"
+
 cmake --preset native -DZEB_WIN32_DIR="$here/build/win32" -DZEB_FUZZ_DIR="$fuzz_dir" >/dev/null
 cmake --build --preset native -j "$jobs"
 cd build/native

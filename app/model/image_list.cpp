@@ -31,16 +31,20 @@ void ImageList::Add(std::string path) {
   pending_.push_back({std::string(), std::move(path)});
   // A long scan's collation keys are made beside it, a chunk at a time, while it goes on listing.
   if (pending_.size() >= kKeyChunk) {
-    keying_.push_back(std::async(std::launch::async, [chunk = std::move(pending_)]() mutable {
-      KeyAndSort(chunk);
-      return std::move(chunk);
-    }));
+    keying_.push_back(std::make_unique<BackgroundTask<std::vector<Pending>>>(
+        [chunk = std::move(pending_)](const CancelToken& token) mutable {
+          KeyAndSort(chunk, &token);
+          return std::move(chunk);
+        }));
     pending_.clear();
   }
 }
 
-void ImageList::KeyAndSort(std::vector<Pending>& chunk) {
-  for (Pending& p : chunk) p.key = CollationKey(p.path);
+void ImageList::KeyAndSort(std::vector<Pending>& chunk, const CancelToken* token) {
+  for (size_t i = 0; i < chunk.size(); ++i) {
+    if (token && i % 256 == 0 && token->Cancelled()) return;
+    chunk[i].key = CollationKey(chunk[i].path);
+  }
   std::stable_sort(chunk.begin(), chunk.end(),
                    [](const Pending& a, const Pending& b) { return a.key < b.key; });
 }
@@ -60,7 +64,7 @@ void ImageList::Flush() {
       std::move(run.begin(), run.end(), std::back_inserter(added));
     runEnds.push_back(static_cast<uint32_t>(added.size()));
   };
-  for (auto& chunk : keying_) append(chunk.get());
+  for (auto& chunk : keying_) append(std::move(chunk->Take()).value_or(std::vector<Pending>()));
   keying_.clear();
   KeyAndSort(pending_);
   append(std::move(pending_));

@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <functional>
-#include <future>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/services/background.h"
 
 namespace zeb::app {
 
@@ -46,8 +48,9 @@ class ImageList {
  private:
   void Flush();
   struct Pending;
-  // Makes the keys of Chunk and sorts it by them, equal keys in the order added.
-  static void KeyAndSort(std::vector<Pending>& chunk);
+  // Makes the keys of Chunk and sorts it by them, equal keys in the order added; a cancelled chunk
+  // (the list was cleared) is left as it is.
+  static void KeyAndSort(std::vector<Pending>& chunk, const CancelToken* token = nullptr);
   void Changed();
   // Keeps, in order, the entries that DROP refuses (it is asked with the entry's index and the index of
   // the last entry kept, or -1), in one pass; returns how many went.
@@ -60,8 +63,8 @@ class ImageList {
   std::vector<std::string> paths_;  // in order
   std::vector<std::string> keys_;   // collation key of each entry, same index
   std::vector<Pending> pending_;    // added, not yet sorted in
-  // Added before those, their keys being made on other threads, in the order they were added.
-  std::vector<std::future<std::vector<Pending>>> keying_;
+  // Added before those, their keys being made beside the window's thread, in the order they were added.
+  std::vector<std::unique_ptr<BackgroundTask<std::vector<Pending>>>> keying_;
   static constexpr size_t kKeyChunk = 4096;
 };
 

@@ -58,6 +58,8 @@ class MemoryFileSystem : public FileSystem {
   void SetSystemDirectory(const std::string& path) { state_.systemDir = path; }
   void SetLocalAppDataDirectory(const std::string& path) { state_.localAppData = path; }
   void SetProgramFileName(const std::string& path) { state_.programFile = path; }
+  // Sets a file's write time as a copy that keeps it would (its generation stays).
+  void SetWriteTime(const std::string& path, int64_t time);
   // Makes Open fail for this path (for a file that exists but cannot be read or written).
   void SetLocked(const std::string& path, bool locked);
   // Counts of Find calls, for tests of how often the file system is searched.
@@ -69,7 +71,8 @@ class MemoryFileSystem : public FileSystem {
     std::shared_ptr<std::string> data;
     std::vector<Node> children;
     bool locked = false;
-    int64_t written = 0;  // when the file was last made or opened for writing, on the file system's clock
+    int64_t written = 0;      // when the file was last made or opened for writing, on the file system's clock
+    uint64_t generation = 0;  // new on every write or replacement: the file's identity and change time
   };
 
  private:
@@ -80,7 +83,8 @@ class MemoryFileSystem : public FileSystem {
   struct State {
     Node root{.name = {}, .attributes = kAttrDirectory, .data = {}, .children = {}};
     std::string current = "C:\\";
-    int64_t clock = 0;  // counts the writes
+    int64_t clock = 0;         // counts the writes
+    uint64_t generations = 0;  // counts the writes and replacements
     std::string windowsDir = "C:\\windows";
     std::string systemDir = "C:\\windows\\system32";
     std::string localAppData = "C:\\users\\user\\AppData\\Local";
@@ -139,6 +143,21 @@ void MoveToScreenOfDpi(ui::Window& form, int32_t dpi);
 // Window messages: ProcessMessages runs this hook (if set), then every posted task.
 std::function<void()>& OnProcessMessages();
 void PostTask(std::function<void()> task);
+
+// Background jobs (platform/services/background.h) are posted tasks, run in order by ProcessMessages,
+// unless Threads is on: then each runs on a thread of its own, as on Windows (the default of a build
+// with ZEB_HEADLESS_BACKGROUND_THREADS, the ThreadSanitizer build). FailLaunches drops each job as a
+// thread that could not be made does.
+struct BackgroundSettings {
+  std::atomic<bool> threads = kBackgroundThreadsByDefault;
+  std::atomic<bool> failLaunches = false;
+#ifdef ZEB_HEADLESS_BACKGROUND_THREADS
+  static constexpr bool kBackgroundThreadsByDefault = true;
+#else
+  static constexpr bool kBackgroundThreadsByDefault = false;
+#endif
+};
+BackgroundSettings& Background();
 
 // Scripted answers to modal questions. Unset scripts answer DialogResult::Cancel / false.
 struct Scripts {

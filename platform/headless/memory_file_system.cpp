@@ -107,8 +107,9 @@ void MemoryFileSystem::AddFile(const std::string& path, std::string contents, ui
     existing->data = data;
     existing->attributes = attributes;
     existing->written = ++state_.clock;
+    existing->generation = ++state_.generations;
   } else {
-    folder.children.push_back(Node{name, attributes, data, {}, false, ++state_.clock});
+    folder.children.push_back(Node{name, attributes, data, {}, false, ++state_.clock, ++state_.generations});
   }
 }
 
@@ -129,7 +130,7 @@ bool MemoryFileSystem::Stamp(const std::string& path, FileStamp& stamp) {
   std::lock_guard lock(mutex_);
   Node* n = Lookup(path);
   if (!n || !n->data) return false;
-  stamp = {static_cast<int64_t>(n->data->size()), n->written};
+  stamp = {static_cast<int64_t>(n->data->size()), n->written, n->generation, 0};
   return true;
 }
 
@@ -137,6 +138,11 @@ std::string MemoryFileSystem::Contents(const std::string& path) const {
   std::lock_guard lock(mutex_);
   Node* n = const_cast<MemoryFileSystem*>(this)->Lookup(path);
   return n && n->data ? *n->data : std::string();
+}
+
+void MemoryFileSystem::SetWriteTime(const std::string& path, int64_t time) {
+  std::lock_guard lock(mutex_);
+  if (Node* n = Lookup(path)) n->written = time;
 }
 
 void MemoryFileSystem::SetLocked(const std::string& path, bool locked) {
@@ -224,7 +230,10 @@ std::unique_ptr<FileHandle> MemoryFileSystem::Open(const std::string& path, File
   }
   if (!n || !n->data || n->locked || (mode == FileMode::OpenReadWrite && (n->attributes & kAttrReadOnly)))
     throw FileOpenError("Cannot open file \"" + path + "\"");
-  if (mode == FileMode::OpenReadWrite) n->written = ++state_.clock;
+  if (mode == FileMode::OpenReadWrite) {
+    n->written = ++state_.clock;
+    n->generation = ++state_.generations;
+  }
   return std::make_unique<MemoryFile>(n->data);
 }
 

@@ -27,10 +27,14 @@ struct FindData {
   uint32_t attributes;  // fa* bits
 };
 
-// What tells one version of a file from another: its size and the time it was last written.
+// What tells one version of a file from another: its size and the time it was last written, and what
+// changes when the file is replaced by another of the same size and write time (a copy that keeps the
+// time): which file it is (its volume and index on the volume) and when its entry last changed.
 struct FileStamp {
   int64_t size = 0;
   int64_t writeTime = 0;
+  uint64_t identity = 0;
+  int64_t changeTime = 0;
   bool operator==(const FileStamp&) const = default;
 };
 
@@ -55,7 +59,7 @@ class FileSystem {
   virtual void Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) = 0;
   // Attributes of an existing file or folder, or false when there is none.
   virtual bool Attributes(const std::string& path, uint32_t& attributes) = 0;
-  // The size and last write time of an existing file, or false when there is none.
+  // The stamp of an existing file, or false when there is none.
   virtual bool Stamp(const std::string& path, FileStamp& stamp) = 0;
   // Path expanded to a full path against the current folder ("." and ".." resolved).
   virtual std::string ExpandFileName(const std::string& path) = 0;

@@ -144,13 +144,27 @@ class Win32FileSystem : public FileSystem {
   }
 
   bool Stamp(const std::string& path, FileStamp& stamp) override {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(FileApiPath(path).c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      return false;
-    stamp.size = static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
-    stamp.writeTime = static_cast<int64_t>((uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                           data.ftLastWriteTime.dwLowDateTime);
+    // Opened for its attributes alone, sharing everything: a file another program holds is stamped too.
+    HANDLE h = CreateFileW(FileApiPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    FILE_BASIC_INFO basic{};
+    const bool known = GetFileInformationByHandle(h, &info);
+    // The change time moves when the file is written, renamed over or has its attributes set; some
+    // file systems do not keep it (it stays 0 then, and the identity still tells a replacement).
+    if (known && !GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic))
+      basic.ChangeTime.QuadPart = 0;
+    CloseHandle(h);
+    if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    stamp.size = static_cast<int64_t>((uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
+    stamp.writeTime = static_cast<int64_t>((uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                           info.ftLastWriteTime.dwLowDateTime);
+    // The volume's serial number folded into the file's index: a file replaced by another has another.
+    const uint64_t index = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    stamp.identity = index ^ (uint64_t{info.dwVolumeSerialNumber} * 0x9E3779B97F4A7C15u);
+    stamp.changeTime = basic.ChangeTime.QuadPart;
     return true;
   }
 

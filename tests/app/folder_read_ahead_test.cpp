@@ -69,12 +69,21 @@ class WatchedFileSystem : public headless::MemoryFileSystem {
 
 class FolderReadAheadTest : public ::testing::Test {
  protected:
+  // The workers run on threads of their own, as on Windows, whatever the headless platform does with
+  // other background work.
   void SetUp() override {
     for (const char* path : {"C:\\a\\1.jpg", "C:\\b\\2.jpg", "C:\\c\\3.jpg", "C:\\c\\4.jpg"})
       fs.AddFile(path, "");
     SetFiles(&fs);
+    headless::Background().threads = true;
   }
-  void TearDown() override { SetFiles(nullptr); }
+  // A worker a stop left behind still lists in FS: it goes before FS does.
+  void TearDown() override {
+    fs.LetGo();
+    EXPECT_TRUE(WaitForBackgroundJobs(std::chrono::seconds(10)));
+    headless::Background().threads = headless::BackgroundSettings::kBackgroundThreadsByDefault;
+    SetFiles(nullptr);
+  }
   WatchedFileSystem fs;
 };
 
@@ -150,6 +159,26 @@ TEST_F(FolderReadAheadTest, WorkersWaitWhileEnoughEntriesAreListedAhead) {
   EXPECT_EQ(fs.Listings("C:\\a\\*"), 0);
   ahead.List("C:\\c\\");
   fs.WaitUntilListed("C:\\a\\*");
+}
+
+// A stop does not wait for a worker inside a slow listing (the window's thread would freeze with it):
+// the worker ends on its own later and its listing is thrown away.
+TEST_F(FolderReadAheadTest, AStopLeavesASlowListingBehind) {
+  fs.held = "C:\\a\\*";
+  FolderReadAhead ahead(1);
+  ahead.Expect({"C:\\a\\"});
+  fs.WaitUntilHolding();
+  std::thread letGo([&] {
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    fs.LetGo();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  ahead.Stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  fs.AddFile("C:\\a\\new.jpg", "");
+  letGo.join();
+  EXPECT_TRUE(WaitForBackgroundJobs(std::chrono::seconds(10)));
+  EXPECT_EQ(Names(ahead.List("C:\\a\\")), (std::vector<std::string>{"1.jpg", "new.jpg"}));
 }
 
 TEST_F(FolderReadAheadTest, AStopForgetsWhatWasListedAhead) {

@@ -236,8 +236,19 @@ TEST_F(FileSystemTest, StreamsReadWriteSeekAndTruncate) {
 TEST_F(FileSystemTest, ReplaceAndDelete) {
   dir.MakeFile("new.zeb", "new");
   dir.MakeFile("old.zeb", "old");
+  // The replacement is given the size and write time of the file it replaces; its stamp still differs.
+  FileStamp before, after;
+  ASSERT_TRUE(Files().Stamp(dir / "old.zeb", before));
+  HANDLE h = CreateFileW(Widen(dir / "new.zeb").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  const FILETIME written{static_cast<DWORD>(before.writeTime), static_cast<DWORD>(before.writeTime >> 32)};
+  ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &written));
+  CloseHandle(h);
   EXPECT_TRUE(Files().ReplaceFile(dir / "new.zeb", dir / "old.zeb"));
   EXPECT_EQ(Slurp(dir / "old.zeb"), "new");
+  ASSERT_TRUE(Files().Stamp(dir / "old.zeb", after));
+  EXPECT_EQ(std::pair(after.size, after.writeTime), std::pair(before.size, before.writeTime));
+  EXPECT_FALSE(after == before);
   EXPECT_FALSE(Files().FileExists(dir / "new.zeb"));
   EXPECT_FALSE(Files().ReplaceFile(dir / "new.zeb", dir / "old.zeb"));
   EXPECT_TRUE(Files().DeleteFile(dir / "old.zeb"));
