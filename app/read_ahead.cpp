@@ -34,8 +34,8 @@ bool RoomFor(const std::string& path) {
   return pixels <= ReadAhead::kLargePixels || FreeAddressSpace() / ReadAhead::kRoomFactor / 4 >= pixels;
 }
 
-ReadAhead::Decoded Decode(const std::string& path, const ImageFormat* cls, int32_t roomWidth, int32_t roomHeight,
-                          const CancelToken& token) {
+ReadAhead::Decoded Decode(const std::string& path, const ImageFormat* cls, int32_t roomWidth,
+                          int32_t roomHeight, const CancelToken& token) {
   ReadAhead::Decoded decoded;
   try {
     if (!token.Cancelled() && Files().Stamp(path, decoded.stamp) && RoomFor(path) && !token.Cancelled()) {
