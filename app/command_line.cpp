@@ -22,7 +22,7 @@ bool ReadNumber(const std::string& value, const char* message, int32_t& number) 
 
 }  // namespace
 
-CommandSwitch MainWindow::ParseSwitch(const std::string& arg) {
+CommandSwitch ParseSwitch(const std::string& arg) {
   if (arg.empty() || arg[0] != '-') return {SwitchKind::NotASwitch, {}};
   std::string value = arg.size() > 2 ? arg.substr(2) : std::string();
   char letter = arg.size() > 1 ? arg[1] : '\0';
@@ -111,10 +111,6 @@ void MainWindow::ApplySwitch(const CommandSwitch& sw, StartOptions& options) {
     case SwitchKind::NotASwitch:
       break;
   }
-}
-
-std::vector<std::string> MainWindow::FolderArguments(const std::vector<std::string>& args) {
-  return ListBuilder::FolderArguments(args);
 }
 
 std::string MainWindow::AddFileArguments(const std::vector<std::string>& args, size_t index,

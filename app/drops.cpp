@@ -52,7 +52,7 @@ void MainWindow::OnDroppedFiles(const std::vector<std::string>& paths, ui::Modif
 
   if (run.abortRequested) Close();
   run.building = outerBuilding;
-  TidyList();
+  model_.Tidy();
   ShowCurrent();
   BringToFront();
   if (error) std::rethrow_exception(error);

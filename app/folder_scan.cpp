@@ -16,7 +16,7 @@ BuildProgress MainWindow::ProgressOfBuild() {
 bool MainWindow::PumpMessages(bool force) {
   auto now = std::chrono::steady_clock::now();
   scanNow_ = now;
-  if (!force && now - lastPump_ < pumpInterval) return false;
+  if (!force && now - lastPump_ < pacing.pump) return false;
   lastPump_ = now;
   // A visible List window shows the list as far as it has been built.
   if (listWindow_.Visible()) model_.list.Count();

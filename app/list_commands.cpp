@@ -8,20 +8,20 @@
 namespace zeb::app {
 
 void MainWindow::OpenList() {
-  if (openListDialog.Execute() && Files().FileExists(openListDialog.FileName)) {
+  if (openListDialog_.Execute() && Files().FileExists(openListDialog_.FileName)) {
     // Every line becomes an entry as it stands; lines that are no picture leave when they are reached.
     // A file that cannot be read raises here, and the list, bookmark and picture stay as they were.
-    builder_.AssignListFile(openListDialog.FileName);
+    builder_.AssignListFile(openListDialog_.FileName);
     model_.current = 0;
   }
-  TidyList();
+  model_.Tidy();
   model_.mark = 0;
   ShowCurrent();
 }
 
 void MainWindow::SaveList() {
-  if (!saveListDialog.Execute()) return;
-  std::string name = saveListDialog.FileName;
+  if (!saveListDialog_.Execute()) return;
+  std::string name = saveListDialog_.FileName;
   if (ExtensionPart(name).empty()) name += ".rst";
   if (Files().FileExists(name) &&
       ui::ShowMessageBox(name + "はすでに存在します。" + "\r\n" + "上書きしてもよろしいですか？",

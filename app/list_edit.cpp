@@ -5,8 +5,6 @@
 
 namespace zeb::app {
 
-void MainWindow::TidyList() { model_.Tidy(); }
-
 void MainWindow::RemoveFolder(const std::string& folder) {
   SetCaption(folder + "...");
   model_.RemoveFolder(folder);

@@ -16,10 +16,10 @@ namespace zeb::app {
 MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& listWindow,
                        std::vector<std::string> args, FolderReadAhead* folders)
     : Window(ui::BorderStyle::Single, "ImageView", 200, 200),
-      blankPicture(*this),
       picture(*this),
       slideTimer(*this),
       readAheadTimer(*this),
+      blankPicture_(*this),
       model_(model),
       jumpDialog_(jumpDialog),
       listWindow_(listWindow),
@@ -31,14 +31,14 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
       [this](int32_t index) { Run(Command::ShowEntry, {.index = index}); });
 
   SetAnySize(true);  // the window fits itself to the picture, however narrow
-  blankPicture.SetVisible(false);
-  blankPicture.Content().SetGraphic(MakeBlankPicture());
+  blankPicture_.SetVisible(false);
+  blankPicture_.Content().SetGraphic(MakeBlankPicture());
   picture.SetBounds(0, 0, 200, 200);
   picture.SetAlignClient(true);
   picture.OnProgress = [this](Image*, ProgressStage stage, uint8_t, bool, const PixelRect&,
                               const std::string&) { OnPictureProgress(stage); };
-  for (ui::OpenFileDialog* dialog : {static_cast<ui::OpenFileDialog*>(&openListDialog),
-                                     static_cast<ui::OpenFileDialog*>(&saveListDialog)}) {
+  for (ui::OpenFileDialog* dialog : {static_cast<ui::OpenFileDialog*>(&openListDialog_),
+                                     static_cast<ui::OpenFileDialog*>(&saveListDialog_)}) {
     dialog->Filter = "ImageList(*.zeb)|*.zeb";
     dialog->DefaultExt = "zeb";
   }
@@ -128,7 +128,7 @@ void MainWindow::Start(std::vector<std::string> args) {
     ui::App().Terminate();
     return;
   }
-  TidyList();
+  model_.Tidy();
   if (options.openInFolder && first < args.size()) SelectFile(lastFile);
   if (options.startSlideShow) slideShow_.Start();
   if (options.randomStart) model_.Random();

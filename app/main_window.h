@@ -63,6 +63,15 @@ struct StartOptions {
   bool randomStart = false;
 };
 
+struct ShownPicture {
+  std::string name;
+  double zoom = 0;
+  view::ViewTransform transform;
+};
+
+// The CommandSwitch one command-line argument is.
+CommandSwitch ParseSwitch(const std::string& arg);
+
 class MainWindow : public ui::Window, private ViewerWindow {
  public:
   // Makes the controls and the plug-in manager (which searches and registers the plug-ins), then
@@ -75,35 +84,47 @@ class MainWindow : public ui::Window, private ViewerWindow {
   ~MainWindow() override;
 
   ViewerModel& Model() { return model_; }
-
-  // --- Start-up and the command line (main_window.cpp, command_line.cpp) ---
-  static CommandSwitch ParseSwitch(const std::string& arg);
-  // The arguments that name folders, each as the scan walks it (with a final backslash).
-  static std::vector<std::string> FolderArguments(const std::vector<std::string>& args);
-
-  // --- The image list (folder_scan.cpp: the builder's progress in the title; list_edit.cpp) ---
-  // Upper-case dotted extensions of every registered picture format, ".ZEB" last.
-  const std::vector<std::string>& PictureExtensions() const { return extensions_.All(); }
   // Builds the model's list from arguments, folders, drops and list files.
   ListBuilder& Builder() { return builder_; }
-  void TidyList();
-  void RemoveFolder(const std::string& folder);
-  void RemoveFile(const std::string& fileName);
 
-  // --- Showing the current entry (show_picture.cpp) ---
+  // Runs a command and shows once what it changed. Keys come through the window's key event (the List
+  // window forwards its keys there), the slide show's ticks and the List window's clicks through here.
+  void Run(Command command, const CommandInput& input = {});
+
+  // What is shown: the name in the title (the entry's file name, or its full path once the list spans
+  // folders), the zoom (1 for natural size) and how it is viewed.
+  const ShownPicture& Shown() const { return shown_; }
+  // How the picture shown is viewed: the identity for each picture shown. Setting it fits again.
+  void SetTransform(const view::ViewTransform& transform);
+  // Fits the window to the picture. KEEP_PLACE leaves the window where it is (the system has just put
+  // it on a screen of its choice).
+  void FitToPicture(bool keepPlace = false);
+  // The entry being read ahead, or "".
+  std::string ReadingAhead() const { return readAhead_.Path(); }
+  // The key help (F1), made when it is first asked for.
+  HelpWindow* Help() const { return help_.get(); }
+
+  ui::PictureControl picture;  // the picture shown
+  ui::Timer slideTimer;
+  // Fires once the window's messages are all handled after a picture was shown: then the next entry
+  // is read ahead.
+  ui::Timer readAheadTimer;
+  std::unique_ptr<spi::PluginManager> plugins;
+  RunState run;
+  // How often a long scan lets window messages through and shows its progress in the title. Tests
+  // set both to zero to see every step.
+  struct BuildPacing {
+    std::chrono::milliseconds pump{30};
+    std::chrono::milliseconds title{100};
+  } pacing;
+
+ private:
+  void Start(std::vector<std::string> args);
+  void OnKey(uint16_t& key, ui::ModifierKeys shift);
   // Shows the model's current entry; an entry that cannot be read leaves the list and the one that
   // takes its place is tried, until one loads or the list is empty.
   void ShowCurrent();
-  // The name in the title: the entry's file name, or its full path once the list spans folders.
-  const std::string& ShownName() const { return shownName_; }
-  // The zoom of the picture shown, 1 for its natural size.
-  double Zoom() const { return zoom_; }
-  // The entry being read ahead, or "".
-  std::string ReadingAhead() const { return readAhead_.Path(); }
-
-  // --- Window sizing (window_fit.cpp, box_size.cpp) ---
-  // KEEP_PLACE leaves the window where it is (the system has just put it on a screen of its choice).
-  void FitToPicture(bool keepPlace = false);
+  void UpdateTitle();
   // The window moved to a screen of other scaling: the size is fitted again, the system's place kept.
   void OnScreenScalingChanged() { FitToPicture(true); }
   // What the fit works from, as it stands now (the shell is asked for the taskbar once). A fixed box
@@ -111,48 +132,10 @@ class MainWindow : public ui::Window, private ViewerWindow {
   view::FitInputs FitInputsNow(bool keepPlace = false);
   // The room a picture is fitted into, in the picture's own axes (see view::DecodeRoom).
   view::Size PictureRoom();
-  // How the picture shown is viewed: the identity for each picture shown. Setting it fits again.
-  const view::ViewTransform& Transform() const { return transform_; }
-  void SetTransform(const view::ViewTransform& transform);
-  void CentreWindow();
-  void ToggleMaximised();
-  void ToggleFixedBox();
-
-  // --- The title-bar status line (title.cpp) ---
-  void UpdateTitle();
-
-  // --- Commands (main_window_commands.cpp): keys, the List window and the slide show's ticks run the
-  // commands, and the window shows once what they changed ---
-  void OnKey(uint16_t& key, ui::ModifierKeys shift);
-  void Run(Command command, const CommandInput& input = {});
-
-  // --- List files, dropped files (list_commands.cpp, drops.cpp) ---
+  // Alt-drops and list files take entries out; the title names what goes.
+  void RemoveFolder(const std::string& folder);
+  void RemoveFile(const std::string& fileName);
   void OnDroppedFiles(const std::vector<std::string>& paths, ui::ModifierKeys shift);
-
-  // --- Wallpaper, the side windows ---
-  void SetWallpaper();
-  HelpWindow* Help() const { return help_.get(); }
-
-  // --- Controls ---
-  ui::PictureControl blankPicture;  // hidden: the picture shown for an empty list
-  ui::PictureControl picture;       // the picture shown
-  ui::OpenFileDialog openListDialog;
-  ui::SaveFileDialog saveListDialog;
-  ui::Timer slideTimer;
-  // Fires once the window's messages are all handled after a picture was shown: then the next entry
-  // is read ahead.
-  ui::Timer readAheadTimer;
-  std::unique_ptr<spi::PluginManager> plugins;
-
-  RunState run;
-
-  // How often a long scan lets window messages through and shows its progress in the title. Tests
-  // set them to zero to see every step.
-  std::chrono::milliseconds pumpInterval{30};
-  std::chrono::milliseconds titleInterval{100};
-
- private:
-  void Start(std::vector<std::string> args);
   ViewerContext Context() { return {model_, slideShow_, jumpDialog_, run, *this}; }
   // Shows what commands changed: the picture (and with it the title), or the title alone; then the
   // plug-in crashes met on the way are told, outside any loop over the list.
@@ -170,6 +153,7 @@ class MainWindow : public ui::Window, private ViewerWindow {
   void SaveList() override;
   void OpenList() override;
   void ToggleWallpaperMode() override;
+  void SetWallpaper() override;
   // Wallpaper mode's part of showing a picture.
   void SetWallpaperOfShown();
   // Loads the entry's picture, or takes it from the read-ahead.
@@ -197,13 +181,14 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // What the builder tells the window: the title, the pumping and Escape.
   BuildProgress ProgressOfBuild();
 
+  ui::PictureControl blankPicture_;  // hidden: the picture shown for an empty list
+  ui::OpenFileDialog openListDialog_;
+  ui::SaveFileDialog saveListDialog_;
   ViewerModel& model_;
   JumpDialog& jumpDialog_;
   ListWindow& listWindow_;
   ExtensionSet extensions_;
-  std::string shownName_;
-  double zoom_ = 0;
-  view::ViewTransform transform_;
+  ShownPicture shown_;
   ReadAhead readAhead_;
   SlideShow slideShow_{slideTimer};
   std::unique_ptr<HelpWindow> help_;

@@ -16,7 +16,7 @@ int RunProgram(const std::vector<std::string>& args) {
   // The folders of the command line are listed from here on, while the window system starts and the
   // windows and plug-ins are made.
   FolderReadAhead folders;
-  folders.Expect(MainWindow::FolderArguments(args));
+  folders.Expect(ListBuilder::FolderArguments(args));
   ui::Application& application = ui::App();
   application.SetTitle("ZEB ver.1.00β");
   // Plug-in extensions are registered with the plug-in picture class from the first window on.

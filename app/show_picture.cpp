@@ -23,13 +23,13 @@ void MainWindow::ShowCurrent() {
     if (index >= 0 && index < list.Count()) model_.current = index;
     brokenCount = 0;
   };
-  transform_ = {};  // each picture is first shown as it is stored
+  shown_.transform = {};  // each picture is first shown as it is stored
   for (;;) {
     const int32_t count = list.Count() - brokenCount;
     if (count == 0) {
       dropBrokenAndSelect(-1);
       SetCaption("<empty>");
-      picture.Content().Assign(blankPicture.Content());
+      picture.Content().Assign(blankPicture_.Content());
       FitToPicture();
       ShowPluginCrashReports(plugins.get(), slideShow_.Running());
       return;
@@ -46,7 +46,7 @@ void MainWindow::ShowCurrent() {
       const std::string entry = list.Entry(index);
       LoadPicture(entry);
       dropBrokenAndSelect(index);
-      shownName_ = model_.showFullPath ? entry : FileNamePart(entry);
+      shown_.name = model_.showFullPath ? entry : FileNamePart(entry);
       // The plug-in crashes met on the way are told once the broken entries have left the list: a
       // message box lets keys and the List window in, and they must find the list whole.
       ShowPluginCrashReports(plugins.get(), slideShow_.Running());

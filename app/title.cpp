@@ -31,8 +31,8 @@ std::string StatusTitle(ViewerModel& model, const TitleFacts& facts) {
 void MainWindow::UpdateTitle() {
   if (model_.list.Empty()) return;
   // The size is the picture's as it is viewed: a quarter turn exchanges width and height.
-  const view::Size size = transform_.Turned({picture.Content().Width(), picture.Content().Height()});
-  SetCaption(StatusTitle(model_, {slideTimer.Enabled(), shownName_, size.width, size.height, zoom_}));
+  const view::Size size = shown_.transform.Turned({picture.Content().Width(), picture.Content().Height()});
+  SetCaption(StatusTitle(model_, {slideTimer.Enabled(), shown_.name, size.width, size.height, shown_.zoom}));
 }
 
 void MainWindow::ShowBuildProgress(const std::string& text, bool inWalk) {
@@ -43,7 +43,7 @@ void MainWindow::ShowBuildProgress(const std::string& text, bool inWalk) {
     now = std::chrono::steady_clock::now();
   } else {
     now = scanNow_;  // read by the scan just before this file
-    if (now - lastTitle_ < titleInterval) return;
+    if (now - lastTitle_ < pacing.title) return;
   }
   lastTitle_ = now;
   SetCaption(text);

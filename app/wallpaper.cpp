@@ -76,9 +76,9 @@ void MainWindow::SetWallpaper() {
   if (model_.current < 0 || model_.current >= model_.list.Count()) return;
   const std::string entry = model_.list.Entry(model_.current);
   const std::string ext = UpperAscii(ExtensionPart(entry));
-  const bool natural = !model_.modes.wallpaper.asShown || zoom_ == 1.0;
+  const bool natural = !model_.modes.wallpaper.asShown || shown_.zoom == 1.0;
   // The wallpaper is the picture as it is viewed: a turned one is written turned.
-  const PictureTurn turn = transform_.turn;
+  const PictureTurn turn = shown_.transform.turn;
 
   std::string wallpaperFile;
   if (natural && ext == ".BMP" && turn.Identity()) {
@@ -107,7 +107,7 @@ void MainWindow::SetWallpaper() {
       }
     } else {
       // Icons, and pictures wanted as shown, are drawn at the size they have on screen (upright first).
-      const view::Size upright = transform_.Turned({picture.Width(), picture.Height()});
+      const view::Size upright = shown_.transform.Turned({picture.Width(), picture.Height()});
       drawn = DrawToNewBitmap(*graphic, upright.width, upright.height);
     }
     if (drawn) bitmap = drawn.get();

@@ -47,7 +47,7 @@ view::FitInputs MainWindow::FitInputsNow(bool keepPlace) {
   in.keepPlace = keepPlace;
   in.windowLeft = Left();
   in.windowTop = Top();
-  in.transform = transform_;
+  in.transform = shown_.transform;
   in.picture = {picture.Content().Width(), picture.Content().Height()};
   // A box larger than the room is made the room's size, for good.
   in.box = model_.modes.box = view::BoxWithinRoom(in);
@@ -57,17 +57,17 @@ view::FitInputs MainWindow::FitInputsNow(bool keepPlace) {
 view::Size MainWindow::PictureRoom() { return view::DecodeRoom(FitInputsNow()); }
 
 void MainWindow::SetTransform(const view::ViewTransform& transform) {
-  transform_ = transform;
+  shown_.transform = transform;
   FitToPicture();
 }
 
 void MainWindow::FitToPicture(bool keepPlace) {
   const view::FitResult fit = view::ComputeFit(FitInputsNow(keepPlace));
-  zoom_ = fit.zoom;
-  picture.SetTurn(transform_.turn);
+  shown_.zoom = fit.zoom;
+  picture.SetTurn(shown_.transform.turn);
   picture.SetAlignClient(false);
   picture.SetBounds(picture.Left(), picture.Top(), fit.shown.width, fit.shown.height);
-  picture.SetStretch(zoom_ != 1.0);
+  picture.SetStretch(shown_.zoom != 1.0);
   if (fit.placing == view::WindowPlacing::Unchanged) return;
 
   if (fit.placing == view::WindowPlacing::Maximised) {
@@ -81,24 +81,6 @@ void MainWindow::FitToPicture(bool keepPlace) {
   }
   UpdateTitle();
   if (listWindow_.docked) listWindow_.MoveToDock();
-}
-
-void MainWindow::CentreWindow() {
-  model_.modes.placement = placement::kCentre;
-  FitToPicture();
-}
-
-void MainWindow::ToggleMaximised() {
-  model_.modes.placement ^= placement::kMaximised;
-  FitToPicture();
-}
-
-void MainWindow::ToggleFixedBox() {
-  FixedBox& box = model_.modes.box;
-  const bool on = !box.Any();
-  box.fixedWidth = on;
-  box.fixedHeight = on;
-  FitToPicture();
 }
 
 void MainWindow::OnMinimised() { run.minimised = true; }

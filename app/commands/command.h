@@ -46,6 +46,7 @@ enum class Command : uint8_t {
   ToggleEnlargeSmall,
   ShowEnlarged,
   ToggleWallpaperMode,
+  SetWallpaper,  // the picture shown, as wallpaper mode writes it
   ToggleWallpaperAsShown,
   WallpaperStretched,
   WallpaperTiled,

@@ -213,6 +213,8 @@ Changes RunCommand(ViewerContext& v, Command command, const CommandInput& input)
       return Toggle(modes.enlargeSmall);
     case Command::ToggleWallpaperMode:
       return Window([&] { v.window.ToggleWallpaperMode(); });
+    case Command::SetWallpaper:
+      return Window([&] { v.window.SetWallpaper(); });
     case Command::ToggleWallpaperAsShown:
       return Toggle(modes.wallpaper.asShown);
     case Command::WallpaperStretched:

@@ -37,6 +37,7 @@ class ViewerWindow {
   virtual void SaveList() = 0;
   virtual void OpenList() = 0;
   virtual void ToggleWallpaperMode() = 0;
+  virtual void SetWallpaper() = 0;
 
  protected:
   ~ViewerWindow() = default;

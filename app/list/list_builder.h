@@ -57,6 +57,9 @@ class ListBuilder {
   // Adds a picture, or the pictures a list file names (its lines as they stand).
   void AddFile(const std::string& fileName);
 
+  // The picture extensions the builder matches names against.
+  const ExtensionSet& Extensions() const { return extensions_; }
+
   DroppedPath Classify(const std::string& path) const;
   void AddDropped(const DroppedPath& dropped);
 

@@ -31,9 +31,9 @@ class CommandTest : public AppTest {
   MainWindow& Listing(const Strings& paths) {
     MainWindow& f = Make();
     for (const std::string& p : paths) f.Model().list.Add(p);
-    f.TidyList();
+    f.Model().Tidy();
     f.Model().current = 0;
-    f.ShowCurrent();
+    f.Run(Command::Reload);
     return f;
   }
   // The files C:\p\0.bmp .. C:\p\<n-1>.bmp.
@@ -46,7 +46,7 @@ class CommandTest : public AppTest {
   // Presses a key on the main window as the window layer does (errors go to the application's error
   // handler); returns the key as the handler left it.
   uint16_t Press(uint16_t key, ui::ModifierKeys shift = 0) {
-    ui::App().Guard([&] { form->OnKey(key, shift); });
+    ui::App().Guard([&] { form->OnKeyDown(key, shift); });
     return key;
   }
   static constexpr ui::ModifierKeys kShift = ui::kShift, kAlt = ui::kAlt, kCtrl = ui::kCtrl;

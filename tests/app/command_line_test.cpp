@@ -20,15 +20,15 @@ TEST(ParseSwitchTest, EveryLetterHasItsKind) {
       {"-x", K::Unknown},   {"-", K::Unknown},       {"pic.jpg", K::NotASwitch},
       {"", K::NotASwitch},
   };
-  for (const auto& [arg, kind] : cases) EXPECT_EQ(MainWindow::ParseSwitch(arg).kind, kind) << arg;
+  for (const auto& [arg, kind] : cases) EXPECT_EQ(ParseSwitch(arg).kind, kind) << arg;
 }
 
 TEST(ParseSwitchTest, LettersAreCaseSensitiveAndTheValueIsTheRest) {
-  EXPECT_EQ(MainWindow::ParseSwitch("-F").kind, K::Unknown);
-  EXPECT_EQ(MainWindow::ParseSwitch("-d").kind, K::Unknown);
-  EXPECT_EQ(MainWindow::ParseSwitch("-w800").value, "800");
-  EXPECT_EQ(MainWindow::ParseSwitch("-w").value, "");
-  EXPECT_EQ(MainWindow::ParseSwitch("-Prt").value, "rt");
+  EXPECT_EQ(ParseSwitch("-F").kind, K::Unknown);
+  EXPECT_EQ(ParseSwitch("-d").kind, K::Unknown);
+  EXPECT_EQ(ParseSwitch("-w800").value, "800");
+  EXPECT_EQ(ParseSwitch("-w").value, "");
+  EXPECT_EQ(ParseSwitch("-Prt").value, "rt");
 }
 
 class CommandLineTest : public AppTest {};
@@ -43,7 +43,7 @@ TEST_F(CommandLineTest, NoArgumentsShowsTheEmptyState) {
   EXPECT_TRUE(f.impl().acceptsFiles);
   EXPECT_EQ(f.slideTimer.Interval(), 2500u);
   EXPECT_FALSE(f.slideTimer.Enabled());
-  EXPECT_EQ(f.PictureExtensions().back(), ".ZEB");
+  EXPECT_EQ(f.Builder().Extensions().All().back(), ".ZEB");
   EXPECT_EQ(f.Model().mark, 0);
   EXPECT_EQ(f.Model().modes.placement, placement::kFree);
   EXPECT_EQ(f.Model().modes.box.width, 640);
@@ -183,7 +183,7 @@ TEST_F(CommandLineTest, OpenInFolderSelectsTheFileComparingExactly) {
   AddFake("C:\\p\\c.fak");
   MainWindow& f = Make({"-D", "C:\\p\\b.fak"});
   EXPECT_EQ(f.Model().current, 1);
-  EXPECT_EQ(f.ShownName(), "b.fak");
+  EXPECT_EQ(f.Shown().name, "b.fak");
   EXPECT_EQ(Make({"-D", "C:\\p\\B.fak"}).Model().current, 0);
   EXPECT_EQ(Entries().size(), 3u);
 }
@@ -194,7 +194,7 @@ TEST_F(CommandLineTest, RandomStartPicksAnEntry) {
   MainWindow& f = Make({"-r", "C:\\p"});
   EXPECT_GE(f.Model().current, 0);
   EXPECT_LT(f.Model().current, 5);
-  EXPECT_EQ(f.ShownName(), FileNamePart(Entries()[f.Model().current]));
+  EXPECT_EQ(f.Shown().name, FileNamePart(Entries()[f.Model().current]));
 }
 
 TEST_F(CommandLineTest, QuitWithSlideShowEndsAfterTheFirstPicture) {
@@ -202,7 +202,7 @@ TEST_F(CommandLineTest, QuitWithSlideShowEndsAfterTheFirstPicture) {
   AddFake("C:\\p\\a.fak");
   MainWindow& f = Make({"-q", "-s", "C:\\p"});
   EXPECT_TRUE(ui::App().Terminated());
-  EXPECT_EQ(f.ShownName(), "a.fak");
+  EXPECT_EQ(f.Shown().name, "a.fak");
 }
 
 TEST_F(CommandLineTest, AnUnreadableListFileIsReportedAndStartUpFinishes) {
@@ -214,11 +214,11 @@ TEST_F(CommandLineTest, AnUnreadableListFileIsReportedAndStartUpFinishes) {
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_NE(Messages()[0].find("x.zeb"), std::string::npos);
   EXPECT_FALSE(f.run.building);
-  EXPECT_EQ(f.ShownName(), "a.fak");
+  EXPECT_EQ(f.Shown().name, "a.fak");
   EXPECT_TRUE(f.impl().acceptsFiles);
   // Escape then closes the window as at any other time.
   uint16_t key = ui::VK_ESCAPE_;
-  f.OnKey(key, 0);
+  f.OnKeyDown(key, 0);
   EXPECT_TRUE(f.impl().closed);
 }
 

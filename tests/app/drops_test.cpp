@@ -15,11 +15,11 @@ class DropsTest : public CommandTest {
   // Drops Paths on the main window as the window layer does (errors go to the error handler).
   void Drop(const Strings& paths, ui::ModifierKeys shift = 0) {
     form->impl().focused = false;
-    ui::App().Guard([&] { form->OnDroppedFiles(paths, shift); });
+    ui::App().Guard([&] { form->OnDropFiles(paths, shift); });
   }
   static void PressEscape(MainWindow& f) {
     uint16_t key = ui::VK_ESCAPE_;
-    f.OnKey(key, 0);
+    f.OnKeyDown(key, 0);
   }
 };
 
@@ -97,10 +97,10 @@ TEST_F(DropsTest, TwoFoldersTurnFullPathsOnAndALaterPlainDropFromOneFolderTurnsT
   AddBmp("C:\\b\\y.bmp");
   Drop({"C:\\a\\x.bmp", "C:\\b\\y.bmp"});
   EXPECT_TRUE(f.Model().showFullPath);
-  EXPECT_EQ(f.ShownName(), "C:\\a\\x.bmp");
+  EXPECT_EQ(f.Shown().name, "C:\\a\\x.bmp");
   Drop({"C:\\p\\0.bmp", "C:\\p\\1.bmp"});
   EXPECT_FALSE(f.Model().showFullPath);
-  EXPECT_EQ(f.ShownName(), "0.bmp");
+  EXPECT_EQ(f.Shown().name, "0.bmp");
   // Adding from another folder turns them on again.
   Drop({"C:\\a\\x.bmp"}, kCtrl);
   EXPECT_TRUE(f.Model().showFullPath);
@@ -114,7 +114,7 @@ TEST_F(DropsTest, AnAltDropOfADriveRootRemovesItsTree) {
 
 TEST_F(DropsTest, EscapeDuringALongDropStopsTheScanAndClosesTheProgramAfterTheDrop) {
   MainWindow& f = WithNumbered(2);
-  f.pumpInterval = std::chrono::milliseconds(0);
+  f.pacing.pump = std::chrono::milliseconds(0);
   for (int i = 0; i < 20; ++i) AddBmp("C:\\big\\" + std::to_string(100 + i) + ".bmp");
   AddBmp("C:\\big\\sub\\s.bmp");
   AddBmp("C:\\single.bmp");
@@ -167,7 +167,7 @@ TEST_F(DropsTest, AnUnreadableListFileShowsItsErrorAfterTheBuildHasEnded) {
 
 TEST_F(DropsTest, ADropHandledDuringAnotherDropKeepsThatBuildRunning) {
   MainWindow& f = WithNumbered(1);
-  f.pumpInterval = std::chrono::milliseconds(0);
+  f.pacing.pump = std::chrono::milliseconds(0);
   for (int i = 0; i < 10; ++i) AddBmp("C:\\big\\" + std::to_string(10 + i) + ".bmp");
   AddBmp("C:\\extra.bmp");
   int pumps = 0;
@@ -175,7 +175,7 @@ TEST_F(DropsTest, ADropHandledDuringAnotherDropKeepsThatBuildRunning) {
   headless::OnProcessMessages() = [&] {
     ++pumps;
     if (pumps == 2) {
-      f.OnDroppedFiles({"C:\\extra.bmp"}, ui::kCtrl);
+      f.OnDropFiles({"C:\\extra.bmp"}, ui::kCtrl);
       buildingAfterInner = f.run.building;
     }
     if (pumps == 4) PressEscape(f);

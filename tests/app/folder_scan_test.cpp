@@ -15,14 +15,14 @@ class FolderScanTest : public AppTest {
   // A main window ready to scan, as during start-up: pumping before every file.
   MainWindow& Scanner() {
     MainWindow& f = Make();
-    f.pumpInterval = std::chrono::milliseconds(0);
-    f.titleInterval = std::chrono::milliseconds(0);
+    f.pacing.pump = std::chrono::milliseconds(0);
+    f.pacing.title = std::chrono::milliseconds(0);
     f.run.building = true;
     return f;
   }
   static void PressEscape(MainWindow& f) {
     uint16_t key = ui::VK_ESCAPE_;
-    f.OnKey(key, 0);
+    f.OnKeyDown(key, 0);
   }
 };
 
@@ -104,8 +104,8 @@ TEST_F(FolderScanTest, KeysPressedDuringAScanSeeTheListBuiltSoFar) {
 TEST_F(FolderScanTest, MessagesAreLetThroughAtMostOncePerInterval) {
   for (int i = 0; i < 50; ++i) Fs().AddFile("C:\\p\\" + std::to_string(i) + ".jpg", "");
   MainWindow& f = Scanner();
-  f.pumpInterval = std::chrono::hours(1);
-  f.titleInterval = std::chrono::hours(1);
+  f.pacing.pump = std::chrono::hours(1);
+  f.pacing.title = std::chrono::hours(1);
   int pumps = 0;
   headless::OnProcessMessages() = [&] { ++pumps; };
   f.Builder().AddFolder("C:\\p\\", true);

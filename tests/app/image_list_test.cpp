@@ -97,21 +97,21 @@ class ListEditTest : public AppTest {
 
 TEST_F(ListEditTest, TidyListReducesDuplicatesAndNoticesSeveralFolders) {
   MainWindow& f = WithEntries({"C:\\p\\a.jpg", "C:\\p\\a.jpg", "C:\\p\\A.jpg", "C:\\p\\b.jpg"});
-  f.TidyList();
+  f.Model().Tidy();
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.jpg", "C:\\p\\A.jpg", "C:\\p\\b.jpg"}));
   EXPECT_FALSE(f.Model().showFullPath);
   f.Model().list.Add("C:\\q\\c.jpg");
-  f.TidyList();
+  f.Model().Tidy();
   EXPECT_TRUE(f.Model().showFullPath);
   // It never turns it off again.
   f.Model().list.Delete(3);
-  f.TidyList();
+  f.Model().Tidy();
   EXPECT_TRUE(f.Model().showFullPath);
 }
 
 TEST_F(ListEditTest, FolderPartsCompareExactly) {
   MainWindow& f = WithEntries({"C:\\P\\b.jpg", "C:\\p\\a.jpg"});
-  f.TidyList();
+  f.Model().Tidy();
   EXPECT_TRUE(f.Model().showFullPath);
 }
 
@@ -143,26 +143,42 @@ TEST_F(ListEditTest, DeletingTheOnlyEntryLeavesNoCurrentEntry) {
   EXPECT_EQ(f.Model().current, -1);
 }
 
-TEST_F(ListEditTest, RemoveFolderTakesItsSubfoldersAndComparesCase) {
-  MainWindow& f =
-      WithEntries({"C:\\p\\a.jpg", "C:\\p\\s\\b.jpg", "C:\\P\\c.jpg", "C:\\pq\\d.jpg", "C:\\q\\e.jpg"});
-  f.RemoveFolder("C:\\p\\");
-  EXPECT_EQ(Entries(), (Strings{"C:\\P\\c.jpg", "C:\\pq\\d.jpg", "C:\\q\\e.jpg"}));
-  EXPECT_EQ(f.Caption(), "C:\\p\\...");
-}
-
-TEST_F(ListEditTest, RemoveFileTakesOneEntryWithoutRegardToCase) {
-  MainWindow& f = WithEntries({"C:\\p\\a.jpg", "C:\\p\\A.jpg", "C:\\p\\b.jpg"});
-  f.RemoveFile("C:\\P\\A.JPG");
-  EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.jpg", "C:\\p\\b.jpg"}));
-  EXPECT_EQ(f.Caption(), "C:\\P\\A.JPG");
-}
-
-TEST_F(ListEditTest, RemoveFileOfAListFileTakesEveryEntryItNames) {
-  MainWindow& f = WithEntries({"C:\\p\\a.jpg", "C:\\p\\b.jpg", "C:\\p\\c.jpg"});
+// An Alt-drop takes entries out; the title names what goes while it goes.
+TEST_F(ListEditTest, AltDropsTakeOutAFolderWithItsSubfoldersAFileOrWhatAListFileNames) {
+  struct Case {
+    Strings entries;
+    std::string dropped;
+    Strings left;
+    std::string titleWhileRemoving;
+  } cases[] = {
+      {{"C:\\p\\a.jpg", "C:\\p\\s\\b.jpg", "C:\\P\\c.jpg", "C:\\pq\\d.jpg", "C:\\q\\e.jpg"},
+       "C:\\p",
+       {"C:\\P\\c.jpg", "C:\\pq\\d.jpg", "C:\\q\\e.jpg"},
+       "C:\\p\\..."},
+      {{"C:\\p\\a.jpg", "C:\\p\\A.jpg", "C:\\p\\b.jpg"},
+       "C:\\P\\A.JPG",
+       {"C:\\p\\a.jpg", "C:\\p\\b.jpg"},
+       "C:\\P\\A.JPG"},
+      {{"C:\\p\\a.jpg", "C:\\p\\b.jpg", "C:\\p\\c.jpg"}, "C:\\l.zeb", {"C:\\p\\b.jpg"}, "C:\\l.zeb"},
+  };
+  Fs().AddFolder("C:\\p");
+  Fs().AddFile("C:\\P\\A.JPG", "");
   Fs().AddFile("C:\\l.zeb", "c:\\p\\A.jpg\r\nC:\\p\\c.jpg\r\nC:\\p\\zzz.jpg\r\n");
-  f.RemoveFile("C:\\l.zeb");
-  EXPECT_EQ(Entries(), Strings{"C:\\p\\b.jpg"});
+  for (const Case& c : cases) {
+    MainWindow& f = WithEntries(c.entries);
+    f.Model().list.Count();
+    // What the removal left, before the entries that are no pictures leave as they are shown.
+    std::string title;
+    Strings left;
+    f.Model().list.OnChange = [&](int32_t) {
+      if (!title.empty()) return;
+      title = f.Caption();
+      left = Entries();
+    };
+    ui::App().Guard([&] { f.OnDropFiles({c.dropped}, ui::kAlt); });
+    EXPECT_EQ(left, c.left) << c.dropped;
+    EXPECT_EQ(title, c.titleWhileRemoving) << c.dropped;
+  }
 }
 
 TEST_F(ListEditTest, RemoveCurrentFolderShowsWhatFollowed) {
@@ -174,11 +190,11 @@ TEST_F(ListEditTest, RemoveCurrentFolderShowsWhatFollowed) {
   f.Run(Command::RemoveFolder);
   EXPECT_EQ(Entries().size(), 3u);
   EXPECT_EQ(f.Model().current, 0);
-  EXPECT_EQ(f.ShownName(), "C:\\b\\3.fak");
+  EXPECT_EQ(f.Shown().name, "C:\\b\\3.fak");
   f.Model().current = 2;  // the last folder
   f.Run(Command::RemoveFolder);
   EXPECT_EQ(f.Model().current, 1);
-  EXPECT_EQ(f.ShownName(), "C:\\b\\4.fak");
+  EXPECT_EQ(f.Shown().name, "C:\\b\\4.fak");
   f.Model().current = 1;  // the middle of the only folder left
   f.Run(Command::RemoveFolder);
   EXPECT_EQ(f.Model().current, -1);

@@ -27,7 +27,7 @@ class JpegRoomTest : public CommandTest {
     f.Model().list.Add("C:\\p\\a.jpg");
     f.Model().list.Add("C:\\p\\b.jpg");
     f.Model().current = 0;
-    f.ShowCurrent();
+    f.Run(Command::Reload);
     return f;
   }
   // The width of the pixels the shown JPEG holds.

@@ -32,16 +32,16 @@ TEST_F(JumpDialogTest, ASmallHiddenDialogWithOneEditBox) {
 TEST_F(JumpDialogTest, EachCaptionPresetsItsValueAllSelected) {
   MainWindow& f = WithNumbered(6);
   f.Model().current = 4;
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   f.slideTimer.SetInterval(1234);
   f.Model().modes.box.fixedWidth = true;
   f.Model().modes.box.width = 1000;
   AddBmp("C:\\p\\wide.bmp", 4000, 30);
   f.Model().list.Add("C:\\p\\wide.bmp");
   f.Model().current = 6;
-  f.ShowCurrent();
-  ASSERT_EQ(f.ShownName(), "wide.bmp");
-  ASSERT_EQ(f.Zoom(), 0.25);
+  f.Run(Command::Reload);
+  ASSERT_EQ(f.Shown().name, "wide.bmp");
+  ASSERT_EQ(f.Shown().zoom, 0.25);
 
   // Each question shows its caption and its current value, all selected, in the focused edit box.
   struct Shown {
@@ -96,7 +96,7 @@ TEST_F(JumpDialogTest, EnterIsOkAndEscapeIsCancelAndNeitherIsTyped) {
 TEST_F(JumpDialogTest, ShownModallyTypingReplacesThePreset) {
   MainWindow& f = WithNumbered(6);
   f.Model().current = 4;
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   Answer("12\r");
   std::string answer;
   EXPECT_TRUE(jump->Ask(NumberQuestion::Jump, "5", answer));

@@ -406,7 +406,7 @@ TEST_F(KeysTest, WhileTheShowRunsTheListKeysStillActAndCtrlCommandsDoNot) {
 TEST_F(KeysTest, JumpPresetsTheNumberAndShowsTheOneTyped) {
   MainWindow& f = WithNumbered(9);
   f.Model().current = 4;
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   Answer("7\r");
   Press('J');
   EXPECT_EQ(shownCaptions, Strings{"Jump"});

@@ -173,7 +173,7 @@ TEST_F(ListWindowTest, AClickShowsTheEntryClicked) {
   list->entryList.SetItemIndex(2);
   list->entryList.OnClick();
   EXPECT_EQ(f.Model().current, 2);
-  EXPECT_EQ(f.ShownName(), "2.bmp");
+  EXPECT_EQ(f.Shown().name, "2.bmp");
   EXPECT_NE(Title().find("(3/3) 2.bmp"), std::string::npos) << Title();
   EXPECT_EQ(list->entryList.ItemIndex(), 2);
 

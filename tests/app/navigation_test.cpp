@@ -61,7 +61,7 @@ class NavigationTest : public CommandTest {
   // Puts Index on screen, presses the key, returns the new index.
   int32_t From(int32_t index, uint16_t key, ui::ModifierKeys shift) {
     form->Model().current = index;
-    form->ShowCurrent();
+    form->Run(Command::Reload);
     Press(key, shift);
     return form->Model().current;
   }

@@ -21,8 +21,8 @@ class PluginStartupTest : public AppTest {
     spi::FinalizeSPIBitmap();
   }
   bool HasExtension(MainWindow& f, const std::string& ext) {
-    return std::find(f.PictureExtensions().begin(), f.PictureExtensions().end(), ext) !=
-           f.PictureExtensions().end();
+    return std::find(f.Builder().Extensions().All().begin(), f.Builder().Extensions().All().end(), ext) !=
+           f.Builder().Extensions().All().end();
   }
 };
 

@@ -53,7 +53,7 @@ class ShowPictureTest : public AppTest {
     MainWindow& f = Make();
     for (const auto& e : entries) f.Model().list.Add(e);
     f.Model().current = 0;
-    f.ShowCurrent();
+    f.Run(Command::Reload);
     return f;
   }
 };
@@ -65,7 +65,7 @@ TEST_F(ShowPictureTest, AMissingEntryLeavesAndTheNextOneIsShown) {
   MainWindow& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak", "C:\\p\\c.fak"});
   EXPECT_EQ(f.Caption(), "[F] (1/3) a.fak 30x20 100%");
   f.Model().current = 1;
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.fak", "C:\\p\\c.fak"}));
   EXPECT_EQ(f.Model().current, 1);
   EXPECT_EQ(f.Caption(), "[F] (2/2) c.fak 40x30 100%");
@@ -91,9 +91,9 @@ TEST_F(ShowPictureTest, TheLastEntryFailingShowsTheOneBefore) {
   AddFake("C:\\p\\b.fak");
   MainWindow& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak", "C:\\p\\c.fak"});
   f.Model().current = 2;
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   EXPECT_EQ(f.Model().current, 1);
-  EXPECT_EQ(f.ShownName(), "b.fak");
+  EXPECT_EQ(f.Shown().name, "b.fak");
   EXPECT_EQ(Entries().size(), 2u);
 }
 
@@ -101,7 +101,7 @@ TEST_F(ShowPictureTest, ALongRunOfBrokenEntriesDoesNotExhaustTheStack) {
   MainWindow& f = Make();
   for (int i = 0; i < 20000; ++i) f.Model().list.Add("C:\\gone\\" + std::to_string(i) + ".bmp");
   f.Model().current = 0;
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   EXPECT_EQ(f.Caption(), "<empty>");
 }
 
@@ -110,10 +110,10 @@ TEST_F(ShowPictureTest, OtherErrorsReachTheCallerAndTheEntryStays) {
   Fs().AddFile("C:\\p\\a.err", "x");
   MainWindow& f = Make();
   f.Model().list.Add("C:\\p\\a.err");
-  EXPECT_THROW(f.ShowCurrent(), ReadError);
+  EXPECT_THROW(f.Run(Command::Reload), ReadError);
   EXPECT_EQ(Entries().size(), 1u);
   // Through the application's guard (as every handler runs) the message is shown.
-  ui::App().Guard([&] { f.ShowCurrent(); });
+  ui::App().Guard([&] { f.Run(Command::Reload); });
   EXPECT_EQ(Messages(), Strings{"Stream read error"});
 }
 
@@ -123,10 +123,10 @@ TEST_F(ShowPictureTest, AnIndexOutsideTheListShowsTheNearestEntry) {
   AddFake("C:\\p\\b.fak");
   MainWindow& f = With({"C:\\p\\a.fak", "C:\\p\\b.fak"});
   f.Model().current = -1;
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   EXPECT_EQ(f.Model().current, 0);
   f.Model().current = 7;
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   EXPECT_EQ(f.Model().current, 1);
   EXPECT_EQ(Entries().size(), 2u);
 }
@@ -136,7 +136,7 @@ TEST_F(ShowPictureTest, FullPathsAreShownForSeveralFolders) {
   AddFake("C:\\p\\a.fak");
   AddFake("C:\\q\\b.fak");
   MainWindow& f = Make({"C:\\p", "C:\\q"});
-  EXPECT_EQ(f.ShownName(), "C:\\p\\a.fak");
+  EXPECT_EQ(f.Shown().name, "C:\\p\\a.fak");
 }
 
 TEST_F(ShowPictureTest, ABitmapFileLoads) {
@@ -154,7 +154,7 @@ TEST_F(ShowPictureTest, TheVisibleListWindowSelectsTheShownEntry) {
   EXPECT_EQ(list->entryList.Count(), 2);
   list->Show();
   f.Model().current = 1;
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   EXPECT_EQ(list->entryList.ItemIndex(), 1);
 }
 
@@ -202,7 +202,7 @@ TEST_F(ProgressTest, TheTimerIsHeldWhileAPictureDecodes) {
   bool enabledDuringDecode = true;
   ReportingImage::duringDecode = [&] { enabledDuringDecode = f.slideTimer.Enabled(); };
   f.Model().current = 0;
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   EXPECT_FALSE(enabledDuringDecode);
   EXPECT_TRUE(f.run.showWasRunning);
   EXPECT_TRUE(f.slideTimer.Enabled());
@@ -213,7 +213,7 @@ TEST_F(ProgressTest, AStoppedTimerStaysStopped) {
   MainWindow& f = Running(true);
   f.slideTimer.SetEnabled(false);
   f.Model().current = 0;
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   EXPECT_FALSE(f.run.showWasRunning);
   EXPECT_FALSE(f.slideTimer.Enabled());
 }
@@ -223,12 +223,12 @@ TEST_F(ProgressTest, WithoutPauseOrWithoutReportsTheTimerRuns) {
   bool enabledDuringDecode = false;
   ReportingImage::duringDecode = [&] { enabledDuringDecode = f.slideTimer.Enabled(); };
   f.Model().current = 0;
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   EXPECT_TRUE(enabledDuringDecode);
   f.Model().modes.pauseWhileLoading = true;
   f.run.showWasRunning = false;
   f.Model().current = 1;  // a class that reports nothing
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   EXPECT_TRUE(f.slideTimer.Enabled());
   EXPECT_FALSE(f.run.showWasRunning);
 }

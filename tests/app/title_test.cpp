@@ -61,10 +61,11 @@ TEST(TitleTest, MarksAndLetters) {
 
 class TitleWindowTest : public AppTest {};
 
-TEST_F(TitleWindowTest, AnEmptyListLeavesTheCaption) {
+TEST_F(TitleWindowTest, AKeyOnAnEmptyListLeavesTheCaption) {
   MainWindow& f = Make();
   f.SetCaption("something");
-  f.UpdateTitle();
+  uint16_t key = 'Z';
+  f.OnKeyDown(key, 0);
   EXPECT_EQ(f.Caption(), "something");
 }
 

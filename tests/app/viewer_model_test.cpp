@@ -110,15 +110,15 @@ TEST_F(BrokenEntriesTest, ARunIsTriedForwardThenBackAndLeavesAtOnce) {
 
   f.Model().current = 3;  // d, e broken, then f
   f.Model().mark = 7;
-  f.ShowCurrent();
-  EXPECT_EQ(f.ShownName(), "f.fak");
+  f.Run(Command::Reload);
+  EXPECT_EQ(f.Shown().name, "f.fak");
   EXPECT_EQ(f.Model().current, 3);
   EXPECT_EQ(f.Model().mark, 5);
   EXPECT_EQ(changes, 1);
 
   f.Model().current = 4;  // g, h broken to the end, then back to f
-  f.ShowCurrent();
-  EXPECT_EQ(f.ShownName(), "f.fak");
+  f.Run(Command::Reload);
+  EXPECT_EQ(f.Shown().name, "f.fak");
   EXPECT_EQ(f.Model().current, 3);
   EXPECT_EQ(f.Model().mark, -1);
   EXPECT_EQ(Entries(), (Strings{"C:\\p\\a.fak", "C:\\p\\b.fak", "C:\\p\\c.fak", "C:\\p\\f.fak"}));

@@ -40,9 +40,9 @@ class WallpaperTest : public CommandTest {
   MainWindow& Showing(const std::string& path) {
     MainWindow& f = Make();
     f.Model().list.Add(path);
-    f.TidyList();
+    f.Model().Tidy();
     f.Model().current = 0;
-    f.ShowCurrent();
+    f.Run(Command::Reload);
     return f;
   }
   // The size a BMP file's header gives (its height whatever the row order).
@@ -93,7 +93,7 @@ class WallpaperTest : public CommandTest {
 TEST_F(WallpaperTest, ABmpAtItsOwnSizeIsHandedToTheDesktopAsItIs) {
   AddBmp("C:\\p\\photo.bmp", 200, 120);
   MainWindow& f = Showing("C:\\p\\photo.bmp");
-  f.SetWallpaper();
+  f.Run(Command::SetWallpaper);
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{"C:\\p\\photo.bmp"});
   EXPECT_FALSE(Fs().FileExists(kWall));
 
@@ -101,7 +101,7 @@ TEST_F(WallpaperTest, ABmpAtItsOwnSizeIsHandedToTheDesktopAsItIs) {
   AddBmp("C:\\p\\UPPER.BMP", 20, 10);
   MainWindow& g = Showing("C:\\p\\UPPER.BMP");
   g.Model().modes.wallpaper.asShown = true;
-  g.SetWallpaper();
+  g.Run(Command::SetWallpaper);
   EXPECT_EQ(Wallpapers().back(), "C:\\p\\UPPER.BMP");
   EXPECT_FALSE(Fs().FileExists(kWall));
 }
@@ -117,7 +117,7 @@ TEST_F(WallpaperTest, ABmpWhosePathTheDesktopCannotKeepIsCopied) {
     AddBmp(path, 30, 20);
     Fs().DeleteFile(kWall);
     MainWindow& f = Showing(path);
-    f.SetWallpaper();
+    f.Run(Command::SetWallpaper);
     EXPECT_EQ(Wallpapers().back(), length < 260 ? path : kWall);
     EXPECT_EQ(BmpSize(kWall), (length < 260 ? Size{} : Size{30, 20}));
   }
@@ -130,12 +130,12 @@ TEST_F(WallpaperTest, AZoomedBmpWantedAsShownIsWrittenAtTheDisplayedSize) {
   f.Model().modes.box.width = f.Model().modes.box.height = 100;
   f.Model().list.Add("C:\\p\\photo.bmp");
   f.Model().current = 0;
-  f.ShowCurrent();
-  ASSERT_EQ(f.Zoom(), 0.5);
+  f.Run(Command::Reload);
+  ASSERT_EQ(f.Shown().zoom, 0.5);
   ASSERT_EQ(Displayed(f), (Size{100, 60}));
 
   f.Model().modes.wallpaper.asShown = true;
-  f.SetWallpaper();
+  f.Run(Command::SetWallpaper);
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
   EXPECT_EQ(BmpSize(kWall), (Size{100, 60}));
   // The picture was drawn, not left blank: its colour is everywhere.
@@ -149,7 +149,7 @@ TEST_F(WallpaperTest, AZoomedBmpWantedAsShownIsWrittenAtTheDisplayedSize) {
 
   // Without as-shown the same picture is the file itself again.
   f.Model().modes.wallpaper.asShown = false;
-  f.SetWallpaper();
+  f.Run(Command::SetWallpaper);
   EXPECT_EQ(Wallpapers().back(), "C:\\p\\photo.bmp");
 }
 
@@ -160,11 +160,11 @@ TEST_F(WallpaperTest, AnIconIsAlwaysDrawnAtTheDisplayedSize) {
   f.Model().modes.box.width = f.Model().modes.box.height = 64;
   f.Model().list.Add("C:\\p\\app.ico");
   f.Model().current = 0;
-  f.ShowCurrent();
-  ASSERT_EQ(f.Zoom(), 2.0);
+  f.Run(Command::Reload);
+  ASSERT_EQ(f.Shown().zoom, 2.0);
 
   // WallpaperAsShown is off: an icon still goes at the size it has on screen.
-  f.SetWallpaper();
+  f.Run(Command::SetWallpaper);
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
   EXPECT_EQ(BmpSize(kWall), (Size{64, 64}));
 }
@@ -176,7 +176,7 @@ TEST_F(WallpaperTest, AJpegAt100PercentIsWrittenAtItsNaturalSizeAndStaysOnScreen
   Image* shown = f.picture.Content().Graphic();
   ASSERT_NE(dynamic_cast<JpegImage*>(shown), nullptr);
   f.Model().modes.wallpaper.asShown = true;  // at 100 % the natural size is the shown one
-  f.SetWallpaper();
+  f.Run(Command::SetWallpaper);
 
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
   EXPECT_EQ(BmpSize(kWall), (Size{40, 30}));
@@ -184,7 +184,7 @@ TEST_F(WallpaperTest, AJpegAt100PercentIsWrittenAtItsNaturalSizeAndStaysOnScreen
   // The picture on screen is the same object at the same size.
   EXPECT_EQ(f.picture.Content().Graphic(), shown);
   EXPECT_EQ(Displayed(f), (Size{40, 30}));
-  EXPECT_EQ(f.Zoom(), 1.0);
+  EXPECT_EQ(f.Shown().zoom, 1.0);
 }
 
 TEST_F(WallpaperTest, AJpegShownReducedIsWrittenAtItsFullSizeAndStaysReducedOnScreen) {
@@ -194,19 +194,19 @@ TEST_F(WallpaperTest, AJpegShownReducedIsWrittenAtItsFullSizeAndStaysReducedOnSc
   f.Model().modes.box = {.width = 200, .height = 200, .fixedWidth = true, .fixedHeight = true};
   f.Model().list.Add("C:\\p\\photo.jpg");
   f.Model().current = 0;
-  f.ShowCurrent();
+  f.Run(Command::Reload);
   auto* shown = dynamic_cast<JpegImage*>(f.picture.Content().Graphic());
   ASSERT_NE(shown, nullptr);
-  ASSERT_EQ(f.Zoom(), 0.25);
+  ASSERT_EQ(f.Shown().zoom, 0.25);
 
-  f.SetWallpaper();
+  f.Run(Command::SetWallpaper);
   EXPECT_EQ(BmpSize(kWall), (Size{800, 600}));
   ExpectWallpaperPixel(recipe, 700, 500);
   EXPECT_EQ(const_cast<Bitmap*>(shown->DecodedBitmap())->GetWidth(), 200);
 
   // As shown, it is drawn at the size it has on screen.
   f.Model().modes.wallpaper.asShown = true;
-  f.SetWallpaper();
+  f.Run(Command::SetWallpaper);
   EXPECT_EQ(BmpSize(kWall), (Size{200, 150}));
 }
 
@@ -214,11 +214,11 @@ TEST_F(WallpaperTest, AnExistingWallpaperFileIsOverwrittenAndTheFolderSeparatorI
   Fs().AddFile(kWall, "the previous wallpaper");
   Fs().AddFile("C:\\p\\photo.jpg", test::MakeJpeg({.width = 12, .height = 8}));
   MainWindow& f = Showing("C:\\p\\photo.jpg");
-  f.SetWallpaper();
+  f.Run(Command::SetWallpaper);
   EXPECT_EQ(BmpSize(kWall), (Size{12, 8}));
 
   Fs().SetWindowsDirectory("C:\\windows\\");
-  f.SetWallpaper();
+  f.Run(Command::SetWallpaper);
   EXPECT_EQ(Wallpapers(), (std::vector<std::string>{kWall, kWall}));
   EXPECT_TRUE(StrayFiles().empty());
 }
@@ -227,7 +227,7 @@ TEST_F(WallpaperTest, TheLayoutDecidesTheDesktopSettings) {
   AddBmp("C:\\p\\photo.bmp");
   MainWindow& f = Showing("C:\\p\\photo.bmp");
   ASSERT_EQ(f.Model().modes.wallpaper.layout, WallpaperLayout::Unchanged);
-  f.SetWallpaper();
+  f.Run(Command::SetWallpaper);
   EXPECT_FALSE(HasDesktopSettings());
   EXPECT_EQ(Wallpapers().size(), 1u);
 
@@ -242,13 +242,13 @@ TEST_F(WallpaperTest, TheLayoutDecidesTheDesktopSettings) {
     headless::Settings()[kDesktopKey]["TileWallpaper"] = {true, "x"};
     headless::Settings()[kDesktopKey]["WallpaperStyle"] = {true, "x"};
     f.Model().modes.wallpaper.layout = row.layout;
-    f.SetWallpaper();
+    f.Run(Command::SetWallpaper);
     EXPECT_EQ(DesktopSetting("TileWallpaper"), row.tile);
     EXPECT_EQ(DesktopSetting("WallpaperStyle"), row.style);
   }
   // Back at 3 the last settings stay as they were.
   f.Model().modes.wallpaper.layout = WallpaperLayout::Unchanged;
-  f.SetWallpaper();
+  f.Run(Command::SetWallpaper);
   EXPECT_EQ(DesktopSetting("TileWallpaper"), "1");
   EXPECT_EQ(Wallpapers().size(), 5u);
 }
@@ -258,7 +258,7 @@ TEST_F(WallpaperTest, ADesktopKeyThatCannotBeOpenedIsPassedOver) {
   MainWindow& f = Showing("C:\\p\\photo.bmp");
   headless::ReadOnlySettingsKeys().push_back(kDesktopKey);
   f.Model().modes.wallpaper.layout = WallpaperLayout::Stretch;
-  ui::App().Guard([&] { f.SetWallpaper(); });
+  ui::App().Guard([&] { f.Run(Command::SetWallpaper); });
   EXPECT_TRUE(Messages().empty());
   EXPECT_FALSE(HasDesktopSettings());
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{"C:\\p\\photo.bmp"});
@@ -285,7 +285,7 @@ TEST_F(WallpaperTest, AnUnwritableWindowsFolderWithoutAUserFolderIsReportedAndCh
   // The picture is shown and stays in the list.
   EXPECT_EQ(Entries(), (std::vector<std::string>{"C:\\p\\a.jpg", "C:\\p\\b.jpg"}));
   EXPECT_EQ(f.Model().current, 1);
-  EXPECT_EQ(f.ShownName(), "b.jpg");
+  EXPECT_EQ(f.Shown().name, "b.jpg");
 }
 
 TEST_F(WallpaperTest, AWallpaperThatCannotBeReplacedKeepsItsOldContents) {
@@ -295,7 +295,7 @@ TEST_F(WallpaperTest, AWallpaperThatCannotBeReplacedKeepsItsOldContents) {
   Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
   MainWindow& f = Showing("C:\\p\\a.jpg");
   f.Model().modes.wallpaper.layout = WallpaperLayout::Centre;
-  EXPECT_THROW(f.SetWallpaper(), FileCreateError);
+  EXPECT_THROW(f.Run(Command::SetWallpaper), FileCreateError);
   EXPECT_EQ(Fs().Contents(kWall), "the previous wallpaper");
   EXPECT_TRUE(StrayFiles().empty());
   EXPECT_FALSE(HasDesktopSettings());
@@ -315,7 +315,7 @@ TEST_F(WallpaperTest, WhereTheWindowsFolderRefusesTheUsersOwnFolderTakesTheWallp
     else
       Fs().SetWindowsDirectory("");
     MainWindow& f = Showing("C:\\p\\a.jpg");
-    f.SetWallpaper();
+    f.Run(Command::SetWallpaper);
     EXPECT_EQ(Wallpapers().back(), kOwn);
     EXPECT_TRUE(Fs().FileExists(kOwn));
     EXPECT_FALSE(Fs().FileExists(kWall));
@@ -323,12 +323,12 @@ TEST_F(WallpaperTest, WhereTheWindowsFolderRefusesTheUsersOwnFolderTakesTheWallp
   Fs().SetLocalAppDataDirectory("");
   MainWindow& f = Showing("C:\\p\\a.jpg");
   const size_t before = Wallpapers().size();
-  f.SetWallpaper();
+  f.Run(Command::SetWallpaper);
   EXPECT_EQ(Wallpapers().size(), before);
   // A BMP named relative to the current folder (as a list file may hold it) is handed over in full.
   Fs().SetCurrentDirectory("C:\\p\\");
   MainWindow& g = Showing("b.bmp");
-  g.SetWallpaper();
+  g.Run(Command::SetWallpaper);
   EXPECT_EQ(Wallpapers().back(), "C:\\p\\b.bmp");
 }
 
@@ -355,7 +355,7 @@ TEST_F(WallpaperTest, ASlideShowReportsAWallpaperItCannotWriteOncePerShow) {
 TEST_F(WallpaperTest, CtrlWSetsTheWallpaperWhenItTurnsOnAndLeavesItWhenItTurnsOff) {
   Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 12, .height = 8}));
   MainWindow& f = Showing("C:\\p\\a.jpg");
-  f.UpdateTitle();
+  Press('Z');  // any key without Ctrl rebuilds the title
   Press('W', kCtrl);
   ASSERT_TRUE(f.Model().modes.wallpaper.on);
   EXPECT_EQ(Wallpapers(), std::vector<std::string>{kWall});
@@ -365,7 +365,7 @@ TEST_F(WallpaperTest, CtrlWSetsTheWallpaperWhenItTurnsOnAndLeavesItWhenItTurnsOf
   Press('Z', kShift);
   EXPECT_EQ(f.Model().modes.wallpaper.layout, WallpaperLayout::Stretch);
   EXPECT_FALSE(HasDesktopSettings());
-  f.UpdateTitle();
+  Press('Z');
   const std::string title = Title();
   ASSERT_EQ(title.substr(0, 3), "[WZ");
 

@@ -200,7 +200,7 @@ class WindowFitTest : public AppTest {
 TEST_F(WindowFitTest, ALargePictureShrinksToTheWorkAreaAndIsPushedInside) {
   MainWindow& f = Showing(4000, 3000);
   const double ratio = std::min((1024.0 - kChromeW) / 4000, (738.0 - kChromeH) / 3000);
-  EXPECT_DOUBLE_EQ(f.Zoom(), ratio);
+  EXPECT_DOUBLE_EQ(f.Shown().zoom, ratio);
   const int w = static_cast<int>(4000 * ratio), h = static_cast<int>(3000 * ratio);
   EXPECT_EQ(f.picture.Width(), w);
   EXPECT_EQ(f.picture.Height(), h);
@@ -217,7 +217,7 @@ TEST_F(WindowFitTest, ABoxLargerThanTheWorkAreaIsLoweredForGood) {
   MainWindow& f = Showing(100, 100, {"-w5000", "-h5000"});
   EXPECT_EQ(f.Model().modes.box.width, 1024 - kChromeW);
   EXPECT_EQ(f.Model().modes.box.height, 738 - kChromeH);
-  EXPECT_EQ(f.Zoom(), 1.0);
+  EXPECT_EQ(f.Shown().zoom, 1.0);
   EXPECT_EQ(f.picture.Left(), (1018 - 100) / 2);
   EXPECT_EQ(f.picture.Top(), (713 - 100) / 2);
   EXPECT_EQ(f.Width(), 1024);
@@ -227,21 +227,21 @@ TEST_F(WindowFitTest, ABoxLargerThanTheWorkAreaIsLoweredForGood) {
 TEST_F(WindowFitTest, MaximisedCentresASmallPictureAtItsSize) {
   MainWindow& f = Showing(300, 100, {"-f"});
   EXPECT_EQ(f.WindowState(), ui::ShowState::Maximised);
-  EXPECT_EQ(f.Zoom(), 1.0);
+  EXPECT_EQ(f.Shown().zoom, 1.0);
   EXPECT_EQ(f.picture.Left(), (1024 - 300) / 2);
   EXPECT_EQ(f.picture.Top(), (738 - 100) / 2);
   // With enlarging, it fits the work area less the chrome.
   f.Model().modes.enlargeSmall = true;
   f.FitToPicture();
-  EXPECT_DOUBLE_EQ(f.Zoom(), std::min(1018.0 / 300, 713.0 / 100));
+  EXPECT_DOUBLE_EQ(f.Shown().zoom, std::min(1018.0 / 300, 713.0 / 100));
   // Maximised ignores the fixed box.
   f.Model().modes.box.fixedWidth = true;
   f.Model().modes.box.width = 100;
   f.FitToPicture();
   EXPECT_EQ(f.Model().modes.box.width, 100);
-  EXPECT_DOUBLE_EQ(f.Zoom(), 1018.0 / 300);
+  EXPECT_DOUBLE_EQ(f.Shown().zoom, 1018.0 / 300);
   // F again: a normal window.
-  f.ToggleMaximised();
+  f.Run(Command::Maximise);
   EXPECT_EQ(f.WindowState(), ui::ShowState::Normal);
   EXPECT_EQ(f.ClientWidth(), 100);
 }
@@ -255,7 +255,7 @@ TEST_F(WindowFitTest, TaskbarOnTheLeftAndTop) {
   MainWindow& b = Showing(100, 100, {"-Pt"});
   EXPECT_EQ(b.Top(), 40);
   MainWindow& c = Showing(4000, 3000);
-  EXPECT_DOUBLE_EQ(c.Zoom(), std::min(1018.0 / 4000, (728.0 - kChromeH) / 3000));
+  EXPECT_DOUBLE_EQ(c.Shown().zoom, std::min(1018.0 / 4000, (728.0 - kChromeH) / 3000));
   EXPECT_EQ(c.Top(), 40);
 }
 
@@ -268,7 +268,7 @@ TEST_F(WindowFitTest, NoTaskbarMeansTheWholeScreen) {
 TEST_F(WindowFitTest, CentreMakesThePlacementCentre) {
   MainWindow& f = Showing(100, 100);
   f.Model().modes.placement = placement::kLeft;
-  f.CentreWindow();
+  f.Run(Command::Centre);
   EXPECT_EQ(f.Model().modes.placement, placement::kCentre);
   EXPECT_EQ(f.Left(), (1024 - 106) / 2);
   EXPECT_EQ(f.Top(), (738 - 125) / 2);
@@ -276,12 +276,12 @@ TEST_F(WindowFitTest, CentreMakesThePlacementCentre) {
 
 TEST_F(WindowFitTest, FixedBoxToggle) {
   MainWindow& f = Showing(100, 100);
-  f.ToggleFixedBox();
+  f.Run(Command::FixedBox);
   EXPECT_TRUE(f.Model().modes.box.fixedWidth && f.Model().modes.box.fixedHeight);
   EXPECT_EQ(f.ClientWidth(), 640);
   EXPECT_EQ(f.ClientHeight(), 480);
   f.Model().modes.box.fixedHeight = false;
-  f.ToggleFixedBox();
+  f.Run(Command::FixedBox);
   EXPECT_FALSE(f.Model().modes.box.fixedWidth || f.Model().modes.box.fixedHeight);
   EXPECT_EQ(f.ClientWidth(), 100);
 }
@@ -294,8 +294,8 @@ TEST_F(WindowFitTest, WhileMinimisedOnlyTheZoomIsWorkedOut) {
   AddFake("C:\\p\\big.fak", 4000, 3000);
   f.Model().list.Add("C:\\p\\big.fak");
   f.Model().current = 0;
-  f.ShowCurrent();
-  EXPECT_LT(f.Zoom(), 1.0);
+  f.Run(Command::Reload);
+  EXPECT_LT(f.Shown().zoom, 1.0);
   EXPECT_EQ(f.Caption(), caption);
   EXPECT_EQ(f.Width(), width);
   // Restoring fits the current picture.
@@ -315,7 +315,7 @@ TEST_F(WindowFitTest, ADockedListWindowFollows) {
   EXPECT_EQ(list->Height(), 400);
   list->docked = false;
   list->SetBounds(5, 5, 300, 400);
-  f.CentreWindow();
+  f.Run(Command::Centre);
   EXPECT_EQ(list->Left(), 5);
 }
 
@@ -330,8 +330,8 @@ TEST_F(WindowFitTest, ATransformTurnsThePictureTheWindowAndTheTitle) {
   EXPECT_EQ(f.ClientWidth(), 200);
   EXPECT_EQ(f.ClientHeight(), 300);
   EXPECT_EQ(f.Caption(), "[F] (1/1) pic.fak 200x300 100%");
-  f.ShowCurrent();
-  EXPECT_EQ(f.Transform(), view::ViewTransform{});
+  f.Run(Command::Reload);
+  EXPECT_EQ(f.Shown().transform, view::ViewTransform{});
   EXPECT_EQ(f.picture.Turn(), PictureTurn{});
   EXPECT_EQ(f.ClientWidth(), 300);
   EXPECT_EQ(f.Caption(), "[F] (1/1) pic.fak 300x200 100%");

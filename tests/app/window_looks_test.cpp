@@ -43,7 +43,7 @@ TEST_F(WindowLooksTest, TheMainWindowKeepsItsZoomAndPlaceOnAnotherScreen) {
   MainWindow& f = Make({"C:\\p\\pic.fak"});
   f.SetBounds(900, 600, f.Width(), f.Height());  // partly on a screen right of and below this one
   headless::MoveToScreenOfDpi(f, 192);
-  EXPECT_EQ(f.Zoom(), 1.0);
+  EXPECT_EQ(f.Shown().zoom, 1.0);
   EXPECT_EQ(f.ClientWidth(), 300);
   EXPECT_EQ(f.ClientHeight(), 200);
   EXPECT_EQ(f.Left(), 900);

@@ -72,7 +72,7 @@ int main() {
       form->Run(zeb::app::Command::RemoveFolder);
       application.ProcessMessages();
     });
-    ok = ok && model.list.Count() == kPerFolder && form->ShownName() == "00000.bmp";
+    ok = ok && model.list.Count() == kPerFolder && form->Shown().name == "00000.bmp";
     std::printf("remove %d of %d entries, List window %s: %.3f s (at most 0.500 wanted)\n", kPerFolder,
                 2 * kPerFolder, listOpen ? "open" : "shut", seconds);
   }

@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
                            double scan = Seconds([&] { form->Builder().AddFolder(folder, true); });
                            if (run == kRuns - 1) scanPart = scan;
                            form->run.building = false;
-                           form->TidyList();
+                           form->Model().Tidy();
                            built = form->Model().list.Count();
                          }));
     buildProcessor = std::min(buildProcessor, ProcessorSeconds() - processor);
@@ -138,13 +138,13 @@ int main(int argc, char** argv) {
               buildBest, buildProcessor);
   std::printf("  of which the scan %.3f s, sorting in and tidying the rest (last run)\n", scanPart);
   // The same scan with no window messages let through and no title shown.
-  form->pumpInterval = std::chrono::hours(1);
-  form->titleInterval = std::chrono::hours(1);
+  form->pacing.pump = std::chrono::hours(1);
+  form->pacing.title = std::chrono::hours(1);
   form->Model().list.Clear();
   std::printf("  the scan without messages or title: %.3f s\n",
               Seconds([&] { form->Builder().AddFolder(folder, true); }));
-  form->pumpInterval = std::chrono::milliseconds(30);
-  form->titleInterval = std::chrono::milliseconds(30);
+  form->pacing.pump = std::chrono::milliseconds(30);
+  form->pacing.title = std::chrono::milliseconds(30);
   std::printf("ratio: %.2f (at most 1.30 wanted)\n", buildBest / listBest);
 
   // What each file costs on top of the listing, one part at a time.

@@ -127,13 +127,13 @@ int main(int argc, char** argv) {
   double bestStep = 1e300, bestKey = 0, bestPaint = 0, bestDecode = 1e300;
   for (int run = 0; run < kRuns; ++run) {
     uint16_t key = 'A';
-    form->OnKey(key, 0);
+    form->OnKeyDown(key, 0);
     application.ProcessMessages();
     double keyTime = 0, paintTime = 0;
     for (int i = 1; i < kPictures; ++i) {
       keyTime += Milliseconds([&] {
         uint16_t n = 'N';
-        form->OnKey(n, 0);
+        form->OnKeyDown(n, 0);
       });
       paintTime += Milliseconds([&] { application.ProcessMessages(); });
     }
@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
   }
 
   std::printf("%d JPEGs of %d x %d, shown at %.0f %% in a %d x %d window\n", kPictures, kWidth, kHeight,
-              form->Zoom() * 100, form->Width(), form->Height());
+              form->Shown().zoom * 100, form->Width(), form->Height());
   std::printf("step with N (load, fit, paint): %8.1f ms  (key handler %.1f ms, painting %.1f ms)\n", bestStep,
               bestKey, bestPaint);
   std::printf("libjpeg-turbo decode alone:     %8.1f ms\n", bestDecode);
