@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/graphics/raster_canvas.h"
+#include "platform/win32/dib_surface.h"
 
 namespace zeb {
 
@@ -16,41 +17,32 @@ namespace {
 // A top-down 32-bit DIB section selected into a memory DC of its own.
 class Section {
  public:
-  Section(HDC like, int32_t width, int32_t height) : width_(width), height_(height) {
-    info_.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info_.bmiHeader.biWidth = width;
-    info_.bmiHeader.biHeight = -height;
-    info_.bmiHeader.biPlanes = 1;
-    info_.bmiHeader.biBitCount = 32;
-    dc_ = CreateCompatibleDC(like);
-    bitmap_ = dc_ ? CreateDIBSection(like, &info_, DIB_RGB_COLORS, &bits_, nullptr, 0) : nullptr;
-    if (bitmap_) old_ = SelectObject(dc_, bitmap_);
-  }
-  ~Section() {
-    if (old_) SelectObject(dc_, old_);
-    if (bitmap_) DeleteObject(bitmap_);
-    if (dc_) DeleteDC(dc_);
-  }
-  Section(const Section&) = delete;
-  Section& operator=(const Section&) = delete;
-  bool ok() const { return bitmap_ && bits_; }
-  HDC dc() const { return dc_; }
+  Section(int32_t width, int32_t height)
+      : width_(width), height_(height), info_(TopDown32(width, height)), surface_(&info_) {}
+  bool ok() const { return surface_.ok(); }
+  HDC dc() const { return surface_.dc(); }
   // Draws this section's pixels onto Target's pixels, turned.
   void TurnOnto(Section& target, PictureTurn turn) const {
     GdiFlush();
-    RasterCanvas canvas(static_cast<uint8_t*>(target.bits_), target.width_, target.height_,
+    RasterCanvas canvas(static_cast<uint8_t*>(target.surface_.bits()), target.width_, target.height_,
                         static_cast<ptrdiff_t>(target.width_) * 4);
     canvas.Turn = turn;
-    canvas.StretchDIB(Rect(0, 0, width_, height_), width_, -height_, bits_, &info_, 0);
+    canvas.StretchDIB(Rect(0, 0, width_, height_), width_, -height_, surface_.bits(), &info_, 0);
   }
 
  private:
+  static BITMAPINFO TopDown32(int32_t width, int32_t height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    return info;
+  }
   int32_t width_, height_;
-  BITMAPINFO info_ = {};
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  void* bits_ = nullptr;
+  BITMAPINFO info_;
+  DibSurface surface_;
 };
 
 }  // namespace
@@ -59,8 +51,8 @@ bool GdiCanvas::DrawTurned(const PixelRect& dest, const std::function<void(GdiCa
   if (Turn.Identity()) return false;
   const PixelRect area = TurnedRect(dest, Turn);
   if (dest.Width() <= 0 || dest.Height() <= 0) return true;  // nothing to draw into
-  Section upright(dc_, dest.Width(), dest.Height());
-  Section turned(dc_, area.Width(), area.Height());
+  Section upright(dest.Width(), dest.Height());
+  Section turned(area.Width(), area.Height());
   if (!upright.ok() || !turned.ok()) return false;
   BitBlt(turned.dc(), 0, 0, area.Width(), area.Height(), dc_, area.Left, area.Top, SRCCOPY);
   turned.TurnOnto(upright, Turn.Inverse());
