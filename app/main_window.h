@@ -132,11 +132,8 @@ class MainWindow : public ui::Window, private ViewerWindow {
   view::FitInputs FitInputsNow(bool keepPlace = false);
   // The room a picture is fitted into, in the picture's own axes (see view::DecodeRoom).
   view::Size PictureRoom();
-  // Alt-drops and list files take entries out; the title names what goes.
-  void RemoveFolder(const std::string& folder);
-  void RemoveFile(const std::string& fileName);
   void OnDroppedFiles(const std::vector<std::string>& paths, ui::ModifierKeys shift);
-  ViewerContext Context() { return {model_, slideShow_, jumpDialog_, run, *this}; }
+  ViewerContext Context() { return {model_, builder_, slideShow_, jumpDialog_, run, *this}; }
   // Shows what commands changed: the picture (and with it the title), or the title alone; then the
   // plug-in crashes met on the way are told, outside any loop over the list.
   void Apply(Changes changes);

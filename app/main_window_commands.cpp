@@ -19,6 +19,7 @@ void MainWindow::OnKey(uint16_t& key, ui::ModifierKeys shift) {
 void MainWindow::Run(Command command, const CommandInput& input) {
   ViewerContext context = Context();
   Apply(RunCommand(context, command, input));
+  if (context.deferredError) std::rethrow_exception(context.deferredError);
 }
 
 void MainWindow::Apply(Changes changes) {
@@ -26,6 +27,7 @@ void MainWindow::Apply(Changes changes) {
     ShowCurrent();
   else if (changes & changed::kTitle)
     UpdateTitle();
+  if (changes & changed::kRaise) BringToFront();
   if (!ui::App().Terminated()) ShowPluginCrashReports(plugins.get(), slideShow_.Running());
 }
 

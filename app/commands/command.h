@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace zeb::app {
 
@@ -30,6 +32,7 @@ enum class Command : uint8_t {
   GoToMark,
   SwapWithMark,
   // Editing the list
+  Drop,    // the paths of CommandInput, in its drop mode
   Remove,  // the entry of CommandInput::index
   RemoveSeries,
   RemoveFolder,
@@ -75,12 +78,18 @@ namespace changed {
 constexpr Changes kNothing = 0;
 constexpr Changes kPicture = 0x01;  // the current entry: show it
 constexpr Changes kTitle = 0x02;    // the modes or the list as the title shows them
+constexpr Changes kRaise = 0x04;    // the window comes to the front once it shows the change
 }  // namespace changed
+
+// What files and folders dropped on the viewer do to the list.
+enum class DropMode : uint8_t { Replace, Add, Remove };
 
 // What some commands take besides their name.
 struct CommandInput {
-  int32_t index = -1;  // ShowEntry, Remove: the entry
-  int32_t step = 20;   // MoveLeft/Right/Up/Down: the pixels
+  int32_t index = -1;                   // ShowEntry, Remove: the entry
+  int32_t step = 20;                    // MoveLeft/Right/Up/Down: the pixels
+  std::vector<std::string> paths = {};  // Drop
+  DropMode dropMode = DropMode::Replace;
 };
 
 }  // namespace zeb::app

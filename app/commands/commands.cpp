@@ -180,6 +180,8 @@ Changes RunCommand(ViewerContext& v, Command command, const CommandInput& input)
     case Command::SwapWithMark:
       return ShowIf(model.SwapWithMark());
 
+    case Command::Drop:
+      return Drop(v, input.paths, input.dropMode);
     case Command::Remove:
       return Remove(v, input.index);
     case Command::RemoveSeries:

@@ -9,4 +9,8 @@ namespace zeb::app {
 
 Changes RunCommand(ViewerContext& viewer, Command command, const CommandInput& input = {});
 
+// Files and folders dropped on the viewer: they replace the list, are added to it, or their entries
+// leave it; then the list is tidied and shown.
+Changes Drop(ViewerContext& viewer, const std::vector<std::string>& paths, DropMode mode);
+
 }  // namespace zeb::app

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
+#include "app/list/list_builder.h"
 #include "app/model/viewer_model.h"
 #include "app/slide_show.h"
 
@@ -45,10 +47,14 @@ class ViewerWindow {
 
 struct ViewerContext {
   ViewerModel& model;
+  ListBuilder& builder;
   SlideShow& slideShow;
   JumpDialog& questions;
   RunState& run;
   ViewerWindow& window;
+  // An error a command met after which it still changed the list (a list file that cannot be read):
+  // raised once the window has shown the change.
+  std::exception_ptr deferredError = nullptr;
 };
 
 }  // namespace zeb::app
