@@ -10,62 +10,36 @@
 namespace zeb::app {
 
 void MainWindow::ShowCurrent() {
-  ImageList& list = model_.list;
-  // Entries that cannot be read are tried in the order deleting them one by one would give (on
-  // forward, then back from the end of the list), but they leave the list in one step once one loads:
-  // a long run of broken entries costs one pass, and no stack.
-  int32_t brokenFirst = 0, brokenCount = 0;
-  // Deletes the broken run and makes Index (counted before the deletion) the current entry.
-  auto dropBrokenAndSelect = [&](int32_t index) {
-    if (brokenCount == 0) return;
-    model_.DeleteRange(brokenFirst, brokenCount);
-    if (index >= brokenFirst) index -= brokenCount;
-    if (index >= 0 && index < list.Count()) model_.current = index;
-    brokenCount = 0;
-  };
   shown_.transform = {};  // each picture is first shown as it is stored
-  for (;;) {
-    const int32_t count = list.Count() - brokenCount;
-    if (count == 0) {
-      dropBrokenAndSelect(-1);
-      SetCaption("<empty>");
-      picture.Content().Assign(blankPicture_.Content());
-      FitToPicture();
-      ShowPluginCrashReports(plugins.get(), slideShow_.Running());
-      return;
-    }
-    int32_t index;
-    if (brokenCount == 0) {
-      // An index left outside the list (a cleared bookmark, say) shows the nearest entry.
-      index = model_.current = std::clamp(model_.current, 0, count - 1);
-    } else {
-      // The entry that moves into the broken run's place, or the one before the run at the list's end.
-      index = brokenFirst + brokenCount < list.Count() ? brokenFirst + brokenCount : brokenFirst - 1;
-    }
+  std::string shownEntry;
+  const bool shown = model_.SettleOnReadable([this, &shownEntry](const std::string& entry) {
     try {
-      const std::string entry = list.Entry(index);
       LoadPicture(entry);
-      dropBrokenAndSelect(index);
-      shown_.name = model_.showFullPath ? entry : FileNamePart(entry);
-      // The plug-in crashes met on the way are told once the broken entries have left the list: a
-      // message box lets keys and the List window in, and they must find the list whole.
-      ShowPluginCrashReports(plugins.get(), slideShow_.Running());
-      if (listWindow_.Visible()) listWindow_.entryList.SetItemIndex(model_.current);
-      FitToPicture();
-      if (model_.modes.wallpaper.on) SetWallpaperOfShown();
-      readAheadTimer.SetEnabled(false);
-      readAheadTimer.SetEnabled(true);
-      if (model_.modes.quitAtEnd && !slideShow_.Running() && model_.modes.wallpaper.on) Close();
-      return;
     } catch (const InvalidPicture&) {
+      return false;
     } catch (const FileOpenError&) {
-    } catch (...) {
-      dropBrokenAndSelect(index);
-      throw;
+      return false;
     }
-    if (brokenCount == 0 || index < brokenFirst) brokenFirst = index;
-    ++brokenCount;
+    shownEntry = entry;
+    return true;
+  });
+  // The plug-in crashes met on the way are told once the broken entries have left the list: a message
+  // box lets keys and the List window in, and they must find the list whole.
+  if (!shown) {
+    SetCaption("<empty>");
+    picture.Content().Assign(blankPicture_.Content());
+    FitToPicture();
+    ShowPluginCrashReports(plugins.get(), slideShow_.Running());
+    return;
   }
+  shown_.name = model_.showFullPath ? shownEntry : FileNamePart(shownEntry);
+  ShowPluginCrashReports(plugins.get(), slideShow_.Running());
+  if (listWindow_.Visible()) listWindow_.entryList.SetItemIndex(model_.current);
+  FitToPicture();
+  if (model_.modes.wallpaper.on) SetWallpaperOfShown();
+  readAheadTimer.SetEnabled(false);
+  readAheadTimer.SetEnabled(true);
+  if (model_.modes.quitAtEnd && !slideShow_.Running() && model_.modes.wallpaper.on) Close();
 }
 
 void MainWindow::SetWallpaperOfShown() {

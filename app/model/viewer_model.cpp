@@ -232,4 +232,44 @@ void ViewerModel::Tidy() {
   }
 }
 
+bool ViewerModel::SettleOnReadable(const std::function<bool(const std::string& entry)>& load) {
+  int32_t brokenFirst = 0, brokenCount = 0;
+  // Deletes the broken run and makes Index (counted before the deletion) the current entry.
+  auto dropBrokenAndSelect = [&](int32_t index) {
+    if (brokenCount == 0) return;
+    DeleteRange(brokenFirst, brokenCount);
+    if (index >= brokenFirst) index -= brokenCount;
+    if (index >= 0 && index < list.Count()) current = index;
+    brokenCount = 0;
+  };
+  for (;;) {
+    const int32_t count = list.Count() - brokenCount;
+    if (count == 0) {
+      dropBrokenAndSelect(-1);
+      return false;
+    }
+    int32_t index;
+    if (brokenCount == 0) {
+      // An index left outside the list (a cleared bookmark, say) shows the nearest entry.
+      index = current = std::clamp(current, 0, count - 1);
+    } else {
+      // The entry that moves into the broken run's place, or the one before the run at the list's end.
+      index = brokenFirst + brokenCount < list.Count() ? brokenFirst + brokenCount : brokenFirst - 1;
+    }
+    bool loaded;
+    try {
+      loaded = load(list.Entry(index));
+    } catch (...) {
+      dropBrokenAndSelect(index);
+      throw;
+    }
+    if (loaded) {
+      dropBrokenAndSelect(index);
+      return true;
+    }
+    if (brokenCount == 0 || index < brokenFirst) brokenFirst = index;
+    ++brokenCount;
+  }
+}
+
 }  // namespace zeb::app

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/model/image_list.h"
@@ -68,6 +69,14 @@ class ViewerModel {
   bool RemoveCurrentFolder();
   // After a build: equal neighbours go, and full paths are shown once two folders are listed.
   void Tidy();
+
+  // --- Showing ---
+  // Makes the current entry one that Load reads (false: it cannot be read). Entries that cannot be read
+  // are tried in the order deleting them one by one would give (on forward, then back from the end of
+  // the list), but they leave the list in one step once one loads: a long run of broken entries costs
+  // one pass, and no stack. An error Load raises drops the run tried so far and passes on. Returns
+  // false when the list has become empty.
+  bool SettleOnReadable(const std::function<bool(const std::string& entry)>& load);
 };
 
 }  // namespace zeb::app
