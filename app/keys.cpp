@@ -269,6 +269,7 @@ const char* CommandText(Command command) {
       return "fixed box on/off";
     case C::Minimise:
       return "minimise";
+    case C::Refit:         // modes changed from outside
     case C::Drop:          // files dropped on the window
     case C::SetWallpaper:  // wallpaper mode's part of showing a picture
     case C::ShowEnlarged:  // the second half of Shift+S

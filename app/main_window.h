@@ -96,9 +96,6 @@ class MainWindow : public ui::Window, private ViewerWindow {
   const ShownPicture& Shown() const { return shown_; }
   // How the picture shown is viewed: the identity for each picture shown. Setting it fits again.
   void SetTransform(const view::ViewTransform& transform);
-  // Fits the window to the picture. KEEP_PLACE leaves the window where it is (the system has just put
-  // it on a screen of its choice).
-  void FitToPicture(bool keepPlace = false);
   // The entry being read ahead, or "".
   std::string ReadingAhead() const { return readAhead_.Path(); }
   // The key help (F1), made when it is first asked for.
@@ -125,6 +122,9 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // takes its place is tried, until one loads or the list is empty.
   void ShowCurrent();
   void UpdateTitle();
+  // Fits the window to the picture. KEEP_PLACE leaves the window where it is (the system has just put
+  // it on a screen of its choice).
+  void FitToPicture(bool keepPlace = false);
   // The window moved to a screen of other scaling: the size is fitted again, the system's place kept.
   void OnScreenScalingChanged() { FitToPicture(true); }
   // What the fit works from, as it stands now (the shell is asked for the taskbar once). A fixed box
@@ -142,8 +142,7 @@ class MainWindow : public ui::Window, private ViewerWindow {
   void ShowStatus(const std::string& text) override { SetCaption(text); }
   void MoveWindowBy(int32_t dx, int32_t dy) override;
   void Refit() override { FitToPicture(); }
-  void AskBoxWidth() override;
-  void AskBoxHeight() override;
+  view::Size ShownSize() const override { return {picture.Width(), picture.Height()}; }
   void ToggleListWindow() override;
   // F1: the key help, made when it is first asked for.
   void ToggleHelp() override;

@@ -56,6 +56,7 @@ enum class Command : uint8_t {
   WallpaperCentred,
   // The window
   ListWindow,
+  Refit,  // fits the window to the picture again, after the modes were changed from outside
   MoveLeft,
   MoveRight,
   MoveUp,

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/dialogs/jump_dialog.h"
+#include "platform/core/strings.h"
 #include "platform/ui/forms.h"
 
 namespace zeb::app {
@@ -108,6 +109,26 @@ Changes ToggleFixedBox(ViewerContext& v) {
   const bool on = !box.Any();
   box.fixedWidth = on;
   box.fixedHeight = on;
+  v.window.Refit();
+  return kNothing;
+}
+
+// A side of the fixed box, asked with the size the picture has on screen as the preset. 0 turns the
+// fixed side off and keeps the old size for the next Shift+F; text that is no number fixes it at the
+// old size.
+Changes AskBoxSide(ViewerContext& v, NumberQuestion question, int32_t shownSize, int32_t& boxSize,
+                   bool& fixed) {
+  const int32_t old = boxSize;
+  std::string answer;
+  if (!v.questions.Ask(question, std::to_string(shownSize), answer)) return kNothing;
+  int32_t number;
+  if (TryStrToInt(answer, number)) boxSize = number;
+  if (boxSize < 1) {
+    boxSize = old;
+    fixed = false;
+  } else {
+    fixed = true;
+  }
   v.window.Refit();
   return kNothing;
 }
@@ -228,6 +249,8 @@ Changes RunCommand(ViewerContext& v, Command command, const CommandInput& input)
 
     case Command::ListWindow:
       return Window([&] { v.window.ToggleListWindow(); });
+    case Command::Refit:
+      return Window([&] { v.window.Refit(); });
     case Command::MoveLeft:
       return MoveBy(v, -input.step, 0);
     case Command::MoveRight:
@@ -251,9 +274,11 @@ Changes RunCommand(ViewerContext& v, Command command, const CommandInput& input)
     case Command::FixedBox:
       return ToggleFixedBox(v);
     case Command::BoxWidth:
-      return Window([&] { v.window.AskBoxWidth(); });
+      return AskBoxSide(v, NumberQuestion::Width, v.window.ShownSize().width, modes.box.width,
+                        modes.box.fixedWidth);
     case Command::BoxHeight:
-      return Window([&] { v.window.AskBoxHeight(); });
+      return AskBoxSide(v, NumberQuestion::Height, v.window.ShownSize().height, modes.box.height,
+                        modes.box.fixedHeight);
     case Command::Minimise:
       return Window([] { ui::App().Minimize(); });
   }

@@ -9,6 +9,7 @@
 #include "app/list/list_builder.h"
 #include "app/model/viewer_model.h"
 #include "app/slide_show.h"
+#include "app/view/view_transform.h"
 
 namespace zeb::app {
 
@@ -32,8 +33,8 @@ class ViewerWindow {
   virtual void MoveWindowBy(int32_t dx, int32_t dy) = 0;
   // Fits the window to the picture again (after a change of placement or box).
   virtual void Refit() = 0;
-  virtual void AskBoxWidth() = 0;
-  virtual void AskBoxHeight() = 0;
+  // The size the picture has on screen.
+  virtual view::Size ShownSize() const = 0;
   virtual void ToggleListWindow() = 0;
   virtual void ToggleHelp() = 0;
   virtual void SaveList() = 0;

@@ -56,7 +56,7 @@ TEST_F(JpegRoomTest, ShownAtAQuarterItHoldsAQuarterAndTheBoxGrowingReadsItAgain)
   EXPECT_EQ(PaintedFrom(f), 200);
 
   f.Model().modes.box.width = f.Model().modes.box.height = 420;
-  f.FitToPicture();
+  f.Run(Command::Refit);
   EXPECT_EQ(f.picture.Width(), 420);
   EXPECT_EQ(PaintedFrom(f), 500);  // 5/8 is the first scale with at least 420 pixels across
   EXPECT_NE(f.Caption().find("a.jpg 800x600 52%"), std::string::npos) << f.Caption();
@@ -72,7 +72,7 @@ TEST_F(JpegRoomTest, TheReadAheadHandsOverThePictureAtTheSizeItIsShownAt) {
   EXPECT_NE(f.Caption().find("b.jpg 800x600 12%"), std::string::npos) << f.Caption();
   EXPECT_EQ(HeldWidth(f), 100);
   f.Model().modes.box.width = f.Model().modes.box.height = 400;
-  f.FitToPicture();
+  f.Run(Command::Refit);
   EXPECT_EQ(PaintedFrom(f), 400);
 }
 

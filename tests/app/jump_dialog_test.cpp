@@ -113,7 +113,7 @@ TEST_F(JumpDialogTest, BoxWidthZeroTurnsTheFixedWidthOffAndKeepsTheSize) {
   MainWindow& f = WithNumbered(1);
   f.Model().modes.box.fixedWidth = true;
   f.Model().modes.box.width = 300;
-  f.FitToPicture();
+  f.Run(Command::Refit);
   Answer("0\r");
   Press('W');
   EXPECT_EQ(shownTexts, Strings{"4"});  // the displayed picture's width

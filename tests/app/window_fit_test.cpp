@@ -232,12 +232,12 @@ TEST_F(WindowFitTest, MaximisedCentresASmallPictureAtItsSize) {
   EXPECT_EQ(f.picture.Top(), (738 - 100) / 2);
   // With enlarging, it fits the work area less the chrome.
   f.Model().modes.enlargeSmall = true;
-  f.FitToPicture();
+  f.Run(Command::Refit);
   EXPECT_DOUBLE_EQ(f.Shown().zoom, std::min(1018.0 / 300, 713.0 / 100));
   // Maximised ignores the fixed box.
   f.Model().modes.box.fixedWidth = true;
   f.Model().modes.box.width = 100;
-  f.FitToPicture();
+  f.Run(Command::Refit);
   EXPECT_EQ(f.Model().modes.box.width, 100);
   EXPECT_DOUBLE_EQ(f.Shown().zoom, 1018.0 / 300);
   // F again: a normal window.
