@@ -1,9 +1,22 @@
 // A memory DC with a DIB section selected, released in any case.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/win32/windows_api.h"
 
 namespace zeb {
+
+// The header of a top-down 32-bit DIB of this size.
+inline BITMAPINFO TopDown32BitInfo(int32_t width, int32_t height) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  return info;
+}
 
 class DibSurface {
  public:

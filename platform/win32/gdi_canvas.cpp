@@ -18,7 +18,7 @@ namespace {
 class Section {
  public:
   Section(int32_t width, int32_t height)
-      : width_(width), height_(height), info_(TopDown32(width, height)), surface_(&info_) {}
+      : width_(width), height_(height), info_(TopDown32BitInfo(width, height)), surface_(&info_) {}
   bool ok() const { return surface_.ok(); }
   HDC dc() const { return surface_.dc(); }
   // Draws this section's pixels onto Target's pixels, turned.
@@ -31,15 +31,6 @@ class Section {
   }
 
  private:
-  static BITMAPINFO TopDown32(int32_t width, int32_t height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    return info;
-  }
   int32_t width_, height_;
   BITMAPINFO info_;
   DibSurface surface_;

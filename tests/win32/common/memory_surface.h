@@ -6,46 +6,32 @@
 
 #include <cstdint>
 
+#include "platform/win32/dib_surface.h"
+
 namespace zeb::test {
 
 class MemorySurface {
  public:
   static constexpr uint32_t kGrey = 0x808080;
 
-  MemorySurface(int width, int height) : width_(width) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    dc_ = CreateCompatibleDC(nullptr);
-    dib_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(dc_, dib_);
-    for (int i = 0; i < width * height; ++i) bits_[i] = kGrey;
+  MemorySurface(int width, int height)
+      : width_(width), info_(TopDown32BitInfo(width, height)), surface_(&info_) {
+    for (int i = 0; i < width * height && valid(); ++i) Bits()[i] = kGrey;
   }
-  ~MemorySurface() {
-    SelectObject(dc_, old_);
-    DeleteObject(dib_);
-    DeleteDC(dc_);
-  }
-  MemorySurface(const MemorySurface&) = delete;
-  MemorySurface& operator=(const MemorySurface&) = delete;
 
-  bool valid() const { return dc_ && dib_ && bits_; }
-  HDC dc() const { return dc_; }
+  bool valid() const { return surface_.ok(); }
+  HDC dc() const { return surface_.dc(); }
   // 0xRRGGBB of a pixel.
   uint32_t at(int x, int y) const {
     GdiFlush();
-    return bits_[y * width_ + x] & 0xFFFFFF;
+    return static_cast<const uint32_t*>(surface_.bits())[y * width_ + x] & 0xFFFFFF;
   }
 
  private:
+  uint32_t* Bits() { return static_cast<uint32_t*>(surface_.bits()); }
   int width_;
-  HDC dc_;
-  HBITMAP dib_;
-  HGDIOBJ old_;
-  uint32_t* bits_ = nullptr;
+  BITMAPINFO info_;
+  DibSurface surface_;
 };
 
 }  // namespace zeb::test
