@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "app/blank_picture.h"
+#include "app/commands/commands.h"
 #include "app/dialogs/help_window.h"
 #include "app/dialogs/jump_dialog.h"
 #include "app/dialogs/list_window.h"
@@ -130,8 +131,11 @@ void MainWindow::Start(std::vector<std::string> args) {
   }
   model_.Tidy();
   if (options.openInFolder && first < args.size()) SelectFile(lastFile);
-  if (options.startSlideShow) slideShow_.Start();
-  if (options.randomStart) model_.Random();
+  // The switches' slide show and random start are the commands the keys run; the first picture is then
+  // shown once.
+  ViewerContext context = Context();
+  if (options.startSlideShow) RunCommand(context, Command::ToggleSlideShow);
+  if (options.randomStart) RunCommand(context, Command::Random);
   ShowCurrent();
   if (model_.modes.quitAtEnd)
     ui::App().Terminate();
