@@ -208,11 +208,11 @@ const char* CommandText(Command command) {
     case C::ListWindow:
       return "List window on/off";
     case C::SlideForward:
-      return "slide show forward (while it runs; stopped, also a step)";
+      return "also turns the slide show forward";
     case C::SlideBackward:
-      return "slide show backward (while it runs; stopped, also a step)";
+      return "also turns the slide show backward";
     case C::SlideRandom:
-      return "slide show at random (while it runs; stopped, also a step)";
+      return "also makes the slide show random";
     case C::ToggleLoop:
       return "loop on/off";
     case C::ToggleSlideShow:
@@ -281,18 +281,19 @@ const char* CommandText(Command command) {
 }
 
 std::vector<std::string> KeyHelpLines() {
-  std::vector<Command> order;
-  for (const KeyBinding& row : kTable)
-    if (*CommandText(row.command) && std::find(order.begin(), order.end(), row.command) == order.end())
-      order.push_back(row.command);
+  // In the order the commands are declared: the program, walking, the bookmark, editing, modes, the
+  // window. A command without a key or a text of its own has no line.
   std::vector<std::string> lines;
-  for (Command command : order) {
+  for (int value = 0; value <= static_cast<int>(C::Minimise); ++value) {
+    const Command command = static_cast<Command>(value);
+    if (!*CommandText(command)) continue;
     std::vector<std::string> keys;
     for (const KeyBinding& row : kTable) {
       const std::string name = KeyName(row);
       if (row.command == command && std::find(keys.begin(), keys.end(), name) == keys.end())
         keys.push_back(name);
     }
+    if (keys.empty()) continue;
     std::string line = "  ";
     for (size_t i = 0; i < keys.size(); ++i) line += (i ? "/" : "") + keys[i];
     lines.push_back(line + " " + CommandText(command));

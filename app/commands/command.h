@@ -70,7 +70,7 @@ enum class Command : uint8_t {
   FixedBox,
   BoxWidth,   // asks for a number
   BoxHeight,  // asks for a number
-  Minimise,
+  Minimise,   // the last: the key help walks the commands up to it
 };
 
 // What a command changed. A changed picture is shown again (which rebuilds the title too).
