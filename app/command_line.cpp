@@ -119,10 +119,7 @@ std::string MainWindow::AddFileArguments(const std::vector<std::string>& args, s
 }
 
 void MainWindow::SelectFile(const std::string& fileName) {
-  const std::string path = Files().ExpandFileName(fileName);
-  const std::vector<std::string>& entries = model_.list.Entries();
-  auto it = std::find(entries.begin(), entries.end(), path);
-  if (it != entries.end()) model_.current = static_cast<int32_t>(it - entries.begin());
+  model_.SelectEntry(Files().ExpandFileName(fileName));
 }
 
 }  // namespace zeb::app

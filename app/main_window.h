@@ -146,8 +146,9 @@ class MainWindow : public ui::Window, private ViewerWindow {
   void ToggleListWindow() override;
   // F1: the key help, made when it is first asked for.
   void ToggleHelp() override;
-  void SaveList() override;
-  void OpenList() override;
+  bool ChooseListToOpen(std::string& path) override;
+  bool ChooseListToSave(std::string& path) override;
+  bool ConfirmOverwrite(const std::string& path) override;
   void ToggleWallpaperMode() override;
   void SetWallpaper() override;
   // Wallpaper mode's part of showing a picture.

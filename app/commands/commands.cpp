@@ -210,9 +210,9 @@ Changes RunCommand(ViewerContext& v, Command command, const CommandInput& input)
     case Command::RemoveFolder:
       return RemoveFolder(v);
     case Command::SaveList:
-      return Window([&] { v.window.SaveList(); });
+      return SaveListFile(v);
     case Command::OpenList:
-      return Window([&] { v.window.OpenList(); });
+      return OpenListFile(v);
 
     case Command::SlideForward:
       return Set(SlideDirection::Forward, v);

@@ -37,8 +37,11 @@ class ViewerWindow {
   virtual view::Size ShownSize() const = 0;
   virtual void ToggleListWindow() = 0;
   virtual void ToggleHelp() = 0;
-  virtual void SaveList() = 0;
-  virtual void OpenList() = 0;
+  // The list file the user chooses to open or to save to; false when none was chosen.
+  virtual bool ChooseListToOpen(std::string& path) = 0;
+  virtual bool ChooseListToSave(std::string& path) = 0;
+  // Whether the user agrees to replace the file at Path.
+  virtual bool ConfirmOverwrite(const std::string& path) = 0;
   virtual void ToggleWallpaperMode() = 0;
   virtual void SetWallpaper() = 0;
 

@@ -232,6 +232,14 @@ void ViewerModel::Tidy() {
   }
 }
 
+bool ViewerModel::SelectEntry(const std::string& path) {
+  const std::vector<std::string>& entries = list.Entries();
+  auto it = std::find(entries.begin(), entries.end(), path);
+  if (it == entries.end()) return false;
+  current = static_cast<int32_t>(it - entries.begin());
+  return true;
+}
+
 bool ViewerModel::SettleOnReadable(const std::function<bool(const std::string& entry)>& load) {
   int32_t brokenFirst = 0, brokenCount = 0;
   // Deletes the broken run and makes Index (counted before the deletion) the current entry.

@@ -70,6 +70,9 @@ class ViewerModel {
   // After a build: equal neighbours go, and full paths are shown once two folders are listed.
   void Tidy();
 
+  // Makes the entry equal to Path the current one; false when there is none.
+  bool SelectEntry(const std::string& path);
+
   // --- Showing ---
   // Makes the current entry one that Load reads (false: it cannot be read). Entries that cannot be read
   // are tried in the order deleting them one by one would give (on forward, then back from the end of
