@@ -50,6 +50,18 @@ TEST_F(PluginCrashReportTest, TheFirstCrashIsToldOnceAndTheEntriesLeave) {
   EXPECT_EQ(Messages().size(), 1u) << "later crashes of the same plug-in are silent";
 }
 
+// The message box lets keys in; it opens once the broken entries have left the list, so a key pressed
+// meanwhile acts on the list as it is shown.
+TEST_F(PluginCrashReportTest, AKeyPressedInTheMessageBoxFindsTheListWhole) {
+  headless::Script().messageBox = [this](const std::string&, ui::MessageButtons) {
+    Press('N');
+    return ui::DialogResult::Ok;
+  };
+  Over({"C:\\p\\a.crx", "C:\\p\\b.crx", "C:\\p\\c.bmp", "C:\\p\\d.bmp", "C:\\p\\e.bmp"});
+  EXPECT_EQ(Entries(), (Strings{"C:\\p\\c.bmp", "C:\\p\\d.bmp", "C:\\p\\e.bmp"}));
+  EXPECT_EQ(Title(), "[F] (2/3) d.bmp 4x3 100%");
+}
+
 TEST_F(PluginCrashReportTest, DuringASlideShowTheMessageWaitsUntilTheShowStops) {
   MainWindow& f = Over({"C:\\p\\a.bmp", "C:\\p\\b.crx", "C:\\p\\c.bmp"});
   Press('S');
