@@ -1,7 +1,7 @@
 // The main window: shows the current entry of the viewer's model, fitted to the picture, with the
-// title bar as its status line, and runs the commands of the keys, drops and slide show on the model.
-// The operations live in files by concern (command line, folder scan, list edits, showing, sizing,
-// title, keys, navigation, slide show, wallpaper).
+// title bar as its status line. Its doors (keys, drops, the List window, the slide show's tick) run the
+// commands (app/commands/), and it shows once what they changed; its own files are by concern (start-up
+// and switches, the builder's progress, showing, fitting, title, wallpaper, the list-file dialogs).
 #pragma once
 
 #include <chrono>
