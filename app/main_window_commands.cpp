@@ -23,12 +23,14 @@ void MainWindow::Run(Command command, const CommandInput& input) {
 }
 
 void MainWindow::Apply(Changes changes) {
-  if (changes & changed::kPicture)
-    ShowCurrent();
-  else if (changes & changed::kTitle)
-    UpdateTitle();
+  if (changes & changed::kPicture) {
+    ShowCurrent();  // which tells the crashes its loads met
+  } else {
+    if (changes & changed::kTitle) UpdateTitle();
+    // A slide show that has just stopped tells the crashes it kept.
+    if (!ui::App().Terminated()) ShowPluginCrashReports(plugins.get(), slideShow_.Running());
+  }
   if (changes & changed::kRaise) BringToFront();
-  if (!ui::App().Terminated()) ShowPluginCrashReports(plugins.get(), slideShow_.Running());
 }
 
 void MainWindow::MoveWindowBy(int32_t dx, int32_t dy) {

@@ -161,43 +161,6 @@ TEST_F(CrashGuardTest, ACrashWhileTheSearchAsksForTextsSkipsThatFileOnly) {
   EXPECT_EQ(headless::LibraryLoadCount("C:\\zeb\\a.spi"), 1);
 }
 
-TEST_F(CrashGuardTest, TheGuardTakesFaultsOfThePluginsCodeButNotOfOursThatItCallsBack) {
-  // '1' where a fault would be taken for the plug-in's, '0' where it would be the viewer's own.
-  std::string decisions;
-  auto mark = [&decisions] { decisions += GuardTakesFault() ? '1' : '0'; };
-  test::FakePictureFn picture = test::Returning(test::MakeDib(2, 1, 24));
-  test::FakePluginRecipe recipe;
-  recipe.isSupported = [](const std::string&, const uint8_t*) { return 1; };
-  recipe.getPicture = [&](const char* b, intptr_t l, unsigned f, LocalHandle* hInfo, LocalHandle* hBits,
-                          ProgressCallback progress, intptr_t data) {
-    mark();
-    progress(1, 2, data);
-    mark();
-    return picture(b, l, f, hInfo, hBits, nullptr, data);
-  };
-  test::InstallFakePlugin("C:\\plugins\\a.spi", recipe);
-  spis->Add(CreatePluginModule("C:\\plugins\\a.spi"));
-  int depth = 0;
-  std::function<void()> load = [&] {
-    MemoryStream data;
-    data.WriteBuffer("data", 4);
-    PluginImage g;
-    // The handler loads a second picture from inside the first plug-in call's callback.
-    g.OnProgress = [&](Image*, ProgressStage stage, uint8_t percent, bool, const PixelRect&,
-                       const std::string&) {
-      if (stage != ProgressStage::Running || percent <= 1) return;
-      mark();
-      if (++depth == 1) load();
-      mark();
-    };
-    g.LoadFromStreamWithName(data, kPicture);
-  };
-  mark();
-  load();
-  mark();
-  EXPECT_EQ(decisions, "0101001010");
-}
-
 TEST_F(CrashGuardTest, FloatingPointSettingsAPluginChangesAreUndoneAfterEachCall) {
   for (bool crash : {false, true}) {
     SCOPED_TRACE(crash);
