@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,8 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // Shows the model's current entry; an entry that cannot be read leaves the list and the one that
   // takes its place is tried, until one loads or the list is empty.
   void ShowCurrent();
+  // Runs the commands that waited while unreadable entries were being dropped, in the order they came.
+  void RunWaitingCommands();
   void UpdateTitle();
   // Fits the window to the picture. KEEP_PLACE leaves the window where it is (the system has just put
   // it on a screen of its choice).
@@ -153,8 +156,9 @@ class MainWindow : public ui::Window, private ViewerWindow {
   void SetWallpaper() override;
   // Wallpaper mode's part of showing a picture.
   void SetWallpaperOfShown();
-  // Loads the entry's picture, or takes it from the read-ahead.
-  void LoadPicture(const std::string& entry);
+  // Loads the entry's picture, or takes it from the read-ahead. Room is the room it is fitted into,
+  // asked for the first time it is needed.
+  void LoadPicture(const std::string& entry, std::optional<view::Size>& room);
   // Reads ahead the entry the next step will show: in the slide show's direction while it runs (none
   // for random steps), else in the direction of the last step.
   void ReadNextAhead();
@@ -193,6 +197,7 @@ class MainWindow : public ui::Window, private ViewerWindow {
   std::chrono::steady_clock::time_point lastPump_{};
   std::chrono::steady_clock::time_point scanNow_{};  // the clock as the scan last read it
   std::chrono::steady_clock::time_point lastTitle_{};
+  bool runningWaiting_ = false;
   std::unique_ptr<FolderReadAhead> ownFolderReadAhead_;  // when none was given
   FolderReadAhead& folderReadAhead_;
   ListBuilder builder_{model_.list, extensions_, ProgressOfBuild(), folderReadAhead_};

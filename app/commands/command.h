@@ -73,6 +73,12 @@ enum class Command : uint8_t {
   Minimise,   // the last: the key help walks the commands up to it
 };
 
+// The commands that move about the list or edit it: Next up to OpenList, the enum's order (and
+// ShowEnlarged, which shows the entry anew).
+constexpr bool MovesOrEditsList(Command command) {
+  return (command >= Command::Next && command <= Command::OpenList) || command == Command::ShowEnlarged;
+}
+
 // What a command changed. A changed picture is shown again (which rebuilds the title too).
 using Changes = uint8_t;
 namespace changed {

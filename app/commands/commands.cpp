@@ -145,6 +145,10 @@ Changes RunCommand(ViewerContext& v, Command command, const CommandInput& input)
   using namespace placement;
   ViewerModel& model = v.model;
   ViewerModes& modes = model.modes;
+  if (v.run.settling && MovesOrEditsList(command)) {
+    if (command != Command::SlideStep) v.run.waiting.push_back({command, input});
+    return kNothing;
+  }
   switch (command) {
     case Command::StopBuild:
       v.run.abortRequested = true;

@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "app/commands/command.h"
 #include "app/list/list_builder.h"
 #include "app/model/viewer_model.h"
 #include "app/slide_show.h"
@@ -22,6 +25,10 @@ struct RunState {
   bool minimised = false;
   bool showWasRunning = false;  // the slide show ran when the picture being loaded started
   bool walkingForward = true;   // the last step was forward: the next picture is read ahead that way
+  // Unreadable entries are being dropped: the loop holds places in the list, so the commands that move
+  // about it or edit it wait in Waiting until it has ended (the slide show's ticks are skipped).
+  bool settling = false;
+  std::vector<std::pair<Command, CommandInput>> waiting;
 };
 
 // The operations of the window that shows the model which the commands ask for; none edits the list.

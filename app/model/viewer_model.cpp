@@ -240,7 +240,8 @@ bool ViewerModel::SelectEntry(const std::string& path) {
   return true;
 }
 
-bool ViewerModel::SettleOnReadable(const std::function<bool(const std::string& entry)>& load) {
+bool ViewerModel::SettleOnReadable(const std::function<bool(const std::string& entry)>& load,
+                                   const std::function<bool(int32_t index)>& keepGoing) {
   int32_t brokenFirst = 0, brokenCount = 0;
   // Deletes the broken run and makes Index (counted before the deletion) the current entry.
   auto dropBrokenAndSelect = [&](int32_t index) {
@@ -263,6 +264,10 @@ bool ViewerModel::SettleOnReadable(const std::function<bool(const std::string& e
     } else {
       // The entry that moves into the broken run's place, or the one before the run at the list's end.
       index = brokenFirst + brokenCount < list.Count() ? brokenFirst + brokenCount : brokenFirst - 1;
+      if (keepGoing && !keepGoing(index)) {
+        dropBrokenAndSelect(index);
+        return false;
+      }
     }
     bool loaded;
     try {

@@ -78,8 +78,11 @@ class ViewerModel {
   // are tried in the order deleting them one by one would give (on forward, then back from the end of
   // the list), but they leave the list in one step once one loads: a long run of broken entries costs
   // one pass, and no stack. An error Load raises drops the run tried so far and passes on. Returns
-  // false when the list has become empty.
-  bool SettleOnReadable(const std::function<bool(const std::string& entry)>& load);
+  // false when the list has become empty. Before each entry after the first, KeepGoing (when given) is
+  // asked with the entry's index: false stops the search, the entries tried so far still leave the
+  // list, and false is returned.
+  bool SettleOnReadable(const std::function<bool(const std::string& entry)>& load,
+                        const std::function<bool(int32_t index)>& keepGoing = nullptr);
 };
 
 }  // namespace zeb::app

@@ -28,6 +28,7 @@ class MemoryFileSystem : public FileSystem {
     std::lock_guard lock(mutex_);
     state_ = State{};
     findCalls = 0;
+    openCalls = 0;
   }
   void Find(const std::string& pattern, const std::function<bool(const FindData&)>& each) override;
   bool Stamp(const std::string& path, FileStamp& stamp) override;
@@ -62,8 +63,9 @@ class MemoryFileSystem : public FileSystem {
   void SetWriteTime(const std::string& path, int64_t time);
   // Makes Open fail for this path (for a file that exists but cannot be read or written).
   void SetLocked(const std::string& path, bool locked);
-  // Counts of Find calls, for tests of how often the file system is searched.
+  // Counts of Find and Open calls, for tests of how often the file system is searched and opened.
   std::atomic<int> findCalls = 0;
+  std::atomic<int> openCalls = 0;
 
   struct Node {
     std::string name;  // as spelled when added

@@ -216,6 +216,7 @@ class MemoryFile : public FileHandle {
 }  // namespace
 
 std::unique_ptr<FileHandle> MemoryFileSystem::Open(const std::string& path, FileMode mode) {
+  ++openCalls;
   std::lock_guard lock(mutex_);
   Node* n = Lookup(path);
   if (mode == FileMode::Create) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/blank_picture.h"
+#include "app/list/folder_presence.h"
 #include "platform/core/errors.h"
 #include "platform/core/streams.h"
 #include "tests/app/app_fixture.h"
@@ -103,6 +104,43 @@ TEST_F(ShowPictureTest, ALongRunOfBrokenEntriesDoesNotExhaustTheStack) {
   f.Model().current = 0;
   f.Run(Command::Reload);
   EXPECT_EQ(f.Caption(), "<empty>");
+  // Once the first has failed, the folder that is gone tells the others are missing without an open.
+  EXPECT_EQ(Fs().openCalls, 1);
+}
+
+TEST_F(ShowPictureTest, MissingFilesOfAnExistingFolderAreToldByItsListingAfterAFewFailures) {
+  RegisterFake();
+  AddFake("C:\\p\\zz.fak");
+  Fs().AddFile("C:\\p\\x~1.fak", "not a picture");
+  MainWindow& f = Make();
+  for (int i = 0; i < 100; ++i) f.Model().list.Add("C:\\p\\" + std::to_string(100 + i) + ".fak");
+  for (const char* name : {"x~1.fak", "zz.fak"}) f.Model().list.Add(std::string("C:\\p\\") + name);
+  f.Run(Command::Reload);
+  EXPECT_EQ(Entries(), Strings{"C:\\p\\zz.fak"});
+  // The failures before the folder is listed, the alias the listing cannot decide on, the picture.
+  EXPECT_EQ(Fs().openCalls, FolderPresence::kFailuresBeforeListing + 2);
+}
+
+TEST_F(ShowPictureTest, ALongSearchTellsHowFarItIsAndKeysWaitForThePicture) {
+  RegisterFake();
+  AddFake("C:\\p\\y.fak");
+  AddFake("C:\\p\\z.fak");
+  MainWindow& f = Make();
+  f.pacing.pump = f.pacing.title = std::chrono::milliseconds(0);
+  for (const char* name : {"a", "b", "c", "y", "z"})
+    f.Model().list.Add(std::string("C:\\p\\") + name + ".fak");
+  std::string title;
+  // D during the search would remove an entry it holds; it removes the picture found once it is shown.
+  headless::OnProcessMessages() = [&] {
+    if (!title.empty()) return;
+    title = f.Caption();
+    uint16_t key = 'D';
+    f.OnKeyDown(key, 0);
+  };
+  f.Run(Command::Reload);
+  EXPECT_EQ(title, "(2/5) C:\\p\\b.fak");
+  EXPECT_EQ(Entries(), Strings{"C:\\p\\z.fak"});
+  EXPECT_EQ(f.Shown().name, "z.fak");
 }
 
 TEST_F(ShowPictureTest, OtherErrorsReachTheCallerAndTheEntryStays) {
