@@ -78,6 +78,9 @@ constexpr auto kTable = std::to_array<KeyBinding>({
     {'D', M::NoCtrlNoShift, kEntries, C::Remove, false},
     {ui::VK_DELETE_, M::NoCtrlNoShift, kEntries, C::Reload, false},
     {'D', M::ShiftWithoutCtrl, kEntries, C::RemoveSeries, false},
+    // The keys of "<" and ">", with or without Shift.
+    {ui::VK_OEM_COMMA_, M::CtrlNotHeld, kEntries, C::TurnLeft, false},
+    {ui::VK_OEM_PERIOD_, M::CtrlNotHeld, kEntries, C::TurnRight, false},
     // Enlarging small pictures shows only in a fixed box or maximised.
     {'S', M::ShiftWithoutCtrl, {When::HasEntries, When::BoxOrMaximised}, C::ShowEnlarged, false},
 
@@ -162,6 +165,10 @@ std::string KeyName(const KeyBinding& row) {
       return name + "Backspace";
     case ui::VK_DELETE_:
       return name + "Delete";
+    case ui::VK_OEM_COMMA_:
+      return name + "Comma";
+    case ui::VK_OEM_PERIOD_:
+      return name + "Period";
     default:
       return name + static_cast<char>(row.key);
   }
@@ -269,6 +276,10 @@ const char* CommandText(Command command) {
       return "fixed box on/off";
     case C::Minimise:
       return "minimise";
+    case C::TurnLeft:
+      return "turn the picture a quarter turn left (until the next picture)";
+    case C::TurnRight:
+      return "turn the picture a quarter turn right";
     case C::Refit:         // modes changed from outside
     case C::Drop:          // files dropped on the window
     case C::SetWallpaper:  // wallpaper mode's part of showing a picture

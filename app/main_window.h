@@ -145,6 +145,7 @@ class MainWindow : public ui::Window, private ViewerWindow {
   void ShowStatus(const std::string& text) override { SetCaption(text); }
   void MoveWindowBy(int32_t dx, int32_t dy) override;
   void Refit() override { FitToPicture(); }
+  void TurnBy(int32_t quarterTurns) override;
   view::Size ShownSize() const override { return {picture.Width(), picture.Height()}; }
   void ToggleListWindow() override;
   // F1: the key help, made when it is first asked for.

@@ -61,6 +61,12 @@ void MainWindow::SetTransform(const view::ViewTransform& transform) {
   FitToPicture();
 }
 
+void MainWindow::TurnBy(int32_t quarterTurns) {
+  view::ViewTransform turned = shown_.transform;
+  turned.turn.quarterTurns = static_cast<uint8_t>((turned.turn.quarterTurns + quarterTurns) % 4);
+  SetTransform(turned);
+}
+
 void MainWindow::FitToPicture(bool keepPlace) {
   const view::FitResult fit = view::ComputeFit(FitInputsNow(keepPlace));
   shown_.zoom = fit.zoom;

@@ -56,7 +56,9 @@ enum class Command : uint8_t {
   WallpaperCentred,
   // The window
   ListWindow,
-  Refit,  // fits the window to the picture again, after the modes were changed from outside
+  Refit,     // fits the window to the picture again, after the modes were changed from outside
+  TurnLeft,  // the picture shown, a quarter turn; the view's alone, dropped with the next picture
+  TurnRight,
   MoveLeft,
   MoveRight,
   MoveUp,

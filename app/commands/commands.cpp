@@ -255,6 +255,10 @@ Changes RunCommand(ViewerContext& v, Command command, const CommandInput& input)
       return Window([&] { v.window.ToggleListWindow(); });
     case Command::Refit:
       return Window([&] { v.window.Refit(); });
+    case Command::TurnLeft:
+      return Window([&] { v.window.TurnBy(3); });
+    case Command::TurnRight:
+      return Window([&] { v.window.TurnBy(1); });
     case Command::MoveLeft:
       return MoveBy(v, -input.step, 0);
     case Command::MoveRight:

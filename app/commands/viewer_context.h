@@ -40,6 +40,8 @@ class ViewerWindow {
   virtual void MoveWindowBy(int32_t dx, int32_t dy) = 0;
   // Fits the window to the picture again (after a change of placement or box).
   virtual void Refit() = 0;
+  // Turns the picture shown by quarter turns clockwise (3: one to the left) and fits the window to it.
+  virtual void TurnBy(int32_t quarterTurns) = 0;
   // The size the picture has on screen.
   virtual view::Size ShownSize() const = 0;
   virtual void ToggleListWindow() = 0;

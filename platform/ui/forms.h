@@ -29,6 +29,8 @@ enum : uint16_t {
   VK_DOWN_ = 0x28,
   VK_DELETE_ = 0x2E,
   VK_F1_ = 0x70,
+  VK_OEM_COMMA_ = 0xBC,   // the key of "," and "<"
+  VK_OEM_PERIOD_ = 0xBE,  // the key of "." and ">"
 };
 
 enum class DialogResult { None = 0, Ok = 1, Cancel = 2, Yes = 6, No = 7 };

@@ -323,6 +323,13 @@ TEST_F(WindowFitTest, ADockedListWindowFollows) {
 // the title gives it; the next picture shown is upright again.
 TEST_F(WindowFitTest, ATransformTurnsThePictureTheWindowAndTheTitle) {
   MainWindow& f = Showing(300, 200);
+  // The key of ">" turns right, that of "<" (with Shift, as typed) left.
+  for (auto [key, shift] :
+       {std::pair{ui::VK_OEM_PERIOD_, 0u}, {ui::VK_OEM_PERIOD_, 0u}, {ui::VK_OEM_COMMA_, ui::kShift}}) {
+    uint16_t pressed = key;
+    f.OnKeyDown(pressed, shift);
+  }
+  EXPECT_EQ(f.picture.Turn(), (PictureTurn{1, false}));
   view::ViewTransform turned;
   turned.turn = {1, true};
   f.SetTransform(turned);
