@@ -86,7 +86,7 @@ typedef struct TiffPlan {
   uint32_t width, height;
   uint16_t bits, photometric, spp;
   int direct, bitCount;
-  int premultiplied; /* the alpha of a direct RGBA picture is associated */
+  int premultiplied; /* the colours come premultiplied by alpha and are to be divided back */
 } TiffPlan;
 
 static int TiffMakePlan(TIFF* tif, TiffPlan* p) {
@@ -129,6 +129,9 @@ static int TiffMakePlan(TIFF* tif, TiffPlan* p) {
   }
   char message[1024];
   if (!TIFFRGBAImageOK(tif, message)) return SPI_UNKNOWN_FORMAT;
+  /* libtiff's RGBA reader premultiplies unassociated colour alpha, but hands grey with alpha over as
+     stored: premultiplied only when the file says so. */
+  p->premultiplied = !(grey && spp == 2 && alphaKind == EXTRASAMPLE_UNASSALPHA);
   p->bitCount = extra > 0 && kinds != NULL &&
                         (kinds[0] == EXTRASAMPLE_ASSOCALPHA || kinds[0] == EXTRASAMPLE_UNASSALPHA ||
                          (kinds[0] == EXTRASAMPLE_UNSPECIFIED && spp > 3))
@@ -288,10 +291,10 @@ static int TiffDecodeRgba(TIFF* tif, const TiffPlan* p, SpiDib* dib, ProgressCal
       for (uint32_t x = 0; x < p->width; ++x, ++in) {
         const uint32_t a = TIFFGetA(*in);
         if (dib->bitCount == 32) {
-          /* libtiff hands alpha pictures over premultiplied; a DIB keeps straight colours. */
-          *out++ = TiffUnpremultiply(TIFFGetB(*in), a);
-          *out++ = TiffUnpremultiply(TIFFGetG(*in), a);
-          *out++ = TiffUnpremultiply(TIFFGetR(*in), a);
+          /* A DIB keeps straight colours. */
+          *out++ = p->premultiplied ? TiffUnpremultiply(TIFFGetB(*in), a) : (uint8_t)TIFFGetB(*in);
+          *out++ = p->premultiplied ? TiffUnpremultiply(TIFFGetG(*in), a) : (uint8_t)TIFFGetG(*in);
+          *out++ = p->premultiplied ? TiffUnpremultiply(TIFFGetR(*in), a) : (uint8_t)TIFFGetR(*in);
           *out++ = (uint8_t)a;
         } else {
           *out++ = (uint8_t)TIFFGetB(*in);

@@ -334,7 +334,12 @@ void WriteTiffPage(TIFF* tif, const SourcePicture& source, const TiffOptions& o)
   if (o.compression == TiffCompression::kJpeg) TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 95);
   if (photometric == PHOTOMETRIC_SEPARATED) TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
   if (p.channels == 2 || (p.channels == 4 && photometric == PHOTOMETRIC_RGB)) {
-    uint16_t kind = EXTRASAMPLE_UNASSALPHA;
+    uint16_t kind = o.associatedAlpha ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;
+    const unsigned max = p.bits == 16 ? 0xFFFF : 255;
+    for (size_t i = 0; o.associatedAlpha && i < p.samples.size(); i += p.channels)
+      for (int c = 0; c + 1 < p.channels; ++c)
+        p.samples[i + c] =
+            static_cast<uint16_t>((p.samples[i + c] * p.samples[i + p.channels - 1] + max / 2) / max);
     TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &kind);
   }
   if (photometric == PHOTOMETRIC_PALETTE) {

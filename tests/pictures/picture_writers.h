@@ -56,6 +56,7 @@ struct TiffOptions {
   bool minIsWhite = false;  // grey stored inverted
   bool bigEndian = false;
   int pages = 1;
+  bool associatedAlpha = false;  // alpha stored associated: the colours premultiplied by it
 };
 // Indexed pictures are written with a colour map (4 or 8 bits per index).
 std::string WriteTiff(const SourcePicture& p, const TiffOptions& options = {});

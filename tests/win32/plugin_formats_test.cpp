@@ -180,6 +180,15 @@ std::vector<Case> Cases() {
       WriteTiff(MakePicture(37, 21, 3), {.compression = TiffCompression::kLzw, .tileSize = 16}),
       MakePicture(37, 21, 3), 24);
   add("TiffRgba", "tiff.spi", WriteTiff(rgba), rgba, 32, 1);
+  add("TiffGreyAlpha", "tiff.spi", WriteTiff(greyAlpha), greyAlpha, 32);
+  // Associated alpha: partial alphas of at least 128, so that dividing back loses at most 1.
+  SourcePicture greyAlphaHigh = greyAlpha, rgbaHigh = rgba;
+  for (SourcePicture* q : {&greyAlphaHigh, &rgbaHigh})
+    for (size_t i = q->channels - 1; i < q->samples.size(); i += q->channels)
+      if (q->samples[i] && q->samples[i] < 128) q->samples[i] += 128;
+  add("TiffGreyAlphaAssociated", "tiff.spi", WriteTiff(greyAlphaHigh, {.associatedAlpha = true}),
+      greyAlphaHigh, 32, 1);
+  add("TiffRgbaAssociated", "tiff.spi", WriteTiff(rgbaHigh, {.associatedAlpha = true}), rgbaHigh, 32, 1);
   add("TiffRgb16Bit", "tiff.spi", WriteTiff(rgb16), rgb16, 24);
   add("TiffCmyk", "tiff.spi", WriteTiff(rgb, {.cmyk = true}), rgb, 24);
   add("TiffJpeg", "tiff.spi", WriteTiff(smooth, {.compression = TiffCompression::kJpeg, .rowsPerStrip = 16}),
