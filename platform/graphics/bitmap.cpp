@@ -115,6 +115,7 @@ void Bitmap::Draw(Canvas& canvas, const PixelRect& rect) {
                     dib_->info.data(), GetPalette());
 }
 
+bool Bitmap::Transparent() { return dib_ && dib_->alpha; }
 bool Bitmap::GetEmpty() { return !dib_ || !dib_->bits; }
 int32_t Bitmap::GetWidth() { return dib_ ? dib_->width : 0; }
 int32_t Bitmap::GetHeight() { return dib_ ? dib_->height : 0; }

@@ -20,6 +20,7 @@ class Bitmap : public Image {
 
   void Draw(Canvas& canvas, const PixelRect& rect) override;
   bool GetEmpty() override;
+  bool Transparent() override;
   int32_t GetWidth() override;
   int32_t GetHeight() override;
   PaletteHandle GetPalette() override;

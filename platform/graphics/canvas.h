@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -71,6 +72,18 @@ class Canvas {
     StretchDIB(dest, srcWidth, srcHeight, bits, info, 0);
   }
   virtual void FillRect(const PixelRect& rect, uint32_t rgb) = 0;
+  // Fills Rect with the checkerboard the transparent parts of a picture are shown over: neutral grey
+  // squares of kCheckerSquare pixels, counted from Rect's top-left corner.
+  static constexpr int32_t kCheckerSquare = 8;
+  static constexpr uint32_t kCheckerLight = 0x999999, kCheckerDark = 0x666666;
+  virtual void FillChecker(const PixelRect& rect) {
+    for (int32_t y = rect.Top; y < rect.Bottom; y += kCheckerSquare)
+      for (int32_t x = rect.Left; x < rect.Right; x += kCheckerSquare)
+        FillRect(
+            Rect(x, y, std::min(x + kCheckerSquare, rect.Right), std::min(y + kCheckerSquare, rect.Bottom)),
+            ((x - rect.Left) / kCheckerSquare + (y - rect.Top) / kCheckerSquare) % 2 ? kCheckerDark
+                                                                                     : kCheckerLight);
+  }
   // Draws one icon image (the BMP or PNG data of one .ico entry) stretched into Dest.
   virtual void DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height,
                         const PixelRect& dest) = 0;

@@ -45,6 +45,8 @@ class Image {
 
   virtual void Draw(Canvas& canvas, const PixelRect& rect) = 0;
   virtual bool GetEmpty() = 0;
+  // Whether parts of the picture let what is behind it show through.
+  virtual bool Transparent() { return false; }
   virtual int32_t GetWidth() = 0;
   virtual int32_t GetHeight() = 0;
   virtual PaletteHandle GetPalette() { return 0; }

@@ -20,6 +20,7 @@ class IconImage : public Image {
 
   // Draws the chosen image through the canvas's icon drawing.
   void Draw(Canvas& canvas, const PixelRect& rect) override;
+  bool Transparent() override { return true; }  // an icon's mask
   bool GetEmpty() override;
   int32_t GetWidth() override;
   int32_t GetHeight() override;

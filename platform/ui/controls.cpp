@@ -99,6 +99,8 @@ void PictureControl::Paint(Canvas& canvas, int32_t clientWidth, int32_t clientHe
   const bool swap = turn_.SwapsSides();
   int32_t w = stretch_ ? (swap ? Height() : Width()) : g->GetWidth();
   int32_t h = stretch_ ? (swap ? Width() : Height()) : g->GetHeight();
+  // Transparent parts show a checkerboard, not the window's black.
+  if (g->Transparent()) canvas.FillChecker(TurnedRect(Rect(left, top, left + w, top + h), turn_));
   const PictureTurn before = canvas.Turn;
   canvas.Turn = turn_;
   try {

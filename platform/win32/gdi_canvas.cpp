@@ -112,6 +112,31 @@ void GdiCanvas::FillRect(const PixelRect& rect, uint32_t rgb) {
   DeleteObject(brush);
 }
 
+void GdiCanvas::FillChecker(const PixelRect& rect) {
+  // One fill with a brush of two squares by two, its origin at the rectangle's corner.
+  constexpr int kSide = 2 * kCheckerSquare;
+  struct {
+    BITMAPINFOHEADER header;
+    uint32_t pixels[kSide * kSide];
+  } pattern = {};
+  pattern.header = {sizeof(BITMAPINFOHEADER), kSide, -kSide, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  for (int y = 0; y < kSide; ++y)
+    for (int x = 0; x < kSide; ++x)
+      pattern.pixels[y * kSide + x] =
+          (x / kCheckerSquare + y / kCheckerSquare) % 2 ? kCheckerDark : kCheckerLight;
+  HBRUSH brush = CreateDIBPatternBrushPt(&pattern, DIB_RGB_COLORS);
+  if (!brush) {
+    Canvas::FillChecker(rect);
+    return;
+  }
+  POINT oldOrigin;
+  SetBrushOrgEx(dc_, rect.Left, rect.Top, &oldOrigin);
+  RECT r = {rect.Left, rect.Top, rect.Right, rect.Bottom};
+  ::FillRect(dc_, &r, brush);
+  SetBrushOrgEx(dc_, oldOrigin.x, oldOrigin.y, nullptr);
+  DeleteObject(brush);
+}
+
 void GdiCanvas::DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height,
                          const PixelRect& dest) {
   const auto upright = [&](GdiCanvas& c) {

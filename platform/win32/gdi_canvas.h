@@ -21,6 +21,7 @@ class GdiCanvas : public Canvas {
                 const void* info) override;
   // RGB is 0xRRGGBB.
   void FillRect(const PixelRect& rect, uint32_t rgb) override;
+  void FillChecker(const PixelRect& rect) override;
   void DrawIcon(const uint8_t* image, size_t size, int32_t width, int32_t height,
                 const PixelRect& dest) override;
   void PlayMetafile(const uint8_t* data, size_t size, bool enhanced, const PixelRect& dest) override;

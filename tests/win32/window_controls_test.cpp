@@ -6,12 +6,14 @@
 #include <string>
 
 #include "platform/core/errors.h"
+#include "platform/core/streams.h"
 #include "platform/core/strings.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/window_layer.h"
+#include "tests/support/bmp_maker.h"
 #include "tests/win32/common/ui_test_helpers.h"
 
 namespace zeb {
@@ -202,6 +204,40 @@ TEST(Painting, BitmapsOfEachDepthShowStretched) {
     UpdateWindow(Hwnd(form));
     EXPECT_EQ(PixelOf(Hwnd(form), 5, 80), RGB(255, 0, 0)) << bits;
     EXPECT_EQ(PixelOf(Hwnd(form), 115, 5), RGB(0, 0, 255)) << bits;
+  }
+}
+
+TEST(Painting, TransparentPartsShowACheckerboardAndOpaquePicturesDoNot) {
+  for (bool transparent : {true, false}) {
+    Window form(BorderStyle::Single, "paint", 120, 90);
+    PictureControl image(form);
+    // The left half transparent (or, with all fourth bytes 0, opaque black), the right half red.
+    std::vector<uint32_t> pixels(32 * 16, transparent ? 0xFFFF0000 : 0x00FF0000);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) pixels[y * 32 + x] = 0;
+    MemoryStream bmp;
+    test::BmpRecipe recipe;
+    recipe.width = 32;
+    recipe.height = 16;
+    recipe.bitCount = 32;
+    recipe.rawPixelValues = true;
+    recipe.pixels = pixels;
+    const std::string bytes = test::MakeBmp(recipe);
+    bmp.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+    bmp.SetPosition(0);
+    auto bitmap = std::make_unique<Bitmap>();
+    bitmap->LoadFromStream(bmp);
+    image.Content().SetGraphic(std::move(bitmap));
+    image.SetBounds(0, 0, 32, 16);
+    form.Show();
+    UpdateWindow(Hwnd(form));
+    const COLORREF light = transparent ? RGB(0x99, 0x99, 0x99) : 0,
+                   dark = transparent ? RGB(0x66, 0x66, 0x66) : 0;
+    EXPECT_EQ(PixelOf(Hwnd(form), 2, 2), light) << transparent;
+    EXPECT_EQ(PixelOf(Hwnd(form), 10, 2), dark) << transparent;
+    EXPECT_EQ(PixelOf(Hwnd(form), 10, 10), light) << transparent;
+    EXPECT_EQ(PixelOf(Hwnd(form), 20, 2), RGB(255, 0, 0)) << transparent;
+    EXPECT_EQ(PixelOf(Hwnd(form), 60, 40), RGB(0, 0, 0)) << "black around the picture";
   }
 }
 
