@@ -9,7 +9,9 @@
 
 namespace zeb::spi {
 
-const ImageFormat PluginBitmap::kFormat = {"PluginBitmap", &NewImage<PluginBitmap>};
+// By content the plug-ins decide: each is asked whether it reads the file.
+const ImageFormat PluginBitmap::kFormat = {"PluginBitmap", &NewImage<PluginBitmap>,
+                                           [](const uint8_t*, size_t) { return true; }};
 
 namespace {
 

@@ -9,7 +9,9 @@
 
 namespace zeb {
 
-const ImageFormat Bitmap::kFormat = {"Bitmap", &NewImage<Bitmap>};
+const ImageFormat Bitmap::kFormat = {"Bitmap", &NewImage<Bitmap>, [](const uint8_t* head, size_t size) {
+                                       return size >= 2 && head[0] == 'B' && head[1] == 'M';
+                                     }};
 
 namespace {
 void Put16(uint8_t* p, uint32_t v) {

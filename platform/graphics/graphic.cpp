@@ -1,5 +1,7 @@
 #include "platform/graphics/graphic.h"
 
+#include <algorithm>
+
 #include "platform/core/errors.h"
 #include "platform/core/streams.h"
 #include "platform/core/strings.h"
@@ -62,6 +64,16 @@ const ImageFormat* Find(const std::string& extension) {
   return nullptr;
 }
 
+std::vector<const ImageFormat*> RecognisedBy(const uint8_t* head, size_t size) {
+  EnsureBuiltIns();
+  std::vector<const ImageFormat*> found;
+  for (const Format& f : Formats())
+    if (f.format->recognises && std::find(found.begin(), found.end(), f.format) == found.end() &&
+        f.format->recognises(head, size))
+      found.push_back(f.format);
+  return found;
+}
+
 std::string FileMask() {
   EnsureBuiltIns();
   std::string mask;
@@ -105,7 +117,31 @@ void Picture::LoadFromFile(const std::string& fileName) {
   std::string ext = ExtensionPart(fileName);
   const ImageFormat* format = PictureFormats::Find(ext.empty() ? ext : ext.substr(1));
   if (!format) throw InvalidPicture("Unknown picture file extension (" + ext + ")");
-  std::unique_ptr<Image> g = format->create();
+  try {
+    LoadAs(*format, fileName);
+  } catch (const InvalidPicture&) {
+    // Files are often misnamed (a download saved as .jpg): the formats its first bytes name are tried
+    // before the file counts as unreadable, and the first error is the one told.
+    std::string head(ImageFormat::kHeadSize, '\0');
+    {
+      FileStream stream(fileName, FileMode::OpenRead);
+      head.resize(static_cast<size_t>(stream.Read(head.data(), static_cast<int64_t>(head.size()))));
+    }
+    for (const ImageFormat* other :
+         PictureFormats::RecognisedBy(reinterpret_cast<const uint8_t*>(head.data()), head.size())) {
+      if (other == format) continue;
+      try {
+        LoadAs(*other, fileName);
+        return;
+      } catch (const InvalidPicture&) {
+      }
+    }
+    throw;
+  }
+}
+
+void Picture::LoadAs(const ImageFormat& format, const std::string& fileName) {
+  std::unique_ptr<Image> g = format.create();
   Attach(*g);
   // The new picture's own change notices during the load are not passed on: the change is reported
   // once, when it has taken the old picture's place.

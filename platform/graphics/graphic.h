@@ -20,6 +20,11 @@ class Stream;
 struct ImageFormat {
   const char* name;
   std::unique_ptr<Image> (*create)();
+  // Whether a file beginning with Head (its first bytes, at most kHeadSize) may be of this format: a
+  // file whose extension names a format that cannot read it is tried with the formats that answer
+  // yes. Null: never tried by content.
+  bool (*recognises)(const uint8_t* head, size_t size) = nullptr;
+  static constexpr size_t kHeadSize = 2048;
 };
 
 template <class T>
@@ -86,6 +91,9 @@ void Register(const std::string& extension, const std::string& description, cons
 void UnregisterFormat(const ImageFormat* format);
 // The format registered last for an extension (with or without its dot), or nullptr.
 const ImageFormat* Find(const std::string& extension);
+// The registered formats that recognise a file beginning with Head, each once, in the order they were
+// first registered (the built-in formats first).
+std::vector<const ImageFormat*> RecognisedBy(const uint8_t* head, size_t size);
 // "*.ext" items of every registered format, from the latest registration to the first, joined by ";".
 std::string FileMask();
 // Registers the built-in formats (bmp, ico, emf, wmf, jpeg, jpg) once; every entry point calls it.
@@ -100,7 +108,8 @@ class Picture {
   Image* Graphic() const { return graphic_.get(); }
   void SetGraphic(std::unique_ptr<Image> graphic);
   // Raises InvalidPicture for an unregistered extension or invalid data, FileOpenError when the file
-  // cannot be opened; a failed load keeps the previous picture.
+  // cannot be opened; a failed load keeps the previous picture. A file its extension's format cannot
+  // read is tried with the formats that recognise its first bytes (a PNG named .jpg, say).
   void LoadFromFile(const std::string& fileName);
   // Told to every picture this one loads from now on (see Image::SetLargestDrawSize).
   void SetLargestDrawSize(int32_t width, int32_t height);
@@ -114,6 +123,7 @@ class Picture {
 
  private:
   void Attach(Image& graphic);
+  void LoadAs(const ImageFormat& format, const std::string& fileName);
   std::unique_ptr<Image> graphic_;
   int32_t largestDrawWidth_ = 0, largestDrawHeight_ = 0;
 };

@@ -9,7 +9,10 @@
 
 namespace zeb {
 
-const ImageFormat IconImage::kFormat = {"IconImage", &NewImage<IconImage>};
+const ImageFormat IconImage::kFormat = {
+    "IconImage", &NewImage<IconImage>, [](const uint8_t* head, size_t size) {
+      return size >= 4 && head[0] == 0 && head[1] == 0 && head[2] == 1 && head[3] == 0;
+    }};
 
 namespace {
 

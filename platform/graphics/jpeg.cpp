@@ -17,7 +17,10 @@
 
 namespace zeb {
 
-const ImageFormat JpegImage::kFormat = {"JpegImage", &NewImage<JpegImage>};
+const ImageFormat JpegImage::kFormat = {
+    "JpegImage", &NewImage<JpegImage>, [](const uint8_t* head, size_t size) {
+      return size >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
+    }};
 
 namespace {
 

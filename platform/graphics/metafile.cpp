@@ -8,8 +8,6 @@
 
 namespace zeb {
 
-const ImageFormat MetafileImage::kFormat = {"MetafileImage", &NewImage<MetafileImage>};
-
 namespace {
 
 constexpr int64_t kMaxFileSize = int64_t{256} << 20;
@@ -28,6 +26,15 @@ constexpr size_t kPlaceableSize = 22;
 constexpr size_t kWmfHeaderSize = 18;
 constexpr uint16_t kMetaEof = 0x0000;
 constexpr uint16_t kMetaSetWindowExt = 0x020C;
+
+uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+
+// An enhanced metafile's header record, a placeable metafile's key, or a Windows metafile's header.
+bool RecognisedMetafile(const uint8_t* head, size_t size) {
+  if (size >= 44 && Le32(head) == kEmrHeader && Le32(head + 40) == kEmfSignature) return true;
+  if (size >= 4 && Le32(head) == kPlaceableKey) return true;
+  return size >= 4 && (head[0] == 1 || head[0] == 2) && head[1] == 0 && head[2] == 9 && head[3] == 0;
+}
 
 [[noreturn]] void Invalid() { throw InvalidPicture("Metafile is not valid"); }
 
@@ -124,6 +131,8 @@ Parsed ReadWindows(const std::vector<uint8_t>& d) {
 }
 
 }  // namespace
+
+const ImageFormat MetafileImage::kFormat = {"MetafileImage", &NewImage<MetafileImage>, &RecognisedMetafile};
 
 MetafileImage::MetafileImage() = default;
 MetafileImage::~MetafileImage() = default;

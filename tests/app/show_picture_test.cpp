@@ -117,8 +117,9 @@ TEST_F(ShowPictureTest, MissingFilesOfAnExistingFolderAreToldByItsListingAfterAF
   for (const char* name : {"x~1.fak", "zz.fak"}) f.Model().list.Add(std::string("C:\\p\\") + name);
   f.Run(Command::Reload);
   EXPECT_EQ(Entries(), Strings{"C:\\p\\zz.fak"});
-  // The failures before the folder is listed, the alias the listing cannot decide on, the picture.
-  EXPECT_EQ(Fs().openCalls, FolderPresence::kFailuresBeforeListing + 2);
+  // The failures before the folder is listed, the alias the listing cannot decide on (and its first
+  // bytes, read when its extension's format fails), the picture.
+  EXPECT_EQ(Fs().openCalls, FolderPresence::kFailuresBeforeListing + 3);
 }
 
 TEST_F(ShowPictureTest, ALongSearchTellsHowFarItIsAndKeysWaitForThePicture) {

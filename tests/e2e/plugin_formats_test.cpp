@@ -75,5 +75,21 @@ TEST_F(PluginFormatsTest, BrokenFilesOfTheseFormatsLeaveTheList) {
   EXPECT_EQ(zeb.FindMessageBox(), nullptr);
 }
 
+TEST_F(PluginFormatsTest, MisnamedFilesAreReadByWhatTheyAreUnderTheirOwnNames) {
+  std::string exe = Install({});
+  folder.WriteFile("pics/a.jpg", WritePng(MakePicture(30, 20, 4)));
+  folder.WriteJpeg("pics/b.png", 40, 20);
+  folder.WriteFile("pics/c.jpg", WriteWebp(MakePicture(50, 20, 3)));
+  folder.WriteBmp("pics/d.jpg", 60, 20);
+  ASSERT_TRUE(zeb.Start(exe, {folder.Path("pics")}, folder.root())) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/4) a.jpg 30x20 100%")) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
+  for (const char* title :
+       {"[F] (2/4) b.png 40x20 100%", "[F] (3/4) c.jpg 50x20 100%", "[F] (4/4) d.jpg 60x20 100%"}) {
+    ASSERT_TRUE(zeb.PressKey('N')) << zeb.failure();
+    ASSERT_TRUE(zeb.WaitForTitleEq(title)) << zeb.failure();
+  }
+}
+
 }  // namespace
 }  // namespace zeb::e2e
