@@ -26,6 +26,7 @@
 #include "tests/win32/common/memory_surface.h"
 #include "tests/win32/common/temp_folder.h"
 #include "tests/win32/plugin_calls.h"
+#include "tests/support/plugin_name.h"
 
 namespace zeb::spi {
 namespace {
@@ -38,7 +39,7 @@ using testing_support::Supported;
 
 // The plug-ins are built beside zeb.exe, one folder up from the tests.
 std::string ProductPlugin(const std::string& name) {
-  return FolderPart(Files().ProgramFileName()) + "..\\" + name;
+  return FolderPart(Files().ProgramFileName()) + "..\\" + test::BuildPluginName(name);
 }
 
 // Both blocks are moveable local memory, sized as the header says, and the picture is bottom-up.
