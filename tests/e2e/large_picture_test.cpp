@@ -22,7 +22,8 @@ class LargePictureTest : public testing::TestWithParam<const char*> {};
 TEST_P(LargePictureTest, OpensIn64BitsOnly) {
   const std::string name = GetParam();
   const bool png = name.ends_with(".png");
-  MEMORYSTATUSEX memory{sizeof memory};
+  MEMORYSTATUSEX memory{};
+  memory.dwLength = sizeof memory;
   GlobalMemoryStatusEx(&memory);
   if (png && k64Bit && memory.ullAvailPhys < (uint64_t{8} << 30)) GTEST_SKIP() << "less than 8 GB free";
   TestFolder folder;
@@ -36,7 +37,7 @@ TEST_P(LargePictureTest, OpensIn64BitsOnly) {
   const std::string shown = k64Bit ? "[F] (1/2) " + name + " 30000x30000 " : "[F] (1/1) z.bmp 16x16 100%";
   EXPECT_TRUE(zeb.WaitForTitle([&](const std::string& t) { return t.starts_with(shown); }, shown, 120000))
       << zeb.failure();
-  EXPECT_EQ(zeb.FindMessageBox(), nullptr);
+  if (HWND box = zeb.FindMessageBox()) ADD_FAILURE() << zeb.MessageBoxText(box);
   EXPECT_TRUE(zeb.Close()) << zeb.failure();
 }
 
