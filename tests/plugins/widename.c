@@ -18,7 +18,7 @@ __declspec(dllexport) int __stdcall IsSupportedW(LPCWSTR filename, DWORD_PTR dw)
   return IsSupported(NULL, dw);
 }
 
-/* The file named Name from Offset on, in a heap block (*Data) of *Size bytes; NULL when unreadable. */
+/* The file named Name from Offset on, in a heap block of *Size bytes; NULL when unreadable. */
 static char* ReadWideNamed(LPCWSTR name, LONG_PTR offset, DWORD* size) {
   HANDLE file = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
   DWORD fileSize = GetFileSize(file, NULL), got = 0;
