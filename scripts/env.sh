@@ -10,6 +10,12 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export ZEB_SESSION_PREFIX=${ZEB_SESSION_PREFIX:-$ZEB_CACHE/wineprefix-session}
 # The same with the display scaled to 150% (144 DPI), for the tests of screen scaling.
 export ZEB_SCALED_PREFIX=${ZEB_SCALED_PREFIX:-$ZEB_CACHE/wineprefix-session-144}
-# The cross-built libraries of ZEB's own plug-ins (scripts/setup_cross_libs.sh).
+# The 64-bit prefix (WINEARCH=win64) that runs zeb64.exe and its tests, with the session settings of
+# the one above; a run in it sets WINEARCH=win64 for itself.
+export ZEB_WIN64_PREFIX=${ZEB_WIN64_PREFIX:-$ZEB_CACHE/wineprefix64-session}
+# The cross-built libraries of ZEB's own plug-ins (scripts/setup_cross_libs.sh), and those of zeb64.exe
+# and its plug-ins (the win64 preset reads the last two).
 ZEB_PLUGIN_LIBS_PREFIX="$ZEB_CACHE/plugin-libs-i686"
-export ZEB_PLUGIN_LIBS_PREFIX
+ZEB_JPEG64_PREFIX="$ZEB_CACHE/jpeg-x86_64"
+ZEB_PLUGIN_LIBS64_PREFIX="$ZEB_CACHE/plugin-libs-x86_64"
+export ZEB_PLUGIN_LIBS_PREFIX ZEB_JPEG64_PREFIX ZEB_PLUGIN_LIBS64_PREFIX

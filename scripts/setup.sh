@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs everything ZEB needs from Debian's packages, builds libjpeg-turbo and the plug-ins' libraries
-# for the cross build from Debian's source packages, and makes the Wine prefix.
+# for the two cross builds (32- and 64-bit) from Debian's source packages, and makes the Wine prefixes.
 # Idempotent: a second run only checks and returns in seconds.
 set -euo pipefail
 
@@ -13,6 +13,7 @@ sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev clang-format
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools nasm
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64
   googletest libgtest-dev libjpeg62-turbo-dev libjpeg-turbo-progs
   wine wine32:i386 xvfb x11-utils dpkg-dev
   zlib1g-dev libpng-dev libgif-dev libwebp-dev libtiff-dev
@@ -57,24 +58,40 @@ fi
 mkdir -p "$ZEB_CACHE"
 
 # 2. libjpeg-turbo and the plug-ins' libraries for the cross build, from Debian's source packages.
-bash "$here/scripts/setup_cross_libs.sh"
+bash "$here/scripts/setup_cross_libs.sh" i686
+bash "$here/scripts/setup_cross_libs.sh" x86_64
 
-# 3. The Wine prefixes (32-bit, no Mono or Gecko offers): one for running the viewer on a desktop,
-#    one for the tests' private displays, where windows are unmanaged.
+# 3. The Wine prefixes (no Mono or Gecko offers): one for running the viewer on a desktop, one for the
+#    tests' private displays, where windows are unmanaged (both 32-bit), and a 64-bit one like the second
+#    for zeb64.exe.
 make_prefix() {
-  local prefix=$1
+  local prefix=$1 arch=${2:-win32}
   if [ ! -f "$prefix/system.reg" ]; then
-    echo "setup: creating the Wine prefix $prefix"
-    WINEPREFIX="$prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all wineboot -i >/dev/null 2>&1 || true
+    echo "setup: creating the Wine prefix $prefix ($arch)"
+    WINEARCH=$arch WINEPREFIX="$prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all wineboot -i \
+      >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" wineserver -w || true
+  fi
+}
+# Windows unmanaged, for the private displays without a window manager, and no crash dialog (a crash
+# the tests do not expect ends the program instead of leaving it waiting on a dialog).
+make_session_prefix() {
+  local prefix=$1 arch=$2
+  make_prefix "$prefix" "$arch"
+  if ! grep -q '"Managed"="N"' "$prefix/user.reg" 2>/dev/null; then
+    WINEARCH=$arch WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+      >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" wineserver -w || true
+  fi
+  if ! grep -q '"ShowCrashDialog"=dword:00000000' "$prefix/user.reg" 2>/dev/null; then
+    WINEARCH=$arch WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+      /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
     WINEPREFIX="$prefix" wineserver -w || true
   fi
 }
 make_prefix "$WINEPREFIX"
-make_prefix "$ZEB_SESSION_PREFIX"
-if ! grep -q '"Managed"="N"' "$ZEB_SESSION_PREFIX/user.reg" 2>/dev/null; then
-  WINEPREFIX="$ZEB_SESSION_PREFIX" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-  WINEPREFIX="$ZEB_SESSION_PREFIX" wineserver -w || true
-fi
+make_session_prefix "$ZEB_SESSION_PREFIX" win32
+make_session_prefix "$ZEB_WIN64_PREFIX" win64
 if ! grep -q '"LogPixels"=dword:00000090' "$ZEB_SCALED_PREFIX/user.reg" 2>/dev/null; then
   echo "setup: creating the Wine prefix $ZEB_SCALED_PREFIX (144 DPI)"
   rm -rf "$ZEB_SCALED_PREFIX"

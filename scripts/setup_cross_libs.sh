@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
-# Cross-builds the libraries of the Win32 build from Debian's source packages, static, into the cache:
-# libjpeg-turbo for zeb.exe (its own prefix), then those of ZEB's own plug-ins (zlib, libpng, giflib,
-# libwebp, libtiff) into one prefix. Idempotent: a library already installed is skipped.
+# Cross-builds the libraries of the Windows builds from Debian's source packages, static, into the cache:
+# libjpeg-turbo for the viewer (its own prefix), then those of ZEB's own plug-ins (zlib, libpng, giflib,
+# libwebp, libtiff) into one prefix. The argument names the architecture: i686 (zeb.exe, the default)
+# or x86_64 (zeb64.exe); each has prefixes of its own. Idempotent: a library already installed is skipped.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=env.sh
 source "$here/scripts/env.sh"
 
-prefix="$ZEB_PLUGIN_LIBS_PREFIX"
-toolchain="$here/cmake/mingw-i686.cmake"
+arch=${1:-i686}
+case "$arch" in
+  i686 | x86_64) ;;
+  *) echo "setup_cross_libs.sh: unknown architecture $arch (i686 or x86_64)" >&2; exit 2 ;;
+esac
+target="$arch-w64-mingw32"
+jpeg_prefix="$ZEB_CACHE/jpeg-$arch"
+prefix="$ZEB_CACHE/plugin-libs-$arch"
+toolchain="$here/cmake/mingw-$arch.cmake"
 mkdir -p "$prefix"
 
 sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -29,7 +37,7 @@ download_source() {
 # Unpacks Debian's source package $1 into $src/$2 (the package index is refreshed once if it is stale).
 unpack() {
   local package=$1 dir=$2
-  src="$ZEB_CACHE/src-$package"
+  src="$ZEB_CACHE/src-$arch-$package"
   rm -rf "$src" && mkdir -p "$src"
   if ! download_source "$package"; then
     sudo_ apt-get update -qq
@@ -45,21 +53,21 @@ cmake_build() {
   shift
   cmake -S "$src/$dir" -B "$src/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$into" -DCMAKE_PREFIX_PATH="$prefix" \
-    -DCMAKE_FIND_ROOT_PATH="$prefix;/usr/i686-w64-mingw32" -DBUILD_SHARED_LIBS=OFF \
+    -DCMAKE_FIND_ROOT_PATH="$prefix;/usr/$target" -DBUILD_SHARED_LIBS=OFF \
     -DCMAKE_POSITION_INDEPENDENT_CODE=OFF -Wno-dev "$@" >/dev/null
   cmake --build "$src/build" -j 2 >/dev/null
   cmake --install "$src/build" >/dev/null
 }
 
-if [ ! -f "$ZEB_JPEG_PREFIX/lib/libjpeg.a" ]; then
-  echo "setup: building libjpeg-turbo for i686-w64-mingw32"
+if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
+  echo "setup: building libjpeg-turbo for $target"
   unpack libjpeg-turbo jpeg
-  into="$ZEB_JPEG_PREFIX" cmake_build jpeg -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=ON
+  into="$jpeg_prefix" cmake_build jpeg -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=ON
   rm -rf "$src"
 fi
 
 if [ ! -f "$prefix/lib/libz.a" ]; then
-  echo "setup: building zlib for i686-w64-mingw32"
+  echo "setup: building zlib for $target"
   unpack zlib zlib
   # Only the static library: Debian's source lacks the Windows resource file of the DLL.
   cmake -S "$src/zlib" -B "$src/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
@@ -72,7 +80,7 @@ if [ ! -f "$prefix/lib/libz.a" ]; then
 fi
 
 if [ ! -f "$prefix/lib/libpng16.a" ]; then
-  echo "setup: building libpng for i686-w64-mingw32"
+  echo "setup: building libpng for $target"
   unpack libpng1.6 png
   cmake_build png -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
     -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include"
@@ -80,17 +88,17 @@ if [ ! -f "$prefix/lib/libpng16.a" ]; then
 fi
 
 if [ ! -f "$prefix/lib/libgif.a" ]; then
-  echo "setup: building giflib for i686-w64-mingw32"
+  echo "setup: building giflib for $target"
   unpack giflib gif
   # giflib has a plain makefile for Unix shared libraries: its library sources are compiled directly.
   (
     cd "$src/gif"
     objs=()
     for c in dgif_lib egif_lib gifalloc gif_err gif_font gif_hash openbsd-reallocarray quantize; do
-      i686-w64-mingw32-gcc-posix -O2 -c "$c.c" -o "$c.o"
+      "$target-gcc-posix" -O2 -c "$c.c" -o "$c.o"
       objs+=("$c.o")
     done
-    i686-w64-mingw32-ar rcs libgif.a "${objs[@]}"
+    "$target-ar" rcs libgif.a "${objs[@]}"
     install -D -m 644 libgif.a "$prefix/lib/libgif.a"
     install -D -m 644 gif_lib.h "$prefix/include/gif_lib.h"
   )
@@ -98,7 +106,7 @@ if [ ! -f "$prefix/lib/libgif.a" ]; then
 fi
 
 if [ ! -f "$prefix/lib/libwebp.a" ]; then
-  echo "setup: building libwebp for i686-w64-mingw32"
+  echo "setup: building libwebp for $target"
   unpack libwebp webp
   cmake_build webp -DWEBP_BUILD_ANIM_UTILS=OFF -DWEBP_BUILD_CWEBP=OFF -DWEBP_BUILD_DWEBP=OFF \
     -DWEBP_BUILD_GIF2WEBP=OFF -DWEBP_BUILD_IMG2WEBP=OFF -DWEBP_BUILD_VWEBP=OFF -DWEBP_BUILD_WEBPINFO=OFF \
@@ -107,12 +115,12 @@ if [ ! -f "$prefix/lib/libwebp.a" ]; then
 fi
 
 if [ ! -f "$prefix/lib/libtiff.a" ]; then
-  echo "setup: building libtiff for i686-w64-mingw32"
+  echo "setup: building libtiff for $target"
   unpack tiff tiff
   # Deflate (zlib) and JPEG compression only; the other codecs' libraries are not cross-built.
   cmake_build tiff -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF -Dcxx=OFF \
     -Dzlib=ON -Djpeg=ON -Dold-jpeg=ON -Djbig=OFF -Dlerc=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF \
     -Dlibdeflate=OFF -Dpixarlog=ON -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include" \
-    -DJPEG_LIBRARY="$ZEB_JPEG_PREFIX/lib/libjpeg.a" -DJPEG_INCLUDE_DIR="$ZEB_JPEG_PREFIX/include"
+    -DJPEG_LIBRARY="$jpeg_prefix/lib/libjpeg.a" -DJPEG_INCLUDE_DIR="$jpeg_prefix/include"
   rm -rf "$src"
 fi

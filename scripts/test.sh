@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the Win32 build (zeb.exe and its plug-ins, Wine-run tests, test
-# plug-ins), the fuzz targets (clang), then the native build whose ctest run covers all of them.
+# Sets up, builds and runs every test: the two Windows builds (zeb.exe and zeb64.exe, each with its
+# plug-ins, Wine-run tests and test plug-ins), the fuzz targets (clang), then the native build whose ctest
+# run covers all of them.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
@@ -8,8 +9,10 @@ bash scripts/setup.sh
 source scripts/env.sh
 jobs=$(nproc)
 
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$jobs"
+for build in win32 win64; do
+  cmake --preset $build >/dev/null
+  cmake --build --preset $build -j "$jobs"
+done
 
 if [ -f tests/fuzz/CMakeLists.txt ]; then
   cmake -S tests/fuzz -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -26,7 +29,8 @@ cmake --preset native-tsan >/dev/null
 cmake --build --preset native-tsan -j "$jobs"
 ctest --preset native-tsan -j "$jobs"
 
-cmake --preset native -DZEB_WIN32_DIR="$here/build/win32" -DZEB_FUZZ_DIR="$fuzz_dir" >/dev/null
+cmake --preset native -DZEB_WIN32_DIR="$here/build/win32" -DZEB_WIN64_DIR="$here/build/win64" \
+  -DZEB_FUZZ_DIR="$fuzz_dir" >/dev/null
 cmake --build --preset native -j "$jobs"
 cd build/native
 ctest --output-on-failure -j "$jobs" "$@"

@@ -11,8 +11,6 @@
 namespace zeb::spi {
 
 constexpr int32_t kBitmapInfoHeaderSize = 40;
-// Limits that keep every size computed from a header within what memory can hold.
-constexpr int64_t kMaxDibBitsSize = INT32_MAX;
 
 struct DibLayout {
   int32_t width = 0;
@@ -28,8 +26,8 @@ DibLayout ReadDibLayout(const uint8_t* header);
 
 // Whether the two blocks hold a picture that can be read without running past either block: a header
 // of at least 40 bytes with biSize >= 40, a bit count of 1, 4, 8, 16, 24 or 32, no compression, a
-// width and height within the limits above, the colour table (after 40 bytes and after biSize bytes)
-// inside the information block and every row inside the pixel block.
+// width and height within the limits of platform/graphics/dib_limits.h, the colour table (after 40 bytes and
+// after biSize bytes) inside the information block and every row inside the pixel block.
 bool IsUsableDib(const uint8_t* info, size_t infoBlockSize, size_t bitsBlockSize);
 
 }  // namespace zeb::spi

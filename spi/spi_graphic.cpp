@@ -29,7 +29,8 @@ bool PluginImage::GetEmpty() { return !source_ || source_->IsEmpty(); }
 void PluginImage::UpdateInfo() {
   if (infoCached_) return;
   if (GetEmpty()) {
-    width_ = height_ = bitsSize_ = infoSize_ = 0;
+    width_ = height_ = infoSize_ = 0;
+    bitsSize_ = 0;
     palette_ = 0;
     isFourBit_ = false;
     infoCached_ = true;
@@ -38,7 +39,7 @@ void PluginImage::UpdateInfo() {
   // The source keeps only blocks that passed IsUsableDib, so every size here is within bounds.
   const uint8_t* info = source_->LockBitmapInfo();
   DibLayout d = ReadDibLayout(info);
-  bitsSize_ = static_cast<int32_t>(d.bitsSize);
+  bitsSize_ = d.bitsSize;
   width_ = d.width;
   height_ = d.height;
   infoSize_ = static_cast<int32_t>(d.infoSize);
@@ -81,7 +82,7 @@ int32_t PluginImage::InfoSize() {
   return infoSize_;
 }
 
-int32_t PluginImage::BitsSize() {
+int64_t PluginImage::BitsSize() {
   UpdateInfo();
   return bitsSize_;
 }

@@ -42,7 +42,7 @@ class PluginImage : public Image {
   bool IsFourBit();
   // The values that a saved BMP file carries.
   int32_t InfoSize();
-  int32_t BitsSize();
+  int64_t BitsSize();  // past 2 GiB in a 64-bit build
   PluginSource* Source() const { return source_.get(); }
 
  private:
@@ -54,7 +54,7 @@ class PluginImage : public Image {
   int32_t width_ = 0;
   PaletteHandle palette_ = 0;
   int32_t infoSize_ = 0;
-  int32_t bitsSize_ = 0;
+  int64_t bitsSize_ = 0;
   bool isFourBit_ = false;
   bool infoCached_ = false;
 };

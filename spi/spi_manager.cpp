@@ -42,13 +42,15 @@ PluginManager::~PluginManager() {
 }
 
 void PluginManager::Loaded() {
-  if (AutoSearch) Search("*.spi");
+  if (!AutoSearch) return;
+  Search(kPluginMask);
+  if (kOtherWidthPluginMask && OtherWidthModule) Search(kOtherWidthPluginMask, OtherWidthModule);
 }
 
-void PluginManager::Search(const std::string& mask) {
+void PluginManager::Search(const std::string& mask, const ModuleFactory& factory) {
   std::string folder = FolderPart(mask);
   if (!folder.empty()) {
-    ScanFolder(WithBackslash(folder), FileNamePart(mask));
+    ScanFolder(WithBackslash(folder), FileNamePart(mask), factory);
     return;
   }
   if (SearchOptions & SearchOption(kSusieFolder)) {
@@ -60,15 +62,16 @@ void PluginManager::Search(const std::string& mask) {
         susieFolder.clear();  // a value of another type: the Susie folder is not known
       }
     }
-    if (!susieFolder.empty()) ScanFolder(WithBackslash(susieFolder), mask);
+    if (!susieFolder.empty()) ScanFolder(WithBackslash(susieFolder), mask, factory);
   }
   if (SearchOptions & SearchOption(kProgramFolder)) {
     std::string programFolder = FolderPart(Files().ProgramFileName());
-    if (!programFolder.empty()) ScanFolder(WithBackslash(programFolder), mask);
+    if (!programFolder.empty()) ScanFolder(WithBackslash(programFolder), mask, factory);
   }
 }
 
-void PluginManager::ScanFolder(const std::string& folder, const std::string& pattern) {
+void PluginManager::ScanFolder(const std::string& folder, const std::string& pattern,
+                               const ModuleFactory& factory) {
   // Every entry is listed before any is loaded; files already held are left out.
   std::vector<std::string> found;
   Files().Find(folder + pattern, [&](const FindData& entry) {
@@ -81,7 +84,7 @@ void PluginManager::ScanFolder(const std::string& folder, const std::string& pat
   for (const std::string& path : found) {
     std::unique_ptr<PluginModule> module;
     try {
-      module = CreatePluginModule(path);
+      module = factory(path);
     } catch (const std::exception& error) {
       if (!OnLoadError) throw;
       OnLoadError(this, path, error);

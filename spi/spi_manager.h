@@ -33,6 +33,19 @@ struct PluginCrashReport {
   uint32_t code;
 };
 
+// The plug-ins a process of this build loads itself: 32-bit ones (*.spi) in zeb.exe, 64-bit ones (*.sph)
+// in zeb64.exe. The 64-bit viewer cannot load 32-bit plug-ins: it takes them only through a factory of
+// modules that run them elsewhere (PluginManager::OtherWidthModule).
+#if defined(_WIN64)
+constexpr const char* kPluginMask = "*.sph";
+constexpr const char* kOtherWidthPluginMask = "*.spi";
+#else
+constexpr const char* kPluginMask = "*.spi";
+constexpr const char* kOtherWidthPluginMask = nullptr;
+#endif
+
+using ModuleFactory = std::function<std::unique_ptr<PluginModule>(const std::string& fileName)>;
+
 // Where the Susie plug-in folder is recorded for the current user.
 constexpr const char* kSusieKey = "\\Software\\Vantorel\\Susie\\Plug-in";
 
@@ -44,10 +57,12 @@ class PluginManager {
   PluginManager(const PluginManager&) = delete;
   PluginManager& operator=(const PluginManager&) = delete;
 
-  // Called by the owner once it has set the manager's properties: searches "*.spi" when AutoSearch is
-  // on.
+  // Called by the owner once it has set the manager's properties: when AutoSearch is on, searches
+  // kPluginMask, then, when the build has plug-ins of the other width and OtherWidthModule is set, those.
   void Loaded();
-  void Search(const std::string& mask);
+  // Searches Mask (in its own folder when it names one, else in the search folders), loading each file
+  // found with Factory.
+  void Search(const std::string& mask, const ModuleFactory& factory = CreatePluginModule);
 
   int Count() const { return static_cast<int>(modules_.size()); }
   PluginModule* Items(int index) const;  // raises IndexError outside 0 .. Count - 1
@@ -78,6 +93,9 @@ class PluginManager {
   PluginSearchFolders SearchOptions = SearchOption(kSusieFolder) | SearchOption(kProgramFolder);
   ModuleSearchHandler OnSearch;
   PictureRegisterHandler OnPictureRegister;
+  // Makes a module for a plug-in of the other width (kOtherWidthPluginMask), one whose calls run in a
+  // process of that width, or nullptr when it cannot. Unset, those plug-ins are left out.
+  ModuleFactory OtherWidthModule;
   // When set, an error that loading one found file raises (an export its kind needs is missing, say)
   // is handed here and the search goes on with the next file and the remaining folders; when unset it
   // leaves Search, keeping the modules added before.
@@ -85,7 +103,7 @@ class PluginManager {
       OnLoadError;
 
  private:
-  void ScanFolder(const std::string& folder, const std::string& pattern);
+  void ScanFolder(const std::string& folder, const std::string& pattern, const ModuleFactory& factory);
   void RegisterExtensions(ImportModule& module);
   std::vector<std::unique_ptr<PluginModule>> modules_;
   std::vector<PluginCrashReport> crashReports_;

@@ -68,33 +68,42 @@ void PluginModule::Load(const std::string& fileName) {
     pGetArchiveInfo_ = GetProc("GetArchiveInfo");
     pGetFileInfo_ = GetProc("GetFileInfo");
     pGetFile_ = GetProc("GetFile");
+    pGetPluginInfoW_ = GetProc("GetPluginInfoW");
+    pIsSupportedW_ = GetProc("IsSupportedW");
+    pGetPictureInfoW_ = GetProc("GetPictureInfoW");
+    pGetPictureW_ = GetProc("GetPictureW");
 
     CheckAPI();
 
     // The buffer is cleared and ends in a NUL of ours, so a text the plug-in leaves unterminated stops
-    // at 255 characters.
-    auto askInfo = [this](int infoNo, char(&buffer)[kInfoBufferSize]) {
-      std::memset(buffer, 0, sizeof buffer);
-      int result = GetPluginInfo(infoNo, buffer, kInfoBufferLength);
-      buffer[kInfoBufferLength] = 0;
+    // at 255 characters. A plug-in with GetPluginInfoW is asked for its texts in UTF-16, which loses none.
+    auto askInfo = [this](int infoNo, std::string& text) {
+      int result;
+      if (pGetPluginInfoW_) {
+        char16_t buffer[kInfoBufferSize] = {};
+        result = GetPluginInfoW(infoNo, buffer, kInfoBufferLength);
+        buffer[kInfoBufferLength] = 0;
+        text = Utf16ToUtf8(buffer);
+      } else {
+        char buffer[kInfoBufferSize] = {};
+        result = GetPluginInfo(infoNo, buffer, kInfoBufferLength);
+        text = FromAnsi(std::string(buffer, strnlen(buffer, kInfoBufferLength)));
+      }
       return result;
     };
-    auto text = [](const char* buffer) {
-      return FromAnsi(std::string(buffer, strnlen(buffer, kInfoBufferLength)));
-    };
 
-    char first[kInfoBufferSize];
-    char second[kInfoBufferSize];
-    if (askInfo(0, first) > 0) apiVersion_ = text(first);
-    if (askInfo(1, first) > 0) pluginName_ = text(first);
+    std::string first;
+    std::string second;
+    if (askInfo(0, first) > 0) apiVersion_ = first;
+    if (askInfo(1, first) > 0) pluginName_ = first;
 
     filters_.clear();
     descriptions_.clear();
     for (int n = 2; static_cast<int>(filters_.size()) < kMaxFilterEntries; n += 2) {
       if (askInfo(n, first) <= 0) break;
       if (askInfo(n + 1, second) <= 0) break;
-      filters_.push_back(text(first));
-      descriptions_.push_back(text(second));
+      filters_.push_back(first);
+      descriptions_.push_back(second);
     }
 
     isLoader_ = QueryIsLoader();
@@ -163,6 +172,24 @@ int PluginModule::GetPicture(const char* buffer, intptr_t length, unsigned flag,
                              LocalHandle* hBits, ProgressCallback progress, intptr_t userData) {
   return Call<GetPictureProc>(pGetPicture_, "GetPicture", buffer, length, flag, hInfo, hBits, progress,
                               userData);
+}
+
+int PluginModule::GetPluginInfoW(int infoNo, char16_t* buffer, int bufferLength) {
+  return Call<GetPluginInfoWProc>(pGetPluginInfoW_, "GetPluginInfoW", infoNo, buffer, bufferLength);
+}
+
+int PluginModule::IsSupportedW(const char16_t* fileName, uintptr_t data) {
+  return Call<IsSupportedWProc>(pIsSupportedW_, "IsSupportedW", fileName, data);
+}
+
+int PluginModule::GetPictureInfoW(const char16_t* fileName, intptr_t offset, PictureInfo* info) {
+  return Call<GetPictureInfoWProc>(pGetPictureInfoW_, "GetPictureInfoW", fileName, offset, 0u, info);
+}
+
+int PluginModule::GetPictureW(const char16_t* fileName, intptr_t offset, LocalHandle* hInfo,
+                              LocalHandle* hBits, ProgressCallback progress, intptr_t userData) {
+  return Call<GetPictureWProc>(pGetPictureW_, "GetPictureW", fileName, offset, 0u, hInfo, hBits, progress,
+                               userData);
 }
 
 std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName) {

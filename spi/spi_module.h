@@ -58,10 +58,18 @@ class PluginModule {
   // Guarded calls: each raises PluginExportMissing when its export is missing, and PluginCrashed (after
   // counting it) when the plug-in crashed inside it.
   int GetPluginInfo(int infoNo, char* buffer, int bufferLength);
+  int GetPluginInfoW(int infoNo, char16_t* buffer, int bufferLength);
   int IsSupported(const char* fileName, uintptr_t data);
   int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info);
   int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
                  ProgressCallback progress, intptr_t userData);
+  // Whether the module takes file names in UTF-16 (IsSupportedW, GetPictureInfoW and GetPictureW), and
+  // those calls, guarded as the others.
+  bool HasWideNames() const { return pIsSupportedW_ && pGetPictureInfoW_ && pGetPictureW_; }
+  int IsSupportedW(const char16_t* fileName, uintptr_t data);
+  int GetPictureInfoW(const char16_t* fileName, intptr_t offset, PictureInfo* info);
+  int GetPictureW(const char16_t* fileName, intptr_t offset, LocalHandle* hInfo, LocalHandle* hBits,
+                  ProgressCallback progress, intptr_t userData);
 
  protected:
   // Raises PluginExportMissing unless the exports this kind needs are present.
@@ -95,6 +103,10 @@ class PluginModule {
   void* pGetArchiveInfo_ = nullptr;
   void* pGetFileInfo_ = nullptr;
   void* pGetFile_ = nullptr;
+  void* pGetPluginInfoW_ = nullptr;
+  void* pIsSupportedW_ = nullptr;
+  void* pGetPictureInfoW_ = nullptr;
+  void* pGetPictureW_ = nullptr;
 };
 
 class LoaderModule : public PluginModule {

@@ -23,6 +23,10 @@ PluginSource::PluginSource(Image* graphic, std::string fileName)
   // A plug-in opens the file by its ANSI name, which the system takes only up to MAX_PATH (260) long: a
   // longer path is handed over as the file's bytes, as a name the code page cannot carry is.
   if (ansiFileName_.size() >= 260) ansiNameLossless_ = false;
+  if (!ansiNameLossless_) {
+    wideFileName_ = Utf8ToUtf16(fileName_);
+    if (wideFileName_.size() >= 260) wideFileName_.clear();
+  }
 }
 
 PluginSource::~PluginSource() { ReleaseData(); }
@@ -119,7 +123,9 @@ void PluginSource::CheckReturnedBlocks() {
 }
 
 bool PluginSource::IsSupportedBy(ImportModule& module, const uint8_t* header) {
-  return module.IsSupported(ansiFileName_.c_str(), reinterpret_cast<uintptr_t>(header)) != 0;
+  const auto data = reinterpret_cast<uintptr_t>(header);
+  if (ByWideName(module)) return module.IsSupportedW(wideFileName_.c_str(), data) != 0;
+  return module.IsSupported(ansiFileName_.c_str(), data) != 0;
 }
 
 std::vector<ImportModule*> PluginSource::GetLoaders() {
@@ -193,19 +199,8 @@ PluginFileSource::~PluginFileSource() = default;
 
 void PluginFileSource::ReadHeader(uint8_t* buffer, int length) {
   try {
-    if (!ansiNameLossless_) {
-      // The plug-in could not open this path by its ANSI name: it gets the file's bytes instead.
-      if (!inMemory_) {
-        auto copy = std::make_unique<MemoryStream>();
-        FileStream file(fileName_, FileMode::OpenRead);
-        copy->LoadFromStream(file);
-        inMemory_ = std::move(copy);
-      }
-      int64_t n = std::min<int64_t>(length, inMemory_->Size());
-      if (n > 0) std::memcpy(buffer, inMemory_->Memory(), static_cast<size_t>(n));
-      return;
-    }
     FileStream file(fileName_, FileMode::OpenRead);
+    fileSize_ = file.Size();
     int64_t done = 0;
     while (done < length) {
       int64_t n = file.Read(buffer + done, length - done);
@@ -217,21 +212,47 @@ void PluginFileSource::ReadHeader(uint8_t* buffer, int length) {
   }
 }
 
-bool PluginFileSource::HasDataAt(int offset) const { return !inMemory_ || offset < inMemory_->Size(); }
+MemoryStream* PluginFileSource::FileBytes() {
+  if (!inMemory_) {
+    try {
+      auto copy = std::make_unique<MemoryStream>();
+      FileStream file(fileName_, FileMode::OpenRead);
+      copy->LoadFromStream(file);
+      inMemory_ = std::move(copy);
+    } catch (const std::exception&) {
+      return nullptr;
+    }
+  }
+  return inMemory_.get();
+}
+
+bool PluginFileSource::HasDataAt(int offset) const {
+  return ansiNameLossless_ || fileSize_ < 0 || offset < fileSize_;
+}
 
 void PluginFileSource::LoadInfo(ImportModule& module, int offset) {
-  if (inMemory_)
-    module.GetPictureInfo(reinterpret_cast<const char*>(inMemory_->Memory() + offset),
-                          static_cast<intptr_t>(inMemory_->Size() - offset), 1, &info_);
+  if (ByWideName(module)) {
+    module.GetPictureInfoW(wideFileName_.c_str(), offset, &info_);
+    return;
+  }
+  // The plug-in could not open this path by its ANSI name: it gets the file's bytes instead.
+  MemoryStream* bytes = ansiNameLossless_ ? nullptr : FileBytes();
+  if (bytes)
+    module.GetPictureInfo(reinterpret_cast<const char*>(bytes->Memory() + offset),
+                          static_cast<intptr_t>(bytes->Size() - offset), 1, &info_);
   else
     module.GetPictureInfo(ansiFileName_.c_str(), offset, 0, &info_);
 }
 
 void PluginFileSource::LoadPicture(ImportModule& module, int offset) {
   int result;
-  if (inMemory_)
-    result = module.GetPicture(reinterpret_cast<const char*>(inMemory_->Memory() + offset),
-                               static_cast<intptr_t>(inMemory_->Size() - offset), 1, &bitmapInfoHandle_,
+  MemoryStream* bytes = ansiNameLossless_ || ByWideName(module) ? nullptr : FileBytes();
+  if (ByWideName(module))
+    result = module.GetPictureW(wideFileName_.c_str(), offset, &bitmapInfoHandle_, &bitsHandle_, &SPIProgress,
+                                UserData());
+  else if (bytes)
+    result = module.GetPicture(reinterpret_cast<const char*>(bytes->Memory() + offset),
+                               static_cast<intptr_t>(bytes->Size() - offset), 1, &bitmapInfoHandle_,
                                &bitsHandle_, &SPIProgress, UserData());
   else
     result = module.GetPicture(ansiFileName_.c_str(), offset, 0, &bitmapInfoHandle_, &bitsHandle_,

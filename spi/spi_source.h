@@ -68,6 +68,12 @@ class PluginSource {
   std::string fileName_;
   std::string ansiFileName_;  // FileName in the ANSI code page, as plug-ins take it
   bool ansiNameLossless_ = true;
+  // FileName in UTF-16 when the ANSI one is not lossless and the system takes it as a path; empty else.
+  std::u16string wideFileName_;
+  // Whether Module gets the file by its wide name (the ANSI one would not reach the file).
+  bool ByWideName(const ImportModule& module) const {
+    return !wideFileName_.empty() && module.HasWideNames();
+  }
   PictureInfo info_{};
   Image* graphic_;
 
@@ -88,7 +94,8 @@ class PluginSource {
 };
 
 // A file named by path: the plug-in reads the file itself. A path that the ANSI code page cannot carry
-// is read into memory and handed over as memory instead, so every file name works.
+// reaches the plug-ins with wide entry points by its UTF-16 name; the others get the file read into
+// memory and handed over as memory instead, so every file name works.
 class PluginFileSource : public PluginSource {
  public:
   PluginFileSource(Image* graphic, const std::string& fileName);
@@ -102,7 +109,10 @@ class PluginFileSource : public PluginSource {
   bool HasDataAt(int offset) const override;
 
  private:
+  // The file's bytes, read on first need; nullptr when the file cannot be read.
+  MemoryStream* FileBytes();
   std::unique_ptr<MemoryStream> inMemory_;
+  int64_t fileSize_ = -1;  // -1 until known
 };
 
 // A stream: an in-memory stream is handed over in place, any other stream is copied once. The source

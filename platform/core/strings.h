@@ -32,4 +32,9 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Replaces each "%s" in turn by the next argument.
 std::string FormatText(std::string_view format, const std::vector<std::string>& args);
 
+// UTF-8 to UTF-16 and back, for the wide entry points of plug-ins. Three-byte forms of lone surrogates
+// (which Windows file names may hold) pass as those surrogates; bytes that are no UTF-8 become U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
 }  // namespace zeb

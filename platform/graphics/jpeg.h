@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/dib_limits.h"
 #include "platform/graphics/graphic.h"
 
 namespace zeb {
@@ -55,7 +56,7 @@ class JpegImage : public Image {
   const std::vector<uint8_t>* Data() const { return data_.get(); }
 
   // Pictures of more pixels than this are refused before any pixel memory is taken.
-  static constexpr uint64_t kMaxPixels = uint64_t{1} << 28;
+  static constexpr uint64_t kMaxPixels = kMaxDibPixels;
 
  private:
   // The file's pixels at Eighths/8 of its size, without progress reports; nullptr (and Message, when

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "platform/graphics/raster_canvas.h"
 #include "platform/win32/dib_surface.h"
@@ -35,6 +36,41 @@ class Section {
   BITMAPINFO info_;
   DibSurface surface_;
 };
+
+// The most bytes of pixel data handed to GDI in one StretchDIBits: GDI counts a bitmap's size in a
+// signed 32-bit number, so the pictures past 2 GB that a 64-bit process holds are drawn in bands.
+constexpr uint64_t kMaxBandBytes = uint64_t{1} << 30;
+
+// Draws an uncompressed DIB of more than kMaxBandBytes in horizontal bands, each with a header of its
+// own (the colour table copied along); false when it is no such DIB.
+bool StretchDIBInBands(HDC dc, const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                       const BITMAPINFO* info, DWORD rop) {
+  const BITMAPINFOHEADER& h = info->bmiHeader;
+  if (h.biCompression != BI_RGB || h.biWidth <= 0 || h.biHeight == 0) return false;
+  const uint64_t stride = (uint64_t{static_cast<uint32_t>(h.biWidth)} * h.biBitCount + 31) / 32 * 4;
+  const int64_t rows = std::abs(int64_t{h.biHeight});
+  if (stride * rows <= kMaxBandBytes || std::abs(int64_t{srcHeight}) != rows) return false;
+  const uint32_t colours = h.biClrUsed ? h.biClrUsed : h.biBitCount <= 8 ? 1u << h.biBitCount : 0;
+  std::string header(h.biSize + size_t{4} * colours, '\0');
+  std::memcpy(header.data(), info, header.size());
+  auto* band = reinterpret_cast<BITMAPINFOHEADER*>(header.data());
+  band->biSizeImage = 0;
+  const int64_t bands = static_cast<int64_t>((stride * rows + kMaxBandBytes - 1) / kMaxBandBytes);
+  for (int64_t i = 0; i < bands; ++i) {
+    // Rows [top, bottom) of the picture, counted from its top, onto the matching part of Dest.
+    const int64_t top = rows * i / bands, bottom = rows * (i + 1) / bands;
+    const int32_t destTop = dest.Top + static_cast<int32_t>(int64_t{dest.Height()} * i / bands);
+    const int32_t destBottom = dest.Top + static_cast<int32_t>(int64_t{dest.Height()} * (i + 1) / bands);
+    // Bottom-up rows store the picture's last row first.
+    const uint64_t firstStored =
+        h.biHeight > 0 ? static_cast<uint64_t>(rows - bottom) : static_cast<uint64_t>(top);
+    band->biHeight = static_cast<LONG>(h.biHeight > 0 ? bottom - top : top - bottom);
+    StretchDIBits(dc, dest.Left, destTop, dest.Width(), destBottom - destTop, 0, 0, srcWidth,
+                  static_cast<int>(bottom - top), static_cast<const uint8_t*>(bits) + firstStored * stride,
+                  reinterpret_cast<const BITMAPINFO*>(header.data()), DIB_RGB_COLORS, rop);
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -68,8 +104,10 @@ void GdiCanvas::StretchDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcH
   }
   int oldMode = SetStretchBltMode(dc_, COLORONCOLOR);
   // The row order is the header's business; the source rectangle is always the whole picture.
-  StretchDIBits(dc_, dest.Left, dest.Top, dest.Width(), dest.Height(), 0, 0, srcWidth, std::abs(srcHeight),
-                bits, static_cast<const BITMAPINFO*>(info), DIB_RGB_COLORS, CopyMode);
+  if (!StretchDIBInBands(dc_, dest, srcWidth, srcHeight, bits, static_cast<const BITMAPINFO*>(info),
+                         CopyMode))
+    StretchDIBits(dc_, dest.Left, dest.Top, dest.Width(), dest.Height(), 0, 0, srcWidth, std::abs(srcHeight),
+                  bits, static_cast<const BITMAPINFO*>(info), DIB_RGB_COLORS, CopyMode);
   if (oldMode) SetStretchBltMode(dc_, oldMode);
   if (old) SelectPalette(dc_, old, TRUE);
 }
@@ -88,7 +126,10 @@ void GdiCanvas::AlphaDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHei
   header.bmiHeader.biSizeImage = 0;
   header.bmiHeader.biClrUsed = 0;
   void* pixels = nullptr;
-  HDC source = CreateCompatibleDC(dc_);
+  // A picture too large for GDI in one piece is drawn in bands, without its transparency.
+  const bool fits =
+      uint64_t{static_cast<uint32_t>(width)} * 4 * static_cast<uint32_t>(height) <= kMaxBandBytes;
+  HDC source = fits ? CreateCompatibleDC(dc_) : nullptr;
   HBITMAP section = source ? CreateDIBSection(dc_, &header, DIB_RGB_COLORS, &pixels, nullptr, 0) : nullptr;
   if (section && pixels && h.biBitCount == 32 && h.biCompression == BI_RGB) {
     std::memcpy(pixels, bits,

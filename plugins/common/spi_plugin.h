@@ -10,10 +10,12 @@
 
 #include "susie_interface.h"
 
-/* Pictures with more pixels are refused, whatever memory there is (fewer in the fuzz targets, so
-   that they stay fast). */
+/* Pictures with more pixels are refused, whatever memory there is: as many as the viewer of the same
+   width takes (platform/graphics/dib_limits.h), fewer in the fuzz targets, so that they stay fast. */
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
 #define SPI_MAX_PIXELS (1LL << 22)
+#elif defined(_WIN64)
+#define SPI_MAX_PIXELS (1LL << 30)
 #else
 #define SPI_MAX_PIXELS (1LL << 28)
 #endif

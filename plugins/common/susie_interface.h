@@ -4,6 +4,8 @@
 #ifndef ZEB_SUSIE_INTERFACE_H
 #define ZEB_SUSIE_INTERFACE_H
 
+#include <stdint.h>
+
 #ifdef _WIN32
 #include <windows.h>
 #define SPI_EXPORT __declspec(dllexport)
@@ -12,12 +14,16 @@
 #include "spi_native_shim.h"
 #endif
 
+/* Packed to single bytes; the 64-bit interface puts two bytes of padding before the handle. */
 #pragma pack(push, 1)
 typedef struct PictureInfo {
   LONG left, top;
   LONG width, height;
   WORD x_density, y_density;
   short colorDepth;
+#if INTPTR_MAX > INT32_MAX
+  WORD padding;
+#endif
   HLOCAL hInfo;
 } PictureInfo;
 #pragma pack(pop)

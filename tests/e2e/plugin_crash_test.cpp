@@ -7,6 +7,7 @@
 
 #include "tests/e2e/common/e2e_environment.h"
 #include "tests/e2e/common/test_folder.h"
+#include "tests/support/plugin_name.h"
 #include "tools/driver/zeb_driver.h"
 
 namespace zeb::e2e {
@@ -29,7 +30,7 @@ class PluginCrashTest : public testing::Test {
     HWND box = zeb.WaitForMessageBox();
     ASSERT_NE(box, nullptr) << zeb.failure();
     std::string text = zeb.MessageBoxText(box);
-    EXPECT_NE(text.find("crasher.spi"), std::string::npos) << text;
+    EXPECT_NE(text.find(test::BuildPluginName("crasher.spi")), std::string::npos) << text;
     EXPECT_NE(text.find(picture), std::string::npos) << text;
     ASSERT_TRUE(zeb.PressMessageBoxButton(box, IDOK)) << zeb.failure();
   }

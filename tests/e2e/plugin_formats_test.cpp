@@ -9,6 +9,7 @@
 #include "tests/e2e/common/test_folder.h"
 #include "tools/driver/zeb_driver.h"
 #include "tests/pictures/picture_writers.h"
+#include "tests/support/plugin_name.h"
 
 namespace zeb::e2e {
 namespace {
@@ -19,7 +20,7 @@ const char* const kOwnPlugins[] = {"png.spi", "gif.spi", "webp.spi", "tiff.spi"}
 
 std::string BesideZeb(const std::string& name) {
   const std::string& exe = ZebExe();
-  return exe.substr(0, exe.find_last_of("\\/") + 1) + name;
+  return exe.substr(0, exe.find_last_of("\\/") + 1) + test::BuildPluginName(name);
 }
 
 class PluginFormatsTest : public testing::Test {

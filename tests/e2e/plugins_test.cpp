@@ -7,6 +7,7 @@
 
 #include "tests/e2e/common/e2e_environment.h"
 #include "tests/e2e/common/test_folder.h"
+#include "tests/support/plugin_name.h"
 #include "tools/driver/zeb_driver.h"
 
 namespace zeb::e2e {
@@ -82,7 +83,7 @@ TEST_F(PluginsTest, ABrokenPluginFileIsReportedOnceAndTheViewerStartsWithTheOthe
   ASSERT_NE(box, nullptr) << zeb.failure();
   std::string text = zeb.MessageBoxText(box);
   EXPECT_NE(text.find("GetPicture"), std::string::npos) << text;
-  EXPECT_NE(text.find("nopicture.spi"), std::string::npos) << text;
+  EXPECT_NE(text.find(test::BuildPluginName("nopicture.spi")), std::string::npos) << text;
   EXPECT_NE(text.find("では使えないSusie Plugin APIです"), std::string::npos) << text;
   ASSERT_TRUE(zeb.PressMessageBoxButton(box, IDOK)) << zeb.failure();
 

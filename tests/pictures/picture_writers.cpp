@@ -2,6 +2,7 @@
 
 #include <gif_lib.h>
 #include <png.h>
+#include <zlib.h>
 #include <tiffio.h>
 #include <webp/encode.h>
 #include <webp/mux.h>
@@ -108,6 +109,35 @@ SourcePicture MakeIndexed(int width, int height, int colours, bool transparent) 
 }
 
 // PNG.
+
+std::string WriteUniformPng(int width, int height, std::array<uint8_t, 4> rgba) {
+  std::string out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    throw std::runtime_error("libpng could not write the picture");
+  }
+  png_set_write_fn(
+      png, &out,
+      [](png_structp w, png_bytep data, png_size_t n) {
+        static_cast<std::string*>(png_get_io_ptr(w))->append(reinterpret_cast<const char*>(data), n);
+      },
+      nullptr);
+  // Every row but the first is all zeros once filtered against the one above: runs are all zlib sees.
+  png_set_filter(png, 0, PNG_FILTER_UP);
+  png_set_compression_level(png, 1);
+  png_set_compression_strategy(png, Z_RLE);
+  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  std::vector<uint8_t> row(static_cast<size_t>(width) * 4);
+  for (size_t i = 0; i < row.size(); ++i) row[i] = rgba[i % 4];
+  for (int y = 0; y < height; ++y) png_write_row(png, row.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
 
 std::string WritePng(const SourcePicture& p, const PngOptions& options) {
   std::string out;

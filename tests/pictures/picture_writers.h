@@ -31,6 +31,9 @@ struct PngOptions {
   int compression = 6;
 };
 std::string WritePng(const SourcePicture& p, const PngOptions& options = {});
+// A Width x Height RGBA PNG of one colour, written row by row (for pictures of gigabytes: the file
+// stays small and no row but one is held).
+std::string WriteUniformPng(int width, int height, std::array<uint8_t, 4> rgba);
 
 struct GifOptions {
   int transparent = -1;  // the palette index written as transparent

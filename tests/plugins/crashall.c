@@ -13,14 +13,14 @@ __declspec(dllexport) int __stdcall GetPluginInfo(int infono, LPSTR buf, int buf
   return 0;
 }
 
-__declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD dw) {
+__declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD_PTR dw) {
   (void)filename;
   (void)dw;
   Crash();
   return 0;
 }
 
-__declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, long len, unsigned int flag,
+__declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, LONG_PTR len, unsigned int flag,
                                                    PictureInfo* lpInfo) {
   (void)buf;
   (void)len;
@@ -30,8 +30,9 @@ __declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, long len, unsigne
   return 0;
 }
 
-__declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, long len, unsigned int flag, HLOCAL* pHBInfo,
-                                               HLOCAL* pHBm, ProgressCallback lpPrgressCallback, long lData) {
+__declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, LONG_PTR len, unsigned int flag, HLOCAL* pHBInfo,
+                                               HLOCAL* pHBm, ProgressCallback lpPrgressCallback,
+                                               LONG_PTR lData) {
   (void)buf;
   (void)len;
   (void)flag;

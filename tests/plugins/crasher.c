@@ -62,7 +62,7 @@ static int Misbehave(const char* kind) {
   return 0;
 }
 
-__declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD dw) {
+__declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD_PTR dw) {
   (void)filename;
   /* The header is handed over in memory (a value past 0xFFFF is its address). */
   if (dw <= 0xFFFF) return 0;
@@ -71,7 +71,7 @@ __declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD dw) {
   return memcmp((const void*)(uintptr_t)dw, kMagic, sizeof kMagic - 1) == 0;
 }
 
-__declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, long len, unsigned int flag,
+__declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, LONG_PTR len, unsigned int flag,
                                                    PictureInfo* lpInfo) {
   (void)buf;
   (void)len;
@@ -80,8 +80,9 @@ __declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, long len, unsigne
   return SPI_ALL_RIGHT;
 }
 
-__declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, long len, unsigned int flag, HLOCAL* pHBInfo,
-                                               HLOCAL* pHBm, ProgressCallback lpPrgressCallback, long lData) {
+__declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, LONG_PTR len, unsigned int flag, HLOCAL* pHBInfo,
+                                               HLOCAL* pHBm, ProgressCallback lpPrgressCallback,
+                                               LONG_PTR lData) {
   const unsigned char* data;
   size_t size;
   void* owned;

@@ -45,13 +45,13 @@ static int RawParse(const unsigned char* data, size_t size, RawImage* image) {
   return size < need ? SPI_BROKEN_DATA : SPI_ALL_RIGHT;
 }
 
-__declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD dw) {
+__declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD_PTR dw) {
   (void)filename;
-  if ((dw & 0xFFFF0000u) == 0) return 0; /* a file handle: this plug-in reads only header buffers */
+  if ((dw & ~(DWORD_PTR)0xFFFF) == 0) return 0; /* a file handle: this plug-in reads only header buffers */
   return RawHasMagic((const unsigned char*)(ULONG_PTR)dw, 8);
 }
 
-__declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, long len, unsigned int flag,
+__declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, LONG_PTR len, unsigned int flag,
                                                    PictureInfo* lpInfo) {
   const unsigned char* data;
   size_t size;
@@ -73,7 +73,7 @@ __declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, long len, unsigne
 }
 
 static int RawToDib(const RawImage* image, HLOCAL* pHBInfo, HLOCAL* pHBm, ProgressCallback progress,
-                    long lData) {
+                    LONG_PTR lData) {
   DWORD rowBytes = ((image->width * image->bits + 31) / 32) * 4;
   DWORD colours = image->bits == 4 ? 16 : 0;
   HLOCAL hInfo =
@@ -118,8 +118,9 @@ static int RawToDib(const RawImage* image, HLOCAL* pHBInfo, HLOCAL* pHBm, Progre
   return SpiHandOver(result, hInfo, info, hBits, out, pHBInfo, pHBm);
 }
 
-__declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, long len, unsigned int flag, HLOCAL* pHBInfo,
-                                               HLOCAL* pHBm, ProgressCallback lpPrgressCallback, long lData) {
+__declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, LONG_PTR len, unsigned int flag, HLOCAL* pHBInfo,
+                                               HLOCAL* pHBm, ProgressCallback lpPrgressCallback,
+                                               LONG_PTR lData) {
   const unsigned char* data;
   size_t size;
   void* owned;

@@ -1,7 +1,8 @@
-// Reads the built zeb.exe as a PE file and checks what the system learns from it before it runs: large
-// addresses, and the resources (a manifest with its entries, an icon, a version naming the product).
+// Reads the built zeb.exe (or zeb64.exe) as a PE file and checks what the system learns from it before it
+// runs: its machine, large addresses, and the resources (a manifest with its entries, an icon, a version
+// naming the product).
 //
-//   zeb_exe_check PATH/zeb.exe        exit 0 when everything is there; each lack is printed
+//   zeb_exe_check PATH/zeb.exe [x86-64]      exit 0 when everything is there; each lack is printed
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -77,13 +78,18 @@ int main(int argc, char** argv) {
   }
   const size_t coff = pe + 4, optional = coff + 20;
   Expect(U16(coff + 18) & 0x20, "large-address-aware");
-  Expect(U16(optional) == 0x10B, "a 32-bit image");
+  const bool x64 = argc > 2 && std::string(argv[2]) == "x86-64";
+  if (x64)
+    Expect(U16(coff) == 0x8664 && U16(optional) == 0x20B, "an x86-64 image");
+  else
+    Expect(U16(coff) == 0x14C && U16(optional) == 0x10B, "a 32-bit image");
   const uint32_t sectionCount = U16(coff + 2), optionalSize = U16(coff + 16);
   for (uint32_t i = 0; i < sectionCount; ++i) {
     const size_t s = optional + optionalSize + 40 * i;
     sections.push_back({U32(s + 12), std::max(U32(s + 8), U32(s + 16)), U32(s + 20)});
   }
-  const uint32_t resourceRva = U32(optional + 96 + 8 * 2);
+  // The data directories follow the optional header's fields, 16 bytes more of them in a 64-bit image.
+  const uint32_t resourceRva = U32(optional + (x64 ? 112 : 96) + 8 * 2);
   if (resourceRva) ReadResources(FileOffset(resourceRva));
 
   const std::string& manifest = resources[24];

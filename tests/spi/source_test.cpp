@@ -475,6 +475,7 @@ TEST_F(SourceTest, AFileSourceHandsOverThePathAndTheOffset) {
 // A plug-in opens a file by its ANSI name, which the system takes only up to 260 characters: a longer
 // path goes over as the file's bytes.
 TEST_F(SourceTest, APathOfMaxPathOrMoreIsHandedOverAsMemory) {
+  Install("a.spi", {}, Always);
   for (size_t length : {259u, 260u}) {
     const std::string path = "C:\\" + std::string(length - 7, 'a') + ".mag";
     ASSERT_EQ(path.size(), length);

@@ -89,14 +89,10 @@ struct Exports {
     FakePlugin& p = Slot(I);
     p.calls.push_back({"GetPictureInfo", "", buffer, length, flag, ""});
     if (p.recipe.getPictureInfo) return p.recipe.getPictureInfo(buffer, length, flag, info);
-    *info = spi::PictureInfo{0,
-                             0,
-                             p.recipe.picture.width,
-                             p.recipe.picture.height,
-                             0,
-                             0,
-                             static_cast<int16_t>(p.recipe.picture.bitCount),
-                             nullptr};
+    *info = spi::PictureInfo{};
+    info->width = p.recipe.picture.width;
+    info->height = p.recipe.picture.height;
+    info->colorDepth = static_cast<int16_t>(p.recipe.picture.bitCount);
     return 0;
   }
   static int SPI_API GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,

@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <cstdlib>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "platform/win32/utf16.h"
 #include "platform/core/streams.h"
 #include "platform/win32/gdi_canvas.h"
+#include "platform/graphics/dib_limits.h"
 #include "spi/spi_bitmap.h"
 #include "spi/spi_manager.h"
 #include "spi/spi_module.h"
@@ -26,6 +28,7 @@
 #include "tests/win32/common/memory_surface.h"
 #include "tests/win32/common/temp_folder.h"
 #include "tests/win32/plugin_calls.h"
+#include "tests/support/plugin_name.h"
 
 namespace zeb::spi {
 namespace {
@@ -38,7 +41,7 @@ using testing_support::Supported;
 
 // The plug-ins are built beside zeb.exe, one folder up from the tests.
 std::string ProductPlugin(const std::string& name) {
-  return FolderPart(Files().ProgramFileName()) + "..\\" + name;
+  return FolderPart(Files().ProgramFileName()) + "..\\" + test::BuildPluginName(name);
 }
 
 // Both blocks are moveable local memory, sized as the header says, and the picture is bottom-up.
@@ -398,14 +401,16 @@ std::string PngOfSize(std::string png, uint32_t width, uint32_t height) {
   return png;
 }
 
-TEST(PluginFormatDamage, PicturesOverTwoToThe28PixelsOrDisagreeingWithTheirDataAreRefused) {
+TEST(PluginFormatDamage, PicturesOverTheLimitOrDisagreeingWithTheirDataAreRefused) {
   auto png = Load("png.spi");
   ASSERT_NE(png, nullptr);
   std::string small = test::WritePng(test::MakePicture(4, 4, 3));
   Decoded d;
-  EXPECT_EQ(FromMemory(*png, PngOfSize(small, 20000, 20000), d), 3) << "4e8 pixels";
+  // A square just over the limit of the viewer of the plug-in's width.
+  const int side = static_cast<int>(std::sqrt(static_cast<double>(kMaxDibPixels))) + 1000;
+  EXPECT_EQ(FromMemory(*png, PngOfSize(small, side, side), d), 3) << side;
   PictureInfo info{};
-  EXPECT_EQ(png->GetPictureInfo(PngOfSize(small, 20000, 20000).data(), 100, 1, &info), 3);
+  EXPECT_EQ(png->GetPictureInfo(PngOfSize(small, side, side).data(), 100, 1, &info), 3);
   Decoded shortData;
   EXPECT_EQ(FromMemory(*png, PngOfSize(small, 4, 5000), shortData), 3) << "data for 4 rows of 5000";
   EXPECT_EQ(shortData.info, nullptr);

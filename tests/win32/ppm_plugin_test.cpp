@@ -13,6 +13,7 @@
 #include "spi/spi_module.h"
 #include "tests/win32/common/temp_folder.h"
 #include "tests/win32/plugin_calls.h"
+#include "tests/support/plugin_name.h"
 
 namespace zeb::spi {
 namespace {
@@ -20,7 +21,9 @@ namespace {
 using testing_support::Decoded;
 using testing_support::ProgressLog;
 
-std::string PluginPath() { return FolderPart(Files().ProgramFileName()) + "plugins\\ppm.spi"; }
+std::string PluginPath() {
+  return FolderPart(Files().ProgramFileName()) + "plugins\\" + test::BuildPluginName("ppm.spi");
+}
 
 std::string Ppm(const std::string& magic, int width, int height, const std::string& pixels,
                 const std::string& maxval = "255", const std::string& comment = "") {

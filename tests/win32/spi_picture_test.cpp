@@ -22,12 +22,13 @@
 #include "spi/spi_graphic.h"
 #include "spi/spi_manager.h"
 #include "tests/win32/common/temp_folder.h"
+#include "tests/support/plugin_name.h"
 
 namespace zeb::spi {
 namespace {
 
 std::string Plugin(const std::string& name) {
-  return FolderPart(Files().ProgramFileName()) + "plugins\\" + name;
+  return FolderPart(Files().ProgramFileName()) + "plugins\\" + test::BuildPluginName(name);
 }
 
 // A 3 x 2 PPM: red, green, blue / white, black, grey.
@@ -91,7 +92,7 @@ TEST_F(SpiPictureTest, APpmIsDecodedFromAFile) {
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 3; ++x) EXPECT_EQ(DibPixel(g, x, y), Expected(x, y)) << x << "," << y;
   ASSERT_GE(messages.size(), 4u);
-  EXPECT_EQ(messages[2], "Loading by [ppm.spi]");
+  EXPECT_EQ(messages[2], "Loading by [" + test::BuildPluginName("ppm.spi") + "]");
   EXPECT_EQ(messages.back(), "Loaded Graphic by Susie Plugin");
 }
 
@@ -162,7 +163,9 @@ TEST_F(SpiPictureTest, ABmpNameOnlyAPluginReadsIsLoadedThroughThePlugin) {
   EXPECT_EQ(b.GetHeight(), 2);
   const uint8_t* row = b.ScanLine(1);
   EXPECT_EQ((uint32_t{row[5]} << 16 | uint32_t{row[4]} << 8 | row[3]), Expected(1, 1));
-  EXPECT_NE(std::find(messages.begin(), messages.end(), "Loading by [rawbmp.spi]"), messages.end());
+  EXPECT_NE(
+      std::find(messages.begin(), messages.end(), "Loading by [" + test::BuildPluginName("rawbmp.spi") + "]"),
+      messages.end());
   EXPECT_EQ(messages.back(), "Loaded Graphic");
 
   // A real bitmap under .bmp is the plain reader's: only the ending report.
@@ -210,21 +213,28 @@ TEST_F(SpiPictureTest, AFileNothingDecodesIsReported) {
   EXPECT_THROW(b.LoadFromFile(path), InvalidPicture);
 }
 
-TEST_F(SpiPictureTest, ANameOutsideTheAnsiCodePageIsHandedOverAsMemory) {
+// A plug-in with wide entry points gets the name itself (and is asked for its texts wide); others get
+// the file's bytes.
+TEST_F(SpiPictureTest, ANameOutsideTheAnsiCodePageReachesPluginsByWideNameOrAsMemory) {
   std::string path = files.File("写真 テスト.ppm", PpmBytes());
   bool lossless = true;
   ToAnsi(path, &lossless);
-  PluginImage g;
-  g.LoadFromFile(path);
-  EXPECT_EQ(g.GetWidth(), 3);
-  EXPECT_EQ(DibPixel(g, 1, 0), Expected(1, 0));
-  auto* source = dynamic_cast<PluginFileSource*>(g.Source());
-  ASSERT_NE(source, nullptr);
-  EXPECT_EQ(source->HandsOverMemory(), !lossless);
-  // Through the file loader as well.
-  PluginBitmap b;
-  b.LoadFromFile(path);
-  EXPECT_EQ(b.GetHeight(), 2);
+  for (const bool wide : {false, true}) {
+    spis->Clear();
+    spis->Add(CreatePluginModule(Plugin(wide ? "widename.spi" : "ppm.spi")));
+    EXPECT_EQ(spis->Items(0)->PluginName(), wide ? "ワイド名 PPM" : "PPM/PGM test plug-in");
+    PluginImage g;
+    g.LoadFromFile(path);
+    EXPECT_EQ(g.GetWidth(), 3);
+    EXPECT_EQ(DibPixel(g, 1, 0), Expected(1, 0));
+    auto* source = dynamic_cast<PluginFileSource*>(g.Source());
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(source->HandsOverMemory(), !lossless && !wide) << wide;
+    // Through the file loader as well.
+    PluginBitmap b;
+    b.LoadFromFile(path);
+    EXPECT_EQ(b.GetHeight(), 2);
+  }
 }
 
 TEST_F(SpiPictureTest, AListenerErrorComesOutAfterThePluginReturned) {

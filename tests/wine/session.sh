@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One Wine session for the Wine-run tests: a private Xvfb display and a running wineserver.
-#   session.sh [scaled] start | stop | run PROGRAM.exe [ARGS...]
-# "scaled" is a session of its own on a display scaled to 150% (144 DPI).
+#   session.sh [scaled | win64] start | stop | run PROGRAM.exe [ARGS...]
+# "scaled" is a session of its own on a display scaled to 150% (144 DPI); "win64" one in the 64-bit
+# prefix, for zeb64.exe and the 64-bit test programs.
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$here/scripts/env.sh"
@@ -11,6 +12,10 @@ if [ "${1:-}" = scaled ]; then
   shift
   export WINEPREFIX="$ZEB_SCALED_PREFIX"
   state="$state-scaled"
+elif [ "${1:-}" = win64 ]; then
+  shift
+  export WINEPREFIX="$ZEB_WIN64_PREFIX" WINEARCH=win64
+  state="$state-win64"
 fi
 
 start() {

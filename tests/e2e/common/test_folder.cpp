@@ -12,6 +12,7 @@
 #include "tools/driver/zeb_driver.h"
 #include "tests/support/bmp_maker.h"
 #include "tests/support/jpeg_maker.h"
+#include "tests/support/plugin_name.h"
 
 namespace zeb::e2e {
 
@@ -165,11 +166,13 @@ std::string TestFolder::InstallViewer(const std::vector<std::string>& pluginFile
   MakeFolder("app");
   const std::string exe = Path("app/zeb.exe");
   EXPECT_TRUE(CopyFileW(Utf8ToWide(ZebExe()).c_str(), Utf8ToWide(exe).c_str(), FALSE)) << ZebExe();
-  for (const std::string& from : pluginFiles)
+  for (const std::string& named : pluginFiles) {
+    const std::string from = test::BuildPluginName(named);
     EXPECT_TRUE(CopyFileW(Utf8ToWide(from).c_str(),
                           Utf8ToWide(Path("app/" + from.substr(from.find_last_of("\\/") + 1))).c_str(),
                           FALSE))
         << from;
+  }
   return exe;
 }
 

@@ -30,7 +30,8 @@ class TestFolder {
   void WriteList(const std::string& relative, const std::string& lines_utf8);
   bool Exists(const std::string& relative) const;
   // Copies the zeb.exe under test into the folder "app" here with the plug-in files given (full paths)
-  // beside it, where the viewer finds them; returns the copy's path.
+  // beside it, where the viewer finds them (named as for zeb.exe, "x.spi": see BuildPluginName); returns
+  // the copy's path.
   std::string InstallViewer(const std::vector<std::string>& pluginFiles);
   // The whole file, or nothing when it cannot be read.
   std::string Read(const std::string& relative) const;

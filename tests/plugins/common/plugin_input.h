@@ -9,7 +9,7 @@
 /* The input as bytes in memory: the caller's buffer (flag 1: buf is the data, len its size), or the file
    (flag 0: buf is its name, len the offset) read from the offset into a heap block of at most MaxFile
    bytes (*Owned, freed by the caller with HeapFree). */
-static inline int SpiReadInput(LPCSTR buf, long len, unsigned int flag, DWORD maxFile,
+static inline int SpiReadInput(LPCSTR buf, LONG_PTR len, unsigned int flag, DWORD maxFile,
                                const unsigned char** data, size_t* size, void** owned) {
   *owned = NULL;
   if ((flag & SPI_INPUT_MASK) == SPI_INPUT_MEMORY) {

@@ -79,10 +79,10 @@ static int PnmParse(const unsigned char* data, size_t size, PnmImage* image) {
 }
 
 /* Dw is the address of the header buffer (at least 2 KB), or a file handle when its upper word is 0. */
-__declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD dw) {
+__declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD_PTR dw) {
   unsigned char head[4] = {0};
   (void)filename;
-  if ((dw & 0xFFFF0000u) == 0) {
+  if ((dw & ~(DWORD_PTR)0xFFFF) == 0) {
     DWORD got = 0;
     if (!ReadFile((HANDLE)(ULONG_PTR)dw, head, sizeof head, &got, NULL)) return 0;
     return PnmHasSignature(head, got);
@@ -90,7 +90,7 @@ __declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD dw) {
   return PnmHasSignature((const unsigned char*)(ULONG_PTR)dw, 3);
 }
 
-__declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, long len, unsigned int flag,
+__declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, LONG_PTR len, unsigned int flag,
                                                    PictureInfo* lpInfo) {
   const unsigned char* data;
   size_t size;
@@ -123,7 +123,7 @@ __declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR buf, long len, unsigne
 
 /* Writes the DIB of a parsed image into two new blocks, reporting progress per band of rows. */
 static int PnmToDib(const PnmImage* image, HLOCAL* pHBInfo, HLOCAL* pHBm, ProgressCallback progress,
-                    long lData) {
+                    LONG_PTR lData) {
   int bits = image->channels * 8;
   DWORD rowBytes = (DWORD)(((image->width * bits + 31) / 32) * 4);
   DWORD colours = image->channels == 1 ? 256 : 0;
@@ -167,8 +167,9 @@ static int PnmToDib(const PnmImage* image, HLOCAL* pHBInfo, HLOCAL* pHBm, Progre
   return SpiHandOver(result, hInfo, info, hBits, out, pHBInfo, pHBm);
 }
 
-__declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, long len, unsigned int flag, HLOCAL* pHBInfo,
-                                               HLOCAL* pHBm, ProgressCallback lpPrgressCallback, long lData) {
+__declspec(dllexport) int __stdcall GetPicture(LPCSTR buf, LONG_PTR len, unsigned int flag, HLOCAL* pHBInfo,
+                                               HLOCAL* pHBm, ProgressCallback lpPrgressCallback,
+                                               LONG_PTR lData) {
   const unsigned char* data;
   size_t size;
   void* owned;
