@@ -14,6 +14,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/services/desktop.h"
 #include "platform/services/file_system.h"
+#include "platform/services/helper_process.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 
@@ -106,6 +107,12 @@ int TotalLibraryLoads();
 // end a real plug-in's call. Outside a guarded call it is an uncaught error.
 [[noreturn]] void SimulateCrash(uint32_t code = 0xC0000005);
 
+// Helper programs (platform/services/helper_process.h): StartHelperProcess runs Main, registered under
+// the program's file name, on a thread of its own; what it returns is its exit code. A fake plug-in that
+// hangs leaves once HelperKilled tells it (on the helper's thread) that the viewer killed its helper.
+void RegisterHelper(const std::string& program, std::function<uint32_t(HelperPipe&)> main);
+bool HelperKilled();
+
 // Local-memory blocks alive now, and blocks freed twice or unknown handles passed (both should be 0).
 int LiveLocalBlocks();
 int LocalMemoryFaults();
@@ -132,6 +139,7 @@ struct DesktopState {
   std::vector<std::string> wallpapers;            // every path handed to SetDesktopWallpaper
   size_t wallpaperPathLimit = 260;                // the UTF-16 length from which a path is not taken
   uint64_t freeAddressSpace = uint64_t{1} << 30;  // what FreeAddressSpace reports
+  bool heapsDamaged = false;                      // what ProcessHeapsIntact reports (true: damaged)
   int32_t dpi = ui::kStandardDpi;                 // of the primary screen; forms start on it
 };
 DesktopState& Desktop();

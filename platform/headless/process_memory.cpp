@@ -6,4 +6,6 @@ namespace zeb {
 
 uint64_t FreeAddressSpace() { return headless::Desktop().freeAddressSpace; }
 
+bool ProcessHeapsIntact() { return !headless::Desktop().heapsDamaged; }
+
 }  // namespace zeb
