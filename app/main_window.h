@@ -22,6 +22,7 @@
 #include "platform/services/desktop.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
+#include "spi/plugin_host.h"
 #include "spi/spi_manager.h"
 
 namespace zeb::app {
@@ -30,7 +31,7 @@ class HelpWindow;
 class JumpDialog;
 class ListWindow;
 
-// What one command-line argument is: the 15 switches, an unknown switch, or no switch.
+// What one command-line argument is: the 16 switches, an unknown switch, or no switch.
 enum class SwitchKind : uint8_t {
   Maximised,      // -f
   OpenInFolder,   // -D
@@ -46,6 +47,7 @@ enum class SwitchKind : uint8_t {
   Enlarge,        // -S
   Random,         // -r
   Quit,           // -q
+  InProcess,      // -I: plug-ins run in the viewer's process, not in the plug-in host
   EndOfSwitches,  // --
   Unknown,        // "-" with any other letter, or "-" alone
   NotASwitch,     // the first file argument
@@ -71,6 +73,8 @@ struct ShownPicture {
 
 // The CommandSwitch one command-line argument is.
 CommandSwitch ParseSwitch(const std::string& arg);
+// Whether the switches of the command line (before its first file argument) hold -I.
+bool PluginsInProcess(const std::vector<std::string>& args);
 
 class MainWindow : public ui::Window, private ViewerWindow {
  public:
@@ -106,6 +110,8 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // Fires once the window's messages are all handled after a picture was shown: then the next entry
   // is read ahead.
   ui::Timer readAheadTimer;
+  // The process the plug-ins run in; none when they run in the viewer's own (-I).
+  std::unique_ptr<spi::PluginHost> pluginHost;
   std::unique_ptr<spi::PluginManager> plugins;
   RunState run;
   // How often a long scan lets window messages through and shows its progress in the title. Tests
@@ -177,6 +183,11 @@ class MainWindow : public ui::Window, private ViewerWindow {
   bool PumpMessages(bool force);
   // What the builder tells the window: the title, the pumping and Escape.
   BuildProgress ProgressOfBuild();
+  // Makes the plug-in host unless the command line runs the plug-ins in process. While a plug-in call
+  // waits for the host, window messages go through, Escape ends the wait and the program, and no other
+  // key, tick or click runs a command.
+  void MakePluginHost(const std::vector<std::string>& args);
+  bool WaitingForPlugin() const { return pluginHost && pluginHost->Waiting(); }
 
   ui::PictureControl blankPicture_;  // hidden: the picture shown for an empty list
   ui::OpenFileDialog openListDialog_;

@@ -5,6 +5,7 @@
 #include "platform/core/strings.h"
 #include "platform/services/ansi.h"
 #include "platform/services/call_guard.h"
+#include "spi/plugin_host.h"
 
 namespace zeb::spi {
 
@@ -166,6 +167,7 @@ int PluginModule::GetPicture(const char* buffer, intptr_t length, unsigned flag,
 }
 
 std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName) {
+  if (PluginHost* host = CurrentPluginHost()) return host->CreateModule(fileName);
   try {
     // The probe stays loaded while the typed module loads the library again, and goes whatever happens.
     auto probe = std::make_unique<PluginModule>(fileName);

@@ -56,12 +56,13 @@ class PluginModule {
   void CheckProc(const void* entry, const char* name) const;
 
   // Guarded calls: each raises PluginExportMissing when its export is missing, and PluginCrashed (after
-  // counting it) when the plug-in crashed inside it.
+  // counting it) when the plug-in crashed inside it. A module loaded in the plug-in host runs the last
+  // three there (spi/plugin_host.h).
   int GetPluginInfo(int infoNo, char* buffer, int bufferLength);
-  int IsSupported(const char* fileName, uintptr_t data);
-  int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info);
-  int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
-                 ProgressCallback progress, intptr_t userData);
+  virtual int IsSupported(const char* fileName, uintptr_t data);
+  virtual int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info);
+  virtual int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
+                         LocalHandle* hBits, ProgressCallback progress, intptr_t userData);
 
  protected:
   // Raises PluginExportMissing unless the exports this kind needs are present.
@@ -143,7 +144,8 @@ constexpr const char* kArchiveVersion = "00AM";
 constexpr const char* kXnVersion = "00XN";
 
 // A module of the class that matches the file's API version (compared whole, case-sensitively), or
-// nullptr when the file cannot be loaded. PluginExportMissing and other errors pass to the caller.
+// nullptr when the file cannot be loaded. PluginExportMissing and other errors pass to the caller. While
+// a plug-in host is set (CurrentPluginHost), the plug-in is loaded there.
 std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName);
 
 }  // namespace zeb::spi
