@@ -30,11 +30,11 @@ CommandSwitch ParseSwitch(const std::string& arg) {
     char letter;
     SwitchKind kind;
   } kLetters[] = {
-      {'f', SwitchKind::Maximised}, {'D', SwitchKind::OpenInFolder}, {'w', SwitchKind::Width},
-      {'h', SwitchKind::Height},    {'P', SwitchKind::Placement},    {'s', SwitchKind::SlideShow},
-      {'i', SwitchKind::Interval},  {'l', SwitchKind::Loop},         {'t', SwitchKind::Pause},
-      {'W', SwitchKind::Wallpaper}, {'H', SwitchKind::Minimised},    {'S', SwitchKind::Enlarge},
-      {'r', SwitchKind::Random},    {'q', SwitchKind::Quit},         {'I', SwitchKind::InProcess},
+      {'f', SwitchKind::Maximised},     {'D', SwitchKind::OpenInFolder}, {'w', SwitchKind::Width},
+      {'h', SwitchKind::Height},        {'P', SwitchKind::Placement},    {'s', SwitchKind::SlideShow},
+      {'i', SwitchKind::Interval},      {'l', SwitchKind::Loop},         {'t', SwitchKind::Pause},
+      {'W', SwitchKind::Wallpaper},     {'H', SwitchKind::Minimised},    {'S', SwitchKind::Enlarge},
+      {'r', SwitchKind::Random},        {'q', SwitchKind::Quit},         {'I', SwitchKind::InProcess},
       {'-', SwitchKind::EndOfSwitches},
   };
   for (const auto& entry : kLetters)

@@ -96,7 +96,8 @@ MainWindow::~MainWindow() {
 
 void MainWindow::MakePluginHost(const std::vector<std::string>& args) {
   if (PluginsInProcess(args)) return;
-  pluginHost = std::make_unique<spi::PluginHost>(FolderPart(Files().ProgramFileName()) + spi::kPluginHostProgram);
+  pluginHost =
+      std::make_unique<spi::PluginHost>(FolderPart(Files().ProgramFileName()) + spi::kPluginHostProgram);
   // The viewer stays alive while a plug-in works: its window is drawn and Escape is heard (the keys
   // are kept from every other command meanwhile, see OnKey).
   pluginHost->Pump = [] { ui::App().ProcessMessages(); };

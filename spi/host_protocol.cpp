@@ -37,7 +37,8 @@ MessageReader::MessageReader(const std::vector<uint8_t>& message) : message_(mes
 }
 
 const uint8_t* MessageReader::Take(size_t size) {
-  if (size > message_.size() - position_) throw HostProtocolError("A message from the plug-in host is cut short");
+  if (size > message_.size() - position_)
+    throw HostProtocolError("A message from the plug-in host is cut short");
   const uint8_t* p = message_.data() + position_;
   position_ += size;
   return p;

@@ -91,9 +91,8 @@ class Host {
         const std::vector<uint8_t> header = r.Bytes();
         std::vector<uint8_t> buffer(kHeaderBufferSize, 0);
         std::memcpy(buffer.data(), header.data(), std::min(header.size(), buffer.size()));
-        const int result = Checked([&] {
-          return module.IsSupported(name.c_str(), reinterpret_cast<uintptr_t>(buffer.data()));
-        });
+        const int result = Checked(
+            [&] { return module.IsSupported(name.c_str(), reinterpret_cast<uintptr_t>(buffer.data())); });
         pipe_.WriteMessage(MessageWriter(HostMessage::Result).I32(result).Message());
         return;
       }
@@ -132,7 +131,7 @@ class Host {
     ModuleFacts facts;
     std::unique_ptr<PluginModule> module;
     try {
-      module = CreatePluginModule(path);
+      module = LoadPluginModule(path);
     } catch (const PluginCrashed& crash) {
       // The host goes with what the crash left; the viewer tells the error as it would its own.
       throw HostEnds{crash.Code(), crash.what()};
@@ -164,7 +163,8 @@ class Host {
     if (found == modules_.end()) {
       Load(path);
       found = modules_.find(path);
-      if (found == modules_.end()) throw PluginOpenError(FormatText("%s:Susie Pluginがロードできませんでした", {path}));
+      if (found == modules_.end())
+        throw PluginOpenError(FormatText("%s:Susie Pluginがロードできませんでした", {path}));
     }
     return *found->second;
   }
@@ -189,7 +189,8 @@ class Host {
   void AnswerPictureInfo(PluginModule& module, const PictureInput& input) {
     CallInput call = Open(input);
     PictureInfo info{};
-    const int result = Checked([&] { return module.GetPictureInfo(call.buffer, call.length, call.flag, &info); });
+    const int result =
+        Checked([&] { return module.GetPictureInfo(call.buffer, call.length, call.flag, &info); });
     // The text block is the host's to free; the viewer never reads it.
     if (result == SPI_SUCCESS && info.hInfo && LocalHandleSize(info.hInfo) > 0) LocalFreeHandle(info.hInfo);
     pipe_.WriteMessage(MessageWriter(HostMessage::PictureInfo)
@@ -244,3 +245,5 @@ class Host {
 uint32_t ServePluginHost(HelperPipe& pipe) { return Host(pipe).Serve(); }
 
 }  // namespace zeb::spi
+
+uint32_t zeb::RunHelperProgram(HelperPipe& pipe) { return spi::ServePluginHost(pipe); }

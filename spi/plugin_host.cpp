@@ -16,6 +16,8 @@ PluginHost* currentHost = nullptr;
 
 // An error reply's result for the picture calls: the plug-in could not be asked, as if it refused.
 constexpr int kNotAsked = -1;
+// GetPicture's result when the progress callback asked it to stop.
+constexpr int kStoppedByCallback = 1;
 
 // A block of local memory holding a copy of Size bytes at Data; nullptr when there is no room.
 LocalHandle LocalCopy(const void* data, size_t size) {
@@ -46,7 +48,8 @@ class RemoteModule : public Kind {
     MessageWriter request(HostMessage::IsSupported);
     request.Text(path_).Text(fileName).Bytes(reinterpret_cast<const void*>(data), 2048);
     const std::vector<uint8_t> reply = Ask("IsSupported", request, host_.limits.call, nullptr);
-    return Read(reply, HostMessage::Result, [](MessageReader& r) { return r.I32(); }, 0);
+    return Read(
+        reply, HostMessage::Result, [](MessageReader& r) { return r.I32(); }, 0);
   }
 
   int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info) override {
@@ -82,12 +85,18 @@ class RemoteModule : public Kind {
     request.Text(path_);
     WritePictureInput(request, Input(buffer, length, flag, shared));
     const std::chrono::milliseconds limit = PictureTimeLimit(host_.limits, pixels_.first, pixels_.second);
-    const std::vector<uint8_t> reply =
-        Ask("GetPicture", request, limit, [&](int num, int denom) { return progress ? progress(num, denom, userData) : 0; });
+    // Once the callback asked to stop it is not called again, and whatever the plug-in still returned is
+    // not taken: the host may have heard the stop only after the plug-in had finished.
+    bool stopped = false;
+    const std::vector<uint8_t> reply = Ask("GetPicture", request, limit, [&](int num, int denom) {
+      if (!stopped && progress && progress(num, denom, userData) != 0) stopped = true;
+      return stopped ? 1 : 0;
+    });
     return Read(
         reply, HostMessage::Picture,
         [&](MessageReader& r) {
           const int result = r.I32();
+          if (stopped) return kStoppedByCallback;
           const std::vector<uint8_t> info = r.Bytes();
           const std::string bitsName = r.Text();
           const uint64_t bitsSize = r.U64();
@@ -152,12 +161,13 @@ class RemoteModule : public Kind {
     } catch (const HostProtocolError&) {
       host_.Stop();
       ++this->crashCount_;
-      throw PluginCrashed(FormatText("The plug-in host answered %s nonsense.", {this->fileName_}), kHostEnded);
+      throw PluginCrashed(FormatText("The plug-in host answered %s nonsense.", {this->fileName_}),
+                          kHostEnded);
     }
   }
 
   PluginHost& host_;
-  std::string path_;  // as the manager found it: the host loads it by this name
+  std::string path_;                          // as the manager found it: the host loads it by this name
   std::pair<int64_t, int64_t> pixels_{0, 0};  // the size the last GetPictureInfo announced
 };
 
@@ -197,7 +207,8 @@ void PluginHost::Fail(uint32_t code, const std::string& message) {
   throw PluginCrashed(message, code);
 }
 
-std::vector<uint8_t> PluginHost::Exchange(const std::vector<uint8_t>& request, std::chrono::milliseconds limit,
+std::vector<uint8_t> PluginHost::Exchange(const std::vector<uint8_t>& request,
+                                          std::chrono::milliseconds limit,
                                           const std::function<int(int, int)>& onProgress) {
   // A window message handled while a call waits must not start another call.
   if (waiting_) throw SilentAbort("The plug-in host is busy");
@@ -260,15 +271,17 @@ std::unique_ptr<PluginModule> PluginHost::CreateModule(const std::string& fileNa
   if (!process_ && !Start()) {
     if (unavailableTold_) return nullptr;
     unavailableTold_ = true;
-    throw PluginOpenError(FormatText(
-        "The plug-in host %s cannot be started: no plug-in can be used (the switch -I runs them in ZEB itself).",
-        {program_}));
+    throw PluginOpenError(
+        FormatText("The plug-in host %s cannot be started: no plug-in can be used (the switch -I runs them "
+                   "in ZEB itself).",
+                   {program_}));
   }
   const std::vector<uint8_t> reply =
       Exchange(MessageWriter(HostMessage::LoadModule).Text(fileName).Message(), limits.call, nullptr);
   MessageReader r(reply);
   if (r.Kind() == HostMessage::Failed) throw Exception(r.Text());
-  if (r.Kind() != HostMessage::Module) throw HostProtocolError("The plug-in host answered a load with another reply");
+  if (r.Kind() != HostMessage::Module)
+    throw HostProtocolError("The plug-in host answered a load with another reply");
   const ModuleFacts facts = DecodeModuleFacts(r);
   switch (facts.outcome) {
     case LoadOutcome::NotAPlugin:

@@ -168,6 +168,10 @@ int PluginModule::GetPicture(const char* buffer, intptr_t length, unsigned flag,
 
 std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName) {
   if (PluginHost* host = CurrentPluginHost()) return host->CreateModule(fileName);
+  return LoadPluginModule(fileName);
+}
+
+std::unique_ptr<PluginModule> LoadPluginModule(const std::string& fileName) {
   try {
     // The probe stays loaded while the typed module loads the library again, and goes whatever happens.
     auto probe = std::make_unique<PluginModule>(fileName);

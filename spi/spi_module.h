@@ -147,5 +147,7 @@ constexpr const char* kXnVersion = "00XN";
 // nullptr when the file cannot be loaded. PluginExportMissing and other errors pass to the caller. While
 // a plug-in host is set (CurrentPluginHost), the plug-in is loaded there.
 std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName);
+// The same, always loaded in this process (what the plug-in host does).
+std::unique_ptr<PluginModule> LoadPluginModule(const std::string& fileName);
 
 }  // namespace zeb::spi

@@ -112,6 +112,9 @@ int TotalLibraryLoads();
 // hangs leaves once HelperKilled tells it (on the helper's thread) that the viewer killed its helper.
 void RegisterHelper(const std::string& program, std::function<uint32_t(HelperPipe&)> main);
 bool HelperKilled();
+// Makes ProcessHeapsIntact false on the calling thread, as a damaged heap stays with its process (a
+// helper's thread stands for its process).
+void DamageHeaps();
 
 // Local-memory blocks alive now, and blocks freed twice or unknown handles passed (both should be 0).
 int LiveLocalBlocks();
@@ -139,7 +142,6 @@ struct DesktopState {
   std::vector<std::string> wallpapers;            // every path handed to SetDesktopWallpaper
   size_t wallpaperPathLimit = 260;                // the UTF-16 length from which a path is not taken
   uint64_t freeAddressSpace = uint64_t{1} << 30;  // what FreeAddressSpace reports
-  bool heapsDamaged = false;                      // what ProcessHeapsIntact reports (true: damaged)
   int32_t dpi = ui::kStandardDpi;                 // of the primary screen; forms start on it
 };
 DesktopState& Desktop();

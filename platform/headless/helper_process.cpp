@@ -73,9 +73,8 @@ class MemoryHelperProcess : public HelperProcess {
   }
   PipeWait ReadMessage(std::vector<uint8_t>& message, std::chrono::milliseconds timeout) override {
     std::unique_lock lock(channel_->mutex);
-    const bool ready = channel_->changed.wait_for(lock, timeout, [&] {
-      return channel_->killed || channel_->exited || !channel_->toViewer.empty();
-    });
+    const bool ready = channel_->changed.wait_for(
+        lock, timeout, [&] { return channel_->killed || channel_->exited || !channel_->toViewer.empty(); });
     if (!channel_->toViewer.empty()) {
       message = std::move(channel_->toViewer.front());
       channel_->toViewer.pop_front();

@@ -6,6 +6,12 @@ namespace zeb {
 
 uint64_t FreeAddressSpace() { return headless::Desktop().freeAddressSpace; }
 
-bool ProcessHeapsIntact() { return !headless::Desktop().heapsDamaged; }
+namespace {
+thread_local bool heapsDamaged = false;
+}  // namespace
+
+void headless::DamageHeaps() { heapsDamaged = true; }
+
+bool ProcessHeapsIntact() { return !heapsDamaged; }
 
 }  // namespace zeb

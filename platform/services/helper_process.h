@@ -51,6 +51,8 @@ class HelperPipe {
 
 // The helper program's pipe to the viewer that started it (its standard input and output on Win32).
 std::unique_ptr<HelperPipe> PipeToViewer();
+// What the helper program does with it (the plug-in host's work, in spi/); returns its exit code.
+uint32_t RunHelperProgram(HelperPipe& pipe);
 
 // A block of memory shared between processes by name.
 class SharedMemory {

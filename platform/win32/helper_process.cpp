@@ -133,7 +133,6 @@ class Win32HelperProcess : public HelperProcess {
   uint32_t exitCode_ = 0;
   uint8_t chunk_[65536];
   std::vector<uint8_t> received_;
-
 };
 
 class Win32HelperPipe : public HelperPipe {
@@ -194,13 +193,13 @@ class Win32SharedMemory : public SharedMemory {
 
 std::unique_ptr<HelperProcess> StartHelperProcess(const std::string& program) {
   const std::wstring pipeName = UniqueName(L"\\\\.\\pipe\\zeb-helper-");
-  HANDLE server = CreateNamedPipeW(pipeName.c_str(),
-                                   PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                   PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr);
+  HANDLE server = CreateNamedPipeW(
+      pipeName.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+      PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr);
   if (server == INVALID_HANDLE_VALUE) return nullptr;
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-  HANDLE client = CreateFileW(pipeName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inherited, OPEN_EXISTING, 0,
-                              nullptr);
+  HANDLE client =
+      CreateFileW(pipeName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inherited, OPEN_EXISTING, 0, nullptr);
   if (client == INVALID_HANDLE_VALUE) {
     CloseHandle(server);
     return nullptr;
@@ -233,8 +232,9 @@ std::unique_ptr<HelperPipe> PipeToViewer() {
 std::unique_ptr<SharedMemory> CreateSharedMemory(size_t size) {
   const std::wstring name = UniqueName(L"Local\\zeb-shared-");
   const uint64_t size64 = size == 0 ? 1 : size;
-  HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
-                                      static_cast<DWORD>(size64 >> 32), static_cast<DWORD>(size64), name.c_str());
+  HANDLE mapping =
+      CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, static_cast<DWORD>(size64 >> 32),
+                         static_cast<DWORD>(size64), name.c_str());
   if (!mapping) return nullptr;
   auto* view = static_cast<uint8_t*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
   if (!view) {

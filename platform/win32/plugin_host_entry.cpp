@@ -4,7 +4,6 @@
 // no crash dialog, no debugger.
 #include "platform/services/helper_process.h"
 #include "platform/win32/windows_api.h"
-#include "spi/host_server.h"
 
 namespace {
 
@@ -19,5 +18,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(EndWithTheException);
   std::unique_ptr<zeb::HelperPipe> pipe = zeb::PipeToViewer();
-  return static_cast<int>(zeb::spi::ServePluginHost(*pipe));
+  return static_cast<int>(zeb::RunHelperProgram(*pipe));
 }

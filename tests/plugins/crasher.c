@@ -103,7 +103,8 @@ static int Misbehave(const char* kind) {
   if (strcmp(kind, "deadlock") == 0) Deadlock();
   if (strcmp(kind, "doublefree") == 0) DamageHeap(1);
   if (strcmp(kind, "overrun") == 0) DamageHeap(0);
-  if (strcmp(kind, "thread") == 0) WaitForSingleObject(CreateThread(NULL, 0, WriteNull, NULL, 0, NULL), INFINITE);
+  if (strcmp(kind, "thread") == 0)
+    WaitForSingleObject(CreateThread(NULL, 0, WriteNull, NULL, 0, NULL), INFINITE);
   if (strcmp(kind, "exit") == 0) ExitProcess(0);
   if (strcmp(kind, "nullwrite") == 0) *(volatile int*)0 = 1;
   if (strcmp(kind, "wildread") == 0) return *(volatile int*)0x87654320u;

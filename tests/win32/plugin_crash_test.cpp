@@ -122,16 +122,21 @@ TEST_F(PluginCrashTest, InTheHostEachMisbehaviourCostsOnePictureAndTheNextStillD
   const struct {
     const char* kind;
     uint32_t code;
-  } cases[] = {{"nullwrite", kAccessViolation}, {"loop", kCallTimedOut},      {"deadlock", kCallTimedOut},
-               {"doublefree", kHeapCorruption}, {"overrun", kHeapCorruption}, {"thread", kAccessViolation},
+  } cases[] = {{"nullwrite", kAccessViolation},
+               {"loop", kCallTimedOut},
+               {"deadlock", kCallTimedOut},
+               {"doublefree", kHeapCorruption},
+               {"overrun", kHeapCorruption},
+               {"thread", kAccessViolation},
                {"exit", kHostEnded}};
   const std::string good = files.File("good.ppm", "P6\n3 1\n255\n" + std::string(9, '\x40'));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.kind);
     NewManager();
     const int starts = host.Starts();
-    EXPECT_EQ(Load(files.File(std::string(c.kind) + ".crash", std::string("ZEBCRASH ") + c.kind + " GetPicture\n")),
-              -1);
+    EXPECT_EQ(
+        Load(files.File(std::string(c.kind) + ".crash", std::string("ZEBCRASH ") + c.kind + " GetPicture\n")),
+        -1);
     std::vector<PluginCrashReport> reports = spis->TakeCrashReports();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].code, c.code) << std::hex << reports[0].code;

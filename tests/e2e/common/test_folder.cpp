@@ -167,7 +167,8 @@ std::string TestFolder::InstallViewer(const std::vector<std::string>& pluginFile
   EXPECT_TRUE(CopyFileW(Utf8ToWide(ZebExe()).c_str(), Utf8ToWide(exe).c_str(), FALSE)) << ZebExe();
   // The plug-in host goes beside it, as it is installed.
   const std::string host = ZebExe().substr(0, ZebExe().find_last_of("\\/") + 1) + "zeb_spihost.exe";
-  EXPECT_TRUE(CopyFileW(Utf8ToWide(host).c_str(), Utf8ToWide(Path("app/zeb_spihost.exe")).c_str(), FALSE)) << host;
+  EXPECT_TRUE(CopyFileW(Utf8ToWide(host).c_str(), Utf8ToWide(Path("app/zeb_spihost.exe")).c_str(), FALSE))
+      << host;
   for (const std::string& from : pluginFiles)
     EXPECT_TRUE(CopyFileW(Utf8ToWide(from).c_str(),
                           Utf8ToWide(Path("app/" + from.substr(from.find_last_of("\\/") + 1))).c_str(),
