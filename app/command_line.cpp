@@ -42,6 +42,8 @@ CommandSwitch ParseSwitch(const std::string& arg) {
   return {SwitchKind::Unknown, value};
 }
 
+std::string PluginHostPath() { return FolderPart(Files().ProgramFileName()) + spi::kPluginHostProgram; }
+
 bool PluginsInProcess(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
     const SwitchKind kind = ParseSwitch(arg).kind;

@@ -89,15 +89,18 @@ MainWindow::~MainWindow() {
   slideTimer.SetEnabled(false);
   readAheadTimer.SetEnabled(false);
   plugins.reset();
-  pluginHost.reset();
+  ownPluginHost_.reset();
   listWindow_.Attach(nullptr, nullptr, nullptr);
   if (ui::App().MainForm == this) ui::App().MainForm = nullptr;
 }
 
 void MainWindow::MakePluginHost(const std::vector<std::string>& args) {
   if (PluginsInProcess(args)) return;
-  pluginHost =
-      std::make_unique<spi::PluginHost>(FolderPart(Files().ProgramFileName()) + spi::kPluginHostProgram);
+  pluginHost = spi::CurrentPluginHost();
+  if (!pluginHost) {
+    ownPluginHost_ = std::make_unique<spi::PluginHost>(PluginHostPath());
+    pluginHost = ownPluginHost_.get();
+  }
   // The viewer stays alive while a plug-in works: its window is drawn and Escape is heard (the keys
   // are kept from every other command meanwhile, see OnKey).
   pluginHost->Pump = [] { ui::App().ProcessMessages(); };

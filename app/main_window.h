@@ -75,6 +75,8 @@ struct ShownPicture {
 CommandSwitch ParseSwitch(const std::string& arg);
 // Whether the switches of the command line (before its first file argument) hold -I.
 bool PluginsInProcess(const std::vector<std::string>& args);
+// The plug-in host program, beside the viewer's.
+std::string PluginHostPath();
 
 class MainWindow : public ui::Window, private ViewerWindow {
  public:
@@ -110,8 +112,9 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // Fires once the window's messages are all handled after a picture was shown: then the next entry
   // is read ahead.
   ui::Timer readAheadTimer;
-  // The process the plug-ins run in; none when they run in the viewer's own (-I).
-  std::unique_ptr<spi::PluginHost> pluginHost;
+  // The process the plug-ins run in (the program's, or one of the window's own); none when they run in
+  // the viewer's own (-I).
+  spi::PluginHost* pluginHost = nullptr;
   std::unique_ptr<spi::PluginManager> plugins;
   RunState run;
   // How often a long scan lets window messages through and shows its progress in the title. Tests
@@ -183,7 +186,8 @@ class MainWindow : public ui::Window, private ViewerWindow {
   bool PumpMessages(bool force);
   // What the builder tells the window: the title, the pumping and Escape.
   BuildProgress ProgressOfBuild();
-  // Makes the plug-in host unless the command line runs the plug-ins in process. While a plug-in call
+  // Takes the program's plug-in host, or makes one, unless the command line runs the plug-ins in
+  // process. While a plug-in call
   // waits for the host, window messages go through, Escape ends the wait and the program, and no other
   // key, tick or click runs a command.
   void MakePluginHost(const std::vector<std::string>& args);
@@ -205,6 +209,7 @@ class MainWindow : public ui::Window, private ViewerWindow {
   std::chrono::steady_clock::time_point scanNow_{};  // the clock as the scan last read it
   std::chrono::steady_clock::time_point lastTitle_{};
   std::unique_ptr<FolderReadAhead> ownFolderReadAhead_;  // when none was given
+  std::unique_ptr<spi::PluginHost> ownPluginHost_;       // when the program made none
   FolderReadAhead& folderReadAhead_;
   ListBuilder builder_{model_.list, extensions_, ProgressOfBuild(), folderReadAhead_};
 };
