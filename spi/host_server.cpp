@@ -9,6 +9,7 @@
 #include "platform/services/local_memory.h"
 #include "platform/services/process_memory.h"
 #include "spi/host_protocol.h"
+#include "spi/kept_shared_block.h"
 #include "spi/spi_module.h"
 
 namespace zeb::spi {
@@ -65,7 +66,8 @@ class Host {
     std::vector<uint8_t> message;
     while (pipe_.ReadMessage(message)) {
       // The viewer has taken the last picture's bits once it asks again.
-      lastBits_.reset();
+      bits_.ReleaseLarge();
+      input_.ReleaseLarge();
       try {
         MessageReader reader(message);
         Answer(reader);
@@ -169,25 +171,24 @@ class Host {
     return *found->second;
   }
 
-  // The pointer and length (or name and offset) a call takes for Input; Block holds a shared input.
+  // The pointer and length (or name and offset) a call takes for Input.
   struct CallInput {
-    std::unique_ptr<SharedMemory> block;
     const char* buffer;
     intptr_t length;
     unsigned flag;
   };
-  static CallInput Open(const PictureInput& input) {
-    CallInput call{nullptr, input.fileOrBlock.c_str(), static_cast<intptr_t>(input.offsetOrSize), 0};
+  CallInput Open(const PictureInput& input) {
+    CallInput call{input.fileOrBlock.c_str(), static_cast<intptr_t>(input.offsetOrSize), 0};
     if (!input.inMemory) return call;
-    call.block = OpenSharedMemory(input.fileOrBlock, static_cast<size_t>(input.offsetOrSize));
-    if (!call.block) throw OutOfResources("The picture's bytes cannot be shared with the plug-in host");
-    call.buffer = reinterpret_cast<const char*>(call.block->Data());
+    SharedMemory* block = input_.Open(input.fileOrBlock, static_cast<size_t>(input.offsetOrSize));
+    if (!block) throw OutOfResources("The picture's bytes cannot be shared with the plug-in host");
+    call.buffer = reinterpret_cast<const char*>(block->Data());
     call.flag = 1;
     return call;
   }
 
   void AnswerPictureInfo(PluginModule& module, const PictureInput& input) {
-    CallInput call = Open(input);
+    const CallInput call = Open(input);
     PictureInfo info{};
     const int result =
         Checked([&] { return module.GetPictureInfo(call.buffer, call.length, call.flag, &info); });
@@ -206,7 +207,7 @@ class Host {
   }
 
   void AnswerPicture(PluginModule& module, const PictureInput& input) {
-    CallInput call = Open(input);
+    const CallInput call = Open(input);
     ProgressLink link{&pipe_};
     LocalHandle infoHandle = nullptr, bitsHandle = nullptr;
     const int result = Checked([&] {
@@ -218,18 +219,18 @@ class Host {
     // A failed call's handles may be anything: they are left alone, as the viewer leaves them.
     const size_t infoSize = result == SPI_SUCCESS && infoHandle ? LocalHandleSize(infoHandle) : 0;
     const size_t bitsSize = result == SPI_SUCCESS && bitsHandle ? LocalHandleSize(bitsHandle) : 0;
-    if (infoSize > 0 && bitsSize > 0 && infoHandle != bitsHandle) {
-      lastBits_ = CreateSharedMemory(bitsSize);
-      if (lastBits_) {
-        const auto* info = static_cast<const uint8_t*>(LocalLockHandle(infoHandle));
-        reply.Bytes(info, std::min(infoSize, kLargestInfoBlock));
-        LocalUnlockHandle(infoHandle);
-        std::memcpy(lastBits_->Data(), LocalLockHandle(bitsHandle), bitsSize);
-        LocalUnlockHandle(bitsHandle);
-        reply.Text(lastBits_->Name()).U64(bitsSize);
-      }
+    SharedMemory* bits =
+        infoSize > 0 && bitsSize > 0 && infoHandle != bitsHandle ? bits_.Make(bitsSize) : nullptr;
+    if (bits) {
+      const auto* info = static_cast<const uint8_t*>(LocalLockHandle(infoHandle));
+      reply.Bytes(info, std::min(infoSize, kLargestInfoBlock));
+      LocalUnlockHandle(infoHandle);
+      std::memcpy(bits->Data(), LocalLockHandle(bitsHandle), bitsSize);
+      LocalUnlockHandle(bitsHandle);
+      reply.Text(bits->Name()).U64(bitsSize);
+    } else {
+      reply.Bytes(nullptr, 0).Text(std::string()).U64(0);
     }
-    if (!lastBits_) reply.Bytes(nullptr, 0).Text(std::string()).U64(0);
     if (infoSize > 0) LocalFreeHandle(infoHandle);
     if (bitsSize > 0 && bitsHandle != infoHandle) LocalFreeHandle(bitsHandle);
     pipe_.WriteMessage(reply.Message());
@@ -237,7 +238,8 @@ class Host {
 
   HelperPipe& pipe_;
   std::map<std::string, std::unique_ptr<PluginModule>> modules_;
-  std::unique_ptr<SharedMemory> lastBits_;
+  KeptSharedBlock bits_;   // the pixels of the last picture, for the viewer to copy
+  KeptSharedBlock input_;  // the viewer's last picture bytes
 };
 
 }  // namespace

@@ -53,10 +53,9 @@ class RemoteModule : public Kind {
   }
 
   int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info) override {
-    std::unique_ptr<SharedMemory> shared;
     MessageWriter request(HostMessage::GetPictureInfo);
     request.Text(path_);
-    WritePictureInput(request, Input(buffer, length, flag, shared));
+    WritePictureInput(request, Input(buffer, length, flag));
     const std::vector<uint8_t> reply = Ask("GetPictureInfo", request, host_.limits.call, nullptr);
     pixels_ = {0, 0};
     return Read(
@@ -80,10 +79,9 @@ class RemoteModule : public Kind {
 
   int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
                  ProgressCallback progress, intptr_t userData) override {
-    std::unique_ptr<SharedMemory> shared;
     MessageWriter request(HostMessage::GetPicture);
     request.Text(path_);
-    WritePictureInput(request, Input(buffer, length, flag, shared));
+    WritePictureInput(request, Input(buffer, length, flag));
     const std::chrono::milliseconds limit = PictureTimeLimit(host_.limits, pixels_.first, pixels_.second);
     // Once the callback asked to stop it is not called again, and whatever the plug-in still returned is
     // not taken: the host may have heard the stop only after the plug-in had finished.
@@ -102,10 +100,12 @@ class RemoteModule : public Kind {
           const uint64_t bitsSize = r.U64();
           if (result != SPI_SUCCESS || info.empty() || bitsSize == 0 || bitsSize > SIZE_MAX) return result;
           // The bits are read from the host's block before anything else is asked of it.
-          std::unique_ptr<SharedMemory> bits = OpenSharedMemory(bitsName, static_cast<size_t>(bitsSize));
+          SharedMemory* bits = host_.pixels.Open(bitsName, static_cast<size_t>(bitsSize));
           if (!bits) return result;
           LocalHandle infoBlock = LocalCopy(info.data(), info.size());
-          LocalHandle bitsBlock = infoBlock ? LocalCopy(bits->Data(), bits->Size()) : nullptr;
+          LocalHandle bitsBlock =
+              infoBlock ? LocalCopy(bits->Data(), static_cast<size_t>(bitsSize)) : nullptr;
+          host_.pixels.ReleaseLarge();
           if (!bitsBlock) {
             if (infoBlock) LocalFreeHandle(infoBlock);
             return result;  // no room for the picture: the source finds it empty
@@ -119,9 +119,8 @@ class RemoteModule : public Kind {
 
  private:
   // The input as the host takes it: a file name and offset go as they are, bytes in memory are copied
-  // into a shared block that Shared holds until the call returns.
-  static PictureInput Input(const char* buffer, intptr_t length, unsigned flag,
-                            std::unique_ptr<SharedMemory>& shared) {
+  // into the host's input block.
+  PictureInput Input(const char* buffer, intptr_t length, unsigned flag) {
     PictureInput input;
     input.offsetOrSize = length;
     if ((flag & 7) == 0) {
@@ -129,7 +128,8 @@ class RemoteModule : public Kind {
       return input;
     }
     input.inMemory = true;
-    shared = CreateSharedMemory(static_cast<size_t>(std::max<intptr_t>(length, 0)));
+    host_.input.ReleaseLarge();
+    SharedMemory* shared = host_.input.Make(static_cast<size_t>(std::max<intptr_t>(length, 0)));
     if (!shared) throw OutOfResources("The picture's bytes cannot be shared with the plug-in host");
     if (length > 0) std::memcpy(shared->Data(), buffer, static_cast<size_t>(length));
     input.fileOrBlock = shared->Name();

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/services/helper_process.h"
+#include "spi/kept_shared_block.h"
 #include "spi/spi_module.h"
 
 namespace zeb::spi {
@@ -67,6 +68,9 @@ class PluginHost {
                                 const std::function<int(int num, int denom)>& onProgress);
   // Ends the host process (a call that went wrong leaves it in no state to go on).
   void Stop();
+  // The blocks the modules hand picture bytes to the host in, and read the pixels from.
+  KeptSharedBlock input;
+  KeptSharedBlock pixels;
 
  private:
   [[noreturn]] void Fail(uint32_t code, const std::string& message);
