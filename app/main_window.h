@@ -187,9 +187,8 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // What the builder tells the window: the title, the pumping and Escape.
   BuildProgress ProgressOfBuild();
   // Takes the program's plug-in host, or makes one, unless the command line runs the plug-ins in
-  // process. While a plug-in call
-  // waits for the host, window messages go through, Escape ends the wait and the program, and no other
-  // key, tick or click runs a command.
+  // process. While a plug-in call waits for the host, window messages go through, Escape ends the wait
+  // and the program, and no other key, tick or click runs a command.
   void MakePluginHost(const std::vector<std::string>& args);
   bool WaitingForPlugin() const { return pluginHost && pluginHost->Waiting(); }
 
