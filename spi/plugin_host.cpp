@@ -77,8 +77,11 @@ class RemoteModule : public Kind {
         kNotAsked);
   }
 
+  std::unique_ptr<SharedMemory> TakeSharedBits() override { return std::move(sharedBits_); }
+
   int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
                  ProgressCallback progress, intptr_t userData) override {
+    sharedBits_.reset();
     MessageWriter request(HostMessage::GetPicture);
     request.Text(path_);
     WritePictureInput(request, Input(buffer, length, flag));
@@ -99,7 +102,17 @@ class RemoteModule : public Kind {
           const std::string bitsName = r.Text();
           const uint64_t bitsSize = r.U64();
           if (result != SPI_SUCCESS || info.empty() || bitsSize == 0 || bitsSize > SIZE_MAX) return result;
-          // The bits are read from the host's block before anything else is asked of it.
+          if (bitsSize > host_.largestCopied) {
+            // Used where they are: the block stays while the picture holds it.
+            sharedBits_ = OpenSharedMemory(bitsName, static_cast<size_t>(bitsSize));
+            LocalHandle infoBlock = sharedBits_ ? LocalCopy(info.data(), info.size()) : nullptr;
+            if (infoBlock)
+              *hInfo = infoBlock;
+            else
+              sharedBits_.reset();
+            return result;
+          }
+          // Small ones are copied out of the host's block before anything else is asked of it.
           SharedMemory* bits = host_.pixels.Open(bitsName, static_cast<size_t>(bitsSize));
           if (!bits) return result;
           LocalHandle infoBlock = LocalCopy(info.data(), info.size());
@@ -169,6 +182,7 @@ class RemoteModule : public Kind {
   PluginHost& host_;
   std::string path_;                          // as the manager found it: the host loads it by this name
   std::pair<int64_t, int64_t> pixels_{0, 0};  // the size the last GetPictureInfo announced
+  std::unique_ptr<SharedMemory> sharedBits_;  // the last GetPicture's pixels, until taken
 };
 
 }  // namespace

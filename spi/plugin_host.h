@@ -68,9 +68,11 @@ class PluginHost {
                                 const std::function<int(int num, int denom)>& onProgress);
   // Ends the host process (a call that went wrong leaves it in no state to go on).
   void Stop();
-  // The blocks the modules hand picture bytes to the host in, and read the pixels from.
+  // The blocks the modules hand picture bytes to the host in, and read the pixels from. Pixels larger
+  // than LargestCopied stay in the block the host put them in, which the picture then holds.
   KeptSharedBlock input;
   KeptSharedBlock pixels;
+  size_t largestCopied = KeptSharedBlock::kLargestKept;
 
  private:
   [[noreturn]] void Fail(uint32_t code, const std::string& message);

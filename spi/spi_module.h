@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/core/errors.h"
+#include "platform/services/helper_process.h"
 #include "platform/services/library.h"
 #include "spi/susie.h"
 
@@ -63,6 +64,9 @@ class PluginModule {
   virtual int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info);
   virtual int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
                          LocalHandle* hBits, ProgressCallback progress, intptr_t userData);
+  // After a successful GetPicture that left *hBits unset: the pixels in a shared block of their exact
+  // size, taken over by the caller (a large picture read in the plug-in host is used where it is).
+  virtual std::unique_ptr<SharedMemory> TakeSharedBits() { return nullptr; }
 
  protected:
   // Raises PluginExportMissing unless the exports this kind needs are present.

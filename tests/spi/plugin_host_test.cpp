@@ -5,6 +5,7 @@
 // cut short is never read past its end.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <thread>
 
 #include "platform/core/streams.h"
@@ -42,7 +43,7 @@ class PluginHostTest : public testing_support::PluginMemoryTest {
                        const std::string& filter = "*.pic") {
     test::FakePluginRecipe recipe{.filters = {{filter, "Pictures"}}, .magic = ""};
     recipe.isSupported = [](const std::string&, const uint8_t*) { return 1; };
-    recipe.picture = {.width = 5, .height = 3};
+    recipe.picture = {.width = 5, .height = 3, .bits = "ZEB pixels: 3 rows of 16 bytes each, bottom-up.."};
     recipe.getPicture = std::move(getPicture);
     test::InstallFakePlugin("C:\\zeb\\" + name, recipe);
     spis->Add(CreatePluginModule("C:\\zeb\\" + name));
@@ -76,11 +77,18 @@ TEST_F(PluginHostTest, AHostedModuleReadsFilesAndMemoryAsInProcessAndForwardsPro
   for (const auto& r : log.reports)
     if (r.percent >= 2 && r.stage == ProgressStage::Running) pluginPercents.push_back(r.percent);
   EXPECT_EQ(pluginPercents, (std::vector<int>{2, 99}));
+  // From memory, with the pixels held where the host put them rather than copied out.
+  host->largestCopied = 0;
   MemoryStream bytes;
   bytes.WriteBuffer("picture", 7);
   PluginImage fromMemory;
   fromMemory.LoadFromStreamWithName(bytes, kPicture);
   EXPECT_EQ(fromMemory.GetWidth(), 5);
+  MemoryStream copied, shared;
+  fromFile.SaveToStream(copied);
+  fromMemory.SaveToStream(shared);
+  EXPECT_EQ(shared.Size(), copied.Size());
+  EXPECT_EQ(std::memcmp(shared.Memory(), copied.Memory(), static_cast<size_t>(copied.Size())), 0);
   EXPECT_EQ(host->Starts(), 1);
 }
 
