@@ -30,15 +30,27 @@ CommandSwitch ParseSwitch(const std::string& arg) {
     char letter;
     SwitchKind kind;
   } kLetters[] = {
-      {'f', SwitchKind::Maximised}, {'D', SwitchKind::OpenInFolder}, {'w', SwitchKind::Width},
-      {'h', SwitchKind::Height},    {'P', SwitchKind::Placement},    {'s', SwitchKind::SlideShow},
-      {'i', SwitchKind::Interval},  {'l', SwitchKind::Loop},         {'t', SwitchKind::Pause},
-      {'W', SwitchKind::Wallpaper}, {'H', SwitchKind::Minimised},    {'S', SwitchKind::Enlarge},
-      {'r', SwitchKind::Random},    {'q', SwitchKind::Quit},         {'-', SwitchKind::EndOfSwitches},
+      {'f', SwitchKind::Maximised},     {'D', SwitchKind::OpenInFolder}, {'w', SwitchKind::Width},
+      {'h', SwitchKind::Height},        {'P', SwitchKind::Placement},    {'s', SwitchKind::SlideShow},
+      {'i', SwitchKind::Interval},      {'l', SwitchKind::Loop},         {'t', SwitchKind::Pause},
+      {'W', SwitchKind::Wallpaper},     {'H', SwitchKind::Minimised},    {'S', SwitchKind::Enlarge},
+      {'r', SwitchKind::Random},        {'q', SwitchKind::Quit},         {'I', SwitchKind::InProcess},
+      {'-', SwitchKind::EndOfSwitches},
   };
   for (const auto& entry : kLetters)
     if (entry.letter == letter) return {entry.kind, value};
   return {SwitchKind::Unknown, value};
+}
+
+std::string PluginHostPath() { return FolderPart(Files().ProgramFileName()) + spi::kPluginHostProgram; }
+
+bool PluginsInProcess(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    const SwitchKind kind = ParseSwitch(arg).kind;
+    if (kind == SwitchKind::InProcess) return true;
+    if (kind == SwitchKind::NotASwitch || kind == SwitchKind::EndOfSwitches) return false;
+  }
+  return false;
 }
 
 void MainWindow::ApplySwitch(const CommandSwitch& sw, StartOptions& options) {
@@ -106,6 +118,7 @@ void MainWindow::ApplySwitch(const CommandSwitch& sw, StartOptions& options) {
     case SwitchKind::Quit:
       modes.quitAtEnd = true;
       break;
+    case SwitchKind::InProcess:  // taken before the plug-ins are searched (PluginsInProcess)
     case SwitchKind::EndOfSwitches:
     case SwitchKind::Unknown:
     case SwitchKind::NotASwitch:

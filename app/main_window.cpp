@@ -10,6 +10,7 @@
 #include "app/dialogs/jump_dialog.h"
 #include "app/dialogs/list_window.h"
 #include "app/model/random_pick.h"
+#include "platform/core/strings.h"
 #include "spi/spi_handlers.h"
 
 namespace zeb::app {
@@ -61,7 +62,9 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
   };
 
   // The plug-in manager searches the plug-in folders and registers the extensions of the import
-  // filters it keeps; only import filters are kept, and no filter may claim every extension.
+  // filters it keeps; only import filters are kept, and no filter may claim every extension. The
+  // plug-ins load in the plug-in host, unless -I keeps them in process.
+  MakePluginHost(args);
   plugins = std::make_unique<spi::PluginManager>();
   plugins->SearchOptions = spi::SearchOption(spi::kSusieFolder) | spi::SearchOption(spi::kProgramFolder);
   plugins->OnSearch = [](spi::PluginManager*, spi::PluginModule* module, bool& accept) {
@@ -86,8 +89,22 @@ MainWindow::~MainWindow() {
   slideTimer.SetEnabled(false);
   readAheadTimer.SetEnabled(false);
   plugins.reset();
+  ownPluginHost_.reset();
   listWindow_.Attach(nullptr, nullptr, nullptr);
   if (ui::App().MainForm == this) ui::App().MainForm = nullptr;
+}
+
+void MainWindow::MakePluginHost(const std::vector<std::string>& args) {
+  if (PluginsInProcess(args)) return;
+  pluginHost = spi::CurrentPluginHost();
+  if (!pluginHost) {
+    ownPluginHost_ = std::make_unique<spi::PluginHost>(PluginHostPath());
+    pluginHost = ownPluginHost_.get();
+  }
+  // The viewer stays alive while a plug-in works: its window is drawn and Escape is heard (the keys
+  // are kept from every other command meanwhile, see OnKey).
+  pluginHost->Pump = [] { ui::App().ProcessMessages(); };
+  pluginHost->Abandon = [] { return ui::App().Terminated(); };
 }
 
 void MainWindow::Start(std::vector<std::string> args) {

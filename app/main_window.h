@@ -23,6 +23,7 @@
 #include "platform/services/desktop.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
+#include "spi/plugin_host.h"
 #include "spi/spi_manager.h"
 
 namespace zeb::app {
@@ -31,7 +32,7 @@ class HelpWindow;
 class JumpDialog;
 class ListWindow;
 
-// What one command-line argument is: the 15 switches, an unknown switch, or no switch.
+// What one command-line argument is: the 16 switches, an unknown switch, or no switch.
 enum class SwitchKind : uint8_t {
   Maximised,      // -f
   OpenInFolder,   // -D
@@ -47,6 +48,7 @@ enum class SwitchKind : uint8_t {
   Enlarge,        // -S
   Random,         // -r
   Quit,           // -q
+  InProcess,      // -I: plug-ins run in the viewer's process, not in the plug-in host
   EndOfSwitches,  // --
   Unknown,        // "-" with any other letter, or "-" alone
   NotASwitch,     // the first file argument
@@ -72,6 +74,10 @@ struct ShownPicture {
 
 // The CommandSwitch one command-line argument is.
 CommandSwitch ParseSwitch(const std::string& arg);
+// Whether the switches of the command line (before its first file argument) hold -I.
+bool PluginsInProcess(const std::vector<std::string>& args);
+// The plug-in host program, beside the viewer's.
+std::string PluginHostPath();
 
 class MainWindow : public ui::Window, private ViewerWindow {
  public:
@@ -107,6 +113,9 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // Fires once the window's messages are all handled after a picture was shown: then the next entry
   // is read ahead.
   ui::Timer readAheadTimer;
+  // The process the plug-ins run in (the program's, or one of the window's own); none when they run in
+  // the viewer's own (-I).
+  spi::PluginHost* pluginHost = nullptr;
   std::unique_ptr<spi::PluginManager> plugins;
   RunState run;
   // How often a long scan lets window messages through and shows its progress in the title. Tests
@@ -182,6 +191,11 @@ class MainWindow : public ui::Window, private ViewerWindow {
   bool PumpMessages(bool force);
   // What the builder tells the window: the title, the pumping and Escape.
   BuildProgress ProgressOfBuild();
+  // Takes the program's plug-in host, or makes one, unless the command line runs the plug-ins in
+  // process. While a plug-in call waits for the host, window messages go through, Escape ends the wait
+  // and the program, and no other key, tick or click runs a command.
+  void MakePluginHost(const std::vector<std::string>& args);
+  bool WaitingForPlugin() const { return pluginHost && pluginHost->Waiting(); }
 
   ui::PictureControl blankPicture_;  // hidden: the picture shown for an empty list
   ui::OpenFileDialog openListDialog_;
@@ -200,6 +214,7 @@ class MainWindow : public ui::Window, private ViewerWindow {
   std::chrono::steady_clock::time_point lastTitle_{};
   bool runningWaiting_ = false;
   std::unique_ptr<FolderReadAhead> ownFolderReadAhead_;  // when none was given
+  std::unique_ptr<spi::PluginHost> ownPluginHost_;       // when the program made none
   FolderReadAhead& folderReadAhead_;
   ListBuilder builder_{model_.list, extensions_, ProgressOfBuild(), folderReadAhead_};
 };

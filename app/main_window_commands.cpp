@@ -8,6 +8,15 @@
 namespace zeb::app {
 
 void MainWindow::OnKey(uint16_t& key, ui::ModifierKeys shift) {
+  if (WaitingForPlugin()) {
+    // Escape ends the wait for a plug-in as it ends the program; the other keys wait with the picture.
+    if (key == ui::VK_ESCAPE_) {
+      run.abortRequested = true;
+      ui::App().Terminate();
+    }
+    key = 0;
+    return;
+  }
   const KeyPress press{key, (shift & ui::kShift) != 0, (shift & ui::kAlt) != 0, (shift & ui::kCtrl) != 0};
   ViewerContext context = Context();
   bool consumed = false;
@@ -17,6 +26,8 @@ void MainWindow::OnKey(uint16_t& key, ui::ModifierKeys shift) {
 }
 
 void MainWindow::Run(Command command, const CommandInput& input) {
+  // A tick or a click while a plug-in call waits would start another picture inside this one.
+  if (WaitingForPlugin()) return;
   ViewerContext context = Context();
   Apply(RunCommand(context, command, input));
   if (context.deferredError) std::rethrow_exception(context.deferredError);

@@ -19,8 +19,14 @@ int RunProgram(const std::vector<std::string>& args) {
   folders.Expect(ListBuilder::FolderArguments(args));
   ui::Application& application = ui::App();
   application.SetTitle("ZEB ver.1.00β");
-  // Plug-in extensions are registered with the plug-in picture class from the first window on.
+  // Plug-in extensions are registered with the plug-in picture class from the first window on. The
+  // plug-in host starts now, while the windows are made: the plug-in search at their end needs it.
   spi::InitializeSPIBitmap();
+  std::unique_ptr<spi::PluginHost> pluginHost;
+  if (!PluginsInProcess(args)) {
+    pluginHost = std::make_unique<spi::PluginHost>(PluginHostPath());
+    pluginHost->Start();
+  }
   int exitCode = 0;
   {
     // The program owns the model; the windows show it and act on it.
@@ -47,6 +53,7 @@ int RunProgram(const std::vector<std::string>& args) {
     listWindow.reset();
     jumpDialog.reset();
   }
+  pluginHost.reset();
   spi::FinalizeSPIBitmap();
   return exitCode;
 }

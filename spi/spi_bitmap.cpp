@@ -85,6 +85,8 @@ std::unique_ptr<Image> PluginBitmap::CreateGraphicFromFile(const std::string& fi
     try {
       g->LoadFromFile(fileName);
       return g;
+    } catch (const SilentAbort&) {
+      throw;  // the load was abandoned (Escape while a plug-in worked): no other class is asked
     } catch (...) {
       // This class cannot read it: the next one may.
     }
@@ -103,6 +105,9 @@ std::unique_ptr<Image> PluginBitmap::CreateGraphicFromStream(Stream& stream, con
       else
         g->LoadFromStream(stream);
       return g;
+    } catch (const SilentAbort&) {
+      stream.SetPosition(position);
+      throw;
     } catch (...) {
       stream.SetPosition(position);
     }

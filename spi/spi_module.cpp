@@ -5,6 +5,7 @@
 #include "platform/core/strings.h"
 #include "platform/services/ansi.h"
 #include "platform/services/call_guard.h"
+#include "spi/plugin_host.h"
 
 namespace zeb::spi {
 
@@ -193,6 +194,11 @@ int PluginModule::GetPictureW(const char16_t* fileName, intptr_t offset, LocalHa
 }
 
 std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName) {
+  if (PluginHost* host = CurrentPluginHost()) return host->CreateModule(fileName);
+  return LoadPluginModule(fileName);
+}
+
+std::unique_ptr<PluginModule> LoadPluginModule(const std::string& fileName) {
   try {
     // The probe stays loaded while the typed module loads the library again, and goes whatever happens.
     auto probe = std::make_unique<PluginModule>(fileName);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/core/errors.h"
+#include "platform/services/helper_process.h"
 #include "platform/services/library.h"
 #include "spi/susie.h"
 
@@ -56,15 +57,19 @@ class PluginModule {
   void CheckProc(const void* entry, const char* name) const;
 
   // Guarded calls: each raises PluginExportMissing when its export is missing, and PluginCrashed (after
-  // counting it) when the plug-in crashed inside it.
+  // counting it) when the plug-in crashed inside it. A module loaded in the plug-in host runs the last
+  // three there (spi/plugin_host.h).
   int GetPluginInfo(int infoNo, char* buffer, int bufferLength);
   int GetPluginInfoW(int infoNo, char16_t* buffer, int bufferLength);
-  int IsSupported(const char* fileName, uintptr_t data);
-  int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info);
-  int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
-                 ProgressCallback progress, intptr_t userData);
+  virtual int IsSupported(const char* fileName, uintptr_t data);
+  virtual int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info);
+  virtual int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
+                         LocalHandle* hBits, ProgressCallback progress, intptr_t userData);
+  // After a successful GetPicture that left *hBits unset: the pixels in a shared block of their exact
+  // size, taken over by the caller (a large picture read in the plug-in host is used where it is).
+  virtual std::unique_ptr<SharedMemory> TakeSharedBits() { return nullptr; }
   // Whether the module takes file names in UTF-16 (IsSupportedW, GetPictureInfoW and GetPictureW), and
-  // those calls, guarded as the others.
+  // those calls, guarded as the others. A module standing for one in the plug-in host has none of them.
   bool HasWideNames() const { return pIsSupportedW_ && pGetPictureInfoW_ && pGetPictureW_; }
   int IsSupportedW(const char16_t* fileName, uintptr_t data);
   int GetPictureInfoW(const char16_t* fileName, intptr_t offset, PictureInfo* info);
@@ -155,7 +160,10 @@ constexpr const char* kArchiveVersion = "00AM";
 constexpr const char* kXnVersion = "00XN";
 
 // A module of the class that matches the file's API version (compared whole, case-sensitively), or
-// nullptr when the file cannot be loaded. PluginExportMissing and other errors pass to the caller.
+// nullptr when the file cannot be loaded. PluginExportMissing and other errors pass to the caller. While
+// a plug-in host is set (CurrentPluginHost), the plug-in is loaded there.
 std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName);
+// The same, always loaded in this process (what the plug-in host does).
+std::unique_ptr<PluginModule> LoadPluginModule(const std::string& fileName);
 
 }  // namespace zeb::spi

@@ -38,6 +38,7 @@ const uint8_t* PluginSource::LockBitmapInfo() {
 }
 
 const uint8_t* PluginSource::LockBits() {
+  if (!bits_ && sharedBits_) bits_ = sharedBits_->Data();
   if (!bits_ && bitsHandle_) bits_ = static_cast<const uint8_t*>(LocalLockHandle(bitsHandle_));
   return bits_;
 }
@@ -48,9 +49,10 @@ void PluginSource::DropPictureBlocks() {
     bitmapInfo_ = nullptr;
   }
   if (bits_) {
-    LocalUnlockHandle(bitsHandle_);
+    if (!sharedBits_) LocalUnlockHandle(bitsHandle_);
     bits_ = nullptr;
   }
+  sharedBits_.reset();
   if (bitmapInfoHandle_) {
     LocalFreeHandle(bitmapInfoHandle_);
     bitmapInfoHandle_ = nullptr;
@@ -104,20 +106,22 @@ void PluginSource::RaiseListenerError() {
   std::rethrow_exception(error);
 }
 
-void PluginSource::PluginCallReturned(int result) {
+void PluginSource::PluginCallReturned(ImportModule& module, int result) {
   if (result != SPI_SUCCESS) {
     bitmapInfoHandle_ = nullptr;
     bitsHandle_ = nullptr;
+    return;
   }
+  if (!bitsHandle_) sharedBits_ = module.TakeSharedBits();
 }
 
 void PluginSource::CheckReturnedBlocks() {
   if (IsEmpty()) return;
   // A handle that is not a live block is not the plug-in's memory to free: it is dropped as it is.
   size_t infoBlock = LocalHandleSize(bitmapInfoHandle_);
-  size_t bitsBlock = LocalHandleSize(bitsHandle_);
+  size_t bitsBlock = sharedBits_ ? sharedBits_->Size() : LocalHandleSize(bitsHandle_);
   if (infoBlock == 0) bitmapInfoHandle_ = nullptr;
-  if (bitsBlock == 0 || bitsHandle_ == bitmapInfoHandle_) bitsHandle_ = nullptr;
+  if (!sharedBits_ && (bitsBlock == 0 || bitsHandle_ == bitmapInfoHandle_)) bitsHandle_ = nullptr;
   bool usable = !IsEmpty() && IsUsableDib(LockBitmapInfo(), infoBlock, bitsBlock);
   if (!usable) DropPictureBlocks();
 }
@@ -147,6 +151,7 @@ void PluginSource::ForgetCrashedCall(const PluginModule& module, uint32_t code) 
   bitsHandle_ = nullptr;
   bitmapInfo_ = nullptr;
   bits_ = nullptr;
+  sharedBits_.reset();
   info_.hInfo = nullptr;
   if (PluginManager* manager = CurrentPluginManager()) manager->ModuleCrashed(module, fileName_, code);
 }
@@ -257,7 +262,7 @@ void PluginFileSource::LoadPicture(ImportModule& module, int offset) {
   else
     result = module.GetPicture(ansiFileName_.c_str(), offset, 0, &bitmapInfoHandle_, &bitsHandle_,
                                &SPIProgress, UserData());
-  PluginCallReturned(result);
+  PluginCallReturned(module, result);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -293,9 +298,9 @@ void PluginStreamSource::LoadInfo(ImportModule& module, int offset) {
 }
 
 void PluginStreamSource::LoadPicture(ImportModule& module, int offset) {
-  PluginCallReturned(module.GetPicture(reinterpret_cast<const char*>(memory_ + offset),
-                                       static_cast<intptr_t>(size_ - offset), 1, &bitmapInfoHandle_,
-                                       &bitsHandle_, &SPIProgress, UserData()));
+  PluginCallReturned(module, module.GetPicture(reinterpret_cast<const char*>(memory_ + offset),
+                                               static_cast<intptr_t>(size_ - offset), 1, &bitmapInfoHandle_,
+                                               &bitsHandle_, &SPIProgress, UserData()));
 }
 
 }  // namespace zeb::spi

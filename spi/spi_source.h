@@ -26,7 +26,7 @@ class PluginSource {
   // Asks the import modules in turn until one returns a usable picture. Afterwards IsEmpty tells
   // whether one did; any error other than the plain absence of a picture propagates.
   void Decode();
-  bool IsEmpty() const { return !bitmapInfoHandle_ || !bitsHandle_; }
+  bool IsEmpty() const { return !bitmapInfoHandle_ || (!bitsHandle_ && !sharedBits_); }
   // The blocks, locked on first use and kept locked until ReleaseData.
   const uint8_t* LockBitmapInfo();
   const uint8_t* LockBits();
@@ -56,13 +56,15 @@ class PluginSource {
   virtual bool HasDataAt(int offset) const = 0;
 
   // After GetPicture: a failed call leaves nothing behind (the handles are dropped
-  // without freeing, as the plug-in may not have set them).
-  void PluginCallReturned(int result);
+  // without freeing, as the plug-in may not have set them); a successful one may have left its pixels
+  // in a shared block.
+  void PluginCallReturned(ImportModule& module, int result);
   void DoProgress(ProgressStage stage, uint8_t percentDone, const std::string& msg);
   intptr_t UserData() { return reinterpret_cast<intptr_t>(this); }
 
   LocalHandle bitmapInfoHandle_ = nullptr;
   LocalHandle bitsHandle_ = nullptr;
+  std::unique_ptr<SharedMemory> sharedBits_;  // the pixels instead of BitsHandle
   const uint8_t* bitmapInfo_ = nullptr;
   const uint8_t* bits_ = nullptr;
   std::string fileName_;

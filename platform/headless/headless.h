@@ -14,6 +14,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/services/desktop.h"
 #include "platform/services/file_system.h"
+#include "platform/services/helper_process.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 
@@ -107,6 +108,15 @@ int TotalLibraryLoads();
 // Ends the guarded call that is running (a fake plug-in's export) as the hardware exception Code would
 // end a real plug-in's call. Outside a guarded call it is an uncaught error.
 [[noreturn]] void SimulateCrash(uint32_t code = 0xC0000005);
+
+// Helper programs (platform/services/helper_process.h): StartHelperProcess runs Main, registered under
+// the program's file name, on a thread of its own; what it returns is its exit code. A fake plug-in that
+// hangs leaves once HelperKilled tells it (on the helper's thread) that the viewer killed its helper.
+void RegisterHelper(const std::string& program, std::function<uint32_t(HelperPipe&)> main);
+bool HelperKilled();
+// Makes ProcessHeapsIntact false on the calling thread, as a damaged heap stays with its process (a
+// helper's thread stands for its process).
+void DamageHeaps();
 
 // Local-memory blocks alive now, and blocks freed twice or unknown handles passed (both should be 0).
 int LiveLocalBlocks();

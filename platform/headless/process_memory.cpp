@@ -6,4 +6,12 @@ namespace zeb {
 
 uint64_t FreeAddressSpace() { return headless::Desktop().freeAddressSpace; }
 
+namespace {
+thread_local bool heapsDamaged = false;
+}  // namespace
+
+void headless::DamageHeaps() { heapsDamaged = true; }
+
+bool ProcessHeapsIntact() { return !heapsDamaged; }
+
 }  // namespace zeb

@@ -36,6 +36,12 @@ std::string CrashKindName(uint32_t code) {
       return "integer divide by zero";
     case kStackOverflow:
       return "stack overflow";
+    case kHeapCorruption:
+      return "heap corruption";
+    case kCallTimedOut:
+      return "no answer in time";
+    case kHostEnded:
+      return "the plug-in host ended";
     default: {
       char text[32];
       std::snprintf(text, sizeof text, "exception 0x%08X", static_cast<unsigned>(code));

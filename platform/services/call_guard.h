@@ -14,6 +14,10 @@ constexpr uint32_t kAccessViolation = 0xC0000005;
 constexpr uint32_t kIllegalInstruction = 0xC000001D;
 constexpr uint32_t kIntegerDivideByZero = 0xC0000094;
 constexpr uint32_t kStackOverflow = 0xC00000FD;
+constexpr uint32_t kHeapCorruption = 0xC0000374;
+// How a call run in the plug-in host can end besides (values of this program's own, no exception's).
+constexpr uint32_t kCallTimedOut = 0x2A000001;  // no answer within the call's time limit
+constexpr uint32_t kHostEnded = 0x2A000002;     // the host process ended during the call
 
 // Runs Body(Context). Returns 0 when it returned, else the code of the exception that ended it. A
 // crashed call is left without unwinding: Body must hold nothing that needs destroying.

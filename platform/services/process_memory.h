@@ -9,4 +9,8 @@ namespace zeb {
 // large addresses on a 64-bit system).
 uint64_t FreeAddressSpace();
 
+// Whether every heap of the process passes the system's check of its blocks: false once something wrote
+// past a block or freed one twice (as far as the check can see).
+bool ProcessHeapsIntact();
+
 }  // namespace zeb

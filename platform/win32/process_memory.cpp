@@ -10,4 +10,12 @@ uint64_t FreeAddressSpace() {
   return GlobalMemoryStatusEx(&status) ? status.ullAvailVirtual : 0;
 }
 
+bool ProcessHeapsIntact() {
+  HANDLE heaps[256];
+  const DWORD count = GetProcessHeaps(256, heaps);
+  for (DWORD i = 0; i < count && i < 256; ++i)
+    if (!HeapValidate(heaps[i], 0, nullptr)) return false;
+  return true;
+}
+
 }  // namespace zeb

@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "platform/headless/folder_identity.h"
 #include "platform/headless/headless.h"
+#include "spi/host_server.h"
 #include "tests/support/fake_graphic.h"
 
 namespace zeb::app::testing_support {
@@ -22,6 +23,9 @@ class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
     headless::ResetAll();
+    // The plug-in host's work, for the main window's plug-ins (unless -I runs them in the window's process).
+    headless::RegisterHelper(spi::kPluginHostProgram,
+                             [](HelperPipe& pipe) { return spi::ServePluginHost(pipe); });
     headless::FolderIdentityRule() = nullptr;
     ResetApplication();
     MakeWindows();

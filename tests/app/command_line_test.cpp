@@ -12,13 +12,11 @@ using K = SwitchKind;
 
 TEST(ParseSwitchTest, EveryLetterHasItsKind) {
   const std::pair<const char*, K> cases[] = {
-      {"-f", K::Maximised}, {"-D", K::OpenInFolder}, {"-w", K::Width},
-      {"-h", K::Height},    {"-P", K::Placement},    {"-s", K::SlideShow},
-      {"-i", K::Interval},  {"-l", K::Loop},         {"-t", K::Pause},
-      {"-W", K::Wallpaper}, {"-H", K::Minimised},    {"-S", K::Enlarge},
-      {"-r", K::Random},    {"-q", K::Quit},         {"--", K::EndOfSwitches},
-      {"-x", K::Unknown},   {"-", K::Unknown},       {"pic.jpg", K::NotASwitch},
-      {"", K::NotASwitch},
+      {"-f", K::Maximised}, {"-D", K::OpenInFolder}, {"-w", K::Width},           {"-h", K::Height},
+      {"-P", K::Placement}, {"-s", K::SlideShow},    {"-i", K::Interval},        {"-l", K::Loop},
+      {"-t", K::Pause},     {"-W", K::Wallpaper},    {"-H", K::Minimised},       {"-S", K::Enlarge},
+      {"-r", K::Random},    {"-q", K::Quit},         {"-I", K::InProcess},       {"--", K::EndOfSwitches},
+      {"-x", K::Unknown},   {"-", K::Unknown},       {"pic.jpg", K::NotASwitch}, {"", K::NotASwitch},
   };
   for (const auto& [arg, kind] : cases) EXPECT_EQ(ParseSwitch(arg).kind, kind) << arg;
 }
@@ -50,6 +48,12 @@ TEST_F(CommandLineTest, NoArgumentsShowsTheEmptyState) {
   EXPECT_EQ(f.Model().modes.box.height, 480);
   EXPECT_EQ(f.Model().modes.slideDirection, SlideDirection::Forward);
   EXPECT_EQ(f.Model().modes.wallpaper.layout, WallpaperLayout::Unchanged);
+}
+
+TEST_F(CommandLineTest, PluginsRunInTheHostUnlessASwitchBeforeTheFilesSaysI) {
+  EXPECT_NE(Make({"-f", "x.fak"}).pluginHost, nullptr);
+  EXPECT_EQ(Make({"-f", "-I"}).pluginHost, nullptr);
+  EXPECT_NE(Make({"x.fak", "-I"}).pluginHost, nullptr);
 }
 
 TEST_F(CommandLineTest, MaximisedDropsEarlierPlacementAndCombinesWithLaterOnes) {

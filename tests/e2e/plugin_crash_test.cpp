@@ -1,6 +1,6 @@
 // The real zeb.exe with a plug-in that crashes (tests/plugins/crasher.c): the crashing entries leave the
 // list like unreadable pictures, the good ones show, the crash is told once (and never during a slide
-// show), and the viewer goes on until Escape ends it.
+// show), and the viewer goes on until Escape ends it, also while a plug-in hangs.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -102,6 +102,23 @@ TEST_F(PluginCrashTest, ASlideShowPassesCrashingEntriesAndTheMessageWaitsUntilIt
   ASSERT_TRUE(zeb.PressKey('P')) << zeb.failure();
   ASSERT_TRUE(zeb.WaitForTitleEq("[B] (2/3) c.ppm 120x90 100%")) << zeb.failure();
   EndWithEscape();
+}
+
+// A plug-in that never returns keeps the viewer waiting, but Escape still ends the wait and the viewer
+// at once: had it waited for the time limit, the plug-in's failure would be told in a message box and
+// the viewer would still run.
+TEST_F(PluginCrashTest, EscapeWhileAPluginHangsEndsTheWaitAndTheViewer) {
+  std::string exe = InstallViewer();
+  folder.WriteFile("pics/a.ppm", Ppm(120, 90));
+  folder.WriteFile("pics/b.crash", "ZEBCRASH loop GetPicture\n");
+  ASSERT_TRUE(zeb.Start(exe, {folder.Path("pics")}, folder.root())) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/2) a.ppm 120x90 100%")) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
+  ASSERT_TRUE(zeb.PressKey('N')) << zeb.failure();
+  ASSERT_TRUE(zeb.PressKey(VK_ESCAPE)) << zeb.failure();
+  DWORD code = 1;
+  ASSERT_TRUE(zeb.WaitForExit(ZebProcess::kTimeoutMs, &code)) << zeb.failure();
+  EXPECT_EQ(code, 0u);
 }
 
 }  // namespace

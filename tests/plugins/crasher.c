@@ -7,7 +7,14 @@
      recurse    recurses until the stack overflows,
      throw      raises a non-continuable exception of its own (as an uncaught C++ exception is raised),
      fpu        loads the x87 control word 0x1332 and an MXCSR with every exception unmasked, and returns
-                normally with both left so.
+                normally with both left so;
+   and what no guard in the caller's process can stop:
+     loop       loops for ever,
+     deadlock   waits for a lock that a thread of its own holds while that thread waits for one it holds,
+     doublefree frees a heap block twice (the second time after it was made again for another use),
+     overrun    writes 64 bytes into a block of 32, over the heap's own record of the next block,
+     thread     writes through a null pointer on a thread of its own and waits for it,
+     exit       ends the process (ExitProcess).
    The other export (and every file without such a header) is refused. */
 #include <stdint.h>
 #include <string.h>
@@ -45,8 +52,60 @@ __attribute__((noinline)) static int Recurse(int depth) {
   return Recurse(depth + 1) + frame[0];
 }
 
-/* Misbehaves as Kind says; returns only for "fpu" or an unknown kind. */
+static CRITICAL_SECTION first, second;
+
+static DWORD WINAPI HoldSecondThenFirst(LPVOID unused) {
+  (void)unused;
+  EnterCriticalSection(&second);
+  Sleep(50);
+  EnterCriticalSection(&first);
+  return 0;
+}
+
+static DWORD WINAPI WriteNull(LPVOID unused) {
+  (void)unused;
+  *(volatile int*)0 = 1;
+  return 0;
+}
+
+static void Deadlock(void) {
+  InitializeCriticalSection(&first);
+  InitializeCriticalSection(&second);
+  EnterCriticalSection(&first);
+  CloseHandle(CreateThread(NULL, 0, HoldSecondThenFirst, NULL, 0, NULL));
+  Sleep(20);
+  EnterCriticalSection(&second);
+}
+
+/* Twice: a block is freed, made again (for the plug-in's next use of it), and freed again by the first
+   owner, who still holds it; the second owner then writes to the block the heap holds as free. */
+static void DamageHeap(int twice) {
+  HANDLE heap = GetProcessHeap();
+  volatile unsigned char* block = HeapAlloc(heap, 0, 32);
+  void* after[4];
+  for (int i = 0; i < 4; ++i) after[i] = HeapAlloc(heap, 0, 32);
+  if (twice) {
+    HeapFree(heap, 0, (void*)block);
+    volatile unsigned char* again = HeapAlloc(heap, 0, 32);
+    HeapFree(heap, 0, (void*)block);
+    for (int i = 0; i < 32; ++i) again[i] = 0xA5;
+  } else {
+    for (int i = 0; i < 64; ++i) block[i] = 0xA5;
+  }
+  (void)after;
+}
+
+/* Misbehaves as Kind says; returns only for "fpu", the heap's damage or an unknown kind. */
 static int Misbehave(const char* kind) {
+  if (strcmp(kind, "loop") == 0)
+    for (volatile int spin = 0;; ++spin) {
+    }
+  if (strcmp(kind, "deadlock") == 0) Deadlock();
+  if (strcmp(kind, "doublefree") == 0) DamageHeap(1);
+  if (strcmp(kind, "overrun") == 0) DamageHeap(0);
+  if (strcmp(kind, "thread") == 0)
+    WaitForSingleObject(CreateThread(NULL, 0, WriteNull, NULL, 0, NULL), INFINITE);
+  if (strcmp(kind, "exit") == 0) ExitProcess(0);
   if (strcmp(kind, "nullwrite") == 0) *(volatile int*)0 = 1;
   if (strcmp(kind, "wildread") == 0) return *(volatile int*)0x87654320u;
   if (strcmp(kind, "divzero") == 0) sink = (sink + 100) / zero;

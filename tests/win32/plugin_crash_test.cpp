@@ -15,6 +15,7 @@
 #include "platform/services/call_guard.h"
 #include "platform/services/file_system.h"
 #include "spi/spi_graphic.h"
+#include "spi/plugin_host.h"
 #include "spi/spi_manager.h"
 #include "tests/win32/common/temp_folder.h"
 #include "tests/support/plugin_name.h"
@@ -114,6 +115,38 @@ TEST_F(PluginCrashTest, EveryKindOfCrashEndsOnlyTheCallAndAValidPictureStillDeco
       EXPECT_DOUBLE_EQ(std::sqrt(two) * std::sqrt(two), 2.0);
       EXPECT_EQ(Load(good), 3);
     }
+}
+
+// In the plug-in host, what no guard in the viewer's process could stop costs one picture each, told as
+// the plug-in's crash; the host is started afresh and the next picture decodes.
+TEST_F(PluginCrashTest, InTheHostEachMisbehaviourCostsOnePictureAndTheNextStillDecodes) {
+  PluginHost host(FolderPart(Files().ProgramFileName()) + "..\\" + kPluginHostProgram);
+  host.limits.call = std::chrono::milliseconds(1000);
+  const struct {
+    const char* kind;
+    uint32_t code;
+  } cases[] = {{"nullwrite", kAccessViolation},
+               {"loop", kCallTimedOut},
+               {"deadlock", kCallTimedOut},
+               {"doublefree", kHeapCorruption},
+               {"overrun", kHeapCorruption},
+               {"thread", kAccessViolation},
+               {"exit", kHostEnded}};
+  const std::string good = files.File("good.ppm", "P6\n3 1\n255\n" + std::string(9, '\x40'));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    NewManager();
+    const int starts = host.Starts();
+    EXPECT_EQ(
+        Load(files.File(std::string(c.kind) + ".crash", std::string("ZEBCRASH ") + c.kind + " GetPicture\n")),
+        -1);
+    std::vector<PluginCrashReport> reports = spis->TakeCrashReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].code, c.code) << std::hex << reports[0].code;
+    EXPECT_EQ(Load(good), 3);
+    EXPECT_EQ(host.Starts(), starts + 1);
+  }
+  spis.reset();
 }
 
 // A fault in the viewer's own code that a plug-in calls back (its progress handler) is the viewer's crash,

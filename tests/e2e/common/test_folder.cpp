@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "spi/plugin_host.h"
 #include "tests/e2e/common/e2e_environment.h"
 #include "tools/driver/zeb_driver.h"
 #include "tests/support/bmp_maker.h"
@@ -166,6 +167,11 @@ std::string TestFolder::InstallViewer(const std::vector<std::string>& pluginFile
   MakeFolder("app");
   const std::string exe = Path("app/zeb.exe");
   EXPECT_TRUE(CopyFileW(Utf8ToWide(ZebExe()).c_str(), Utf8ToWide(exe).c_str(), FALSE)) << ZebExe();
+  // The plug-in host goes beside it, as it is installed.
+  const std::string host = ZebExe().substr(0, ZebExe().find_last_of("\\/") + 1) + spi::kPluginHostProgram;
+  EXPECT_TRUE(CopyFileW(Utf8ToWide(host).c_str(),
+                        Utf8ToWide(Path(std::string("app/") + spi::kPluginHostProgram)).c_str(), FALSE))
+      << host;
   for (const std::string& named : pluginFiles) {
     const std::string from = test::BuildPluginName(named);
     EXPECT_TRUE(CopyFileW(Utf8ToWide(from).c_str(),

@@ -29,9 +29,9 @@ class TestFolder {
   // A list file: one line per entry, each ended by CR LF, in the system's ANSI code page.
   void WriteList(const std::string& relative, const std::string& lines_utf8);
   bool Exists(const std::string& relative) const;
-  // Copies the zeb.exe under test into the folder "app" here with the plug-in files given (full paths)
-  // beside it, where the viewer finds them (named as for zeb.exe, "x.spi": see BuildPluginName); returns
-  // the copy's path.
+  // Copies the zeb.exe under test and its plug-in host into the folder "app" here, with the plug-in files
+  // given (full paths) beside them, where the viewer finds them (named as for zeb.exe, "x.spi": see
+  // BuildPluginName); returns the copy's path.
   std::string InstallViewer(const std::vector<std::string>& pluginFiles);
   // The whole file, or nothing when it cannot be read.
   std::string Read(const std::string& relative) const;

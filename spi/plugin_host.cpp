@@ -1,0 +1,323 @@
+#include "spi/plugin_host.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/core/strings.h"
+#include "platform/services/call_guard.h"
+#include "platform/services/local_memory.h"
+#include "spi/host_protocol.h"
+
+namespace zeb::spi {
+
+namespace {
+
+PluginHost* currentHost = nullptr;
+
+// An error reply's result for the picture calls: the plug-in could not be asked, as if it refused.
+constexpr int kNotAsked = -1;
+// GetPicture's result when the progress callback asked it to stop.
+constexpr int kStoppedByCallback = 1;
+
+// A block of local memory holding a copy of Size bytes at Data; nullptr when there is no room.
+LocalHandle LocalCopy(const void* data, size_t size) {
+  LocalHandle handle = LocalAllocate(size);
+  if (!handle) return nullptr;
+  std::memcpy(LocalLockHandle(handle), data, size);
+  LocalUnlockHandle(handle);
+  return handle;
+}
+
+// A plug-in loaded in the host, of the module class Kind its API version picks.
+template <class Kind>
+class RemoteModule : public Kind {
+ public:
+  RemoteModule(PluginHost& host, std::string path, const ModuleFacts& facts)
+      : Kind(typename Kind::NoLoad{}), host_(host), path_(std::move(path)) {
+    this->fileName_ = facts.fileName.empty() ? path_ : facts.fileName;
+    this->apiVersion_ = facts.apiVersion;
+    this->pluginName_ = facts.pluginName;
+    this->filters_ = facts.filters;
+    this->descriptions_ = facts.descriptions;
+    this->isLoader_ = facts.kind == ModuleKind::Import || facts.kind == ModuleKind::Archive;
+  }
+
+  int IsSupported(const char* fileName, uintptr_t data) override {
+    // A file handle (a value up to 0xFFFF) cannot cross to the host; the header in memory always can.
+    if (data <= 0xFFFF) return 0;
+    MessageWriter request(HostMessage::IsSupported);
+    request.Text(path_).Text(fileName).Bytes(reinterpret_cast<const void*>(data), 2048);
+    const std::vector<uint8_t> reply = Ask("IsSupported", request, host_.limits.call, nullptr);
+    return Read(
+        reply, HostMessage::Result, [](MessageReader& r) { return r.I32(); }, 0);
+  }
+
+  int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info) override {
+    MessageWriter request(HostMessage::GetPictureInfo);
+    request.Text(path_);
+    WritePictureInput(request, Input(buffer, length, flag));
+    const std::vector<uint8_t> reply = Ask("GetPictureInfo", request, host_.limits.call, nullptr);
+    pixels_ = {0, 0};
+    return Read(
+        reply, HostMessage::PictureInfo,
+        [&](MessageReader& r) {
+          const int result = r.I32();
+          PictureInfo got{};
+          got.left = r.I32();
+          got.top = r.I32();
+          got.width = r.I32();
+          got.height = r.I32();
+          got.x_density = r.U16();
+          got.y_density = r.U16();
+          got.colorDepth = static_cast<int16_t>(r.U16());
+          *info = got;
+          if (result == SPI_SUCCESS) pixels_ = {got.width, got.height};
+          return result;
+        },
+        kNotAsked);
+  }
+
+  std::unique_ptr<SharedMemory> TakeSharedBits() override { return std::move(sharedBits_); }
+
+  int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
+                 ProgressCallback progress, intptr_t userData) override {
+    sharedBits_.reset();
+    MessageWriter request(HostMessage::GetPicture);
+    request.Text(path_);
+    WritePictureInput(request, Input(buffer, length, flag));
+    const std::chrono::milliseconds limit = PictureTimeLimit(host_.limits, pixels_.first, pixels_.second);
+    // Once the callback asked to stop it is not called again, and whatever the plug-in still returned is
+    // not taken: the host may have heard the stop only after the plug-in had finished.
+    bool stopped = false;
+    const std::vector<uint8_t> reply = Ask("GetPicture", request, limit, [&](int num, int denom) {
+      if (!stopped && progress && progress(num, denom, userData) != 0) stopped = true;
+      return stopped ? 1 : 0;
+    });
+    return Read(
+        reply, HostMessage::Picture,
+        [&](MessageReader& r) {
+          const int result = r.I32();
+          if (stopped) return kStoppedByCallback;
+          const std::vector<uint8_t> info = r.Bytes();
+          const std::string bitsName = r.Text();
+          const uint64_t bitsSize = r.U64();
+          if (result != SPI_SUCCESS || info.empty() || bitsSize == 0 || bitsSize > SIZE_MAX) return result;
+          if (bitsSize > host_.largestCopied) {
+            // Used where they are: the block stays while the picture holds it.
+            sharedBits_ = OpenSharedMemory(bitsName, static_cast<size_t>(bitsSize));
+            LocalHandle infoBlock = sharedBits_ ? LocalCopy(info.data(), info.size()) : nullptr;
+            if (infoBlock)
+              *hInfo = infoBlock;
+            else
+              sharedBits_.reset();
+            return result;
+          }
+          // Small ones are copied out of the host's block before anything else is asked of it.
+          SharedMemory* bits = host_.pixels.Open(bitsName, static_cast<size_t>(bitsSize));
+          if (!bits) return result;
+          LocalHandle infoBlock = LocalCopy(info.data(), info.size());
+          LocalHandle bitsBlock =
+              infoBlock ? LocalCopy(bits->Data(), static_cast<size_t>(bitsSize)) : nullptr;
+          host_.pixels.ReleaseLarge();
+          if (!bitsBlock) {
+            if (infoBlock) LocalFreeHandle(infoBlock);
+            return result;  // no room for the picture: the source finds it empty
+          }
+          *hInfo = infoBlock;
+          *hBits = bitsBlock;
+          return result;
+        },
+        kNotAsked);
+  }
+
+ private:
+  // The input as the host takes it: a file name and offset go as they are, bytes in memory are copied
+  // into the host's input block.
+  PictureInput Input(const char* buffer, intptr_t length, unsigned flag) {
+    PictureInput input;
+    input.offsetOrSize = length;
+    if ((flag & 7) == 0) {
+      input.fileOrBlock = buffer;
+      return input;
+    }
+    input.inMemory = true;
+    host_.input.ReleaseLarge();
+    SharedMemory* shared = host_.input.Make(static_cast<size_t>(std::max<intptr_t>(length, 0)));
+    if (!shared) throw OutOfResources("The picture's bytes cannot be shared with the plug-in host");
+    if (length > 0) std::memcpy(shared->Data(), buffer, static_cast<size_t>(length));
+    input.fileOrBlock = shared->Name();
+    return input;
+  }
+
+  // Asks the host; a crash, an end of the host or a timeout counts as this plug-in's crash.
+  std::vector<uint8_t> Ask(const char* call, const MessageWriter& request, std::chrono::milliseconds limit,
+                           const std::function<int(int, int)>& onProgress) {
+    try {
+      return host_.Exchange(request.Message(), limit, onProgress);
+    } catch (const PluginCrashed& crash) {
+      ++this->crashCount_;
+      throw PluginCrashed(FormatText("The plug-in %s crashed in %s (%s).",
+                                     {this->fileName_, call, CrashKindName(crash.Code())}),
+                          crash.Code());
+    }
+  }
+
+  // The reply read by Reader when it is of kind Expected; an error reply is Refused. A reply that does
+  // not read as it should means a broken host: it is ended and the call counts as a crash.
+  template <class Reader>
+  int Read(const std::vector<uint8_t>& reply, HostMessage expected, Reader reader, int refused) {
+    try {
+      MessageReader r(reply);
+      if (r.Kind() == HostMessage::Failed) return refused;
+      if (r.Kind() != expected) throw HostProtocolError("A reply of another kind");
+      return reader(r);
+    } catch (const HostProtocolError&) {
+      host_.Stop();
+      ++this->crashCount_;
+      throw PluginCrashed(FormatText("The plug-in host answered %s nonsense.", {this->fileName_}),
+                          kHostEnded);
+    }
+  }
+
+  PluginHost& host_;
+  std::string path_;                          // as the manager found it: the host loads it by this name
+  std::pair<int64_t, int64_t> pixels_{0, 0};  // the size the last GetPictureInfo announced
+  std::unique_ptr<SharedMemory> sharedBits_;  // the last GetPicture's pixels, until taken
+};
+
+}  // namespace
+
+std::chrono::milliseconds PictureTimeLimit(const HostTimeLimits& limits, int64_t width, int64_t height) {
+  const int64_t pixels = width > 0 && height > 0 ? std::min<int64_t>(width * height, int64_t{1} << 40) : 0;
+  return limits.call + limits.perTenMegapixels * ((pixels + 9'999'999) / 10'000'000);
+}
+
+PluginHost* CurrentPluginHost() { return currentHost; }
+
+PluginHost::PluginHost(std::string program) : program_(std::move(program)) {
+  if (currentHost) throw SecondPluginHost("There is a plug-in host already");
+  currentHost = this;
+}
+
+PluginHost::~PluginHost() {
+  Stop();
+  if (currentHost == this) currentHost = nullptr;
+}
+
+bool PluginHost::Start() {
+  if (process_) return true;
+  process_ = StartHelperProcess(program_);
+  if (process_) ++starts_;
+  return process_ != nullptr;
+}
+
+void PluginHost::Stop() {
+  if (process_) process_->Kill();
+  process_.reset();
+}
+
+void PluginHost::Fail(uint32_t code, const std::string& message) {
+  Stop();
+  throw PluginCrashed(message, code);
+}
+
+std::vector<uint8_t> PluginHost::Exchange(const std::vector<uint8_t>& request,
+                                          std::chrono::milliseconds limit,
+                                          const std::function<int(int, int)>& onProgress) {
+  // A window message handled while a call waits must not start another call.
+  if (waiting_) throw SilentAbort("The plug-in host is busy");
+  if (!Start()) Fail(kHostEnded, "The plug-in host " + program_ + " cannot be started");
+  struct Waiting {
+    bool& flag;
+    explicit Waiting(bool& f) : flag(f) { flag = true; }
+    ~Waiting() { flag = false; }
+  } waiting(waiting_);
+  if (!process_->WriteMessage(request)) Fail(kHostEnded, "The plug-in host has ended");
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point lastSign = Clock::now();
+  bool stopAsked = false;
+  std::vector<uint8_t> reply;
+  for (;;) {
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastSign);
+    if (waited >= limit) Fail(kCallTimedOut, "The plug-in did not answer in time");
+    const std::chrono::milliseconds slice = Pump ? std::min(limit - waited, kPumpInterval) : limit - waited;
+    switch (process_->ReadMessage(reply, slice)) {
+      case PipeWait::Done: {
+        if (reply.empty()) Fail(kHostEnded, "The plug-in host sent an empty message");
+        MessageReader r(reply);
+        if (r.Kind() == HostMessage::Progress && reply.size() == 9) {
+          lastSign = Clock::now();
+          const int num = r.I32(), denom = r.I32();
+          if (onProgress && onProgress(num, denom) != 0 && !stopAsked)
+            stopAsked = process_->WriteMessage(MessageWriter(HostMessage::Stop).Message());
+          continue;
+        }
+        if (r.Kind() == HostMessage::Crashed) {
+          uint32_t code = kHostEnded;
+          std::string message = "The plug-in host crashed";
+          try {
+            code = r.U32();
+            message = r.Text();
+          } catch (const HostProtocolError&) {
+            // the code alone, or not even that: the crash is told all the same
+          }
+          Fail(code, message);
+        }
+        return reply;
+      }
+      case PipeWait::TimedOut:
+        if (Pump) Pump();
+        if (Abandon && Abandon()) {
+          Stop();
+          throw SilentAbort("A plug-in call was abandoned");
+        }
+        continue;
+      case PipeWait::Ended: {
+        // A host that died of an exception (on a thread of the plug-in's own, say) ends with its code.
+        const uint32_t code = process_->ExitCode();
+        Fail(code >= 0xC0000000 ? code : kHostEnded, "The plug-in host has ended");
+      }
+    }
+  }
+}
+
+std::unique_ptr<PluginModule> PluginHost::CreateModule(const std::string& fileName) {
+  if (!process_ && !Start()) {
+    if (unavailableTold_) return nullptr;
+    unavailableTold_ = true;
+    throw PluginOpenError(
+        FormatText("The plug-in host %s cannot be started: no plug-in can be used (the switch -I runs them "
+                   "in ZEB itself).",
+                   {program_}));
+  }
+  const std::vector<uint8_t> reply =
+      Exchange(MessageWriter(HostMessage::LoadModule).Text(fileName).Message(), limits.call, nullptr);
+  MessageReader r(reply);
+  if (r.Kind() == HostMessage::Failed) throw Exception(r.Text());
+  if (r.Kind() != HostMessage::Module)
+    throw HostProtocolError("The plug-in host answered a load with another reply");
+  const ModuleFacts facts = DecodeModuleFacts(r);
+  switch (facts.outcome) {
+    case LoadOutcome::NotAPlugin:
+      return nullptr;
+    case LoadOutcome::ExportMissing:
+      throw PluginExportMissing(facts.message);
+    case LoadOutcome::Error:
+      throw Exception(facts.message);
+    case LoadOutcome::Loaded:
+      break;
+  }
+  switch (facts.kind) {
+    case ModuleKind::Import:
+      return std::make_unique<RemoteModule<ImportModule>>(*this, fileName, facts);
+    case ModuleKind::Archive:
+      return std::make_unique<RemoteModule<ArchiveModule>>(*this, fileName, facts);
+    case ModuleKind::Xn:
+      return std::make_unique<RemoteModule<XnModule>>(*this, fileName, facts);
+    case ModuleKind::Plain:
+      break;
+  }
+  return std::make_unique<RemoteModule<PluginModule>>(*this, fileName, facts);
+}
+
+}  // namespace zeb::spi
