@@ -13,3 +13,6 @@ export ZEB_SCALED_PREFIX=${ZEB_SCALED_PREFIX:-$ZEB_CACHE/wineprefix-session-144}
 # The cross-built libraries of ZEB's own plug-ins (scripts/setup_cross_libs.sh).
 ZEB_PLUGIN_LIBS_PREFIX="$ZEB_CACHE/plugin-libs-i686"
 export ZEB_PLUGIN_LIBS_PREFIX
+# The fuzz build's libraries: the same Debian sources built natively by clang with coverage and the
+# sanitizers (scripts/setup_fuzz_libs.sh).
+export ZEB_FUZZ_LIBS_PREFIX="$ZEB_CACHE/fuzz-libs-clang"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs everything ZEB needs from Debian's packages, builds libjpeg-turbo and the plug-ins' libraries
-# for the cross build from Debian's source packages, and makes the Wine prefix.
+# from Debian's source packages for the cross build and for the fuzz targets, and makes the Wine prefix.
 # Idempotent: a second run only checks and returns in seconds.
 set -euo pipefail
 
@@ -15,7 +15,6 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools nasm
   googletest libgtest-dev libjpeg62-turbo-dev libjpeg-turbo-progs
   wine wine32:i386 xvfb x11-utils dpkg-dev
-  zlib1g-dev libpng-dev libgif-dev libwebp-dev libtiff-dev
 )
 
 missing_packages() {
@@ -58,6 +57,8 @@ mkdir -p "$ZEB_CACHE"
 
 # 2. libjpeg-turbo and the plug-ins' libraries for the cross build, from Debian's source packages.
 bash "$here/scripts/setup_cross_libs.sh"
+# The same libraries (and libjpeg-turbo) built natively with the fuzzer's instrumentation, for the fuzz targets.
+bash "$here/scripts/setup_fuzz_libs.sh"
 
 # 3. The Wine prefixes (32-bit, no Mono or Gecko offers): one for running the viewer on a desktop,
 #    one for the tests' private displays, where windows are unmanaged.
