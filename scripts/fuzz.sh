@@ -58,7 +58,7 @@ if [ $status != 0 ]; then
   echo "fuzz: $target failed (exit $status); the input is in $crashes:"
   ls -t "$crashes" | head -n 3
 fi
-echo "fuzz: $target reached $(grep -E '^#[0-9]+' "$log" | tail -n 1 | grep -oE 'cov: [0-9]+') edges" \
-  "($(grep -E '^#[0-9]+' "$log" | tail -n 1 | grep -oE '^#[0-9]+' | tr -d '#') runs)," \
-  "corpus $(find "$corpus" -type f | wc -l) files"
+last=$(grep -E '^#[0-9]+' "$log" | tail -n 1)
+echo "fuzz: $target ended at $(grep -oE 'cov: [0-9]+' <<<"$last") edges after" \
+  "$(grep -oE '^#[0-9]+' <<<"$last" | tr -d '#') runs; corpus $(find "$corpus" -type f | wc -l) files"
 exit $status
