@@ -1,7 +1,7 @@
 /* webp.spi: WebP pictures through libwebp: lossy, lossless, with or without alpha, and the first frame
    of an animation (composed on its canvas). Pictures with alpha come out as 32-bit DIBs, the others as
-   24-bit. A still picture is decoded incrementally straight into the DIB, bottom row first, so a file
-   that ends early keeps the rows it has. */
+   24-bit. A still picture is decoded incrementally straight into the DIB, top row first, and its rows
+   are then put in the DIB's bottom-up order, so a file that ends early keeps the rows it has. */
 #include <string.h>
 #include <webp/decode.h>
 #include <webp/demux.h>
@@ -74,7 +74,24 @@ static int WebpDecodeAnimation(const uint8_t* data, size_t size, SpiDib* dib) {
   return result;
 }
 
-/* A still picture, fed to the incremental decoder a chunk at a time. */
+/* Reverses the order of the DIB's rows in place. */
+static void ReverseRows(SpiDib* dib) {
+  uint8_t chunk[256];
+  for (int32_t y = 0; y < dib->height / 2; ++y) {
+    uint8_t* a = dib->bits + (size_t)y * dib->stride;
+    uint8_t* b = dib->bits + (size_t)(dib->height - 1 - y) * dib->stride;
+    for (size_t x = 0; x < dib->stride; x += sizeof chunk) {
+      const size_t n = dib->stride - x < sizeof chunk ? dib->stride - x : sizeof chunk;
+      memcpy(chunk, a + x, n);
+      memcpy(a + x, b + x, n);
+      memcpy(b + x, chunk, n);
+    }
+  }
+}
+
+/* A still picture, fed to the incremental decoder a chunk at a time. libwebp's own flip (a negative
+   stride) is not used: its row addressing with a negative stride overflows a pointer, which is
+   undefined behaviour on every lossy picture taller than one macroblock. */
 static int WebpDecodeStill(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallback progress,
                            LONG_PTR lData) {
   WebPDecoderConfig config;
@@ -84,7 +101,6 @@ static int WebpDecodeStill(const uint8_t* data, size_t size, SpiDib* dib, Progre
   config.output.u.RGBA.rgba = dib->bits;
   config.output.u.RGBA.stride = (int)dib->stride;
   config.output.u.RGBA.size = dib->stride * (size_t)dib->height;
-  config.options.flip = 1; /* bottom-up, as a DIB stores its rows */
   WebPIDecoder* decoder = WebPIDecode(NULL, 0, &config);
   if (decoder == NULL) return SPI_NO_MEMORY;
   int result = SPI_ALL_RIGHT, rows = 0;
@@ -101,6 +117,7 @@ static int WebpDecodeStill(const uint8_t* data, size_t size, SpiDib* dib, Progre
   /* Data that ends early keeps the rows it had. */
   if (result == SPI_ALL_RIGHT)
     result = status == VP8_STATUS_SUSPENDED && rows > 0 ? SPI_ALL_RIGHT : WebpResult(status);
+  if (result == SPI_ALL_RIGHT) ReverseRows(dib);
   WebPIDelete(decoder);
   WebPFreeDecBuffer(&config.output);
   return result;

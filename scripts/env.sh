@@ -19,3 +19,6 @@ ZEB_PLUGIN_LIBS_PREFIX="$ZEB_CACHE/plugin-libs-i686"
 ZEB_JPEG64_PREFIX="$ZEB_CACHE/jpeg-x86_64"
 ZEB_PLUGIN_LIBS64_PREFIX="$ZEB_CACHE/plugin-libs-x86_64"
 export ZEB_PLUGIN_LIBS_PREFIX ZEB_JPEG64_PREFIX ZEB_PLUGIN_LIBS64_PREFIX
+# The fuzz build's libraries: the same Debian sources built natively by clang with coverage and the
+# sanitizers (scripts/setup_fuzz_libs.sh).
+export ZEB_FUZZ_LIBS_PREFIX="$ZEB_CACHE/fuzz-libs-clang"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything ZEB needs from Debian's packages, builds libjpeg-turbo and the plug-ins' libraries
-# for the two cross builds (32- and 64-bit) from Debian's source packages, and makes the Wine prefixes.
+# for the two cross builds (32- and 64-bit) and for the fuzz targets from Debian's source packages, and
+# makes the Wine prefixes.
 # Idempotent: a second run only checks and returns in seconds.
 set -euo pipefail
 
@@ -16,7 +17,6 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64
   googletest libgtest-dev libjpeg62-turbo-dev libjpeg-turbo-progs
   wine wine32:i386 xvfb x11-utils dpkg-dev
-  zlib1g-dev libpng-dev libgif-dev libwebp-dev libtiff-dev
 )
 
 missing_packages() {
@@ -60,6 +60,8 @@ mkdir -p "$ZEB_CACHE"
 # 2. libjpeg-turbo and the plug-ins' libraries for the cross build, from Debian's source packages.
 bash "$here/scripts/setup_cross_libs.sh" i686
 bash "$here/scripts/setup_cross_libs.sh" x86_64
+# The same libraries (and libjpeg-turbo) built natively with the fuzzer's instrumentation, for the fuzz targets.
+bash "$here/scripts/setup_fuzz_libs.sh"
 
 # 3. The Wine prefixes (no Mono or Gecko offers): one for running the viewer on a desktop, one for the
 #    tests' private displays, where windows are unmanaged (both 32-bit), and a 64-bit one like the second

@@ -20,31 +20,9 @@ prefix="$ZEB_CACHE/plugin-libs-$arch"
 toolchain="$here/cmake/mingw-$arch.cmake"
 mkdir -p "$prefix"
 
-sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
-
-# Downloads Debian's source package $1 into $src: the newest version first; when a mirror lacks its
-# files, the other versions the index lists.
-download_source() {
-  local package=$1 version
-  (cd "$src" && apt-get source --download-only -qq "$package" >/dev/null 2>&1) && return 0
-  for version in $(apt-cache showsrc "$package" 2>/dev/null | sed -n 's/^Version: //p' | sort -urV); do
-    rm -f "$src"/*
-    (cd "$src" && apt-get source --download-only -qq "$package=$version" >/dev/null 2>&1) && return 0
-  done
-  return 1
-}
-
-# Unpacks Debian's source package $1 into $src/$2 (the package index is refreshed once if it is stale).
-unpack() {
-  local package=$1 dir=$2
-  src="$ZEB_CACHE/src-$arch-$package"
-  rm -rf "$src" && mkdir -p "$src"
-  if ! download_source "$package"; then
-    sudo_ apt-get update -qq
-    download_source "$package"
-  fi
-  (cd "$src" && dpkg-source -x --no-check ./*.dsc "$dir" >/dev/null)
-}
+# shellcheck source=debian_sources.sh
+source "$here/scripts/debian_sources.sh"
+source_dir_prefix="$ZEB_CACHE/src-$arch"
 
 # Configures, builds and installs the CMake project in $src/$1 with the extra options given, into
 # $into (the plug-ins' prefix unless set).

@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   Seed("webp", "lossless", WriteWebp(rgb));
   Seed("webp", "lossless-alpha", WriteWebp(rgba));
   Seed("webp", "lossy", WriteWebp(rgb, {false}));
+  Seed("webp", "lossy-rows-of-macroblocks", WriteWebp(MakePicture(9, 40, 3), {false}));
   Seed("webp", "animation", WriteWebp(rgba, {true, 2}));
   Seed("tiff", "grey", WriteTiff(grey));
   Seed("tiff", "grey16-big-endian", WriteTiff(grey16, {.bigEndian = true}));

@@ -1,11 +1,15 @@
 // Feeds arbitrary bytes to one of our own import plug-ins (built natively from the same sources over
 // spi_native_shim.h): the support test, the picture information and the decode, once to the end and
 // once stopped by the progress callback. A decoded picture must be a well-formed DIB in two unlocked
-// blocks of the sizes its header gives; a failure must hand out nothing.
+// blocks of the sizes its header gives; a failure must hand out nothing. Bytes the plug-in fails on go
+// on to the built-in BMP reader, as the viewer's picture class for the plug-in's extensions
+// does (the built-in JPEG reader is only ever chosen by a JPEG extension, never after a plug-in).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+#include "builtin_readers.h"
 
 extern "C" {
 #include "common/spi_plugin.h"
@@ -68,6 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (result != SPI_ALL_RIGHT) {
     if (hInfo || hBits) std::abort();
     if (result != SPI_UNKNOWN_FORMAT && result != SPI_BROKEN_DATA && result != SPI_NO_MEMORY) std::abort();
+    zeb::fuzz::ReadBmp(data, size);
     return 0;
   }
   CheckPicture(hInfo, hBits);

@@ -1,15 +1,24 @@
-// Writes the BMP fuzz target's starting corpus: one small file of each header kind, depth and
-// compression, into the folder named by the first argument.
+// Writes the built-in readers' fuzz target's starting corpus into the folder named by the first
+// argument: one small BMP file of each header kind, depth and compression, and small JPEG files of
+// each kind the JPEG reader reads, written by libjpeg.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "tests/support/bmp_maker.h"
+#include "tests/support/jpeg_maker.h"
 
 using zeb::test::BmpHeaderKind;
 using zeb::test::BmpRecipe;
 
 namespace {
+bool Write(const std::string& path, const std::string& bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fclose(f) == 0) return true;
+  std::perror(path.c_str());
+  return false;
+}
+
 BmpRecipe Seed(BmpHeaderKind header, uint16_t bits, uint32_t compression, int32_t w, int32_t h) {
   BmpRecipe s;
   s.header = header;
@@ -58,13 +67,17 @@ int main(int argc, char** argv) {
   for (auto& p : seeds[2].second.pixels) p %= 24;  // some indices past the short table
   seeds[14].second.masks = {0x0F00, 0x00F0, 0x000F};
   for (const auto& [name, recipe] : seeds) {
-    const std::string bytes = zeb::test::MakeBmp(recipe);
-    const std::string path = std::string(argv[1]) + "/" + name + ".bmp";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fclose(f) != 0) {
-      std::perror(path.c_str());
-      return 1;
-    }
+    if (!Write(std::string(argv[1]) + "/" + name + ".bmp", zeb::test::MakeBmp(recipe))) return 1;
   }
+  using zeb::test::JpegColour;
+  const std::pair<std::string, zeb::test::JpegRecipe> jpegs[] = {
+      {"baseline", {.width = 19, .height = 11}},
+      {"grey-progressive", {.width = 9, .height = 17, .colour = JpegColour::Grey, .progressive = true}},
+      {"cmyk", {.width = 8, .height = 8, .colour = JpegColour::Cmyk, .black = 40}},
+      {"ycck-progressive", {.width = 12, .height = 6, .colour = JpegColour::Ycck, .progressive = true}},
+      {"restarts", {.width = 24, .height = 40, .quality = 50, .restartRows = 1}},
+  };
+  for (const auto& [name, recipe] : jpegs)
+    if (!Write(std::string(argv[1]) + "/" + name + ".jpg", zeb::test::MakeJpeg(recipe))) return 1;
   return 0;
 }
