@@ -2,8 +2,8 @@
 // spi_native_shim.h): the support test, the picture information and the decode, once to the end and
 // once stopped by the progress callback. A decoded picture must be a well-formed DIB in two unlocked
 // blocks of the sizes its header gives; a failure must hand out nothing. Bytes the plug-in fails on go
-// on to the built-in BMP reader, as the viewer's picture class for the plug-in's extensions
-// does (the built-in JPEG reader is only ever chosen by a JPEG extension, never after a plug-in).
+// on to the built-in reader their first bytes name (JPEG, else BMP), as the viewer hands a file its
+// extension's reader fails on to the readers that recognise it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -72,7 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (result != SPI_ALL_RIGHT) {
     if (hInfo || hBits) std::abort();
     if (result != SPI_UNKNOWN_FORMAT && result != SPI_BROKEN_DATA && result != SPI_NO_MEMORY) std::abort();
-    zeb::fuzz::ReadBmp(data, size);
+    if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
+      zeb::fuzz::ReadJpeg(data, size);
+    else
+      zeb::fuzz::ReadBmp(data, size);
     return 0;
   }
   CheckPicture(hInfo, hBits);
