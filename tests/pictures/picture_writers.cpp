@@ -110,6 +110,18 @@ SourcePicture MakeIndexed(int width, int height, int colours, bool transparent) 
 
 // PNG.
 
+namespace {
+// The PNG written goes to Out. (Each writer keeps its own setjmp: libpng's errors jump back into it.)
+void WriteInto(png_structp png, std::string& out) {
+  png_set_write_fn(
+      png, &out,
+      [](png_structp w, png_bytep data, png_size_t n) {
+        static_cast<std::string*>(png_get_io_ptr(w))->append(reinterpret_cast<const char*>(data), n);
+      },
+      nullptr);
+}
+}  // namespace
+
 std::string WriteUniformPng(int width, int height, std::array<uint8_t, 4> rgba) {
   std::string out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -118,12 +130,7 @@ std::string WriteUniformPng(int width, int height, std::array<uint8_t, 4> rgba) 
     png_destroy_write_struct(&png, &info);
     throw std::runtime_error("libpng could not write the picture");
   }
-  png_set_write_fn(
-      png, &out,
-      [](png_structp w, png_bytep data, png_size_t n) {
-        static_cast<std::string*>(png_get_io_ptr(w))->append(reinterpret_cast<const char*>(data), n);
-      },
-      nullptr);
+  WriteInto(png, out);
   // Every row but the first is all zeros once filtered against the one above: runs are all zlib sees.
   png_set_filter(png, 0, PNG_FILTER_UP);
   png_set_compression_level(png, 1);
@@ -147,12 +154,7 @@ std::string WritePng(const SourcePicture& p, const PngOptions& options) {
     png_destroy_write_struct(&png, &info);
     throw std::runtime_error("libpng could not write the picture");
   }
-  png_set_write_fn(
-      png, &out,
-      [](png_structp w, png_bytep data, png_size_t n) {
-        static_cast<std::string*>(png_get_io_ptr(w))->append(reinterpret_cast<const char*>(data), n);
-      },
-      nullptr);
+  WriteInto(png, out);
   png_set_compression_level(png, options.compression);
   int type = p.channels == 1   ? PNG_COLOR_TYPE_GRAY
              : p.channels == 2 ? PNG_COLOR_TYPE_GRAY_ALPHA
