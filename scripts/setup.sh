@@ -16,6 +16,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools nasm
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64
   googletest libgtest-dev libjpeg62-turbo-dev libjpeg-turbo-progs
+  liblcms2-dev libexif-dev
   wine wine32:i386 xvfb x11-utils dpkg-dev
 )
 

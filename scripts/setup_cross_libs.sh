@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the libraries of the Windows builds from Debian's source packages, static, into the cache:
 # libjpeg-turbo for the viewer (its own prefix), then those of ZEB's own plug-ins (zlib, libpng, giflib,
-# libwebp, libtiff) into one prefix. The argument names the architecture: i686 (zeb.exe, the default)
+# libwebp, libtiff) into one prefix, with Little CMS 2 and libexif, which the viewer links too. The argument names the architecture: i686 (zeb.exe, the default)
 # or x86_64 (zeb64.exe); each has prefixes of its own. Idempotent: a library already installed is skipped.
 set -euo pipefail
 
@@ -100,5 +100,49 @@ if [ ! -f "$prefix/lib/libtiff.a" ]; then
     -Dzlib=ON -Djpeg=ON -Dold-jpeg=ON -Djbig=OFF -Dlerc=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF \
     -Dlibdeflate=OFF -Dpixarlog=ON -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include" \
     -DJPEG_LIBRARY="$jpeg_prefix/lib/libjpeg.a" -DJPEG_INCLUDE_DIR="$jpeg_prefix/include"
+  rm -rf "$src"
+fi
+
+# Configures (autotools), builds and installs $src/$1 for the target with the extra options given.
+autotools_build() {
+  local dir=$1
+  shift
+  (
+    cd "$src/$dir"
+    ./configure --host="$target" --prefix="$prefix" --disable-shared --enable-static \
+      CC="$target-gcc-posix" CFLAGS="-O2" "$@" >/dev/null
+    make -j 2 >/dev/null
+    make install >/dev/null
+  )
+}
+
+if [ ! -f "$prefix/lib/liblcms2.a" ]; then
+  echo "setup: building lcms2 for $target"
+  unpack lcms2 lcms2
+  autotools_build lcms2 --without-jpeg --without-tiff --without-zlib
+  rm -rf "$src"
+fi
+
+if [ ! -f "$prefix/lib/libexif.a" ]; then
+  echo "setup: building libexif for $target"
+  unpack libexif exif
+  # Debian's source has no configure script, only its autotools input: the library's sources are
+  # compiled directly, without translations (a config.h of the two names they need), with the standard
+  # integer types as the _stdint.h that configure would write.
+  (
+    cd "$src/exif"
+    printf "#define GETTEXT_PACKAGE \"libexif-12\"\n#define LOCALEDIR \"\"\n" >config.h
+    echo "#include <stdint.h>" >libexif/_stdint.h
+    objs=()
+    for c in $(find libexif -name '*.c' | sort); do
+      o="${c//\//_}.o"
+      "$target-gcc-posix" -O2 -w -I. -c "$c" -o "$o"
+      objs+=("$o")
+    done
+    "$target-ar" rcs libexif.a "${objs[@]}"
+    install -D -m 644 libexif.a "$prefix/lib/libexif.a"
+    mkdir -p "$prefix/include/libexif"
+    install -m 644 libexif/*.h "$prefix/include/libexif/"
+  )
   rm -rf "$src"
 fi
