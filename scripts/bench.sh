@@ -32,6 +32,9 @@ run zeb_bench_win32_scan
 run zeb_bench_win32_guard
 run zeb_bench_win32_bulk_edit
 run zeb_bench_win32_png_plugin
+# 12-megapixel HEIC, AVIF and JPEG XL pictures of Debian's encoders, made once into the build folder.
+python3 scripts/make_modern_pictures.py --bench "$win32/bench-pictures"
+run zeb_bench_win32_modern_plugins "$(winpath "$win32/bench-pictures")"
 # The peers run on a display and Wine server of their own, in the same prefix: this session ends first.
 bash "$session" stop
 trap - EXIT

@@ -13,7 +13,10 @@ download_source() {
     rm -f "$src"/*
     (cd "$src" && apt-get source --download-only -qq "$package=$version" >/dev/null 2>&1) && return 0
   done
-  return 1
+  # The release's own version, when apt resolves every version above to a security update's files.
+  rm -f "$src"/*
+  (cd "$src" && apt-get source --download-only -qq "$package/$(. /etc/os-release && echo "$VERSION_CODENAME")" \
+    >/dev/null 2>&1)
 }
 
 # Unpacks Debian's source package $1 into $src/$2 (the package index is refreshed once if it is stale).

@@ -2,7 +2,7 @@
 # The fuzz targets outside the test command.
 #   scripts/fuzz.sh build            builds the instrumented libraries (once) and every target in build/fuzz
 #   scripts/fuzz.sh TARGET MINUTES   a long run of one target: builtin (the BMP and JPEG readers), png,
-#                                    gif, webp or tiff (our plug-ins)
+#                                    gif, webp, tiff, heif or jxl (our plug-ins)
 # A long run keeps its corpus between runs in ~/.cache/zeb/fuzz-corpus/TARGET (the seed corpus is merged
 # into it first), writes what crashes or hangs the target to ~/.cache/zeb/fuzz-crashes/TARGET, and ends
 # with the coverage reached (libFuzzer's "cov:", the edges seen). It fails when the target did not
@@ -11,7 +11,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=env.sh
 source "$here/scripts/env.sh"
-targets=(builtin png gif webp tiff)
+targets=(builtin png gif webp tiff heif jxl)
 usage() {
   echo "usage: $0 build | $0 TARGET MINUTES (TARGET: ${targets[*]})" >&2
   exit 2
@@ -35,6 +35,7 @@ fi
 target=$1 minutes=$2
 seeds_target=zeb_fuzz_plugin_seeds
 [ "$target" != builtin ] || seeds_target=zeb_fuzz_builtin_seeds
+[ "$target" != heif ] && [ "$target" != jxl ] || seeds_target=zeb_fuzz_modern_seeds
 build --target "zeb_fuzz_$target" "$seeds_target"
 
 fuzzer="$build_dir/tests/fuzz/zeb_fuzz_$target"

@@ -16,13 +16,15 @@ if ! { cmake --preset win32 -B "$build" && cmake --build "$build" -j "$(nproc)";
   echo "run.sh: the build failed (whole log: $log)" >&2
   exit 1
 fi
-# The build puts ZEB's own plug-ins (png.spi, gif.spi, webp.spi, tiff.spi) beside zeb.exe, where the
+# The build puts ZEB's own plug-ins (png.spi, gif.spi, webp.spi, tiff.spi, heif.spi, jxl.spi) beside zeb.exe, where the
 # viewer looks for plug-ins.
 exe="$build/zeb.exe"
 tools="$build/tools"
 samples="$build/samples"
 # A console program: Wine needs no display for it.
 wine "$tools/zeb_samples.exe" "$samples" >/dev/null
+# And one HEIC, AVIF and JPEG XL picture each, by Debian's encoders, for heif.spi and jxl.spi.
+python3 scripts/make_modern_pictures.py --samples "$samples"
 
 args=("$@")
 has_file=0

@@ -146,3 +146,129 @@ if [ ! -f "$prefix/lib/libexif.a" ]; then
   )
   rm -rf "$src"
 fi
+
+# The libraries of heif.spi (libheif with libde265 for HEIC and dav1d for AVIF: one library reads both
+# kinds of HEIF file) and of jxl.spi (libjxl over highway and brotli, with the Little CMS 2 above as
+# its colour code). Built at a lower priority: they are large, and the machine is shared. pkg-config
+# looks only in this prefix, so that no library of the build machine is taken for the target's.
+renice -n 10 $$ >/dev/null
+export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig" PKG_CONFIG_PATH=
+# GCC for 64-bit Windows keeps 32-byte vectors on a stack it does not align to 32 bytes, so the AVX2
+# and AVX-512 paths of highway would fault on the processors that take them: SSE4 is the widest.
+simd_flags=""
+[ "$arch" = i686 ] || simd_flags="-DHWY_DISABLED_TARGETS=(HWY_AVX2|HWY_AVX3|HWY_AVX3_DL|HWY_AVX3_ZEN4)"
+
+if [ ! -f "$prefix/lib/libde265.a" ]; then
+  echo "setup: building libde265 for $target"
+  unpack libde265 de265
+  # The library alone (its sample decoder does not build for Windows): headers and library by hand.
+  cmake -S "$src/de265" -B "$src/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DENABLE_SDL=OFF -DENABLE_ENCODER=OFF -Wno-dev >/dev/null
+  cmake --build "$src/build" -j 2 --target de265 >/dev/null
+  install -D -m 644 "$src/build/libde265/libde265.a" "$prefix/lib/libde265.a"
+  install -D -m 644 -t "$prefix/include/libde265" "$src/de265/libde265/de265.h" \
+    "$src/build/libde265/de265-version.h"
+  rm -rf "$src"
+fi
+
+# Keeps the licence text $2 (in $src) of library $1 for the plug-ins to ship beside them.
+keep_licence() { install -D -m 644 "$src/$2" "$prefix/share/licences/$1.txt"; }
+
+if [ ! -f "$prefix/lib/libdav1d.a" ]; then
+  echo "setup: building dav1d for $target"
+  unpack dav1d dav1d
+  # Meson cross-builds from a file that names the target's tools; nasm assembles its x86 code.
+  cpu_family=x86
+  [ "$arch" = i686 ] || cpu_family=x86_64
+  cat >"$src/cross.txt" <<CROSS
+[binaries]
+c = '$target-gcc-posix'
+ar = '$target-ar'
+strip = '$target-strip'
+windres = '$target-windres'
+[host_machine]
+system = 'windows'
+cpu_family = '$cpu_family'
+cpu = '$arch'
+endian = 'little'
+CROSS
+  meson setup "$src/build" "$src/dav1d" --cross-file "$src/cross.txt" --prefix "$prefix" --libdir lib \
+    --buildtype release -Ddefault_library=static -Denable_tools=false -Denable_tests=false \
+    -Denable_examples=false -Denable_docs=false -Dlogging=false >/dev/null
+  ninja -C "$src/build" -j 2 install >/dev/null
+  keep_licence dav1d dav1d/COPYING
+  rm -rf "$src"
+fi
+
+if [ ! -f "$prefix/lib/libheif.a" ]; then
+  echo "setup: building libheif for $target"
+  unpack libheif heif
+  # The two decoders only: no encoder, no examples, no plug-in loading, no pixbuf loader.
+  cmake_build heif -DLIBDE265_INCLUDE_DIR="$prefix/include" -DLIBDE265_LIBRARY="$prefix/lib/libde265.a" \
+    -DDAV1D_INCLUDE_DIR="$prefix/include" -DDAV1D_LIBRARY="$prefix/lib/libdav1d.a" \
+    -DWITH_LIBDE265=ON -DWITH_LIBDE265_PLUGIN=OFF -DWITH_DAV1D=ON -DWITH_DAV1D_PLUGIN=OFF \
+    -DWITH_X265=OFF -DWITH_AOM_DECODER=OFF -DWITH_AOM_ENCODER=OFF -DWITH_RAV1E=OFF -DWITH_SvtEnc=OFF \
+    -DWITH_EXAMPLES=OFF -DENABLE_PLUGIN_LOADING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_GdkPixbuf=ON \
+    -DBUILD_TESTING=OFF -DCMAKE_CXX_FLAGS=-DLIBDE265_STATIC_BUILD
+  # Both decoders must be inside, or one of the two kinds would be refused at run time.
+  grep -q 'de265' "$prefix/lib/pkgconfig/libheif.pc" && grep -q 'dav1d' "$prefix/lib/pkgconfig/libheif.pc"
+  keep_licence libheif heif/COPYING
+  rm -rf "$src"
+fi
+
+# libde265's licence text, kept apart from its build, which came first.
+if [ ! -f "$prefix/share/licences/libde265.txt" ]; then
+  unpack libde265 de265
+  keep_licence libde265 de265/COPYING
+  rm -rf "$src"
+fi
+
+if [ ! -f "$prefix/lib/libbrotlidec.a" ]; then
+  echo "setup: building brotli for $target"
+  unpack brotli brotli
+  cmake_build brotli -DBROTLI_DISABLE_TESTS=ON
+  # Its project makes DLLs and static libraries at once: the static ones take the plain names.
+  for lib in common dec enc; do
+    mv "$prefix/lib/libbrotli$lib-static.a" "$prefix/lib/libbrotli$lib.a"
+  done
+  rm -f "$prefix"/lib/libbrotli*.dll.a "$prefix"/bin/libbrotli*.dll
+  keep_licence brotli brotli/LICENSE
+  rm -rf "$src"
+fi
+
+if [ ! -f "$prefix/lib/libhwy.a" ]; then
+  echo "setup: building highway for $target"
+  unpack highway hwy
+  cmake_build hwy -DHWY_ENABLE_CONTRIB=OFF -DHWY_ENABLE_EXAMPLES=OFF -DHWY_ENABLE_TESTS=OFF -DBUILD_TESTING=OFF \
+    -DCMAKE_CXX_FLAGS="$simd_flags"
+  keep_licence highway hwy/LICENSE
+  rm -rf "$src"
+fi
+
+if [ ! -f "$prefix/lib/libjxl.a" ]; then
+  echo "setup: building libjxl for $target"
+  unpack jpeg-xl jxl
+  # The library and its thread runner over the libraries above; no tools, tests, benchmarks,
+  # documents, nor the encoders' helpers and other programs' loaders.
+  cmake_build jxl -DBUILD_TESTING=OFF -DJPEGXL_ENABLE_TOOLS=OFF -DJPEGXL_ENABLE_BENCHMARK=OFF \
+    -DJPEGXL_ENABLE_EXAMPLES=OFF -DJPEGXL_ENABLE_DOXYGEN=OFF -DJPEGXL_ENABLE_MANPAGES=OFF \
+    -DJPEGXL_ENABLE_JNI=OFF -DJPEGXL_ENABLE_SJPEG=OFF -DJPEGXL_ENABLE_OPENEXR=OFF \
+    -DJPEGXL_ENABLE_PLUGINS=OFF -DJPEGXL_ENABLE_SKCMS=OFF -DJPEGXL_BUNDLE_SKCMS=OFF \
+    -DJPEGXL_ENABLE_FUZZERS=OFF -DJPEGXL_ENABLE_DEVTOOLS=OFF -DJPEGXL_ENABLE_VIEWERS=OFF \
+    -DJPEGXL_ENABLE_TCMALLOC=OFF -DJPEGXL_FORCE_SYSTEM_BROTLI=ON -DJPEGXL_FORCE_SYSTEM_HWY=ON \
+    -DJPEGXL_FORCE_SYSTEM_LCMS2=ON -DJPEGXL_WARNINGS_AS_ERRORS=OFF -DCMAKE_CXX_FLAGS="$simd_flags"
+  # The static libraries' names: libjxl-static.a and libjxl_threads-static.a in this release.
+  for lib in jxl jxl_threads; do
+    [ ! -f "$prefix/lib/lib$lib-static.a" ] || mv "$prefix/lib/lib$lib-static.a" "$prefix/lib/lib$lib.a"
+  done
+  rm -f "$prefix"/lib/libjxl*.dll.a "$prefix"/bin/libjxl*.dll
+  keep_licence libjxl jxl/LICENSE
+  rm -rf "$src"
+fi
+
+# Little CMS 2's licence text, for jxl.spi, which links it.
+if [ ! -f "$prefix/share/licences/lcms2.txt" ]; then
+  unpack lcms2 lcms2
+  keep_licence lcms2 lcms2/LICENSE
+  rm -rf "$src"
+fi

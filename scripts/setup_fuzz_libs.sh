@@ -120,3 +120,80 @@ if needed tiff; then
   grep -q '^#define JPEG_SUPPORT' "$src/build/libtiff/tiffconf.h"
   built tiff
 fi
+
+# heif.spi's and jxl.spi's libraries, C++ mostly: libde265, dav1d and libheif; brotli, highway and
+# libjxl (whose colour code, Little CMS 2, is Debian's, not instrumented). Without their SIMD code, as
+# libjpeg-turbo above. At a lower priority: they are large, and the machine is shared.
+renice -n 10 $$ >/dev/null
+cxx=clang++-14
+cxx_options=(-DCMAKE_CXX_COMPILER=$cxx "-DCMAKE_CXX_FLAGS=$flags")
+export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
+
+if needed libde265; then
+  echo "setup: building libde265 for fuzzing"
+  unpack libde265 de265
+  target=de265 cmake_build de265 "${cxx_options[@]}" -DENABLE_SDL=OFF -DENABLE_ENCODER=OFF -DDISABLE_SSE=ON
+  install -D -m 644 "$src/build/libde265/libde265.a" "$prefix/lib/libde265.a"
+  install -D -m 644 -t "$prefix/include/libde265" "$src/de265/libde265/de265.h" \
+    "$src/build/libde265/de265-version.h"
+  built libde265
+fi
+
+if needed dav1d; then
+  echo "setup: building dav1d for fuzzing"
+  unpack dav1d dav1d
+  CC=$cc CFLAGS="$flags" meson setup "$src/build" "$src/dav1d" --prefix "$prefix" --libdir lib \
+    --buildtype plain -Ddefault_library=static -Denable_asm=false -Denable_tools=false \
+    -Denable_tests=false -Denable_examples=false -Denable_docs=false -Dlogging=false >/dev/null
+  ninja -C "$src/build" -j 2 install >/dev/null
+  built dav1d
+fi
+
+if needed libheif; then
+  echo "setup: building libheif for fuzzing"
+  unpack libheif heif
+  cmake_build heif "${cxx_options[@]}" -DLIBDE265_INCLUDE_DIR="$prefix/include" -DLIBDE265_LIBRARY="$prefix/lib/libde265.a" \
+    -DDAV1D_INCLUDE_DIR="$prefix/include" -DDAV1D_LIBRARY="$prefix/lib/libdav1d.a" \
+    -DWITH_LIBDE265=ON -DWITH_LIBDE265_PLUGIN=OFF -DWITH_DAV1D=ON \
+    -DWITH_DAV1D_PLUGIN=OFF -DWITH_X265=OFF -DWITH_AOM_DECODER=OFF -DWITH_AOM_ENCODER=OFF -DWITH_RAV1E=OFF \
+    -DWITH_SvtEnc=OFF -DWITH_EXAMPLES=OFF -DENABLE_PLUGIN_LOADING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_GdkPixbuf=ON \
+    -DBUILD_TESTING=OFF
+  grep -q 'de265' "$prefix/lib/pkgconfig/libheif.pc" && grep -q 'dav1d' "$prefix/lib/pkgconfig/libheif.pc"
+  built libheif
+fi
+
+if needed brotli; then
+  echo "setup: building brotli for fuzzing"
+  unpack brotli brotli
+  cmake_build brotli -DBROTLI_DISABLE_TESTS=ON
+  for lib in common dec enc; do
+    mv "$prefix/lib/libbrotli$lib-static.a" "$prefix/lib/libbrotli$lib.a"
+  done
+  rm -f "$prefix"/lib/libbrotli*.so*
+  built brotli
+fi
+
+if needed highway; then
+  echo "setup: building highway for fuzzing"
+  unpack highway hwy
+  cmake_build hwy "${cxx_options[@]}" -DHWY_ENABLE_CONTRIB=OFF -DHWY_ENABLE_EXAMPLES=OFF \
+    -DHWY_ENABLE_TESTS=OFF -DBUILD_TESTING=OFF
+  built highway
+fi
+
+if needed jpeg-xl; then
+  echo "setup: building libjxl for fuzzing"
+  unpack jpeg-xl jxl
+  cmake_build jxl "${cxx_options[@]}" -DBUILD_TESTING=OFF -DJPEGXL_ENABLE_TOOLS=OFF \
+    -DJPEGXL_ENABLE_BENCHMARK=OFF -DJPEGXL_ENABLE_EXAMPLES=OFF -DJPEGXL_ENABLE_DOXYGEN=OFF \
+    -DJPEGXL_ENABLE_MANPAGES=OFF -DJPEGXL_ENABLE_JNI=OFF -DJPEGXL_ENABLE_SJPEG=OFF \
+    -DJPEGXL_ENABLE_OPENEXR=OFF -DJPEGXL_ENABLE_PLUGINS=OFF -DJPEGXL_ENABLE_SKCMS=OFF \
+    -DJPEGXL_BUNDLE_SKCMS=OFF -DJPEGXL_ENABLE_FUZZERS=OFF -DJPEGXL_ENABLE_DEVTOOLS=OFF \
+    -DJPEGXL_ENABLE_VIEWERS=OFF -DJPEGXL_ENABLE_TCMALLOC=OFF -DJPEGXL_FORCE_SYSTEM_BROTLI=ON \
+    -DJPEGXL_FORCE_SYSTEM_HWY=ON -DJPEGXL_FORCE_SYSTEM_LCMS2=ON -DJPEGXL_WARNINGS_AS_ERRORS=OFF
+  for lib in jxl jxl_threads; do
+    [ ! -f "$prefix/lib/lib$lib-static.a" ] || mv "$prefix/lib/lib$lib-static.a" "$prefix/lib/lib$lib.a"
+  done
+  rm -f "$prefix"/lib/libjxl*.so*
+  built jpeg-xl
+fi
