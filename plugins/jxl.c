@@ -4,7 +4,6 @@
    as 32-bit DIBs with straight alpha, the others as 24-bit. The data is handed to the decoder a chunk at
    a time, so that progress is reported, and a stop honoured, while it decodes. */
 #include <jxl/decode.h>
-#include <jxl/encode.h>
 #include <jxl/thread_parallel_runner.h>
 #include <stdlib.h>
 #include <string.h>
@@ -107,14 +106,28 @@ static void JxlReceivePixels(void* opaque, size_t x, size_t y, size_t count, con
 }
 
 /* At the colour event: pictures stored as XYB are asked of libjxl in sRGB; the others keep the ICC
-   profile of their data, which comes with them. */
+   profile of their data (the file's own, or made by libjxl of its colour description) unless that is
+   sRGB. */
 static int JxlTakeColour(JxlRead* read) {
   if (!read->info.uses_original_profile) {
     JxlColorEncoding srgb;
-    JxlColorEncodingSetToSRGB(&srgb, read->info.num_color_channels == 1);
+    memset(&srgb, 0, sizeof srgb);
+    srgb.color_space = read->info.num_color_channels == 1 ? JXL_COLOR_SPACE_GRAY : JXL_COLOR_SPACE_RGB;
+    srgb.white_point = JXL_WHITE_POINT_D65;
+    srgb.primaries = JXL_PRIMARIES_SRGB;
+    srgb.transfer_function = JXL_TRANSFER_FUNCTION_SRGB;
+    srgb.rendering_intent = JXL_RENDERING_INTENT_PERCEPTUAL;
     return JxlDecoderSetPreferredColorProfile(read->decoder, &srgb) == JXL_DEC_SUCCESS ? SPI_ALL_RIGHT
                                                                                        : SPI_BROKEN_DATA;
   }
+  /* Described as sRGB: nothing to convert. */
+  JxlColorEncoding described;
+  if (JxlDecoderGetColorAsEncodedProfile(read->decoder, NULL, JXL_COLOR_PROFILE_TARGET_DATA, &described) ==
+          JXL_DEC_SUCCESS &&
+      described.white_point == JXL_WHITE_POINT_D65 &&
+      described.transfer_function == JXL_TRANSFER_FUNCTION_SRGB &&
+      (described.color_space == JXL_COLOR_SPACE_GRAY || described.primaries == JXL_PRIMARIES_SRGB))
+    return SPI_ALL_RIGHT;
   size_t size = 0;
   if (JxlDecoderGetICCProfileSize(read->decoder, NULL, JXL_COLOR_PROFILE_TARGET_DATA, &size) !=
           JXL_DEC_SUCCESS ||

@@ -195,6 +195,23 @@ for name, (width, height, channels, depth, frames), encode, reference in made:
     for source in sources:
         os.remove(source)
 
+# A JPEG whose Exif orientation turns it a quarter clockwise, recompressed by cjxl: the orientation
+# goes into the JPEG XL header, and djxl shows the picture upright.
+jpeg_xl = os.path.join(out, "jxl_jpeg_rotated.jxl")
+if not samples and not os.path.exists(os.path.join(out, "jxl_jpeg_rotated.png")):
+    with open(jpeg_xl + ".ppm", "wb") as f:
+        f.write(b"P6\n64 48\n255\n" + bytes((x * 4 + c * 80) % 256 for y in range(48) for x in range(64)
+                                              for c in (y * 5, 0, 1)))
+    run("cjpeg", "-quality", "90", "-outfile", jpeg_xl + ".jpg", jpeg_xl + ".ppm")
+    jpeg = open(jpeg_xl + ".jpg", "rb").read()
+    exif = b"Exif\0\0MM\0*\0\0\0\x08" + struct.pack(">HHHIHHI", 1, 0x0112, 3, 1, 6, 0, 0)
+    with open(jpeg_xl + ".jpg", "wb") as f:
+        f.write(jpeg[:2] + b"\xff\xe1" + struct.pack(">H", 2 + len(exif)) + exif + jpeg[2:])
+    run("cjxl", jpeg_xl + ".jpg", jpeg_xl)
+    run("djxl", jpeg_xl, os.path.join(out, "jxl_jpeg_rotated.png"))
+    os.remove(jpeg_xl + ".ppm")
+    os.remove(jpeg_xl + ".jpg")
+
 grid = os.path.join(out, "heic_grid.heic")
 if not samples and not os.path.exists(os.path.join(out, "heic_grid.png")):
     tiles = []

@@ -156,7 +156,7 @@ export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig" PKG_CONFIG_PATH=
 # GCC for 64-bit Windows keeps 32-byte vectors on a stack it does not align to 32 bytes, so the AVX2
 # and AVX-512 paths of highway would fault on the processors that take them: SSE4 is the widest.
 simd_flags=""
-[ "$arch" = i686 ] || simd_flags="-DHWY_DISABLED_TARGETS=(HWY_AVX2|HWY_AVX3|HWY_AVX3_DL|HWY_AVX3_ZEN4)"
+[ "$arch" = i686 ] || simd_flags="-DHWY_DISABLED_TARGETS=HWY_AVX2+HWY_AVX3+HWY_AVX3_DL"
 
 if [ ! -f "$prefix/lib/libde265.a" ]; then
   echo "setup: building libde265 for $target"
@@ -245,24 +245,30 @@ if [ ! -f "$prefix/lib/libhwy.a" ]; then
   rm -rf "$src"
 fi
 
-if [ ! -f "$prefix/lib/libjxl.a" ]; then
+if [ ! -f "$prefix/lib/libjxl_dec.a" ]; then
   echo "setup: building libjxl for $target"
   unpack jpeg-xl jxl
-  # The library and its thread runner over the libraries above; no tools, tests, benchmarks,
-  # documents, nor the encoders' helpers and other programs' loaders.
-  cmake_build jxl -DBUILD_TESTING=OFF -DJPEGXL_ENABLE_TOOLS=OFF -DJPEGXL_ENABLE_BENCHMARK=OFF \
-    -DJPEGXL_ENABLE_EXAMPLES=OFF -DJPEGXL_ENABLE_DOXYGEN=OFF -DJPEGXL_ENABLE_MANPAGES=OFF \
-    -DJPEGXL_ENABLE_JNI=OFF -DJPEGXL_ENABLE_SJPEG=OFF -DJPEGXL_ENABLE_OPENEXR=OFF \
-    -DJPEGXL_ENABLE_PLUGINS=OFF -DJPEGXL_ENABLE_SKCMS=OFF -DJPEGXL_BUNDLE_SKCMS=OFF \
+  # The decoder library and its thread runner alone, over the libraries above: no encoder, tools,
+  # tests, benchmarks, documents, nor other programs' loaders. Installed by hand (its install step
+  # wants the encoder too).
+  cmake -S "$src/jxl" -B "$src/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_FIND_ROOT_PATH="$prefix;/usr/$target" -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF \
+    -DJPEGXL_ENABLE_TOOLS=OFF -DJPEGXL_ENABLE_BENCHMARK=OFF -DJPEGXL_ENABLE_EXAMPLES=OFF \
+    -DJPEGXL_ENABLE_DOXYGEN=OFF -DJPEGXL_ENABLE_MANPAGES=OFF -DJPEGXL_ENABLE_JNI=OFF -DJPEGXL_ENABLE_SJPEG=OFF \
+    -DJPEGXL_ENABLE_OPENEXR=OFF -DJPEGXL_ENABLE_PLUGINS=OFF -DJPEGXL_ENABLE_SKCMS=OFF -DJPEGXL_BUNDLE_SKCMS=OFF \
     -DJPEGXL_ENABLE_FUZZERS=OFF -DJPEGXL_ENABLE_DEVTOOLS=OFF -DJPEGXL_ENABLE_VIEWERS=OFF \
     -DJPEGXL_ENABLE_TCMALLOC=OFF -DJPEGXL_FORCE_SYSTEM_BROTLI=ON -DJPEGXL_FORCE_SYSTEM_HWY=ON \
-    -DJPEGXL_FORCE_SYSTEM_LCMS2=ON -DJPEGXL_WARNINGS_AS_ERRORS=OFF -DCMAKE_CXX_FLAGS="$simd_flags"
-  # The static libraries' names: libjxl-static.a and libjxl_threads-static.a in this release.
-  for lib in jxl jxl_threads; do
-    [ ! -f "$prefix/lib/lib$lib-static.a" ] || mv "$prefix/lib/lib$lib-static.a" "$prefix/lib/lib$lib.a"
-  done
-  rm -f "$prefix"/lib/libjxl*.dll.a "$prefix"/bin/libjxl*.dll
+    -DJPEGXL_FORCE_SYSTEM_LCMS2=ON -DJPEGXL_WARNINGS_AS_ERRORS=OFF -DCMAKE_CXX_FLAGS="$simd_flags" \
+    -DHWY_INCLUDE_DIR="$prefix/include" -DHWY_LIBRARY="$prefix/lib/libhwy.a" \
+    -DBROTLI_INCLUDE_DIR="$prefix/include" -DBROTLICOMMON_LIBRARY="$prefix/lib/libbrotlicommon.a" \
+    -DBROTLIDEC_LIBRARY="$prefix/lib/libbrotlidec.a" -DBROTLIENC_LIBRARY="$prefix/lib/libbrotlienc.a" \
+    -DLCMS2_INCLUDE_DIR="$prefix/include" -DLCMS2_LIBRARY="$prefix/lib/liblcms2.a" -Wno-dev >/dev/null
+  cmake --build "$src/build" -j 2 --target jxl_dec-static jxl_threads-static >/dev/null
+  install -D -m 644 "$src/build/lib/libjxl_threads.a" "$prefix/lib/libjxl_threads.a"
+  install -D -m 644 -t "$prefix/include/jxl" "$src"/jxl/lib/include/jxl/*.h "$src"/build/lib/include/jxl/*.h
   keep_licence libjxl jxl/LICENSE
+  # Last: the library's presence tells that the whole block was done.
+  install -D -m 644 "$src/build/lib/libjxl_dec.a" "$prefix/lib/libjxl_dec.a"
   rm -rf "$src"
 fi
 

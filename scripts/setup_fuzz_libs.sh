@@ -44,7 +44,8 @@ cmake_build() {
   CC=$cc cmake -S "$src/$dir" -B "$src/build" -G Ninja -DCMAKE_BUILD_TYPE= -DCMAKE_C_FLAGS="$flags" \
     -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" -DBUILD_SHARED_LIBS=OFF \
     -DCMAKE_POSITION_INDEPENDENT_CODE=ON -Wno-dev "$@" >/dev/null
-  cmake --build "$src/build" -j 2 ${target:+--target "$target"} >/dev/null
+  # shellcheck disable=SC2086
+  cmake --build "$src/build" -j 2 ${target:+--target $target} >/dev/null
   [ -n "${target:-}" ] || cmake --install "$src/build" >/dev/null
 }
 zlib_options=(-DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include")
@@ -184,16 +185,15 @@ fi
 if needed jpeg-xl; then
   echo "setup: building libjxl for fuzzing"
   unpack jpeg-xl jxl
-  cmake_build jxl "${cxx_options[@]}" -DBUILD_TESTING=OFF -DJPEGXL_ENABLE_TOOLS=OFF \
-    -DJPEGXL_ENABLE_BENCHMARK=OFF -DJPEGXL_ENABLE_EXAMPLES=OFF -DJPEGXL_ENABLE_DOXYGEN=OFF \
-    -DJPEGXL_ENABLE_MANPAGES=OFF -DJPEGXL_ENABLE_JNI=OFF -DJPEGXL_ENABLE_SJPEG=OFF \
+  # The decoder library and its thread runner alone (installed by hand: the install step wants all).
+  target="jxl_dec-static jxl_threads-static" cmake_build jxl "${cxx_options[@]}" -DBUILD_TESTING=OFF \
+    -DJPEGXL_ENABLE_TOOLS=OFF -DJPEGXL_ENABLE_BENCHMARK=OFF -DJPEGXL_ENABLE_EXAMPLES=OFF \
+    -DJPEGXL_ENABLE_DOXYGEN=OFF -DJPEGXL_ENABLE_MANPAGES=OFF -DJPEGXL_ENABLE_JNI=OFF -DJPEGXL_ENABLE_SJPEG=OFF \
     -DJPEGXL_ENABLE_OPENEXR=OFF -DJPEGXL_ENABLE_PLUGINS=OFF -DJPEGXL_ENABLE_SKCMS=OFF \
     -DJPEGXL_BUNDLE_SKCMS=OFF -DJPEGXL_ENABLE_FUZZERS=OFF -DJPEGXL_ENABLE_DEVTOOLS=OFF \
     -DJPEGXL_ENABLE_VIEWERS=OFF -DJPEGXL_ENABLE_TCMALLOC=OFF -DJPEGXL_FORCE_SYSTEM_BROTLI=ON \
     -DJPEGXL_FORCE_SYSTEM_HWY=ON -DJPEGXL_FORCE_SYSTEM_LCMS2=ON -DJPEGXL_WARNINGS_AS_ERRORS=OFF
-  for lib in jxl jxl_threads; do
-    [ ! -f "$prefix/lib/lib$lib-static.a" ] || mv "$prefix/lib/lib$lib-static.a" "$prefix/lib/lib$lib.a"
-  done
-  rm -f "$prefix"/lib/libjxl*.so*
+  install -D -m 644 -t "$prefix/lib" "$src/build/lib/libjxl_dec.a" "$src/build/lib/libjxl_threads.a"
+  install -D -m 644 -t "$prefix/include/jxl" "$src"/jxl/lib/include/jxl/*.h "$src"/build/lib/include/jxl/*.h
   built jpeg-xl
 fi

@@ -1,9 +1,15 @@
 // The real zeb.exe with our own plug-ins beside it, as the build ships them: a folder of PNG, GIF,
-// WebP and TIFF files (written by the formats' own libraries) is walked picture by picture with their
-// titles, and a plug-in the user adds for the same extension still works next to them.
+// WebP and TIFF files (written by the formats' own libraries), and one of HEIC, AVIF and JPEG XL files
+// (Debian's encoders'), is walked picture by picture with their titles, and a plug-in the user adds for the
+// same extension still works next to them.
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 #include "tests/e2e/common/e2e_environment.h"
 #include "tests/e2e/common/test_folder.h"
@@ -16,7 +22,7 @@ namespace {
 
 using namespace zeb::test;
 
-const char* const kOwnPlugins[] = {"png.spi", "gif.spi", "webp.spi", "tiff.spi"};
+const char* const kOwnPlugins[] = {"png.spi", "gif.spi", "webp.spi", "tiff.spi", "heif.spi", "jxl.spi"};
 
 std::string BesideZeb(const std::string& name) {
   const std::string& exe = ZebExe();
@@ -61,6 +67,31 @@ TEST_F(PluginFormatsTest, AFolderOfTodaysFormatsIsWalkedWithTheirTitles) {
     ASSERT_TRUE(zeb.WaitForTitleEq(title)) << zeb.failure();
   }
   EXPECT_TRUE(zeb.WaitForClient({176, 72})) << zeb.failure();
+  EXPECT_EQ(zeb.FindMessageBox(), nullptr);
+}
+
+// A picture that Debian's encoders made (ZEB_MODERN_PICTURES, scripts/make_modern_pictures.py).
+std::string ModernPicture(const std::string& name) {
+  std::string path = std::string("Z:") + std::getenv("ZEB_MODERN_PICTURES") + "/" + name;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  std::ostringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  return bytes.str();
+}
+
+TEST_F(PluginFormatsTest, HeicAvifAndJpegXlPicturesAreShownUprightAndBrokenOnesLeaveTheList) {
+  std::string exe = Install({});
+  folder.WriteFile("pics/a.heic", ModernPicture("heic_grid.heic"));
+  folder.WriteFile("pics/b.avif", ModernPicture("avif_rotated.avif"));
+  folder.WriteFile("pics/c.heic", ModernPicture("heic_8bit.heic").substr(0, 300));
+  folder.WriteFile("pics/d.jxl", ModernPicture("jxl_jpeg_rotated.jxl"));
+  ASSERT_TRUE(zeb.Start(exe, {folder.Path("pics")}, folder.root())) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/4) a.heic 128x128 100%")) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
+  for (const char* title : {"[F] (2/4) b.avif 48x64 100%", "[F] (3/3) d.jxl 48x64 100%"}) {
+    ASSERT_TRUE(zeb.PressKey('N')) << zeb.failure();
+    ASSERT_TRUE(zeb.WaitForTitleEq(title)) << zeb.failure();
+  }
   EXPECT_EQ(zeb.FindMessageBox(), nullptr);
 }
 

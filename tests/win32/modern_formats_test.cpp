@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
-#include <jxl/encode.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -118,14 +117,15 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"avif_lossless", "heif.spi", 64, 48, 24}, Case{"avif_1x1", "heif.spi", 1, 1, 24},
                     Case{"avif_4097x3", "heif.spi", 4097, 3, 32}, Case{"avif_grid", "heif.spi", 128, 128, 24},
                     Case{"avif_rotated", "heif.spi", 48, 64, 24},
-                    Case{"avif_sequence", "heif.spi", 64, 48, 24}),
+                    Case{"avif_sequence", "heif.spi", 64, 48, 32}),
     [](const testing::TestParamInfo<Case>& i) { return i.param.name; });
 INSTANTIATE_TEST_SUITE_P(
     Jxl, ModernFormatTest,
     testing::Values(Case{"jxl_lossless", "jxl.spi", 64, 48, 24}, Case{"jxl_lossy", "jxl.spi", 64, 48, 24},
                     Case{"jxl_alpha_container", "jxl.spi", 64, 48, 32},
                     Case{"jxl_16bit", "jxl.spi", 64, 48, 24}, Case{"jxl_1x1", "jxl.spi", 1, 1, 24},
-                    Case{"jxl_4097x3", "jxl.spi", 4097, 3, 32}, Case{"jxl_animation", "jxl.spi", 64, 48, 32}),
+                    Case{"jxl_4097x3", "jxl.spi", 4097, 3, 32}, Case{"jxl_animation", "jxl.spi", 64, 48, 32},
+                    Case{"jxl_jpeg_rotated", "jxl.spi", 48, 64, 24}),
     [](const testing::TestParamInfo<Case>& i) { return i.param.name; });
 
 // A bare JPEG XL codestream header of Width x Height (explicit sizes of 18 bits) with default metadata.
@@ -211,40 +211,5 @@ TEST(ModernFormatProgress, EachPlugInReportsProgressAndStopsWhenAsked) {
   }
 }
 
-// libjxl turns the picture upright as its header says: a lossless picture stored turned a quarter.
-TEST(ModernFormatOrientation, AJpegXlPictureIsShownUpright) {
-  test::SourcePicture p = test::MakePicture(7, 5, 3);
-  std::vector<uint8_t> samples(p.samples.begin(), p.samples.end());
-  JxlEncoder* encoder = JxlEncoderCreate(nullptr);
-  JxlBasicInfo basic;
-  JxlEncoderInitBasicInfo(&basic);
-  basic.xsize = 7, basic.ysize = 5, basic.bits_per_sample = 8, basic.uses_original_profile = JXL_TRUE;
-  basic.orientation = JXL_ORIENT_ROTATE_90_CW;
-  JxlColorEncoding srgb;
-  JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
-  JxlEncoderFrameSettings* frame = JxlEncoderFrameSettingsCreate(encoder, nullptr);
-  const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
-  ASSERT_EQ(JxlEncoderSetBasicInfo(encoder, &basic), JXL_ENC_SUCCESS);
-  ASSERT_EQ(JxlEncoderSetColorEncoding(encoder, &srgb), JXL_ENC_SUCCESS);
-  ASSERT_EQ(JxlEncoderSetFrameLossless(frame, JXL_TRUE), JXL_ENC_SUCCESS);
-  ASSERT_EQ(JxlEncoderAddImageFrame(frame, &format, samples.data(), samples.size()), JXL_ENC_SUCCESS);
-  JxlEncoderCloseInput(encoder);
-  std::string jxl(4096, '\0');
-  uint8_t* next = reinterpret_cast<uint8_t*>(jxl.data());
-  size_t room = jxl.size();
-  ASSERT_EQ(JxlEncoderProcessOutput(encoder, &next, &room), JXL_ENC_SUCCESS);
-  jxl.resize(jxl.size() - room);
-  JxlEncoderDestroy(encoder);
-
-  auto module = Load("jxl.spi");
-  ASSERT_TRUE(module);
-  Decoded d;
-  ASSERT_EQ(FromMemory(*module, jxl, d), 0);
-  ASSERT_EQ(d.Header().biWidth, 5);
-  ASSERT_EQ(d.Header().biHeight, 7);
-  // Stored row 0 is the right-hand column shown, stored column 0 the top row.
-  for (int y = 0; y < 7; ++y)
-    for (int x = 0; x < 5; ++x) EXPECT_EQ(d.Pixel(x, y), p.Rgba(y, 4 - x)) << x << ", " << y;
-}
 }  // namespace
 }  // namespace zeb::spi
