@@ -103,27 +103,29 @@ static int HeifCopy(const uint8_t* pixels, int pixelStride, int depth, int premu
       return SPI_ABORT;
     const uint8_t* in = pixels + (size_t)y * (size_t)pixelStride;
     uint8_t* out = SpiDibRow(dib, y);
-    for (int32_t x = 0; x < dib->width; ++x, out += channels) {
-      uint8_t rgba[4];
-      if (depth == 8) {
-        memcpy(rgba, in, (size_t)channels);
-        in += channels;
-      } else {
-        for (int c = 0; c < channels; ++c, in += 2) {
-          const unsigned v = (unsigned)in[0] | (unsigned)in[1] << 8;
-          rgba[c] = v >= maximum ? 255 : (uint8_t)((v * 255u + maximum / 2) / maximum);
-        }
+    uint8_t* const end = out + (size_t)dib->width * (size_t)channels;
+    if (depth == 8) {
+      /* The common case, kept to a plain swap of red and blue. */
+      for (; out < end; out += channels, in += channels) {
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+        if (channels == 4) out[3] = in[3];
       }
-      if (channels == 4 && premultiplied && rgba[3] != 255) {
-        for (int c = 0; c < 3; ++c)
-          rgba[c] = rgba[3] == 0
-                        ? 0
-                        : (uint8_t)(rgba[c] >= rgba[3] ? 255 : (rgba[c] * 255u + rgba[3] / 2) / rgba[3]);
+    } else {
+      for (uint8_t* at = out; at < end; ++at, in += 2) {
+        const unsigned v = (unsigned)in[0] | (unsigned)in[1] << 8;
+        *at = v >= maximum ? 255 : (uint8_t)((v * 255u + maximum / 2) / maximum);
       }
-      out[0] = rgba[2];
-      out[1] = rgba[1];
-      out[2] = rgba[0];
-      if (channels == 4) out[3] = rgba[3];
+      for (uint8_t* at = out; at < end; at += channels) {
+        const uint8_t red = at[0];
+        at[0] = at[2];
+        at[2] = red;
+      }
+    }
+    for (uint8_t* at = out; channels == 4 && premultiplied && at < end; at += 4) {
+      for (int c = 0; c < 3 && at[3] != 255; ++c)
+        at[c] = at[3] == 0 ? 0 : (uint8_t)(at[c] >= at[3] ? 255 : (at[c] * 255u + at[3] / 2) / at[3]);
     }
   }
   return SPI_ALL_RIGHT;

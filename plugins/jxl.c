@@ -1,8 +1,8 @@
 /* jxl.spi: JPEG XL pictures through libjxl, bare codestreams and ISO BMFF containers alike, lossy or
    lossless, of any bit depth (rounded to 8 bits by libjxl), upright (libjxl applies the orientation the
    file names), the first frame of an animation (composed on its canvas). Pictures with alpha come out
-   as 32-bit DIBs with straight alpha, the others as 24-bit. The data is handed to the decoder a chunk at
-   a time, so that progress is reported, and a stop honoured, while it decodes. */
+   as 32-bit DIBs with straight alpha, the others as 24-bit. Progress is reported, and a stop honoured,
+   once the headers are read, before the picture is decoded. */
 #include <jxl/decode.h>
 #include <jxl/thread_parallel_runner.h>
 #include <stdlib.h>
@@ -12,9 +12,6 @@
 
 const char* const kSpiFormatTexts[] = {"00IN", "ZEB JPEG XL plug-in 1.0 (libjxl)", "*.jxl", "JPEG XL"};
 const int kSpiFormatTextCount = 4;
-
-/* Bytes handed to the decoder between two progress reports. */
-#define JXL_PROGRESS_CHUNK (512 * 1024)
 
 int SpiFormatSupported(const uint8_t* head, size_t size) {
   static const uint8_t kContainer[12] = {0, 0, 0, 12, 'J', 'X', 'L', ' ', 0x0D, 0x0A, 0x87, 0x0A};
@@ -150,9 +147,10 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
   JxlRead read;
   int result = JxlReadBegin(
       &read, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FRAME | JXL_DEC_FULL_IMAGE, 1);
-  size_t end = size < JXL_PROGRESS_CHUNK ? size : JXL_PROGRESS_CHUNK;
-  if (result == SPI_ALL_RIGHT) JxlDecoderSetInput(read.decoder, data, end);
-  if (result == SPI_ALL_RIGHT && end == size) JxlDecoderCloseInput(read.decoder);
+  if (result == SPI_ALL_RIGHT) {
+    JxlDecoderSetInput(read.decoder, data, size);
+    JxlDecoderCloseInput(read.decoder);
+  }
   JxlPixelFormat format = {3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
   while (result == SPI_ALL_RIGHT) {
     const JxlDecoderStatus status = JxlDecoderProcessInput(read.decoder);
@@ -169,26 +167,16 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
     } else if (status == JXL_DEC_COLOR_ENCODING) {
       result = JxlTakeColour(&read);
     } else if (status == JXL_DEC_FRAME) {
-      /* The pixels go straight into the DIB, for the first frame only. */
+      /* The pixels go straight into the DIB, for the first frame only. The frame is decoded in one
+         call of libjxl's (faster than handing it the data in pieces), with a report before it. */
       if (JxlDecoderSetImageOutCallback(read.decoder, &format, JxlReceivePixels, dib) != JXL_DEC_SUCCESS)
         result = SPI_BROKEN_DATA;
-    } else if (status == JXL_DEC_NEED_MORE_INPUT) {
-      /* The data ends before the picture does: a broken file. Otherwise, the next chunk. */
-      const size_t kept = JxlDecoderReleaseInput(read.decoder);
-      if (end == size || kept > end) {
-        result = SPI_BROKEN_DATA;
-        break;
-      }
-      if ((result = SpiProgress(progress, (int)(end / 1024), (int)(size / 1024), lData)) != SPI_ALL_RIGHT)
-        break;
-      const size_t start = end - kept;
-      end = size - end > JXL_PROGRESS_CHUNK ? end + JXL_PROGRESS_CHUNK : size;
-      JxlDecoderSetInput(read.decoder, data + start, end - start);
-      if (end == size) JxlDecoderCloseInput(read.decoder);
+      else
+        result = SpiProgress(progress, 1, 3, lData);
     } else if (status == JXL_DEC_FULL_IMAGE) {
       break; /* the first frame is the picture */
     } else {
-      /* An error, or the end of the file before any frame: an inconsistent or broken file. */
+      /* An error, data that ends before the picture does, or no frame at all: a broken file. */
       result = SPI_BROKEN_DATA;
     }
   }

@@ -275,6 +275,6 @@ fi
 # Little CMS 2's licence text, for jxl.spi, which links it.
 if [ ! -f "$prefix/share/licences/lcms2.txt" ]; then
   unpack lcms2 lcms2
-  keep_licence lcms2 lcms2/LICENSE
+  keep_licence lcms2 lcms2/COPYING
   rm -rf "$src"
 fi

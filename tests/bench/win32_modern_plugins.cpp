@@ -1,7 +1,7 @@
 // How fast heif.spi and jxl.spi read 12-megapixel pictures (4000 x 3000 HEIC, AVIF and JPEG XL made by
 // Debian's encoders: scripts/make_modern_pictures.py --bench FOLDER), in ratios measured in one run:
-// GetPicture from memory against the bare library decoding the same bytes into a buffer of the same
-// size, as an application of libheif or libjxl would (at most 1.1 each).
+// GetPicture from memory against the bare library decoding the same bytes into a new buffer of the
+// same size, as an application of libheif or libjxl would (at most 1.1 each).
 //
 //   zeb_bench_win32_modern_plugins.exe FOLDER
 #include <windows.h>
@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -102,7 +103,6 @@ int main(int argc, char** argv) {
     const std::string bytes = read.str();
     std::unique_ptr<zeb::spi::PluginModule> module = zeb::spi::CreatePluginModule(plugins + kind.plugin);
     if (bytes.empty() || !module) return 1;
-    std::vector<unsigned char> bare;
     double plugin = 1e300, library = 1e300;
     for (int i = 0; i < kRuns; ++i) {  // interleaved, so that whatever else the machine does falls on both
       plugin = std::min(plugin, Milliseconds([&] {
@@ -113,7 +113,10 @@ int main(int argc, char** argv) {
                           LocalFree(info);
                           LocalFree(bits);
                         }));
-      library = std::min(library, Milliseconds([&] { kind.bare(bytes, bare); }));
+      library = std::min(library, Milliseconds([&] {
+                           std::vector<unsigned char> bare;
+                           kind.bare(bytes, bare);
+                         }));
     }
     std::printf("%-11s %5.1f MB  %s GetPicture %8.1f ms  bare library %8.1f ms  ratio %5.2f  (at most 1.1)\n",
                 kind.file, bytes.size() / 1e6, kind.plugin, plugin, library, plugin / library);
