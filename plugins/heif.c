@@ -45,8 +45,8 @@ static int HeifResult(struct heif_error error) {
   switch (error.code) {
     case heif_error_Ok:
       return SPI_ALL_RIGHT;
-    case heif_error_Memory_allocation_error:
-      return SPI_NO_MEMORY;
+    case heif_error_Memory_allocation_error: /* also pictures over libheif's own size limit */
+      return error.subcode == heif_suberror_Security_limit_exceeded ? SPI_BROKEN_DATA : SPI_NO_MEMORY;
     case heif_error_Unsupported_feature:
       return SPI_UNKNOWN_FORMAT; /* a codec or kind of image that this build does not read */
     default:
