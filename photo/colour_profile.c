@@ -237,15 +237,17 @@ __attribute__((target("sse2"), always_inline)) static inline int MatrixShaperRow
 #define COLOUR_GATHER(i)                              \
   r = _mm_insert_epi16(r, lr[in[(i)*step + 2]], (i)); \
   g = _mm_insert_epi16(g, lg[in[(i)*step + 1]], (i)); \
-  b = _mm_insert_epi16(b, lb[in[(i)*step]], (i));
-    COLOUR_GATHER(0)
-    COLOUR_GATHER(1)
-    COLOUR_GATHER(2)
-    COLOUR_GATHER(3)
-    COLOUR_GATHER(4) COLOUR_GATHER(5) COLOUR_GATHER(6) COLOUR_GATHER(7)
+  b = _mm_insert_epi16(b, lb[in[(i)*step]], (i))
+    COLOUR_GATHER(0);
+    COLOUR_GATHER(1);
+    COLOUR_GATHER(2);
+    COLOUR_GATHER(3);
+    COLOUR_GATHER(4);
+    COLOUR_GATHER(5);
+    COLOUR_GATHER(6);
+    COLOUR_GATHER(7);
 #undef COLOUR_GATHER
-        const __m128i rgLow = _mm_unpacklo_epi16(r, g),
-                      rgHigh = _mm_unpackhi_epi16(r, g);
+    const __m128i rgLow = _mm_unpacklo_epi16(r, g), rgHigh = _mm_unpackhi_epi16(r, g);
     const __m128i b1Low = _mm_unpacklo_epi16(b, one), b1High = _mm_unpackhi_epi16(b, one);
     __m128i linear[3];
     for (int c = 0; c < 3; ++c) {
@@ -260,9 +262,15 @@ __attribute__((target("sse2"), always_inline)) static inline int MatrixShaperRow
   if (step == 4) out[(i)*4 + 3] = in[(i)*4 + 3];             \
   out[(i)*step] = eb[_mm_extract_epi16(linear[2], (i))];     \
   out[(i)*step + 1] = eg[_mm_extract_epi16(linear[1], (i))]; \
-  out[(i)*step + 2] = er[_mm_extract_epi16(linear[0], (i))];
-    COLOUR_PUT(0)
-    COLOUR_PUT(1) COLOUR_PUT(2) COLOUR_PUT(3) COLOUR_PUT(4) COLOUR_PUT(5) COLOUR_PUT(6) COLOUR_PUT(7)
+  out[(i)*step + 2] = er[_mm_extract_epi16(linear[0], (i))]
+    COLOUR_PUT(0);
+    COLOUR_PUT(1);
+    COLOUR_PUT(2);
+    COLOUR_PUT(3);
+    COLOUR_PUT(4);
+    COLOUR_PUT(5);
+    COLOUR_PUT(6);
+    COLOUR_PUT(7);
 #undef COLOUR_PUT
   }
   return x;
