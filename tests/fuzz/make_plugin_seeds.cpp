@@ -46,14 +46,13 @@ int main(int argc, char** argv) {
   Seed("webp", "lossy", WriteWebp(rgb, {false}));
   Seed("webp", "lossy-rows-of-macroblocks", WriteWebp(MakePicture(9, 40, 3), {false}));
   Seed("webp", "animation", WriteWebp(rgba, {true, 2}));
-  Seed("webp", "display-p3", WriteWebp(rgb, {.icc = p3}));
   Seed("tiff", "grey", WriteTiff(grey));
   Seed("tiff", "grey16-big-endian", WriteTiff(grey16, {.bigEndian = true}));
   Seed("tiff", "palette-tiles", WriteTiff(indexed, {.tileSize = 16}));
   Seed("tiff", "rgb16-lzw", WriteTiff(rgb16, {.compression = TiffCompression::kLzw}));
   Seed("tiff", "rgba", WriteTiff(rgba));
   Seed("tiff", "cmyk", WriteTiff(rgb, {.cmyk = true}));
-  Seed("tiff", "rgb-adobe-rgb", WriteTiff(rgb, {.icc = adobe}));
+  Seed("tiff", "rgb-display-p3", WriteTiff(rgb, {.icc = p3}));
   Seed("tiff", "jpeg",
        WriteTiff(MakePicture(16, 16, 3), {.compression = TiffCompression::kJpeg, .rowsPerStrip = 16}));
   return 0;

@@ -49,7 +49,6 @@ const Case kCases[] = {
     {"tests/e2e/a.cpp", "\"tests/support/bmp_maker.h\"", false},
     {"tools/a.cpp", "<windows.h>", false},
     {"app/d.cpp", "<vector>", false},
-    {"photo/a.c", "\"photo/colour_profile.h\"", false},
     {"platform/graphics/c.cpp", "\"photo/colour_profile.h\"", false},
     // What they may not.
     {"app/e.cpp", "\"platform/win32/utf16.h\"", true},

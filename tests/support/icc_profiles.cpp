@@ -36,16 +36,14 @@ std::string MakeProfile(TestProfile profile) {
     cmsDeleteTransform(toLab);
     cmsCloseProfile(srgb);
     cmsCloseProfile(lab);
-  } else if (profile == TestProfile::kAdobeRgb) {
-    const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1}, {0.21, 0.71, 1}, {0.15, 0.06, 1}};
-    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 563.0 / 256);
-    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
-    p = cmsCreateRGBProfile(&d65, &primaries, curves);
-    cmsFreeToneCurve(gamma);
-  } else {
-    const cmsCIExyYTRIPLE primaries = {{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}};
+  } else {  // Adobe RGB (1998): gamma 563/256; Display P3: the sRGB curve
+    const bool adobe = profile == TestProfile::kAdobeRgb;
+    const cmsCIExyYTRIPLE primaries =
+        adobe ? cmsCIExyYTRIPLE{{0.64, 0.33, 1}, {0.21, 0.71, 1}, {0.15, 0.06, 1}}
+              : cmsCIExyYTRIPLE{{0.68, 0.32, 1}, {0.265, 0.69, 1}, {0.15, 0.06, 1}};
     const double srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
-    cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, srgbCurve);
+    cmsToneCurve* curve =
+        adobe ? cmsBuildGamma(nullptr, 563.0 / 256) : cmsBuildParametricToneCurve(nullptr, 4, srgbCurve);
     cmsToneCurve* curves[3] = {curve, curve, curve};
     p = cmsCreateRGBProfile(&d65, &primaries, curves);
     cmsFreeToneCurve(curve);
@@ -68,8 +66,7 @@ std::vector<uint8_t> ReferenceToSrgb(const std::string& icc, cmsUInt32Number for
   cmsHTRANSFORM t =
       cmsCreateTransform(source, format, srgb, TYPE_RGB_16, INTENT_PERCEPTUAL, cmsFLAGS_NOOPTIMIZE);
   std::vector<uint16_t> wide(count * 3);
-  if (t) cmsDoTransform(t, pixels, wide.data(), static_cast<cmsUInt32Number>(count));
-  if (t) cmsDeleteTransform(t);
+  if (t) cmsDoTransform(t, pixels, wide.data(), static_cast<cmsUInt32Number>(count)), cmsDeleteTransform(t);
   cmsCloseProfile(source);
   cmsCloseProfile(srgb);
   if (!t) throw std::runtime_error("lcms2 could not convert from the test profile");

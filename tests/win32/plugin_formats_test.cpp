@@ -134,17 +134,13 @@ SourcePicture OnScreen(const SourcePicture& frame, int width, int height, int le
 SourcePicture InProfile(SourcePicture p, const std::string& icc) {
   const bool indexed = !p.palette.empty();
   const size_t count = indexed ? p.palette.size() : p.samples.size() / p.channels;
-  std::vector<uint8_t> rgb;
-  for (size_t i = 0; i < count; ++i)
-    for (int c = 0; c < 3; ++c)
-      rgb.push_back(static_cast<uint8_t>(indexed ? p.palette[i][c] : p.samples[i * p.channels + c]));
+  std::vector<uint8_t> rgb(count * 3);
+  auto sample = [&](size_t i) -> uint16_t& { return p.samples[i / 3 * p.channels + i % 3]; };
+  for (size_t i = 0; i < rgb.size(); ++i)
+    rgb[i] = static_cast<uint8_t>(indexed ? p.palette[i / 3][i % 3] : sample(i));
   rgb = test::ReferenceToSrgb(icc, TYPE_RGB_8, rgb.data(), count);
-  for (size_t i = 0; i < rgb.size(); ++i) {
-    if (indexed)
-      p.palette[i / 3][i % 3] = rgb[i];
-    else
-      p.samples[i / 3 * p.channels + i % 3] = rgb[i];
-  }
+  for (size_t i = 0; i < rgb.size(); ++i)
+    indexed ? void(p.palette[i / 3][i % 3] = rgb[i]) : void(sample(i) = rgb[i]);
   return p;
 }
 
