@@ -6,6 +6,7 @@
 #include <setjmp.h>
 #include <string.h>
 
+#include "common/display_profile.h"
 #include "common/spi_plugin.h"
 
 const char* const kSpiFormatTexts[] = {"00IN", "ZEB PNG plug-in 1.0 (libpng " PNG_LIBPNG_VER_STRING ")",
@@ -176,6 +177,12 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
     const int needed = d.passes == 1 ? dib->height : dib->height - 1;
     if (d.ended ? d.rowsDone < needed : d.passes != 1 || d.rowsDone == 0) d.result = SPI_BROKEN_DATA;
   }
+  png_charp name;
+  int method;
+  png_bytep profile;
+  png_uint_32 length;
+  if (d.result == SPI_ALL_RIGHT && png_get_iCCP(r.png, r.info, &name, &method, &profile, &length))
+    SpiDibToDisplay(dib, profile, length);
   PngClose(&r);
   return d.result;
 }

@@ -8,6 +8,7 @@
 #include <string.h>
 #include <tiffio.h>
 
+#include "common/display_profile.h"
 #include "common/spi_plugin.h"
 
 const char* const kSpiFormatTexts[] = {"00IN", "ZEB TIFF plug-in 1.0 (libtiff 4)", "*.tif;*.tiff",
@@ -336,6 +337,10 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
     if (result == SPI_BROKEN_DATA && rowsDone > 0 && !TIFFIsTiled(tif) && TiffTruncated(tif, m.size))
       result = SPI_ALL_RIGHT;
   }
+  uint32_t iccSize = 0;
+  void* icc = NULL;
+  if (result == SPI_ALL_RIGHT && TIFFGetField(tif, TIFFTAG_ICCPROFILE, &iccSize, &icc))
+    SpiDibToDisplay(dib, icc, iccSize);
   TIFFClose(tif);
   return result;
 }

@@ -6,6 +6,7 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 
+#include "common/display_profile.h"
 #include "common/spi_plugin.h"
 
 const char* const kSpiFormatTexts[] = {"00IN", "ZEB WebP plug-in 1.0 (libwebp)", "*.webp", "WebP"};
@@ -123,6 +124,19 @@ static int WebpDecodeStill(const uint8_t* data, size_t size, SpiDib* dib, Progre
   return result;
 }
 
+/* Converts the decoded picture from the profile of its ICCP chunk, if it has one. */
+static void WebpToDisplay(const uint8_t* data, size_t size, SpiDib* dib) {
+  WebPData bytes = {data, size};
+  WebPDemuxer* demux = WebPDemuxPartial(&bytes, NULL);
+  WebPChunkIterator chunk;
+  if (demux && (WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ICCP_FLAG) &&
+      WebPDemuxGetChunk(demux, "ICCP", 1, &chunk)) {
+    SpiDibToDisplay(dib, chunk.chunk.bytes, chunk.chunk.size);
+    WebPDemuxReleaseChunkIterator(&chunk);
+  }
+  WebPDemuxDelete(demux);
+}
+
 int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallback progress,
                     LONG_PTR lData) {
   WebPBitstreamFeatures features;
@@ -130,6 +144,8 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
   if (result == SPI_ALL_RIGHT)
     result = SpiDibCreate(dib, features.width, features.height, features.has_alpha ? 32 : 24);
   if (result != SPI_ALL_RIGHT) return result;
-  return features.has_animation ? WebpDecodeAnimation(data, size, dib)
-                                : WebpDecodeStill(data, size, dib, progress, lData);
+  result = features.has_animation ? WebpDecodeAnimation(data, size, dib)
+                                  : WebpDecodeStill(data, size, dib, progress, lData);
+  if (result == SPI_ALL_RIGHT) WebpToDisplay(data, size, dib);
+  return result;
 }

@@ -1,5 +1,7 @@
 // The JPEG picture: decoded through libjpeg into a 24-bit top-down bitmap that it holds, so drawing is
 // the bitmap's. Baseline and progressive files, greyscale, YCbCr and CMYK/YCCK (Adobe) are read.
+// Colours with an embedded ICC profile are converted to the display's as they are decoded
+// (photo/colour_profile.h).
 // Decoding needs neither GDI nor the user-interface thread.
 //
 // A picture told the largest size it will be drawn at decodes at the smallest of libjpeg's scales

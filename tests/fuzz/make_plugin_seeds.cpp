@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/pictures/picture_writers.h"
+#include "tests/support/icc_profiles.h"
 
 using namespace zeb::test;
 
@@ -29,7 +30,9 @@ int main(int argc, char** argv) {
   const SourcePicture rgb = MakePicture(9, 5, 3), rgba = MakePicture(9, 5, 4), grey = MakePicture(9, 5, 1);
   const SourcePicture grey16 = MakePicture(9, 5, 1, 16), rgb16 = MakePicture(9, 5, 3, 16);
   const SourcePicture indexed = MakeIndexed(9, 5, 16), clear = MakeIndexed(9, 5, 16, true);
+  const std::string adobe = MakeProfile(TestProfile::kAdobeRgb), p3 = MakeProfile(TestProfile::kDisplayP3);
   Seed("png", "rgb", WritePng(rgb));
+  Seed("png", "rgba-adobe-rgb", WritePng(rgba, {.icc = adobe}));
   Seed("png", "rgba-interlaced", WritePng(rgba, {true}));
   Seed("png", "grey1", WritePng(MakePicture(9, 5, 1, 1)));
   Seed("png", "grey16", WritePng(grey16));
@@ -49,6 +52,7 @@ int main(int argc, char** argv) {
   Seed("tiff", "rgb16-lzw", WriteTiff(rgb16, {.compression = TiffCompression::kLzw}));
   Seed("tiff", "rgba", WriteTiff(rgba));
   Seed("tiff", "cmyk", WriteTiff(rgb, {.cmyk = true}));
+  Seed("tiff", "rgb-display-p3", WriteTiff(rgb, {.icc = p3}));
   Seed("tiff", "jpeg",
        WriteTiff(MakePicture(16, 16, 3), {.compression = TiffCompression::kJpeg, .rowsPerStrip = 16}));
   return 0;

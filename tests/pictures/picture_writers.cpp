@@ -175,6 +175,10 @@ std::string WritePng(const SourcePicture& p, const PngOptions& options) {
     if (std::any_of(alpha.begin(), alpha.end(), [](png_byte a) { return a != 255; }))
       png_set_tRNS(png, info, alpha.data(), static_cast<int>(alpha.size()), nullptr);
   }
+  if (!options.icc.empty())
+    png_set_iCCP(png, info, "ICC", PNG_COMPRESSION_TYPE_BASE,
+                 reinterpret_cast<png_const_bytep>(options.icc.data()),
+                 static_cast<png_uint_32>(options.icc.size()));
   png_write_info(png, info);
   std::vector<std::vector<uint8_t>> rows;
   std::vector<png_bytep> pointers;
@@ -256,6 +260,18 @@ std::string WriteWebp(const SourcePicture& p, const WebpOptions& options) {
     if (n == 0) throw std::runtime_error("libwebp could not write the picture");
     out.assign(reinterpret_cast<const char*>(data), n);
     WebPFree(data);
+    if (!options.icc.empty()) {  // the profile in an ICCP chunk of an extended file
+      WebPData image = {reinterpret_cast<const uint8_t*>(out.data()), out.size()},
+               icc = {reinterpret_cast<const uint8_t*>(options.icc.data()), options.icc.size()}, assembled;
+      WebPDataInit(&assembled);
+      WebPMux* mux = WebPMuxCreate(&image, 1);
+      const bool ok = mux && WebPMuxSetChunk(mux, "ICCP", &icc, 0) == WEBP_MUX_OK &&
+                      WebPMuxAssemble(mux, &assembled) == WEBP_MUX_OK;
+      if (ok) out.assign(reinterpret_cast<const char*>(assembled.bytes), assembled.size);
+      WebPDataClear(&assembled);
+      WebPMuxDelete(mux);
+      if (!ok) throw std::runtime_error("libwebp could not add the profile");
+    }
     return out;
   }
   WebPAnimEncoderOptions animOptions;
@@ -365,6 +381,8 @@ void WriteTiffPage(TIFF* tif, const SourcePicture& source, const TiffOptions& o)
   TIFFSetField(tif, TIFFTAG_COMPRESSION, TiffCompressionTag(o.compression));
   if (o.compression == TiffCompression::kJpeg) TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 95);
   if (photometric == PHOTOMETRIC_SEPARATED) TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
+  if (!o.icc.empty())
+    TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(o.icc.size()), o.icc.data());
   if (p.channels == 2 || (p.channels == 4 && photometric == PHOTOMETRIC_RGB)) {
     uint16_t kind = o.associatedAlpha ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;
     const unsigned max = p.bits == 16 ? 0xFFFF : 255;

@@ -26,9 +26,11 @@ SourcePicture MakePicture(int width, int height, int channels, int bits = 8);
 // An indexed picture over a palette of Colours entries (the first transparent when Transparent).
 SourcePicture MakeIndexed(int width, int height, int colours, bool transparent = false);
 
+// Icc: a colour profile embedded in the file (none when empty).
 struct PngOptions {
   bool interlaced = false;
   int compression = 6;
+  std::string icc{};
 };
 std::string WritePng(const SourcePicture& p, const PngOptions& options = {});
 // A Width x Height RGBA PNG of one colour, written row by row (for pictures of gigabytes: the file
@@ -47,6 +49,7 @@ std::string WriteGif(const SourcePicture& p, const GifOptions& options = {});
 struct WebpOptions {
   bool lossless = true;
   int frames = 1;  // more: an animation whose later frames are the first one inverted
+  std::string icc{};
 };
 std::string WriteWebp(const SourcePicture& p, const WebpOptions& options = {});
 
@@ -60,6 +63,7 @@ struct TiffOptions {
   bool bigEndian = false;
   int pages = 1;
   bool associatedAlpha = false;  // alpha stored associated: the colours premultiplied by it
+  std::string icc{};
 };
 // Indexed pictures are written with a colour map (4 or 8 bits per index).
 std::string WriteTiff(const SourcePicture& p, const TiffOptions& options = {});

@@ -49,6 +49,7 @@ const Case kCases[] = {
     {"tests/e2e/a.cpp", "\"tests/support/bmp_maker.h\"", false},
     {"tools/a.cpp", "<windows.h>", false},
     {"app/d.cpp", "<vector>", false},
+    {"platform/graphics/c.cpp", "\"photo/colour_profile.h\"", false},
     // What they may not.
     {"app/e.cpp", "\"platform/win32/utf16.h\"", true},
     {"app/f.cpp", "\"platform/headless/headless.h\"", true},
@@ -66,6 +67,8 @@ const Case kCases[] = {
     {"app/i.cpp", "\"tests/support/fake_graphic.h\"", true},
     {"platform/graphics/b.cpp", "\"tests/support/bmp_maker.h\"", true},
     {"tools/b.cpp", "\"tests/e2e/common/e2e_environment.h\"", true},
+    {"photo/b.c", "<windows.h>", true},
+    {"photo/c.c", "\"platform/core/errors.h\"", true},
 };
 
 TEST_F(IncludeRulesTest, ReportsEachForbiddenIncludeAndNoAllowedOne) {

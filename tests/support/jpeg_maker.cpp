@@ -89,6 +89,9 @@ std::string MakeJpeg(const JpegRecipe& recipe) {
   }
   cinfo.restart_in_rows = recipe.restartRows;
   jpeg_start_compress(&cinfo, TRUE);
+  if (!recipe.icc.empty())
+    jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET*>(recipe.icc.data()),
+                           static_cast<unsigned>(recipe.icc.size()));
 
   std::vector<JSAMPLE> row(static_cast<size_t>(recipe.width) * static_cast<size_t>(cinfo.input_components));
   Noise noise(recipe.noise);

@@ -34,6 +34,8 @@ struct JpegRecipe {
   // A progressive file of one scan per coefficient of every component, each refined twice: 569 scans
   // for three components, 191 for one.
   bool scanPerCoefficient = false;
+  // An ICC profile embedded in APP2 markers (none when empty).
+  std::string icc{};
 };
 
 // The pattern's colour at (X, Y) of a Width x Height picture, as red, green and blue.
