@@ -4,8 +4,9 @@
    profile is handed in by the caller that asked Windows for it.
 
    Thread-safe: the viewer decodes on several threads at once. A transform takes milliseconds to make,
-   so the last ones used are kept (keyed by the embedded profile's bytes and the pixel layout); applying
-   one is lcms2's optimised 8-bit path, a table or matrix per pixel. */
+   so the last ones used are kept (keyed by the embedded profile's bytes and the pixel layout). Between
+   two matrix-shaper profiles the pixels go through a kernel of our own over the curves and matrices
+   lcms2 reads; any other pair through lcms2's own 8-bit transform. */
 #ifndef ZEB_PHOTO_COLOUR_PROFILE_H
 #define ZEB_PHOTO_COLOUR_PROFILE_H
 
