@@ -5,6 +5,7 @@
 
 #include "platform/core/strings.h"
 #include "platform/services/call_guard.h"
+#include "platform/services/file_system.h"
 #include "platform/services/local_memory.h"
 #include "spi/host_protocol.h"
 
@@ -12,7 +13,18 @@ namespace zeb::spi {
 
 namespace {
 
-PluginHost* currentHost = nullptr;
+// The hosts that exist, at most one per host program.
+std::vector<PluginHost*>& Hosts() {
+  static std::vector<PluginHost*> hosts;
+  return hosts;
+}
+
+PluginHost* HostOf(const char* programName) {
+  if (!programName) return nullptr;
+  for (PluginHost* host : Hosts())
+    if (SameTextAscii(FileNamePart(host->Program()), programName)) return host;
+  return nullptr;
+}
 
 // An error reply's result for the picture calls: the plug-in could not be asked, as if it refused.
 constexpr int kNotAsked = -1;
@@ -192,16 +204,28 @@ std::chrono::milliseconds PictureTimeLimit(const HostTimeLimits& limits, int64_t
   return limits.call + limits.perTenMegapixels * ((pixels + 9'999'999) / 10'000'000);
 }
 
-PluginHost* CurrentPluginHost() { return currentHost; }
+PluginHost* CurrentPluginHost() { return HostOf(kPluginHostProgram); }
+
+PluginHost* OtherWidthPluginHost() { return HostOf(kOtherWidthHostProgram); }
+
+bool PluginCallWaiting() {
+  return std::any_of(Hosts().begin(), Hosts().end(), [](const PluginHost* host) { return host->Waiting(); });
+}
+
+std::string OtherWidthHostPath() {
+  if (!kOtherWidthHostProgram) return std::string();
+  const std::string path = FolderPart(Files().ProgramFileName()) + kOtherWidthHostProgram;
+  return Files().FileExists(path) ? path : std::string();
+}
 
 PluginHost::PluginHost(std::string program) : program_(std::move(program)) {
-  if (currentHost) throw SecondPluginHost("There is a plug-in host already");
-  currentHost = this;
+  if (HostOf(FileNamePart(program_).c_str())) throw SecondPluginHost("There is a plug-in host already");
+  Hosts().push_back(this);
 }
 
 PluginHost::~PluginHost() {
   Stop();
-  if (currentHost == this) currentHost = nullptr;
+  std::erase(Hosts(), this);
 }
 
 bool PluginHost::Start() {
@@ -224,8 +248,8 @@ void PluginHost::Fail(uint32_t code, const std::string& message) {
 std::vector<uint8_t> PluginHost::Exchange(const std::vector<uint8_t>& request,
                                           std::chrono::milliseconds limit,
                                           const std::function<int(int, int)>& onProgress) {
-  // A window message handled while a call waits must not start another call.
-  if (waiting_) throw SilentAbort("The plug-in host is busy");
+  // A window message handled while a call waits must not start another call, in this host or another.
+  if (PluginCallWaiting()) throw SilentAbort("The plug-in host is busy");
   if (!Start()) Fail(kHostEnded, "The plug-in host " + program_ + " cannot be started");
   struct Waiting {
     bool& flag;
@@ -285,6 +309,10 @@ std::unique_ptr<PluginModule> PluginHost::CreateModule(const std::string& fileNa
   if (!process_ && !Start()) {
     if (unavailableTold_) return nullptr;
     unavailableTold_ = true;
+    // Only the build's own plug-ins can run in ZEB itself instead.
+    if (this != CurrentPluginHost())
+      throw PluginOpenError(
+          FormatText("The plug-in host %s cannot be started: its plug-ins cannot be used.", {program_}));
     throw PluginOpenError(
         FormatText("The plug-in host %s cannot be started: no plug-in can be used (the switch -I runs them "
                    "in ZEB itself).",
