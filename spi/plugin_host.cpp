@@ -52,23 +52,53 @@ class RemoteModule : public Kind {
     this->filters_ = facts.filters;
     this->descriptions_ = facts.descriptions;
     this->isLoader_ = facts.kind == ModuleKind::Import || facts.kind == ModuleKind::Archive;
+    wideNames_ = facts.wideNames;
   }
 
+  bool HasWideNames() const override { return wideNames_; }
+
   int IsSupported(const char* fileName, uintptr_t data) override {
+    return AskIsSupported(HostMessage::IsSupported, fileName, data);
+  }
+  int IsSupportedW(const char16_t* fileName, uintptr_t data) override {
+    return AskIsSupported(HostMessage::IsSupportedW, Utf16ToUtf8(fileName), data);
+  }
+
+  int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info) override {
+    return AskPictureInfo("GetPictureInfo", Input(buffer, length, flag), info);
+  }
+  int GetPictureInfoW(const char16_t* fileName, intptr_t offset, PictureInfo* info) override {
+    return AskPictureInfo("GetPictureInfoW", WideInput(fileName, offset), info);
+  }
+
+  std::unique_ptr<SharedMemory> TakeSharedBits() override { return std::move(sharedBits_); }
+
+  int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
+                 ProgressCallback progress, intptr_t userData) override {
+    return AskPicture("GetPicture", Input(buffer, length, flag), hInfo, hBits, progress, userData);
+  }
+  int GetPictureW(const char16_t* fileName, intptr_t offset, LocalHandle* hInfo, LocalHandle* hBits,
+                  ProgressCallback progress, intptr_t userData) override {
+    return AskPicture("GetPictureW", WideInput(fileName, offset), hInfo, hBits, progress, userData);
+  }
+
+ private:
+  int AskIsSupported(HostMessage kind, const std::string& fileName, uintptr_t data) {
     // A file handle (a value up to 0xFFFF) cannot cross to the host; the header in memory always can.
     if (data <= 0xFFFF) return 0;
-    MessageWriter request(HostMessage::IsSupported);
+    MessageWriter request(kind);
     request.Text(path_).Text(fileName).Bytes(reinterpret_cast<const void*>(data), 2048);
-    const std::vector<uint8_t> reply = Ask("IsSupported", request, host_.limits.call, nullptr);
+    const std::vector<uint8_t> reply = Ask(kind == HostMessage::IsSupported ? "IsSupported" : "IsSupportedW",
+                                           request, host_.limits.call, nullptr);
     return Read(
         reply, HostMessage::Result, [](MessageReader& r) { return r.I32(); }, 0);
   }
 
-  int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info) override {
+  int AskPictureInfo(const char* call, const PictureInput& input, PictureInfo* info) {
     MessageWriter request(HostMessage::GetPictureInfo);
     request.Text(path_);
-    WritePictureInput(request, Input(buffer, length, flag));
-    const std::vector<uint8_t> reply = Ask("GetPictureInfo", request, host_.limits.call, nullptr);
+    WritePictureInput(request, input);
+    const std::vector<uint8_t> reply = Ask(call, request, host_.limits.call, nullptr);
     pixels_ = {0, 0};
     return Read(
         reply, HostMessage::PictureInfo,
@@ -89,19 +119,17 @@ class RemoteModule : public Kind {
         kNotAsked);
   }
 
-  std::unique_ptr<SharedMemory> TakeSharedBits() override { return std::move(sharedBits_); }
-
-  int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
-                 ProgressCallback progress, intptr_t userData) override {
+  int AskPicture(const char* call, const PictureInput& input, LocalHandle* hInfo, LocalHandle* hBits,
+                 ProgressCallback progress, intptr_t userData) {
     sharedBits_.reset();
     MessageWriter request(HostMessage::GetPicture);
     request.Text(path_);
-    WritePictureInput(request, Input(buffer, length, flag));
+    WritePictureInput(request, input);
     const std::chrono::milliseconds limit = PictureTimeLimit(host_.limits, pixels_.first, pixels_.second);
     // Once the callback asked to stop it is not called again, and whatever the plug-in still returned is
     // not taken: the host may have heard the stop only after the plug-in had finished.
     bool stopped = false;
-    const std::vector<uint8_t> reply = Ask("GetPicture", request, limit, [&](int num, int denom) {
+    const std::vector<uint8_t> reply = Ask(call, request, limit, [&](int num, int denom) {
       if (!stopped && progress && progress(num, denom, userData) != 0) stopped = true;
       return stopped ? 1 : 0;
     });
@@ -142,7 +170,15 @@ class RemoteModule : public Kind {
         kNotAsked);
   }
 
- private:
+  // A file by its wide name, for the plug-in's wide entry points.
+  static PictureInput WideInput(const char16_t* fileName, intptr_t offset) {
+    PictureInput input;
+    input.wideName = true;
+    input.fileOrBlock = Utf16ToUtf8(fileName);
+    input.offsetOrSize = offset;
+    return input;
+  }
+
   // The input as the host takes it: a file name and offset go as they are, bytes in memory are copied
   // into the host's input block.
   PictureInput Input(const char* buffer, intptr_t length, unsigned flag) {
@@ -195,6 +231,7 @@ class RemoteModule : public Kind {
   std::string path_;                          // as the manager found it: the host loads it by this name
   std::pair<int64_t, int64_t> pixels_{0, 0};  // the size the last GetPictureInfo announced
   std::unique_ptr<SharedMemory> sharedBits_;  // the last GetPicture's pixels, until taken
+  bool wideNames_ = false;
 };
 
 }  // namespace
