@@ -20,7 +20,7 @@ enum class HostMessage : uint8_t {
   LoadModule = 1,      // path
   IsSupported = 2,     // path, ANSI file name, the 2048-byte header
   GetPictureInfo = 3,  // path, picture input
-  GetPicture = 4,      // path, picture input
+  GetPicture = 4,      // path, picture input, whether the viewer still holds the last pixels it used in place
   Stop = 5,            // the picture being read is no longer wanted
   IsSupportedW = 6,    // path, UTF-8 file name (for the plug-in's IsSupportedW), the 2048-byte header
   // Replies.

@@ -20,6 +20,10 @@ namespace {
 // to spare for a header of a later version.
 constexpr size_t kLargestInfoBlock = 4096;
 
+// The largest pixel block kept for the next picture once the viewer has let go of it: 256 MB, a 64-megapixel
+// picture at 32 bits. A larger one goes as soon as the viewer has it.
+constexpr size_t kLargestReusedPixels = size_t{256} << 20;
+
 // A call ended by a crash, or a damaged heap found after it: the host answers and ends.
 struct HostEnds {
   uint32_t code;
@@ -66,7 +70,7 @@ class Host {
     std::vector<uint8_t> message;
     while (pipe_.ReadMessage(message)) {
       // The viewer has taken the last picture's bits once it asks again.
-      bits_.ReleaseLarge();
+      bits_.ReleaseLarge(kLargestReusedPixels);
       input_.ReleaseLarge();
       try {
         MessageReader reader(message);
@@ -107,10 +111,13 @@ class Host {
         // The fields are read in their order.
         PluginModule& module = Module(r.Text());
         const PictureInput input = ReadPictureInput(r);
-        if (r.Kind() == HostMessage::GetPictureInfo)
+        if (r.Kind() == HostMessage::GetPictureInfo) {
           AnswerPictureInfo(module, input);
-        else
-          AnswerPicture(module, input);
+          return;
+        }
+        // Pixels the viewer still uses where they are are never written again: the picture gets a new block.
+        if (r.U8() != 0) bits_.ReleaseLarge(0);
+        AnswerPicture(module, input);
         return;
       }
       case HostMessage::Stop:
@@ -250,7 +257,7 @@ class Host {
 
   HelperPipe& pipe_;
   std::map<std::string, std::unique_ptr<PluginModule>> modules_;
-  KeptSharedBlock bits_;   // the pixels of the last picture, for the viewer to copy
+  KeptSharedBlock bits_;   // the pixels of the last picture, for the viewer to copy or use in place
   KeptSharedBlock input_;  // the viewer's last picture bytes
 };
 

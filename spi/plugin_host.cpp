@@ -40,6 +40,23 @@ LocalHandle LocalCopy(const void* data, size_t size) {
   return handle;
 }
 
+// Pixels used in the host's block, which tell the host through Held when they are let go.
+class HeldPixels : public SharedMemory {
+ public:
+  HeldPixels(std::unique_ptr<SharedMemory> block, std::shared_ptr<bool> held)
+      : block_(std::move(block)), held_(std::move(held)) {
+    *held_ = true;
+  }
+  ~HeldPixels() override { *held_ = false; }
+  uint8_t* Data() override { return block_->Data(); }
+  size_t Size() const override { return block_->Size(); }
+  const std::string& Name() const override { return block_->Name(); }
+
+ private:
+  std::unique_ptr<SharedMemory> block_;
+  std::shared_ptr<bool> held_;
+};
+
 // A plug-in loaded in the host, of the module class Kind its API version picks.
 template <class Kind>
 class RemoteModule : public Kind {
@@ -125,6 +142,7 @@ class RemoteModule : public Kind {
     MessageWriter request(HostMessage::GetPicture);
     request.Text(path_);
     WritePictureInput(request, input);
+    request.U8(host_.lastPixelsHeld && *host_.lastPixelsHeld ? 1 : 0);
     const std::chrono::milliseconds limit = PictureTimeLimit(host_.limits, pixels_.first, pixels_.second);
     // Once the callback asked to stop it is not called again, and whatever the plug-in still returned is
     // not taken: the host may have heard the stop only after the plug-in had finished.
@@ -144,7 +162,11 @@ class RemoteModule : public Kind {
           if (result != SPI_SUCCESS || info.empty() || bitsSize == 0 || bitsSize > SIZE_MAX) return result;
           if (bitsSize > host_.largestCopied) {
             // Used where they are: the block stays while the picture holds it.
-            sharedBits_ = OpenSharedMemory(bitsName, static_cast<size_t>(bitsSize));
+            std::unique_ptr<SharedMemory> bits = OpenSharedMemory(bitsName, static_cast<size_t>(bitsSize));
+            if (bits) {
+              host_.lastPixelsHeld = std::make_shared<bool>(true);
+              sharedBits_ = std::make_unique<HeldPixels>(std::move(bits), host_.lastPixelsHeld);
+            }
             LocalHandle infoBlock = sharedBits_ ? LocalCopy(info.data(), info.size()) : nullptr;
             if (infoBlock)
               *hInfo = infoBlock;

@@ -89,6 +89,8 @@ class PluginHost {
   KeptSharedBlock input;
   KeptSharedBlock pixels;
   size_t largestCopied = KeptSharedBlock::kLargestKept;
+  // Whether the last pixels used in place are still held (the host then writes the next ones elsewhere).
+  std::shared_ptr<bool> lastPixelsHeld;
 
  private:
   [[noreturn]] void Fail(uint32_t code, const std::string& message);
