@@ -114,8 +114,10 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // is read ahead.
   ui::Timer readAheadTimer;
   // The process the plug-ins run in (the program's, or one of the window's own); none when they run in
-  // the viewer's own (-I).
+  // the viewer's own (-I). In zeb64.exe the 32-bit plug-ins run in the 32-bit host, -I or not, when it
+  // is beside the program.
   spi::PluginHost* pluginHost = nullptr;
+  spi::PluginHost* otherWidthHost = nullptr;
   std::unique_ptr<spi::PluginManager> plugins;
   RunState run;
   // How often a long scan lets window messages through and shows its progress in the title. Tests
@@ -191,11 +193,11 @@ class MainWindow : public ui::Window, private ViewerWindow {
   bool PumpMessages(bool force);
   // What the builder tells the window: the title, the pumping and Escape.
   BuildProgress ProgressOfBuild();
-  // Takes the program's plug-in host, or makes one, unless the command line runs the plug-ins in
-  // process. While a plug-in call waits for the host, window messages go through, Escape ends the wait
-  // and the program, and no other key, tick or click runs a command.
+  // Takes the program's plug-in hosts, or makes them, the own width's unless the command line runs the
+  // plug-ins in process. While a plug-in call waits for the host, window messages go through, Escape ends the
+  // wait and the program, and no other key, tick or click runs a command.
   void MakePluginHost(const std::vector<std::string>& args);
-  bool WaitingForPlugin() const { return pluginHost && pluginHost->Waiting(); }
+  bool WaitingForPlugin() const { return spi::PluginCallWaiting(); }
 
   ui::PictureControl blankPicture_;  // hidden: the picture shown for an empty list
   ui::OpenFileDialog openListDialog_;
@@ -215,6 +217,7 @@ class MainWindow : public ui::Window, private ViewerWindow {
   bool runningWaiting_ = false;
   std::unique_ptr<FolderReadAhead> ownFolderReadAhead_;  // when none was given
   std::unique_ptr<spi::PluginHost> ownPluginHost_;       // when the program made none
+  std::unique_ptr<spi::PluginHost> ownOtherWidthHost_;   // the same for the other width's
   FolderReadAhead& folderReadAhead_;
   ListBuilder builder_{model_.list, extensions_, ProgressOfBuild(), folderReadAhead_};
 };

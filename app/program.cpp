@@ -27,6 +27,12 @@ int RunProgram(const std::vector<std::string>& args) {
     pluginHost = std::make_unique<spi::PluginHost>(PluginHostPath());
     pluginHost->Start();
   }
+  // zeb64.exe's 32-bit plug-ins run in the 32-bit host beside it, whatever runs the 64-bit ones.
+  std::unique_ptr<spi::PluginHost> otherWidthHost;
+  if (const std::string path = spi::OtherWidthHostPath(); !path.empty()) {
+    otherWidthHost = std::make_unique<spi::PluginHost>(path);
+    otherWidthHost->Start();
+  }
   int exitCode = 0;
   {
     // The program owns the model; the windows show it and act on it.
@@ -54,6 +60,7 @@ int RunProgram(const std::vector<std::string>& args) {
     jumpDialog.reset();
   }
   pluginHost.reset();
+  otherWidthHost.reset();
   spi::FinalizeSPIBitmap();
   return exitCode;
 }
