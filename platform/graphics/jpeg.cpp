@@ -7,12 +7,14 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <utility>
 
 #include <jpeglib.h>
 #include <jerror.h>
 
 #include "platform/core/errors.h"
 #include "platform/core/streams.h"
+#include "photo/orientation.h"
 #include "platform/graphics/picture_bytes.h"
 
 namespace zeb {
@@ -45,6 +47,7 @@ struct DecodeJob {
   int eighths = 8;
   int32_t boxWidth = 0, boxHeight = 0;
   uint32_t width = 0, height = 0;  // the file's own size
+  PictureTurn orientation;         // the Exif orientation; the box is the upright picture's
   std::shared_ptr<Bitmap> bitmap;
   std::exception_ptr pending;  // raised by a progress handler
   char message[JMSG_LENGTH_MAX + 32] = {};
@@ -201,8 +204,17 @@ bool RunDecoder(DecodeJob& job) {
   progress.progress_monitor = ReportProgress;
   cinfo.progress = &progress;
 
+  jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(&cinfo, TRUE);
   job.headerRead = true;
+  for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+    int turns = 0, mirrored = 0;
+    if (m->marker != JPEG_APP0 + 1 || m->data_length < 6 || std::memcmp(m->data, "Exif\0", 6) != 0) continue;
+    zeb_orientation_turn(zeb_exif_orientation(m->data, m->data_length), &turns, &mirrored);
+    job.orientation = {static_cast<uint8_t>(turns), mirrored != 0};
+    break;
+  }
+  if (job.orientation.SwapsSides()) std::swap(job.boxWidth, job.boxHeight);
   if (uint64_t{cinfo.image_width} * cinfo.image_height > JpegImage::kMaxPixels) {
     std::snprintf(job.message, sizeof job.message, "JPEG image too large (%u x %u)", cinfo.image_width,
                   cinfo.image_height);
@@ -296,6 +308,7 @@ void JpegImage::LoadFromStream(Stream& stream) {
   width_ = static_cast<int32_t>(job.width);
   height_ = static_cast<int32_t>(job.height);
   eighths_ = job.eighths;
+  orientation_ = job.orientation;
   Changed();
 }
 
@@ -328,6 +341,7 @@ void JpegImage::Assign(Image& source) {
     width_ = jpeg.width_;
     height_ = jpeg.height_;
     eighths_ = jpeg.eighths_;
+    orientation_ = jpeg.orientation_;
     Changed();
     return;
   }
