@@ -1,11 +1,13 @@
 /* png.spi: PNG pictures through libpng. Palette pictures come out as 8-bit DIBs with their palette,
    grey ones as 8-bit with a grey ramp, colour ones as 24-bit, and anything with transparency (an alpha
    channel or a tRNS chunk) as 32-bit with alpha. 16-bit channels are scaled to 8 bits with rounding.
-   A file that ends early keeps the rows it has, unless it is interlaced. */
+   A file that ends early keeps the rows it has, unless it is interlaced. A picture whose eXIf chunk
+   (before the picture data) gives an orientation is turned upright. */
 #include <png.h>
 #include <setjmp.h>
 #include <string.h>
 
+#include "common/spi_orientation.h"
 #include "common/spi_plugin.h"
 
 const char* const kSpiFormatTexts[] = {"00IN", "ZEB PNG plug-in 1.0 (libpng " PNG_LIBPNG_VER_STRING ")",
@@ -89,6 +91,13 @@ static int PngPlan(PngReader* r, int transform) {
   return bitCount;
 }
 
+/* The orientation of the eXIf chunk read so far, 1 without one. */
+static int PngOrientation(png_structp png, png_infop info) {
+  png_uint_32 size = 0;
+  png_bytep exif = NULL;
+  return png_get_eXIf_1(png, info, &size, &exif) && exif != NULL ? zeb_exif_orientation(exif, size) : 1;
+}
+
 int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* height, int* bitCount) {
   PngReader r;
   int result = PngOpen(&r, data, size);
@@ -100,6 +109,7 @@ int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* hei
       *width = (int32_t)png_get_image_width(r.png, r.info);
       *height = (int32_t)png_get_image_height(r.png, r.info);
       *bitCount = PngPlan(&r, 0);
+      SpiOrientSize(PngOrientation(r.png, r.info), width, height);
     }
   }
   PngClose(&r);
@@ -114,11 +124,13 @@ typedef struct PngDecode {
   ProgressCallback progress;
   LONG_PTR lData;
   int passes, rowsDone, ended, result;
+  int orientation; /* as the chunks before the picture data say */
 } PngDecode;
 
 static void PngInfoReady(png_structp png, png_infop info) {
   PngDecode* d = (PngDecode*)png_get_progressive_ptr(png);
   const int bitCount = PngPlan(d->r, 1);
+  d->orientation = PngOrientation(png, info);
   d->passes = png_set_interlace_handling(png);
   png_read_update_info(png, info);
   d->result = SpiDibCreate(d->dib, png_get_image_width(png, info), png_get_image_height(png, info), bitCount);
@@ -161,7 +173,7 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
     PngClose(&r);
     return result;
   }
-  PngDecode d = {&r, dib, progress, lData, 0, 0, 0, SPI_ALL_RIGHT};
+  PngDecode d = {&r, dib, progress, lData, 0, 0, 0, SPI_ALL_RIGHT, 1};
   if (setjmp(png_jmpbuf(r.png))) {
     if (d.result == SPI_ALL_RIGHT) d.result = SPI_BROKEN_DATA;
   } else {
@@ -177,5 +189,5 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
     if (d.ended ? d.rowsDone < needed : d.passes != 1 || d.rowsDone == 0) d.result = SPI_BROKEN_DATA;
   }
   PngClose(&r);
-  return d.result;
+  return d.result == SPI_ALL_RIGHT ? SpiDibOrient(dib, d.orientation) : d.result;
 }

@@ -197,6 +197,14 @@ std::vector<Case> Cases() {
   add("TiffJpeg", "tiff.spi", WriteTiff(smooth, {.compression = TiffCompression::kJpeg, .rowsPerStrip = 16}),
       smooth, 24, 24);
   add("TiffFirstOfTwoPages", "tiff.spi", WriteTiff(rgb, {.pages = 2}), rgb, 24);
+  // Each orientation gives the upright picture (TIFF read as stored and through libtiff's RGBA reader).
+  for (int o = 1; o <= 8; ++o) {
+    const std::string n = std::to_string(o);
+    add("TiffOrientation" + n, "tiff.spi", WriteTiff(rgb, {.orientation = o}), rgb, 24);
+    add("TiffCmykOrientation" + n, "tiff.spi", WriteTiff(rgb, {.cmyk = true, .orientation = o}), rgb, 24);
+    add("PngOrientation" + n, "png.spi", WritePng(grey, {.orientation = o}), grey, 8);
+    add("WebpOrientation" + n, "webp.spi", WriteWebp(rgba, {.orientation = o}), rgba, 32);
+  }
   return cases;
 }
 
