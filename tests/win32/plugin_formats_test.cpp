@@ -197,13 +197,16 @@ std::vector<Case> Cases() {
   add("TiffJpeg", "tiff.spi", WriteTiff(smooth, {.compression = TiffCompression::kJpeg, .rowsPerStrip = 16}),
       smooth, 24, 24);
   add("TiffFirstOfTwoPages", "tiff.spi", WriteTiff(rgb, {.pages = 2}), rgb, 24);
-  // Each orientation gives the upright picture (TIFF read as stored and through libtiff's RGBA reader).
+  // Each orientation gives the upright picture (TIFF read as stored and through libtiff's RGBA reader),
+  // turned in squares of 64 pixels and the parts left over.
+  SourcePicture wide = MakePicture(131, 67, 3), wideGrey = MakePicture(131, 67, 1),
+                wideRgba = MakePicture(131, 67, 4);
   for (int o = 1; o <= 8; ++o) {
     const std::string n = std::to_string(o);
-    add("TiffOrientation" + n, "tiff.spi", WriteTiff(rgb, {.orientation = o}), rgb, 24);
-    add("TiffCmykOrientation" + n, "tiff.spi", WriteTiff(rgb, {.cmyk = true, .orientation = o}), rgb, 24);
-    add("PngOrientation" + n, "png.spi", WritePng(grey, {.orientation = o}), grey, 8);
-    add("WebpOrientation" + n, "webp.spi", WriteWebp(rgba, {.orientation = o}), rgba, 32);
+    add("TiffOrientation" + n, "tiff.spi", WriteTiff(wide, {.orientation = o}), wide, 24);
+    add("TiffCmykOrientation" + n, "tiff.spi", WriteTiff(wide, {.cmyk = true, .orientation = o}), wide, 24);
+    add("PngOrientation" + n, "png.spi", WritePng(wideGrey, {.orientation = o}), wideGrey, 8);
+    add("WebpOrientation" + n, "webp.spi", WriteWebp(wideRgba, {.orientation = o}), wideRgba, 32);
   }
   return cases;
 }
