@@ -98,6 +98,21 @@ static int PngOrientation(png_structp png, png_infop info) {
   return png_get_eXIf_1(png, info, &size, &exif) && exif != NULL ? zeb_exif_orientation(exif, size) : 1;
 }
 
+/* The same from the data: libpng's progressive reader passes the chunk over, so the decode reads the
+   chunks before the picture data once more for it. */
+static int PngHeaderOrientation(const uint8_t* data, size_t size) {
+  PngReader r;
+  volatile int orientation = 1;
+  if (PngOpen(&r, data, size) == SPI_ALL_RIGHT) {
+    if (!setjmp(png_jmpbuf(r.png))) {
+      png_read_info(r.png, r.info);
+      orientation = PngOrientation(r.png, r.info);
+    }
+  }
+  PngClose(&r);
+  return orientation;
+}
+
 int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* height, int* bitCount) {
   PngReader r;
   int result = PngOpen(&r, data, size);
@@ -124,13 +139,11 @@ typedef struct PngDecode {
   ProgressCallback progress;
   LONG_PTR lData;
   int passes, rowsDone, ended, result;
-  int orientation; /* as the chunks before the picture data say */
 } PngDecode;
 
 static void PngInfoReady(png_structp png, png_infop info) {
   PngDecode* d = (PngDecode*)png_get_progressive_ptr(png);
   const int bitCount = PngPlan(d->r, 1);
-  d->orientation = PngOrientation(png, info);
   d->passes = png_set_interlace_handling(png);
   png_read_update_info(png, info);
   d->result = SpiDibCreate(d->dib, png_get_image_width(png, info), png_get_image_height(png, info), bitCount);
@@ -173,7 +186,7 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
     PngClose(&r);
     return result;
   }
-  PngDecode d = {&r, dib, progress, lData, 0, 0, 0, SPI_ALL_RIGHT, 1};
+  PngDecode d = {&r, dib, progress, lData, 0, 0, 0, SPI_ALL_RIGHT};
   if (setjmp(png_jmpbuf(r.png))) {
     if (d.result == SPI_ALL_RIGHT) d.result = SPI_BROKEN_DATA;
   } else {
@@ -189,5 +202,5 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
     if (d.ended ? d.rowsDone < needed : d.passes != 1 || d.rowsDone == 0) d.result = SPI_BROKEN_DATA;
   }
   PngClose(&r);
-  return d.result == SPI_ALL_RIGHT ? SpiDibOrient(dib, d.orientation) : d.result;
+  return d.result == SPI_ALL_RIGHT ? SpiDibOrient(dib, PngHeaderOrientation(data, size)) : d.result;
 }
