@@ -144,7 +144,7 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // What the fit works from, as it stands now (the shell is asked for the taskbar once). A fixed box
   // larger than the room is first made the room's size in the model: the one change the fit makes.
   view::FitInputs FitInputsNow(bool keepPlace = false);
-  // The room a picture is fitted into, in the picture's own axes (see view::DecodeRoom).
+  // The room a picture is fitted into when it is first shown: upright (see Image::SetLargestDrawSize).
   view::Size PictureRoom();
   void OnDroppedFiles(const std::vector<std::string>& paths, ui::ModifierKeys shift);
   ViewerContext Context() { return {model_, builder_, slideShow_, jumpDialog_, run, *this}; }

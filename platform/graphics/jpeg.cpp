@@ -7,14 +7,16 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <utility>
 
 #include <jpeglib.h>
 #include <jerror.h>
 
 #include "platform/core/errors.h"
 #include "platform/core/streams.h"
-#include "platform/graphics/picture_bytes.h"
 #include "photo/colour_profile.h"
+#include "photo/orientation.h"
+#include "platform/graphics/picture_bytes.h"
 
 namespace zeb {
 
@@ -46,6 +48,7 @@ struct DecodeJob {
   int eighths = 8;
   int32_t boxWidth = 0, boxHeight = 0;
   uint32_t width = 0, height = 0;  // the file's own size
+  PictureTurn orientation;         // the Exif orientation; the box is the upright picture's
   std::shared_ptr<Bitmap> bitmap;
   std::exception_ptr pending;  // raised by a progress handler
   char message[JMSG_LENGTH_MAX + 32] = {};
@@ -210,9 +213,18 @@ bool RunDecoder(DecodeJob& job) {
   progress.progress_monitor = ReportProgress;
   cinfo.progress = &progress;
 
+  jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);  // the Exif, for the orientation
   jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);  // the ICC profile's chunks
   jpeg_read_header(&cinfo, TRUE);
   job.headerRead = true;
+  for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+    int turns = 0, mirrored = 0;
+    if (m->marker != JPEG_APP0 + 1 || m->data_length < 6 || std::memcmp(m->data, "Exif\0", 6) != 0) continue;
+    zeb_orientation_turn(zeb_exif_orientation(m->data, m->data_length), &turns, &mirrored);
+    job.orientation = {static_cast<uint8_t>(turns), mirrored != 0};
+    break;
+  }
+  if (job.orientation.SwapsSides()) std::swap(job.boxWidth, job.boxHeight);
   if (uint64_t{cinfo.image_width} * cinfo.image_height > JpegImage::kMaxPixels) {
     std::snprintf(job.message, sizeof job.message, "JPEG image too large (%u x %u)", cinfo.image_width,
                   cinfo.image_height);
@@ -321,6 +333,7 @@ void JpegImage::LoadFromStream(Stream& stream) {
   width_ = static_cast<int32_t>(job.width);
   height_ = static_cast<int32_t>(job.height);
   eighths_ = job.eighths;
+  orientation_ = job.orientation;
   Changed();
 }
 
@@ -353,6 +366,7 @@ void JpegImage::Assign(Image& source) {
     width_ = jpeg.width_;
     height_ = jpeg.height_;
     eighths_ = jpeg.eighths_;
+    orientation_ = jpeg.orientation_;
     Changed();
     return;
   }

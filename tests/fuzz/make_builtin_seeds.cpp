@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
       {"ycck-progressive", {.width = 12, .height = 6, .colour = JpegColour::Ycck, .progressive = true}},
       {"restarts", {.width = 24, .height = 40, .quality = 50, .restartRows = 1}},
       {"adobe-rgb", {.width = 16, .height = 8, .icc = MakeProfile(zeb::test::TestProfile::kAdobeRgb)}},
+      {"exif-orientation", {.width = 16, .height = 8, .orientation = 6}},
   };
   for (const auto& [name, recipe] : jpegs)
     if (!Write(std::string(argv[1]) + "/" + name + ".jpg", zeb::test::MakeJpeg(recipe))) return 1;

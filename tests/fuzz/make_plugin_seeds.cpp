@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
   Seed("png", "grey16", WritePng(grey16));
   Seed("png", "grey-alpha", WritePng(MakePicture(9, 5, 2)));
   Seed("png", "palette-trns", WritePng(clear));
+  Seed("png", "exif-orientation", WritePng(rgb, {.orientation = 7}));
   Seed("gif", "plain", WriteGif(indexed));
   Seed("gif", "transparent-interlaced", WriteGif(clear, {0, true}));
   Seed("gif", "frame-on-screen", WriteGif(indexed, {-1, false, 16, 8, 3, 2, 2}));
@@ -46,12 +47,13 @@ int main(int argc, char** argv) {
   Seed("webp", "lossy", WriteWebp(rgb, {false}));
   Seed("webp", "lossy-rows-of-macroblocks", WriteWebp(MakePicture(9, 40, 3), {false}));
   Seed("webp", "animation", WriteWebp(rgba, {true, 2}));
+  Seed("webp", "exif-orientation", WriteWebp(rgba, {.orientation = 5}));
   Seed("tiff", "grey", WriteTiff(grey));
   Seed("tiff", "grey16-big-endian", WriteTiff(grey16, {.bigEndian = true}));
   Seed("tiff", "palette-tiles", WriteTiff(indexed, {.tileSize = 16}));
   Seed("tiff", "rgb16-lzw", WriteTiff(rgb16, {.compression = TiffCompression::kLzw}));
   Seed("tiff", "rgba", WriteTiff(rgba));
-  Seed("tiff", "cmyk", WriteTiff(rgb, {.cmyk = true}));
+  Seed("tiff", "cmyk", WriteTiff(rgb, {.cmyk = true, .orientation = 8}));
   Seed("tiff", "rgb-display-p3", WriteTiff(rgb, {.icc = p3}));
   Seed("tiff", "jpeg",
        WriteTiff(MakePicture(16, 16, 3), {.compression = TiffCompression::kJpeg, .rowsPerStrip = 16}));

@@ -1,6 +1,8 @@
 // Writes small PNG, GIF, WebP and TIFF files in memory with the formats' own libraries, for the tests
 // of our plug-ins, the fuzz targets' seed corpora, the whole-program test and the benchmark. Builds
-// natively (Debian's libraries) and for Win32 (the cross-built ones).
+// natively (Debian's libraries) and for Win32 (the cross-built ones). An orientation (1 to 8) in the
+// options stores the picture given, which is the upright one, as that Exif orientation says, and says
+// so in the file (an eXIf chunk, an EXIF chunk, the orientation tag); 0 writes no orientation.
 #pragma once
 
 #include <array>
@@ -31,6 +33,7 @@ struct PngOptions {
   bool interlaced = false;
   int compression = 6;
   std::string icc{};
+  int orientation = 0;
 };
 std::string WritePng(const SourcePicture& p, const PngOptions& options = {});
 // A Width x Height RGBA PNG of one colour, written row by row (for pictures of gigabytes: the file
@@ -50,6 +53,7 @@ struct WebpOptions {
   bool lossless = true;
   int frames = 1;  // more: an animation whose later frames are the first one inverted
   std::string icc{};
+  int orientation = 0;  // a still picture's
 };
 std::string WriteWebp(const SourcePicture& p, const WebpOptions& options = {});
 
@@ -64,6 +68,7 @@ struct TiffOptions {
   int pages = 1;
   bool associatedAlpha = false;  // alpha stored associated: the colours premultiplied by it
   std::string icc{};
+  int orientation = 0;
 };
 // Indexed pictures are written with a colour map (4 or 8 bits per index).
 std::string WriteTiff(const SourcePicture& p, const TiffOptions& options = {});

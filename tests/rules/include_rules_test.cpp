@@ -58,6 +58,8 @@ const Case kCases[] = {
     {"spi/b.cpp", "\"platform/win32/windows_api.h\"", true},
     {"spi/c.cpp", "<windows.h>", true},
     {"spi/d.cpp", "\"app/form.h\"", true},
+    {"photo/a.c", "<windows.h>", true},
+    {"photo/b.c", "\"platform/core/errors.h\"", true},
     {"platform/graphics/a.cpp", "\"platform/headless/headless.h\"", true},
     {"platform/ui/a.h", "<windows.h>", true},
     {"platform/core/b.cpp", "\"app/program.h\"", true},

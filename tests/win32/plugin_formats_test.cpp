@@ -217,7 +217,20 @@ std::vector<Case> Cases() {
   add("PngAdobeRgbAlpha", "png.spi", WritePng(rgba, {.icc = adobe}), InProfile(rgba, adobe), 32, 2);
   add("PngPaletteDisplayP3", "png.spi", WritePng(indexed, {.icc = p3}), InProfile(indexed, p3), 8, 2);
   add("WebpDisplayP3", "webp.spi", WriteWebp(rgb, {.icc = p3}), InProfile(rgb, p3), 24, 2);
+  add("WebpDisplayP3Turned", "webp.spi", WriteWebp(rgb, {.icc = p3, .orientation = 6}), InProfile(rgb, p3),
+      24, 2);
   add("TiffAdobeRgb", "tiff.spi", WriteTiff(rgb, {.icc = adobe}), InProfile(rgb, adobe), 24, 2);
+  // Each orientation gives the upright picture (TIFF read as stored and through libtiff's RGBA reader),
+  // turned in squares of 64 pixels and the parts left over.
+  SourcePicture wide = MakePicture(131, 67, 3), wideGrey = MakePicture(131, 67, 1),
+                wideRgba = MakePicture(131, 67, 4);
+  for (int o = 1; o <= 8; ++o) {
+    const std::string n = std::to_string(o);
+    add("TiffOrientation" + n, "tiff.spi", WriteTiff(wide, {.orientation = o}), wide, 24);
+    add("TiffCmykOrientation" + n, "tiff.spi", WriteTiff(wide, {.cmyk = true, .orientation = o}), wide, 24);
+    add("PngOrientation" + n, "png.spi", WritePng(wideGrey, {.orientation = o}), wideGrey, 8);
+    add("WebpOrientation" + n, "webp.spi", WriteWebp(wideRgba, {.orientation = o}), wideRgba, 32);
+  }
   return cases;
 }
 

@@ -111,8 +111,8 @@ std::string BrokenRule(const std::string& file, const std::string& included, boo
   const Layer from = LayerOf(file);
   if (angled) {
     if (Lower(included) != "windows.h") return "";
-    if (from == Layer::kApp || from == Layer::kSpi || from == Layer::kPortablePlatform ||
-        from == Layer::kPhoto)
+    if (from == Layer::kApp || from == Layer::kSpi || from == Layer::kPhoto ||
+        from == Layer::kPortablePlatform)
       return "app/, spi/, photo/ and the portable platform do not include <windows.h>";
     return "";
   }
@@ -121,6 +121,8 @@ std::string BrokenRule(const std::string& file, const std::string& included, boo
   if (toImplementation && (from == Layer::kApp || from == Layer::kSpi || from == Layer::kPortablePlatform))
     return "app/, spi/ and the portable platform do not reach platform/win32/ or platform/headless/";
   if (from == Layer::kSpi && to == Layer::kApp) return "spi/ does not reach app/";
+  if (from == Layer::kPhoto && to != Layer::kPhoto && to != Layer::kOther)
+    return "photo/ stands alone: the plug-ins build it too";
   if ((from == Layer::kPortablePlatform || from == Layer::kPlatformImplementation) &&
       (to == Layer::kApp || to == Layer::kSpi))
     return "platform/ does not reach app/ or spi/";
