@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/common/e2e_environment.h"
+#include "tests/e2e/common/remote_list.h"
 #include "tests/e2e/common/test_folder.h"
 #include "tools/driver/zeb_driver.h"
 
@@ -48,18 +49,25 @@ TEST(ScreenScalingTest, APictureAt100PercentIsOneScreenPixelPerPixelAndTheDialog
   ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
   EXPECT_TRUE(zeb.WaitForClient({300, 200})) << zeb.failure();
 
-  // The List window's rows are as high as the message font of this screen: 12 pixels at 96 DPI.
+  // The List window's rows are at least as high as the lines of this screen's message font, and
+  // another program reads its entries.
   ASSERT_TRUE(zeb.PressKey('V')) << zeb.failure();
   HWND list = zeb.WaitForWindowWithCaption("List");
   ASSERT_NE(list, nullptr) << zeb.failure();
-  HWND box = FindWindowExW(list, nullptr, L"LISTBOX", nullptr);
+  HWND box = FindWindowExW(list, nullptr, WC_LISTVIEWW, nullptr);
   ASSERT_NE(box, nullptr);
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
-  const int rowHeight = static_cast<int>(SendMessageW(box, LB_GETITEMHEIGHT, 0, 0));
-  EXPECT_EQ(rowHeight, std::abs(metrics.lfMessageFont.lfHeight));
-  EXPECT_GE(rowHeight, Scaled(11, dpi));
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, CreateFontIndirectW(&metrics.lfMessageFont));
+  TEXTMETRICW text{};
+  GetTextMetricsW(screen, &text);
+  DeleteObject(SelectObject(screen, old));
+  ReleaseDC(nullptr, screen);
+  RemoteList remote(zeb.process(), box);
+  EXPECT_GE(remote.RowHeight(0), text.tmHeight + text.tmExternalLeading);
+  EXPECT_EQ(remote.Text(0), folder.Path("pics/a.bmp"));
   RECT listRect{};
   GetWindowRect(list, &listRect);
   EXPECT_EQ(listRect.right - listRect.left, Scaled(300, dpi));
