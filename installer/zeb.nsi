@@ -83,6 +83,10 @@ Section "Uninstall"
   DeleteRegKey HKCU "${CLASSES}\Applications\zeb.exe"
   DeleteRegKey HKCU "${CLASSES}\${PROGID}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; Their parents too, where nothing else is in them (a new user's, say).
+  DeleteRegKey /ifempty HKCU "${CLASSES}\Applications"
+  DeleteRegKey /ifempty HKCU "${CLASSES}"
+  DeleteRegKey /ifempty HKCU "Software\Microsoft\Windows\CurrentVersion\Uninstall"
   System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i 0, p 0, p 0)'
   ; The folder goes when it is empty: plug-ins the user added stay, and the user is told.
   RMDir "$INSTDIR\licences"

@@ -65,9 +65,8 @@ TEST(ScreenScalingTest, APictureAt100PercentIsOneScreenPixelPerPixelAndTheDialog
   GetTextMetricsW(screen, &text);
   DeleteObject(SelectObject(screen, old));
   ReleaseDC(nullptr, screen);
-  RemoteList remote(zeb.process(), box);
-  EXPECT_GE(remote.RowHeight(0), text.tmHeight + text.tmExternalLeading);
-  EXPECT_EQ(remote.Text(0), folder.Path("pics/a.bmp"));
+  EXPECT_GE(RemoteRowHeight(zeb.process(), box, 0), text.tmHeight + text.tmExternalLeading);
+  EXPECT_EQ(RemoteText(zeb.process(), box, 0), folder.Path("pics/a.bmp"));
   RECT listRect{};
   GetWindowRect(list, &listRect);
   EXPECT_EQ(listRect.right - listRect.left, Scaled(300, dpi));

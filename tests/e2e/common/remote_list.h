@@ -1,61 +1,49 @@
-// Asks the list-view control of another process what an assistive program asks it: an entry's text and
-// a row's rectangle. The control reads and writes the structures in its own process, so they are put
-// there.
+// Asks the list-view control of another process what a screen reader asks it: an entry's text and a
+// row's height. The control reads and writes the structures in its own process, so they are put there.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
+#include <type_traits>
 
 namespace zeb::e2e {
 
-class RemoteList {
- public:
-  RemoteList(HANDLE process, HWND list) : process_(process), list_(list) {
-    memory_ = VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE);
+// Sends Message with a copy of Data in Process's memory, then reads Data back from there.
+template <typename Data>
+LRESULT SendRemote(HANDLE process, HWND list, UINT message, WPARAM wp, Data& data) {
+  struct Remote {
+    Data data;
+    wchar_t text[1024];
+  };
+  auto* remote =
+      static_cast<Remote*>(VirtualAllocEx(process, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
+  if constexpr (std::is_same_v<Data, LVITEMW>) data.pszText = remote->text, data.cchTextMax = 1024;
+  WriteProcessMemory(process, remote, &data, sizeof data, nullptr);
+  const LRESULT result = SendMessageW(list, message, wp, reinterpret_cast<LPARAM>(remote));
+  ReadProcessMemory(process, remote, &data, sizeof data, nullptr);
+  if constexpr (std::is_same_v<Data, LVITEMW>) {
+    static wchar_t text[1024];
+    ReadProcessMemory(process, remote->text, text, sizeof text, nullptr);
+    data.pszText = text;
   }
-  ~RemoteList() {
-    if (memory_) VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
-  }
-  RemoteList(const RemoteList&) = delete;
-  RemoteList& operator=(const RemoteList&) = delete;
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return result;
+}
 
-  // The text of entry Index in UTF-8, or "<failed>".
-  std::string Text(int index) {
-    auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(memory_) + sizeof(LVITEMW));
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = index;
-    item.pszText = remoteText;
-    item.cchTextMax = kChars;
-    wchar_t text[kChars] = {};
-    if (!memory_ || !WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr)) return "<failed>";
-    const LRESULT length = SendMessageW(list_, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(memory_));
-    if (!ReadProcessMemory(process_, remoteText, text, sizeof text - sizeof(wchar_t), nullptr))
-      return "<failed>";
-    char utf8[kChars * 3] = {};
-    WideCharToMultiByte(CP_UTF8, 0, text, length > 0 && length < kChars ? static_cast<int>(length) : 0, utf8,
-                        sizeof utf8, nullptr, nullptr);
-    return utf8;
-  }
-
-  // The height of row Index, or 0.
-  int RowHeight(int index) {
-    RECT rect{LVIR_BOUNDS, 0, 0, 0};
-    if (!memory_ || !WriteProcessMemory(process_, memory_, &rect, sizeof rect, nullptr) ||
-        !SendMessageW(list_, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(memory_)) ||
-        !ReadProcessMemory(process_, memory_, &rect, sizeof rect, nullptr))
-      return 0;
-    return rect.bottom - rect.top;
-  }
-
- private:
-  static constexpr int kChars = 1024;
-  static constexpr size_t kSize = sizeof(LVITEMW) + kChars * sizeof(wchar_t);
-  HANDLE process_;
-  HWND list_;
-  void* memory_ = nullptr;
-};
+// Entry Index's text (UTF-8) and row Index's height in another process's list-view control.
+inline std::string RemoteText(HANDLE process, HWND list, int index) {
+  LVITEMW item{};
+  const LRESULT length = SendRemote(process, list, LVM_GETITEMTEXTW, index, item);
+  char utf8[4096] = {};
+  WideCharToMultiByte(CP_UTF8, 0, item.pszText, static_cast<int>(length), utf8, sizeof utf8, nullptr,
+                      nullptr);
+  return utf8;
+}
+inline int RemoteRowHeight(HANDLE process, HWND list, int index) {
+  RECT row{LVIR_BOUNDS, 0, 0, 0};
+  return SendRemote(process, list, LVM_GETITEMRECT, index, row) ? row.bottom - row.top : 0;
+}
 
 }  // namespace zeb::e2e
