@@ -86,7 +86,7 @@ wine cmd /c exit >/dev/null 2>&1 || true
 winpath() { echo "Z:${1//\//\\}"; }
 zeb=("wine" "$win32/zeb.exe")
 
-median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+median() { awk '$1 >= 0' | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }  # failed runs (-1) left out
 runs=3
 shown() {  # program args...: the seconds until the red picture is at (600, 450), then the peak kB
   "$probe" shown 600 450 220 30 30 -- "$@" || echo "-1 -1"
