@@ -37,13 +37,14 @@ int RunProgram(const std::vector<std::string>& args) {
   // The folders of the command line are listed from here on, while the window system starts and the
   // windows and plug-ins are made.
   FolderReadAhead folders;
-  folders.Expect(ListBuilder::FolderArguments(args));
+  const std::vector<std::string> folderArguments = ListBuilder::FolderArguments(args);
+  folders.Expect(folderArguments);
   // A picture opened from outside (the command line's one name) is decoded from here on too: the first
   // showing takes it (a folder, a list file or a name the walk spells otherwise is left to its step).
   // It is decoded for the whole screen, at least the room it is fitted into, so it holds no fewer
   // pixels than its own step would read.
   ReadAhead pictures;
-  if (const std::string name = OnlyName(args); !name.empty())
+  if (const std::string name = OnlyName(args); !name.empty() && folderArguments.empty())
     pictures.Start(name, PrimaryScreenWidth(), PrimaryScreenHeight());
   ui::Application& application = ui::App();
   application.SetTitle("ZEB ver.1.00β");

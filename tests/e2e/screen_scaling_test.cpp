@@ -2,14 +2,15 @@
 // and on one scaled to 150% (144 DPI, ZEB_E2E_DPI tells which). At any scaling a picture at 100% fills
 // a client area of exactly its own size in screen pixels, and the dialogs grow with the scaling.
 #include <windows.h>
+#include <commctrl.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "tests/e2e/common/e2e_environment.h"
-#include "tests/e2e/common/remote_list.h"
 #include "tests/e2e/common/test_folder.h"
 #include "tools/driver/zeb_driver.h"
 
@@ -20,6 +21,25 @@ template <typename Function>
 Function User32Function(const char* name) {
   return reinterpret_cast<Function>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+// What a screen reader asks a list-view control of another process about its first row. The control
+// reads and writes the structures in its own process, so they are put there.
+struct RemoteRow {
+  LVITEMW item;
+  RECT rect;
+  wchar_t text[512];
+};
+RemoteRow AskFirstRow(HANDLE process, HWND list, UINT message, size_t at, LRESULT& result) {
+  RemoteRow row{},
+      *remote =
+          static_cast<RemoteRow*>(VirtualAllocEx(process, nullptr, sizeof row, MEM_COMMIT, PAGE_READWRITE));
+  row.item.pszText = remote->text, row.item.cchTextMax = 512, row.rect.left = LVIR_BOUNDS;
+  WriteProcessMemory(process, remote, &row, sizeof row, nullptr);
+  result = SendMessageW(list, message, 0, reinterpret_cast<LPARAM>(reinterpret_cast<char*>(remote) + at));
+  ReadProcessMemory(process, remote, &row, sizeof row, nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return row;
 }
 
 // The test sees screen pixels as they are, like the viewer (a program unaware of the scaling is shown
@@ -65,8 +85,12 @@ TEST(ScreenScalingTest, APictureAt100PercentIsOneScreenPixelPerPixelAndTheDialog
   GetTextMetricsW(screen, &text);
   DeleteObject(SelectObject(screen, old));
   ReleaseDC(nullptr, screen);
-  EXPECT_GE(RemoteRowHeight(zeb.process(), box, 0), text.tmHeight + text.tmExternalLeading);
-  EXPECT_EQ(RemoteText(zeb.process(), box, 0), folder.Path("pics/a.bmp"));
+  LRESULT found = 0, length = 0;
+  const RemoteRow row = AskFirstRow(zeb.process(), box, LVM_GETITEMRECT, offsetof(RemoteRow, rect), found);
+  EXPECT_GE(row.rect.bottom - row.rect.top, text.tmHeight + text.tmExternalLeading);
+  const RemoteRow entry =
+      AskFirstRow(zeb.process(), box, LVM_GETITEMTEXTW, offsetof(RemoteRow, item), length);
+  EXPECT_EQ(std::wstring(entry.text, length), Utf8ToWide(folder.Path("pics/a.bmp")));
   RECT listRect{};
   GetWindowRect(list, &listRect);
   EXPECT_EQ(listRect.right - listRect.left, Scaled(300, dpi));
