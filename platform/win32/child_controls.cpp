@@ -82,14 +82,14 @@ void SelectOnly(ListBox::Impl& im, int32_t index) {
   LVITEMW state{};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   // Only the one selected row is cleared: clearing "all" visits every row of the list.
-  const LRESULT selected = SendMessageW(im.hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
-  if (selected >= 0 && selected != index)
-    SendMessageW(im.hwnd, LVM_SETITEMSTATE, selected, reinterpret_cast<LPARAM>(&state));
+  if (im.selected >= 0 && im.selected != index)
+    SendMessageW(im.hwnd, LVM_SETITEMSTATE, im.selected, reinterpret_cast<LPARAM>(&state));
   if (index >= 0) {
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(im.hwnd, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
     SendMessageW(im.hwnd, LVM_ENSUREVISIBLE, index, FALSE);
   }
+  im.selected = index;
   im.selecting = false;
 }
 
@@ -222,15 +222,20 @@ void ListBox::SetItemSource(std::function<std::string(int32_t)> source) {
 }
 
 void ListBox::SetCount(int32_t count) {
-  HWND hwnd = impl_->hwnd;
-  const int32_t selected = ItemIndex();
+  Impl& im = *impl_;
+  HWND hwnd = im.hwnd;
   const LRESULT top = SendMessageW(hwnd, LVM_GETTOPINDEX, 0, 0);
   count = count < 0 ? 0 : count;
-  impl_->selecting = true;
-  SendMessageW(hwnd, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
-  impl_->selecting = false;
   // A new count keeps the selection and the scroll position where they still exist.
-  SelectOnly(*impl_, selected < count ? selected : -1);
+  im.selecting = true;
+  SendMessageW(hwnd, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
+  if (im.selected >= count) im.selected = -1;
+  if (im.selected >= 0) {
+    LVITEMW state{};
+    state.state = state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(hwnd, LVM_SETITEMSTATE, im.selected, reinterpret_cast<LPARAM>(&state));
+  }
+  im.selecting = false;
   const LRESULT nowTop = SendMessageW(hwnd, LVM_GETTOPINDEX, 0, 0);
   if (top > 0 && top < count && nowTop != top) {
     RECT row{LVIR_BOUNDS, 0, 0, 0};
@@ -245,10 +250,7 @@ int32_t ListBox::Count() const {
   return n < 0 ? 0 : static_cast<int32_t>(n);
 }
 
-int32_t ListBox::ItemIndex() const {
-  LRESULT i = SendMessageW(impl_->hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
-  return i < 0 ? -1 : static_cast<int32_t>(i);
-}
+int32_t ListBox::ItemIndex() const { return impl_->selected < Count() ? impl_->selected : -1; }
 
 void ListBox::SetItemIndex(int32_t index) { SelectOnly(*impl_, index >= 0 && index < Count() ? index : -1); }
 
@@ -333,9 +335,14 @@ LRESULT win32::ListNotification(ui::ListBox::Impl& box, const NMHDR& header) {
     case LVN_ITEMCHANGED: {
       // The user's choice of another row is a click.
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-      if (!box.selecting && change.iItem >= 0 && (change.uChanged & LVIF_STATE) &&
-          (change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED))
-        if (auto handler = box.box->OnClick) App().Guard([&] { handler(); });
+      const bool was = change.uOldState & LVIS_SELECTED, is = change.uNewState & LVIS_SELECTED;
+      if (!(change.uChanged & LVIF_STATE) || was == is) return 0;
+      if (is && change.iItem >= 0) {
+        box.selected = change.iItem;
+        if (auto handler = box.box->OnClick; handler && !box.selecting) App().Guard([&] { handler(); });
+      } else if (!is && (change.iItem < 0 || change.iItem == box.selected)) {
+        box.selected = -1;
+      }
       return 0;
     }
     case LVN_ODFINDITEMW:

@@ -48,6 +48,7 @@ struct ListBox::Impl {
   std::function<std::string(int32_t)> source;
   std::wstring text;       // the last text handed to the list-view control
   bool selecting = false;  // the selection is being set by the program, not by the user
+  int32_t selected = -1;   // the selected row, kept here: the control finds it only by a search
 };
 
 struct EditBox::Impl {
