@@ -16,7 +16,7 @@
 namespace zeb::app {
 
 MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& listWindow,
-                       std::vector<std::string> args, FolderReadAhead* folders)
+                       std::vector<std::string> args, FolderReadAhead* folders, ReadAhead* pictures)
     : Window(ui::BorderStyle::Single, "ImageView", 200, 200),
       picture(*this),
       slideTimer(*this),
@@ -25,6 +25,8 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
       model_(model),
       jumpDialog_(jumpDialog),
       listWindow_(listWindow),
+      ownReadAhead_(pictures ? nullptr : std::make_unique<ReadAhead>()),
+      readAhead_(pictures ? *pictures : *ownReadAhead_),
       ownFolderReadAhead_(folders ? nullptr : std::make_unique<FolderReadAhead>()),
       folderReadAhead_(folders ? *folders : *ownFolderReadAhead_) {
   if (!ui::App().MainForm) ui::App().MainForm = this;

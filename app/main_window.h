@@ -85,9 +85,11 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // starts with these command-line arguments (the program's name not among them). An error before
   // the start leaves the constructor; one while starting goes to the application's error handler and
   // the window is still made. Folders, when given, lists folders ahead of the scans: the program
-  // starts listing the command line's folders before the windows are made.
+  // starts listing the command line's folders before the windows are made. Pictures, when given, reads
+  // the pictures ahead: the program starts decoding a picture opened from outside before then.
   MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& listWindow,
-             std::vector<std::string> args, FolderReadAhead* folders = nullptr);
+             std::vector<std::string> args, FolderReadAhead* folders = nullptr,
+             ReadAhead* pictures = nullptr);
   ~MainWindow() override;
 
   ViewerModel& Model() { return model_; }
@@ -207,7 +209,8 @@ class MainWindow : public ui::Window, private ViewerWindow {
   ListWindow& listWindow_;
   ExtensionSet extensions_;
   ShownPicture shown_;
-  ReadAhead readAhead_;
+  std::unique_ptr<ReadAhead> ownReadAhead_;  // when none was given
+  ReadAhead& readAhead_;
   SlideShow slideShow_{slideTimer};
   std::unique_ptr<HelpWindow> help_;
 

@@ -18,6 +18,7 @@ packages=(
   googletest libgtest-dev libjpeg62-turbo-dev libjpeg-turbo-progs
   liblcms2-dev libexif-dev
   wine wine32:i386 xvfb x11-utils dpkg-dev
+  nsis zip unzip
 )
 
 missing_packages() {
