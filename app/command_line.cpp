@@ -1,6 +1,7 @@
 // The command line: switches that set the viewer's state, then file, folder and list-file arguments
 // that fill the first image list.
 #include <algorithm>
+#include <cstdint>
 
 #include "app/main_window.h"
 #include "platform/core/strings.h"
@@ -12,9 +13,10 @@ namespace {
 
 bool Has(const std::string& value, char letter) { return value.find(letter) != std::string::npos; }
 
-// Reads a switch's number; a value that is no number shows Message + "(" + value + ")".
-bool ReadNumber(const std::string& value, const char* message, int32_t& number) {
-  if (TryStrToInt(value, number)) return true;
+// Reads a switch's number; a value that is no number, or one below Minimum, shows
+// Message + "(" + value + ")".
+bool ReadNumber(const std::string& value, const char* message, int32_t& number, int32_t minimum = INT32_MIN) {
+  if (TryStrToInt(value, number) && number >= minimum) return true;
   ui::ShowMessageBox(std::string(message) + "(" + value + ")", ui::MessageKind::Error,
                      ui::MessageButtons::Ok);
   return false;
@@ -67,11 +69,11 @@ void MainWindow::ApplySwitch(const CommandSwitch& sw, StartOptions& options) {
       break;
     case SwitchKind::Width:
       modes.box.fixedWidth = true;
-      if (!v.empty() && ReadNumber(v, "Width指定が異常です。", number)) modes.box.width = number;
+      if (!v.empty() && ReadNumber(v, "Width指定が異常です。", number, 1)) modes.box.width = number;
       break;
     case SwitchKind::Height:
       modes.box.fixedHeight = true;
-      if (!v.empty() && ReadNumber(v, "Height指定が異常です。", number)) modes.box.height = number;
+      if (!v.empty() && ReadNumber(v, "Height指定が異常です。", number, 1)) modes.box.height = number;
       break;
     case SwitchKind::Placement:
       if (Has(v, 'r')) modes.placement = (modes.placement | placement::kRight) & ~placement::kLeft;

@@ -16,7 +16,7 @@
 namespace zeb::app {
 
 MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& listWindow,
-                       std::vector<std::string> args, FolderReadAhead* folders)
+                       std::vector<std::string> args, FolderReadAhead* folders, ReadAhead* pictures)
     : Window(ui::BorderStyle::Single, "ImageView", 200, 200),
       picture(*this),
       slideTimer(*this),
@@ -25,6 +25,8 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
       model_(model),
       jumpDialog_(jumpDialog),
       listWindow_(listWindow),
+      ownReadAhead_(pictures ? nullptr : std::make_unique<ReadAhead>()),
+      readAhead_(pictures ? *pictures : *ownReadAhead_),
       ownFolderReadAhead_(folders ? nullptr : std::make_unique<FolderReadAhead>()),
       folderReadAhead_(folders ? *folders : *ownFolderReadAhead_) {
   if (!ui::App().MainForm) ui::App().MainForm = this;
@@ -79,6 +81,8 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
   plugins->OnLoadError = [](spi::PluginManager*, const std::string&, const std::exception& error) {
     ui::App().ShowException(error);
   };
+  if (spi::PluginHost* host = otherWidthHost)
+    plugins->OtherWidthModule = [host](const std::string& fileName) { return host->CreateModule(fileName); };
   plugins->Loaded();
   plugins->OnLoadError = nullptr;
 
@@ -90,21 +94,31 @@ MainWindow::~MainWindow() {
   readAheadTimer.SetEnabled(false);
   plugins.reset();
   ownPluginHost_.reset();
+  ownOtherWidthHost_.reset();
   listWindow_.Attach(nullptr, nullptr, nullptr);
   if (ui::App().MainForm == this) ui::App().MainForm = nullptr;
 }
 
 void MainWindow::MakePluginHost(const std::vector<std::string>& args) {
-  if (PluginsInProcess(args)) return;
-  pluginHost = spi::CurrentPluginHost();
-  if (!pluginHost) {
-    ownPluginHost_ = std::make_unique<spi::PluginHost>(PluginHostPath());
-    pluginHost = ownPluginHost_.get();
+  if (!PluginsInProcess(args)) {
+    pluginHost = spi::CurrentPluginHost();
+    if (!pluginHost) {
+      ownPluginHost_ = std::make_unique<spi::PluginHost>(PluginHostPath());
+      pluginHost = ownPluginHost_.get();
+    }
+  }
+  otherWidthHost = spi::OtherWidthPluginHost();
+  if (const std::string path = spi::OtherWidthHostPath(); !otherWidthHost && !path.empty()) {
+    ownOtherWidthHost_ = std::make_unique<spi::PluginHost>(path);
+    otherWidthHost = ownOtherWidthHost_.get();
   }
   // The viewer stays alive while a plug-in works: its window is drawn and Escape is heard (the keys
   // are kept from every other command meanwhile, see OnKey).
-  pluginHost->Pump = [] { ui::App().ProcessMessages(); };
-  pluginHost->Abandon = [] { return ui::App().Terminated(); };
+  for (spi::PluginHost* host : {pluginHost, otherWidthHost}) {
+    if (!host) continue;
+    host->Pump = [] { ui::App().ProcessMessages(); };
+    host->Abandon = [] { return ui::App().Terminated(); };
+  }
 }
 
 void MainWindow::Start(std::vector<std::string> args) {

@@ -85,9 +85,11 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // starts with these command-line arguments (the program's name not among them). An error before
   // the start leaves the constructor; one while starting goes to the application's error handler and
   // the window is still made. Folders, when given, lists folders ahead of the scans: the program
-  // starts listing the command line's folders before the windows are made.
+  // starts listing the command line's folders before the windows are made. Pictures, when given, reads
+  // the pictures ahead: the program starts decoding a picture opened from outside before then.
   MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& listWindow,
-             std::vector<std::string> args, FolderReadAhead* folders = nullptr);
+             std::vector<std::string> args, FolderReadAhead* folders = nullptr,
+             ReadAhead* pictures = nullptr);
   ~MainWindow() override;
 
   ViewerModel& Model() { return model_; }
@@ -114,8 +116,10 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // is read ahead.
   ui::Timer readAheadTimer;
   // The process the plug-ins run in (the program's, or one of the window's own); none when they run in
-  // the viewer's own (-I).
+  // the viewer's own (-I). In zeb64.exe the 32-bit plug-ins run in the 32-bit host, -I or not, when it
+  // is beside the program.
   spi::PluginHost* pluginHost = nullptr;
+  spi::PluginHost* otherWidthHost = nullptr;
   std::unique_ptr<spi::PluginManager> plugins;
   RunState run;
   // How often a long scan lets window messages through and shows its progress in the title. Tests
@@ -142,7 +146,7 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // What the fit works from, as it stands now (the shell is asked for the taskbar once). A fixed box
   // larger than the room is first made the room's size in the model: the one change the fit makes.
   view::FitInputs FitInputsNow(bool keepPlace = false);
-  // The room a picture is fitted into, in the picture's own axes (see view::DecodeRoom).
+  // The room a picture is fitted into when it is first shown: upright (see Image::SetLargestDrawSize).
   view::Size PictureRoom();
   void OnDroppedFiles(const std::vector<std::string>& paths, ui::ModifierKeys shift);
   ViewerContext Context() { return {model_, builder_, slideShow_, jumpDialog_, run, *this}; }
@@ -191,11 +195,11 @@ class MainWindow : public ui::Window, private ViewerWindow {
   bool PumpMessages(bool force);
   // What the builder tells the window: the title, the pumping and Escape.
   BuildProgress ProgressOfBuild();
-  // Takes the program's plug-in host, or makes one, unless the command line runs the plug-ins in
-  // process. While a plug-in call waits for the host, window messages go through, Escape ends the wait
-  // and the program, and no other key, tick or click runs a command.
+  // Takes the program's plug-in hosts, or makes them, the own width's unless the command line runs the
+  // plug-ins in process. While a plug-in call waits for the host, window messages go through, Escape ends the
+  // wait and the program, and no other key, tick or click runs a command.
   void MakePluginHost(const std::vector<std::string>& args);
-  bool WaitingForPlugin() const { return pluginHost && pluginHost->Waiting(); }
+  bool WaitingForPlugin() const { return spi::PluginCallWaiting(); }
 
   ui::PictureControl blankPicture_;  // hidden: the picture shown for an empty list
   ui::OpenFileDialog openListDialog_;
@@ -205,7 +209,8 @@ class MainWindow : public ui::Window, private ViewerWindow {
   ListWindow& listWindow_;
   ExtensionSet extensions_;
   ShownPicture shown_;
-  ReadAhead readAhead_;
+  std::unique_ptr<ReadAhead> ownReadAhead_;  // when none was given
+  ReadAhead& readAhead_;
   SlideShow slideShow_{slideTimer};
   std::unique_ptr<HelpWindow> help_;
 
@@ -215,6 +220,7 @@ class MainWindow : public ui::Window, private ViewerWindow {
   bool runningWaiting_ = false;
   std::unique_ptr<FolderReadAhead> ownFolderReadAhead_;  // when none was given
   std::unique_ptr<spi::PluginHost> ownPluginHost_;       // when the program made none
+  std::unique_ptr<spi::PluginHost> ownOtherWidthHost_;   // the same for the other width's
   FolderReadAhead& folderReadAhead_;
   ListBuilder builder_{model_.list, extensions_, ProgressOfBuild(), folderReadAhead_};
 };

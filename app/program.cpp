@@ -7,16 +7,45 @@
 #include "app/folder_read_ahead.h"
 #include "app/main_window.h"
 #include "app/model/viewer_model.h"
+#include "app/read_ahead.h"
+#include "platform/services/desktop.h"
+#include "platform/services/file_system.h"
 #include "platform/ui/forms.h"
 #include "spi/spi_bitmap.h"
 
 namespace zeb::app {
 
+namespace {
+
+// The one name the command line gives after its switches, in full; "" when it gives none or several.
+std::string OnlyName(const std::vector<std::string>& args) {
+  size_t first = 0;
+  for (; first < args.size(); ++first) {
+    const SwitchKind kind = ParseSwitch(args[first]).kind;
+    if (kind == SwitchKind::NotASwitch) break;
+    if (kind == SwitchKind::EndOfSwitches) {
+      ++first;
+      break;
+    }
+  }
+  return first + 1 == args.size() ? Files().ExpandFileName(args[first]) : std::string();
+}
+
+}  // namespace
+
 int RunProgram(const std::vector<std::string>& args) {
   // The folders of the command line are listed from here on, while the window system starts and the
   // windows and plug-ins are made.
   FolderReadAhead folders;
-  folders.Expect(ListBuilder::FolderArguments(args));
+  const std::vector<std::string> folderArguments = ListBuilder::FolderArguments(args);
+  folders.Expect(folderArguments);
+  // A picture opened from outside (the command line's one name) is decoded from here on too: the first
+  // showing takes it (a folder, a list file or a name the walk spells otherwise is left to its step).
+  // It is decoded for the whole screen, at least the room it is fitted into, so it holds no fewer
+  // pixels than its own step would read.
+  ReadAhead pictures;
+  if (const std::string name = OnlyName(args); !name.empty() && folderArguments.empty())
+    pictures.Start(name, PrimaryScreenWidth(), PrimaryScreenHeight());
   ui::Application& application = ui::App();
   application.SetTitle("ZEB ver.1.00β");
   // Plug-in extensions are registered with the plug-in picture class from the first window on. The
@@ -26,6 +55,12 @@ int RunProgram(const std::vector<std::string>& args) {
   if (!PluginsInProcess(args)) {
     pluginHost = std::make_unique<spi::PluginHost>(PluginHostPath());
     pluginHost->Start();
+  }
+  // zeb64.exe's 32-bit plug-ins run in the 32-bit host beside it, whatever runs the 64-bit ones.
+  std::unique_ptr<spi::PluginHost> otherWidthHost;
+  if (const std::string path = spi::OtherWidthHostPath(); !path.empty()) {
+    otherWidthHost = std::make_unique<spi::PluginHost>(path);
+    otherWidthHost->Start();
   }
   int exitCode = 0;
   {
@@ -38,7 +73,7 @@ int RunProgram(const std::vector<std::string>& args) {
       jumpDialog = std::make_unique<JumpDialog>();
       listWindow = std::make_unique<ListWindow>(model);
       // Its construction searches the plug-ins and then starts, which builds the first list.
-      mainWindow = std::make_unique<MainWindow>(model, *jumpDialog, *listWindow, args, &folders);
+      mainWindow = std::make_unique<MainWindow>(model, *jumpDialog, *listWindow, args, &folders, &pictures);
     } catch (const std::exception& error) {
       // An error before the main window starts (a plug-in lacking an export its kind needs) ends the
       // program after its message.
@@ -54,6 +89,7 @@ int RunProgram(const std::vector<std::string>& args) {
     jumpDialog.reset();
   }
   pluginHost.reset();
+  otherWidthHost.reset();
   spi::FinalizeSPIBitmap();
   return exitCode;
 }

@@ -12,7 +12,7 @@
 namespace zeb::app {
 
 void MainWindow::ShowCurrent() {
-  shown_.transform = {};  // each picture is first shown as it is stored
+  shown_.transform = {};  // each picture is first shown upright, as its orientation says (below)
   std::string shownEntry;
   bool shown, stopped = false;
   {
@@ -72,6 +72,7 @@ void MainWindow::ShowCurrent() {
     ShowPluginCrashReports(plugins.get(), slideShow_.Running());
   } else {
     shown_.name = model_.showFullPath ? shownEntry : FileNamePart(shownEntry);
+    shown_.transform.turn = picture.Content().Graphic()->Orientation();
     ShowPluginCrashReports(plugins.get(), slideShow_.Running());
     if (listWindow_.Visible()) listWindow_.entryList.SetItemIndex(model_.current);
     FitToPicture();
@@ -145,7 +146,7 @@ void MainWindow::ReadNextAhead() {
     readAhead_.Drop();
     return;
   }
-  // The next picture is first shown as it is stored: its room is the upright one.
+  // The next picture is first shown upright: the room is told as it is, the picture turns it itself.
   const view::Size room = view::PictureRoom(FitInputsNow());
   readAhead_.Start(model_.list.Entry(next), room.width, room.height);
 }

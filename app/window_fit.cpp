@@ -54,7 +54,7 @@ view::FitInputs MainWindow::FitInputsNow(bool keepPlace) {
   return in;
 }
 
-view::Size MainWindow::PictureRoom() { return view::DecodeRoom(FitInputsNow()); }
+view::Size MainWindow::PictureRoom() { return view::PictureRoom(FitInputsNow()); }
 
 void MainWindow::SetTransform(const view::ViewTransform& transform) {
   shown_.transform = transform;

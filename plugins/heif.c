@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/display_profile.h"
 #include "common/spi_plugin.h"
 
 const char* const kSpiFormatTexts[] = {
@@ -234,9 +235,8 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
   if (result == SPI_ALL_RIGHT) {
     size_t profileSize = 0;
     void* profile = HeifColourProfile(file.primary, &profileSize);
-    /* Colour: the pixels in the DIB are in the colour space of Profile (ProfileSize bytes of ICC, the
-       file's own or made of its colour description; NULL is sRGB). Their conversion to the display's
-       goes here, once, over dib->bits (BGR or BGRA, dib->stride bytes a row). */
+    /* The file's own profile, or one made of its colour description (none: sRGB, left as it is). */
+    SpiDibToDisplay(dib, profile, profileSize);
     free(profile);
   }
   if (image) heif_image_release(image);

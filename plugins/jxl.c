@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/display_profile.h"
 #include "common/spi_plugin.h"
 
 const char* const kSpiFormatTexts[] = {"00IN", "ZEB JPEG XL plug-in 1.0 (libjxl)", "*.jxl", "JPEG XL"};
@@ -181,10 +182,8 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
     }
   }
   if (result == SPI_ALL_RIGHT && read.dib == NULL) result = SPI_BROKEN_DATA;
-  if (result == SPI_ALL_RIGHT) {
-    /* Colour: the pixels in the DIB are in the colour space of read.profile (read.profileSize bytes of
-       ICC; NULL is sRGB). Their conversion to the display's goes here, once, over dib->bits. */
-  }
+  /* The ICC of the picture's data (none: sRGB, as libjxl gives pictures it codes in XYB). */
+  if (result == SPI_ALL_RIGHT) SpiDibToDisplay(dib, read.profile, read.profileSize);
   JxlReadEnd(&read);
   return result;
 }

@@ -1,11 +1,14 @@
 /* png.spi: PNG pictures through libpng. Palette pictures come out as 8-bit DIBs with their palette,
    grey ones as 8-bit with a grey ramp, colour ones as 24-bit, and anything with transparency (an alpha
    channel or a tRNS chunk) as 32-bit with alpha. 16-bit channels are scaled to 8 bits with rounding.
-   A file that ends early keeps the rows it has, unless it is interlaced. */
+   A file that ends early keeps the rows it has, unless it is interlaced. A picture whose eXIf chunk
+   (before the picture data) gives an orientation is turned upright. */
 #include <png.h>
 #include <setjmp.h>
 #include <string.h>
 
+#include "common/display_profile.h"
+#include "common/spi_orientation.h"
 #include "common/spi_plugin.h"
 
 const char* const kSpiFormatTexts[] = {"00IN", "ZEB PNG plug-in 1.0 (libpng " PNG_LIBPNG_VER_STRING ")",
@@ -89,6 +92,28 @@ static int PngPlan(PngReader* r, int transform) {
   return bitCount;
 }
 
+/* The orientation of the eXIf chunk read so far, 1 without one. */
+static int PngOrientation(png_structp png, png_infop info) {
+  png_uint_32 size = 0;
+  png_bytep exif = NULL;
+  return png_get_eXIf_1(png, info, &size, &exif) && exif != NULL ? zeb_exif_orientation(exif, size) : 1;
+}
+
+/* The same from the data: libpng's progressive reader passes the chunk over, so the decode reads the
+   chunks before the picture data once more for it. */
+static int PngHeaderOrientation(const uint8_t* data, size_t size) {
+  PngReader r;
+  volatile int orientation = 1;
+  if (PngOpen(&r, data, size) == SPI_ALL_RIGHT) {
+    if (!setjmp(png_jmpbuf(r.png))) {
+      png_read_info(r.png, r.info);
+      orientation = PngOrientation(r.png, r.info);
+    }
+  }
+  PngClose(&r);
+  return orientation;
+}
+
 int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* height, int* bitCount) {
   PngReader r;
   int result = PngOpen(&r, data, size);
@@ -100,6 +125,7 @@ int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* hei
       *width = (int32_t)png_get_image_width(r.png, r.info);
       *height = (int32_t)png_get_image_height(r.png, r.info);
       *bitCount = PngPlan(&r, 0);
+      SpiOrientSize(PngOrientation(r.png, r.info), width, height);
     }
   }
   PngClose(&r);
@@ -176,6 +202,12 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
     const int needed = d.passes == 1 ? dib->height : dib->height - 1;
     if (d.ended ? d.rowsDone < needed : d.passes != 1 || d.rowsDone == 0) d.result = SPI_BROKEN_DATA;
   }
+  png_charp name;
+  int method;
+  png_bytep profile;
+  png_uint_32 length;
+  if (d.result == SPI_ALL_RIGHT && png_get_iCCP(r.png, r.info, &name, &method, &profile, &length))
+    SpiDibToDisplay(dib, profile, length);
   PngClose(&r);
-  return d.result;
+  return d.result == SPI_ALL_RIGHT ? SpiDibOrient(dib, PngHeaderOrientation(data, size)) : d.result;
 }

@@ -1,13 +1,15 @@
 /* tiff.spi: TIFF pictures through libtiff, the first page. Grey and palette pictures of one sample
    (1, 2, 4, 8 or 16 bits) come out as 8-bit DIBs with a grey ramp or their colour map, 8/16-bit RGB as
    24-bit and RGB with alpha as 32-bit, all read as stored, strip by strip or tile by tile; everything
-   else libtiff can show as RGBA (CMYK, YCbCr, other orientations and sample layouts) comes out as
-   24-bit, or 32-bit when it has alpha. 16-bit samples are rounded to 8 bits. A stripped file that ends
-   early keeps the rows it has. */
+   else libtiff can show as RGBA (CMYK, YCbCr, other sample layouts) comes out as 24-bit, or 32-bit
+   when it has alpha. 16-bit samples are rounded to 8 bits. A stripped file that ends early keeps the
+   rows it has. Pixels are read as stored and then turned upright as the orientation tag says. */
 #include <stdlib.h>
 #include <string.h>
 #include <tiffio.h>
 
+#include "common/display_profile.h"
+#include "common/spi_orientation.h"
 #include "common/spi_plugin.h"
 
 const char* const kSpiFormatTexts[] = {"00IN", "ZEB TIFF plug-in 1.0 (libtiff 4)", "*.tif;*.tiff",
@@ -84,7 +86,7 @@ static TIFF* TiffOpen(TiffMemory* m, const uint8_t* data, size_t size) {
    output depth. */
 typedef struct TiffPlan {
   uint32_t width, height;
-  uint16_t bits, photometric, spp;
+  uint16_t bits, photometric, spp, orientation;
   int direct, bitCount;
   int premultiplied; /* the colours come premultiplied by alpha and are to be divided back */
 } TiffPlan;
@@ -106,9 +108,9 @@ static int TiffMakePlan(TIFF* tif, TiffPlan* p) {
   TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extra, &kinds);
   if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &p->photometric)) p->photometric = 0xFFFF;
   p->spp = spp;
-  /* Read as stored: one grey or palette sample, or 8/16-bit RGB with or without alpha, top row first. */
-  const int plain = format == SAMPLEFORMAT_UINT && orientation == ORIENTATION_TOPLEFT &&
-                    (planar == PLANARCONFIG_CONTIG || spp == 1);
+  p->orientation = orientation;
+  /* Read as stored: one grey or palette sample, or 8/16-bit RGB with or without alpha. */
+  const int plain = format == SAMPLEFORMAT_UINT && (planar == PLANARCONFIG_CONTIG || spp == 1);
   const int grey = p->photometric == PHOTOMETRIC_MINISBLACK || p->photometric == PHOTOMETRIC_MINISWHITE;
   const int palette = p->photometric == PHOTOMETRIC_PALETTE && p->bits <= 8;
   const int bitsOk = p->bits == 1 || p->bits == 2 || p->bits == 4 || p->bits == 8 || (grey && p->bits == 16);
@@ -151,6 +153,7 @@ int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* hei
     *width = (int32_t)p.width;
     *height = (int32_t)p.height;
     *bitCount = p.bitCount;
+    SpiOrientSize(p.orientation, width, height);
   }
   return result;
 }
@@ -268,7 +271,7 @@ static int TiffDecodeRgba(TIFF* tif, const TiffPlan* p, SpiDib* dib, ProgressCal
   char message[1024];
   TIFFRGBAImage image;
   if (!TIFFRGBAImageBegin(&image, tif, 1, message)) return SPI_UNKNOWN_FORMAT;
-  image.req_orientation = ORIENTATION_TOPLEFT;
+  image.req_orientation = image.orientation; /* as stored, turned upright afterwards */
   uint32_t band = TiffBlockHeight(tif, p);
   if (band < 16) band = p->height < 16 ? p->height : 16;
   uint32_t* raster = (uint32_t*)malloc((size_t)p->width * band * 4);
@@ -336,6 +339,10 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
     if (result == SPI_BROKEN_DATA && rowsDone > 0 && !TIFFIsTiled(tif) && TiffTruncated(tif, m.size))
       result = SPI_ALL_RIGHT;
   }
+  uint32_t iccSize = 0;
+  void* icc = NULL;
+  if (result == SPI_ALL_RIGHT && TIFFGetField(tif, TIFFTAG_ICCPROFILE, &iccSize, &icc))
+    SpiDibToDisplay(dib, icc, iccSize);
   TIFFClose(tif);
-  return result;
+  return result == SPI_ALL_RIGHT ? SpiDibOrient(dib, p.orientation) : result;
 }

@@ -1,11 +1,14 @@
 /* webp.spi: WebP pictures through libwebp: lossy, lossless, with or without alpha, and the first frame
    of an animation (composed on its canvas). Pictures with alpha come out as 32-bit DIBs, the others as
    24-bit. A still picture is decoded incrementally straight into the DIB, top row first, and its rows
-   are then put in the DIB's bottom-up order, so a file that ends early keeps the rows it has. */
+   are then put in the DIB's bottom-up order, so a file that ends early keeps the rows it has. A picture
+   whose EXIF chunk gives an orientation is turned upright. */
 #include <string.h>
 #include <webp/decode.h>
 #include <webp/demux.h>
 
+#include "common/display_profile.h"
+#include "common/spi_orientation.h"
 #include "common/spi_plugin.h"
 
 const char* const kSpiFormatTexts[] = {"00IN", "ZEB WebP plug-in 1.0 (libwebp)", "*.webp", "WebP"};
@@ -33,15 +36,39 @@ static int WebpResult(VP8StatusCode status) {
   }
 }
 
+/* The orientation its EXIF chunk gives, 1 without one. *Unreached is set when the file says it has
+   one but the data stops before it (the chunk follows the picture data). */
+static int WebpOrientation(const uint8_t* data, size_t size, int* unreached) {
+  WebPData webp = {data, size};
+  WebPDemuxState state;
+  WebPDemuxer* demux = WebPDemuxPartial(&webp, &state);
+  WebPChunkIterator chunk;
+  int orientation = 1;
+  *unreached = 0;
+  if (demux != NULL && (WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & EXIF_FLAG)) {
+    if (WebPDemuxGetChunk(demux, "EXIF", 1, &chunk)) {
+      orientation = zeb_exif_orientation(chunk.chunk.bytes, chunk.chunk.size);
+      WebPDemuxReleaseChunkIterator(&chunk);
+    } else {
+      *unreached = state != WEBP_DEMUX_DONE;
+    }
+  }
+  WebPDemuxDelete(demux);
+  return orientation;
+}
+
 int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* height, int* bitCount) {
   WebPBitstreamFeatures features;
-  int result = WebpResult(WebPGetFeatures(data, size, &features));
+  int result = WebpResult(WebPGetFeatures(data, size, &features)), unreached = 0;
   if (result == SPI_ALL_RIGHT) {
     *width = features.width;
     *height = features.height;
     *bitCount = features.has_alpha ? 32 : 24;
+    SpiOrientSize(WebpOrientation(data, size, &unreached), width, height);
   }
-  return result;
+  /* Only the start of the file was read: the whole of it is, to find the orientation (a file cut off
+     before its EXIF chunk is told as broken here, and still shows the rows it has). */
+  return unreached ? SPI_BROKEN_DATA : result;
 }
 
 /* The first frame of an animation, composed on the canvas. */
@@ -123,6 +150,19 @@ static int WebpDecodeStill(const uint8_t* data, size_t size, SpiDib* dib, Progre
   return result;
 }
 
+/* Converts the decoded picture from the profile of its ICCP chunk, if it has one. */
+static void WebpToDisplay(const uint8_t* data, size_t size, SpiDib* dib) {
+  WebPData bytes = {data, size};
+  WebPDemuxer* demux = WebPDemuxPartial(&bytes, NULL);
+  WebPChunkIterator chunk;
+  if (demux && (WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ICCP_FLAG) &&
+      WebPDemuxGetChunk(demux, "ICCP", 1, &chunk)) {
+    SpiDibToDisplay(dib, chunk.chunk.bytes, chunk.chunk.size);
+    WebPDemuxReleaseChunkIterator(&chunk);
+  }
+  WebPDemuxDelete(demux);
+}
+
 int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallback progress,
                     LONG_PTR lData) {
   WebPBitstreamFeatures features;
@@ -130,6 +170,9 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
   if (result == SPI_ALL_RIGHT)
     result = SpiDibCreate(dib, features.width, features.height, features.has_alpha ? 32 : 24);
   if (result != SPI_ALL_RIGHT) return result;
-  return features.has_animation ? WebpDecodeAnimation(data, size, dib)
-                                : WebpDecodeStill(data, size, dib, progress, lData);
+  result = features.has_animation ? WebpDecodeAnimation(data, size, dib)
+                                  : WebpDecodeStill(data, size, dib, progress, lData);
+  if (result == SPI_ALL_RIGHT) WebpToDisplay(data, size, dib);
+  int unreached;
+  return result == SPI_ALL_RIGHT ? SpiDibOrient(dib, WebpOrientation(data, size, &unreached)) : result;
 }

@@ -27,6 +27,7 @@ trap 'bash "$session" stop' EXIT
 run() { echo "== $1"; bash "$session" run "$win32/tests/$1.exe" "${@:2}"; echo; }
 
 run zeb_bench_win32_jpeg_decode "$(winpath "$ZEB_JPEG_PREFIX/bin/djpeg.exe")"
+run zeb_bench_win32_colour_jpeg
 run zeb_bench_win32_steps
 run zeb_bench_win32_scan
 run zeb_bench_win32_guard

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # zeb.exe under Wine against the native viewer feh, in one run, as a user sees them: the time until a
-# picture is on screen (a private 1920x1080 Xvfb, its root black, one pixel watched), the time per
+# picture is on screen (a private 1920x1080 Xvfb, its root black, one pixel watched) for the first of
+# a large tree and for one JPEG opened from outside (6000 x 4000 and 1400 x 1000, beside Wine's floor:
+# a minimal window program's start), the time per
 # step of N over 3000 x 2000 JPEGs, and the peak memory showing a 6000 x 4000 JPEG. feh is a reference
 # for this benchmark only; it is installed here, never a dependency of ZEB.
 #   scripts/bench_peers.sh [--open|--steps|--memory]   (ZEB_BENCH_WIN32: the Win32 build folder, default
@@ -33,6 +35,8 @@ fi
 mkdir -p build/bench
 probe=build/bench/screen_probe
 cc -O2 -Wall -Wextra -D_GNU_SOURCE -o "$probe" tests/bench/peers/screen_probe.c -lX11 -lXtst -ljpeg
+floor=build/bench/floor_window.exe
+i686-w64-mingw32-gcc -O2 -Wall -Wextra -mwindows -o "$floor" tests/bench/peers/floor_window.c
 
 data=${TMPDIR:-/tmp}/zeb_bench_peers
 mkdir -p "$data"
@@ -63,6 +67,11 @@ if [ ! -f "$data/steps.done" ]; then
   "$probe" jpeg "$data/big/big.jpg" 6000 4000 220 30 30
   touch "$data/steps.done"
 fi
+if [ ! -f "$data/open.done" ]; then
+  mkdir -p "$data/open"
+  "$probe" jpeg "$data/open/photo.jpg" 1400 1000 220 30 30
+  touch "$data/open.done"
+fi
 
 # A private display and a running Wine server in the tests' prefix (unmanaged windows).
 export WINEPREFIX="$ZEB_SESSION_PREFIX"
@@ -77,7 +86,7 @@ wine cmd /c exit >/dev/null 2>&1 || true
 winpath() { echo "Z:${1//\//\\}"; }
 zeb=("wine" "$win32/zeb.exe")
 
-median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+median() { awk '$1 >= 0' | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }  # failed runs (-1) left out
 runs=3
 shown() {  # program args...: the seconds until the red picture is at (600, 450), then the peak kB
   "$probe" shown 600 450 220 30 30 -- "$@" || echo "-1 -1"
@@ -92,6 +101,24 @@ if runs_part open; then
   done
   a_zeb=$(median <"$data/a.zeb"); a_feh=$(median <"$data/a.feh")
   echo "zeb.exe $a_zeb s, feh $a_feh s, ratio $(awk -v a="$a_zeb" -v b="$a_feh" 'BEGIN{printf "%.2f", a/b}') (at most 4 wanted)"
+
+  echo "== one JPEG opened from outside (median of 7, the three programs taking turns)"
+  : >"$data/floor"
+  for f in big/big.jpg open/photo.jpg; do : >"$data/o.zeb.${f%%/*}"; : >"$data/o.feh.${f%%/*}"; done
+  for _ in $(seq 7); do
+    shown wine "$floor" 220 30 30 | cut -d' ' -f1 >>"$data/floor"
+    for f in big/big.jpg open/photo.jpg; do
+      shown "${zeb[@]}" "$(winpath "$data/$f")" | cut -d' ' -f1 >>"$data/o.zeb.${f%%/*}"
+      shown feh "$data/$f" | cut -d' ' -f1 >>"$data/o.feh.${f%%/*}"
+    done
+  done
+  floor_s=$(median <"$data/floor")
+  big_zeb=$(median <"$data/o.zeb.big"); big_feh=$(median <"$data/o.feh.big")
+  open_zeb=$(median <"$data/o.zeb.open"); open_feh=$(median <"$data/o.feh.open")
+  awk -v z="$big_zeb" -v f="$big_feh" 'BEGIN {
+    printf "6000 x 4000: zeb.exe %s s, feh %s s, ratio %.2f (at most 1.3 wanted)\n", z, f, z / f }'
+  awk -v z="$open_zeb" -v f="$open_feh" -v w="$floor_s" 'BEGIN {
+    printf "1400 x 1000: zeb.exe %s s, feh %s s, Wine floor %s s: zeb.exe %+.0f ms over the floor (at most +20 wanted)\n", z, f, w, (z - w) * 1000 }'
 fi
 
 if runs_part steps; then

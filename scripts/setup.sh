@@ -19,6 +19,7 @@ packages=(
   liblcms2-dev libexif-dev
   meson python3 libheif-examples libavif-bin libjxl-tools
   wine wine32:i386 xvfb x11-utils dpkg-dev
+  nsis zip unzip
 )
 
 missing_packages() {

@@ -80,6 +80,7 @@ std::vector<uint8_t> EncodeModuleFacts(const ModuleFacts& facts) {
   w.U32(static_cast<uint32_t>(facts.filters.size()));
   for (size_t i = 0; i < facts.filters.size(); ++i)
     w.Text(facts.filters[i]).Text(i < facts.descriptions.size() ? facts.descriptions[i] : std::string());
+  w.U8(facts.wideNames ? 1 : 0);
   return w.Message();
 }
 
@@ -100,16 +101,20 @@ ModuleFacts DecodeModuleFacts(MessageReader& r) {
     facts.filters.push_back(r.Text());
     facts.descriptions.push_back(r.Text());
   }
+  facts.wideNames = r.U8() != 0;
   return facts;
 }
 
 void WritePictureInput(MessageWriter& w, const PictureInput& input) {
-  w.U8(input.inMemory ? 1 : 0).Text(input.fileOrBlock).I64(input.offsetOrSize);
+  w.U8(static_cast<uint8_t>((input.inMemory ? 1 : 0) | (input.wideName ? 2 : 0)));
+  w.Text(input.fileOrBlock).I64(input.offsetOrSize);
 }
 
 PictureInput ReadPictureInput(MessageReader& r) {
   PictureInput input;
-  input.inMemory = r.U8() != 0;
+  const uint8_t kind = r.U8();
+  input.inMemory = (kind & 1) != 0;
+  input.wideName = (kind & 2) != 0;
   input.fileOrBlock = r.Text();
   input.offsetOrSize = r.I64();
   return input;

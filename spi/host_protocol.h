@@ -20,8 +20,9 @@ enum class HostMessage : uint8_t {
   LoadModule = 1,      // path
   IsSupported = 2,     // path, ANSI file name, the 2048-byte header
   GetPictureInfo = 3,  // path, picture input
-  GetPicture = 4,      // path, picture input
+  GetPicture = 4,      // path, picture input, whether the viewer still holds the last pixels it used in place
   Stop = 5,            // the picture being read is no longer wanted
+  IsSupportedW = 6,    // path, UTF-8 file name (for the plug-in's IsSupportedW), the 2048-byte header
   // Replies.
   Module = 0x81,       // ModuleFacts
   Result = 0x82,       // the export's result
@@ -80,15 +81,17 @@ struct ModuleFacts {
   ModuleKind kind = ModuleKind::Plain;
   std::string fileName, apiVersion, pluginName;
   std::vector<std::string> filters, descriptions;
+  bool wideNames = false;  // it takes file names in UTF-16 (IsSupportedW, GetPictureInfoW, GetPictureW)
 };
 std::vector<uint8_t> EncodeModuleFacts(const ModuleFacts& facts);
 ModuleFacts DecodeModuleFacts(MessageReader& reader);
 
-// The picture a plug-in reads: a file by its ANSI name and the offset its data starts at, or bytes in
-// a shared block.
+// The picture a plug-in reads: a file by its ANSI name (or by its wide name, through the wide entry
+// points) and the offset its data starts at, or bytes in a shared block.
 struct PictureInput {
   bool inMemory = false;
-  std::string fileOrBlock;  // the ANSI file name, or the shared block's name
+  bool wideName = false;    // the file name is UTF-8, for the plug-in's wide entry points
+  std::string fileOrBlock;  // the file name, or the shared block's name
   int64_t offsetOrSize = 0;
 };
 void WritePictureInput(MessageWriter& writer, const PictureInput& input);

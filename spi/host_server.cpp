@@ -20,6 +20,10 @@ namespace {
 // to spare for a header of a later version.
 constexpr size_t kLargestInfoBlock = 4096;
 
+// The largest pixel block kept for the next picture once the viewer has let go of it: 256 MB, a 64-megapixel
+// picture at 32 bits. A larger one goes as soon as the viewer has it.
+constexpr size_t kLargestReusedPixels = size_t{256} << 20;
+
 // A call ended by a crash, or a damaged heap found after it: the host answers and ends.
 struct HostEnds {
   uint32_t code;
@@ -66,7 +70,7 @@ class Host {
     std::vector<uint8_t> message;
     while (pipe_.ReadMessage(message)) {
       // The viewer has taken the last picture's bits once it asks again.
-      bits_.ReleaseLarge();
+      bits_.ReleaseLarge(kLargestReusedPixels);
       input_.ReleaseLarge();
       try {
         MessageReader reader(message);
@@ -87,14 +91,18 @@ class Host {
       case HostMessage::LoadModule:
         pipe_.WriteMessage(EncodeModuleFacts(Load(r.Text())));
         return;
-      case HostMessage::IsSupported: {
+      case HostMessage::IsSupported:
+      case HostMessage::IsSupportedW: {
         PluginModule& module = Module(r.Text());
         const std::string name = r.Text();
         const std::vector<uint8_t> header = r.Bytes();
         std::vector<uint8_t> buffer(kHeaderBufferSize, 0);
         std::memcpy(buffer.data(), header.data(), std::min(header.size(), buffer.size()));
-        const int result = Checked(
-            [&] { return module.IsSupported(name.c_str(), reinterpret_cast<uintptr_t>(buffer.data())); });
+        const auto data = reinterpret_cast<uintptr_t>(buffer.data());
+        const int result = Checked([&] {
+          return r.Kind() == HostMessage::IsSupportedW ? module.IsSupportedW(Utf8ToUtf16(name).c_str(), data)
+                                                       : module.IsSupported(name.c_str(), data);
+        });
         pipe_.WriteMessage(MessageWriter(HostMessage::Result).I32(result).Message());
         return;
       }
@@ -103,10 +111,13 @@ class Host {
         // The fields are read in their order.
         PluginModule& module = Module(r.Text());
         const PictureInput input = ReadPictureInput(r);
-        if (r.Kind() == HostMessage::GetPictureInfo)
+        if (r.Kind() == HostMessage::GetPictureInfo) {
           AnswerPictureInfo(module, input);
-        else
-          AnswerPicture(module, input);
+          return;
+        }
+        // Pixels the viewer still uses where they are are never written again: the picture gets a new block.
+        if (r.U8() != 0) bits_.ReleaseLarge(0);
+        AnswerPicture(module, input);
         return;
       }
       case HostMessage::Stop:
@@ -155,6 +166,7 @@ class Host {
     facts.pluginName = module->PluginName();
     facts.filters = module->Filters();
     facts.descriptions = module->Descriptions();
+    facts.wideNames = module->HasWideNames();
     modules_[path] = std::move(module);
     return facts;
   }
@@ -171,14 +183,16 @@ class Host {
     return *found->second;
   }
 
-  // The pointer and length (or name and offset) a call takes for Input.
+  // The pointer and length (or name and offset) a call takes for Input; a wide name for the wide calls.
   struct CallInput {
     const char* buffer;
     intptr_t length;
     unsigned flag;
+    std::u16string wideName;
   };
   CallInput Open(const PictureInput& input) {
-    CallInput call{input.fileOrBlock.c_str(), static_cast<intptr_t>(input.offsetOrSize), 0};
+    CallInput call{input.fileOrBlock.c_str(), static_cast<intptr_t>(input.offsetOrSize), 0, {}};
+    if (input.wideName) call.wideName = Utf8ToUtf16(input.fileOrBlock);
     if (!input.inMemory) return call;
     SharedMemory* block = input_.Open(input.fileOrBlock, static_cast<size_t>(input.offsetOrSize));
     if (!block) throw OutOfResources("The picture's bytes cannot be shared with the plug-in host");
@@ -190,8 +204,10 @@ class Host {
   void AnswerPictureInfo(PluginModule& module, const PictureInput& input) {
     const CallInput call = Open(input);
     PictureInfo info{};
-    const int result =
-        Checked([&] { return module.GetPictureInfo(call.buffer, call.length, call.flag, &info); });
+    const int result = Checked([&] {
+      return call.wideName.empty() ? module.GetPictureInfo(call.buffer, call.length, call.flag, &info)
+                                   : module.GetPictureInfoW(call.wideName.c_str(), call.length, &info);
+    });
     // The text block is the host's to free; the viewer never reads it.
     if (result == SPI_SUCCESS && info.hInfo && LocalHandleSize(info.hInfo) > 0) LocalFreeHandle(info.hInfo);
     pipe_.WriteMessage(MessageWriter(HostMessage::PictureInfo)
@@ -210,9 +226,12 @@ class Host {
     const CallInput call = Open(input);
     ProgressLink link{&pipe_};
     LocalHandle infoHandle = nullptr, bitsHandle = nullptr;
+    const auto progressData = reinterpret_cast<intptr_t>(&link);
     const int result = Checked([&] {
-      return module.GetPicture(call.buffer, call.length, call.flag, &infoHandle, &bitsHandle, &HostProgress,
-                               reinterpret_cast<intptr_t>(&link));
+      return call.wideName.empty() ? module.GetPicture(call.buffer, call.length, call.flag, &infoHandle,
+                                                       &bitsHandle, &HostProgress, progressData)
+                                   : module.GetPictureW(call.wideName.c_str(), call.length, &infoHandle,
+                                                        &bitsHandle, &HostProgress, progressData);
     });
     MessageWriter reply(HostMessage::Picture);
     reply.I32(result);
@@ -238,7 +257,7 @@ class Host {
 
   HelperPipe& pipe_;
   std::map<std::string, std::unique_ptr<PluginModule>> modules_;
-  KeptSharedBlock bits_;   // the pixels of the last picture, for the viewer to copy
+  KeptSharedBlock bits_;   // the pixels of the last picture, for the viewer to copy or use in place
   KeptSharedBlock input_;  // the viewer's last picture bytes
 };
 

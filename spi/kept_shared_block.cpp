@@ -19,8 +19,8 @@ SharedMemory* KeptSharedBlock::Open(const std::string& name, size_t size) {
   return block_.get();
 }
 
-void KeptSharedBlock::ReleaseLarge() {
-  if (block_ && block_->Size() > kLargestKept) block_.reset();
+void KeptSharedBlock::ReleaseLarge(size_t largest) {
+  if (block_ && block_->Size() > largest) block_.reset();
 }
 
 }  // namespace zeb::spi

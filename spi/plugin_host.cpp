@@ -5,6 +5,7 @@
 
 #include "platform/core/strings.h"
 #include "platform/services/call_guard.h"
+#include "platform/services/file_system.h"
 #include "platform/services/local_memory.h"
 #include "spi/host_protocol.h"
 
@@ -12,7 +13,18 @@ namespace zeb::spi {
 
 namespace {
 
-PluginHost* currentHost = nullptr;
+// The hosts that exist, at most one per host program.
+std::vector<PluginHost*>& Hosts() {
+  static std::vector<PluginHost*> hosts;
+  return hosts;
+}
+
+PluginHost* HostOf(const char* programName) {
+  if (!programName) return nullptr;
+  for (PluginHost* host : Hosts())
+    if (SameTextAscii(FileNamePart(host->Program()), programName)) return host;
+  return nullptr;
+}
 
 // An error reply's result for the picture calls: the plug-in could not be asked, as if it refused.
 constexpr int kNotAsked = -1;
@@ -28,6 +40,23 @@ LocalHandle LocalCopy(const void* data, size_t size) {
   return handle;
 }
 
+// Pixels used in the host's block, which tell the host through Held when they are let go.
+class HeldPixels : public SharedMemory {
+ public:
+  HeldPixels(std::unique_ptr<SharedMemory> block, std::shared_ptr<bool> held)
+      : block_(std::move(block)), held_(std::move(held)) {
+    *held_ = true;
+  }
+  ~HeldPixels() override { *held_ = false; }
+  uint8_t* Data() override { return block_->Data(); }
+  size_t Size() const override { return block_->Size(); }
+  const std::string& Name() const override { return block_->Name(); }
+
+ private:
+  std::unique_ptr<SharedMemory> block_;
+  std::shared_ptr<bool> held_;
+};
+
 // A plug-in loaded in the host, of the module class Kind its API version picks.
 template <class Kind>
 class RemoteModule : public Kind {
@@ -40,23 +69,53 @@ class RemoteModule : public Kind {
     this->filters_ = facts.filters;
     this->descriptions_ = facts.descriptions;
     this->isLoader_ = facts.kind == ModuleKind::Import || facts.kind == ModuleKind::Archive;
+    wideNames_ = facts.wideNames;
   }
 
+  bool HasWideNames() const override { return wideNames_; }
+
   int IsSupported(const char* fileName, uintptr_t data) override {
+    return AskIsSupported(HostMessage::IsSupported, fileName, data);
+  }
+  int IsSupportedW(const char16_t* fileName, uintptr_t data) override {
+    return AskIsSupported(HostMessage::IsSupportedW, Utf16ToUtf8(fileName), data);
+  }
+
+  int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info) override {
+    return AskPictureInfo("GetPictureInfo", Input(buffer, length, flag), info);
+  }
+  int GetPictureInfoW(const char16_t* fileName, intptr_t offset, PictureInfo* info) override {
+    return AskPictureInfo("GetPictureInfoW", WideInput(fileName, offset), info);
+  }
+
+  std::unique_ptr<SharedMemory> TakeSharedBits() override { return std::move(sharedBits_); }
+
+  int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
+                 ProgressCallback progress, intptr_t userData) override {
+    return AskPicture("GetPicture", Input(buffer, length, flag), hInfo, hBits, progress, userData);
+  }
+  int GetPictureW(const char16_t* fileName, intptr_t offset, LocalHandle* hInfo, LocalHandle* hBits,
+                  ProgressCallback progress, intptr_t userData) override {
+    return AskPicture("GetPictureW", WideInput(fileName, offset), hInfo, hBits, progress, userData);
+  }
+
+ private:
+  int AskIsSupported(HostMessage kind, const std::string& fileName, uintptr_t data) {
     // A file handle (a value up to 0xFFFF) cannot cross to the host; the header in memory always can.
     if (data <= 0xFFFF) return 0;
-    MessageWriter request(HostMessage::IsSupported);
+    MessageWriter request(kind);
     request.Text(path_).Text(fileName).Bytes(reinterpret_cast<const void*>(data), 2048);
-    const std::vector<uint8_t> reply = Ask("IsSupported", request, host_.limits.call, nullptr);
+    const std::vector<uint8_t> reply = Ask(kind == HostMessage::IsSupported ? "IsSupported" : "IsSupportedW",
+                                           request, host_.limits.call, nullptr);
     return Read(
         reply, HostMessage::Result, [](MessageReader& r) { return r.I32(); }, 0);
   }
 
-  int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info) override {
+  int AskPictureInfo(const char* call, const PictureInput& input, PictureInfo* info) {
     MessageWriter request(HostMessage::GetPictureInfo);
     request.Text(path_);
-    WritePictureInput(request, Input(buffer, length, flag));
-    const std::vector<uint8_t> reply = Ask("GetPictureInfo", request, host_.limits.call, nullptr);
+    WritePictureInput(request, input);
+    const std::vector<uint8_t> reply = Ask(call, request, host_.limits.call, nullptr);
     pixels_ = {0, 0};
     return Read(
         reply, HostMessage::PictureInfo,
@@ -77,19 +136,18 @@ class RemoteModule : public Kind {
         kNotAsked);
   }
 
-  std::unique_ptr<SharedMemory> TakeSharedBits() override { return std::move(sharedBits_); }
-
-  int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
-                 ProgressCallback progress, intptr_t userData) override {
+  int AskPicture(const char* call, const PictureInput& input, LocalHandle* hInfo, LocalHandle* hBits,
+                 ProgressCallback progress, intptr_t userData) {
     sharedBits_.reset();
     MessageWriter request(HostMessage::GetPicture);
     request.Text(path_);
-    WritePictureInput(request, Input(buffer, length, flag));
+    WritePictureInput(request, input);
+    request.U8(host_.lastPixelsHeld && *host_.lastPixelsHeld ? 1 : 0);
     const std::chrono::milliseconds limit = PictureTimeLimit(host_.limits, pixels_.first, pixels_.second);
     // Once the callback asked to stop it is not called again, and whatever the plug-in still returned is
     // not taken: the host may have heard the stop only after the plug-in had finished.
     bool stopped = false;
-    const std::vector<uint8_t> reply = Ask("GetPicture", request, limit, [&](int num, int denom) {
+    const std::vector<uint8_t> reply = Ask(call, request, limit, [&](int num, int denom) {
       if (!stopped && progress && progress(num, denom, userData) != 0) stopped = true;
       return stopped ? 1 : 0;
     });
@@ -104,7 +162,11 @@ class RemoteModule : public Kind {
           if (result != SPI_SUCCESS || info.empty() || bitsSize == 0 || bitsSize > SIZE_MAX) return result;
           if (bitsSize > host_.largestCopied) {
             // Used where they are: the block stays while the picture holds it.
-            sharedBits_ = OpenSharedMemory(bitsName, static_cast<size_t>(bitsSize));
+            std::unique_ptr<SharedMemory> bits = OpenSharedMemory(bitsName, static_cast<size_t>(bitsSize));
+            if (bits) {
+              host_.lastPixelsHeld = std::make_shared<bool>(true);
+              sharedBits_ = std::make_unique<HeldPixels>(std::move(bits), host_.lastPixelsHeld);
+            }
             LocalHandle infoBlock = sharedBits_ ? LocalCopy(info.data(), info.size()) : nullptr;
             if (infoBlock)
               *hInfo = infoBlock;
@@ -130,7 +192,15 @@ class RemoteModule : public Kind {
         kNotAsked);
   }
 
- private:
+  // A file by its wide name, for the plug-in's wide entry points.
+  static PictureInput WideInput(const char16_t* fileName, intptr_t offset) {
+    PictureInput input;
+    input.wideName = true;
+    input.fileOrBlock = Utf16ToUtf8(fileName);
+    input.offsetOrSize = offset;
+    return input;
+  }
+
   // The input as the host takes it: a file name and offset go as they are, bytes in memory are copied
   // into the host's input block.
   PictureInput Input(const char* buffer, intptr_t length, unsigned flag) {
@@ -183,6 +253,7 @@ class RemoteModule : public Kind {
   std::string path_;                          // as the manager found it: the host loads it by this name
   std::pair<int64_t, int64_t> pixels_{0, 0};  // the size the last GetPictureInfo announced
   std::unique_ptr<SharedMemory> sharedBits_;  // the last GetPicture's pixels, until taken
+  bool wideNames_ = false;
 };
 
 }  // namespace
@@ -192,16 +263,28 @@ std::chrono::milliseconds PictureTimeLimit(const HostTimeLimits& limits, int64_t
   return limits.call + limits.perTenMegapixels * ((pixels + 9'999'999) / 10'000'000);
 }
 
-PluginHost* CurrentPluginHost() { return currentHost; }
+PluginHost* CurrentPluginHost() { return HostOf(kPluginHostProgram); }
+
+PluginHost* OtherWidthPluginHost() { return HostOf(kOtherWidthHostProgram); }
+
+bool PluginCallWaiting() {
+  return std::any_of(Hosts().begin(), Hosts().end(), [](const PluginHost* host) { return host->Waiting(); });
+}
+
+std::string OtherWidthHostPath() {
+  if (!kOtherWidthHostProgram) return std::string();
+  const std::string path = FolderPart(Files().ProgramFileName()) + kOtherWidthHostProgram;
+  return Files().FileExists(path) ? path : std::string();
+}
 
 PluginHost::PluginHost(std::string program) : program_(std::move(program)) {
-  if (currentHost) throw SecondPluginHost("There is a plug-in host already");
-  currentHost = this;
+  if (HostOf(FileNamePart(program_).c_str())) throw SecondPluginHost("There is a plug-in host already");
+  Hosts().push_back(this);
 }
 
 PluginHost::~PluginHost() {
   Stop();
-  if (currentHost == this) currentHost = nullptr;
+  std::erase(Hosts(), this);
 }
 
 bool PluginHost::Start() {
@@ -224,8 +307,8 @@ void PluginHost::Fail(uint32_t code, const std::string& message) {
 std::vector<uint8_t> PluginHost::Exchange(const std::vector<uint8_t>& request,
                                           std::chrono::milliseconds limit,
                                           const std::function<int(int, int)>& onProgress) {
-  // A window message handled while a call waits must not start another call.
-  if (waiting_) throw SilentAbort("The plug-in host is busy");
+  // A window message handled while a call waits must not start another call, in this host or another.
+  if (PluginCallWaiting()) throw SilentAbort("The plug-in host is busy");
   if (!Start()) Fail(kHostEnded, "The plug-in host " + program_ + " cannot be started");
   struct Waiting {
     bool& flag;
@@ -285,6 +368,10 @@ std::unique_ptr<PluginModule> PluginHost::CreateModule(const std::string& fileNa
   if (!process_ && !Start()) {
     if (unavailableTold_) return nullptr;
     unavailableTold_ = true;
+    // Only the build's own plug-ins can run in ZEB itself instead.
+    if (this != CurrentPluginHost())
+      throw PluginOpenError(
+          FormatText("The plug-in host %s cannot be started: its plug-ins cannot be used.", {program_}));
     throw PluginOpenError(
         FormatText("The plug-in host %s cannot be started: no plug-in can be used (the switch -I runs them "
                    "in ZEB itself).",

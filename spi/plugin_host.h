@@ -2,7 +2,9 @@
 // (zeb_spihost.exe), so that a plug-in that crashes, hangs or damages its heap costs at most that process.
 // The modules it makes stand for plug-ins loaded in the host: the manager holds them as it holds
 // modules loaded in process, and their calls go to the host and wait for its answer. There is at most one
-// host at a time (CurrentPluginHost); while it is set, CreatePluginModule loads through it.
+// host per host program at a time: the host of the build's own width (CurrentPluginHost), through which
+// CreatePluginModule loads while it is set, and in zeb64.exe the 32-bit host of the *.spi plug-ins
+// (OtherWidthPluginHost).
 //
 // A call that crashes the host, leaves its heap damaged, ends it, or gives no sign of life within its
 // time limit costs the picture it was for and counts as a crash of its plug-in; the host is then ended
@@ -32,6 +34,13 @@ constexpr const char* kPluginHostProgram = "zeb_spihost64.exe";
 #else
 constexpr const char* kPluginHostProgram = "zeb_spihost.exe";
 #endif
+// The host of the plug-ins of the other width, beside zeb64.exe: the 32-bit host runs the *.spi plug-ins
+// (kOtherWidthPluginMask). The 32-bit build has none.
+#if defined(_WIN64)
+constexpr const char* kOtherWidthHostProgram = "zeb_spihost.exe";
+#else
+constexpr const char* kOtherWidthHostProgram = nullptr;
+#endif
 
 // How long a call may go without a sign of life from the plug-in (its answer, or progress it reports).
 // A call that reads a header (IsSupported, GetPictureInfo) takes milliseconds; GetPicture gets more for
@@ -46,7 +55,8 @@ class PluginHost {
  public:
   static constexpr std::chrono::milliseconds kPumpInterval{30};
 
-  // Program: the host's executable. Raises SecondPluginHost when a host exists.
+  // Program: the host's executable. Raises SecondPluginHost when a host of that program (by its file
+  // name) exists.
   explicit PluginHost(std::string program);
   ~PluginHost();
   PluginHost(const PluginHost&) = delete;
@@ -62,6 +72,7 @@ class PluginHost {
   int Starts() const { return starts_; }
   // Whether a call is waiting for the host's answer.
   bool Waiting() const { return waiting_; }
+  const std::string& Program() const { return program_; }
 
   HostTimeLimits limits;
   std::function<void()> Pump;
@@ -78,6 +89,8 @@ class PluginHost {
   KeptSharedBlock input;
   KeptSharedBlock pixels;
   size_t largestCopied = KeptSharedBlock::kLargestKept;
+  // Whether the last pixels used in place are still held (the host then writes the next ones elsewhere).
+  std::shared_ptr<bool> lastPixelsHeld;
 
  private:
   [[noreturn]] void Fail(uint32_t code, const std::string& message);
@@ -89,7 +102,14 @@ class PluginHost {
   bool unavailableTold_ = false;
 };
 
-// The one host, or nullptr (plug-ins then run in process).
+// The host of the build's own plug-ins, or nullptr (they then run in process).
 PluginHost* CurrentPluginHost();
+// The host of the other width's plug-ins (kOtherWidthHostProgram), or nullptr.
+PluginHost* OtherWidthPluginHost();
+// Whether a call waits for any host's answer (a window message handled meanwhile starts no other).
+bool PluginCallWaiting();
+// The other width's host program beside this program's file, when the build has one and it is there;
+// empty else (the other width's plug-ins are then left out).
+std::string OtherWidthHostPath();
 
 }  // namespace zeb::spi

@@ -69,12 +69,12 @@ class PluginModule {
   // size, taken over by the caller (a large picture read in the plug-in host is used where it is).
   virtual std::unique_ptr<SharedMemory> TakeSharedBits() { return nullptr; }
   // Whether the module takes file names in UTF-16 (IsSupportedW, GetPictureInfoW and GetPictureW), and
-  // those calls, guarded as the others. A module standing for one in the plug-in host has none of them.
-  bool HasWideNames() const { return pIsSupportedW_ && pGetPictureInfoW_ && pGetPictureW_; }
-  int IsSupportedW(const char16_t* fileName, uintptr_t data);
-  int GetPictureInfoW(const char16_t* fileName, intptr_t offset, PictureInfo* info);
-  int GetPictureW(const char16_t* fileName, intptr_t offset, LocalHandle* hInfo, LocalHandle* hBits,
-                  ProgressCallback progress, intptr_t userData);
+  // those calls, guarded as the others (a module loaded in the plug-in host runs them there).
+  virtual bool HasWideNames() const { return pIsSupportedW_ && pGetPictureInfoW_ && pGetPictureW_; }
+  virtual int IsSupportedW(const char16_t* fileName, uintptr_t data);
+  virtual int GetPictureInfoW(const char16_t* fileName, intptr_t offset, PictureInfo* info);
+  virtual int GetPictureW(const char16_t* fileName, intptr_t offset, LocalHandle* hInfo, LocalHandle* hBits,
+                          ProgressCallback progress, intptr_t userData);
 
  protected:
   // Raises PluginExportMissing unless the exports this kind needs are present.

@@ -18,7 +18,7 @@ const std::vector<std::string>& HelpLines() {
              "  -s[f|b|r] start a slide show, -iN slide interval in ms",
              "  -W[s|z|t|c] wallpaper mode, -H start minimised, -S enlarge small pictures",
              "  -r random start, -q quit after the first picture",
-             "  -I run the plug-ins in ZEB itself, not in their host process",
+             "  -I run the plug-ins in ZEB itself, not in their host process (zeb64.exe: the *.sph only)",
          })
       all.push_back(line);
     return all;

@@ -64,8 +64,6 @@ Size PictureRoom(const FitInputs& in) {
   return room;
 }
 
-Size DecodeRoom(const FitInputs& in) { return in.transform.Turned(PictureRoom(in)); }
-
 FixedBox BoxWithinRoom(const FitInputs& in) {
   FixedBox box = in.box;
   if (Maximised(in)) return box;

@@ -46,9 +46,6 @@ struct FitResult {
 // The room a picture is fitted into: the work area less the frame (at least a pixel each way), or,
 // unless maximised, the fixed box's fixed sides.
 Size PictureRoom(const FitInputs& in);
-// The room in the picture's own axes (turned back), as a picture that decodes only the pixels it is
-// shown with needs it.
-Size DecodeRoom(const FitInputs& in);
 // The fixed box with any fixed side larger than the room lowered to the room's (unless maximised,
 // where the box does not count); the window keeps it so.
 FixedBox BoxWithinRoom(const FitInputs& in);

@@ -67,10 +67,14 @@ class Image {
   // ConversionError "Cannot assign a <source class> to a <this class>".
   virtual void Assign(Image& source);
   virtual void AssignTo(Image& dest);
-  // The box the picture will be drawn into at most, keeping its proportions, told before it is read.
-  // A picture that can decode at a reduced scale may then hold fewer pixels; it still reports its own
-  // width and height and draws at any size. 0 x 0 wants every pixel. Others ignore it.
+  // The box the upright picture (turned as Orientation says) will be drawn into at most, keeping its
+  // proportions, told before it is read. A picture that can decode at a reduced scale may then hold
+  // fewer pixels; it still reports its own width and height and draws at any size. 0 x 0 wants every
+  // pixel. Others ignore it.
   virtual void SetLargestDrawSize(int32_t, int32_t) {}
+  // How the picture is turned to be upright, as its file says (a photo's Exif orientation): width,
+  // height and drawing stay those of the pixels as stored. The default: upright as stored.
+  virtual PictureTurn Orientation() { return {}; }
 
   // Reports a decode's stages to OnProgress (if set).
   virtual void Progress(Image* sender, ProgressStage stage, uint8_t percentDone, bool redrawNow,

@@ -7,12 +7,15 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <utility>
 
 #include <jpeglib.h>
 #include <jerror.h>
 
 #include "platform/core/errors.h"
 #include "platform/core/streams.h"
+#include "photo/colour_profile.h"
+#include "photo/orientation.h"
 #include "platform/graphics/picture_bytes.h"
 
 namespace zeb {
@@ -45,12 +48,21 @@ struct DecodeJob {
   int eighths = 8;
   int32_t boxWidth = 0, boxHeight = 0;
   uint32_t width = 0, height = 0;  // the file's own size
+  PictureTurn orientation;         // the Exif orientation; the box is the upright picture's
   std::shared_ptr<Bitmap> bitmap;
   std::exception_ptr pending;  // raised by a progress handler
   char message[JMSG_LENGTH_MAX + 32] = {};
   bool headerRead = false;
   int lastPercent = 0;
   PixelRect rect;
+  // The file's embedded ICC profile (libjpeg's malloc) and the transform to the display's, if any.
+  JOCTET* icc = nullptr;
+  unsigned iccSize = 0;
+  zeb_colour_transform* colour = nullptr;
+  ~DecodeJob() {
+    zeb_colour_transform_release(colour);
+    std::free(icc);
+  }
 };
 
 struct ErrorManager {
@@ -201,8 +213,18 @@ bool RunDecoder(DecodeJob& job) {
   progress.progress_monitor = ReportProgress;
   cinfo.progress = &progress;
 
+  jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);  // the Exif, for the orientation
+  jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);  // the ICC profile's chunks
   jpeg_read_header(&cinfo, TRUE);
   job.headerRead = true;
+  for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+    int turns = 0, mirrored = 0;
+    if (m->marker != JPEG_APP0 + 1 || m->data_length < 6 || std::memcmp(m->data, "Exif\0", 6) != 0) continue;
+    zeb_orientation_turn(zeb_exif_orientation(m->data, m->data_length), &turns, &mirrored);
+    job.orientation = {static_cast<uint8_t>(turns), mirrored != 0};
+    break;
+  }
+  if (job.orientation.SwapsSides()) std::swap(job.boxWidth, job.boxHeight);
   if (uint64_t{cinfo.image_width} * cinfo.image_height > JpegImage::kMaxPixels) {
     std::snprintf(job.message, sizeof job.message, "JPEG image too large (%u x %u)", cinfo.image_width,
                   cinfo.image_height);
@@ -218,6 +240,13 @@ bool RunDecoder(DecodeJob& job) {
   cinfo.scale_denom = 8;
   const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+  // Colours with a profile are converted to the display's here, band by band as they are decoded (so at
+  // the reduced scale when reduced, while the rows are in the cache); without one they stay as decoded.
+  if (jpeg_read_icc_profile(&cinfo, &job.icc, &job.iccSize))
+    job.colour = zeb_colour_transform_acquire(job.icc, job.iccSize,
+                                              !cmyk                    ? ZEB_COLOUR_BGR
+                                              : cinfo.saw_Adobe_marker ? ZEB_COLOUR_CMYK_INVERTED
+                                                                       : ZEB_COLOUR_CMYK);
   jpeg_start_decompress(&cinfo);
 
   const uint32_t width = cinfo.output_width, height = cinfo.output_height;
@@ -232,7 +261,11 @@ bool RunDecoder(DecodeJob& job) {
         (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, width * 4, 1);
     while (cinfo.output_scanline < height) {
       uint8_t* out = bitmap.ScanLine(static_cast<int32_t>(cinfo.output_scanline));
-      if (jpeg_read_scanlines(&cinfo, row, 1) == 1) CmykToBgr(row[0], out, width, inverted);
+      if (jpeg_read_scanlines(&cinfo, row, 1) != 1) continue;
+      if (job.colour)
+        zeb_colour_transform_rows(job.colour, row[0], 0, out, 0, static_cast<int>(width), 1);
+      else
+        CmykToBgr(row[0], out, width, inverted);
     }
   } else {
     JSAMPROW rows[kRowsPerCall];
@@ -240,7 +273,11 @@ bool RunDecoder(DecodeJob& job) {
       uint32_t first = cinfo.output_scanline;
       uint32_t count = height - first < kRowsPerCall ? height - first : kRowsPerCall;
       for (uint32_t i = 0; i < count; ++i) rows[i] = bitmap.ScanLine(static_cast<int32_t>(first + i));
-      jpeg_read_scanlines(&cinfo, rows, count);
+      const JDIMENSION read = jpeg_read_scanlines(&cinfo, rows, count);
+      if (job.colour)
+        zeb_colour_transform_rows(job.colour, rows[0], static_cast<ptrdiff_t>(bitmap.RowStride()), rows[0],
+                                  static_cast<ptrdiff_t>(bitmap.RowStride()), static_cast<int>(width),
+                                  static_cast<int>(read));
     }
   }
   // Whatever follows the last row (up to EOI) is not needed; destroying ends the decode.
@@ -296,6 +333,7 @@ void JpegImage::LoadFromStream(Stream& stream) {
   width_ = static_cast<int32_t>(job.width);
   height_ = static_cast<int32_t>(job.height);
   eighths_ = job.eighths;
+  orientation_ = job.orientation;
   Changed();
 }
 
@@ -328,6 +366,7 @@ void JpegImage::Assign(Image& source) {
     width_ = jpeg.width_;
     height_ = jpeg.height_;
     eighths_ = jpeg.eighths_;
+    orientation_ = jpeg.orientation_;
     Changed();
     return;
   }

@@ -1,10 +1,15 @@
 // The JPEG picture: decoded through libjpeg into a 24-bit top-down bitmap that it holds, so drawing is
 // the bitmap's. Baseline and progressive files, greyscale, YCbCr and CMYK/YCCK (Adobe) are read.
+// Colours with an embedded ICC profile are converted to the display's as they are decoded
+// (photo/colour_profile.h).
 // Decoding needs neither GDI nor the user-interface thread.
 //
 // A picture told the largest size it will be drawn at decodes at the smallest of libjpeg's scales
 // (1/8 to 8/8) that still gives at least that many pixels, and keeps the file's bytes: drawing it
 // larger later, or asking for the full pixels, decodes it again at the scale needed.
+//
+// The pixels are held as stored; the Exif orientation of the file's APP1 block is reported by
+// Orientation, so the viewer turns the picture as it draws it and no pixel is moved.
 #pragma once
 
 #include <cstdint>
@@ -45,9 +50,10 @@ class JpegImage : public Image {
   // Into a Bitmap: the pixels at full size (decoded again when only a reduced picture is held).
   void AssignTo(Image& dest) override;
   // Applies to the next LoadFromStream: the smallest scale whose picture is at least as large as the
-  // picture fitted into Width x Height (keeping its proportions). 0 x 0, or a box the picture fits
-  // into whole, decodes at full size.
+  // upright picture fitted into Width x Height (keeping its proportions). 0 x 0, or a box the picture
+  // fits into whole, decodes at full size.
   void SetLargestDrawSize(int32_t width, int32_t height) override;
+  PictureTurn Orientation() override { return orientation_; }
 
   // The decoded pixels (24 bits, top-down) at the scale held, or nullptr when empty. Shared with
   // assigned copies, so read-only.
@@ -67,6 +73,7 @@ class JpegImage : public Image {
   std::shared_ptr<Bitmap> bitmap_;
   int32_t width_ = 0, height_ = 0;
   int eighths_ = 8;  // the scale bitmap_ was decoded at
+  PictureTurn orientation_;
   int32_t largestDrawWidth_ = 0, largestDrawHeight_ = 0;
 };
 

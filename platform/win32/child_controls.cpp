@@ -1,7 +1,11 @@
-// The controls on a form: window timers, the owner-drawn list box and the edit box.
+// The controls on a form: window timers, the list box and the edit box. The list box is a virtual
+// list-view control: it holds no text, asks the form for the rows it shows (LVN_GETDISPINFO), and so
+// answers any program that asks it for an entry's text (a screen reader, say) as quickly on 100,000
+// entries as on ten. Its rows are drawn here, the long paths shortened in their middle.
 #include <algorithm>
 
 #include "platform/core/errors.h"
+#include "platform/win32/system_function.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/window_layer.h"
 
@@ -53,11 +57,61 @@ LRESULT SysChar(HWND hwnd, WPARAM wp, LPARAM lp) {
   return 0;
 }
 
+// The list-view's class comes with the common controls' library, loaded when the first list is made.
+bool ListViewClassReady() {
+  static const bool ready = [] {
+    auto init =
+        win32::SystemFunction<decltype(&InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES};
+    return init && init(&classes);
+  }();
+  return ready;
+}
+
+// The one column is as wide as the control's client area, so no row scrolls sideways.
+void FitColumn(HWND hwnd) {
+  RECT client;
+  GetClientRect(hwnd, &client);
+  if (SendMessageW(hwnd, LVM_GETCOLUMNWIDTH, 0, 0) != client.right)
+    SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, 0, client.right);
+}
+
+// Selects Index alone (none for -1) as the program's choice: no click is told.
+void SelectOnly(ListBox::Impl& im, int32_t index) {
+  im.selecting = true;
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  // Only the one selected row is cleared: clearing "all" visits every row of the list.
+  if (im.selected >= 0 && im.selected != index)
+    SendMessageW(im.hwnd, LVM_SETITEMSTATE, im.selected, reinterpret_cast<LPARAM>(&state));
+  if (index >= 0) {
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(im.hwnd, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+    SendMessageW(im.hwnd, LVM_ENSUREVISIBLE, index, FALSE);
+  }
+  im.selected = index;
+  im.selecting = false;
+}
+
 LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* im = ImplOf<ListBox::Impl>(hwnd);
   if (!im) return DefWindowProcW(hwnd, msg, wp, lp);
   try {
-    if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) {
+    if (msg == WM_CHAR) {
+      return 0;  // no search by typed letters: the list has no texts of its own to search
+    } else if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDOWN) {
+      // A click below the last row keeps the selection, and the right button selects nothing.
+      LVHITTESTINFO hit{};
+      hit.pt = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+      if (msg == WM_RBUTTONDOWN || SendMessageW(hwnd, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0) {
+        ::SetFocus(hwnd);
+        return 0;
+      }
+    } else if (msg == WM_SIZE) {
+      LRESULT result = CallWindowProcW(im->baseProc, hwnd, msg, wp, lp);
+      FitColumn(hwnd);
+      return result;
+    } else if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) {
       uint16_t key = static_cast<uint16_t>(wp);
       if (auto handler = im->box->OnKeyDown) {
         ui::ModifierKeys shift = win32::ShiftState();
@@ -141,12 +195,17 @@ ListBox::ListBox(Window& owner) : impl_(std::make_unique<Impl>()) {
   Impl& im = *impl_;
   im.box = this;
   im.owner = &owner;
+  if (!ListViewClassReady()) throw OutOfResources("Cannot load the common controls");
   RECT client;
   GetClientRect(owner.impl().hwnd, &client);
-  im.hwnd = CreateChild(owner, L"LISTBOX",
-                        WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOINTEGRALHEIGHT, 0,
-                        0, client.right, client.bottom);
-  SendMessageW(im.hwnd, LB_SETITEMHEIGHT, 0, owner.impl().itemHeight);
+  im.hwnd = CreateChild(owner, WC_LISTVIEWW,
+                        WS_VSCROLL | LVS_REPORT | LVS_OWNERDATA | LVS_OWNERDRAWFIXED | LVS_SINGLESEL |
+                            LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER,
+                        0, 0, client.right, client.bottom);
+  LVCOLUMNW column{};
+  column.mask = LVCF_WIDTH;
+  SendMessageW(im.hwnd, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+  FitColumn(im.hwnd);
   Subclass(im, ListBoxProc);
   owner.impl().listBoxes.push_back(this);
 }
@@ -163,29 +222,37 @@ void ListBox::SetItemSource(std::function<std::string(int32_t)> source) {
 }
 
 void ListBox::SetCount(int32_t count) {
-  HWND hwnd = impl_->hwnd;
-  LRESULT selected = SendMessageW(hwnd, LB_GETCURSEL, 0, 0);
-  LRESULT top = SendMessageW(hwnd, LB_GETTOPINDEX, 0, 0);
-  SendMessageW(hwnd, LB_SETCOUNT, count < 0 ? 0 : count, 0);
+  Impl& im = *impl_;
+  HWND hwnd = im.hwnd;
+  const LRESULT top = SendMessageW(hwnd, LVM_GETTOPINDEX, 0, 0);
+  count = count < 0 ? 0 : count;
   // A new count keeps the selection and the scroll position where they still exist.
-  if (selected >= 0 && selected < count) SendMessageW(hwnd, LB_SETCURSEL, selected, 0);
-  if (top > 0 && top < count) SendMessageW(hwnd, LB_SETTOPINDEX, top, 0);
+  im.selecting = true;
+  SendMessageW(hwnd, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
+  if (im.selected >= count) im.selected = -1;
+  if (im.selected >= 0) {
+    LVITEMW state{};
+    state.state = state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(hwnd, LVM_SETITEMSTATE, im.selected, reinterpret_cast<LPARAM>(&state));
+  }
+  im.selecting = false;
+  const LRESULT nowTop = SendMessageW(hwnd, LVM_GETTOPINDEX, 0, 0);
+  if (top > 0 && top < count && nowTop != top) {
+    RECT row{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(hwnd, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    SendMessageW(hwnd, LVM_SCROLL, 0, (top - nowTop) * (row.bottom - row.top));
+  }
   InvalidateRect(hwnd, nullptr, TRUE);
 }
 
 int32_t ListBox::Count() const {
-  LRESULT n = SendMessageW(impl_->hwnd, LB_GETCOUNT, 0, 0);
+  LRESULT n = SendMessageW(impl_->hwnd, LVM_GETITEMCOUNT, 0, 0);
   return n < 0 ? 0 : static_cast<int32_t>(n);
 }
 
-int32_t ListBox::ItemIndex() const {
-  LRESULT i = SendMessageW(impl_->hwnd, LB_GETCURSEL, 0, 0);
-  return i < 0 ? -1 : static_cast<int32_t>(i);
-}
+int32_t ListBox::ItemIndex() const { return impl_->selected < Count() ? impl_->selected : -1; }
 
-void ListBox::SetItemIndex(int32_t index) {
-  SendMessageW(impl_->hwnd, LB_SETCURSEL, index >= 0 && index < Count() ? index : -1, 0);
-}
+void ListBox::SetItemIndex(int32_t index) { SelectOnly(*impl_, index >= 0 && index < Count() ? index : -1); }
 
 void ListBox::SetFocus() {
   impl_->owner->impl().focusChild = impl_->hwnd;
@@ -240,6 +307,51 @@ void EditBox::SetFocus() {
 
 }  // namespace ui
 
+namespace {
+
+// The source is the image list itself; a failing read gives an empty line rather than a message box
+// per painted item.
+std::wstring ItemText(ListBox::Impl& box, int32_t index) {
+  if (!box.source) return {};
+  try {
+    return win32::Widen(box.source(index));
+  } catch (...) {
+    return {};
+  }
+}
+
+}  // namespace
+
+LRESULT win32::ListNotification(ui::ListBox::Impl& box, const NMHDR& header) {
+  switch (header.code) {
+    case LVN_GETDISPINFOW: {
+      LVITEMW& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
+      if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        box.text = ItemText(box, item.iItem);
+        lstrcpynW(item.pszText, box.text.c_str(), item.cchTextMax);
+      }
+      return 0;
+    }
+    case LVN_ITEMCHANGED: {
+      // The user's choice of another row is a click.
+      const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+      const bool was = change.uOldState & LVIS_SELECTED, is = change.uNewState & LVIS_SELECTED;
+      if (!(change.uChanged & LVIF_STATE) || was == is) return 0;
+      if (is && change.iItem >= 0) {
+        box.selected = change.iItem;
+        if (auto handler = box.box->OnClick; handler && !box.selecting) App().Guard([&] { handler(); });
+      } else if (!is && (change.iItem < 0 || change.iItem == box.selected)) {
+        box.selected = -1;
+      }
+      return 0;
+    }
+    case LVN_ODFINDITEMW:
+      return -1;
+    default:
+      return 0;
+  }
+}
+
 void win32::DrawListItem(ui::ListBox::Impl& box, const DRAWITEMSTRUCT& item) {
   HDC dc = item.hDC;
   RECT r = item.rcItem;
@@ -249,17 +361,7 @@ void win32::DrawListItem(ui::ListBox::Impl& box, const DRAWITEMSTRUCT& item) {
   }
   bool selected = item.itemState & ODS_SELECTED;
   FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  std::string text;
-  // The source is the image list itself; a failing read draws an empty line rather than a message
-  // box per painted item.
-  if (box.source) {
-    try {
-      text = box.source(static_cast<int32_t>(item.itemID));
-    } catch (...) {
-      text.clear();
-    }
-  }
-  std::wstring wide = win32::Widen(text);
+  std::wstring wide = ItemText(box, static_cast<int32_t>(item.itemID));
   HFONT font = box.owner->impl().font;
   HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
   int oldMode = SetBkMode(dc, TRANSPARENT);

@@ -159,25 +159,19 @@ LRESULT HandleMessage(Window::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DROPFILES:
       HandleDrop(form, reinterpret_cast<HDROP>(wp));
       return 0;
-    case WM_MEASUREITEM: {
-      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
-      if (item->CtlType != ODT_LISTBOX) break;
-      item->itemHeight = static_cast<UINT>(im.itemHeight);
-      return TRUE;
-    }
     case WM_DRAWITEM: {
       auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-      ui::ListBox* box = item->CtlType == ODT_LISTBOX ? ListBoxOf(im, item->hwndItem) : nullptr;
+      ui::ListBox* box = item->CtlType == ODT_LISTVIEW ? ListBoxOf(im, item->hwndItem) : nullptr;
       if (!box) break;
       win32::DrawListItem(box->impl(), *item);
       return TRUE;
     }
-    case WM_COMMAND:
-      if (HIWORD(wp) == LBN_SELCHANGE) {
-        if (ui::ListBox* box = ListBoxOf(im, reinterpret_cast<HWND>(lp))) Fire(box->OnClick);
-        return 0;
-      }
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lp);
+      if (ui::ListBox* box = ListBoxOf(im, header->hwndFrom))
+        return win32::ListNotification(box->impl(), *header);
       break;
+    }
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         HWND focus = GetFocus();
@@ -482,13 +476,9 @@ void Window::SetFont(const ui::FontSpec& font) {
   // The controls made before take it too (nullptr gives them the system's font back).
   for (ui::EditBox* edit : im.edits)
     SendMessageW(edit->impl().hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(im.font), TRUE);
-  // List rows are as high as the font's characters: 12 pixels for a 12-pixel font, more where the
-  // display is scaled.
-  im.itemHeight = font.height > 0 ? font.height : 12;
-  for (ui::ListBox* box : im.listBoxes) {
+  // List rows follow the font: the list-view control makes them as high as its lines.
+  for (ui::ListBox* box : im.listBoxes)
     SendMessageW(box->impl().hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(im.font), TRUE);
-    SendMessageW(box->impl().hwnd, LB_SETITEMHEIGHT, 0, im.itemHeight);
-  }
   if (old) DeleteObject(old);
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/ui/program_entry.h"
+#include "platform/win32/display_profile.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/windows_api.h"
 
@@ -13,5 +14,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // from being loaded before the program's first line.
   std::vector<std::string> args;
   for (int i = 1; __wargv && i < __argc; ++i) args.push_back(zeb::win32::Narrow(__wargv[i]));
+  zeb::win32::UseScreenColourProfile();
   return zeb::ui::RunProgram(args);
 }

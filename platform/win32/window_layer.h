@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "platform/ui/forms.h"
@@ -18,7 +19,6 @@ struct Window::Impl {
   HBRUSH background = nullptr;     // a stock or system brush: never deleted
   HFONT font = nullptr;            // for child controls: ownFont, a stock font or none (the system's)
   HFONT ownFont = nullptr;         // the font made for Font(), deleted with the form
-  int32_t itemHeight = 12;         // of list box rows: the font's height
   int32_t dpi = ui::kStandardDpi;  // of the screen the form is on
   DialogResult modalResult = DialogResult::None;
   // The state to take when shown (Show/ShowWindow would make a hidden window visible).
@@ -46,6 +46,9 @@ struct ListBox::Impl {
   HWND hwnd = nullptr;
   WNDPROC baseProc = nullptr;
   std::function<std::string(int32_t)> source;
+  std::wstring text;       // the last text handed to the list-view control
+  bool selecting = false;  // the selection is being set by the program, not by the user
+  int32_t selected = -1;   // the selected row, kept here: the control finds it only by a search
 };
 
 struct EditBox::Impl {
@@ -75,6 +78,8 @@ void PaintForm(ui::Window::Impl& impl, HDC dc, const RECT& area);
 void ReleasePaintCache(ui::Window::Impl& impl);
 // Draws one owner-drawn list item.
 void DrawListItem(ui::ListBox::Impl& box, const DRAWITEMSTRUCT& item);
+// A list box's notification (LVN_*) to its form; what the form's window procedure returns.
+LRESULT ListNotification(ui::ListBox::Impl& box, const NMHDR& header);
 
 // Makes the next TaskbarPosition ask the shell again (the work area or the display changed).
 void ForgetTaskbarPosition();

@@ -84,12 +84,12 @@ TEST_F(CommandLineTest, WidthAndHeight) {
 }
 
 TEST_F(CommandLineTest, BadNumbersShowTheirMessageAndKeepTheSetting) {
-  MainWindow& f = Make({"-w300", "-w800x", "-habc", "-i", "-i12.5"});
-  ASSERT_EQ(Messages().size(), 4u);
-  EXPECT_EQ(Messages()[0], "Width指定が異常です。(800x)");
-  EXPECT_EQ(Messages()[1], "Height指定が異常です。(abc)");
-  EXPECT_EQ(Messages()[2], "Interval指定が異常です。()");
-  EXPECT_EQ(Messages()[3], "Interval指定が異常です。(12.5)");
+  MainWindow& f = Make({"-w300", "-w800x", "-w0", "-habc", "-h-5", "-h0", "-i", "-i12.5"});
+  const std::vector<std::string> expected = {"Width指定が異常です。(800x)",   "Width指定が異常です。(0)",
+                                             "Height指定が異常です。(abc)",   "Height指定が異常です。(-5)",
+                                             "Height指定が異常です。(0)",     "Interval指定が異常です。()",
+                                             "Interval指定が異常です。(12.5)"};
+  EXPECT_EQ(Messages(), expected);
   EXPECT_TRUE(f.Model().modes.box.fixedWidth);
   EXPECT_EQ(f.Model().modes.box.width, 300);
   EXPECT_TRUE(f.Model().modes.box.fixedHeight);

@@ -1,10 +1,13 @@
 // A JPEG larger than the room it is fitted into is read at about the size it is shown at, also when it
-// is read ahead, and read again when the room grows; the title keeps its own size.
+// is read ahead, and read again when the room grows; the title keeps its own size. A photo is shown
+// upright as its Exif orientation says.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "platform/graphics/jpeg.h"
+#include "platform/graphics/raster_canvas.h"
 #include "tests/app/command_fixture.h"
 #include "tests/support/jpeg_maker.h"
 #include "tests/support/recording_canvas.h"
@@ -74,6 +77,38 @@ TEST_F(JpegRoomTest, TheReadAheadHandsOverThePictureAtTheSizeItIsShownAt) {
   f.Model().modes.box.width = f.Model().modes.box.height = 400;
   f.Run(Command::Refit);
   EXPECT_EQ(PaintedFrom(f), 400);
+}
+
+// Every orientation shows the upright 48 x 32 picture: its size in the title, its pixels on screen. A
+// quarter-turned photo in a narrow box is decoded at the scale its upright picture is shown at.
+TEST_F(JpegRoomTest, EachOrientationShowsTheUprightPicture) {
+  MainWindow& f = Make();
+  f.Model().modes.box.fixedWidth = true;
+  f.Model().modes.box.width = 200;
+  for (int o = 1; o <= 9; ++o) {
+    const std::string path = "C:\\p\\" + std::to_string(o) + ".jpg";
+    Fs().AddFile(path,
+                 test::MakeJpeg(o < 9 ? test::JpegRecipe{.width = 48, .height = 32, .orientation = o}
+                                      : test::JpegRecipe{.width = 800, .height = 600, .orientation = 6}));
+    f.Model().list.Add(path);
+  }
+  f.Run(Command::Reload);
+  for (int o = 1; o <= 8; ++o, Press('N')) {
+    EXPECT_NE(Title().find(std::to_string(o) + ".jpg 48x32 100%"), std::string::npos) << Title();
+    RasterCanvas canvas(f.ClientWidth(), f.ClientHeight());
+    f.picture.Paint(canvas, f.ClientWidth(), f.ClientHeight());
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 48; ++x) {
+        const uint32_t got = canvas.Pixel(f.picture.Left() + x, f.picture.Top() + y);
+        const test::Rgb want = test::JpegExpected({.width = 48, .height = 32}, x, y);
+        ASSERT_LE(
+            abs(int(got & 0xFF) - want.r) + abs(int(got >> 8 & 0xFF) - want.g) + abs(int(got >> 16) - want.b),
+            24)
+            << o << ": " << x << "," << y;
+      }
+  }
+  EXPECT_NE(Title().find("9.jpg 800x600 25%"), std::string::npos) << Title();
+  EXPECT_EQ(HeldWidth(f), 150);  // 2/8 of the stored 600 x 800
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// How long Ctrl+D takes to remove a folder of 50,000 entries from a list of 100,000, with the List window
-// shut and open (the window's list box redrawn before the clock stops), and the picture that follows
-// shown.
+// How long the List window takes to open on 100,000 entries (drawn before the clock stops), and Ctrl+D
+// to remove a folder of 50,000 entries from them, with the List window shut and open (the window's list
+// box redrawn before the clock stops), and the picture that follows shown.
 //
 //   zeb_bench_win32_bulk_edit.exe
 #include <chrono>
@@ -66,8 +66,12 @@ int main() {
     }
     model.list.Count();
     model.current = 0;
-    if (listOpen != list->Visible()) form->Run(zeb::app::Command::ListWindow);
-    application.ProcessMessages();
+    const double opening = Seconds([&] {
+      if (listOpen != list->Visible()) form->Run(zeb::app::Command::ListWindow);
+      application.ProcessMessages();
+    });
+    if (listOpen)
+      std::printf("open the List window on 100000 entries: %.3f s (at most 0.200 wanted)\n", opening);
     const double seconds = Seconds([&] {
       form->Run(zeb::app::Command::RemoveFolder);
       application.ProcessMessages();

@@ -123,5 +123,14 @@ TEST_F(PluginFormatsTest, MisnamedFilesAreReadByWhatTheyAreUnderTheirOwnNames) {
   }
 }
 
+// The program where it was put, with what reads PNG beside it: for zeb64.exe with only the 32-bit png.spi
+// and the 32-bit host beside it, the picture is read in that host.
+TEST_F(PluginFormatsTest, APngShowsThroughThePluginBesideTheProgram) {
+  folder.WriteFile("pics/a.png", WritePng(MakePicture(150, 100, 4)));
+  ASSERT_TRUE(zeb.Start(ZebExe(), {folder.Path("pics")}, folder.root())) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) a.png 150x100 100%")) << zeb.failure();
+  EXPECT_EQ(zeb.FindMessageBox(), nullptr);
+}
+
 }  // namespace
 }  // namespace zeb::e2e

@@ -1,5 +1,6 @@
 // Reading ahead in the real zeb.exe: the next picture decoded while the window waits is the one N
-// shows, and a file replaced on disk after it was read ahead shows its new content.
+// shows, and a file replaced on disk after it was read ahead shows its new content. b.jpg is a photo
+// stored on its side (Exif orientation 6): read ahead or not, it shows upright.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@ class ReadAheadTest : public testing::Test {
  protected:
   void SetUp() override {
     folder.WriteJpeg("pics/a.jpg", 160, 120);
-    folder.WriteJpeg("pics/b.jpg", 170, 130);
+    folder.WriteJpeg("pics/b.jpg", 170, 130, 6);
     folder.WriteBmp("pics/c.bmp", 180, 140);
     ASSERT_TRUE(zeb.Start(ZebExe(), {folder.Path("pics")}, folder.root())) << zeb.failure();
     ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/3) a.jpg 160x120 100%")) << zeb.failure();

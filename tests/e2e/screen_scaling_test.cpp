@@ -2,7 +2,9 @@
 // and on one scaled to 150% (144 DPI, ZEB_E2E_DPI tells which). At any scaling a picture at 100% fills
 // a client area of exactly its own size in screen pixels, and the dialogs grow with the scaling.
 #include <windows.h>
+#include <commctrl.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <string>
 
@@ -19,6 +21,25 @@ template <typename Function>
 Function User32Function(const char* name) {
   return reinterpret_cast<Function>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+// What a screen reader asks a list-view control of another process about its first row. The control
+// reads and writes the structures in its own process, so they are put there.
+struct RemoteRow {
+  LVITEMW item;
+  RECT rect;
+  wchar_t text[512];
+};
+RemoteRow AskFirstRow(HANDLE process, HWND list, UINT message, size_t at, LRESULT& result) {
+  RemoteRow row{},
+      *remote =
+          static_cast<RemoteRow*>(VirtualAllocEx(process, nullptr, sizeof row, MEM_COMMIT, PAGE_READWRITE));
+  row.item.pszText = remote->text, row.item.cchTextMax = 512, row.rect.left = LVIR_BOUNDS;
+  WriteProcessMemory(process, remote, &row, sizeof row, nullptr);
+  result = SendMessageW(list, message, 0, reinterpret_cast<LPARAM>(reinterpret_cast<char*>(remote) + at));
+  ReadProcessMemory(process, remote, &row, sizeof row, nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return row;
 }
 
 // The test sees screen pixels as they are, like the viewer (a program unaware of the scaling is shown
@@ -48,18 +69,28 @@ TEST(ScreenScalingTest, APictureAt100PercentIsOneScreenPixelPerPixelAndTheDialog
   ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
   EXPECT_TRUE(zeb.WaitForClient({300, 200})) << zeb.failure();
 
-  // The List window's rows are as high as the message font of this screen: 12 pixels at 96 DPI.
+  // The List window's rows are at least as high as the lines of this screen's message font, and
+  // another program reads its entries.
   ASSERT_TRUE(zeb.PressKey('V')) << zeb.failure();
   HWND list = zeb.WaitForWindowWithCaption("List");
   ASSERT_NE(list, nullptr) << zeb.failure();
-  HWND box = FindWindowExW(list, nullptr, L"LISTBOX", nullptr);
+  HWND box = FindWindowExW(list, nullptr, WC_LISTVIEWW, nullptr);
   ASSERT_NE(box, nullptr);
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
-  const int rowHeight = static_cast<int>(SendMessageW(box, LB_GETITEMHEIGHT, 0, 0));
-  EXPECT_EQ(rowHeight, std::abs(metrics.lfMessageFont.lfHeight));
-  EXPECT_GE(rowHeight, Scaled(11, dpi));
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, CreateFontIndirectW(&metrics.lfMessageFont));
+  TEXTMETRICW text{};
+  GetTextMetricsW(screen, &text);
+  DeleteObject(SelectObject(screen, old));
+  ReleaseDC(nullptr, screen);
+  LRESULT found = 0, length = 0;
+  const RemoteRow row = AskFirstRow(zeb.process(), box, LVM_GETITEMRECT, offsetof(RemoteRow, rect), found);
+  EXPECT_GE(row.rect.bottom - row.rect.top, text.tmHeight + text.tmExternalLeading);
+  const RemoteRow entry =
+      AskFirstRow(zeb.process(), box, LVM_GETITEMTEXTW, offsetof(RemoteRow, item), length);
+  EXPECT_EQ(std::wstring(entry.text, length), Utf8ToWide(folder.Path("pics/a.bmp")));
   RECT listRect{};
   GetWindowRect(list, &listRect);
   EXPECT_EQ(listRect.right - listRect.left, Scaled(300, dpi));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/support/bmp_maker.h"
+#include "tests/support/icc_profiles.h"
 #include "tests/support/jpeg_maker.h"
 
 using zeb::test::BmpHeaderKind;
@@ -70,12 +71,15 @@ int main(int argc, char** argv) {
     if (!Write(std::string(argv[1]) + "/" + name + ".bmp", zeb::test::MakeBmp(recipe))) return 1;
   }
   using zeb::test::JpegColour;
+  using zeb::test::MakeProfile;
   const std::pair<std::string, zeb::test::JpegRecipe> jpegs[] = {
       {"baseline", {.width = 19, .height = 11}},
       {"grey-progressive", {.width = 9, .height = 17, .colour = JpegColour::Grey, .progressive = true}},
       {"cmyk", {.width = 8, .height = 8, .colour = JpegColour::Cmyk, .black = 40}},
       {"ycck-progressive", {.width = 12, .height = 6, .colour = JpegColour::Ycck, .progressive = true}},
       {"restarts", {.width = 24, .height = 40, .quality = 50, .restartRows = 1}},
+      {"adobe-rgb", {.width = 16, .height = 8, .icc = MakeProfile(zeb::test::TestProfile::kAdobeRgb)}},
+      {"exif-orientation", {.width = 16, .height = 8, .orientation = 6}},
   };
   for (const auto& [name, recipe] : jpegs)
     if (!Write(std::string(argv[1]) + "/" + name + ".jpg", zeb::test::MakeJpeg(recipe))) return 1;

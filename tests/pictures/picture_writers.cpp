@@ -11,6 +11,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "tests/support/jpeg_maker.h"
+
 namespace zeb::test {
 
 namespace {
@@ -43,6 +45,20 @@ std::vector<uint8_t> PackRow(const SourcePicture& p, int y, bool bigEndian16) {
     }
   }
   return row;
+}
+
+// The upright picture stored as Orientation says.
+SourcePicture StoredAs(const SourcePicture& upright, int orientation) {
+  if (orientation <= 1) return upright;
+  SourcePicture stored = upright;
+  if (orientation >= 5) std::swap(stored.width, stored.height);
+  for (int y = 0, uprightX, uprightY; y < stored.height; ++y)
+    for (int x = 0; x < stored.width; ++x) {
+      UprightPlace(orientation, x, y, stored.width, stored.height, uprightX, uprightY);
+      std::copy_n(&upright.samples[(size_t(uprightY) * upright.width + uprightX) * upright.channels],
+                  upright.channels, &stored.samples[(size_t(y) * stored.width + x) * upright.channels]);
+    }
+  return stored;
 }
 
 // The picture's pixels as 8-bit RGBA rows.
@@ -146,7 +162,10 @@ std::string WriteUniformPng(int width, int height, std::array<uint8_t, 4> rgba) 
   return out;
 }
 
-std::string WritePng(const SourcePicture& p, const PngOptions& options) {
+std::string WritePng(const SourcePicture& upright, const PngOptions& options) {
+  const SourcePicture p = StoredAs(upright, options.orientation);
+  // PNG's eXIf and WebP's EXIF chunks hold an Exif block without its "Exif\0\0".
+  const std::string exif = options.orientation ? ExifBlock(options.orientation).substr(6) : std::string();
   std::string out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -175,6 +194,13 @@ std::string WritePng(const SourcePicture& p, const PngOptions& options) {
     if (std::any_of(alpha.begin(), alpha.end(), [](png_byte a) { return a != 255; }))
       png_set_tRNS(png, info, alpha.data(), static_cast<int>(alpha.size()), nullptr);
   }
+  if (!options.icc.empty())
+    png_set_iCCP(png, info, "ICC", PNG_COMPRESSION_TYPE_BASE,
+                 reinterpret_cast<png_const_bytep>(options.icc.data()),
+                 static_cast<png_uint_32>(options.icc.size()));
+  if (!exif.empty())
+    png_set_eXIf_1(png, info, static_cast<png_uint_32>(exif.size()),
+                   reinterpret_cast<png_bytep>(const_cast<char*>(exif.data())));
   png_write_info(png, info);
   std::vector<std::vector<uint8_t>> rows;
   std::vector<png_bytep> pointers;
@@ -237,7 +263,8 @@ std::string WriteGif(const SourcePicture& p, const GifOptions& options) {
 
 // WebP.
 
-std::string WriteWebp(const SourcePicture& p, const WebpOptions& options) {
+std::string WriteWebp(const SourcePicture& upright, const WebpOptions& options) {
+  const SourcePicture p = StoredAs(upright, options.orientation);
   std::vector<uint8_t> rgba = RgbaPixels(p);
   const bool alpha = p.channels == 2 || p.channels == 4 || !p.palette.empty();
   std::string out;
@@ -256,6 +283,22 @@ std::string WriteWebp(const SourcePicture& p, const WebpOptions& options) {
     if (n == 0) throw std::runtime_error("libwebp could not write the picture");
     out.assign(reinterpret_cast<const char*>(data), n);
     WebPFree(data);
+    if (!options.icc.empty() || options.orientation) {  // an extended file with ICCP and EXIF chunks
+      const std::string exif = options.orientation ? ExifBlock(options.orientation).substr(6)
+                                                   : "";  // as PNG's eXIf, no "Exif\0\0"
+      const WebPData still = {reinterpret_cast<const uint8_t*>(out.data()), out.size()},
+                     icc = {reinterpret_cast<const uint8_t*>(options.icc.data()), options.icc.size()},
+                     chunk = {reinterpret_cast<const uint8_t*>(exif.data()), exif.size()};
+      WebPMux* mux = WebPMuxCreate(&still, 1);
+      WebPData assembled{};
+      const bool ok = mux && (options.icc.empty() || WebPMuxSetChunk(mux, "ICCP", &icc, 1) == WEBP_MUX_OK) &&
+                      (exif.empty() || WebPMuxSetChunk(mux, "EXIF", &chunk, 1) == WEBP_MUX_OK) &&
+                      WebPMuxAssemble(mux, &assembled) == WEBP_MUX_OK;
+      if (ok) out.assign(reinterpret_cast<const char*>(assembled.bytes), assembled.size);
+      WebPDataClear(&assembled);
+      WebPMuxDelete(mux);
+      if (!ok) throw std::runtime_error("libwebpmux could not add the ICCP or EXIF chunk");
+    }
     return out;
   }
   WebPAnimEncoderOptions animOptions;
@@ -365,6 +408,9 @@ void WriteTiffPage(TIFF* tif, const SourcePicture& source, const TiffOptions& o)
   TIFFSetField(tif, TIFFTAG_COMPRESSION, TiffCompressionTag(o.compression));
   if (o.compression == TiffCompression::kJpeg) TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 95);
   if (photometric == PHOTOMETRIC_SEPARATED) TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
+  if (!o.icc.empty())
+    TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(o.icc.size()), o.icc.data());
+  if (o.orientation) TIFFSetField(tif, TIFFTAG_ORIENTATION, o.orientation);
   if (p.channels == 2 || (p.channels == 4 && photometric == PHOTOMETRIC_RGB)) {
     uint16_t kind = o.associatedAlpha ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;
     const unsigned max = p.bits == 16 ? 0xFFFF : 255;
@@ -423,7 +469,8 @@ std::string WriteTiff(const SourcePicture& p, const TiffOptions& options) {
   try {
     for (int page = 0; page < options.pages; ++page) {
       // Later pages are smaller, so that reading one of them instead of the first shows.
-      SourcePicture q = page == 0 ? p : MakePicture(std::max(1, p.width / 2), std::max(1, p.height / 2), 3);
+      SourcePicture q = page == 0 ? StoredAs(p, options.orientation)
+                                  : MakePicture(std::max(1, p.width / 2), std::max(1, p.height / 2), 3);
       WriteTiffPage(tif, q, options);
     }
   } catch (...) {

@@ -1,6 +1,8 @@
 // Writes small PNG, GIF, WebP and TIFF files in memory with the formats' own libraries, for the tests
 // of our plug-ins, the fuzz targets' seed corpora, the whole-program test and the benchmark. Builds
-// natively (Debian's libraries) and for Win32 (the cross-built ones).
+// natively (Debian's libraries) and for Win32 (the cross-built ones). An orientation (1 to 8) in the
+// options stores the picture given, which is the upright one, as that Exif orientation says, and says
+// so in the file (an eXIf chunk, an EXIF chunk, the orientation tag); 0 writes no orientation.
 #pragma once
 
 #include <array>
@@ -26,9 +28,12 @@ SourcePicture MakePicture(int width, int height, int channels, int bits = 8);
 // An indexed picture over a palette of Colours entries (the first transparent when Transparent).
 SourcePicture MakeIndexed(int width, int height, int colours, bool transparent = false);
 
+// Icc: a colour profile embedded in the file (none when empty).
 struct PngOptions {
   bool interlaced = false;
   int compression = 6;
+  std::string icc{};
+  int orientation = 0;
 };
 std::string WritePng(const SourcePicture& p, const PngOptions& options = {});
 // A Width x Height RGBA PNG of one colour, written row by row (for pictures of gigabytes: the file
@@ -47,6 +52,8 @@ std::string WriteGif(const SourcePicture& p, const GifOptions& options = {});
 struct WebpOptions {
   bool lossless = true;
   int frames = 1;  // more: an animation whose later frames are the first one inverted
+  std::string icc{};
+  int orientation = 0;  // a still picture's
 };
 std::string WriteWebp(const SourcePicture& p, const WebpOptions& options = {});
 
@@ -60,6 +67,8 @@ struct TiffOptions {
   bool bigEndian = false;
   int pages = 1;
   bool associatedAlpha = false;  // alpha stored associated: the colours premultiplied by it
+  std::string icc{};
+  int orientation = 0;
 };
 // Indexed pictures are written with a colour map (4 or 8 bits per index).
 std::string WriteTiff(const SourcePicture& p, const TiffOptions& options = {});

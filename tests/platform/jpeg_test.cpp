@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
+#include <jpeglib.h>
+
 #include "platform/core/errors.h"
 #include "platform/core/streams.h"
 #include "platform/graphics/icon.h"
+#include "tests/support/icc_profiles.h"
 #include "tests/support/jpeg_maker.h"
 #include "tests/support/load_bytes.h"
 #include "tests/support/recording_canvas.h"
@@ -84,6 +87,73 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"RestartMarkers", {.width = 64, .height = 64, .quality = 95, .restartRows = 1}},
         DecodeCase{"OnePixel", {.width = 1, .height = 1}}),
     [](const ::testing::TestParamInfo<DecodeCase>& info) { return std::string(info.param.name); });
+
+// libjpeg's own samples of a JPEG at Eighths/8: red, green, blue, or the four inks as stored.
+std::vector<uint8_t> RawSamples(const std::string& jpg, int eighths, J_COLOR_SPACE space) {
+  jpeg_decompress_struct cinfo;
+  jpeg_error_mgr err;
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(jpg.data()),
+               static_cast<unsigned long>(jpg.size()));
+  jpeg_read_header(&cinfo, TRUE);
+  cinfo.out_color_space = space;
+  cinfo.scale_num = static_cast<unsigned>(eighths);
+  cinfo.scale_denom = 8;
+  jpeg_start_decompress(&cinfo);
+  const size_t stride = size_t{cinfo.output_width} * static_cast<size_t>(cinfo.output_components);
+  std::vector<uint8_t> samples(stride * cinfo.output_height);
+  for (JSAMPROW row = samples.data(); cinfo.output_scanline < cinfo.output_height; row += stride)
+    jpeg_read_scanlines(&cinfo, &row, 1);
+  jpeg_destroy_decompress(&cinfo);
+  return samples;
+}
+
+struct ColourCase {
+  const char* name;
+  JpegColour colour;
+  std::string icc;
+  int eighths;
+  bool converted;
+};
+
+class JpegColourTest : public ::testing::TestWithParam<ColourCase> {};
+
+// Converted from the embedded profile as lcms2 converts the same samples, at the scale decoded; without a
+// usable profile the decoded samples are kept byte for byte.
+TEST_P(JpegColourTest, ConvertsFromTheEmbeddedProfileAsLcms2Does) {
+  const ColourCase& c = GetParam();
+  const JpegRecipe recipe{.width = 48, .height = 32, .colour = c.colour, .black = 40, .icc = c.icc};
+  const std::string jpg = MakeJpeg(recipe);
+  JpegImage jpeg;
+  jpeg.SetLargestDrawSize(recipe.width * c.eighths / 8, recipe.height * c.eighths / 8);
+  LoadBytes(jpeg, jpg);
+  const bool cmyk = c.colour == JpegColour::Cmyk;
+  std::vector<uint8_t> want = RawSamples(jpg, c.eighths, cmyk ? JCS_CMYK : JCS_RGB);
+  if (c.converted)
+    want = test::ReferenceToSrgb(c.icc, cmyk ? TYPE_CMYK_8_REV : TYPE_RGB_8, want.data(),
+                                 want.size() / (cmyk ? 4 : 3));
+  const Bitmap& b = *jpeg.DecodedBitmap();
+  const size_t width = static_cast<size_t>(recipe.width * c.eighths / 8);
+  ASSERT_EQ(b.RowStride(), (width * 3 + 3) / 4 * 4);  // decoded at the scale asked for
+  int worst = 0;
+  for (size_t i = 0; i < want.size(); ++i)
+    worst = std::max(
+        worst, std::abs(b.Bits()[i / 3 / width * b.RowStride() + i / 3 % width * 3 + 2 - i % 3] - want[i]));
+  EXPECT_LE(worst, c.converted ? 2 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, JpegColourTest,
+    ::testing::Values(
+        ColourCase{"AdobeRgb", JpegColour::Rgb, test::MakeProfile(test::TestProfile::kAdobeRgb), 8, true},
+        ColourCase{"AdobeRgbReduced", JpegColour::Rgb, test::MakeProfile(test::TestProfile::kAdobeRgb), 4,
+                   true},
+        ColourCase{"DisplayP3", JpegColour::Rgb, test::MakeProfile(test::TestProfile::kDisplayP3), 8, true},
+        ColourCase{"AdobeCmyk", JpegColour::Cmyk, test::MakeProfile(test::TestProfile::kCmyk), 8, true},
+        ColourCase{"NoProfile", JpegColour::Rgb, "", 8, false},
+        ColourCase{"NotAProfile", JpegColour::Rgb, std::string(300, 'x'), 8, false}),
+    [](const ::testing::TestParamInfo<ColourCase>& info) { return std::string(info.param.name); });
 
 TEST(JpegImage, ReadsFromTheStreamsPositionAndSavesTheFileAsRead) {
   std::string jpg = MakeJpeg({.width = 8, .height = 6});

@@ -49,6 +49,7 @@ const Case kCases[] = {
     {"tests/e2e/a.cpp", "\"tests/support/bmp_maker.h\"", false},
     {"tools/a.cpp", "<windows.h>", false},
     {"app/d.cpp", "<vector>", false},
+    {"platform/graphics/c.cpp", "\"photo/colour_profile.h\"", false},
     // What they may not.
     {"app/e.cpp", "\"platform/win32/utf16.h\"", true},
     {"app/f.cpp", "\"platform/headless/headless.h\"", true},
@@ -57,6 +58,8 @@ const Case kCases[] = {
     {"spi/b.cpp", "\"platform/win32/windows_api.h\"", true},
     {"spi/c.cpp", "<windows.h>", true},
     {"spi/d.cpp", "\"app/form.h\"", true},
+    {"photo/a.c", "<windows.h>", true},
+    {"photo/b.c", "\"platform/core/errors.h\"", true},
     {"platform/graphics/a.cpp", "\"platform/headless/headless.h\"", true},
     {"platform/ui/a.h", "<windows.h>", true},
     {"platform/core/b.cpp", "\"app/program.h\"", true},
@@ -66,6 +69,8 @@ const Case kCases[] = {
     {"app/i.cpp", "\"tests/support/fake_graphic.h\"", true},
     {"platform/graphics/b.cpp", "\"tests/support/bmp_maker.h\"", true},
     {"tools/b.cpp", "\"tests/e2e/common/e2e_environment.h\"", true},
+    {"photo/b.c", "<windows.h>", true},
+    {"photo/c.c", "\"platform/core/errors.h\"", true},
 };
 
 TEST_F(IncludeRulesTest, ReportsEachForbiddenIncludeAndNoAllowedOne) {

@@ -92,6 +92,20 @@ TEST_F(PluginHostTest, AHostedModuleReadsFilesAndMemoryAsInProcessAndForwardsPro
   EXPECT_EQ(host->Starts(), 1);
 }
 
+TEST_F(PluginHostTest, PixelsUsedInPlaceAreNotOverwrittenByTheNextPicture) {
+  host->largestCopied = 0;
+  char shade = 'a';
+  Hosted("a.spi", [&shade](const char*, intptr_t, unsigned, LocalHandle* hInfo, LocalHandle* hBits,
+                           ProgressCallback, intptr_t) {
+    return test::ReturnPicture({.width = 5, .height = 3, .bits = std::string(48, shade++)}, hInfo, hBits);
+  });
+  PluginImage first, second;
+  ASSERT_EQ(Load(first), 5);
+  ASSERT_EQ(Load(second), 5);
+  EXPECT_EQ(first.Source()->LockBits()[47], 'a');
+  EXPECT_EQ(second.Source()->LockBits()[47], 'b');
+}
+
 TEST_F(PluginHostTest, AStopAskedByTheListenerEndsTheReadEvenWhenThePluginFinishedFirst) {
   Hosted("a.spi");
   PluginImage g;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <libexif/exif-data.h>
 
 namespace zeb::test {
 
@@ -52,6 +53,32 @@ Rgb JpegExpected(const JpegRecipe& recipe, int x, int y) {
   return c;
 }
 
+std::string ExifBlock(int orientation) {
+  ExifData* data = exif_data_new();
+  ExifEntry* entry = exif_entry_new();
+  exif_content_add_entry(data->ifd[EXIF_IFD_0], entry);
+  exif_entry_initialize(entry, EXIF_TAG_ORIENTATION);
+  exif_set_short(entry->data, exif_data_get_byte_order(data), static_cast<ExifShort>(orientation));
+  unsigned char* bytes = nullptr;
+  unsigned int size = 0;
+  exif_data_save_data(data, &bytes, &size);
+  std::string block(reinterpret_cast<const char*>(bytes), size);
+  std::free(bytes);
+  exif_entry_unref(entry);
+  exif_data_unref(data);
+  return block;
+}
+
+void UprightPlace(int orientation, int x, int y, int width, int height, int& uprightX, int& uprightY) {
+  // The stored first row is the upright top (1, 2), bottom (3, 4), left (5, 8) or right side (6, 7);
+  // the stored first column the upright left (1, 4), right (2, 3), top (5, 6) or bottom (7, 8).
+  const int across = orientation == 2 || orientation == 3 || orientation >= 7 ? width - 1 - x : x;
+  const int down =
+      orientation == 3 || orientation == 4 || orientation == 6 || orientation == 7 ? height - 1 - y : y;
+  uprightX = orientation >= 5 ? down : across;
+  uprightY = orientation >= 5 ? across : down;
+}
+
 std::string MakeJpeg(const JpegRecipe& recipe) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
@@ -61,8 +88,10 @@ std::string MakeJpeg(const JpegRecipe& recipe) {
   unsigned long outSize = 0;
   jpeg_mem_dest(&cinfo, &out, &outSize);
 
-  cinfo.image_width = static_cast<JDIMENSION>(recipe.width);
-  cinfo.image_height = static_cast<JDIMENSION>(recipe.height);
+  const bool rotated = recipe.orientation >= 5;  // stored Height x Width
+  const int width = rotated ? recipe.height : recipe.width, height = rotated ? recipe.width : recipe.height;
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
   const bool fourComponents = recipe.colour == JpegColour::Cmyk || recipe.colour == JpegColour::Ycck;
   cinfo.input_components = recipe.colour == JpegColour::Grey ? 1 : fourComponents ? 4 : 3;
   cinfo.in_color_space = recipe.colour == JpegColour::Grey ? JCS_GRAYSCALE
@@ -89,14 +118,24 @@ std::string MakeJpeg(const JpegRecipe& recipe) {
   }
   cinfo.restart_in_rows = recipe.restartRows;
   jpeg_start_compress(&cinfo, TRUE);
+  if (!recipe.icc.empty())
+    jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET*>(recipe.icc.data()),
+                           static_cast<unsigned>(recipe.icc.size()));
+  if (recipe.orientation > 0) {
+    const std::string exif = ExifBlock(recipe.orientation);
+    jpeg_write_marker(&cinfo, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()),
+                      static_cast<unsigned>(exif.size()));
+  }
 
-  std::vector<JSAMPLE> row(static_cast<size_t>(recipe.width) * static_cast<size_t>(cinfo.input_components));
+  std::vector<JSAMPLE> row(static_cast<size_t>(width) * static_cast<size_t>(cinfo.input_components));
   Noise noise(recipe.noise);
   while (cinfo.next_scanline < cinfo.image_height) {
     const int y = static_cast<int>(cinfo.next_scanline);
     JSAMPLE* p = row.data();
-    for (int x = 0; x < recipe.width; ++x) {
-      Rgb c = JpegPattern(x, y, recipe.width, recipe.height);
+    for (int x = 0; x < width; ++x) {
+      int uprightX, uprightY;
+      UprightPlace(recipe.orientation, x, y, width, height, uprightX, uprightY);
+      Rgb c = JpegPattern(uprightX, uprightY, recipe.width, recipe.height);
       switch (recipe.colour) {
         case JpegColour::Rgb:
           *p++ = noise(c.r), *p++ = noise(c.g), *p++ = noise(c.b);

@@ -34,6 +34,11 @@ struct JpegRecipe {
   // A progressive file of one scan per coefficient of every component, each refined twice: 569 scans
   // for three components, 191 for one.
   bool scanPerCoefficient = false;
+  // An ICC profile embedded in APP2 markers (none when empty).
+  std::string icc{};
+  // 1 to 8: the picture (Width x Height upright) is stored as this Exif orientation says, with an Exif
+  // block that says it. 0: no Exif block.
+  int orientation = 0;
 };
 
 // The pattern's colour at (X, Y) of a Width x Height picture, as red, green and blue.
@@ -44,6 +49,12 @@ Rgb JpegPattern(int x, int y, int width, int height);
 // What a correct decoder shows for the pattern pixel: Grey gives the pattern's luma, Cmyk and Ycck the
 // pattern darkened by the black ink.
 Rgb JpegExpected(const JpegRecipe& recipe, int x, int y);
+
+// An Exif block made by libexif ("Exif\0\0" and a TIFF structure, as JPEG's APP1 holds it) whose
+// Orientation is Orientation (1 to 8).
+std::string ExifBlock(int orientation);
+// Where the stored pixel (X, Y) of a picture stored Width x Height with Orientation shows upright.
+void UprightPlace(int orientation, int x, int y, int width, int height, int& uprightX, int& uprightY);
 
 // The bytes of a JPEG file of Recipe.
 std::string MakeJpeg(const JpegRecipe& recipe);

@@ -25,6 +25,7 @@
 #include "spi/spi_manager.h"
 #include "spi/spi_module.h"
 #include "tests/pictures/picture_writers.h"
+#include "tests/support/icc_profiles.h"
 #include "tests/win32/common/memory_surface.h"
 #include "tests/win32/common/temp_folder.h"
 #include "tests/win32/plugin_calls.h"
@@ -129,6 +130,20 @@ SourcePicture OnScreen(const SourcePicture& frame, int width, int height, int le
   return p;
 }
 
+// The source as shown: its colours (or its palette's) converted from the profile Icc to sRGB by lcms2.
+SourcePicture InProfile(SourcePicture p, const std::string& icc) {
+  const bool indexed = !p.palette.empty();
+  const size_t count = indexed ? p.palette.size() : p.samples.size() / p.channels;
+  std::vector<uint8_t> rgb(count * 3);
+  auto sample = [&](size_t i) -> uint16_t& { return p.samples[i / 3 * p.channels + i % 3]; };
+  for (size_t i = 0; i < rgb.size(); ++i)
+    rgb[i] = static_cast<uint8_t>(indexed ? p.palette[i / 3][i % 3] : sample(i));
+  rgb = test::ReferenceToSrgb(icc, TYPE_RGB_8, rgb.data(), count);
+  for (size_t i = 0; i < rgb.size(); ++i)
+    indexed ? void(p.palette[i / 3][i % 3] = rgb[i]) : void(sample(i) = rgb[i]);
+  return p;
+}
+
 std::vector<Case> Cases() {
   using namespace test;
   std::vector<Case> cases;
@@ -197,6 +212,25 @@ std::vector<Case> Cases() {
   add("TiffJpeg", "tiff.spi", WriteTiff(smooth, {.compression = TiffCompression::kJpeg, .rowsPerStrip = 16}),
       smooth, 24, 24);
   add("TiffFirstOfTwoPages", "tiff.spi", WriteTiff(rgb, {.pages = 2}), rgb, 24);
+  // Pictures with a colour profile, converted to the display's (sRGB here) as lcms2 converts them.
+  const std::string adobe = MakeProfile(TestProfile::kAdobeRgb), p3 = MakeProfile(TestProfile::kDisplayP3);
+  add("PngAdobeRgbAlpha", "png.spi", WritePng(rgba, {.icc = adobe}), InProfile(rgba, adobe), 32, 2);
+  add("PngPaletteDisplayP3", "png.spi", WritePng(indexed, {.icc = p3}), InProfile(indexed, p3), 8, 2);
+  add("WebpDisplayP3", "webp.spi", WriteWebp(rgb, {.icc = p3}), InProfile(rgb, p3), 24, 2);
+  add("WebpDisplayP3Turned", "webp.spi", WriteWebp(rgb, {.icc = p3, .orientation = 6}), InProfile(rgb, p3),
+      24, 2);
+  add("TiffAdobeRgb", "tiff.spi", WriteTiff(rgb, {.icc = adobe}), InProfile(rgb, adobe), 24, 2);
+  // Each orientation gives the upright picture (TIFF read as stored and through libtiff's RGBA reader),
+  // turned in squares of 64 pixels and the parts left over.
+  SourcePicture wide = MakePicture(131, 67, 3), wideGrey = MakePicture(131, 67, 1),
+                wideRgba = MakePicture(131, 67, 4);
+  for (int o = 1; o <= 8; ++o) {
+    const std::string n = std::to_string(o);
+    add("TiffOrientation" + n, "tiff.spi", WriteTiff(wide, {.orientation = o}), wide, 24);
+    add("TiffCmykOrientation" + n, "tiff.spi", WriteTiff(wide, {.cmyk = true, .orientation = o}), wide, 24);
+    add("PngOrientation" + n, "png.spi", WritePng(wideGrey, {.orientation = o}), wideGrey, 8);
+    add("WebpOrientation" + n, "webp.spi", WriteWebp(wideRgba, {.orientation = o}), wideRgba, 32);
+  }
   return cases;
 }
 

@@ -20,6 +20,7 @@
 #include "tests/win32/common/memory_surface.h"
 #include "spi/spi_bitmap.h"
 #include "spi/spi_graphic.h"
+#include "spi/plugin_host.h"
 #include "spi/spi_manager.h"
 #include "tests/win32/common/temp_folder.h"
 #include "tests/support/plugin_name.h"
@@ -214,13 +215,18 @@ TEST_F(SpiPictureTest, AFileNothingDecodesIsReported) {
 }
 
 // A plug-in with wide entry points gets the name itself (and is asked for its texts wide); others get
-// the file's bytes.
+// the file's bytes. The same in process and through the plug-in host.
 TEST_F(SpiPictureTest, ANameOutsideTheAnsiCodePageReachesPluginsByWideNameOrAsMemory) {
   std::string path = files.File("写真 テスト.ppm", PpmBytes());
   bool lossless = true;
   ToAnsi(path, &lossless);
-  for (const bool wide : {false, true}) {
+  for (const auto& [wide, hosted] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
+    SCOPED_TRACE(hosted ? "hosted" : "in process");
     spis->Clear();
+    std::unique_ptr<PluginHost> host;
+    if (hosted)
+      host =
+          std::make_unique<PluginHost>(FolderPart(Files().ProgramFileName()) + "..\\" + kPluginHostProgram);
     spis->Add(CreatePluginModule(Plugin(wide ? "widename.spi" : "ppm.spi")));
     EXPECT_EQ(spis->Items(0)->PluginName(), wide ? "ワイド名 PPM" : "PPM/PGM test plug-in");
     PluginImage g;

@@ -50,6 +50,23 @@ using testing_ui::PumpUntil;
 
 HWND ListHwnd(ListBox& box) { return box.impl().hwnd; }
 
+int RowHeight(ListBox& box) {
+  RECT row{LVIR_BOUNDS, 0, 0, 0};
+  SendMessageW(ListHwnd(box), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+  return row.bottom - row.top;
+}
+
+// The height of a line of the list's font: its characters and the room the font asks between lines.
+int LineHeight(ListBox& box) {
+  HDC dc = GetDC(ListHwnd(box));
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(ListHwnd(box), WM_GETFONT, 0, 0)));
+  TEXTMETRICW text{};
+  GetTextMetricsW(dc, &text);
+  SelectObject(dc, old);
+  ReleaseDC(ListHwnd(box), dc);
+  return text.tmHeight + text.tmExternalLeading;
+}
+
 TEST(ListBox, FillsItsFormAndDrawsItemsFromTheSource) {
   Window form(BorderStyle::Sizeable, "List", 292, 373);
   ListBox box(form);
@@ -67,12 +84,10 @@ TEST(ListBox, FillsItsFormAndDrawsItemsFromTheSource) {
   GetWindowRect(ListHwnd(box), &list);
   EXPECT_EQ(list.right - list.left, 292);
   EXPECT_EQ(list.bottom - list.top, 373);
-  EXPECT_EQ(SendMessageW(ListHwnd(box), LB_GETITEMHEIGHT, 0, 0), 12);
-  // Only what is visible is asked for: about 373 / 12 items.
+  // Only what is visible is asked for: about 373 / RowHeight items.
   ASSERT_FALSE(asked.empty());
   EXPECT_EQ(*asked.begin(), 0);
-  EXPECT_LE(*asked.rbegin(), 40);
-  EXPECT_GE(*asked.rbegin(), 25);
+  EXPECT_NEAR(*asked.rbegin(), 373 / RowHeight(box), 2);
   form.SetBounds(form.Left(), form.Top(), form.Width() + 100, form.Height() + 50);
   GetWindowRect(ListHwnd(box), &list);
   EXPECT_EQ(list.right - list.left, 392) << "the box follows the client area";
@@ -257,20 +272,24 @@ TEST(Painting, DialogFormsHaveTheButtonFaceAndTheFontSetOnThem) {
   EXPECT_EQ(win32::Narrow(lf.lfFaceName), "ＭＳ Ｐゴシック");
 }
 
-// The system's message font names a face the system has, and a list box's rows are as high as its
-// characters (12 pixels at the usual scaling, more on a scaled display).
+// The system's message font names a face the system has, and a list box's rows are at least as high as
+// its font's lines.
 TEST(Painting, TheMessageFontSetsTheListRowsHeight) {
   const ui::FontSpec font = ui::SystemMessageFont(ui::SystemDpi());
   EXPECT_FALSE(font.name.empty());
   ASSERT_GT(font.height, 0);
   Window form(BorderStyle::Sizeable, "List", 292, 373);
   ListBox box(form);
+  box.SetCount(1);
   form.SetFont(font);
-  EXPECT_EQ(SendMessageW(box.impl().hwnd, LB_GETITEMHEIGHT, 0, 0), font.height);
+  EXPECT_GE(RowHeight(box), LineHeight(box));
+  EXPECT_GT(LineHeight(box), font.height) << "descenders and underscores sit below the font's height";
   Window bigger(BorderStyle::Sizeable, "List", 292, 373);
   bigger.SetFont({font.name, font.height * 3 / 2, ui::FontCharset::Default});
   ListBox later(bigger);  // made after the font was set
-  EXPECT_EQ(SendMessageW(later.impl().hwnd, LB_GETITEMHEIGHT, 0, 0), font.height * 3 / 2);
+  later.SetCount(1);
+  EXPECT_GE(RowHeight(later), LineHeight(later));
+  EXPECT_GT(RowHeight(later), RowHeight(box));
 }
 
 // Answers the first top-level dialog box with this caption: records its texts and presses Button.

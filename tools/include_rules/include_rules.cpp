@@ -18,11 +18,12 @@ std::string Lower(std::string text) {
   return text;
 }
 
-enum class Layer { kApp, kSpi, kPortablePlatform, kPlatformImplementation, kTests, kOther };
+enum class Layer { kApp, kSpi, kPhoto, kPortablePlatform, kPlatformImplementation, kTests, kOther };
 
 Layer LayerOf(const std::string& path) {
   if (StartsWith(path, "app/")) return Layer::kApp;
   if (StartsWith(path, "spi/")) return Layer::kSpi;
+  if (StartsWith(path, "photo/")) return Layer::kPhoto;
   if (StartsWith(path, "platform/win32/") || StartsWith(path, "platform/headless/"))
     return Layer::kPlatformImplementation;
   if (StartsWith(path, "platform/")) return Layer::kPortablePlatform;
@@ -110,8 +111,9 @@ std::string BrokenRule(const std::string& file, const std::string& included, boo
   const Layer from = LayerOf(file);
   if (angled) {
     if (Lower(included) != "windows.h") return "";
-    if (from == Layer::kApp || from == Layer::kSpi || from == Layer::kPortablePlatform)
-      return "app/, spi/ and the portable platform do not include <windows.h>";
+    if (from == Layer::kApp || from == Layer::kSpi || from == Layer::kPhoto ||
+        from == Layer::kPortablePlatform)
+      return "app/, spi/, photo/ and the portable platform do not include <windows.h>";
     return "";
   }
   const Layer to = LayerOf(included);
@@ -119,9 +121,12 @@ std::string BrokenRule(const std::string& file, const std::string& included, boo
   if (toImplementation && (from == Layer::kApp || from == Layer::kSpi || from == Layer::kPortablePlatform))
     return "app/, spi/ and the portable platform do not reach platform/win32/ or platform/headless/";
   if (from == Layer::kSpi && to == Layer::kApp) return "spi/ does not reach app/";
+  if (from == Layer::kPhoto && to != Layer::kPhoto && to != Layer::kOther)
+    return "photo/ stands alone: the plug-ins build it too";
   if ((from == Layer::kPortablePlatform || from == Layer::kPlatformImplementation) &&
       (to == Layer::kApp || to == Layer::kSpi))
     return "platform/ does not reach app/ or spi/";
+  if (from == Layer::kPhoto && to != Layer::kPhoto) return "photo/ reaches only photo/";
   if (from != Layer::kTests && to == Layer::kTests) return "product files do not reach tests/";
   return "";
 }

@@ -1,7 +1,8 @@
 // The layering rules every #include in the repository keeps:
 //   - app/, spi/ and the portable platform/ never reach platform/win32/, platform/headless/ or
 //     <windows.h>: they stand on the platform's interfaces;
-//   - spi/ never reaches app/;
+//   - spi/ never reaches app/; photo/ (portable C the plug-ins build too) reaches no other folder and
+//     no <windows.h>;
 //   - platform/ never reaches app/ or spi/;
 //   - no product file (anything outside tests/) reaches tests/.
 #pragma once

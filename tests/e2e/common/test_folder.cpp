@@ -120,8 +120,8 @@ void TestFolder::WriteBmp(const std::string& relative, int width, int height, ui
   WriteFile(relative, zeb::test::SimpleBmp(width, height, bit_count, std::move(pixels), std::move(colors)));
 }
 
-void TestFolder::WriteJpeg(const std::string& relative, int width, int height) {
-  WriteFile(relative, zeb::test::MakeJpeg({.width = width, .height = height}));
+void TestFolder::WriteJpeg(const std::string& relative, int width, int height, int orientation) {
+  WriteFile(relative, zeb::test::MakeJpeg({.width = width, .height = height, .orientation = orientation}));
 }
 
 void TestFolder::WriteList(const std::string& relative, const std::string& lines_utf8) {

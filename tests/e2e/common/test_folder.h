@@ -25,7 +25,8 @@ class TestFolder {
   void WriteFile(const std::string& relative, const std::string& bytes);
   // A 24-bit BMP whose pixels make a gradient with a diagonal stripe, so that pictures differ.
   void WriteBmp(const std::string& relative, int width, int height, uint16_t bit_count = 24);
-  void WriteJpeg(const std::string& relative, int width, int height);
+  // Orientation: stored as that Exif orientation says (Width x Height upright).
+  void WriteJpeg(const std::string& relative, int width, int height, int orientation = 0);
   // A list file: one line per entry, each ended by CR LF, in the system's ANSI code page.
   void WriteList(const std::string& relative, const std::string& lines_utf8);
   bool Exists(const std::string& relative) const;
