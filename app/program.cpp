@@ -51,16 +51,19 @@ int RunProgram(const std::vector<std::string>& args) {
   // Plug-in extensions are registered with the plug-in picture class from the first window on. The
   // plug-in host starts now, while the windows are made: the plug-in search at their end needs it.
   spi::InitializeSPIBitmap();
+  // A picture opened from outside may be shown before the plug-ins are searched: the hosts then start
+  // with the search (their first call), so that starting them keeps nothing from the first showing.
+  const bool startHostsNow = pictures.Path().empty() || !PluginSearchMayWait(args);
   std::unique_ptr<spi::PluginHost> pluginHost;
   if (!PluginsInProcess(args)) {
     pluginHost = std::make_unique<spi::PluginHost>(PluginHostPath());
-    pluginHost->Start();
+    if (startHostsNow) pluginHost->Start();
   }
   // zeb64.exe's 32-bit plug-ins run in the 32-bit host beside it, whatever runs the 64-bit ones.
   std::unique_ptr<spi::PluginHost> otherWidthHost;
   if (const std::string path = spi::OtherWidthHostPath(); !path.empty()) {
     otherWidthHost = std::make_unique<spi::PluginHost>(path);
-    otherWidthHost->Start();
+    if (startHostsNow) otherWidthHost->Start();
   }
   int exitCode = 0;
   {
@@ -83,6 +86,8 @@ int RunProgram(const std::vector<std::string>& args) {
     if (mainWindow) {
       application.MainForm = mainWindow.get();
       application.Run();
+      // A plug-in search made after the first showing may meet the error that ends the program.
+      if (mainWindow->PluginSearchFailed()) exitCode = 1;
     }
     mainWindow.reset();
     listWindow.reset();
