@@ -8,7 +8,9 @@
 namespace zeb::app {
 
 void MainWindow::OnKey(uint16_t& key, ui::ModifierKeys shift) {
-  if (key != ui::VK_ESCAPE_ && HoldForPluginSearch([this, held = key, shift]() mutable { OnKey(held, shift); })) {
+  // Keys that come before the plug-ins are searched run after the search, Escape excepted.
+  if (key != ui::VK_ESCAPE_ &&
+      HoldForPluginSearch([this, held = key, shift]() mutable { OnKey(held, shift); })) {
     key = 0;
     return;
   }

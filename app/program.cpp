@@ -59,11 +59,11 @@ int RunProgram(const std::vector<std::string>& args) {
     otherWidthHost = std::make_unique<spi::PluginHost>(path);
   // Starting a host process takes a while: it is done beside the first windows, and is over before the
   // main window (whose plug-in search calls the hosts) is made.
-  auto hostsStart = std::make_shared<BackgroundJob>([host = pluginHost.get(), other = otherWidthHost.get()](
-                                                        const CancelToken&) {
-    if (host) host->Start();
-    if (other) other->Start();
-  });
+  auto hostsStart = std::make_shared<BackgroundJob>(
+      [host = pluginHost.get(), other = otherWidthHost.get()](const CancelToken&) {
+        if (host) host->Start();
+        if (other) other->Start();
+      });
   StartInBackground(hostsStart);
   int exitCode = 0;
   {
