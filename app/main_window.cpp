@@ -83,6 +83,9 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
 
   ui::App().Guard([this, &args] { Start(std::move(args)); });
   earlyPicture_.reset();  // not shown when the list spells its name otherwise
+  // A start that an error ended before the window showed (a wallpaper that cannot be written) still
+  // leaves the window shown.
+  if (pluginSearchPending_ && !run.minimised && !Visible() && !ui::App().Terminated()) Show();
   if (pluginSearchPending_) pluginSearchTimer_.SetEnabled(true);
 }
 
