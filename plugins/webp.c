@@ -36,24 +36,14 @@ static int WebpResult(VP8StatusCode status) {
   }
 }
 
-/* The orientation its EXIF chunk gives, 1 without one. *Unreached is set when the file says it has
-   one but the data stops before it (the chunk follows the picture data). */
-static int WebpOrientation(const uint8_t* data, size_t size, int* unreached) {
-  WebPData webp = {data, size};
-  WebPDemuxState state;
-  WebPDemuxer* demux = WebPDemuxPartial(&webp, &state);
+/* The orientation the demuxed file's EXIF chunk gives: 1 without one, 0 when the file says it has one
+   but the chunk is not there (the chunk follows the picture data, and the data may stop before it). */
+static int WebpOrientation(WebPDemuxer* demux) {
   WebPChunkIterator chunk;
-  int orientation = 1;
-  *unreached = 0;
-  if (demux != NULL && (WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & EXIF_FLAG)) {
-    if (WebPDemuxGetChunk(demux, "EXIF", 1, &chunk)) {
-      orientation = zeb_exif_orientation(chunk.chunk.bytes, chunk.chunk.size);
-      WebPDemuxReleaseChunkIterator(&chunk);
-    } else {
-      *unreached = state != WEBP_DEMUX_DONE;
-    }
-  }
-  WebPDemuxDelete(demux);
+  if (demux == NULL || !(WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & EXIF_FLAG)) return 1;
+  if (!WebPDemuxGetChunk(demux, "EXIF", 1, &chunk)) return 0;
+  const int orientation = zeb_exif_orientation(chunk.chunk.bytes, chunk.chunk.size);
+  WebPDemuxReleaseChunkIterator(&chunk);
   return orientation;
 }
 
@@ -64,7 +54,13 @@ int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* hei
     *width = features.width;
     *height = features.height;
     *bitCount = features.has_alpha ? 32 : 24;
-    SpiOrientSize(WebpOrientation(data, size, &unreached), width, height);
+    WebPData webp = {data, size};
+    WebPDemuxState state;
+    WebPDemuxer* demux = WebPDemuxPartial(&webp, &state);
+    const int orientation = WebpOrientation(demux);
+    unreached = orientation == 0 && state != WEBP_DEMUX_DONE;
+    WebPDemuxDelete(demux);
+    SpiOrientSize(orientation, width, height);
   }
   /* Only the start of the file was read: the whole of it is, to find the orientation (a file cut off
      before its EXIF chunk is told as broken here, and still shows the rows it has). */
@@ -150,8 +146,9 @@ static int WebpDecodeStill(const uint8_t* data, size_t size, SpiDib* dib, Progre
   return result;
 }
 
-/* Converts the decoded picture from the profile of its ICCP chunk, if it has one. */
-static void WebpToDisplay(const uint8_t* data, size_t size, SpiDib* dib) {
+/* The decoded picture made ready from one reading of the file's chunks: converted from the profile of
+   its ICCP chunk, then turned as its EXIF chunk says. */
+static int WebpFinish(const uint8_t* data, size_t size, SpiDib* dib) {
   WebPData bytes = {data, size};
   WebPDemuxer* demux = WebPDemuxPartial(&bytes, NULL);
   WebPChunkIterator chunk;
@@ -160,7 +157,9 @@ static void WebpToDisplay(const uint8_t* data, size_t size, SpiDib* dib) {
     SpiDibToDisplay(dib, chunk.chunk.bytes, chunk.chunk.size);
     WebPDemuxReleaseChunkIterator(&chunk);
   }
+  const int orientation = WebpOrientation(demux);
   WebPDemuxDelete(demux);
+  return SpiDibOrient(dib, orientation);
 }
 
 int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallback progress,
@@ -172,7 +171,5 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
   if (result != SPI_ALL_RIGHT) return result;
   result = features.has_animation ? WebpDecodeAnimation(data, size, dib)
                                   : WebpDecodeStill(data, size, dib, progress, lData);
-  if (result == SPI_ALL_RIGHT) WebpToDisplay(data, size, dib);
-  int unreached;
-  return result == SPI_ALL_RIGHT ? SpiDibOrient(dib, WebpOrientation(data, size, &unreached)) : result;
+  return result == SPI_ALL_RIGHT ? WebpFinish(data, size, dib) : result;
 }

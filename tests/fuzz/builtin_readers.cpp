@@ -54,19 +54,25 @@ uint64_t DeclaredPixels(const uint8_t* data, size_t size) {
   jpeg_destroy_decompress(&cinfo);
   return pixels;
 }
+// Reads the bytes into Picture and draws it: false when the reader refuses them; a picture read but
+// empty or without a size is a fault.
+bool LoadAndDraw(Image& picture, const uint8_t* data, size_t size) {
+  MemoryStream stream;
+  Fill(stream, data, size);
+  try {
+    picture.LoadFromStream(stream);
+  } catch (const InvalidPicture&) {
+    return false;
+  }
+  if (picture.GetEmpty() || picture.GetWidth() <= 0 || picture.GetHeight() <= 0) std::abort();
+  Draw(picture);
+  return true;
+}
 }  // namespace
 
 void ReadBmp(const uint8_t* data, size_t size) {
-  MemoryStream stream;
-  Fill(stream, data, size);
   Bitmap bitmap;
-  try {
-    bitmap.LoadFromStream(stream);
-  } catch (const InvalidPicture&) {
-    return;
-  }
-  if (bitmap.GetEmpty() || bitmap.GetWidth() <= 0 || bitmap.GetHeight() <= 0) std::abort();
-  Draw(bitmap);
+  if (!LoadAndDraw(bitmap, data, size)) return;
   bitmap.GetPalette();
 
   // Saving and reading back must give the same picture (kept to pictures of reasonable size).
@@ -86,17 +92,9 @@ void ReadBmp(const uint8_t* data, size_t size) {
 
 void ReadJpeg(const uint8_t* data, size_t size) {
   if (DeclaredPixels(data, size) > kMaxJpegPixels) return;
-  MemoryStream stream;
-  Fill(stream, data, size);
   JpegImage jpeg;
   jpeg.SetLargestDrawSize(20, 12);
-  try {
-    jpeg.LoadFromStream(stream);
-  } catch (const InvalidPicture&) {
-    return;
-  }
-  if (jpeg.GetEmpty() || jpeg.GetWidth() <= 0 || jpeg.GetHeight() <= 0) std::abort();
-  Draw(jpeg);
+  if (!LoadAndDraw(jpeg, data, size)) return;
   Bitmap full;
   try {
     jpeg.AssignTo(full);
