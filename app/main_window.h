@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,9 +76,6 @@ struct ShownPicture {
 CommandSwitch ParseSwitch(const std::string& arg);
 // Whether the switches of the command line (before its first file argument) hold -I.
 bool PluginsInProcess(const std::vector<std::string>& args);
-// Whether the switches let the plug-in search wait until a picture opened from outside is first shown
-// (the window does so when a built-in reader decoded it from the program's start).
-bool PluginSearchMayWait(const std::vector<std::string>& args);
 // The plug-in host program, beside the viewer's.
 std::string PluginHostPath();
 
@@ -113,8 +109,6 @@ class MainWindow : public ui::Window, private ViewerWindow {
   std::string ReadingAhead() const { return readAhead_.Path(); }
   // The key help (F1), made when it is first asked for.
   HelpWindow* Help() const { return help_.get(); }
-  // Whether the plug-in search made after the first showing met an error that ends the viewer.
-  bool PluginSearchFailed() const { return pluginSearchFailed_; }
 
   ui::PictureControl picture;  // the picture shown
   ui::Timer slideTimer;
@@ -206,13 +200,6 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // wait and the program, and no other key, tick or click runs a command.
   void MakePluginHost(const std::vector<std::string>& args);
   bool WaitingForPlugin() const { return spi::PluginCallWaiting(); }
-  // Makes the plug-in manager and searches the plug-ins (reporting their load errors); after the first
-  // showing it then runs what was held meanwhile.
-  void SearchPlugins();
-  // Holds an action of the keys, clicks or drops until the plug-ins are searched; false when none waits.
-  bool HoldForPluginSearch(std::function<void()> action);
-  // The picture decoded from the program's start, taken by the first showing of its name.
-  std::unique_ptr<Image> TakeEarlyPicture(const std::string& entry);
 
   ui::PictureControl blankPicture_;  // hidden: the picture shown for an empty list
   ui::OpenFileDialog openListDialog_;
@@ -231,14 +218,6 @@ class MainWindow : public ui::Window, private ViewerWindow {
   std::chrono::steady_clock::time_point scanNow_{};  // the clock as the scan last read it
   std::chrono::steady_clock::time_point lastTitle_{};
   bool runningWaiting_ = false;
-  // A picture opened from outside is shown before the plug-ins are searched: the search waits for the
-  // first idle moment after it, and what the doors ask meanwhile waits for the search.
-  ui::Timer pluginSearchTimer_{*this};
-  bool pluginSearchPending_ = false;
-  bool pluginSearchFailed_ = false;
-  std::vector<std::function<void()>> heldForPluginSearch_;
-  std::unique_ptr<Image> earlyPicture_;
-  std::string earlyPictureName_;
   std::unique_ptr<FolderReadAhead> ownFolderReadAhead_;  // when none was given
   std::unique_ptr<spi::PluginHost> ownPluginHost_;       // when the program made none
   std::unique_ptr<spi::PluginHost> ownOtherWidthHost_;   // the same for the other width's

@@ -8,13 +8,7 @@
 namespace zeb::app {
 
 void MainWindow::OnKey(uint16_t& key, ui::ModifierKeys shift) {
-  // Keys that come before the plug-ins are searched run after the search, Escape excepted.
-  if (key != ui::VK_ESCAPE_ &&
-      HoldForPluginSearch([this, held = key, shift]() mutable { OnKey(held, shift); })) {
-    key = 0;
-    return;
-  }
-  if (WaitingForPlugin() || pluginSearchPending_) {
+  if (WaitingForPlugin()) {
     // Escape ends the wait for a plug-in as it ends the program; the other keys wait with the picture.
     if (key == ui::VK_ESCAPE_) {
       run.abortRequested = true;
@@ -33,7 +27,7 @@ void MainWindow::OnKey(uint16_t& key, ui::ModifierKeys shift) {
 
 void MainWindow::Run(Command command, const CommandInput& input) {
   // A tick or a click while a plug-in call waits would start another picture inside this one.
-  if (WaitingForPlugin() || HoldForPluginSearch([this, command, input] { Run(command, input); })) return;
+  if (WaitingForPlugin()) return;
   ViewerContext context = Context();
   Apply(RunCommand(context, command, input));
   if (context.deferredError) std::rethrow_exception(context.deferredError);

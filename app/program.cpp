@@ -8,7 +8,6 @@
 #include "app/main_window.h"
 #include "app/model/viewer_model.h"
 #include "app/read_ahead.h"
-#include "platform/services/background.h"
 #include "platform/services/desktop.h"
 #include "platform/services/file_system.h"
 #include "platform/ui/forms.h"
@@ -49,22 +48,20 @@ int RunProgram(const std::vector<std::string>& args) {
     pictures.Start(name, PrimaryScreenWidth(), PrimaryScreenHeight());
   ui::Application& application = ui::App();
   application.SetTitle("ZEB ver.1.00β");
-  // Plug-in extensions are registered with the plug-in picture class from the first window on.
+  // Plug-in extensions are registered with the plug-in picture class from the first window on. The
+  // plug-in host starts now, while the windows are made: the plug-in search at their end needs it.
   spi::InitializeSPIBitmap();
   std::unique_ptr<spi::PluginHost> pluginHost;
-  if (!PluginsInProcess(args)) pluginHost = std::make_unique<spi::PluginHost>(PluginHostPath());
+  if (!PluginsInProcess(args)) {
+    pluginHost = std::make_unique<spi::PluginHost>(PluginHostPath());
+    pluginHost->Start();
+  }
   // zeb64.exe's 32-bit plug-ins run in the 32-bit host beside it, whatever runs the 64-bit ones.
   std::unique_ptr<spi::PluginHost> otherWidthHost;
-  if (const std::string path = spi::OtherWidthHostPath(); !path.empty())
+  if (const std::string path = spi::OtherWidthHostPath(); !path.empty()) {
     otherWidthHost = std::make_unique<spi::PluginHost>(path);
-  // Starting a host process takes a while: it is done beside the first windows, and is over before the
-  // main window (whose plug-in search calls the hosts) is made.
-  auto hostsStart = std::make_shared<BackgroundJob>(
-      [host = pluginHost.get(), other = otherWidthHost.get()](const CancelToken&) {
-        if (host) host->Start();
-        if (other) other->Start();
-      });
-  StartInBackground(hostsStart);
+    otherWidthHost->Start();
+  }
   int exitCode = 0;
   {
     // The program owns the model; the windows show it and act on it.
@@ -75,7 +72,6 @@ int RunProgram(const std::vector<std::string>& args) {
     try {
       jumpDialog = std::make_unique<JumpDialog>();
       listWindow = std::make_unique<ListWindow>(model);
-      hostsStart->RunHereOrWait();
       // Its construction searches the plug-ins and then starts, which builds the first list.
       mainWindow = std::make_unique<MainWindow>(model, *jumpDialog, *listWindow, args, &folders, &pictures);
     } catch (const std::exception& error) {
@@ -87,10 +83,7 @@ int RunProgram(const std::vector<std::string>& args) {
     if (mainWindow) {
       application.MainForm = mainWindow.get();
       application.Run();
-      // A plug-in search made after the first showing may meet the error that ends the program.
-      if (mainWindow->PluginSearchFailed()) exitCode = 1;
     }
-    hostsStart->RunHereOrWait();  // an error in the first windows may come before it ended
     mainWindow.reset();
     listWindow.reset();
     jumpDialog.reset();

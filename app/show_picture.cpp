@@ -112,8 +112,7 @@ void MainWindow::SetWallpaperOfShown() {
 }
 
 void MainWindow::LoadPicture(const std::string& entry, std::optional<view::Size>& room) {
-  std::unique_ptr<Image> decoded = TakeEarlyPicture(entry);
-  if (!decoded) decoded = readAhead_.Take(entry);
+  std::unique_ptr<Image> decoded = readAhead_.Take(entry);
   if (!decoded) {
     // A picture larger than the room it is fitted into may be read at no more than the size it is
     // shown at; drawn larger later, it reads itself again. The room is the same for every entry a
