@@ -54,6 +54,27 @@ static unsigned char* displayIcc; /* NULL: sRGB */
 static size_t displaySize;
 static unsigned displayGeneration;
 
+/* The lookup of the display's profile and whether it has run: 0 not yet, 1 running, 2 done. */
+static void (*_Atomic displayLookup)(void);
+static atomic_int displayLookupState;
+
+void zeb_colour_set_display_profile_lookup(void (*lookup)(void)) {
+  atomic_store_explicit(&displayLookup, lookup, memory_order_release);
+}
+
+/* Runs the lookup on the first call; a conversion on another thread meanwhile waits for its end (a
+   screen's profile is read in milliseconds, and only when a picture first carries one). */
+static void LookUpDisplayProfileOnce(void) {
+  int expected = 0;
+  if (atomic_compare_exchange_strong(&displayLookupState, &expected, 1)) {
+    void (*lookup)(void) = atomic_load_explicit(&displayLookup, memory_order_acquire);
+    if (lookup) lookup();
+    atomic_store_explicit(&displayLookupState, 2, memory_order_release);
+  }
+  while (atomic_load_explicit(&displayLookupState, memory_order_acquire) != 2) {
+  }
+}
+
 static void Lock(void) {
   while (atomic_flag_test_and_set_explicit(&lock, memory_order_acquire)) {
   }
@@ -344,6 +365,7 @@ zeb_colour_transform* zeb_colour_transform_acquire(const void* icc, size_t size,
     return NULL;
   const unsigned char* bytes = icc;
   const uint64_t hash = HashBytes(bytes, size);
+  LookUpDisplayProfileOnce();
   Lock();
   zeb_colour_transform* found = NULL;
   for (int i = 0; i < COLOUR_CACHE_SIZE && !found; ++i)

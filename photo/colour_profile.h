@@ -1,7 +1,7 @@
 /* Colour management: pixels that carry an ICC profile (JPEG APP2, PNG iCCP, WebP ICCP, TIFF's profile
    tag) converted with Little CMS 2 to the display's profile, where the picture is decoded. Shared by the
    viewer's built-in JPEG reader and our own plug-ins. Portable C: no windows.h here; the display's
-   profile is handed in by the caller that asked Windows for it.
+   profile is handed in, or looked up by the caller's lookup when a conversion first needs it.
 
    Thread-safe: the viewer decodes on several threads at once. A transform takes milliseconds to make,
    so the last ones used are kept (keyed by the embedded profile's bytes and the pixel layout). Between
@@ -19,6 +19,10 @@ extern "C" {
 /* The display's profile, copied (NULL, or a profile that cannot take RGB from the profile connection
    space: sRGB, the default). Conversions made afterwards use it. */
 void zeb_colour_set_display_profile(const void* icc, size_t size);
+/* How the display's profile is found (a function that hands it to zeb_colour_set_display_profile):
+   run once, by the first conversion, so that pictures without a profile never wait for it. Setting it
+   again changes nothing once it has run. */
+void zeb_colour_set_display_profile_lookup(void (*lookup)(void));
 
 /* Converts in place Height rows of Width pixels, Stride bytes apart (negative for a bottom-up DIB walked
    from its top row), of blue, green, red (BytesPerPixel 3) or blue, green, red and straight alpha (4; the

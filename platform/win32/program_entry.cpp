@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "photo/colour_profile.h"
+#include "platform/win32/screen_profile.h"
 #include "platform/ui/program_entry.h"
-#include "platform/win32/display_profile.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/windows_api.h"
 
@@ -14,6 +15,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // from being loaded before the program's first line.
   std::vector<std::string> args;
   for (int i = 1; __wargv && i < __argc; ++i) args.push_back(zeb::win32::Narrow(__wargv[i]));
-  zeb::win32::UseScreenColourProfile();
+  // The screen's colour profile is read when a picture first needs it.
+  zeb_colour_set_display_profile_lookup(zeb_colour_look_up_screen_profile);
   return zeb::ui::RunProgram(args);
 }
