@@ -19,7 +19,7 @@ bool MainWindow::PumpMessages(bool force) {
   if (!force && now - lastPump_ < pacing.pump) return false;
   lastPump_ = now;
   // A visible List window shows the list as far as it has been built.
-  if (listWindow_.Visible()) model_.list.Count();
+  if (ListWindowShown()) model_.list.Count();
   ui::App().ProcessMessages();
   return true;
 }

@@ -15,7 +15,7 @@
 
 namespace zeb::app {
 
-MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& listWindow,
+MainWindow::MainWindow(ViewerModel& model, JumpDialog* jumpDialog, ListWindow* listWindow,
                        std::vector<std::string> args, FolderReadAhead* folders, ReadAhead* pictures)
     : Window(ui::BorderStyle::Single, "ImageView", 200, 200),
       picture(*this),
@@ -30,9 +30,7 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
       ownFolderReadAhead_(folders ? nullptr : std::make_unique<FolderReadAhead>()),
       folderReadAhead_(folders ? *folders : *ownFolderReadAhead_) {
   if (!ui::App().MainForm) ui::App().MainForm = this;
-  listWindow_.Attach(
-      this, [this](uint16_t& key, ui::ModifierKeys shift) { OnKey(key, shift); },
-      [this](int32_t index) { Run(Command::ShowEntry, {.index = index}); });
+  if (listWindow_) TheListWindow();
 
   SetAnySize(true);  // the window fits itself to the picture, however narrow
   blankPicture_.SetVisible(false);
@@ -63,10 +61,75 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
     OnDroppedFiles(paths, shift);
   };
 
+  MakePluginHost(args);
+  // A picture opened from outside that a built-in reader has decoded needs no plug-in: it is shown as
+  // soon as the window exists, and the plug-ins are searched once it is drawn (see SearchPlugins).
+  if (!readAhead_.Path().empty() && PluginSearchMayWait(args)) {
+    earlyPictureName_ = readAhead_.Path();
+    earlyPicture_ = readAhead_.Take(earlyPictureName_);
+  }
+  heldTimer_.SetEnabled(false);
+  heldTimer_.SetInterval(1);
+  heldTimer_.OnTimer = [this] { RunHeld(); };
+  if (earlyPicture_) {
+    pluginSearchPending_ = true;
+    pluginSearchTimer_.SetInterval(1);
+    pluginSearchTimer_.OnTimer = [this] {
+      pluginSearchTimer_.SetEnabled(false);
+      SearchPlugins();
+    };
+  } else {
+    SearchPlugins();
+  }
+
+  ui::App().Guard([this, &args] { Start(std::move(args)); });
+  earlyPicture_.reset();  // not shown when the list spells its name otherwise
+  // A start that an error ended before the window showed (a wallpaper that cannot be written) still
+  // leaves the window shown.
+  if (pluginSearchPending_ && !run.minimised && !Visible() && !ui::App().Terminated()) Show();
+  if (pluginSearchPending_) pluginSearchTimer_.SetEnabled(true);
+}
+
+bool PluginSearchMayWait(const std::vector<std::string>& args) {
+  // -I loads the plug-ins in process, -D lists the picture's folder by the plug-ins' extensions, and -q
+  // may end before the search would report its errors: these keep the search first.
+  if (PluginsInProcess(args)) return false;
+  for (const std::string& arg : args) {
+    const SwitchKind kind = ParseSwitch(arg).kind;
+    if (kind == SwitchKind::NotASwitch || kind == SwitchKind::EndOfSwitches) break;
+    if (kind == SwitchKind::OpenInFolder || kind == SwitchKind::Quit) return false;
+  }
+  return true;
+}
+
+bool MainWindow::Hold(std::function<void()> action, bool duringPluginCall) {
+  if (!pluginSearchPending_ && !(duringPluginCall && WaitingForPlugin())) return false;
+  held_.push_back(std::move(action));
+  // Held during a call: run once the call is over (the search runs its own at its end).
+  if (!pluginSearchPending_) heldTimer_.SetEnabled(true);
+  return true;
+}
+
+void MainWindow::RunHeld() {
+  if (pluginSearchPending_ || WaitingForPlugin()) return;  // the timer looks again
+  heldTimer_.SetEnabled(false);
+  std::vector<std::function<void()>> held = std::move(held_);
+  held_.clear();
+  for (const std::function<void()>& action : held) {
+    if (ui::App().Terminated()) break;
+    ui::App().Guard(action);
+  }
+}
+
+std::unique_ptr<Image> MainWindow::TakeEarlyPicture(const std::string& entry) {
+  if (!earlyPicture_ || entry != earlyPictureName_) return nullptr;
+  return std::move(earlyPicture_);
+}
+
+void MainWindow::SearchPlugins() {
   // The plug-in manager searches the plug-in folders and registers the extensions of the import
   // filters it keeps; only import filters are kept, and no filter may claim every extension. The
   // plug-ins load in the plug-in host, unless -I keeps them in process.
-  MakePluginHost(args);
   plugins = std::make_unique<spi::PluginManager>();
   plugins->SearchOptions = spi::SearchOption(spi::kSusieFolder) | spi::SearchOption(spi::kProgramFolder);
   plugins->OnSearch = [](spi::PluginManager*, spi::PluginModule* module, bool& accept) {
@@ -83,19 +146,39 @@ MainWindow::MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& l
   };
   if (spi::PluginHost* host = otherWidthHost)
     plugins->OtherWidthModule = [host](const std::string& fileName) { return host->CreateModule(fileName); };
-  plugins->Loaded();
+  if (!pluginSearchPending_) {
+    plugins->Loaded();
+    plugins->OnLoadError = nullptr;
+    return;
+  }
+  // After the first showing: the keys, clicks and drops that come meanwhile wait for the search's end,
+  // then run in their order with the plug-ins' extensions known. An error that would have kept the
+  // viewer from starting (a plug-in lacking an export its kind needs) ends it after its message.
+  try {
+    plugins->Loaded();
+  } catch (const std::exception& error) {
+    pluginSearchPending_ = false;
+    held_.clear();
+    ui::App().ShowException(error);
+    pluginSearchFailed_ = true;
+    ui::App().Terminate();
+    return;
+  }
   plugins->OnLoadError = nullptr;
-
-  ui::App().Guard([this, &args] { Start(std::move(args)); });
+  BuildExtensionList();
+  pluginSearchPending_ = false;
+  RunHeld();
 }
 
 MainWindow::~MainWindow() {
   slideTimer.SetEnabled(false);
   readAheadTimer.SetEnabled(false);
+  pluginSearchTimer_.SetEnabled(false);
+  heldTimer_.SetEnabled(false);
   plugins.reset();
   ownPluginHost_.reset();
   ownOtherWidthHost_.reset();
-  listWindow_.Attach(nullptr, nullptr, nullptr);
+  if (listWindow_) listWindow_->Attach(nullptr, nullptr, nullptr);
   if (ui::App().MainForm == this) ui::App().MainForm = nullptr;
 }
 
@@ -139,12 +222,15 @@ void MainWindow::Start(std::vector<std::string> args) {
     ApplySwitch(sw, options);
   }
 
+  // The window shows at once what the list holds while it is built. A picture opened from outside is
+  // the list at once: the window first shows when it is fitted to it.
+  const bool showWhenFitted = earlyPicture_ && !run.minimised;
   if (run.minimised)
     ui::App().Minimize();
-  else
+  else if (!showWhenFitted)
     Show();
   model_.current = 0;
-  ShowCurrent();
+  if (!showWhenFitted) ShowCurrent();
 
   std::string lastFile;
   try {
@@ -168,6 +254,7 @@ void MainWindow::Start(std::vector<std::string> args) {
   if (options.startSlideShow) RunCommand(context, Command::ToggleSlideShow);
   if (options.randomStart) RunCommand(context, Command::Random);
   ShowCurrent();
+  if (showWhenFitted) Show();
   if (model_.modes.quitAtEnd)
     ui::App().Terminate();
   else

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -76,6 +77,9 @@ struct ShownPicture {
 CommandSwitch ParseSwitch(const std::string& arg);
 // Whether the switches of the command line (before its first file argument) hold -I.
 bool PluginsInProcess(const std::vector<std::string>& args);
+// Whether the switches let the plug-in search wait until a picture opened from outside is first shown
+// (the window does so when a built-in reader decoded it from the program's start).
+bool PluginSearchMayWait(const std::vector<std::string>& args);
 // The plug-in host program, beside the viewer's.
 std::string PluginHostPath();
 
@@ -86,8 +90,9 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // the start leaves the constructor; one while starting goes to the application's error handler and
   // the window is still made. Folders, when given, lists folders ahead of the scans: the program
   // starts listing the command line's folders before the windows are made. Pictures, when given, reads
-  // the pictures ahead: the program starts decoding a picture opened from outside before then.
-  MainWindow(ViewerModel& model, JumpDialog& jumpDialog, ListWindow& listWindow,
+  // the pictures ahead: the program starts decoding a picture opened from outside before then. The Jump
+  // dialog and the List window, when not given, are made when first needed.
+  MainWindow(ViewerModel& model, JumpDialog* jumpDialog, ListWindow* listWindow,
              std::vector<std::string> args, FolderReadAhead* folders = nullptr,
              ReadAhead* pictures = nullptr);
   ~MainWindow() override;
@@ -109,6 +114,8 @@ class MainWindow : public ui::Window, private ViewerWindow {
   std::string ReadingAhead() const { return readAhead_.Path(); }
   // The key help (F1), made when it is first asked for.
   HelpWindow* Help() const { return help_.get(); }
+  // Whether the plug-in search made after the first showing met an error that ends the viewer.
+  bool PluginSearchFailed() const { return pluginSearchFailed_; }
 
   ui::PictureControl picture;  // the picture shown
   ui::Timer slideTimer;
@@ -149,7 +156,7 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // The room a picture is fitted into when it is first shown: upright (see Image::SetLargestDrawSize).
   view::Size PictureRoom();
   void OnDroppedFiles(const std::vector<std::string>& paths, ui::ModifierKeys shift);
-  ViewerContext Context() { return {model_, builder_, slideShow_, jumpDialog_, run, *this}; }
+  ViewerContext Context() { return {model_, builder_, slideShow_, run, *this}; }
   // Shows what commands changed: the picture (and with it the title), or the title alone; then the
   // plug-in crashes met on the way are told, outside any loop over the list.
   void Apply(Changes changes);
@@ -163,6 +170,7 @@ class MainWindow : public ui::Window, private ViewerWindow {
   void ToggleListWindow() override;
   // F1: the key help, made when it is first asked for.
   void ToggleHelp() override;
+  bool AskNumber(NumberQuestion question, const std::string& preset, std::string& answer) override;
   bool ChooseListToOpen(std::string& path) override;
   bool ChooseListToSave(std::string& path) override;
   bool ConfirmOverwrite(const std::string& path) override;
@@ -200,13 +208,28 @@ class MainWindow : public ui::Window, private ViewerWindow {
   // wait and the program, and no other key, tick or click runs a command.
   void MakePluginHost(const std::vector<std::string>& args);
   bool WaitingForPlugin() const { return spi::PluginCallWaiting(); }
+  // Makes the plug-in manager and searches the plug-ins (reporting their load errors); after the first
+  // showing it then runs what was held meanwhile.
+  void SearchPlugins();
+  // Holds an action of the keys, clicks or drops until the plug-ins are searched, or (DuringPluginCall)
+  // until the plug-in call that waits is over; false when it may run now.
+  bool Hold(std::function<void()> action, bool duringPluginCall);
+  // Runs what was held, unless the search or a plug-in call still waits.
+  void RunHeld();
+  // The picture decoded from the program's start, taken by the first showing of its name.
+  std::unique_ptr<Image> TakeEarlyPicture(const std::string& entry);
 
   ui::PictureControl blankPicture_;  // hidden: the picture shown for an empty list
   ui::OpenFileDialog openListDialog_;
   ui::SaveFileDialog saveListDialog_;
   ViewerModel& model_;
-  JumpDialog& jumpDialog_;
-  ListWindow& listWindow_;
+  JumpDialog* jumpDialog_;
+  std::unique_ptr<JumpDialog> ownJumpDialog_;  // when none was given, made by the first question
+  ListWindow* listWindow_;
+  std::unique_ptr<ListWindow> ownListWindow_;  // when none was given, made by its first showing
+  // The List window, attached to this one; made when none was given.
+  ListWindow& TheListWindow();
+  bool ListWindowShown() const;
   ExtensionSet extensions_;
   ShownPicture shown_;
   std::unique_ptr<ReadAhead> ownReadAhead_;  // when none was given
@@ -218,6 +241,15 @@ class MainWindow : public ui::Window, private ViewerWindow {
   std::chrono::steady_clock::time_point scanNow_{};  // the clock as the scan last read it
   std::chrono::steady_clock::time_point lastTitle_{};
   bool runningWaiting_ = false;
+  // A picture opened from outside is shown before the plug-ins are searched: the search waits for the
+  // first idle moment after it, and what the doors ask meanwhile waits for the search.
+  ui::Timer pluginSearchTimer_{*this};
+  bool pluginSearchPending_ = false;
+  bool pluginSearchFailed_ = false;
+  std::vector<std::function<void()>> held_;
+  ui::Timer heldTimer_{*this};  // runs what a plug-in call's wait held
+  std::unique_ptr<Image> earlyPicture_;
+  std::string earlyPictureName_;
   std::unique_ptr<FolderReadAhead> ownFolderReadAhead_;  // when none was given
   std::unique_ptr<spi::PluginHost> ownPluginHost_;       // when the program made none
   std::unique_ptr<spi::PluginHost> ownOtherWidthHost_;   // the same for the other width's

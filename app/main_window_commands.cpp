@@ -8,7 +8,12 @@
 namespace zeb::app {
 
 void MainWindow::OnKey(uint16_t& key, ui::ModifierKeys shift) {
-  if (WaitingForPlugin()) {
+  // Keys that come before the plug-ins are searched run after the search, Escape excepted.
+  if (key != ui::VK_ESCAPE_ && Hold([this, held = key, shift]() mutable { OnKey(held, shift); }, false)) {
+    key = 0;
+    return;
+  }
+  if (WaitingForPlugin() || pluginSearchPending_) {
     // Escape ends the wait for a plug-in as it ends the program; the other keys wait with the picture.
     if (key == ui::VK_ESCAPE_) {
       run.abortRequested = true;
@@ -26,8 +31,10 @@ void MainWindow::OnKey(uint16_t& key, ui::ModifierKeys shift) {
 }
 
 void MainWindow::Run(Command command, const CommandInput& input) {
-  // A tick or a click while a plug-in call waits would start another picture inside this one.
-  if (WaitingForPlugin()) return;
+  // A command while a plug-in call waits would start another picture inside this one: a drop or a
+  // click in the List window runs once the call is over, a tick is left to the next.
+  const bool heldDuringCall = command == Command::Drop || command == Command::ShowEntry;
+  if (Hold([this, command, input] { Run(command, input); }, heldDuringCall) || WaitingForPlugin()) return;
   ViewerContext context = Context();
   Apply(RunCommand(context, command, input));
   if (context.deferredError) std::rethrow_exception(context.deferredError);

@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include "app/dialogs/jump_dialog.h"
-#include "app/dialogs/list_window.h"
 #include "app/folder_read_ahead.h"
 #include "app/main_window.h"
 #include "app/model/viewer_model.h"
@@ -48,32 +46,32 @@ int RunProgram(const std::vector<std::string>& args) {
     pictures.Start(name, PrimaryScreenWidth(), PrimaryScreenHeight());
   ui::Application& application = ui::App();
   application.SetTitle("ZEB ver.1.00β");
-  // Plug-in extensions are registered with the plug-in picture class from the first window on. The
-  // plug-in host starts now, while the windows are made: the plug-in search at their end needs it.
+  // Plug-in extensions are registered with the plug-in picture class from the first window on.
   spi::InitializeSPIBitmap();
+  // The plug-in hosts' processes start beside the first window, as the plug-in search needs them. When
+  // a built-in reader decodes a picture opened alone, the search waits until it is shown, and the
+  // hosts with it: a process started meanwhile slows the window's making.
+  const bool searchFirst = pictures.Path().empty() || !PluginSearchMayWait(args);
   std::unique_ptr<spi::PluginHost> pluginHost;
   if (!PluginsInProcess(args)) {
     pluginHost = std::make_unique<spi::PluginHost>(PluginHostPath());
-    pluginHost->Start();
+    if (searchFirst) pluginHost->StartBeside();
   }
   // zeb64.exe's 32-bit plug-ins run in the 32-bit host beside it, whatever runs the 64-bit ones.
   std::unique_ptr<spi::PluginHost> otherWidthHost;
   if (const std::string path = spi::OtherWidthHostPath(); !path.empty()) {
     otherWidthHost = std::make_unique<spi::PluginHost>(path);
-    otherWidthHost->Start();
+    if (searchFirst) otherWidthHost->StartBeside();
   }
   int exitCode = 0;
   {
     // The program owns the model; the windows show it and act on it.
     ViewerModel model;
-    std::unique_ptr<JumpDialog> jumpDialog;
-    std::unique_ptr<ListWindow> listWindow;
     std::unique_ptr<MainWindow> mainWindow;
     try {
-      jumpDialog = std::make_unique<JumpDialog>();
-      listWindow = std::make_unique<ListWindow>(model);
-      // Its construction searches the plug-ins and then starts, which builds the first list.
-      mainWindow = std::make_unique<MainWindow>(model, *jumpDialog, *listWindow, args, &folders, &pictures);
+      // Its construction searches the plug-ins and then starts, which builds the first list (a picture
+      // opened alone that a built-in reader has decoded is shown first, the search after it).
+      mainWindow = std::make_unique<MainWindow>(model, nullptr, nullptr, args, &folders, &pictures);
     } catch (const std::exception& error) {
       // An error before the main window starts (a plug-in lacking an export its kind needs) ends the
       // program after its message.
@@ -83,10 +81,10 @@ int RunProgram(const std::vector<std::string>& args) {
     if (mainWindow) {
       application.MainForm = mainWindow.get();
       application.Run();
+      // A plug-in search made after the first showing may meet the error that ends the program.
+      if (mainWindow->PluginSearchFailed()) exitCode = 1;
     }
     mainWindow.reset();
-    listWindow.reset();
-    jumpDialog.reset();
   }
   pluginHost.reset();
   otherWidthHost.reset();

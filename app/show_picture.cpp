@@ -74,7 +74,7 @@ void MainWindow::ShowCurrent() {
     shown_.name = model_.showFullPath ? shownEntry : FileNamePart(shownEntry);
     shown_.transform.turn = picture.Content().Graphic()->Orientation();
     ShowPluginCrashReports(plugins.get(), slideShow_.Running());
-    if (listWindow_.Visible()) listWindow_.entryList.SetItemIndex(model_.current);
+    if (ListWindowShown()) listWindow_->entryList.SetItemIndex(model_.current);
     FitToPicture();
     if (model_.modes.wallpaper.on) SetWallpaperOfShown();
     readAheadTimer.SetEnabled(true);
@@ -112,7 +112,8 @@ void MainWindow::SetWallpaperOfShown() {
 }
 
 void MainWindow::LoadPicture(const std::string& entry, std::optional<view::Size>& room) {
-  std::unique_ptr<Image> decoded = readAhead_.Take(entry);
+  std::unique_ptr<Image> decoded = TakeEarlyPicture(entry);
+  if (!decoded) decoded = readAhead_.Take(entry);
   if (!decoded) {
     // A picture larger than the room it is fitted into may be read at no more than the size it is
     // shown at; drawn larger later, it reads itself again. The room is the same for every entry a

@@ -86,7 +86,7 @@ void MainWindow::FitToPicture(bool keepPlace) {
     SetBounds(fit.windowLeft, fit.windowTop, fit.window.width, fit.window.height);
   }
   UpdateTitle();
-  if (listWindow_.docked) listWindow_.MoveToDock();
+  if (listWindow_ && listWindow_->docked) listWindow_->MoveToDock();
 }
 
 void MainWindow::OnMinimised() { run.minimised = true; }
@@ -97,7 +97,7 @@ void MainWindow::OnRestored() {
 }
 
 void MainWindow::OnMoved() {
-  if (listWindow_.Visible() && listWindow_.docked) listWindow_.MoveToDock();
+  if (ListWindowShown() && listWindow_->docked) listWindow_->MoveToDock();
 }
 
 }  // namespace zeb::app

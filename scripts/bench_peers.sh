@@ -5,7 +5,9 @@
 # a minimal window program's start), the time per
 # step of N over 3000 x 2000 JPEGs, and the peak memory showing a 6000 x 4000 JPEG. feh is a reference
 # for this benchmark only; it is installed here, never a dependency of ZEB.
-#   scripts/bench_peers.sh [--open|--steps|--memory]   (ZEB_BENCH_WIN32: the Win32 build folder, default
+#   scripts/bench_peers.sh [--open|--steps|--memory]   (ZEB_BENCH_BEFORE: a second Win32 build folder
+#   whose zeb.exe takes its turn beside the others in the open timings, to compare two builds in one
+#   run; ZEB_BENCH_WIN32: the Win32 build folder, default
 #                                                      build/win32; a flag runs only that part)
 set -euo pipefail
 part=all
@@ -104,12 +106,17 @@ if runs_part open; then
 
   echo "== one JPEG opened from outside (median of 7, the three programs taking turns)"
   : >"$data/floor"
-  for f in big/big.jpg open/photo.jpg; do : >"$data/o.zeb.${f%%/*}"; : >"$data/o.feh.${f%%/*}"; done
+  for f in big/big.jpg open/photo.jpg; do
+    : >"$data/o.zeb.${f%%/*}"; : >"$data/o.feh.${f%%/*}"; : >"$data/o.before.${f%%/*}"
+  done
   for _ in $(seq 7); do
     shown wine "$floor" 220 30 30 | cut -d' ' -f1 >>"$data/floor"
     for f in big/big.jpg open/photo.jpg; do
       shown "${zeb[@]}" "$(winpath "$data/$f")" | cut -d' ' -f1 >>"$data/o.zeb.${f%%/*}"
       shown feh "$data/$f" | cut -d' ' -f1 >>"$data/o.feh.${f%%/*}"
+      if [ -n "${ZEB_BENCH_BEFORE:-}" ]; then
+        shown wine "$ZEB_BENCH_BEFORE/zeb.exe" "$(winpath "$data/$f")" | cut -d' ' -f1 >>"$data/o.before.${f%%/*}"
+      fi
     done
   done
   floor_s=$(median <"$data/floor")
@@ -119,6 +126,10 @@ if runs_part open; then
     printf "6000 x 4000: zeb.exe %s s, feh %s s, ratio %.2f (at most 1.3 wanted)\n", z, f, z / f }'
   awk -v z="$open_zeb" -v f="$open_feh" -v w="$floor_s" 'BEGIN {
     printf "1400 x 1000: zeb.exe %s s, feh %s s, Wine floor %s s: zeb.exe %+.0f ms over the floor (at most +20 wanted)\n", z, f, w, (z - w) * 1000 }'
+  if [ -n "${ZEB_BENCH_BEFORE:-}" ]; then
+    echo "the build in $ZEB_BENCH_BEFORE, in the same turns: 6000 x 4000 $(median <"$data/o.before.big") s," \
+      "1400 x 1000 $(median <"$data/o.before.open") s"
+  fi
 fi
 
 if runs_part steps; then

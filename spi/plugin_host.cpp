@@ -288,6 +288,17 @@ PluginHost::~PluginHost() {
 }
 
 bool PluginHost::Start() {
+  if (std::shared_ptr<BackgroundJob> starting = std::move(starting_)) starting->RunHereOrWait();
+  return StartNow();
+}
+
+void PluginHost::StartBeside() {
+  if (process_ || starting_) return;
+  starting_ = std::make_shared<BackgroundJob>([this](const CancelToken&) { StartNow(); });
+  StartInBackground(starting_);
+}
+
+bool PluginHost::StartNow() {
   if (process_) return true;
   process_ = StartHelperProcess(program_);
   if (process_) ++starts_;
@@ -295,6 +306,10 @@ bool PluginHost::Start() {
 }
 
 void PluginHost::Stop() {
+  if (std::shared_ptr<BackgroundJob> starting = std::move(starting_)) {
+    starting->Cancel();  // not begun, it never begins; begun, it is waited for
+    starting->RunHereOrWait();
+  }
   if (process_) process_->Kill();
   process_.reset();
 }

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/services/background.h"
 #include "platform/services/helper_process.h"
 #include "spi/kept_shared_block.h"
 #include "spi/spi_module.h"
@@ -64,6 +65,8 @@ class PluginHost {
 
   // Starts the host process now unless it runs; false when it cannot be started.
   bool Start();
+  // Starts the host process on a background job: the first call (or Start) waits for it.
+  void StartBeside();
   // Loads the plug-in in the host: a module of the class its API version picks, or nullptr when the
   // file is no plug-in; raises what loading it in process raises. When the host cannot be started, the
   // first load raises an error saying so and the later ones find no plug-in.
@@ -96,7 +99,10 @@ class PluginHost {
   [[noreturn]] void Fail(uint32_t code, const std::string& message);
 
   std::string program_;
+  bool StartNow();
+
   std::unique_ptr<HelperProcess> process_;
+  std::shared_ptr<BackgroundJob> starting_;
   int starts_ = 0;
   bool waiting_ = false;
   bool unavailableTold_ = false;

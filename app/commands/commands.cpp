@@ -50,8 +50,8 @@ Changes MoveBy(ViewerContext& v, int32_t dx, int32_t dy) {
 
 Changes Jump(ViewerContext& v) {
   std::string answer;
-  if (!v.questions.Ask(NumberQuestion::Jump, std::to_string(static_cast<int64_t>(v.model.current) + 1),
-                       answer))
+  if (!v.window.AskNumber(NumberQuestion::Jump, std::to_string(static_cast<int64_t>(v.model.current) + 1),
+                          answer))
     return kNothing;
   v.model.JumpTo(answer);
   return kPicture;
@@ -59,7 +59,7 @@ Changes Jump(ViewerContext& v) {
 
 Changes AskInterval(ViewerContext& v) {
   std::string answer;
-  if (v.questions.Ask(NumberQuestion::Interval, std::to_string(v.slideShow.Interval()), answer))
+  if (v.window.AskNumber(NumberQuestion::Interval, std::to_string(v.slideShow.Interval()), answer))
     v.slideShow.SetInterval(SlideShow::IntervalFromAnswer(answer));
   return kNothing;
 }
@@ -120,7 +120,7 @@ Changes AskBoxSide(ViewerContext& v, NumberQuestion question, int32_t shownSize,
                    bool& fixed) {
   const int32_t old = boxSize;
   std::string answer;
-  if (!v.questions.Ask(question, std::to_string(shownSize), answer)) return kNothing;
+  if (!v.window.AskNumber(question, std::to_string(shownSize), answer)) return kNothing;
   int32_t number;
   if (TryStrToInt(answer, number)) boxSize = number;
   if (boxSize < 1) {

@@ -16,7 +16,8 @@
 
 namespace zeb::app {
 
-class JumpDialog;
+// The numbers the commands ask for.
+enum class NumberQuestion : uint8_t { Jump, Interval, Width, Height };
 
 // What the viewer is doing, as opposed to the modes the user chooses.
 struct RunState {
@@ -49,6 +50,8 @@ class ViewerWindow {
   // The list file the user chooses to open or to save to; false when none was chosen.
   virtual bool ChooseListToOpen(std::string& path) = 0;
   virtual bool ChooseListToSave(std::string& path) = 0;
+  // Asks a number (the Jump dialog), preset with Preset; true, with the text typed in Answer, on OK.
+  virtual bool AskNumber(NumberQuestion question, const std::string& preset, std::string& answer) = 0;
   // Whether the user agrees to replace the file at Path.
   virtual bool ConfirmOverwrite(const std::string& path) = 0;
   virtual void ToggleWallpaperMode() = 0;
@@ -62,7 +65,6 @@ struct ViewerContext {
   ViewerModel& model;
   ListBuilder& builder;
   SlideShow& slideShow;
-  JumpDialog& questions;
   RunState& run;
   ViewerWindow& window;
   // An error a command met after which it still changed the list (a list file that cannot be read):

@@ -5,11 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "app/commands/viewer_context.h"
 #include "platform/ui/forms.h"
 
 namespace zeb::app {
-
-enum class NumberQuestion : uint8_t { Jump, Interval, Width, Height };
 
 class JumpDialog : public ui::Window {
  public:

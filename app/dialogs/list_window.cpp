@@ -24,6 +24,8 @@ ListWindow::ListWindow(ViewerModel& model)
   entryList.SetItemSource([this](int32_t index) {
     return index >= 0 && index < model_.list.Count() ? model_.list.Entry(index) : std::string();
   });
+  // A window made after the list was built starts with its entries.
+  entryList.SetCount(model_.list.Count());
   model_.list.OnChange = [this](int32_t count) { entryList.SetCount(count); };
   entryList.OnClick = [this] { OnEntryClicked(); };
   entryList.OnKeyDown = [this](uint16_t& key, ui::ModifierKeys shift) { OnListKey(key, shift); };

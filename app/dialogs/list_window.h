@@ -24,6 +24,7 @@ class ListWindow : public ui::Window {
     onKey_ = std::move(onKey);
     onShowEntry_ = std::move(onShowEntry);
   }
+  bool Attached() const { return main_ != nullptr; }
 
   // Shows the entry selected in the list box.
   void OnEntryClicked();

@@ -57,7 +57,7 @@ class AppTest : public ::testing::Test {
     MakeWindows();
     headless::Script().messages.clear();
     ResetApplication();
-    form = std::make_unique<MainWindow>(*model, *jump, *list, std::move(args));
+    form = std::make_unique<MainWindow>(*model, jump.get(), list.get(), std::move(args));
     return *form;
   }
   // A fresh model with a fresh Jump dialog and List window: every start begins from the defaults.

@@ -55,7 +55,7 @@ int main() {
   ViewerModel model;
   auto jump = std::make_unique<JumpDialog>();
   auto list = std::make_unique<ListWindow>(model);
-  auto form = std::make_unique<MainWindow>(model, *jump, *list, std::vector<std::string>{});
+  auto form = std::make_unique<MainWindow>(model, jump.get(), list.get(), std::vector<std::string>{});
   zeb::ui::Application& application = zeb::ui::App();
   bool ok = true;
   for (bool listOpen : {false, true}) {

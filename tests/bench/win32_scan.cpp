@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
   ViewerModel model;
   auto jump = std::make_unique<JumpDialog>();
   auto list = std::make_unique<ListWindow>(model);
-  auto form = std::make_unique<MainWindow>(model, *jump, *list, std::vector<std::string>{});
+  auto form = std::make_unique<MainWindow>(model, jump.get(), list.get(), std::vector<std::string>{});
   const std::string folder = zeb::win32::Narrow(root) + "\\";
   const std::wstring wideFolder = root + L"\\";
 

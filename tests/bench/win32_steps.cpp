@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
   ViewerModel model;
   auto jump = std::make_unique<JumpDialog>();
   auto list = std::make_unique<ListWindow>(model);
-  auto form =
-      std::make_unique<MainWindow>(model, *jump, *list, std::vector<std::string>{zeb::win32::Narrow(folder)});
+  auto form = std::make_unique<MainWindow>(model, jump.get(), list.get(),
+                                           std::vector<std::string>{zeb::win32::Narrow(folder)});
   zeb::ui::Application& application = zeb::ui::App();
   application.ProcessMessages();
   if (form->Model().list.Count() != kPictures) {

@@ -91,5 +91,22 @@ TEST_F(PluginsTest, ABrokenPluginFileIsReportedOnceAndTheViewerStartsWithTheOthe
   EXPECT_EQ(zeb.FindMessageBox(), nullptr) << "the error is shown once";
 }
 
+// A JPEG opened alone is shown before the plug-ins are searched: a broken plug-in is still reported, and
+// a drop meanwhile of a format only a plug-in reads waits for the search.
+TEST_F(PluginsTest, AJpegOpenedAloneShowsBeforeTheSearchWhichStillReportsAndServesTheDrop) {
+  std::string exe = InstallViewer({"nopicture.spi", "ppm.spi"});
+  folder.WriteJpeg("a.jpg", 120, 90);
+  folder.WriteFile("b.ppm", Pnm(40, 30));
+  ASSERT_TRUE(zeb.Start(exe, {folder.Path("a.jpg")}, folder.root())) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) a.jpg 120x90 100%")) << zeb.failure();
+  ASSERT_TRUE(zeb.DropFiles({folder.Path("b.ppm")})) << zeb.failure();
+
+  HWND box = zeb.WaitForMessageBox();
+  ASSERT_NE(box, nullptr) << zeb.failure();
+  EXPECT_NE(zeb.MessageBoxText(box).find("GetPicture"), std::string::npos);
+  ASSERT_TRUE(zeb.PressMessageBoxButton(box, IDOK)) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) b.ppm 40x30 100%")) << zeb.failure();
+}
+
 }  // namespace
 }  // namespace zeb::e2e
