@@ -111,7 +111,11 @@ bool MainWindow::Hold(std::function<void()> action, bool duringPluginCall) {
 }
 
 void MainWindow::RunHeld() {
-  if (pluginSearchPending_ || WaitingForPlugin()) return;  // the timer looks again
+  // Not inside another command either (a message box it shows lets the timer tick).
+  if (pluginSearchPending_ || WaitingForPlugin() || commandDepth_ > 0) {
+    heldTimer_.SetEnabled(!held_.empty() && !pluginSearchPending_);  // it looks again
+    return;
+  }
   heldTimer_.SetEnabled(false);
   std::vector<std::function<void()>> held = std::move(held_);
   held_.clear();
@@ -205,6 +209,7 @@ void MainWindow::MakePluginHost(const std::vector<std::string>& args) {
 }
 
 void MainWindow::Start(std::vector<std::string> args) {
+  const InCommand inCommand(commandDepth_);
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   ui::App().OnRestore = [this] { OnRestored(); };
   ui::App().OnMinimize = [this] { OnMinimised(); };

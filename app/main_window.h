@@ -248,6 +248,13 @@ class MainWindow : public ui::Window, private ViewerWindow {
   bool pluginSearchFailed_ = false;
   std::vector<std::function<void()>> held_;
   ui::Timer heldTimer_{*this};  // runs what a plug-in call's wait held
+  // How many commands (keys, door commands, the start) are running, one inside another.
+  int commandDepth_ = 0;
+  struct InCommand {
+    int& depth;
+    explicit InCommand(int& d) : depth(d) { ++depth; }
+    ~InCommand() { --depth; }
+  };
   std::unique_ptr<Image> earlyPicture_;
   std::string earlyPictureName_;
   std::unique_ptr<FolderReadAhead> ownFolderReadAhead_;  // when none was given

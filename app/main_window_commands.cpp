@@ -22,6 +22,7 @@ void MainWindow::OnKey(uint16_t& key, ui::ModifierKeys shift) {
     key = 0;
     return;
   }
+  const InCommand inCommand(commandDepth_);
   const KeyPress press{key, (shift & ui::kShift) != 0, (shift & ui::kAlt) != 0, (shift & ui::kCtrl) != 0};
   ViewerContext context = Context();
   bool consumed = false;
@@ -35,6 +36,7 @@ void MainWindow::Run(Command command, const CommandInput& input) {
   // click in the List window runs once the call is over, a tick is left to the next.
   const bool heldDuringCall = command == Command::Drop || command == Command::ShowEntry;
   if (Hold([this, command, input] { Run(command, input); }, heldDuringCall) || WaitingForPlugin()) return;
+  const InCommand inCommand(commandDepth_);
   ViewerContext context = Context();
   Apply(RunCommand(context, command, input));
   if (context.deferredError) std::rethrow_exception(context.deferredError);

@@ -121,5 +121,23 @@ TEST_F(PluginCrashTest, EscapeWhileAPluginHangsEndsTheWaitAndTheViewer) {
   EXPECT_EQ(code, 0u);
 }
 
+// A drop while a plug-in call waits is not lost: it is made once the call has ended (here at its time
+// limit, which costs the hanging picture).
+TEST_F(PluginCrashTest, ADropWhileAPluginHangsIsMadeOnceTheCallHasEnded) {
+  std::string exe = InstallViewer();
+  folder.WriteFile("pics/a.ppm", Ppm(120, 90));
+  folder.WriteFile("pics/b.crash", "ZEBCRASH loop GetPicture\n");
+  folder.WriteFile("c.ppm", Ppm(40, 30));
+  ASSERT_TRUE(zeb.Start(exe, {folder.Path("pics")}, folder.root())) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/2) a.ppm 120x90 100%")) << zeb.failure();
+  ASSERT_TRUE(zeb.WaitForStartupDone()) << zeb.failure();
+  ASSERT_TRUE(zeb.PressKey('N')) << zeb.failure();
+  Sleep(500);  // the call for b.crash now waits
+  ASSERT_TRUE(zeb.DropFiles({folder.Path("c.ppm")})) << zeb.failure();
+  AcknowledgeCrash("b.crash");
+  ASSERT_TRUE(zeb.WaitForTitleEq("[F] (1/1) c.ppm 40x30 100%")) << zeb.failure();
+  EndWithEscape();
+}
+
 }  // namespace
 }  // namespace zeb::e2e
