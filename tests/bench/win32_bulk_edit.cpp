@@ -1,4 +1,5 @@
-// How long the List window takes to open on 100,000 entries (drawn before the clock stops), and Ctrl+D
+// How long the List window takes to open on 100,000 entries (made, as it is by its first opening, and
+// drawn before the clock stops), and Ctrl+D
 // to remove a folder of 50,000 entries from them, with the List window shut and open (the window's list
 // box redrawn before the clock stops), and the picture that follows shown.
 //
@@ -10,8 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/dialogs/jump_dialog.h"
-#include "app/dialogs/list_window.h"
 #include "app/main_window.h"
 #include "platform/ui/forms.h"
 #include "platform/win32/utf16.h"
@@ -53,9 +52,9 @@ int main() {
   CloseHandle(h);
 
   ViewerModel model;
-  auto jump = std::make_unique<JumpDialog>();
-  auto list = std::make_unique<ListWindow>(model);
-  auto form = std::make_unique<MainWindow>(model, jump.get(), list.get(), std::vector<std::string>{});
+  // The List window is made by its first opening, as in the program.
+  auto form = std::make_unique<MainWindow>(model, nullptr, nullptr, std::vector<std::string>{});
+  bool listShown = false;
   zeb::ui::Application& application = zeb::ui::App();
   bool ok = true;
   for (bool listOpen : {false, true}) {
@@ -67,7 +66,7 @@ int main() {
     model.list.Count();
     model.current = 0;
     const double opening = Seconds([&] {
-      if (listOpen != list->Visible()) form->Run(zeb::app::Command::ListWindow);
+      if (listOpen != listShown) form->Run(zeb::app::Command::ListWindow), listShown = listOpen;
       application.ProcessMessages();
     });
     if (listOpen)
@@ -81,7 +80,5 @@ int main() {
                 2 * kPerFolder, listOpen ? "open" : "shut", seconds);
   }
   form.reset();
-  list.reset();
-  jump.reset();
   return ok ? 0 : 1;
 }
