@@ -1,5 +1,6 @@
 #include "spi/host_server.h"
 
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -40,20 +41,22 @@ ModuleKind KindOf(const PluginModule& module) {
 // What the plug-in's progress callback works with while one picture is read.
 struct ProgressLink {
   HelperPipe* pipe;
-  int lastPercent = -1;
+  std::chrono::steady_clock::time_point lastTold{};
   bool stopped = false;
 };
+
+// How often progress is told at most: the viewer hears that the plug-in is alive, and a stop is looked
+// for, without a message per row (a small picture is read with none at all).
+constexpr std::chrono::milliseconds kProgressInterval{25};
 
 int SPI_API HostProgress(int num, int denom, intptr_t data) noexcept {
   HostCallbackScope ownCode;
   auto* link = reinterpret_cast<ProgressLink*>(data);
-  // Told once per percent: the viewer hears that the plug-in is alive without a message per row.
-  const int percent = MulDivInt(num, 100, denom);
-  if (percent != link->lastPercent) {
-    link->lastPercent = percent;
-    if (!link->pipe->WriteMessage(MessageWriter(HostMessage::Progress).I32(num).I32(denom).Message()))
-      link->stopped = true;
-  }
+  const auto now = std::chrono::steady_clock::now();
+  if (link->stopped || now - link->lastTold < kProgressInterval) return link->stopped ? 1 : 0;
+  link->lastTold = now;
+  if (!link->pipe->WriteMessage(MessageWriter(HostMessage::Progress).I32(num).I32(denom).Message()))
+    link->stopped = true;
   std::vector<uint8_t> message;
   while (!link->stopped && link->pipe->HasMessage()) {
     if (!link->pipe->ReadMessage(message) || MessageReader(message).Kind() == HostMessage::Stop)
@@ -95,15 +98,22 @@ class Host {
       case HostMessage::IsSupportedW: {
         PluginModule& module = Module(r.Text());
         const std::string name = r.Text();
+        AnswerIsSupported(module, r.Kind() == HostMessage::IsSupportedW, name, r.Bytes());
+        return;
+      }
+      case HostMessage::Attempt: {
+        // Every field is read before the plug-in is asked anything.
+        PluginModule& module = Module(r.Text());
+        const bool wide = r.U8() != 0;
+        const std::string name = r.Text();
         const std::vector<uint8_t> header = r.Bytes();
-        std::vector<uint8_t> buffer(kHeaderBufferSize, 0);
-        std::memcpy(buffer.data(), header.data(), std::min(header.size(), buffer.size()));
-        const auto data = reinterpret_cast<uintptr_t>(buffer.data());
-        const int result = Checked([&] {
-          return r.Kind() == HostMessage::IsSupportedW ? module.IsSupportedW(Utf8ToUtf16(name).c_str(), data)
-                                                       : module.IsSupported(name.c_str(), data);
-        });
-        pipe_.WriteMessage(MessageWriter(HostMessage::Result).I32(result).Message());
+        const bool read = r.U8() != 0;
+        const PictureInput input = read ? ReadPictureInput(r) : PictureInput{};
+        const bool held = read && r.U8() != 0;
+        if (AnswerIsSupported(module, wide, name, header) == 0 || !read) return;
+        AnswerPictureInfo(module, input);
+        if (held) bits_.ReleaseLarge(0);
+        AnswerPicture(module, input);
         return;
       }
       case HostMessage::GetPictureInfo:
@@ -125,6 +135,19 @@ class Host {
       default:
         throw HostProtocolError("An unknown request");
     }
+  }
+
+  int AnswerIsSupported(PluginModule& module, bool wide, const std::string& name,
+                        const std::vector<uint8_t>& header) {
+    std::vector<uint8_t> buffer(kHeaderBufferSize, 0);
+    std::memcpy(buffer.data(), header.data(), std::min(header.size(), buffer.size()));
+    const auto data = reinterpret_cast<uintptr_t>(buffer.data());
+    const int result = Checked([&] {
+      return wide ? module.IsSupportedW(Utf8ToUtf16(name).c_str(), data)
+                  : module.IsSupported(name.c_str(), data);
+    });
+    pipe_.WriteMessage(MessageWriter(HostMessage::Result).I32(result).Message());
+    return result;
   }
 
   // Runs a plug-in call; a crash, or a heap left damaged, ends the host.
@@ -189,6 +212,9 @@ class Host {
     intptr_t length;
     unsigned flag;
     std::u16string wideName;
+    PictureCallInput Args() const {
+      return {buffer, length, flag, wideName.empty() ? nullptr : wideName.c_str()};
+    }
   };
   CallInput Open(const PictureInput& input) {
     CallInput call{input.fileOrBlock.c_str(), static_cast<intptr_t>(input.offsetOrSize), 0, {}};
@@ -204,10 +230,7 @@ class Host {
   void AnswerPictureInfo(PluginModule& module, const PictureInput& input) {
     const CallInput call = Open(input);
     PictureInfo info{};
-    const int result = Checked([&] {
-      return call.wideName.empty() ? module.GetPictureInfo(call.buffer, call.length, call.flag, &info)
-                                   : module.GetPictureInfoW(call.wideName.c_str(), call.length, &info);
-    });
+    const int result = Checked([&] { return module.GetPictureInfoFrom(call.Args(), &info); });
     // The text block is the host's to free; the viewer never reads it.
     if (result == SPI_SUCCESS && info.hInfo && LocalHandleSize(info.hInfo) > 0) LocalFreeHandle(info.hInfo);
     pipe_.WriteMessage(MessageWriter(HostMessage::PictureInfo)
@@ -228,10 +251,7 @@ class Host {
     LocalHandle infoHandle = nullptr, bitsHandle = nullptr;
     const auto progressData = reinterpret_cast<intptr_t>(&link);
     const int result = Checked([&] {
-      return call.wideName.empty() ? module.GetPicture(call.buffer, call.length, call.flag, &infoHandle,
-                                                       &bitsHandle, &HostProgress, progressData)
-                                   : module.GetPictureW(call.wideName.c_str(), call.length, &infoHandle,
-                                                        &bitsHandle, &HostProgress, progressData);
+      return module.GetPictureFrom(call.Args(), &infoHandle, &bitsHandle, &HostProgress, progressData);
     });
     MessageWriter reply(HostMessage::Picture);
     reply.I32(result);

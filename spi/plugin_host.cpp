@@ -99,6 +99,57 @@ class RemoteModule : public Kind {
     return AskPicture("GetPictureW", WideInput(fileName, offset), hInfo, hBits, progress, userData);
   }
 
+  // The attempt in one request: the host answers IsSupported, and when the plug-in takes the picture and
+  // it is to be read, goes on with GetPictureInfo and GetPicture, answering each at once. Each step has
+  // its own time limit, as if it were asked alone.
+  AttemptOutcome Attempt(const PictureAttempt& attempt) override {
+    AttemptOutcome outcome;
+    // A file handle (a value up to 0xFFFF) cannot cross to the host; the header in memory always can.
+    if (reinterpret_cast<uintptr_t>(attempt.header) <= 0xFFFF) return outcome;
+    const bool wide = attempt.wideName != nullptr;
+    MessageWriter request(HostMessage::Attempt);
+    request.Text(path_)
+        .U8(wide ? 1 : 0)
+        .Text(wide ? Utf16ToUtf8(attempt.wideName) : std::string(attempt.ansiName))
+        .Bytes(attempt.header, 2048)
+        .U8(attempt.read ? 1 : 0);
+    PictureCallInput callInput;
+    if (attempt.read) {
+      sharedBits_.reset();
+      callInput = attempt.input();
+      WritePictureInput(request, callInput.wideName
+                                     ? WideInput(callInput.wideName, callInput.length)
+                                     : Input(callInput.buffer, callInput.length, callInput.flag));
+      request.U8(host_.lastPixelsHeld && *host_.lastPixelsHeld ? 1 : 0);
+    }
+    // A crash of the host, or no answer in time, counts as the plug-in's crash in the step it was in.
+    const char* step = wide ? "IsSupportedW" : "IsSupported";
+    std::unique_ptr<PluginHost::Conversation> conversation;
+    auto receive = [&](std::chrono::milliseconds limit, const std::function<int(int, int)>& onProgress) {
+      try {
+        if (!conversation)
+          conversation = std::make_unique<PluginHost::Conversation>(host_, request.Message());
+        return conversation->Receive(limit, onProgress);
+      } catch (const PluginCrashed& crash) {
+        throw Crashed(step, crash);
+      }
+    };
+    outcome.supported = Read(
+                            receive(host_.limits.call, nullptr), HostMessage::Result,
+                            [](MessageReader& r) { return r.I32(); }, 0) != 0;
+    if (!outcome.supported || !attempt.read) return outcome;
+    step = callInput.wideName ? "GetPictureInfoW" : "GetPictureInfo";
+    const std::vector<uint8_t> infoReply = receive(host_.limits.call, nullptr);
+    ReadPictureInfo(infoReply, attempt.info);
+    if (infoReply[0] == static_cast<uint8_t>(HostMessage::Failed)) return outcome;  // the host gave it up
+    step = callInput.wideName ? "GetPictureW" : "GetPicture";
+    PictureProgress told(attempt.progress, attempt.userData);
+    const auto limit = PictureTimeLimit(host_.limits, pixels_.first, pixels_.second);
+    const std::vector<uint8_t> reply = receive(limit, told.Callback());
+    outcome.result = ReadPicture(reply, told.stopped, attempt.hInfo, attempt.hBits);
+    return outcome;
+  }
+
  private:
   int AskIsSupported(HostMessage kind, const std::string& fileName, uintptr_t data) {
     // A file handle (a value up to 0xFFFF) cannot cross to the host; the header in memory always can.
@@ -115,7 +166,39 @@ class RemoteModule : public Kind {
     MessageWriter request(HostMessage::GetPictureInfo);
     request.Text(path_);
     WritePictureInput(request, input);
-    const std::vector<uint8_t> reply = Ask(call, request, host_.limits.call, nullptr);
+    return ReadPictureInfo(Ask(call, request, host_.limits.call, nullptr), info);
+  }
+
+  int AskPicture(const char* call, const PictureInput& input, LocalHandle* hInfo, LocalHandle* hBits,
+                 ProgressCallback progress, intptr_t userData) {
+    sharedBits_.reset();
+    MessageWriter request(HostMessage::GetPicture);
+    request.Text(path_);
+    WritePictureInput(request, input);
+    request.U8(host_.lastPixelsHeld && *host_.lastPixelsHeld ? 1 : 0);
+    PictureProgress told(progress, userData);
+    const std::chrono::milliseconds limit = PictureTimeLimit(host_.limits, pixels_.first, pixels_.second);
+    const std::vector<uint8_t> reply = Ask(call, request, limit, told.Callback());
+    return ReadPicture(reply, told.stopped, hInfo, hBits);
+  }
+
+  // The progress callback as a host call takes it. Once the callback asked to stop it is not called
+  // again, and whatever the plug-in still returned is not taken: the host may have heard the stop only
+  // after the plug-in had finished.
+  struct PictureProgress {
+    PictureProgress(ProgressCallback p, intptr_t d) : progress(p), userData(d) {}
+    std::function<int(int, int)> Callback() {
+      return [this](int num, int denom) {
+        if (!stopped && progress && progress(num, denom, userData) != 0) stopped = true;
+        return stopped ? 1 : 0;
+      };
+    }
+    ProgressCallback progress;
+    intptr_t userData;
+    bool stopped = false;
+  };
+
+  int ReadPictureInfo(const std::vector<uint8_t>& reply, PictureInfo* info) {
     pixels_ = {0, 0};
     return Read(
         reply, HostMessage::PictureInfo,
@@ -136,21 +219,7 @@ class RemoteModule : public Kind {
         kNotAsked);
   }
 
-  int AskPicture(const char* call, const PictureInput& input, LocalHandle* hInfo, LocalHandle* hBits,
-                 ProgressCallback progress, intptr_t userData) {
-    sharedBits_.reset();
-    MessageWriter request(HostMessage::GetPicture);
-    request.Text(path_);
-    WritePictureInput(request, input);
-    request.U8(host_.lastPixelsHeld && *host_.lastPixelsHeld ? 1 : 0);
-    const std::chrono::milliseconds limit = PictureTimeLimit(host_.limits, pixels_.first, pixels_.second);
-    // Once the callback asked to stop it is not called again, and whatever the plug-in still returned is
-    // not taken: the host may have heard the stop only after the plug-in had finished.
-    bool stopped = false;
-    const std::vector<uint8_t> reply = Ask(call, request, limit, [&](int num, int denom) {
-      if (!stopped && progress && progress(num, denom, userData) != 0) stopped = true;
-      return stopped ? 1 : 0;
-    });
+  int ReadPicture(const std::vector<uint8_t>& reply, bool stopped, LocalHandle* hInfo, LocalHandle* hBits) {
     return Read(
         reply, HostMessage::Picture,
         [&](MessageReader& r) {
@@ -225,11 +294,16 @@ class RemoteModule : public Kind {
     try {
       return host_.Exchange(request.Message(), limit, onProgress);
     } catch (const PluginCrashed& crash) {
-      ++this->crashCount_;
-      throw PluginCrashed(FormatText("The plug-in %s crashed in %s (%s).",
-                                     {this->fileName_, call, CrashKindName(crash.Code())}),
-                          crash.Code());
+      throw Crashed(call, crash);
     }
+  }
+
+  // The host's crash during Call, counted as this plug-in's.
+  PluginCrashed Crashed(const char* call, const PluginCrashed& crash) {
+    ++this->crashCount_;
+    return PluginCrashed(FormatText("The plug-in %s crashed in %s (%s).",
+                                    {this->fileName_, call, CrashKindName(crash.Code())}),
+                         crash.Code());
   }
 
   // The reply read by Reader when it is of kind Expected; an error reply is Refused. A reply that does
@@ -319,35 +393,39 @@ void PluginHost::Fail(uint32_t code, const std::string& message) {
   throw PluginCrashed(message, code);
 }
 
-std::vector<uint8_t> PluginHost::Exchange(const std::vector<uint8_t>& request,
-                                          std::chrono::milliseconds limit,
-                                          const std::function<int(int, int)>& onProgress) {
+PluginHost::Conversation::Conversation(PluginHost& host, const std::vector<uint8_t>& request) : host_(host) {
   // A window message handled while a call waits must not start another call, in this host or another.
   if (PluginCallWaiting()) throw SilentAbort("The plug-in host is busy");
-  if (!Start()) Fail(kHostEnded, "The plug-in host " + program_ + " cannot be started");
-  struct Waiting {
-    bool& flag;
-    explicit Waiting(bool& f) : flag(f) { flag = true; }
-    ~Waiting() { flag = false; }
-  } waiting(waiting_);
-  if (!process_->WriteMessage(request)) Fail(kHostEnded, "The plug-in host has ended");
+  if (!host_.Start()) host_.Fail(kHostEnded, "The plug-in host " + host_.program_ + " cannot be started");
+  host_.waiting_ = true;
+  if (!host_.process_->WriteMessage(request)) {
+    host_.waiting_ = false;
+    host_.Fail(kHostEnded, "The plug-in host has ended");
+  }
+}
+
+PluginHost::Conversation::~Conversation() { host_.waiting_ = false; }
+
+std::vector<uint8_t> PluginHost::Conversation::Receive(std::chrono::milliseconds limit,
+                                                       const std::function<int(int, int)>& onProgress) {
+  if (!host_.process_) host_.Fail(kHostEnded, "The plug-in host has ended");
   using Clock = std::chrono::steady_clock;
   Clock::time_point lastSign = Clock::now();
-  bool stopAsked = false;
   std::vector<uint8_t> reply;
   for (;;) {
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastSign);
-    if (waited >= limit) Fail(kCallTimedOut, "The plug-in did not answer in time");
-    const std::chrono::milliseconds slice = Pump ? std::min(limit - waited, kPumpInterval) : limit - waited;
-    switch (process_->ReadMessage(reply, slice)) {
+    if (waited >= limit) host_.Fail(kCallTimedOut, "The plug-in did not answer in time");
+    const std::chrono::milliseconds slice =
+        host_.Pump ? std::min(limit - waited, kPumpInterval) : limit - waited;
+    switch (host_.process_->ReadMessage(reply, slice)) {
       case PipeWait::Done: {
-        if (reply.empty()) Fail(kHostEnded, "The plug-in host sent an empty message");
+        if (reply.empty()) host_.Fail(kHostEnded, "The plug-in host sent an empty message");
         MessageReader r(reply);
         if (r.Kind() == HostMessage::Progress && reply.size() == 9) {
           lastSign = Clock::now();
           const int num = r.I32(), denom = r.I32();
-          if (onProgress && onProgress(num, denom) != 0 && !stopAsked)
-            stopAsked = process_->WriteMessage(MessageWriter(HostMessage::Stop).Message());
+          if (onProgress && onProgress(num, denom) != 0 && !stopAsked_)
+            stopAsked_ = host_.process_->WriteMessage(MessageWriter(HostMessage::Stop).Message());
           continue;
         }
         if (r.Kind() == HostMessage::Crashed) {
@@ -359,24 +437,31 @@ std::vector<uint8_t> PluginHost::Exchange(const std::vector<uint8_t>& request,
           } catch (const HostProtocolError&) {
             // the code alone, or not even that: the crash is told all the same
           }
-          Fail(code, message);
+          host_.Fail(code, message);
         }
         return reply;
       }
       case PipeWait::TimedOut:
-        if (Pump) Pump();
-        if (Abandon && Abandon()) {
-          Stop();
+        if (host_.Pump) host_.Pump();
+        if (host_.Abandon && host_.Abandon()) {
+          host_.Stop();
           throw SilentAbort("A plug-in call was abandoned");
         }
         continue;
       case PipeWait::Ended: {
         // A host that died of an exception (on a thread of the plug-in's own, say) ends with its code.
-        const uint32_t code = process_->ExitCode();
-        Fail(code >= 0xC0000000 ? code : kHostEnded, "The plug-in host has ended");
+        const uint32_t code = host_.process_->ExitCode();
+        host_.Fail(code >= 0xC0000000 ? code : kHostEnded, "The plug-in host has ended");
       }
     }
   }
+}
+
+std::vector<uint8_t> PluginHost::Exchange(const std::vector<uint8_t>& request,
+                                          std::chrono::milliseconds limit,
+                                          const std::function<int(int, int)>& onProgress) {
+  Conversation conversation(*this, request);
+  return conversation.Receive(limit, onProgress);
 }
 
 std::unique_ptr<PluginModule> PluginHost::CreateModule(const std::string& fileName) {

@@ -81,8 +81,24 @@ class PluginHost {
   std::function<void()> Pump;
   std::function<bool()> Abandon;
 
-  // For the modules: sends Request and waits for its reply. Progress reports go to OnProgress; the first
-  // non-zero answer asks the host to stop. Raises PluginCrashed (the host is then gone) or SilentAbort.
+  // For the modules: a request and its replies. Made, it sends the request; each Receive waits for the
+  // next reply, within Limit of the last sign of life. Progress reports go to OnProgress; the first
+  // non-zero answer asks the host to stop. Both raise PluginCrashed (the host is then gone), Receive
+  // also SilentAbort. The host counts as waiting while the conversation lasts.
+  class Conversation {
+   public:
+    Conversation(PluginHost& host, const std::vector<uint8_t>& request);
+    ~Conversation();
+    Conversation(const Conversation&) = delete;
+    Conversation& operator=(const Conversation&) = delete;
+    std::vector<uint8_t> Receive(std::chrono::milliseconds limit,
+                                 const std::function<int(int num, int denom)>& onProgress);
+
+   private:
+    PluginHost& host_;
+    bool stopAsked_ = false;
+  };
+  // A request answered by one reply.
   std::vector<uint8_t> Exchange(const std::vector<uint8_t>& request, std::chrono::milliseconds limit,
                                 const std::function<int(int num, int denom)>& onProgress);
   // Ends the host process (a call that went wrong leaves it in no state to go on).

@@ -193,6 +193,29 @@ int PluginModule::GetPictureW(const char16_t* fileName, intptr_t offset, LocalHa
                                userData);
 }
 
+int PluginModule::GetPictureInfoFrom(const PictureCallInput& input, PictureInfo* info) {
+  if (input.wideName) return GetPictureInfoW(input.wideName, input.length, info);
+  return GetPictureInfo(input.buffer, input.length, input.flag, info);
+}
+
+int PluginModule::GetPictureFrom(const PictureCallInput& input, LocalHandle* hInfo, LocalHandle* hBits,
+                                 ProgressCallback progress, intptr_t userData) {
+  if (input.wideName) return GetPictureW(input.wideName, input.length, hInfo, hBits, progress, userData);
+  return GetPicture(input.buffer, input.length, input.flag, hInfo, hBits, progress, userData);
+}
+
+AttemptOutcome PluginModule::Attempt(const PictureAttempt& attempt) {
+  AttemptOutcome outcome;
+  const auto header = reinterpret_cast<uintptr_t>(attempt.header);
+  outcome.supported = (attempt.wideName ? IsSupportedW(attempt.wideName, header)
+                                        : IsSupported(attempt.ansiName, header)) != 0;
+  if (!outcome.supported || !attempt.read) return outcome;
+  const PictureCallInput input = attempt.input();
+  GetPictureInfoFrom(input, attempt.info);
+  outcome.result = GetPictureFrom(input, attempt.hInfo, attempt.hBits, attempt.progress, attempt.userData);
+  return outcome;
+}
+
 std::unique_ptr<PluginModule> CreatePluginModule(const std::string& fileName) {
   if (PluginHost* host = CurrentPluginHost()) return host->CreateModule(fileName);
   return LoadPluginModule(fileName);

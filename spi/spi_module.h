@@ -2,6 +2,7 @@
 // family gives each API version its own kind; CreatePluginModule picks the class by the plug-in's own answer.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,36 @@ class PluginCrashed : public Exception {
 
  private:
   uint32_t code_;
+};
+
+// Where GetPictureInfo and GetPicture read a picture: a file by its ANSI name and the offset its data
+// starts at (Flag 0), bytes in memory (Flag 1, Length bytes), or, when WideName is set, that file by its
+// UTF-16 name for the wide entry points, Length being the offset.
+struct PictureCallInput {
+  const char* buffer = nullptr;
+  intptr_t length = 0;
+  unsigned flag = 0;
+  const char16_t* wideName = nullptr;
+};
+
+// One plug-in's attempt at a picture: IsSupported on its first bytes, then, when the plug-in takes it and
+// Read is set, GetPictureInfo into Info and GetPicture into the two handles, from what Input gives (asked
+// once, only when needed).
+struct PictureAttempt {
+  const char* ansiName = nullptr;
+  const char16_t* wideName = nullptr;  // set: IsSupportedW by this name
+  const uint8_t* header = nullptr;     // kHeaderBufferSize bytes
+  bool read = true;
+  std::function<PictureCallInput()> input;
+  PictureInfo* info = nullptr;
+  LocalHandle* hInfo = nullptr;
+  LocalHandle* hBits = nullptr;
+  ProgressCallback progress = nullptr;
+  intptr_t userData = 0;
+};
+struct AttemptOutcome {
+  bool supported = false;
+  int result = -1;  // GetPicture's, when it was called
 };
 
 // A module whose calls crashed this often is no longer asked for the rest of the session.
@@ -75,6 +106,12 @@ class PluginModule {
   virtual int GetPictureInfoW(const char16_t* fileName, intptr_t offset, PictureInfo* info);
   virtual int GetPictureW(const char16_t* fileName, intptr_t offset, LocalHandle* hInfo, LocalHandle* hBits,
                           ProgressCallback progress, intptr_t userData);
+  // GetPictureInfo or GetPictureInfoW, and GetPicture or GetPictureW, as Input says.
+  int GetPictureInfoFrom(const PictureCallInput& input, PictureInfo* info);
+  int GetPictureFrom(const PictureCallInput& input, LocalHandle* hInfo, LocalHandle* hBits,
+                     ProgressCallback progress, intptr_t userData);
+  // The calls of one attempt in turn (a module loaded in the plug-in host asks for all of them at once).
+  virtual AttemptOutcome Attempt(const PictureAttempt& attempt);
 
  protected:
   // Raises PluginExportMissing unless the exports this kind needs are present.

@@ -126,22 +126,26 @@ void PluginSource::CheckReturnedBlocks() {
   if (!usable) DropPictureBlocks();
 }
 
-bool PluginSource::IsSupportedBy(ImportModule& module, const uint8_t* header) {
-  const auto data = reinterpret_cast<uintptr_t>(header);
-  if (ByWideName(module)) return module.IsSupportedW(wideFileName_.c_str(), data) != 0;
-  return module.IsSupported(ansiFileName_.c_str(), data) != 0;
-}
-
 std::vector<ImportModule*> PluginSource::GetLoaders() {
   PluginManager* manager = CurrentPluginManager();
   return manager ? manager->FindImportModules(fileName_) : std::vector<ImportModule*>();
 }
 
 void PluginSource::TryLoader(ImportModule& module, const uint8_t* buffer, int offset) {
-  if (!IsSupportedBy(module, buffer + offset)) return;
-  if (!HasDataAt(offset)) return;
-  LoadInfo(module, offset);
-  LoadPicture(module, offset);
+  PictureAttempt attempt;
+  attempt.ansiName = ansiFileName_.c_str();
+  if (ByWideName(module)) attempt.wideName = wideFileName_.c_str();
+  attempt.header = buffer + offset;
+  attempt.read = HasDataAt(offset);
+  attempt.input = [&] { return CallInput(module, offset); };
+  attempt.info = &info_;
+  attempt.hInfo = &bitmapInfoHandle_;
+  attempt.hBits = &bitsHandle_;
+  attempt.progress = &SPIProgress;
+  attempt.userData = UserData();
+  const AttemptOutcome outcome = module.Attempt(attempt);
+  if (!outcome.supported || !attempt.read) return;
+  PluginCallReturned(module, outcome.result);
   RaiseListenerError();
   CheckReturnedBlocks();
 }
@@ -235,34 +239,13 @@ bool PluginFileSource::HasDataAt(int offset) const {
   return ansiNameLossless_ || fileSize_ < 0 || offset < fileSize_;
 }
 
-void PluginFileSource::LoadInfo(ImportModule& module, int offset) {
-  if (ByWideName(module)) {
-    module.GetPictureInfoW(wideFileName_.c_str(), offset, &info_);
-    return;
-  }
+PictureCallInput PluginFileSource::CallInput(const ImportModule& module, int offset) {
+  if (ByWideName(module)) return {nullptr, offset, 0, wideFileName_.c_str()};
   // The plug-in could not open this path by its ANSI name: it gets the file's bytes instead.
-  MemoryStream* bytes = ansiNameLossless_ ? nullptr : FileBytes();
-  if (bytes)
-    module.GetPictureInfo(reinterpret_cast<const char*>(bytes->Memory() + offset),
-                          static_cast<intptr_t>(bytes->Size() - offset), 1, &info_);
-  else
-    module.GetPictureInfo(ansiFileName_.c_str(), offset, 0, &info_);
-}
-
-void PluginFileSource::LoadPicture(ImportModule& module, int offset) {
-  int result;
-  MemoryStream* bytes = ansiNameLossless_ || ByWideName(module) ? nullptr : FileBytes();
-  if (ByWideName(module))
-    result = module.GetPictureW(wideFileName_.c_str(), offset, &bitmapInfoHandle_, &bitsHandle_, &SPIProgress,
-                                UserData());
-  else if (bytes)
-    result = module.GetPicture(reinterpret_cast<const char*>(bytes->Memory() + offset),
-                               static_cast<intptr_t>(bytes->Size() - offset), 1, &bitmapInfoHandle_,
-                               &bitsHandle_, &SPIProgress, UserData());
-  else
-    result = module.GetPicture(ansiFileName_.c_str(), offset, 0, &bitmapInfoHandle_, &bitsHandle_,
-                               &SPIProgress, UserData());
-  PluginCallReturned(module, result);
+  if (MemoryStream* bytes = ansiNameLossless_ ? nullptr : FileBytes())
+    return {reinterpret_cast<const char*>(bytes->Memory() + offset),
+            static_cast<intptr_t>(bytes->Size() - offset), 1};
+  return {ansiFileName_.c_str(), offset, 0};
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -292,15 +275,8 @@ void PluginStreamSource::ReadHeader(uint8_t* buffer, int length) {
 
 bool PluginStreamSource::HasDataAt(int offset) const { return offset < size_; }
 
-void PluginStreamSource::LoadInfo(ImportModule& module, int offset) {
-  module.GetPictureInfo(reinterpret_cast<const char*>(memory_ + offset),
-                        static_cast<intptr_t>(size_ - offset), 1, &info_);
-}
-
-void PluginStreamSource::LoadPicture(ImportModule& module, int offset) {
-  PluginCallReturned(module, module.GetPicture(reinterpret_cast<const char*>(memory_ + offset),
-                                               static_cast<intptr_t>(size_ - offset), 1, &bitmapInfoHandle_,
-                                               &bitsHandle_, &SPIProgress, UserData()));
+PictureCallInput PluginStreamSource::CallInput(const ImportModule&, int offset) {
+  return {reinterpret_cast<const char*>(memory_ + offset), static_cast<intptr_t>(size_ - offset), 1};
 }
 
 }  // namespace zeb::spi

@@ -48,17 +48,11 @@ class PluginSource {
 
   // Copies the first bytes of the data into Buffer (failures leave it as it is).
   virtual void ReadHeader(uint8_t* buffer, int length) = 0;
-  // GetPictureInfo into Info.
-  virtual void LoadInfo(ImportModule& module, int offset) = 0;
-  // GetPicture into the two handle fields; ends with PluginCallReturned.
-  virtual void LoadPicture(ImportModule& module, int offset) = 0;
+  // What Module's GetPictureInfo and GetPicture read the picture at Offset from.
+  virtual PictureCallInput CallInput(const ImportModule& module, int offset) = 0;
   // Whether there is data at Offset to hand over (a short stream has nothing 128 bytes in).
   virtual bool HasDataAt(int offset) const = 0;
 
-  // After GetPicture: a failed call leaves nothing behind (the handles are dropped
-  // without freeing, as the plug-in may not have set them); a successful one may have left its pixels
-  // in a shared block.
-  void PluginCallReturned(ImportModule& module, int result);
   void DoProgress(ProgressStage stage, uint8_t percentDone, const std::string& msg);
   intptr_t UserData() { return reinterpret_cast<intptr_t>(this); }
 
@@ -81,7 +75,10 @@ class PluginSource {
 
  private:
   void TryLoader(ImportModule& module, const uint8_t* buffer, int offset);
-  bool IsSupportedBy(ImportModule& module, const uint8_t* header);
+  // After GetPicture: a failed call leaves nothing behind (the handles are dropped
+  // without freeing, as the plug-in may not have set them); a successful one may have left its pixels
+  // in a shared block.
+  void PluginCallReturned(ImportModule& module, int result);
   std::vector<ImportModule*> GetLoaders();
   // Keeps the returned blocks only when they hold a picture that can be read safely.
   void CheckReturnedBlocks();
@@ -106,8 +103,7 @@ class PluginFileSource : public PluginSource {
 
  protected:
   void ReadHeader(uint8_t* buffer, int length) override;
-  void LoadInfo(ImportModule& module, int offset) override;
-  void LoadPicture(ImportModule& module, int offset) override;
+  PictureCallInput CallInput(const ImportModule& module, int offset) override;
   bool HasDataAt(int offset) const override;
 
  private:
@@ -129,8 +125,7 @@ class PluginStreamSource : public PluginSource {
 
  protected:
   void ReadHeader(uint8_t* buffer, int length) override;
-  void LoadInfo(ImportModule& module, int offset) override;
-  void LoadPicture(ImportModule& module, int offset) override;
+  PictureCallInput CallInput(const ImportModule& module, int offset) override;
   bool HasDataAt(int offset) const override;
 
  private:
