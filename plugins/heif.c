@@ -2,8 +2,9 @@
    dav1d). The primary image is read, whole when it is a grid of tiles, with its rotation, mirroring and
    cropping applied by libheif; an AVIF sequence shows its still picture, the first frame. Pictures with
    alpha come out as 32-bit DIBs with straight alpha, the others as 24-bit; 10- and 12-bit samples are
-   rounded to 8 bits. libheif reports no progress while it decodes: progress is reported before that,
-   and through the copy into the DIB, where a stop asked is honoured. */
+   rounded to 8 bits. libheif reports no progress and takes no stop while it decodes: the decoding runs on
+   a thread of its own while the caller reports progress by the time gone, and a stop asked meanwhile is
+   honoured at once (the decoding then ends on its own, on its own copy of the file). */
 #include <lcms2.h>
 #include <libheif/heif.h>
 #include <stdlib.h>
@@ -19,6 +20,13 @@ const int kSpiFormatTextCount = 6;
 
 /* Rows copied into the DIB between two progress reports. */
 #define HEIF_PROGRESS_ROWS 256
+/* Progress is told in thousandths: the decoding up to 900, the copy into the DIB the rest. */
+#define HEIF_PROGRESS_TOTAL 1000
+#define HEIF_PROGRESS_DECODED 900
+/* How often progress is told while libheif decodes, and the time it is expected to take per megapixel
+   (the progress told stays short of the copy's part however long it takes). */
+#define HEIF_TICK_MS 50
+#define HEIF_MS_PER_MEGAPIXEL 300
 
 /* The brands of the HEIF files read here: still images and sequences of HEVC or AV1. */
 static int HeifBrandKnown(const uint8_t* brand) {
@@ -100,7 +108,11 @@ static int HeifCopy(const uint8_t* pixels, int pixelStride, int depth, int premu
   const int channels = dib->bitCount / 8;
   const unsigned maximum = (1u << depth) - 1;
   for (int32_t y = 0; y < dib->height; ++y) {
-    if (y % HEIF_PROGRESS_ROWS == 0 && SpiProgress(progress, y, dib->height, lData) != SPI_ALL_RIGHT)
+    if (y % HEIF_PROGRESS_ROWS == 0 &&
+        SpiProgress(progress,
+                    HEIF_PROGRESS_DECODED +
+                        (int)((int64_t)y * (HEIF_PROGRESS_TOTAL - HEIF_PROGRESS_DECODED) / dib->height),
+                    HEIF_PROGRESS_TOTAL, lData) != SPI_ALL_RIGHT)
       return SPI_ABORT;
     const uint8_t* in = pixels + (size_t)y * (size_t)pixelStride;
     uint8_t* out = SpiDibRow(dib, y);
@@ -200,27 +212,129 @@ static void* HeifColourProfile(const struct heif_image_handle* primary, size_t* 
   return NULL;
 }
 
+/* One decoding of a primary image, on its own copy of the file: whoever lets go of it last (the caller,
+   or the decoding thread of a caller that stopped waiting) frees it. */
+typedef struct HeifDecoding {
+  volatile LONG owners;
+  uint8_t* data;
+  HeifFile file;
+  enum heif_chroma chroma;
+  struct heif_image* image;
+  int result;
+} HeifDecoding;
+
+#ifdef _WIN32
+#define HEIF_LET_GO(owners) InterlockedDecrement(owners)
+#else
+#define HEIF_LET_GO(owners) (--*(owners)) /* the fuzz targets decode on the caller's thread alone */
+#endif
+
+static void HeifDecodingRelease(HeifDecoding* decoding) {
+  if (HEIF_LET_GO(&decoding->owners) != 0) return;
+  if (decoding->image) heif_image_release(decoding->image);
+  HeifClose(&decoding->file);
+  free(decoding->data);
+  free(decoding);
+}
+
+static void HeifDecodingRun(HeifDecoding* decoding) {
+  struct heif_decoding_options* options = heif_decoding_options_alloc();
+  if (options == NULL) {
+    decoding->result = SPI_NO_MEMORY;
+    return;
+  }
+  /* Rotation, mirroring and cropping are applied by libheif, as the file asks. */
+  options->ignore_transformations = 0;
+  decoding->result = HeifResult(heif_decode_image(decoding->file.primary, &decoding->image,
+                                                  heif_colorspace_RGB, decoding->chroma, options));
+  heif_decoding_options_free(options);
+}
+
+#ifdef _WIN32
+typedef struct HeifThreadStart {
+  HeifDecoding* decoding;
+  HMODULE self; /* a reference to this plug-in, so that it stays loaded until the thread has ended */
+} HeifThreadStart;
+
+static DWORD WINAPI HeifDecodingThread(LPVOID parameter) {
+  HeifThreadStart start = *(HeifThreadStart*)parameter;
+  free(parameter);
+  HeifDecodingRun(start.decoding);
+  HeifDecodingRelease(start.decoding);
+  FreeLibraryAndExitThread(start.self, 0);
+  return 0;
+}
+
+/* Runs the decoding on a thread of its own, telling progress meanwhile; SPI_ABORT when a stop was asked
+   (the decoding is then left to end on its own), else the decoding's result. */
+static int HeifDecodeBeside(HeifDecoding* decoding, int64_t pixels, ProgressCallback progress,
+                            LONG_PTR lData) {
+  HeifThreadStart* start = (HeifThreadStart*)malloc(sizeof *start);
+  HANDLE thread = NULL;
+  if (start != NULL && GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                          (LPCWSTR)(void*)HeifDecodingThread, &start->self)) {
+    start->decoding = decoding;
+    InterlockedIncrement(&decoding->owners);
+    thread = CreateThread(NULL, 0, HeifDecodingThread, start, 0, NULL);
+    if (thread == NULL) {
+      InterlockedDecrement(&decoding->owners);
+      FreeLibrary(start->self);
+    }
+  }
+  if (thread == NULL) {
+    free(start);
+    HeifDecodingRun(decoding); /* no thread to be had: here, without progress */
+    return decoding->result;
+  }
+  const DWORD began = GetTickCount();
+  const int64_t expected = 1 + pixels / 1000000 * HEIF_MS_PER_MEGAPIXEL;
+  while (WaitForSingleObject(thread, HEIF_TICK_MS) == WAIT_TIMEOUT) {
+    const int64_t gone = (int64_t)(GetTickCount() - began);
+    /* Nearer the end the longer it takes, never reaching it. */
+    const int done = (int)(HEIF_PROGRESS_DECODED * gone / (gone + expected));
+    if (SpiProgress(progress, done, HEIF_PROGRESS_TOTAL, lData) != SPI_ALL_RIGHT) {
+      CloseHandle(thread);
+      return SPI_ABORT;
+    }
+  }
+  CloseHandle(thread);
+  return decoding->result;
+}
+#else
+static int HeifDecodeBeside(HeifDecoding* decoding, int64_t pixels, ProgressCallback progress,
+                            LONG_PTR lData) {
+  (void)pixels;
+  (void)progress;
+  (void)lData;
+  HeifDecodingRun(decoding);
+  return decoding->result;
+}
+#endif
+
 int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallback progress,
                     LONG_PTR lData) {
-  HeifFile file;
-  int result = HeifOpen(&file, data, size);
-  if (result != SPI_ALL_RIGHT) return result;
-  const int alpha = heif_image_handle_has_alpha_channel(file.primary);
-  const int depth = heif_image_handle_get_luma_bits_per_pixel(file.primary);
-  result = SpiDibCreate(dib, heif_image_handle_get_width(file.primary),
-                        heif_image_handle_get_height(file.primary), alpha ? 32 : 24);
-  struct heif_image* image = NULL;
-  struct heif_decoding_options* options = heif_decoding_options_alloc();
-  if (result == SPI_ALL_RIGHT && options == NULL) result = SPI_NO_MEMORY;
-  if (result == SPI_ALL_RIGHT) {
-    /* Rotation, mirroring and cropping are applied by libheif, as the file asks. */
-    options->ignore_transformations = 0;
-    const enum heif_chroma chroma =
-        depth > 8 ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
-                  : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
-    result = HeifResult(heif_decode_image(file.primary, &image, heif_colorspace_RGB, chroma, options));
+  HeifDecoding* decoding = (HeifDecoding*)calloc(1, sizeof *decoding);
+  if (decoding == NULL || (decoding->data = (uint8_t*)malloc(size ? size : 1)) == NULL) {
+    free(decoding);
+    return SPI_NO_MEMORY;
   }
+  decoding->owners = 1;
+  memcpy(decoding->data, data, size);
+  HeifFile* file = &decoding->file;
+  int result = HeifOpen(file, decoding->data, size);
+  const int alpha = result == SPI_ALL_RIGHT && heif_image_handle_has_alpha_channel(file->primary);
+  const int depth = result == SPI_ALL_RIGHT ? heif_image_handle_get_luma_bits_per_pixel(file->primary) : 8;
+  if (result == SPI_ALL_RIGHT)
+    result = SpiDibCreate(dib, heif_image_handle_get_width(file->primary),
+                          heif_image_handle_get_height(file->primary), alpha ? 32 : 24);
   if (result == SPI_ALL_RIGHT) {
+    decoding->chroma = depth > 8
+                           ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
+                           : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
+    result = HeifDecodeBeside(decoding, (int64_t)dib->width * dib->height, progress, lData);
+  }
+  struct heif_image* image = result == SPI_ALL_RIGHT ? decoding->image : NULL;
+  if (image) {
     int stride = 0;
     const uint8_t* pixels = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
     const int bits = heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved);
@@ -234,13 +348,11 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
   }
   if (result == SPI_ALL_RIGHT) {
     size_t profileSize = 0;
-    void* profile = HeifColourProfile(file.primary, &profileSize);
+    void* profile = HeifColourProfile(file->primary, &profileSize);
     /* The file's own profile, or one made of its colour description (none: sRGB, left as it is). */
     SpiDibToDisplay(dib, profile, profileSize);
     free(profile);
   }
-  if (image) heif_image_release(image);
-  if (options) heif_decoding_options_free(options);
-  HeifClose(&file);
+  HeifDecodingRelease(decoding);
   return result;
 }

@@ -1,8 +1,8 @@
 /* jxl.spi: JPEG XL pictures through libjxl, bare codestreams and ISO BMFF containers alike, lossy or
    lossless, of any bit depth (rounded to 8 bits by libjxl), upright (libjxl applies the orientation the
    file names), the first frame of an animation (composed on its canvas). Pictures with alpha come out
-   as 32-bit DIBs with straight alpha, the others as 24-bit. Progress is reported, and a stop honoured,
-   once the headers are read, before the picture is decoded. */
+   as 32-bit DIBs with straight alpha, the others as 24-bit. libjxl writes the pixels straight into the
+   DIB's memory; progress is reported, and a stop honoured, between pieces of its thread pool's runs. */
 #include <jxl/decode.h>
 #include <jxl/thread_parallel_runner.h>
 #include <stdlib.h>
@@ -20,10 +20,48 @@ int SpiFormatSupported(const uint8_t* head, size_t size) {
          (size >= sizeof kContainer && memcmp(head, kContainer, sizeof kContainer) == 0);
 }
 
+/* libjxl's thread pool with its runs cut into pieces: between them, on the caller's thread, progress is
+   told and a stop asked for ends the decoding. */
+typedef struct JxlPacedRunner {
+  void* pool;
+  ProgressCallback progress;
+  LONG_PTR lData;
+  int done, total; /* tasks run, of about as many as the picture is expected to take */
+  int stopped;
+} JxlPacedRunner;
+
+/* Later pieces of a run: the run's set-up was made by its first piece, for the same pool. */
+static JxlParallelRetCode JxlSetUpAlready(void* opaque, size_t threads) {
+  (void)opaque;
+  (void)threads;
+  return 0;
+}
+
+static JxlParallelRetCode JxlPacedRun(void* runnerOpaque, void* jpegxlOpaque, JxlParallelRunInit init,
+                                      JxlParallelRunFunction func, uint32_t start, uint32_t end) {
+  JxlPacedRunner* paced = (JxlPacedRunner*)runnerOpaque;
+  /* Eight pieces of a long run, so that the pool's threads stay busy within each. */
+  const uint32_t count = end - start, piece = count < 16 ? count : (count + 7) / 8;
+  if (count == 0) return JxlThreadParallelRunner(paced->pool, jpegxlOpaque, init, func, start, end);
+  for (uint32_t begin = start; begin < end; begin += piece) {
+    const uint32_t stop = end - begin < piece ? end : begin + piece;
+    const JxlParallelRetCode result = JxlThreadParallelRunner(
+        paced->pool, jpegxlOpaque, begin == start ? init : JxlSetUpAlready, func, begin, stop);
+    if (result != 0) return result;
+    paced->done += (int)(stop - begin);
+    if (paced->done >= paced->total) paced->total = paced->done + paced->done / 4 + 1;
+    if (SpiProgress(paced->progress, paced->done, paced->total, paced->lData) != SPI_ALL_RIGHT) {
+      paced->stopped = 1;
+      return JXL_PARALLEL_RET_RUNNER_ERROR;
+    }
+  }
+  return 0;
+}
+
 /* One decoding: the decoder, its threads, and the picture it writes into. */
 typedef struct JxlRead {
   JxlDecoder* decoder;
-  void* runner;
+  JxlPacedRunner runner;
   JxlBasicInfo info;
   SpiDib* dib;
   void* profile; /* the ICC profile of the decoded pixels (malloc'ed), or NULL when they are sRGB */
@@ -32,7 +70,7 @@ typedef struct JxlRead {
 
 static void JxlReadEnd(JxlRead* read) {
   if (read->decoder) JxlDecoderDestroy(read->decoder);
-  if (read->runner) JxlThreadParallelRunnerDestroy(read->runner);
+  if (read->runner.pool) JxlThreadParallelRunnerDestroy(read->runner.pool);
   free(read->profile);
   memset(read, 0, sizeof *read);
 }
@@ -43,9 +81,9 @@ static int JxlReadBegin(JxlRead* read, int events, int threads) {
   read->decoder = JxlDecoderCreate(NULL);
   if (read->decoder == NULL) return SPI_NO_MEMORY;
   if (threads) {
-    read->runner = JxlThreadParallelRunnerCreate(NULL, JxlThreadParallelRunnerDefaultNumWorkerThreads());
-    if (read->runner == NULL ||
-        JxlDecoderSetParallelRunner(read->decoder, JxlThreadParallelRunner, read->runner) != JXL_DEC_SUCCESS)
+    read->runner.pool = JxlThreadParallelRunnerCreate(NULL, JxlThreadParallelRunnerDefaultNumWorkerThreads());
+    if (read->runner.pool == NULL ||
+        JxlDecoderSetParallelRunner(read->decoder, JxlPacedRun, &read->runner) != JXL_DEC_SUCCESS)
       return SPI_NO_MEMORY;
   }
   return JxlDecoderSubscribeEvents(read->decoder, events) == JXL_DEC_SUCCESS &&
@@ -87,19 +125,35 @@ int SpiFormatInfo(const uint8_t* data, size_t size, int32_t* width, int32_t* hei
   return result;
 }
 
-/* Receives a piece of a decoded row, RGB or RGBA, and puts it in the DIB as BGR or BGRA. libjxl calls
-   it from its threads, on pieces that do not overlap. */
-static void JxlReceivePixels(void* opaque, size_t x, size_t y, size_t count, const void* pixels) {
-  const SpiDib* dib = (const SpiDib*)opaque;
-  if (y >= (size_t)dib->height || x >= (size_t)dib->width || count > (size_t)dib->width - x) return;
-  const int channels = dib->bitCount / 8;
-  const uint8_t* in = (const uint8_t*)pixels;
-  uint8_t* out = SpiDibRow(dib, (int32_t)y) + x * (size_t)channels;
-  for (size_t i = 0; i < count; ++i, in += channels, out += channels) {
-    out[0] = in[2];
-    out[1] = in[1];
-    out[2] = in[0];
-    if (channels == 4) out[3] = in[3];
+/* The decoded rows, RGB or RGBA from the top, made the DIB's BGR or BGRA from the bottom in place: rows
+   are swapped end for end, red and blue within each pixel. */
+static void JxlToDibOrder(const SpiDib* dib) {
+  const size_t channels = (size_t)dib->bitCount / 8, width = (size_t)dib->width;
+  for (int32_t top = 0, bottom = dib->height - 1; top <= bottom; ++top, --bottom) {
+    uint8_t* a = dib->bits + (size_t)top * dib->stride;
+    uint8_t* b = dib->bits + (size_t)bottom * dib->stride;
+    if (a == b) {
+      for (size_t i = 0; i < width * channels; i += channels) {
+        const uint8_t red = a[i];
+        a[i] = a[i + 2];
+        a[i + 2] = red;
+      }
+      continue;
+    }
+    for (size_t i = 0; i < width * channels; i += channels) {
+      const uint8_t r0 = a[i], g0 = a[i + 1], b0 = a[i + 2];
+      a[i] = b[i + 2];
+      a[i + 1] = b[i + 1];
+      a[i + 2] = b[i];
+      b[i] = b0;
+      b[i + 1] = g0;
+      b[i + 2] = r0;
+      if (channels == 4) {
+        const uint8_t alpha = a[i + 3];
+        a[i + 3] = b[i + 3];
+        b[i + 3] = alpha;
+      }
+    }
   }
 }
 
@@ -152,7 +206,10 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
     JxlDecoderSetInput(read.decoder, data, size);
     JxlDecoderCloseInput(read.decoder);
   }
-  JxlPixelFormat format = {3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+  /* Rows as long as the DIB's: libjxl fills the DIB's memory from its first row. */
+  JxlPixelFormat format = {3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 4};
+  read.runner.progress = progress;
+  read.runner.lData = lData;
   while (result == SPI_ALL_RIGHT) {
     const JxlDecoderStatus status = JxlDecoderProcessInput(read.decoder);
     if (status == JXL_DEC_BASIC_INFO) {
@@ -165,23 +222,30 @@ int SpiFormatDecode(const uint8_t* data, size_t size, SpiDib* dib, ProgressCallb
       format.num_channels = read.info.alpha_bits ? 4 : 3;
       result = SpiDibCreate(dib, width, height, read.info.alpha_bits ? 32 : 24);
       read.dib = dib;
+      /* About three runs over the picture's 256 x 256 groups. */
+      read.runner.total = (int)(3 * ((width + 255) / 256) * ((height + 255) / 256)) + 1;
     } else if (status == JXL_DEC_COLOR_ENCODING) {
       result = JxlTakeColour(&read);
     } else if (status == JXL_DEC_FRAME) {
-      /* The pixels go straight into the DIB, for the first frame only. The frame is decoded in one
-         call of libjxl's (faster than handing it the data in pieces), with a report before it. */
-      if (JxlDecoderSetImageOutCallback(read.decoder, &format, JxlReceivePixels, dib) != JXL_DEC_SUCCESS)
+      /* The pixels go straight into the DIB, for the first frame only. */
+      size_t needed = 0;
+      if (JxlDecoderImageOutBufferSize(read.decoder, &format, &needed) != JXL_DEC_SUCCESS ||
+          needed > dib->stride * (size_t)dib->height ||
+          JxlDecoderSetImageOutBuffer(read.decoder, &format, dib->bits, dib->stride * (size_t)dib->height) !=
+              JXL_DEC_SUCCESS)
         result = SPI_BROKEN_DATA;
       else
-        result = SpiProgress(progress, 1, 3, lData);
+        result = SpiProgress(progress, 0, read.runner.total, lData);
     } else if (status == JXL_DEC_FULL_IMAGE) {
       break; /* the first frame is the picture */
     } else {
-      /* An error, data that ends before the picture does, or no frame at all: a broken file. */
-      result = SPI_BROKEN_DATA;
+      /* An error (or the stop asked for), data that ends before the picture does, or no frame at all:
+         a broken file. */
+      result = read.runner.stopped ? SPI_ABORT : SPI_BROKEN_DATA;
     }
   }
   if (result == SPI_ALL_RIGHT && read.dib == NULL) result = SPI_BROKEN_DATA;
+  if (result == SPI_ALL_RIGHT) JxlToDibOrder(dib);
   /* The ICC of the picture's data (none: sRGB, as libjxl gives pictures it codes in XYB). */
   if (result == SPI_ALL_RIGHT) SpiDibToDisplay(dib, read.profile, read.profileSize);
   JxlReadEnd(&read);
