@@ -189,6 +189,24 @@ class Win32SharedMemory : public SharedMemory {
   std::string name_;
 };
 
+// The job the helpers run in. Its handle is the viewer's alone, and the system closes it when the
+// viewer ends, however it ends (killed, crashed); closing it ends the helpers, so none outlives its
+// viewer. (Under Wine, a helper whose viewer is killed while the helper starts would otherwise wait for
+// ever.) Null when the system makes none: the helpers then run as they are.
+HANDLE HelpersJob() {
+  static const HANDLE job = [] {
+    HANDLE made = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (made && !SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+      CloseHandle(made);
+      made = nullptr;
+    }
+    return made;
+  }();
+  return job;
+}
+
 }  // namespace
 
 std::unique_ptr<HelperProcess> StartHelperProcess(const std::string& program) {
@@ -213,14 +231,17 @@ std::unique_ptr<HelperProcess> StartHelperProcess(const std::string& program) {
   PROCESS_INFORMATION info{};
   std::wstring path = win32::Widen(program);
   std::wstring commandLine = L"\"" + path + L"\"";
+  // Started held, so that it runs only once it is in the job.
   const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                      CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
+                                      CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info);
   // Only the helper holds its end now: the pipe breaks when the helper ends.
   CloseHandle(client);
   if (!started) {
     CloseHandle(server);
     return nullptr;
   }
+  if (HANDLE job = HelpersJob()) AssignProcessToJobObject(job, info.hProcess);
+  ResumeThread(info.hThread);
   CloseHandle(info.hThread);
   return std::make_unique<Win32HelperProcess>(server, info.hProcess);
 }

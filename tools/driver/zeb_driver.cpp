@@ -181,6 +181,7 @@ ScreenRect WorkArea() {
 
 ZebProcess::~ZebProcess() {
   if (Running()) Kill();
+  if (job_) CloseHandle(job_);
   if (info_.hProcess) CloseHandle(info_.hProcess);
   if (info_.hThread) CloseHandle(info_.hThread);
 }
@@ -198,11 +199,20 @@ bool ZebProcess::Start(const std::string& exe, const std::vector<std::string>& a
   std::wstring folder = current_folder.empty() ? std::wstring() : Utf8ToWide(FullWindowsPath(current_folder));
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                       folder.empty() ? nullptr : folder.c_str(), &startup, &info_)) {
     return Fail("could not start " + WideToUtf8(command_line) + " (error " + std::to_string(GetLastError()) +
                 ")");
   }
+  job_ = CreateJobObjectW(nullptr, nullptr);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (job_ && (!SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
+               !AssignProcessToJobObject(job_, info_.hProcess))) {
+    CloseHandle(job_);
+    job_ = nullptr;
+  }
+  ResumeThread(info_.hThread);
   return true;
 }
 
@@ -522,7 +532,7 @@ bool ZebProcess::WaitForExit(int timeout_ms, DWORD* exit_code) {
 
 void ZebProcess::Kill() {
   if (!Running()) return;
-  TerminateProcess(info_.hProcess, 255);
+  if (!job_ || !TerminateJobObject(job_, 255)) TerminateProcess(info_.hProcess, 255);
   WaitForSingleObject(info_.hProcess, 10000);
 }
 

@@ -137,6 +137,9 @@ class ZebProcess {
   HWND WaitForWindow(const std::function<HWND()>& find, const std::string& what, int timeout_ms);
 
   PROCESS_INFORMATION info_{};
+  // The program and what it starts (its plug-in host) run in this job, which ends them all when the
+  // program is killed or this object goes.
+  HANDLE job_ = nullptr;
   HWND main_ = nullptr;
   std::string failure_;
 };
