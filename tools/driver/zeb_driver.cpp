@@ -199,8 +199,8 @@ bool ZebProcess::Start(const std::string& exe, const std::vector<std::string>& a
   std::wstring folder = current_folder.empty() ? std::wstring() : Utf8ToWide(FullWindowsPath(current_folder));
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &startup, &info_)) {
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                      nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info_)) {
     return Fail("could not start " + WideToUtf8(command_line) + " (error " + std::to_string(GetLastError()) +
                 ")");
   }
