@@ -3,6 +3,8 @@
 // show), and the viewer goes on until Escape ends it, also while a plug-in hangs.
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include "tests/e2e/common/e2e_environment.h"
@@ -16,6 +18,18 @@ namespace {
 std::string Ppm(int width, int height) {
   return "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n" +
          std::string(static_cast<size_t>(width * height * 3), '\x60');
+}
+
+// How many plug-in hosts (zeb_spihost.exe, zeb_spihost64.exe) the process Parent started are running.
+int HostsOf(DWORD parent) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  int hosts = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    hosts += entry.th32ParentProcessID == parent && _wcsnicmp(entry.szExeFile, L"zeb_spihost", 11) == 0;
+  CloseHandle(snapshot);
+  return hosts;
 }
 
 class PluginCrashTest : public testing::Test {
@@ -119,6 +133,19 @@ TEST_F(PluginCrashTest, EscapeWhileAPluginHangsEndsTheWaitAndTheViewer) {
   DWORD code = 1;
   ASSERT_TRUE(zeb.WaitForExit(ZebProcess::kTimeoutMs, &code)) << zeb.failure();
   EXPECT_EQ(code, 0u);
+}
+
+// A viewer that is killed while a plug-in hangs takes the plug-in host with it.
+TEST_F(PluginCrashTest, AViewerKilledWhileAPluginHangsTakesItsHostWithIt) {
+  std::string exe = InstallViewer();
+  folder.WriteFile("pics/a.crash", "ZEBCRASH loop GetPicture\n");
+  ASSERT_TRUE(zeb.Start(exe, {folder.Path("pics")}, folder.root())) << zeb.failure();
+  Sleep(1000);  // the call for a.crash now waits
+  ASSERT_EQ(HostsOf(zeb.pid()), 1);
+  TerminateProcess(zeb.process(), 255);  // the viewer alone, as a crash would end it
+  int hosts = 1;
+  for (int i = 0; i < 50 && (hosts = HostsOf(zeb.pid())) > 0; ++i) Sleep(100);
+  EXPECT_EQ(hosts, 0);
 }
 
 // A drop while a plug-in call waits is not lost: it is made once the call has ended (here at its time
