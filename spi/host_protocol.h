@@ -17,12 +17,10 @@ ZEB_EXCEPTION(HostProtocolError, Exception);
 
 enum class HostMessage : uint8_t {
   // Requests.
-  LoadModule = 1,      // path
-  IsSupported = 2,     // path, ANSI file name, the 2048-byte header
-  GetPictureInfo = 3,  // path, picture input
-  GetPicture = 4,      // path, picture input, whether the viewer still holds the last pixels it used in place
-  Stop = 5,            // the picture being read is no longer wanted
-  IsSupportedW = 6,    // path, UTF-8 file name (for the plug-in's IsSupportedW), the 2048-byte header
+  LoadModule = 1,    // path
+  IsSupported = 2,   // path, ANSI file name, the 2048-byte header
+  Stop = 5,          // the picture being read is no longer wanted
+  IsSupportedW = 6,  // path, UTF-8 file name (for the plug-in's IsSupportedW), the 2048-byte header
   // A plug-in's attempt at a picture: path, whether the name is for IsSupportedW, the file name, the
   // 2048-byte header, whether to read the picture, and then (when it is read) the picture input and the
   // held flag of GetPicture. Answered by IsSupported's Result; when the plug-in takes the picture and it

@@ -116,20 +116,6 @@ class Host {
         AnswerPicture(module, input);
         return;
       }
-      case HostMessage::GetPictureInfo:
-      case HostMessage::GetPicture: {
-        // The fields are read in their order.
-        PluginModule& module = Module(r.Text());
-        const PictureInput input = ReadPictureInput(r);
-        if (r.Kind() == HostMessage::GetPictureInfo) {
-          AnswerPictureInfo(module, input);
-          return;
-        }
-        // Pixels the viewer still uses where they are are never written again: the picture gets a new block.
-        if (r.U8() != 0) bits_.ReleaseLarge(0);
-        AnswerPicture(module, input);
-        return;
-      }
       case HostMessage::Stop:
         return;  // the picture it meant has ended already
       default:

@@ -81,23 +81,7 @@ class RemoteModule : public Kind {
     return AskIsSupported(HostMessage::IsSupportedW, Utf16ToUtf8(fileName), data);
   }
 
-  int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info) override {
-    return AskPictureInfo("GetPictureInfo", Input(buffer, length, flag), info);
-  }
-  int GetPictureInfoW(const char16_t* fileName, intptr_t offset, PictureInfo* info) override {
-    return AskPictureInfo("GetPictureInfoW", WideInput(fileName, offset), info);
-  }
-
   std::unique_ptr<SharedMemory> TakeSharedBits() override { return std::move(sharedBits_); }
-
-  int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
-                 ProgressCallback progress, intptr_t userData) override {
-    return AskPicture("GetPicture", Input(buffer, length, flag), hInfo, hBits, progress, userData);
-  }
-  int GetPictureW(const char16_t* fileName, intptr_t offset, LocalHandle* hInfo, LocalHandle* hBits,
-                  ProgressCallback progress, intptr_t userData) override {
-    return AskPicture("GetPictureW", WideInput(fileName, offset), hInfo, hBits, progress, userData);
-  }
 
   // The attempt in one request: the host answers IsSupported, and when the plug-in takes the picture and
   // it is to be read, goes on with GetPictureInfo and GetPicture, answering each at once. Each step has
@@ -134,17 +118,17 @@ class RemoteModule : public Kind {
         throw Crashed(step, crash);
       }
     };
-    outcome.supported = Read(
-                            receive(host_.limits.call, nullptr), HostMessage::Result,
-                            [](MessageReader& r) { return r.I32(); }, 0) != 0;
+    outcome.supported = ReadResult(receive(host_.limits.call, nullptr)) != 0;
     if (!outcome.supported || !attempt.read) return outcome;
     step = callInput.wideName ? "GetPictureInfoW" : "GetPictureInfo";
     const std::vector<uint8_t> infoReply = receive(host_.limits.call, nullptr);
-    ReadPictureInfo(infoReply, attempt.info);
+    const bool sized = ReadPictureInfo(infoReply, attempt.info) == SPI_SUCCESS;
     if (infoReply[0] == static_cast<uint8_t>(HostMessage::Failed)) return outcome;  // the host gave it up
     step = callInput.wideName ? "GetPictureW" : "GetPicture";
     PictureProgress told(attempt.progress, attempt.userData);
-    const auto limit = PictureTimeLimit(host_.limits, pixels_.first, pixels_.second);
+    // Longer for a larger picture, as far as GetPictureInfo announced one.
+    const auto limit =
+        PictureTimeLimit(host_.limits, sized ? attempt.info->width : 0, sized ? attempt.info->height : 0);
     const std::vector<uint8_t> reply = receive(limit, told.Callback());
     outcome.result = ReadPicture(reply, told.stopped, attempt.hInfo, attempt.hBits);
     return outcome;
@@ -158,28 +142,13 @@ class RemoteModule : public Kind {
     request.Text(path_).Text(fileName).Bytes(reinterpret_cast<const void*>(data), 2048);
     const std::vector<uint8_t> reply = Ask(kind == HostMessage::IsSupported ? "IsSupported" : "IsSupportedW",
                                            request, host_.limits.call, nullptr);
+    return ReadResult(reply);
+  }
+
+  // A Result reply's value; an error reply counts as a refusal.
+  int ReadResult(const std::vector<uint8_t>& reply) {
     return Read(
         reply, HostMessage::Result, [](MessageReader& r) { return r.I32(); }, 0);
-  }
-
-  int AskPictureInfo(const char* call, const PictureInput& input, PictureInfo* info) {
-    MessageWriter request(HostMessage::GetPictureInfo);
-    request.Text(path_);
-    WritePictureInput(request, input);
-    return ReadPictureInfo(Ask(call, request, host_.limits.call, nullptr), info);
-  }
-
-  int AskPicture(const char* call, const PictureInput& input, LocalHandle* hInfo, LocalHandle* hBits,
-                 ProgressCallback progress, intptr_t userData) {
-    sharedBits_.reset();
-    MessageWriter request(HostMessage::GetPicture);
-    request.Text(path_);
-    WritePictureInput(request, input);
-    request.U8(host_.lastPixelsHeld && *host_.lastPixelsHeld ? 1 : 0);
-    PictureProgress told(progress, userData);
-    const std::chrono::milliseconds limit = PictureTimeLimit(host_.limits, pixels_.first, pixels_.second);
-    const std::vector<uint8_t> reply = Ask(call, request, limit, told.Callback());
-    return ReadPicture(reply, told.stopped, hInfo, hBits);
   }
 
   // The progress callback as a host call takes it. Once the callback asked to stop it is not called
@@ -199,7 +168,6 @@ class RemoteModule : public Kind {
   };
 
   int ReadPictureInfo(const std::vector<uint8_t>& reply, PictureInfo* info) {
-    pixels_ = {0, 0};
     return Read(
         reply, HostMessage::PictureInfo,
         [&](MessageReader& r) {
@@ -213,7 +181,6 @@ class RemoteModule : public Kind {
           got.y_density = r.U16();
           got.colorDepth = static_cast<int16_t>(r.U16());
           *info = got;
-          if (result == SPI_SUCCESS) pixels_ = {got.width, got.height};
           return result;
         },
         kNotAsked);
@@ -325,7 +292,6 @@ class RemoteModule : public Kind {
 
   PluginHost& host_;
   std::string path_;                          // as the manager found it: the host loads it by this name
-  std::pair<int64_t, int64_t> pixels_{0, 0};  // the size the last GetPictureInfo announced
   std::unique_ptr<SharedMemory> sharedBits_;  // the last GetPicture's pixels, until taken
   bool wideNames_ = false;
 };

@@ -88,24 +88,24 @@ class PluginModule {
   void CheckProc(const void* entry, const char* name) const;
 
   // Guarded calls: each raises PluginExportMissing when its export is missing, and PluginCrashed (after
-  // counting it) when the plug-in crashed inside it. A module loaded in the plug-in host runs the last
-  // three there (spi/plugin_host.h).
+  // counting it) when the plug-in crashed inside it. A module loaded in the plug-in host (spi/plugin_host.h)
+  // runs IsSupported there, and reads pictures only through Attempt.
   int GetPluginInfo(int infoNo, char* buffer, int bufferLength);
   int GetPluginInfoW(int infoNo, char16_t* buffer, int bufferLength);
   virtual int IsSupported(const char* fileName, uintptr_t data);
-  virtual int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info);
-  virtual int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo,
-                         LocalHandle* hBits, ProgressCallback progress, intptr_t userData);
+  int GetPictureInfo(const char* buffer, intptr_t length, unsigned flag, PictureInfo* info);
+  int GetPicture(const char* buffer, intptr_t length, unsigned flag, LocalHandle* hInfo, LocalHandle* hBits,
+                 ProgressCallback progress, intptr_t userData);
   // After a successful GetPicture that left *hBits unset: the pixels in a shared block of their exact
   // size, taken over by the caller (a large picture read in the plug-in host is used where it is).
   virtual std::unique_ptr<SharedMemory> TakeSharedBits() { return nullptr; }
   // Whether the module takes file names in UTF-16 (IsSupportedW, GetPictureInfoW and GetPictureW), and
-  // those calls, guarded as the others (a module loaded in the plug-in host runs them there).
+  // those calls, guarded as the others.
   virtual bool HasWideNames() const { return pIsSupportedW_ && pGetPictureInfoW_ && pGetPictureW_; }
   virtual int IsSupportedW(const char16_t* fileName, uintptr_t data);
-  virtual int GetPictureInfoW(const char16_t* fileName, intptr_t offset, PictureInfo* info);
-  virtual int GetPictureW(const char16_t* fileName, intptr_t offset, LocalHandle* hInfo, LocalHandle* hBits,
-                          ProgressCallback progress, intptr_t userData);
+  int GetPictureInfoW(const char16_t* fileName, intptr_t offset, PictureInfo* info);
+  int GetPictureW(const char16_t* fileName, intptr_t offset, LocalHandle* hInfo, LocalHandle* hBits,
+                  ProgressCallback progress, intptr_t userData);
   // GetPictureInfo or GetPictureInfoW, and GetPicture or GetPictureW, as Input says.
   int GetPictureInfoFrom(const PictureCallInput& input, PictureInfo* info);
   int GetPictureFrom(const PictureCallInput& input, LocalHandle* hInfo, LocalHandle* hBits,

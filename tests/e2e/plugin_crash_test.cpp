@@ -140,8 +140,9 @@ TEST_F(PluginCrashTest, AViewerKilledWhileAPluginHangsTakesItsHostWithIt) {
   std::string exe = InstallViewer();
   folder.WriteFile("pics/a.crash", "ZEBCRASH loop GetPicture\n");
   ASSERT_TRUE(zeb.Start(exe, {folder.Path("pics")}, folder.root())) << zeb.failure();
-  Sleep(1000);  // the call for a.crash now waits
+  for (int i = 0; i < 100 && HostsOf(zeb.pid()) == 0; ++i) Sleep(100);
   ASSERT_EQ(HostsOf(zeb.pid()), 1);
+  Sleep(500);  // the call for a.crash now waits
   TerminateProcess(zeb.process(), 255);  // the viewer alone, as a crash would end it
   int hosts = 1;
   for (int i = 0; i < 50 && (hosts = HostsOf(zeb.pid())) > 0; ++i) Sleep(100);
