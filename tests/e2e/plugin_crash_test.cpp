@@ -142,7 +142,7 @@ TEST_F(PluginCrashTest, AViewerKilledWhileAPluginHangsTakesItsHostWithIt) {
   ASSERT_TRUE(zeb.Start(exe, {folder.Path("pics")}, folder.root())) << zeb.failure();
   for (int i = 0; i < 100 && HostsOf(zeb.pid()) == 0; ++i) Sleep(100);
   ASSERT_EQ(HostsOf(zeb.pid()), 1);
-  Sleep(500);  // the call for a.crash now waits
+  Sleep(500);                            // the call for a.crash now waits
   TerminateProcess(zeb.process(), 255);  // the viewer alone, as a crash would end it
   int hosts = 1;
   for (int i = 0; i < 50 && (hosts = HostsOf(zeb.pid())) > 0; ++i) Sleep(100);
