@@ -151,6 +151,8 @@ made = [
     ("heic_alpha", (64, 48, 4, 8, 1), ["heif-enc", "-q", "80"], "heif-convert"),
     ("heic_1x1", (1, 1, 3, 8, 1), ["heif-enc", "-q", "80"], "heif-convert"),
     ("heic_4097x3", (4097, 3, 3, 8, 1), ["heif-enc", "-q", "80"], "heif-convert"),
+    # Large enough that libheif decodes it for longer than the plug-in's first report of time gone.
+    ("heic_slow", (2048, 1536, 3, 8, 1), ["heif-enc", "-q", "80"], None),
     ("avif_8bit", (64, 48, 3, 8, 1), ["avifenc", "--min", "10", "--max", "20"], "avifdec"),
     ("avif_10bit", (64, 48, 3, 16, 1), ["avifenc", "-d", "10"], "avifdec"),
     ("avif_12bit_alpha", (64, 48, 4, 16, 1), ["avifenc", "-d", "12"], "avifdec"),
