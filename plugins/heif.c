@@ -195,9 +195,11 @@ static void* HeifColourProfile(const struct heif_image_handle* primary, size_t* 
   enum heif_color_profile_type type = heif_image_handle_get_color_profile_type(primary);
   *size = 0;
   struct heif_color_profile_nclx* nclx = NULL;
-  if (type == heif_color_profile_type_nclx &&
-      heif_image_handle_get_nclx_color_profile(primary, &nclx).code == 0) {
-    void* made = HeifProfileFromNclx(nclx, size);
+  if (type == heif_color_profile_type_nclx) {
+    /* libheif may hand over a description together with an error (values it does not know): it is
+       freed either way. */
+    const int read = heif_image_handle_get_nclx_color_profile(primary, &nclx).code == heif_error_Ok;
+    void* made = read && nclx ? HeifProfileFromNclx(nclx, size) : NULL;
     heif_nclx_color_profile_free(nclx);
     return made;
   }
