@@ -15,6 +15,10 @@ namespace zeb::app {
 
 namespace {
 
+// The screen a picture opened from outside is first decoded for: as large as most, so that the decode
+// seldom begins again, and no larger, so that it holds few pixels more than a smaller screen needs.
+constexpr int32_t kCommonScreenWidth = 1920, kCommonScreenHeight = 1200;
+
 // The one name the command line gives after its switches, in full; "" when it gives none or several.
 std::string OnlyName(const std::vector<std::string>& args) {
   size_t first = 0;
@@ -40,10 +44,14 @@ int RunProgram(const std::vector<std::string>& args) {
   // A picture opened from outside (the command line's one name) is decoded from here on too: the first
   // showing takes it (a folder, a list file or a name the walk spells otherwise is left to its step).
   // It is decoded for the whole screen, at least the room it is fitted into, so it holds no fewer
-  // pixels than its own step would read.
+  // pixels than its own step would read. The window system can tell the screen's size only once it has
+  // started (some 40 ms under Wine, while the decode could run): the decode begins for a common screen
+  // and begins again for a larger one.
   ReadAhead pictures;
-  if (const std::string name = OnlyName(args); !name.empty() && folderArguments.empty())
-    pictures.Start(name, PrimaryScreenWidth(), PrimaryScreenHeight());
+  if (const std::string name = OnlyName(args); !name.empty() && folderArguments.empty()) {
+    pictures.Start(name, kCommonScreenWidth, kCommonScreenHeight);
+    pictures.EnsureRoom(PrimaryScreenWidth(), PrimaryScreenHeight());
+  }
   ui::Application& application = ui::App();
   application.SetTitle("ZEB ver.1.00β");
   // Plug-in extensions are registered with the plug-in picture class from the first window on.

@@ -1,5 +1,8 @@
 #include "app/read_ahead.h"
 
+#include <algorithm>
+
+#include "platform/core/errors.h"
 #include "platform/core/strings.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/jpeg.h"
@@ -41,7 +44,13 @@ ReadAhead::Decoded Decode(const std::string& path, const ImageFormat* cls, int32
     if (!token.Cancelled() && Files().Stamp(path, decoded.stamp) && RoomFor(path) && !token.Cancelled()) {
       decoded.picture = cls->create();
       decoded.picture->SetLargestDrawSize(roomWidth, roomHeight);
+      // A dropped decode stops at its next progress report rather than finishing unseen.
+      decoded.picture->OnProgress = [&token](Image*, ProgressStage, uint8_t, bool, const PixelRect&,
+                                             const std::string&) {
+        if (token.Cancelled()) throw SilentAbort("");
+      };
       decoded.picture->LoadFromFile(path);
+      decoded.picture->OnProgress = nullptr;
     }
   } catch (...) {
     // An unreadable picture is left to its own step, which reports it as usual.
@@ -65,11 +74,21 @@ void ReadAhead::Start(const std::string& path, int32_t roomWidth, int32_t roomHe
   std::erase_if(started_, [](const std::shared_ptr<BackgroundJob>& job) { return job->Ended(); });
   if (started_.size() >= 2) return;
   path_ = path;
+  roomWidth_ = roomWidth;
+  roomHeight_ = roomHeight;
   decode_ =
       std::make_unique<BackgroundTask<Decoded>>([path, cls, roomWidth, roomHeight](const CancelToken& token) {
         return Decode(path, cls, roomWidth, roomHeight, token);
       });
   started_.push_back(decode_->Job());
+}
+
+void ReadAhead::EnsureRoom(int32_t roomWidth, int32_t roomHeight) {
+  if (!decode_ || (roomWidth <= roomWidth_ && roomHeight <= roomHeight_)) return;
+  const std::string path = path_;
+  const int32_t width = std::max(roomWidth, roomWidth_), height = std::max(roomHeight, roomHeight_);
+  Drop();
+  Start(path, width, height);
 }
 
 std::unique_ptr<Image> ReadAhead::Take(const std::string& path) {
@@ -81,7 +100,7 @@ std::unique_ptr<Image> ReadAhead::Take(const std::string& path) {
   return std::move(decoded->picture);
 }
 
-// A decode not begun is not wanted any more; one running finishes unseen.
+// A decode not begun is not wanted any more; one running stops at its next progress report.
 void ReadAhead::Drop() { decode_.reset(); }
 
 std::string ReadAhead::Path() const { return decode_ ? path_ : std::string(); }

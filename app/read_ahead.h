@@ -25,9 +25,12 @@ class ReadAhead {
 
   // Starts decoding Path when its picture can be decoded off the window's thread: a built-in format
   // that needs no plug-in, and, above 50 megapixels, only while the address space has room to spare.
-  // A read-ahead of another entry is dropped (a decode already running finishes unseen). The picture is
-  // told the room it will be fitted into (see Image::SetLargestDrawSize).
+  // A read-ahead of another entry is dropped (a decode already running stops at its next progress
+  // report). The picture is told the room it will be fitted into (see Image::SetLargestDrawSize).
   void Start(const std::string& path, int32_t roomWidth, int32_t roomHeight);
+  // A decode begun for a room narrower or lower than this one begins again for the room that holds
+  // both: a picture opened from outside starts before the screen's size is known.
+  void EnsureRoom(int32_t roomWidth, int32_t roomHeight);
   // The picture read ahead for Path, when its decode succeeded and the file is as it was when it was
   // read; a decode of Path still running is waited for, one not begun yet is run now. Otherwise (and
   // for any other entry) nullptr, and the read-ahead is dropped.
@@ -52,6 +55,7 @@ class ReadAhead {
 
  private:
   std::string path_;
+  int32_t roomWidth_ = 0, roomHeight_ = 0;
   std::unique_ptr<BackgroundTask<Decoded>> decode_;
   std::vector<std::shared_ptr<BackgroundJob>> started_;  // dropped ones included, until they end
 };
