@@ -85,6 +85,11 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 export DISPLAY=":$n"
 wineserver -p 600 >/dev/null 2>&1
 wine cmd /c exit >/dev/null 2>&1 || true
+# Wine's desktop process ends a second after the last program that had a window; the next one to start
+# waits for a new one (0.1-0.15 s here), as no program waits for the shell on Windows. A hidden window
+# held through the run keeps it, so every Wine program is timed alike, whatever ran before it.
+wine "$floor" hold >/dev/null 2>&1 &
+sleep 1
 winpath() { echo "Z:${1//\//\\}"; }
 zeb=("wine" "$win32/zeb.exe")
 
