@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "platform/win32/kill_on_close_job.h"
 #include "platform/win32/utf16.h"
 #include "platform/win32/windows_api.h"
 
@@ -189,21 +190,11 @@ class Win32SharedMemory : public SharedMemory {
   std::string name_;
 };
 
-// The job the helpers run in. Its handle is the viewer's alone, and the system closes it when the
-// viewer ends, however it ends (killed, crashed); closing it ends the helpers, so none outlives its
-// viewer. (Under Wine, a helper whose viewer is killed while the helper starts would otherwise wait for
+// The job the helpers run in. Its handle is the viewer's alone, so closing it with the viewer ends the
+// helpers. (Under Wine, a helper whose viewer is killed while the helper starts would otherwise wait for
 // ever.) Null when the system makes none: the helpers then run as they are.
 HANDLE HelpersJob() {
-  static const HANDLE job = [] {
-    HANDLE made = CreateJobObjectW(nullptr, nullptr);
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (made && !SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
-      CloseHandle(made);
-      made = nullptr;
-    }
-    return made;
-  }();
+  static const HANDLE job = win32::MakeKillOnCloseJob();
   return job;
 }
 

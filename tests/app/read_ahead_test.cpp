@@ -6,11 +6,9 @@
 #include <thread>
 #include <tuple>
 
-#include "platform/graphics/jpeg.h"
 #include "platform/graphics/picture_size.h"
 #include "platform/services/background.h"
 #include "tests/app/command_fixture.h"
-#include "tests/support/jpeg_maker.h"
 
 namespace zeb::app {
 namespace {
@@ -81,21 +79,6 @@ TEST_F(ReadAheadTest, AReadAheadWithoutAThreadIsNeitherLostNorWaitedForAtTheEnd)
     ended->set_value();
   }).detach();
   EXPECT_EQ(ended->get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
-}
-
-// A picture opened from outside is decoded before the screen's size is known: a larger screen begins
-// the decode again for itself, a smaller one lets it go on.
-TEST_F(ReadAheadTest, ADecodeBegunForTooSmallARoomBeginsAgainForTheLargerOne) {
-  Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 800, .height = 600}));
-  for (const auto& [width, height, held] : {std::tuple(400, 300, 400), std::tuple(50, 40, 100)}) {
-    ReadAhead ahead;
-    ahead.Start("C:\\p\\a.jpg", 100, 75);
-    ahead.EnsureRoom(width, height);
-    std::unique_ptr<Image> picture = ahead.Take("C:\\p\\a.jpg");
-    auto* jpeg = dynamic_cast<JpegImage*>(picture.get());
-    ASSERT_TRUE(jpeg && jpeg->DecodedBitmap()) << width;
-    EXPECT_EQ(const_cast<Bitmap*>(jpeg->DecodedBitmap())->GetWidth(), held) << width;
-  }
 }
 
 TEST_F(ReadAheadTest, TheEntryReadAheadFollowsTheWalkAndTheShow) {

@@ -1,5 +1,6 @@
 #include "tools/driver/zeb_driver.h"
 
+#include "platform/win32/kill_on_close_job.h"
 #include "tools/driver/key_input.h"
 
 #include <shellapi.h>
@@ -204,11 +205,8 @@ bool ZebProcess::Start(const std::string& exe, const std::vector<std::string>& a
     return Fail("could not start " + WideToUtf8(command_line) + " (error " + std::to_string(GetLastError()) +
                 ")");
   }
-  job_ = CreateJobObjectW(nullptr, nullptr);
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  if (job_ && (!SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
-               !AssignProcessToJobObject(job_, info_.hProcess))) {
+  job_ = zeb::win32::MakeKillOnCloseJob();
+  if (job_ && !AssignProcessToJobObject(job_, info_.hProcess)) {
     CloseHandle(job_);
     job_ = nullptr;
   }
