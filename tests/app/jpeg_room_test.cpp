@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "platform/graphics/jpeg.h"
 #include "platform/graphics/raster_canvas.h"
@@ -81,6 +82,20 @@ TEST_F(JpegRoomTest, TheReadAheadHandsOverThePictureAtTheSizeItIsShownAt) {
 
 // Every orientation shows the upright 48 x 32 picture: its size in the title, its pixels on screen. A
 // quarter-turned photo in a narrow box is decoded at the scale its upright picture is shown at.
+// A picture opened from outside is decoded before the screen's size is known: a larger screen decodes it
+// again for itself, a smaller one lets the decode go on.
+TEST_F(JpegRoomTest, AReadAheadForASmallerRoomBeginsAgainForALargerOne) {
+  Fs().AddFile("C:\\p\\a.jpg", test::MakeJpeg({.width = 800, .height = 600}));
+  for (const auto& [side, held] : {std::pair(400, 400), std::pair(50, 100)}) {
+    ReadAhead ahead;
+    ahead.Start("C:\\p\\a.jpg", 100, 100);
+    ahead.EnsureRoom(side, side);
+    std::unique_ptr<Image> picture = ahead.Take("C:\\p\\a.jpg");
+    auto* jpeg = dynamic_cast<JpegImage*>(picture.get());
+    EXPECT_EQ(jpeg ? const_cast<Bitmap*>(jpeg->DecodedBitmap())->GetWidth() : -1, held) << side;
+  }
+}
+
 TEST_F(JpegRoomTest, EachOrientationShowsTheUprightPicture) {
   MainWindow& f = Make();
   f.Model().modes.box.fixedWidth = true;

@@ -22,13 +22,13 @@ std::string Ppm(int width, int height) {
 
 // How many plug-in hosts (zeb_spihost.exe, zeb_spihost64.exe) the process Parent started are running.
 int HostsOf(DWORD parent) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
+  HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W p{};
+  p.dwSize = sizeof p;
   int hosts = 0;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-    hosts += entry.th32ParentProcessID == parent && _wcsnicmp(entry.szExeFile, L"zeb_spihost", 11) == 0;
-  CloseHandle(snapshot);
+  for (BOOL more = Process32FirstW(all, &p); more; more = Process32NextW(all, &p))
+    hosts += p.th32ParentProcessID == parent && _wcsnicmp(p.szExeFile, L"zeb_spihost", 11) == 0;
+  CloseHandle(all);
   return hosts;
 }
 
@@ -144,9 +144,8 @@ TEST_F(PluginCrashTest, AViewerKilledWhileAPluginHangsTakesItsHostWithIt) {
   ASSERT_EQ(HostsOf(zeb.pid()), 1);
   Sleep(500);                            // the call for a.crash now waits
   TerminateProcess(zeb.process(), 255);  // the viewer alone, as a crash would end it
-  int hosts = 1;
-  for (int i = 0; i < 50 && (hosts = HostsOf(zeb.pid())) > 0; ++i) Sleep(100);
-  EXPECT_EQ(hosts, 0);
+  for (int i = 0; i < 50 && HostsOf(zeb.pid()) > 0; ++i) Sleep(100);
+  EXPECT_EQ(HostsOf(zeb.pid()), 0);
 }
 
 // A drop while a plug-in call waits is not lost: it is made once the call has ended (here at its time
