@@ -21,6 +21,7 @@ class Bitmap : public Image {
   void Draw(Canvas& canvas, const PixelRect& rect) override;
   bool GetEmpty() override;
   bool Transparent() override;
+  uint16_t DrawnBitCount() override { return GetEmpty() ? 0 : BitCount(); }
   int32_t GetWidth() override;
   int32_t GetHeight() override;
   PaletteHandle GetPalette() override;

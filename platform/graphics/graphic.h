@@ -52,6 +52,9 @@ class Image {
   virtual bool GetEmpty() = 0;
   // Whether parts of the picture let what is behind it show through.
   virtual bool Transparent() { return false; }
+  // The bits a pixel of the one bitmap Draw hands to the canvas, 0 when it draws otherwise or nothing:
+  // a rendering in the same format is drawn into fastest.
+  virtual uint16_t DrawnBitCount() { return 0; }
   virtual int32_t GetWidth() = 0;
   virtual int32_t GetHeight() = 0;
   virtual PaletteHandle GetPalette() { return 0; }

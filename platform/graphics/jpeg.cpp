@@ -47,6 +47,9 @@ struct DecodeJob {
   // The scale asked for, in eighths; with a box, the one that fits the box is taken instead.
   int eighths = 8;
   int32_t boxWidth = 0, boxHeight = 0;
+  // 32 holds blue, green, red and an unused byte: the screen's own format, so drawing converts nothing.
+  // CMYK pictures are held in 24 bits (their conversion writes three bytes a pixel).
+  uint16_t bitCount = 32;
   uint32_t width = 0, height = 0;  // the file's own size
   PictureTurn orientation;         // the Exif orientation; the box is the upright picture's
   std::shared_ptr<Bitmap> bitmap;
@@ -163,7 +166,7 @@ int EighthsForRect(uint32_t width, uint32_t height, int64_t drawWidth, int64_t d
 bool MakeBitmap(DecodeJob& job, uint32_t width, uint32_t height) noexcept {
   try {
     auto bitmap = std::make_shared<Bitmap>();
-    bitmap->SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height), 24, true);
+    bitmap->SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height), job.bitCount, true);
     job.bitmap = std::move(bitmap);
     return true;
   } catch (...) {
@@ -239,12 +242,13 @@ bool RunDecoder(DecodeJob& job) {
   cinfo.scale_num = static_cast<unsigned>(job.eighths);
   cinfo.scale_denom = 8;
   const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-  cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+  if (cmyk) job.bitCount = 24;
+  cinfo.out_color_space = cmyk ? JCS_CMYK : job.bitCount == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
   // Colours with a profile are converted to the display's here, band by band as they are decoded (so at
   // the reduced scale when reduced, while the rows are in the cache); without one they stay as decoded.
   if (jpeg_read_icc_profile(&cinfo, &job.icc, &job.iccSize))
     job.colour = zeb_colour_transform_acquire(job.icc, job.iccSize,
-                                              !cmyk                    ? ZEB_COLOUR_BGR
+                                              !cmyk ? (job.bitCount == 32 ? ZEB_COLOUR_BGRA : ZEB_COLOUR_BGR)
                                               : cinfo.saw_Adobe_marker ? ZEB_COLOUR_CMYK_INVERTED
                                                                        : ZEB_COLOUR_CMYK);
   jpeg_start_decompress(&cinfo);
@@ -337,12 +341,13 @@ void JpegImage::LoadFromStream(Stream& stream) {
   Changed();
 }
 
-std::shared_ptr<Bitmap> JpegImage::DecodeAgain(int eighths, std::string* message) const {
+std::shared_ptr<Bitmap> JpegImage::DecodeAgain(int eighths, std::string* message, uint16_t bitCount) const {
   if (!data_) return nullptr;
   DecodeJob job;
   job.data = data_->data();
   job.size = data_->size();
   job.eighths = eighths;
+  job.bitCount = bitCount;
   if (RunDecoder(job)) return std::move(job.bitmap);
   if (message) *message = job.message;
   return nullptr;
@@ -375,10 +380,11 @@ void JpegImage::Assign(Image& source) {
 
 void JpegImage::AssignTo(Image& dest) {
   if (dynamic_cast<Bitmap*>(&dest)) {
-    if (bitmap_ && eighths_ < 8) {
-      // Only a reduced picture is held: the full one is decoded for Dest alone.
+    if (bitmap_ && (eighths_ < 8 || bitmap_->BitCount() != 24)) {
+      // The full picture in 24 bits (as a BMP file of it has always been written) is decoded for Dest
+      // alone when a reduced one, or the screen's 32-bit form, is held.
       std::string message;
-      std::shared_ptr<Bitmap> full = DecodeAgain(8, &message);
+      std::shared_ptr<Bitmap> full = DecodeAgain(8, &message, 24);
       if (!full) throw InvalidPicture(message);
       dest.Assign(*full);
     } else if (bitmap_) {

@@ -1,8 +1,8 @@
-// The JPEG picture: decoded through libjpeg into a 24-bit top-down bitmap that it holds, so drawing is
-// the bitmap's. Baseline and progressive files, greyscale, YCbCr and CMYK/YCCK (Adobe) are read.
-// Colours with an embedded ICC profile are converted to the display's as they are decoded
-// (photo/colour_profile.h).
-// Decoding needs neither GDI nor the user-interface thread.
+// The JPEG picture: decoded through libjpeg into a top-down bitmap that it holds, so drawing is the
+// bitmap's: 32 bits a pixel (blue, green, red, unused), as the screen holds them, 24 for CMYK files. Baseline
+// and progressive files, greyscale, YCbCr and CMYK/YCCK (Adobe) are read. Colours with an embedded ICC
+// profile are converted to the display's as they are decoded (photo/colour_profile.h). Decoding needs neither
+// GDI nor the user-interface thread.
 //
 // A picture told the largest size it will be drawn at decodes at the smallest of libjpeg's scales
 // (1/8 to 8/8) that still gives at least that many pixels, and keeps the file's bytes: drawing it
@@ -47,15 +47,16 @@ class JpegImage : public Image {
   void SaveToStream(Stream& stream) override;
   // Takes over another JpegImage: both then share the same file bytes and decoded pixels.
   void Assign(Image& source) override;
-  // Into a Bitmap: the pixels at full size (decoded again when only a reduced picture is held).
+  // Into a Bitmap: the pixels at full size in 24 bits (decoded again unless those are held).
   void AssignTo(Image& dest) override;
   // Applies to the next LoadFromStream: the smallest scale whose picture is at least as large as the
   // upright picture fitted into Width x Height (keeping its proportions). 0 x 0, or a box the picture
   // fits into whole, decodes at full size.
   void SetLargestDrawSize(int32_t width, int32_t height) override;
   PictureTurn Orientation() override { return orientation_; }
+  uint16_t DrawnBitCount() override { return bitmap_ ? bitmap_->BitCount() : 0; }
 
-  // The decoded pixels (24 bits, top-down) at the scale held, or nullptr when empty. Shared with
+  // The decoded pixels (top-down) at the scale held, or nullptr when empty. Shared with
   // assigned copies, so read-only.
   const Bitmap* DecodedBitmap() const { return bitmap_.get(); }
   // The JPEG file's bytes as read.
@@ -67,7 +68,7 @@ class JpegImage : public Image {
  private:
   // The file's pixels at Eighths/8 of its size, without progress reports; nullptr (and Message, when
   // given) when that fails.
-  std::shared_ptr<Bitmap> DecodeAgain(int eighths, std::string* message) const;
+  std::shared_ptr<Bitmap> DecodeAgain(int eighths, std::string* message, uint16_t bitCount = 32) const;
 
   std::shared_ptr<const std::vector<uint8_t>> data_;
   std::shared_ptr<Bitmap> bitmap_;

@@ -81,7 +81,7 @@ void HandleDrop(Window& form, HDROP drop) {
 
 void HandleSize(Window& form, Window::Impl& im, WPARAM kind) {
   LayOutChildren(im);
-  im.cacheValid = false;
+  im.painted = Window::Impl::Painted::Nothing;
   if (App().MainForm != &form) return;
   if (kind == SIZE_MINIMIZED) {
     if (im.minimized) return;
@@ -249,7 +249,9 @@ namespace ui {
 
 Window::Window(BorderStyle style, const std::string& caption, int32_t clientWidth, int32_t clientHeight)
     : impl_(std::make_unique<Impl>()) {
+  // The class's icon is read from the program's resources first: that waits for any library loading.
   RegisterFormClass();
+  win32::StartLoadingShellLibraries();
   Impl& im = *impl_;
   im.form = this;
   im.style = style;
@@ -450,7 +452,7 @@ void Window::BringToFront() {
 }
 
 void Window::Invalidate() {
-  impl_->cacheValid = false;
+  impl_->painted = Impl::Painted::Nothing;
   InvalidateRect(impl_->hwnd, nullptr, FALSE);
 }
 

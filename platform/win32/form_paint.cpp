@@ -1,8 +1,8 @@
 // Painting a form: its picture controls are drawn once into a memory bitmap the size of the client
 // area, and every repaint copies from it, so that exposing or moving the window costs no redraw of a
 // large picture. Anything that changes the picture, its rectangle or its stretching invalidates the
-// form, which drops the rendering.
-#include "platform/graphics/bitmap.h"
+// form, which drops the rendering (and the first paint after it may draw straight into the window).
+#include "platform/graphics/graphic.h"
 #include "platform/win32/gdi_canvas.h"
 #include "platform/win32/window_layer.h"
 
@@ -18,17 +18,18 @@ void ReleasePaintCache(ui::Window::Impl& im) {
   im.cacheBitmap = nullptr;
   im.cacheOldBitmap = nullptr;
   im.cacheWidth = im.cacheHeight = im.cacheBitCount = 0;
-  im.cacheValid = false;
+  im.painted = ui::Window::Impl::Painted::Nothing;
 }
 
 // Stretching a large picture costs least when the rendering has the picture's own pixel format
 // (under Wine a 6000 x 4000 picture takes about 10 ms into the same format and 150 ms into another,
-// which is converted whole first). Pictures are mostly 24-bit; 32-bit bitmaps get a 32-bit rendering.
+// which is converted whole first). Pictures held in 32 bits (JPEGs, pictures with alpha) get a 32-bit
+// rendering, which is also the window's own format; others mostly come in 24 bits.
 static int CacheBitCount(ui::Window::Impl& im) {
   for (ui::PictureControl* image : im.form->Images()) {
     if (!image->Visible()) continue;
-    auto* bitmap = dynamic_cast<Bitmap*>(image->Content().Graphic());
-    return bitmap && bitmap->BitCount() == 32 ? 32 : 24;
+    Image* graphic = image->Content().Graphic();
+    return graphic && graphic->DrawnBitCount() == 32 ? 32 : 24;
   }
   return 24;
 }
@@ -62,7 +63,6 @@ static bool MakeCache(ui::Window::Impl& im, HDC dc, int width, int height) {
 // Draws the visible picture controls (each paints the whole client area, black around its picture).
 static void Render(ui::Window::Impl& im, HDC dc, int width, int height) {
   GdiCanvas canvas(dc);
-  ++im.cacheRenders;
   for (ui::PictureControl* image : im.form->Images())
     if (image->Visible()) ui::App().Guard([&] { image->Paint(canvas, width, height); });
 }
@@ -77,13 +77,24 @@ void PaintForm(ui::Window::Impl& im, HDC dc, const RECT& area) {
     FillRect(dc, &area, im.background);
     return;
   }
+  using Painted = ui::Window::Impl::Painted;
+  // The first paint after a change draws pictures held in the window's own format straight into it: a
+  // picture shown once (a step, a slide, the first picture) costs no rendering kept, and shows sooner.
+  // A repaint without a change between renders them for the repaints after. Other formats are always
+  // rendered, as stretching them into the window would convert every pixel first.
+  if (im.painted == Painted::Nothing && CacheBitCount(im) == 32) {
+    im.painted = Painted::StraightOnce;
+    Render(im, dc, width, height);
+    return;
+  }
   if (!MakeCache(im, dc, width, height)) {
     // No memory for the rendering: draw straight into the window.
     Render(im, dc, width, height);
     return;
   }
-  if (!im.cacheValid) {
-    im.cacheValid = true;  // before drawing: a handler that invalidates again makes the next paint redraw
+  if (im.painted != Painted::Cached) {
+    // Before drawing: a handler that invalidates again makes the next paint redraw.
+    im.painted = Painted::Cached;
     Render(im, im.cacheDC, width, height);
   }
   BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, im.cacheDC, area.left,

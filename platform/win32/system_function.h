@@ -11,6 +11,15 @@ namespace zeb::win32 {
 // A system library by its file name, loaded from the system folder only; null when it cannot be.
 HMODULE SystemLibrary(const wchar_t* library);
 
+// Loads the shell's library (the taskbar's place, which a window's first fitting asks for, and dropped
+// files) and the COM library (which Wine's window system loads when a window first shows) on a
+// background thread, once. Called when the first window is made: loading holds the loader's lock, which
+// the window system's start and the start of every thread wait for, so it comes after those; and under
+// Wine the loads (15-20 ms) then run beside the window's making instead of before its showing.
+void StartLoadingShellLibraries();
+// Waits for that loading to end (at once if it never began): before the program ends.
+void FinishLoadingShellLibraries();
+
 // Null when the library or the function is not there.
 template <typename Function>
 Function SystemFunction(const wchar_t* library, const char* name) {

@@ -36,8 +36,9 @@ struct Window::Impl {
   HBITMAP cacheBitmap = nullptr;
   HGDIOBJ cacheOldBitmap = nullptr;
   int cacheWidth = 0, cacheHeight = 0, cacheBitCount = 0;
-  bool cacheValid = false;
-  int cacheRenders = 0;  // how often the picture controls were drawn (for tests of the cache)
+  // What the paints since the last change of the pictures or the size have left.
+  enum class Painted { Nothing, StraightOnce, Cached };
+  Painted painted = Painted::Nothing;
 };
 
 struct ListBox::Impl {
