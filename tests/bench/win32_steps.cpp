@@ -69,8 +69,8 @@ bool MakePictures(const std::wstring& folder) {
   return WriteFile(done, "");
 }
 
-// libjpeg alone: read the file, decode it to BGR rows (as the viewer's JPEG class does) into a buffer
-// of its own, free it again.
+// libjpeg alone: read the file, decode it as the viewer's JPEG class does (blue, green, red and a
+// spare byte) into a buffer of its own, free it again.
 bool DecodeBare(const std::wstring& path) {
   FILE* file = _wfopen(path.c_str(), L"rb");
   if (!file) return false;
@@ -80,9 +80,9 @@ bool DecodeBare(const std::wstring& path) {
   jpeg_create_decompress(&cinfo);
   jpeg_stdio_src(&cinfo, file);
   jpeg_read_header(&cinfo, TRUE);
-  cinfo.out_color_space = JCS_EXT_BGR;
+  cinfo.out_color_space = JCS_EXT_BGRX;
   jpeg_start_decompress(&cinfo);
-  const size_t stride = (size_t{cinfo.output_width} * 3 + 3) & ~size_t{3};
+  const size_t stride = size_t{cinfo.output_width} * 4;
   auto* pixels = static_cast<unsigned char*>(std::malloc(stride * cinfo.output_height));
   JSAMPROW rows[16];
   while (cinfo.output_scanline < cinfo.output_height) {
