@@ -48,7 +48,7 @@ struct DecodeJob {
   int eighths = 8;
   int32_t boxWidth = 0, boxHeight = 0;
   // 32 holds blue, green, red and an unused byte: the screen's own format, so drawing converts nothing.
-  // CMYK pictures are held in 24 bits (their conversion writes three bytes a pixel).
+  // CMYK and YCCK pictures are held in 24 bits (their conversion writes three bytes a pixel).
   uint16_t bitCount = 32;
   uint32_t width = 0, height = 0;  // the file's own size
   PictureTurn orientation;         // the Exif orientation; the box is the upright picture's

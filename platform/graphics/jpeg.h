@@ -1,8 +1,8 @@
 // The JPEG picture: decoded through libjpeg into a top-down bitmap that it holds, so drawing is the
-// bitmap's: 32 bits a pixel (blue, green, red, unused), as the screen holds them, 24 for CMYK files. Baseline
-// and progressive files, greyscale, YCbCr and CMYK/YCCK (Adobe) are read. Colours with an embedded ICC
-// profile are converted to the display's as they are decoded (photo/colour_profile.h). Decoding needs neither
-// GDI nor the user-interface thread.
+// bitmap's: 32 bits a pixel (blue, green, red, unused), as the screen holds them, 24 for CMYK and YCCK files.
+// Baseline and progressive files, greyscale, YCbCr and CMYK/YCCK (Adobe) are read. Colours with an embedded
+// ICC profile are converted to the display's as they are decoded (photo/colour_profile.h). Decoding needs
+// neither GDI nor the user-interface thread.
 //
 // A picture told the largest size it will be drawn at decodes at the smallest of libjpeg's scales
 // (1/8 to 8/8) that still gives at least that many pixels, and keeps the file's bytes: drawing it

@@ -136,7 +136,7 @@ void GdiCanvas::AlphaDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHei
                 static_cast<size_t>(std::abs(h.biWidth)) * 4 * static_cast<size_t>(std::abs(h.biHeight)));
     HGDIOBJ old = SelectObject(source, section);
     const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc_, dest.Left, dest.Top, dest.Width(), dest.Height(), source, 0, 0, width, height, blend);
+    GdiAlphaBlend(dc_, dest.Left, dest.Top, dest.Width(), dest.Height(), source, 0, 0, width, height, blend);
     SelectObject(source, old);
   } else {
     // No memory for the copy: the picture is drawn without its transparency.

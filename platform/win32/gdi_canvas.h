@@ -16,7 +16,8 @@ class GdiCanvas : public Canvas {
   explicit GdiCanvas(HDC dc) : dc_(dc) {}
   void StretchDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
                   const void* info, PaletteHandle palette) override;
-  // Blends through AlphaBlend from a DIB section holding a copy of the pixels.
+  // Blends through GdiAlphaBlend (gdi32's own AlphaBlend, which spares loading msimg32 at start) from a DIB
+  // section holding a copy of the pixels.
   void AlphaDIB(const PixelRect& dest, int32_t srcWidth, int32_t srcHeight, const void* bits,
                 const void* info) override;
   // RGB is 0xRRGGBB.
