@@ -34,8 +34,7 @@ static int CacheBitCount(ui::Window::Impl& im) {
   return 24;
 }
 
-static bool MakeCache(ui::Window::Impl& im, HDC dc, int width, int height) {
-  int bitCount = CacheBitCount(im);
+static bool MakeCache(ui::Window::Impl& im, HDC dc, int width, int height, int bitCount) {
   if (im.cacheDC && im.cacheWidth == width && im.cacheHeight == height && im.cacheBitCount == bitCount)
     return true;
   ReleasePaintCache(im);
@@ -78,16 +77,17 @@ void PaintForm(ui::Window::Impl& im, HDC dc, const RECT& area) {
     return;
   }
   using Painted = ui::Window::Impl::Painted;
+  const int bitCount = CacheBitCount(im);
   // The first paint after a change draws pictures held in the window's own format straight into it: a
   // picture shown once (a step, a slide, the first picture) costs no rendering kept, and shows sooner.
   // A repaint without a change between renders them for the repaints after. Other formats are always
   // rendered, as stretching them into the window would convert every pixel first.
-  if (im.painted == Painted::Nothing && CacheBitCount(im) == 32) {
+  if (im.painted == Painted::Nothing && bitCount == 32) {
     im.painted = Painted::StraightOnce;
     Render(im, dc, width, height);
     return;
   }
-  if (!MakeCache(im, dc, width, height)) {
+  if (!MakeCache(im, dc, width, height, bitCount)) {
     // No memory for the rendering: draw straight into the window.
     Render(im, dc, width, height);
     return;
