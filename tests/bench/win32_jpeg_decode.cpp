@@ -38,9 +38,8 @@ double Best(const std::function<void()>& work) {
   return best;
 }
 
-// libjpeg alone: the same settings as JpegImage (blue, green, red and a spare byte; islow DCT), into
-// Reuse when given, else into a new buffer of its own that it frees again (as a decoder that hands out
-// its picture must).
+// libjpeg alone: the same settings as JpegImage (BGRX rows, islow DCT), into Reuse when given, else
+// into a new buffer of its own that it frees again (as a decoder that hands out its picture must).
 void DecodeBare(const std::string& jpg, unsigned char* reuse) {
   jpeg_decompress_struct cinfo;
   jpeg_error_mgr err;

@@ -69,8 +69,8 @@ bool MakePictures(const std::wstring& folder) {
   return WriteFile(done, "");
 }
 
-// libjpeg alone: read the file, decode it as the viewer's JPEG class does (blue, green, red and a
-// spare byte) into a buffer of its own, free it again.
+// libjpeg alone: read the file, decode it to BGRX rows (as the viewer's JPEG class does) into a buffer
+// of its own, free it again.
 bool DecodeBare(const std::wstring& path) {
   FILE* file = _wfopen(path.c_str(), L"rb");
   if (!file) return false;

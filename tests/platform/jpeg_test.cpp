@@ -58,7 +58,6 @@ struct DecodeCase {
 
 class JpegDecodeTest : public ::testing::TestWithParam<DecodeCase> {};
 
-// Held in the screen's 32 bits a pixel; CMYK and YCCK files, which convert to three bytes, in 24.
 TEST_P(JpegDecodeTest, DecodesIntoATopDownBitmapMatchingThePicture) {
   const JpegRecipe& recipe = GetParam().recipe;
   JpegImage jpeg;

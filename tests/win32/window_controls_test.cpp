@@ -159,54 +159,54 @@ COLORREF PixelOf(HWND hwnd, int x, int y) {
 
 // A picture held in the window's own 32 bits is drawn straight into it first, and rendered for the
 // repaints once a repaint comes; others are rendered at once.
-TEST(Painting, PicturesAreDrawnOnceAndRepaintedFromTheRendering) {
-  for (uint16_t bits : {0, 32}) {
-    SCOPED_TRACE(bits);
-    Window form(BorderStyle::Single, "paint", 200, 150);
-    PictureControl image(form);
-    PictureControl blank(form);  // a hidden picture control made later must not paint over the first
-    blank.SetVisible(false);
-    auto owned = std::make_unique<SolidGraphic>();
-    SolidGraphic* graphic = owned.get();
-    graphic->drawnBits = bits;
-    image.Content().SetGraphic(std::move(owned));
-    image.SetBounds(0, 0, 50, 40);
-    form.Show();
+class PaintingTest : public ::testing::TestWithParam<uint16_t> {};
+
+TEST_P(PaintingTest, PicturesAreDrawnOnceAndRepaintedFromTheRendering) {
+  Window form(BorderStyle::Single, "paint", 200, 150);
+  PictureControl image(form);
+  PictureControl blank(form);  // a hidden picture control made later must not paint over the first
+  blank.SetVisible(false);
+  auto owned = std::make_unique<SolidGraphic>();
+  SolidGraphic* graphic = owned.get();
+  graphic->drawnBits = GetParam();
+  image.Content().SetGraphic(std::move(owned));
+  image.SetBounds(0, 0, 50, 40);
+  form.Show();
+  UpdateWindow(Hwnd(form));
+  EXPECT_EQ(graphic->draws, 1);
+  EXPECT_EQ(PixelOf(Hwnd(form), 10, 10), RGB(255, 0, 0));
+  EXPECT_EQ(PixelOf(Hwnd(form), 100, 100), RGB(0, 0, 0)) << "black around the picture";
+
+  const int rendered = GetParam() == 32 ? 2 : 1;
+  for (int expose = 0; expose < 2; ++expose) {
+    form.SetBounds(300 + expose, 200, form.Width(), form.Height());
+    InvalidateRect(Hwnd(form), nullptr, TRUE);
     UpdateWindow(Hwnd(form));
-    EXPECT_EQ(graphic->draws, 1);
+    EXPECT_EQ(graphic->draws, rendered) << "moving and exposing reuse the rendering";
     EXPECT_EQ(PixelOf(Hwnd(form), 10, 10), RGB(255, 0, 0));
-    EXPECT_EQ(PixelOf(Hwnd(form), 100, 100), RGB(0, 0, 0)) << "black around the picture";
-
-    const int rendered = bits == 32 ? 2 : 1;
-    for (int expose = 0; expose < 2; ++expose) {
-      form.SetBounds(300 + expose, 200, form.Width(), form.Height());
-      InvalidateRect(Hwnd(form), nullptr, TRUE);
-      UpdateWindow(Hwnd(form));
-      EXPECT_EQ(graphic->draws, rendered) << "moving and exposing reuse the rendering";
-      EXPECT_EQ(PixelOf(Hwnd(form), 10, 10), RGB(255, 0, 0));
-    }
-
-    image.SetBounds(100, 100, 50, 40);
-    UpdateWindow(Hwnd(form));
-    EXPECT_EQ(graphic->draws, rendered + 1);
-    EXPECT_EQ(PixelOf(Hwnd(form), 110, 110), RGB(255, 0, 0));
-    EXPECT_EQ(PixelOf(Hwnd(form), 10, 10), RGB(0, 0, 0));
-
-    image.SetStretch(true);
-    image.SetAlignClient(true);
-    UpdateWindow(Hwnd(form));
-    EXPECT_EQ(PixelOf(Hwnd(form), 190, 140), RGB(255, 0, 0)) << "stretched over the client area";
-    int before = graphic->draws;
-    form.SetBounds(form.Left(), form.Top(), form.Width() + 20, form.Height());
-    UpdateWindow(Hwnd(form));
-    EXPECT_EQ(graphic->draws, before + 1) << "a new client size renders again";
-    EXPECT_EQ(PixelOf(Hwnd(form), 215, 140), RGB(255, 0, 0));
-
-    image.SetVisible(false);
-    UpdateWindow(Hwnd(form));
-    EXPECT_EQ(PixelOf(Hwnd(form), 100, 100), RGB(0, 0, 0)) << "no visible picture: the form's black";
   }
+
+  image.SetBounds(100, 100, 50, 40);
+  UpdateWindow(Hwnd(form));
+  EXPECT_EQ(graphic->draws, rendered + 1);
+  EXPECT_EQ(PixelOf(Hwnd(form), 110, 110), RGB(255, 0, 0));
+  EXPECT_EQ(PixelOf(Hwnd(form), 10, 10), RGB(0, 0, 0));
+
+  image.SetStretch(true);
+  image.SetAlignClient(true);
+  UpdateWindow(Hwnd(form));
+  EXPECT_EQ(PixelOf(Hwnd(form), 190, 140), RGB(255, 0, 0)) << "stretched over the client area";
+  int before = graphic->draws;
+  form.SetBounds(form.Left(), form.Top(), form.Width() + 20, form.Height());
+  UpdateWindow(Hwnd(form));
+  EXPECT_EQ(graphic->draws, before + 1) << "a new client size renders again";
+  EXPECT_EQ(PixelOf(Hwnd(form), 215, 140), RGB(255, 0, 0));
+
+  image.SetVisible(false);
+  UpdateWindow(Hwnd(form));
+  EXPECT_EQ(PixelOf(Hwnd(form), 100, 100), RGB(0, 0, 0)) << "no visible picture: the form's black";
 }
+INSTANTIATE_TEST_SUITE_P(DrawnBits, PaintingTest, ::testing::Values(0, 32));
 
 TEST(Painting, BitmapsOfEachDepthShowStretched) {
   for (uint16_t bits : {8, 24, 32}) {
