@@ -80,8 +80,6 @@ TEST_F(JpegRoomTest, TheReadAheadHandsOverThePictureAtTheSizeItIsShownAt) {
   EXPECT_EQ(PaintedFrom(f), 400);
 }
 
-// Every orientation shows the upright 48 x 32 picture: its size in the title, its pixels on screen. A
-// quarter-turned photo in a narrow box is decoded at the scale its upright picture is shown at.
 // A picture opened from outside is decoded before the screen's size is known: a larger screen decodes it
 // again for itself, a smaller one lets the decode go on.
 TEST_F(JpegRoomTest, AReadAheadForASmallerRoomBeginsAgainForALargerOne) {
@@ -96,6 +94,8 @@ TEST_F(JpegRoomTest, AReadAheadForASmallerRoomBeginsAgainForALargerOne) {
   }
 }
 
+// Every orientation shows the upright 48 x 32 picture: its size in the title, its pixels on screen. A
+// quarter-turned photo in a narrow box is decoded at the scale its upright picture is shown at.
 TEST_F(JpegRoomTest, EachOrientationShowsTheUprightPicture) {
   MainWindow& f = Make();
   f.Model().modes.box.fixedWidth = true;
