@@ -1,4 +1,5 @@
 // Forms: top-level windows, their messages, showing, the modal loop and dropped files.
+#include <cwchar>
 #include <vector>
 
 #include "platform/core/errors.h"
@@ -19,6 +20,8 @@ const wchar_t kFormClass[] = L"ZEBForm";
 
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
+// The class gets its icons once the first form has shown (see GiveFormsTheirIcons): reading them and
+// handing them to the window system cost Wine some 5 ms before the first window could show.
 void RegisterFormClass() {
   static const bool registered = [] {
     WNDCLASSEXW wc = {};
@@ -26,12 +29,42 @@ void RegisterFormClass() {
     wc.lpfnWndProc = FormProc;
     wc.hInstance = win32::Instance();
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconW(win32::Instance(), L"MAINICON");
-    if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     wc.lpszClassName = kFormClass;
     return RegisterClassExW(&wc) != 0;
   }();
   (void)registered;
+}
+
+// The timer that gives the forms their icons once the first of them has shown; ui::Timer's ids count up
+// from 1.
+constexpr UINT_PTR kIconTimer = ~UINT_PTR(0);
+bool iconsGiven = false;
+
+HICON ProgramIcon(int sizeMetric) {
+  const int size = GetSystemMetrics(sizeMetric);
+  // The program's own icon (resource 1); a program without one (the tests) takes the system's.
+  if (auto icon = static_cast<HICON>(
+          LoadImageW(win32::Instance(), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_SHARED)))
+    return icon;
+  return static_cast<HICON>(
+      LoadImageW(nullptr, MAKEINTRESOURCEW(32512) /* IDI_APPLICATION */, IMAGE_ICON, size, size, LR_SHARED));
+}
+
+BOOL CALLBACK GiveIcons(HWND window, LPARAM) {
+  wchar_t name[16];
+  if (GetClassNameW(window, name, 16) && wcscmp(name, kFormClass) == 0) {
+    SendMessageW(window, WM_SETICON, ICON_BIG, GetClassLongPtrW(window, GCLP_HICON));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, GetClassLongPtrW(window, GCLP_HICONSM));
+  }
+  return TRUE;
+}
+
+// The class's icons serve the forms made from now on; the forms already made are given them.
+void GiveFormsTheirIcons(HWND form) {
+  iconsGiven = true;
+  SetClassLongPtrW(form, GCLP_HICON, reinterpret_cast<LONG_PTR>(ProgramIcon(SM_CXICON)));
+  SetClassLongPtrW(form, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(ProgramIcon(SM_CXSMICON)));
+  EnumThreadWindows(GetCurrentThreadId(), GiveIcons, 0);
 }
 
 // Runs a handler guarded, on a copy: the handler may replace itself.
@@ -142,6 +175,11 @@ LRESULT HandleMessage(Window::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case WM_TIMER: {
+      if (wp == kIconTimer) {
+        KillTimer(hwnd, kIconTimer);
+        if (!iconsGiven) GiveFormsTheirIcons(hwnd);
+        return 0;
+      }
       auto it = im.timers.find(wp);
       if (it != im.timers.end()) it->second->Tick();
       return 0;
@@ -242,6 +280,8 @@ void win32::ShowForm(Window& form, int command) {
     SetWindowPos(im.hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ShowWindow(im.hwnd, command);
+  // A timer comes after the paints, once the queue is empty: when the first showing is on the screen.
+  if (!iconsGiven) SetTimer(im.hwnd, kIconTimer, USER_TIMER_MINIMUM, nullptr);
   if (!wasVisible && IsWindowVisible(im.hwnd)) Fire(form.OnShow);
 }
 
@@ -249,7 +289,6 @@ namespace ui {
 
 Window::Window(BorderStyle style, const std::string& caption, int32_t clientWidth, int32_t clientHeight)
     : impl_(std::make_unique<Impl>()) {
-  // The class's icon is read from the program's resources first: that waits for any library loading.
   RegisterFormClass();
   win32::StartLoadingShellLibraries();
   Impl& im = *impl_;
@@ -273,9 +312,12 @@ Window::Window(BorderStyle style, const std::string& caption, int32_t clientWidt
   }
   RECT r = {0, 0, clientWidth, clientHeight};
   AdjustWindowRectEx(&r, ws, FALSE, ex);
+  // The first form, made before there is a main form, is the main form to be: a window of its own, on
+  // the taskbar. The forms after it are owned by the hidden application window, so they are not; that
+  // window is made with the second form, as under Wine each window made costs a few milliseconds.
+  HWND owner = App().MainForm ? win32::ApplicationWindow() : nullptr;
   HWND hwnd = CreateWindowExW(ex, kFormClass, win32::Widen(caption).c_str(), ws, CW_USEDEFAULT, CW_USEDEFAULT,
-                              r.right - r.left, r.bottom - r.top, win32::ApplicationWindow(), nullptr,
-                              win32::Instance(), &im);
+                              r.right - r.left, r.bottom - r.top, owner, nullptr, win32::Instance(), &im);
   if (!hwnd) throw OutOfResources("Cannot create a window");
   im.dpi = win32::WindowDpi(hwnd);
   // The frame may differ from the prediction: correct the outer size so that the client area is as asked.

@@ -65,7 +65,8 @@ struct EditBox::Impl {
 namespace zeb::win32 {
 
 HINSTANCE Instance();
-// The hidden window that owns every form, so that only the main form has a taskbar button.
+// The hidden window that owns every form after the first (the main form), so that only the main form
+// has a taskbar button.
 HWND ApplicationWindow();
 // The modifier keys held now.
 ui::ModifierKeys ShiftState();

@@ -131,6 +131,21 @@ TEST_F(WindowTest, MainFormMinimiseAndRestoreReachTheApplication) {
   EXPECT_EQ(minimised, 2);
 }
 
+TEST_F(WindowTest, TheMainFormStandsAloneAndGetsTheIconOnceShown) {
+  Window form(BorderStyle::Single, "main", 210, 213);
+  App().MainForm = &form;
+  Window list(BorderStyle::Sizeable, "List", 100, 100);
+  EXPECT_EQ(GetWindow(Hwnd(form), GW_OWNER), nullptr) << "the first form is a window of its own";
+  HWND owner = GetWindow(Hwnd(list), GW_OWNER);
+  EXPECT_TRUE(owner && owner != Hwnd(form)) << "the later forms belong to the hidden window, off the taskbar";
+  form.Show();
+  auto icon = [](HWND window) {
+    return SendMessageW(window, WM_GETICON, ICON_BIG, 0) || GetClassLongPtrW(window, GCLP_HICON);
+  };
+  EXPECT_TRUE(PumpUntil([&] { return icon(Hwnd(form)); }, 2000));
+  EXPECT_TRUE(icon(Hwnd(list)));
+}
+
 TEST_F(WindowTest, TimerTicksWhileEnabledWithAnInterval) {
   Window form(BorderStyle::Single, "f", 100, 100);
   Timer timer(form), other(form);
