@@ -35,9 +35,9 @@ void RegisterFormClass() {
   (void)registered;
 }
 
-// The timer that gives the forms their icons once the first of them has shown; ui::Timer's ids count up
-// from 1.
-constexpr UINT_PTR kIconTimer = ~UINT_PTR(0);
+// The timer that comes once a showing is on the screen: it gives the forms their icons once the first
+// of them has shown, and activates a main form shown inactive. ui::Timer's ids count up from 1.
+constexpr UINT_PTR kAfterShowingTimer = ~UINT_PTR(0);
 bool iconsGiven = false;
 
 HICON ProgramIcon(int sizeMetric) {
@@ -65,6 +65,17 @@ void GiveFormsTheirIcons(HWND form) {
   SetClassLongPtrW(form, GCLP_HICON, reinterpret_cast<LONG_PTR>(ProgramIcon(SM_CXICON)));
   SetClassLongPtrW(form, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(ProgramIcon(SM_CXSMICON)));
   EnumThreadWindows(GetCurrentThreadId(), GiveIcons, 0);
+}
+
+// The main form's first showing leaves it inactive until its first paint is done: under Wine,
+// activating a window (the focus, the caption drawn again, the input method's start, which starts COM)
+// takes 10-20 ms, which the picture then does not wait for. The form then takes the foreground, unless a
+// window of the program (a message box) has been activated meanwhile; a form never painted takes it when
+// the timer after the showing comes.
+void ActivateShownForm(Window::Impl& im) {
+  if (!im.activateWhenPainted) return;
+  im.activateWhenPainted = false;
+  if (IsWindowVisible(im.hwnd) && !IsIconic(im.hwnd) && !GetActiveWindow()) SetForegroundWindow(im.hwnd);
 }
 
 // Runs a handler guarded, on a copy: the handler may replace itself.
@@ -172,11 +183,13 @@ LRESULT HandleMessage(Window::Impl& im, UINT msg, WPARAM wp, LPARAM lp) {
       HDC dc = BeginPaint(hwnd, &ps);
       win32::PaintForm(im, dc, ps.rcPaint);
       EndPaint(hwnd, &ps);
+      ActivateShownForm(im);
       return 0;
     }
     case WM_TIMER: {
-      if (wp == kIconTimer) {
-        KillTimer(hwnd, kIconTimer);
+      if (wp == kAfterShowingTimer) {
+        KillTimer(hwnd, kAfterShowingTimer);
+        ActivateShownForm(im);
         if (!iconsGiven) GiveFormsTheirIcons(hwnd);
         return 0;
       }
@@ -279,9 +292,15 @@ void win32::ShowForm(Window& form, int command) {
     int y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
     SetWindowPos(im.hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  if (App().MainForm == &form && !im.shownBefore && command == SW_SHOW) {
+    command = SW_SHOWNA;
+    im.activateWhenPainted = true;
+  }
+  im.shownBefore = true;
   ShowWindow(im.hwnd, command);
-  // A timer comes after the paints, once the queue is empty: when the first showing is on the screen.
-  if (!iconsGiven) SetTimer(im.hwnd, kIconTimer, USER_TIMER_MINIMUM, nullptr);
+  // A timer comes after the paints, once the queue is empty: when the showing is on the screen.
+  if (!iconsGiven || im.activateWhenPainted)
+    SetTimer(im.hwnd, kAfterShowingTimer, USER_TIMER_MINIMUM, nullptr);
   if (!wasVisible && IsWindowVisible(im.hwnd)) Fire(form.OnShow);
 }
 

@@ -29,10 +29,7 @@ std::shared_ptr<BackgroundJob>& ShellLoading() {
 void StartLoadingShellLibraries() {
   std::shared_ptr<BackgroundJob>& job = ShellLoading();
   if (job) return;
-  job = std::make_shared<BackgroundJob>([](const CancelToken&) {
-    SystemLibrary(L"shell32.dll");
-    SystemLibrary(L"ole32.dll");
-  });
+  job = std::make_shared<BackgroundJob>([](const CancelToken&) { SystemLibrary(L"shell32.dll"); });
   StartInBackground(job);
 }
 

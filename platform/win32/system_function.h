@@ -12,10 +12,11 @@ namespace zeb::win32 {
 HMODULE SystemLibrary(const wchar_t* library);
 
 // Loads the shell's library (the taskbar's place, which a window's first fitting asks for, and dropped
-// files) and the COM library (which Wine's window system loads when a window first shows) on a
-// background thread, once. Called when the first window is made: loading holds the loader's lock, which
-// the window system's start and the start of every thread wait for, so it comes after those; and under
-// Wine the loads (15-20 ms) then run beside the window's making instead of before its showing.
+// files) on a background thread, once. Called when the first window is made: loading holds the loader's
+// lock, which the window system's start and the start of every thread wait for, so it comes after those;
+// and under Wine the load then runs beside the window's making instead of before its fitting. (The COM
+// library, which the input method starts when a window is first activated, is left to that: the main
+// form is activated after its first paint.)
 void StartLoadingShellLibraries();
 // Waits for that loading to end (at once if it never began): before the program ends.
 void FinishLoadingShellLibraries();

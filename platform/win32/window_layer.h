@@ -30,6 +30,9 @@ struct Window::Impl {
   std::vector<EditBox*> edits;
   // The child control that gets the focus when the form is activated.
   HWND focusChild = nullptr;
+  bool shownBefore = false;
+  // Shown without being activated: activated once its first paint is done.
+  bool activateWhenPainted = false;
 
   // The rendering of the picture controls, reused by every repaint until something changes.
   HDC cacheDC = nullptr;

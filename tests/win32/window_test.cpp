@@ -139,6 +139,22 @@ TEST_F(WindowTest, MainFormMinimiseAndRestoreReachTheApplication) {
   EXPECT_EQ(minimised, 2);
 }
 
+// The main form shows its first picture before it takes the focus, and takes it unless a window of
+// the program has been activated meanwhile.
+TEST_F(WindowTest, MainFormIsActivatedAfterItsFirstPaint) {
+  Window form(BorderStyle::Single, "main", 120, 90);
+  App().MainForm = &form;
+  form.Show();
+  EXPECT_NE(GetActiveWindow(), Hwnd(form));
+  EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == Hwnd(form); }));
+  Window next(BorderStyle::Single, "next", 120, 90), box(BorderStyle::Dialog, "box", 80, 40);
+  App().MainForm = &next;
+  next.Show();
+  box.Show();
+  Pump(100);
+  EXPECT_EQ(GetActiveWindow(), Hwnd(box));
+}
+
 TEST_F(WindowTest, TimerTicksWhileEnabledWithAnInterval) {
   Window form(BorderStyle::Single, "f", 100, 100);
   Timer timer(form), other(form);
