@@ -30,7 +30,7 @@ struct Window::Impl {
   std::vector<EditBox*> edits;
   // The child control that gets the focus when the form is activated.
   HWND focusChild = nullptr;
-  bool shownBefore = false;
+  bool shownBefore = false;  // the main form's first showing is the one left inactive
   // Shown without being activated: activated once its first paint is done.
   bool activateWhenPainted = false;
 

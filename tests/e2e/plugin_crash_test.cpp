@@ -22,13 +22,13 @@ std::string Ppm(int width, int height) {
 
 // How many plug-in hosts (zeb_spihost.exe, zeb_spihost64.exe) the process Parent started are running.
 int HostsOf(DWORD parent) {
-  HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32W p{};
-  p.dwSize = sizeof p;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
   int hosts = 0;
-  for (BOOL more = Process32FirstW(all, &p); more; more = Process32NextW(all, &p))
-    hosts += p.th32ParentProcessID == parent && _wcsnicmp(p.szExeFile, L"zeb_spihost", 11) == 0;
-  CloseHandle(all);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    hosts += entry.th32ParentProcessID == parent && _wcsnicmp(entry.szExeFile, L"zeb_spihost", 11) == 0;
+  CloseHandle(snapshot);
   return hosts;
 }
 

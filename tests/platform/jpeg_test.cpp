@@ -37,12 +37,13 @@ size_t FindMarker(const std::string& jpg, uint8_t code) {
 // over the rows [FirstRow, LastRow).
 int WorstDifference(const JpegImage& jpeg, const JpegRecipe& recipe, int firstRow, int lastRow) {
   const Bitmap* bitmap = jpeg.DecodedBitmap();
+  const int step = bitmap->BitCount() / 8;
   int worst = 0;
   for (int y = firstRow; y < lastRow; ++y) {
     const uint8_t* row = bitmap->Bits() + static_cast<size_t>(y) * bitmap->RowStride();
     for (int x = 0; x < recipe.width; ++x) {
       test::Rgb want = test::JpegExpected(recipe, x, y);
-      const uint8_t* bgr = row + x * bitmap->BitCount() / 8;
+      const uint8_t* bgr = row + x * step;
       worst =
           std::max({worst, std::abs(bgr[0] - want.b), std::abs(bgr[1] - want.g), std::abs(bgr[2] - want.r)});
     }
