@@ -93,7 +93,8 @@ sleep 1
 winpath() { echo "Z:${1//\//\\}"; }
 zeb=("wine" "$win32/zeb.exe")
 
-median() { awk '$1 >= 0' | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }  # failed runs (-1) left out
+middle() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+median() { awk '$1 >= 0' | middle; }  # failed runs (-1) left out
 runs=3
 shown() {  # program args...: the seconds until the red picture is at (600, 450), then the peak kB
   # A Wine program's end keeps Wine's server, its desktop process and the X server busy for a while
@@ -157,7 +158,7 @@ if runs_part open; then
     done
     shown feh "$data/open/photo.jpg" | cut -d' ' -f1 >>"$data/o.feh.open"
   done
-  over() { sort -n "$1" | awk '{a[NR]=$1} END {printf "%+.0f", a[int((NR+1)/2)] * 1000}'; }
+  over() { middle <"$1" | awk '{printf "%+.0f", $1 * 1000}'; }  # the median difference, in ms
   big_zeb=$(median <"$data/o.zeb.big"); big_feh=$(median <"$data/o.feh.big")
   awk -v z="$big_zeb" -v f="$big_feh" 'BEGIN {
     printf "6000 x 4000: zeb.exe %s s, feh %s s, ratio %.2f (at most 1.3 wanted)\n", z, f, z / f }'
