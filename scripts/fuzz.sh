@@ -45,6 +45,7 @@ crashes="$ZEB_CACHE/fuzz-crashes/$target"
 log="$ZEB_CACHE/fuzz-$target.log"
 mkdir -p "$corpus" "$crashes"
 options=(-rss_limit_mb=2560 -artifact_prefix="$crashes/" -print_final_stats=1)
+export LSAN_OPTIONS="suppressions=$here/tests/fuzz/leak_suppressions.txt"
 
 echo "fuzz: merging the seed corpus into $corpus"
 "$fuzzer" -merge=1 "${options[@]}" "$corpus" "$seeds" >"$log" 2>&1 || {
